@@ -1,0 +1,14 @@
+#include "app/Prompts.h"
+
+#include "app/QtPrompts.h"
+
+namespace {
+Prompts* installedPrompts = nullptr;
+}
+
+Prompts& Prompts::current() {
+    static QtPrompts realPrompts;
+    return installedPrompts ? *installedPrompts : realPrompts;
+}
+
+void Prompts::install(Prompts* prompts) { installedPrompts = prompts; }

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/Prompts.h"
+
+// The real prompts: Qt's message boxes, file dialogs and desktop services.
+class QtPrompts : public Prompts {
+public:
+    void message(QWidget* owner, const QString& text, const QString& caption,
+                 Icon icon) override;
+    bool askYesNo(QWidget* owner, const QString& text, const QString& caption) override;
+    QString chooseFolder(QWidget* owner) override;
+    QString chooseSaveFile(QWidget* owner, const QString& startFolder, const QString& defaultName,
+                           const QString& defaultSuffix, const QString& filter) override;
+    bool choosePrinter(QWidget* owner, QPrinter& printer) override;
+    int runModal(QDialog& dialog) override;
+    bool openExternal(const QUrl& address) override;
+};

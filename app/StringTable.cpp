@@ -1,0 +1,81 @@
+#include "app/StringTable.h"
+
+#include "app/CommandIds.h"
+
+#include <unordered_map>
+
+namespace {
+
+const std::unordered_map<int, const char*>& entries() {
+    static const std::unordered_map<int, const char*> table = {
+        {IDR_MAINFRAME, "Quillmar"},
+        {IDR_QUILLMARTYPE, "\nQuillmar\nQuillmar\n\n\nQuillmar.Document\nQuillmar Document"},
+        {IDS_APP_TITLE, "Quillmar"},
+        {IDS_IDLE_MESSAGE, "Ready"},
+        {IDS_INDICATOR_CAPS, "CAP"},
+        {IDS_INDICATOR_NUM, "NUM"},
+        {IDS_INDICATOR_SCRL, "SCRL"},
+
+        {ID_FILE_PRINT, "Print the active document\nPrint"},
+        {ID_SEND_MAIL, "Send Email\n Email"},
+        {ID_HISTORY, "History\n History."},
+        {ID_BACK, "Back\nBack"},
+        {ID_FORWARD, "Forward\nForward"},
+        {ID_STOP, "Stop\nStop"},
+        {ID_GO, "Go to webpage\n GO!"},
+        {ID_ADDRESS_BOX, "Address\n Address"},
+        {ID_PROGRESS_METER, "Download Progress\nDownload Progress"},
+        {ID_SET_DOWNLOAD_FOLDER, "Set download directory.\n Set download directory."},
+        {ID_FOLDER_LABEL, "Current download directory. \n Current download directory."},
+        {ID_MESSAGE_LINE, "Messages.\nMessages."},
+        {ID_IMAGE_LIST, "Images on current page.\nImages on current page."},
+        {ID_IMAGE_COUNT, "Number of images.\n Number of images."},
+        {ID_IMAGE_SEL_COUNT, "Image download counter.\n Image download counter."},
+        {ID_DOWNLOAD_IMAGES, "Download selected images.\n Download selected images."},
+        {ID_LINK_LIST, "Images linked to on current page.\n Images linked to on current page."},
+        {ID_LINK_COUNT, "Number of image links.\n Number of image links."},
+        {ID_LINK_SEL_COUNT, "Image link download counter.\nImage link download counter."},
+        {ID_DOWNLOAD_LINKS, "Download selected image links.\nDownload selected image links."},
+        {ID_ONLINE_CLOCK, "Online timer\n Online timer."},
+        {ID_OPEN_BOOKMARKS, "Open bookmark file.\n Open bookmark file."},
+        {ID_ADD_BOOKMARK, "Add page to bookmark file.\n Add page to bookmark file."},
+        {ID_MAKE_PAGE, "Create image web page.\n Create image web page."},
+
+        // Dialog tool tips
+        {1040, "Cancel"},
+        {1041, "Search Links"},
+        {1042, "Delete Selected"},
+        {1043, "Search Box"},
+        {1044, "Link History"},
+        {1046, "Clear History"},
+        {1047, "Select"},
+        {1048, "Image File List"},
+        {1049, "Image Folder Selection"},
+        {1050, "Web Page Title"},
+        {1051, "Create and Save Page"},
+        {1052, "Open Page"},
+        {1053, "BookMark List"},
+        {1054, "Delete Selected BookMark"},
+        {1055, "Search Box"},
+        {1056, "Search BookMarks"},
+        {1057, "Clear BookMarks"},
+    };
+    return table;
+}
+
+} // namespace
+
+QString StringTable::text(int id) {
+    const auto found = entries().find(id);
+    return found == entries().end() ? QString() : QString::fromUtf8(found->second);
+}
+
+bool StringTable::contains(int id) { return entries().count(id) != 0; }
+
+QString StringTable::prompt(int id) { return text(id).section(QLatin1Char('\n'), 0, 0); }
+
+QString StringTable::tip(int id) {
+    const QString entry = text(id);
+    const int lineFeed = entry.indexOf(QLatin1Char('\n'));
+    return lineFeed < 0 ? QString() : entry.mid(lineFeed + 1);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace testsupport {
+
+// What the server answers for one path.
+struct HttpRoute {
+    int status = 200;
+    QByteArray contentType = "text/html";
+    QByteArray body;
+    QList<QPair<QByteArray, QByteArray>> headers; // extra response headers
+    int chunkSize = 0;      // > 0: send the body in pieces of this many bytes
+    int chunkDelayMs = 0;   // pause between pieces, for a slow body
+    qint64 cutAfter = -1;   // >= 0: announce the whole length, close after this many bytes
+    bool stall = false;     // read the request and never answer
+};
+
+struct HttpRequest {
+    QByteArray method;
+    QByteArray path;
+    QHash<QByteArray, QByteArray> headers; // names in lower case
+};
+
+// A small HTTP/1.1 server on 127.0.0.1 for tests, with keep-alive, served from
+// the test's own event loop: tests must keep the loop running while a client waits.
+class LoopbackHttpServer : public QObject {
+    Q_OBJECT
+public:
+    explicit LoopbackHttpServer(QObject* parent = nullptr);
+    ~LoopbackHttpServer() override;
+
+    bool start(quint16 port = 0);
+    void stop();
+    quint16 port() const;
+    // "http://127.0.0.1:<port>/" followed by path (without its leading "/").
+    QString url(const QString& path = QString()) const;
+
+    void setRoute(const QByteArray& path, const HttpRoute& route);
+    void setFile(const QByteArray& path, const QByteArray& body,
+                 const QByteArray& contentType = "text/html");
+    // Paths without a route are served from this folder (404 when missing).
+    void serveDirectory(const QString& folder);
+
+    QList<HttpRequest> requests() const;
+    void clearRequests();
+
+private:
+    void acceptConnections();
+    void readRequests(QTcpSocket* socket);
+    void answer(QTcpSocket* socket, const HttpRequest& request);
+    HttpRoute routeFor(const QByteArray& path) const;
+    void sendBody(QTcpSocket* socket, const HttpRoute& route, qint64 offset, bool keepAlive);
+
+    QTcpServer* server;
+    QHash<QByteArray, HttpRoute> routes;
+    QString folder;
+    QList<HttpRequest> received;
+};
+
+} // namespace testsupport
