@@ -11,4 +11,6 @@ Prompts& Prompts::current() {
     return installedPrompts ? *installedPrompts : realPrompts;
 }
 
-void Prompts::install(Prompts* prompts) { installedPrompts = prompts; }
+void Prompts::install(Prompts* prompts) {
+    installedPrompts = prompts;
+}

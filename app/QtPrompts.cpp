@@ -61,6 +61,10 @@ bool QtPrompts::choosePrinter(QWidget* owner, QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-int QtPrompts::runModal(QDialog& dialog) { return dialog.exec(); }
+int QtPrompts::runModal(QDialog& dialog) {
+    return dialog.exec();
+}
 
-bool QtPrompts::openExternal(const QUrl& address) { return QDesktopServices::openUrl(address); }
+bool QtPrompts::openExternal(const QUrl& address) {
+    return QDesktopServices::openUrl(address);
+}

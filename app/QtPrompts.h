@@ -5,8 +5,7 @@
 // The real prompts: Qt's message boxes, file dialogs and desktop services.
 class QtPrompts : public Prompts {
 public:
-    void message(QWidget* owner, const QString& text, const QString& caption,
-                 Icon icon) override;
+    void message(QWidget* owner, const QString& text, const QString& caption, Icon icon) override;
     bool askYesNo(QWidget* owner, const QString& text, const QString& caption) override;
     QString chooseFolder(QWidget* owner) override;
     QString chooseSaveFile(QWidget* owner, const QString& startFolder, const QString& defaultName,

@@ -70,9 +70,13 @@ QString StringTable::text(int id) {
     return found == entries().end() ? QString() : QString::fromUtf8(found->second);
 }
 
-bool StringTable::contains(int id) { return entries().count(id) != 0; }
+bool StringTable::contains(int id) {
+    return entries().count(id) != 0;
+}
 
-QString StringTable::prompt(int id) { return text(id).section(QLatin1Char('\n'), 0, 0); }
+QString StringTable::prompt(int id) {
+    return text(id).section(QLatin1Char('\n'), 0, 0);
+}
 
 QString StringTable::tip(int id) {
     const QString entry = text(id);

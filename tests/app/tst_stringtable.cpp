@@ -9,12 +9,14 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("prompt");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("go") << int(ID_GO) << "Go to webpage" << " GO!";
-        QTest::newRow("folder label")
-            << int(ID_FOLDER_LABEL) << "Current download directory. "
-            << " Current download directory.";
-        QTest::newRow("history") << int(ID_HISTORY) << "History" << " History.";
-        QTest::newRow("dialog tip without prompt") << 1047 << "Select" << "";
+        QTest::newRow("go") << int(ID_GO) << "Go to webpage"
+                            << " GO!";
+        QTest::newRow("folder label") << int(ID_FOLDER_LABEL) << "Current download directory. "
+                                      << " Current download directory.";
+        QTest::newRow("history") << int(ID_HISTORY) << "History"
+                                 << " History.";
+        QTest::newRow("dialog tip without prompt") << 1047 << "Select"
+                                                   << "";
     }
     void splitsPromptAndTipKeepingBlanks() {
         QFETCH(int, id);

@@ -33,10 +33,10 @@ QByteArray reasonPhrase(int status) {
 
 QByteArray contentTypeForSuffix(const QString& suffix) {
     static const QHash<QString, QByteArray> types = {
-        {QStringLiteral("html"), "text/html"},  {QStringLiteral("htm"), "text/html"},
-        {QStringLiteral("gif"), "image/gif"},   {QStringLiteral("jpg"), "image/jpeg"},
-        {QStringLiteral("jpeg"), "image/jpeg"}, {QStringLiteral("png"), "image/png"},
-        {QStringLiteral("txt"), "text/plain"},  {QStringLiteral("css"), "text/css"},
+        {QStringLiteral("html"), "text/html"},    {QStringLiteral("htm"), "text/html"},
+        {QStringLiteral("gif"), "image/gif"},     {QStringLiteral("jpg"), "image/jpeg"},
+        {QStringLiteral("jpeg"), "image/jpeg"},   {QStringLiteral("png"), "image/png"},
+        {QStringLiteral("txt"), "text/plain"},    {QStringLiteral("css"), "text/css"},
         {QStringLiteral("js"), "text/javascript"}};
     return types.value(suffix.toLower(), "application/octet-stream");
 }
@@ -48,7 +48,9 @@ LoopbackHttpServer::LoopbackHttpServer(QObject* parent)
     connect(server, &QTcpServer::newConnection, this, &LoopbackHttpServer::acceptConnections);
 }
 
-LoopbackHttpServer::~LoopbackHttpServer() { stop(); }
+LoopbackHttpServer::~LoopbackHttpServer() {
+    stop();
+}
 
 bool LoopbackHttpServer::start(quint16 port) {
     return server->listen(QHostAddress::LocalHost, port);
@@ -61,7 +63,9 @@ void LoopbackHttpServer::stop() {
         socket->abort();
 }
 
-quint16 LoopbackHttpServer::port() const { return server->serverPort(); }
+quint16 LoopbackHttpServer::port() const {
+    return server->serverPort();
+}
 
 QString LoopbackHttpServer::url(const QString& path) const {
     QString relative = path;
@@ -82,11 +86,17 @@ void LoopbackHttpServer::setFile(const QByteArray& path, const QByteArray& body,
     setRoute(path, route);
 }
 
-void LoopbackHttpServer::serveDirectory(const QString& servedFolder) { folder = servedFolder; }
+void LoopbackHttpServer::serveDirectory(const QString& servedFolder) {
+    folder = servedFolder;
+}
 
-QList<HttpRequest> LoopbackHttpServer::requests() const { return received; }
+QList<HttpRequest> LoopbackHttpServer::requests() const {
+    return received;
+}
 
-void LoopbackHttpServer::clearRequests() { received.clear(); }
+void LoopbackHttpServer::clearRequests() {
+    received.clear();
+}
 
 void LoopbackHttpServer::acceptConnections() {
     while (QTcpSocket* socket = server->nextPendingConnection()) {
@@ -123,7 +133,8 @@ void LoopbackHttpServer::readRequests(QTcpSocket* socket) {
 HttpRoute LoopbackHttpServer::routeFor(const QByteArray& path) const {
     if (routes.contains(path))
         return routes.value(path);
-    const QByteArray withoutQuery = path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?'));
+    const QByteArray withoutQuery =
+        path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?'));
     if (routes.contains(withoutQuery))
         return routes.value(withoutQuery);
     HttpRoute route;
@@ -142,10 +153,10 @@ void LoopbackHttpServer::answer(QTcpSocket* socket, const HttpRequest& request) 
     const HttpRoute route = routeFor(request.path);
     if (route.stall)
         return;
-    const bool keepAlive = request.headers.value("connection").toLower() != "close" &&
-                           route.cutAfter < 0;
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' +
-                      reasonPhrase(route.status) + "\r\n";
+    const bool keepAlive =
+        request.headers.value("connection").toLower() != "close" && route.cutAfter < 0;
+    QByteArray head =
+        "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + reasonPhrase(route.status) + "\r\n";
     head += "Content-Type: " + route.contentType + "\r\n";
     head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
     for (const auto& header : route.headers)
@@ -159,8 +170,8 @@ void LoopbackHttpServer::answer(QTcpSocket* socket, const HttpRequest& request) 
 
 void LoopbackHttpServer::sendBody(QTcpSocket* socket, const HttpRoute& route, qint64 offset,
                                   bool keepAlive) {
-    const qint64 limit = route.cutAfter >= 0 ? qMin<qint64>(route.cutAfter, route.body.size())
-                                             : route.body.size();
+    const qint64 limit =
+        route.cutAfter >= 0 ? qMin<qint64>(route.cutAfter, route.body.size()) : route.body.size();
     const qint64 piece = route.chunkSize > 0 ? route.chunkSize : limit - offset;
     const qint64 length = qMin(piece, limit - offset);
     if (length > 0)

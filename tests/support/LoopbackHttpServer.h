@@ -18,10 +18,10 @@ struct HttpRoute {
     QByteArray contentType = "text/html";
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers; // extra response headers
-    int chunkSize = 0;      // > 0: send the body in pieces of this many bytes
-    int chunkDelayMs = 0;   // pause between pieces, for a slow body
-    qint64 cutAfter = -1;   // >= 0: announce the whole length, close after this many bytes
-    bool stall = false;     // read the request and never answer
+    int chunkSize = 0;                            // > 0: send the body in pieces of this many bytes
+    int chunkDelayMs = 0;                         // pause between pieces, for a slow body
+    qint64 cutAfter = -1; // >= 0: announce the whole length, close after this many bytes
+    bool stall = false;   // read the request and never answer
 };
 
 struct HttpRequest {

@@ -4,9 +4,13 @@
 
 namespace testsupport {
 
-ScriptedPrompts::ScriptedPrompts() { Prompts::install(this); }
+ScriptedPrompts::ScriptedPrompts() {
+    Prompts::install(this);
+}
 
-ScriptedPrompts::~ScriptedPrompts() { Prompts::install(nullptr); }
+ScriptedPrompts::~ScriptedPrompts() {
+    Prompts::install(nullptr);
+}
 
 void ScriptedPrompts::message(QWidget*, const QString& text, const QString& caption, Icon icon) {
     messages.append({text, caption, icon});

@@ -40,8 +40,7 @@ public:
     QStringList saveFileStartFolders;
     QList<QUrl> openedAddresses;
 
-    void message(QWidget* owner, const QString& text, const QString& caption,
-                 Icon icon) override;
+    void message(QWidget* owner, const QString& text, const QString& caption, Icon icon) override;
     bool askYesNo(QWidget* owner, const QString& text, const QString& caption) override;
     QString chooseFolder(QWidget* owner) override;
     QString chooseSaveFile(QWidget* owner, const QString& startFolder, const QString& defaultName,

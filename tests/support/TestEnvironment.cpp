@@ -13,7 +13,8 @@ namespace testsupport {
 
 void prepareTestEnvironment() {
     static std::unique_ptr<QTemporaryDir> home;
-    home = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quillmar-test-XXXXXX"));
+    home =
+        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quillmar-test-XXXXXX"));
     const QString root = home->path();
     for (const char* name : {"runtime", "data", "cache", "config"})
         QDir(root).mkpath(QString::fromLatin1(name));

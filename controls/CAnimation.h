@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QLabel>
+
+class QMovie;
+
+// The activity animation: a looping clip, stopped on its first frame when idle.
+class CAnimation : public QLabel {
+    Q_OBJECT
+public:
+    explicit CAnimation(QWidget* parent = nullptr);
+
+    // Opens a clip (a resource path of an animated GIF); false when it cannot be read.
+    bool Open(const QString& clipPath);
+    // Plays from the first frame, repeating without end.
+    void Play();
+    // Stops and shows the first frame again.
+    void Stop();
+    // Closes the clip.
+    void Close();
+    bool IsPlaying() const;
+
+private:
+    QMovie* clip = nullptr;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "harvest/DomSnapshot.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QPrinter;
+class QWebEnginePage;
+class QWebEngineView;
+
+// The embedded browser engine of one view (Qt WebEngine).
+class CBrowserEngine : public QWidget {
+    Q_OBJECT
+public:
+    explicit CBrowserEngine(QWidget* parent = nullptr);
+    ~CBrowserEngine() override;
+
+    // Shows the built-in about page from the program's resources.
+    void LoadAboutPage();
+    // Loads an address as a browser's address bar would read it.
+    void Navigate(const QString& address);
+    void GoBack();
+    void GoForward();
+    void Stop();
+    // Prints the page shown; done(success) runs when printing has finished.
+    void Print(QPrinter& printer, std::function<void(bool)> done);
+    // The address of the page shown.
+    QString Location() const;
+    // Reads the document type and the DOM of the page shown and of all its
+    // reachable frames; done runs later on this thread, and never once this
+    // engine is destroyed.
+    void TakeSnapshot(std::function<void(const PageSnapshot&)> done);
+
+    QWebEngineView* WebView() const;
+    QWebEnginePage* Page() const;
+
+signals:
+    void downloadBegin();
+    void downloadComplete(bool succeeded);
+    void progressChange(int progress, int maximum);
+    void titleChange(const QString& title);
+};
