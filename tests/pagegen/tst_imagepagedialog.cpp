@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -222,8 +223,13 @@ private slots:
         QCOMPARE(dialog.openWhenDone, 0);
     }
 
-    void titleIsLimitedAndControlsCarryTheirTips() {
+    void opensAtTheMousePointerWithItsTitleLimitedAndTips() {
         CImagePageDialog dialog;
+        const QPoint pointer(250, 200);
+        QCursor::setPos(pointer);
+        dialog.show();
+        // Within the width of a window frame.
+        QVERIFY((dialog.geometry().center() - pointer).manhattanLength() <= 8);
         QTest::keyClicks(dialog.titleEdit, QString(250, QLatin1Char('t')));
         QCOMPARE(dialog.titleEdit->text().size(), 200);
         QCOMPARE(dialog.folderButton->toolTip(), QStringLiteral("Image Folder Selection"));
