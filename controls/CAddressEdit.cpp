@@ -60,3 +60,5 @@ void CAddressEdit::keyPressEvent(QKeyEvent* event) {
     }
     QLineEdit::keyPressEvent(event);
 }
+
+#include "moc_CAddressEdit.cpp"

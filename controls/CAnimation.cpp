@@ -56,3 +56,5 @@ void CAnimation::Close() {
 bool CAnimation::IsPlaying() const {
     return clip && clip->state() == QMovie::Running;
 }
+
+#include "moc_CAnimation.cpp"

@@ -33,3 +33,5 @@ void CBitmapButton::paintEvent(QPaintEvent*) {
     target.moveCenter(rect().center());
     painter.drawPixmap(target.topLeft(), image);
 }
+
+#include "moc_CBitmapButton.cpp"

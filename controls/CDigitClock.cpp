@@ -72,3 +72,5 @@ void CDigitClock::paintEvent(QPaintEvent*) {
         DrawCell(segments, x, text[i]);
     }
 }
+
+#include "moc_CDigitClock.cpp"

@@ -59,3 +59,5 @@ void CDigitCounter::paintEvent(QPaintEvent*) {
         segments.DrawSegments(x, SevenSegmentPainter::DigitCode(shown[i]), litColour);
     }
 }
+
+#include "moc_CDigitCounter.cpp"

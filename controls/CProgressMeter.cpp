@@ -95,3 +95,5 @@ void CProgressMeter::paintEvent(QPaintEvent*) {
 void CProgressMeter::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
+
+#include "moc_CProgressMeter.cpp"
