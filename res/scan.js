@@ -1,8 +1,9 @@
 // Reads the document type of the page shown and, for its document and every
 // frame document it can reach, the addresses of its links and images.
 // Runs in an isolated world, so the page's scripts cannot touch the built-ins
-// used here; its markup can still shadow document properties by element
-// names (<img name="images">), so those are read through the prototype.
+// used here. In the page's world, named elements shadow document properties
+// (<img name="images">); reading them through the prototype's getters keeps
+// the scan clear of that, whichever world it runs in.
 // Plain arrays of strings keep the hand-over cheap on pages with 100,000
 // elements; only links that are not anchors carry their tag name.
 (function () {
