@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QCursor>
 #include <QDir>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <QSaveFile>
 #include <QScreen>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -48,6 +51,28 @@ private:
     QString folder;
 };
 
+bool TextFits(const QLabel* label, const QFont& font) {
+    return QFontMetrics(font).horizontalAdvance(label->text()) <= label->width();
+}
+
+// The labels' rectangles suit a narrow dialog font; with a wider one, all
+// labels get one smaller size rather than cut-off text.
+void ShrinkLabelsToFit(const QList<QLabel*>& labels) {
+    if (labels.isEmpty())
+        return;
+    const int smallestPixelSize = 8;
+    QFont font = labels.constFirst()->font();
+    int pixelSize = QFontInfo(font).pixelSize();
+    const auto allFit = [&] {
+        return std::all_of(labels.begin(), labels.end(),
+                           [&](const QLabel* label) { return TextFits(label, font); });
+    };
+    while (!allFit() && pixelSize > smallestPixelSize)
+        font.setPixelSize(--pixelSize);
+    for (QLabel* label : labels)
+        label->setFont(font);
+}
+
 // GIF, JPEG and PNG files with a three-letter extension, in any case.
 bool IsOfferedImageName(const QString& name) {
     if (name.size() <= 4)
@@ -64,6 +89,7 @@ CImagePageDialog::CImagePageDialog(QWidget* parent)
     setModal(true);
     setFixedSize(DialogUnits::toPixels(108, 132));
     CreateControls();
+    ShrinkLabelsToFit(findChildren<QLabel*>());
     titleEdit->setMaxLength(MaxTitleLength);
     AddToolTips();
 }
@@ -212,3 +238,5 @@ void CImagePageDialog::CentreOnMousePointer() {
     }
     move(frame.topLeft());
 }
+
+#include "moc_CImagePageDialog.cpp"

@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -230,6 +231,11 @@ private slots:
         dialog.show();
         // Within the width of a window frame.
         QVERIFY((dialog.geometry().center() - pointer).manhattanLength() <= 8);
+        const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
+        QCOMPARE(labels.size(), 4);
+        for (const QLabel* label : labels)
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->text()));
         QTest::keyClicks(dialog.titleEdit, QString(250, QLatin1Char('t')));
         QCOMPARE(dialog.titleEdit->text().size(), 200);
         QCOMPARE(dialog.folderButton->toolTip(), QStringLiteral("Image Folder Selection"));
