@@ -53,3 +53,5 @@ void CAboutDialog::keyPressEvent(QKeyEvent* event) {
     }
     QDialog::keyPressEvent(event);
 }
+
+#include "moc_CAboutDialog.cpp"

@@ -32,3 +32,5 @@ void CChildFrame::OnCommand(int id) {
     if (id == ID_FILE_CLOSE)
         close();
 }
+
+#include "moc_CChildFrame.cpp"

@@ -42,3 +42,5 @@ CChildFrame* CDocTemplate::CreateNewFrame(CQuillmarDoc& document, CMainFrame& fr
 QList<CQuillmarDoc*> CDocTemplate::Documents() const {
     return findChildren<CQuillmarDoc*>(QString(), Qt::FindDirectChildrenOnly);
 }
+
+#include "moc_CDocTemplate.cpp"

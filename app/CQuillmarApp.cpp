@@ -101,3 +101,5 @@ void CQuillmarApp::ShowAbout() {
     CAboutDialog about(MainFrame());
     Prompts::current().runModal(about);
 }
+
+#include "moc_CQuillmarApp.cpp"

@@ -46,3 +46,5 @@ void CQuillmarDoc::UpdateFrameTitles() {
     for (int i = 0; i < frames.size(); ++i)
         frames.at(i)->setWindowTitle(title + QLatin1Char(':') + QString::number(i + 1));
 }
+
+#include "moc_CQuillmarDoc.cpp"

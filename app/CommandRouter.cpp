@@ -79,3 +79,5 @@ void CommandRouter::UpdateStates() {
             action->setEnabled(enabledFor(id));
     }
 }
+
+#include "moc_CommandRouter.cpp"

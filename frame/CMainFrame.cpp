@@ -363,3 +363,5 @@ void CMainFrame::OpenNewWindow() {
     if (child && child->Document())
         child->Document()->Template().CreateNewFrame(*child->Document(), *this);
 }
+
+#include "moc_CMainFrame.cpp"

@@ -137,3 +137,5 @@ void FrameMenus::ShowRecentFiles(const QStringList& paths) {
     if (paths.isEmpty())
         actions.value(ID_FILE_MRU_FILE1)->setText(QStringLiteral("Recent File"));
 }
+
+#include "moc_FrameMenus.cpp"

@@ -47,3 +47,5 @@ bool LockKeyIndicators::eventFilter(QObject* watched, QEvent* event) {
         Refresh();
     return QObject::eventFilter(watched, event);
 }
+
+#include "moc_LockKeyIndicators.cpp"

@@ -75,3 +75,5 @@ QStringList CHarvestList::Lines() const {
         lines.append(item(row)->text());
     return lines;
 }
+
+#include "moc_CHarvestList.cpp"
