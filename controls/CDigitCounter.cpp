@@ -48,11 +48,12 @@ void CDigitCounter::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     CMemoryDC dc(painter, clientRect);
     dc.fillRect(clientRect, backgroundColour);
+    // The text always has a cell, so the metrics come from the first paint.
+    if (!metricsReady)
+        ComputeMetrics();
+    SevenSegmentPainter segments(dc, penWidth, segmentLength);
     const QColor unlitColour = SevenSegmentPainter::UnlitColour(litColour);
     for (int i = 0; i < shown.size(); ++i) {
-        if (!metricsReady)
-            ComputeMetrics();
-        SevenSegmentPainter segments(dc, penWidth, segmentLength);
         const int x = i * (segmentLength + 4 * thickness);
         if (showUnlit)
             segments.DrawSegments(x, SevenSegmentPainter::AllSegments, unlitColour);
