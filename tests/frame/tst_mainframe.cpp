@@ -63,9 +63,9 @@ void RunEventLoopUntilIdle() {
 }
 
 QList<int> AlwaysEnabledButtons() {
-    return {ID_BACK,           ID_FORWARD,        ID_STOP,           ID_GO,
+    return {ID_BACK,           ID_FORWARD,         ID_STOP,           ID_GO,
             ID_PROGRESS_METER, ID_DOWNLOAD_IMAGES, ID_DOWNLOAD_LINKS, ID_OPEN_BOOKMARKS,
-            ID_SEND_MAIL,      ID_ADD_BOOKMARK,   ID_HISTORY,        ID_ADDRESS_BOX};
+            ID_SEND_MAIL,      ID_ADD_BOOKMARK,    ID_HISTORY,        ID_ADDRESS_BOX};
 }
 
 const QList<int> ButtonsNeedingAView = {ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER, ID_MAKE_PAGE};
@@ -141,8 +141,8 @@ private slots:
         QCOMPARE(frame.ControlById(ID_ONLINE_CLOCK), frame.m_onlineClock);
         QCOMPARE(frame.ControlById(ID_VIEW_TOOLBAR), frame.m_navBar);
         QCOMPARE(frame.ControlById(ID_VIEW_STATUS_BAR), frame.m_statusBar);
-        for (CDigitCounter* counter : {frame.m_imageCount, frame.m_imageSelCount,
-                                       frame.m_linkCount, frame.m_linkSelCount, frame.m_filesLeft})
+        for (CDigitCounter* counter : {frame.m_imageCount, frame.m_imageSelCount, frame.m_linkCount,
+                                       frame.m_linkSelCount, frame.m_filesLeft})
             QCOMPARE(counter->Text(), QStringLiteral("0"));
         QCOMPARE(frame.m_onlineClock->Text(), QStringLiteral("00:00:00"));
         QVERIFY(frame.m_folderLabel->text().isEmpty());
@@ -162,7 +162,8 @@ private slots:
         QCOMPARE(f.frame.m_goButton->toolTip(), QStringLiteral(" GO!"));
         QCOMPARE(f.frame.m_goButton->statusTip(), QStringLiteral("Go to webpage"));
         QCOMPARE(f.frame.m_folderLabel->toolTip(), QStringLiteral(" Current download directory."));
-        QCOMPARE(f.frame.m_folderLabel->statusTip(), QStringLiteral("Current download directory. "));
+        QCOMPARE(f.frame.m_folderLabel->statusTip(),
+                 QStringLiteral("Current download directory. "));
         QCOMPARE(f.frame.m_onlineClock->toolTip(), QStringLiteral(" Online timer."));
         for (QWidget* silent : {static_cast<QWidget*>(f.frame.m_filesLeft),
                                 static_cast<QWidget*>(f.frame.m_animation)}) {
@@ -306,6 +307,24 @@ private slots:
         QCOMPARE(second->windowTitle(), QStringLiteral("Quillmar1:2"));
         QCOMPARE(f.docTemplate.Documents().size(), 1);
 
+        // The Window menu lists both windows and switches between them.
+        f.frame.UpdateUserInterface();
+        QMenu* windowMenu = f.frame.menuBar()->actions().at(2)->menu();
+        emit windowMenu->aboutToShow();
+        QStringList entries;
+        QAction* firstEntry = nullptr;
+        for (QAction* item : windowMenu->actions()) {
+            if (item->isCheckable())
+                entries.append(item->text() + (item->isChecked() ? "*" : ""));
+            if (item->text() == QStringLiteral("&1 Quillmar1:1"))
+                firstEntry = item;
+        }
+        QCOMPARE(entries, (QStringList{"&1 Quillmar1:1", "&2 Quillmar1:2*"}));
+        QVERIFY(firstEntry);
+        firstEntry->trigger();
+        QCOMPARE(f.frame.ActiveChildFrame(), first);
+        f.frame.MdiArea()->setActiveSubWindow(second);
+
         QPointer<CQuillmarDoc> document = first->Document();
         QVERIFY(f.frame.Router().Execute(ID_FILE_CLOSE));
         QTRY_COMPARE(f.frame.MdiArea()->subWindowList().size(), 1);
@@ -368,8 +387,10 @@ private slots:
     void recentFilesAreShownAndWrittenBack() {
         {
             QSettings settings;
-            settings.setValue(QStringLiteral("Recent File List/File1"), QStringLiteral("/tmp/a&b.txt"));
-            settings.setValue(QStringLiteral("Recent File List/File2"), QStringLiteral("/tmp/c.txt"));
+            settings.setValue(QStringLiteral("Recent File List/File1"),
+                              QStringLiteral("/tmp/a&b.txt"));
+            settings.setValue(QStringLiteral("Recent File List/File2"),
+                              QStringLiteral("/tmp/c.txt"));
         }
         {
             FrameWithWindows f;
@@ -413,8 +434,9 @@ private slots:
 
     void frameKnowsItsBookmarkFile() {
         CMainFrame frame;
-        QCOMPARE(frame.m_bookmarkPath, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) +
-                                           QDir::separator() + QStringLiteral("QuillmarLinks.txt"));
+        QCOMPARE(frame.m_bookmarkPath,
+                 QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) +
+                     QDir::separator() + QStringLiteral("QuillmarLinks.txt"));
     }
 
     void elapsedTimeDropsDays_data() {
