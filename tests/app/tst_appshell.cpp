@@ -115,7 +115,10 @@ private slots:
         Windows().first()->close();
         QTRY_COMPARE(Windows().size(), 0);
         QVERIFY(prompts.messages.isEmpty());
-        QVERIFY(frame->Router().Execute(ID_FILE_NEW));
+        // Ctrl+N is the accelerator of New.
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(Windows().size(), 1);
     }
 
