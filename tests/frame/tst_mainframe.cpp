@@ -28,6 +28,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <memory>
+
 namespace {
 
 // A frame with a document template whose windows hold test views.
@@ -320,6 +322,22 @@ private slots:
 
         // The next document gets the next number.
         QCOMPARE(f.OpenWindow()->windowTitle(), QStringLiteral("Quillmar2"));
+    }
+
+    void viewsGoBeforeTheControlsTheyTouch() {
+        auto f = std::make_unique<FrameWithWindows>();
+        QVERIFY(f->frame.Create());
+        f->OpenWindow();
+        f->OpenWindow();
+        QStringList seen;
+        for (TestView* view : f->views) {
+            view->onDestroy = [&seen, frame = &f->frame] {
+                frame->m_messageLine->setText(QStringLiteral("bye"));
+                seen.append(frame->m_messageLine->text());
+            };
+        }
+        f.reset();
+        QCOMPARE(seen, (QStringList{"bye", "bye"}));
     }
 
     void everyWindowOpensMaximisedAndCascadeAndTileArrangeThem() {
