@@ -6,20 +6,32 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
+
 class CBrowserEngine;
 class CMainFrame;
 class CQuillmarDoc;
+class QMdiSubWindow;
+class QPrinter;
 
 // The view inside every browser window: hosts the engine, refills the frame's
 // lists after every load and carries the per-window harvest state.
 class CQuillmarView : public QWidget, public CommandTarget {
     Q_OBJECT
 public:
+    static const char* const NoFolderText;
+
     explicit CQuillmarView(CQuillmarDoc* document, QWidget* parent = nullptr);
     ~CQuillmarView() override;
 
     // The main frame's active browser view, or nullptr.
     static CQuillmarView* ActiveView();
+    // Connects the frame's address box and lists to the browser views; does
+    // nothing when this frame is already connected.
+    static void AttachToFrame(CMainFrame& frame);
+    // Enter in the address box: the active view's Go, or "Open new view."
+    // when no browser window is open.
+    static void GoFromAddressBox();
 
     CMainFrame* GetMainFrame() const;
     CQuillmarDoc* GetDocument() const;
@@ -33,6 +45,8 @@ public:
     void RecordLocation();
     void AddToHistory(const QString& address);
     void ScanPage();
+    // True from download begin until that load's page scan has been listed.
+    bool LoadInProgress() const;
 
     void OnBack();
     void OnForward();
@@ -40,6 +54,8 @@ public:
     void OnGo();
     void OnSendMail();
     void OnPrint();
+    void OnImageSelChange();
+    void OnLinkSelChange();
 
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
@@ -50,4 +66,24 @@ public:
     HarvestMap imageMap;
     HarvestMap linkMap;
     QStringList m_linkHistory;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OnInitialUpdate();
+    void OnDownloadBegin();
+    void OnDownloadComplete();
+    void OnProgressChange(int progress, int maximum);
+    void OnTitleChange();
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    void ShowScanResult(const PageSnapshot& page, quint64 completion);
+    void PrintFinished();
+
+    CQuillmarDoc* document;
+    CBrowserEngine* engine;
+    std::unique_ptr<QPrinter> printer; // set while the engine prints
+    bool initialUpdateDone = false;
+    bool loadInProgress = false;
+    quint64 loadEvents = 0; // download begin and complete events seen so far
 };
