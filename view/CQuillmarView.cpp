@@ -11,7 +11,7 @@
 #include "frame/CMainFrame.h"
 #include "harvest/CHarvestList.h"
 #include "view/CBrowserEngine.h"
-#include "view/LineCollector.h"
+#include "view/LineBatch.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -169,8 +169,8 @@ bool CQuillmarView::LoadInProgress() const {
 }
 
 void CQuillmarView::ShowScanResult(const PageSnapshot& page, quint64 completion) {
-    LineCollector images;
-    LineCollector links;
+    LineBatch images;
+    LineBatch links;
     PageScan(images, imageMap, links, linkMap).ScanPage(page);
     CMainFrame* frame = GetMainFrame();
     if (frame && completion > completionShown) {

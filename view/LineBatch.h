@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // Gathers the lines of a page scan so a list can take them in one go.
-class LineCollector : public ListSink {
+class LineBatch : public ListSink {
 public:
     void AddString(const QString& line) override;
     const QStringList& Lines() const;
