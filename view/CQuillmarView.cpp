@@ -13,6 +13,7 @@
 #include "view/CBrowserEngine.h"
 #include "view/LineBatch.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -31,6 +32,7 @@ const char* const AttachedProperty = "quillmarViewsAttached";
 } // namespace
 
 const char* const CQuillmarView::NoFolderText = "No download directory selected.";
+const char* const CQuillmarView::OpenNewViewText = "Open new view.";
 
 CQuillmarView::CQuillmarView(CQuillmarDoc* document, QWidget* parent)
     : QWidget(parent), DownloadFolder(QString::fromLatin1(NoFolderText)), document(document),
@@ -68,25 +70,12 @@ void CQuillmarView::AttachToFrame(CMainFrame& frame) {
     if (frame.property(AttachedProperty).toBool())
         return;
     frame.setProperty(AttachedProperty, true);
-    connect(frame.m_addressBox, &CAddressEdit::goRequested, &frame, &GoFromAddressBox);
-    // Selection changes are the active view's to handle, like its commands.
-    connect(frame.m_imageList, &CHarvestList::itemSelectionChanged, &frame, [] {
-        if (CQuillmarView* view = ActiveView())
-            view->OnImageSelChange();
+    // With a browser window open, Enter reaches the active view's Go through the
+    // frame's command routing; without one, Go has nowhere to go.
+    connect(frame.m_addressBox, &CAddressEdit::goRequested, &frame, [&frame] {
+        if (!frame.ActiveViewWidget())
+            frame.m_messageLine->setText(QString::fromLatin1(OpenNewViewText));
     });
-    connect(frame.m_linkList, &CHarvestList::itemSelectionChanged, &frame, [] {
-        if (CQuillmarView* view = ActiveView())
-            view->OnLinkSelChange();
-    });
-}
-
-void CQuillmarView::GoFromAddressBox() {
-    if (CQuillmarView* view = ActiveView()) {
-        view->OnGo();
-        return;
-    }
-    if (CMainFrame* frame = CQuillmarApp::MainFrame())
-        frame->m_messageLine->setText(QStringLiteral("Open new view."));
 }
 
 CMainFrame* CQuillmarView::GetMainFrame() const {
@@ -159,7 +148,7 @@ void CQuillmarView::ScanPage() {
     QPointer<CQuillmarView> self(this);
     engine->TakeSnapshot([self, load, completion](const PageSnapshot& page) {
         // A load begun or completed since then makes this result stale.
-        if (self && self->loadEvents == load)
+        if (self && !self->closed && self->loadEvents == load)
             self->ShowScanResult(page, completion);
     });
 }
@@ -205,7 +194,7 @@ void CQuillmarView::OnGo() {
         return;
     const QString address = frame->m_addressBox->text();
     if (!ActiveView()) {
-        ShowMessage(QStringLiteral("Open new view."));
+        ShowMessage(QString::fromLatin1(OpenNewViewText));
         return;
     }
     if (!address.isEmpty())
@@ -254,6 +243,8 @@ bool CQuillmarView::HandlesCommand(int id) const {
     case ID_STOP:
     case ID_GO:
     case ID_SEND_MAIL:
+    case ID_IMAGE_LIST:
+    case ID_LINK_LIST:
         return true;
     default:
         return false;
@@ -280,6 +271,12 @@ void CQuillmarView::OnCommand(int id) {
     case ID_SEND_MAIL:
         OnSendMail();
         break;
+    case ID_IMAGE_LIST:
+        OnImageSelChange();
+        break;
+    case ID_LINK_LIST:
+        OnLinkSelChange();
+        break;
     default:
         break;
     }
@@ -304,6 +301,11 @@ void CQuillmarView::showEvent(QShowEvent* event) {
         initialUpdateDone = true;
         OnInitialUpdate();
     }
+}
+
+void CQuillmarView::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    closed = event->isAccepted();
 }
 
 void CQuillmarView::OnInitialUpdate() {

@@ -20,18 +20,13 @@ class CQuillmarView : public QWidget, public CommandTarget {
     Q_OBJECT
 public:
     static const char* const NoFolderText;
+    static const char* const OpenNewViewText;
 
     explicit CQuillmarView(CQuillmarDoc* document, QWidget* parent = nullptr);
     ~CQuillmarView() override;
 
     // The main frame's active browser view, or nullptr.
     static CQuillmarView* ActiveView();
-    // Connects the frame's address box and lists to the browser views; does
-    // nothing when this frame is already connected.
-    static void AttachToFrame(CMainFrame& frame);
-    // Enter in the address box: the active view's Go, or "Open new view."
-    // when no browser window is open.
-    static void GoFromAddressBox();
 
     CMainFrame* GetMainFrame() const;
     CQuillmarDoc* GetDocument() const;
@@ -69,8 +64,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Makes Enter in the address box answer even when no browser window is
+    // open; does nothing when this frame is already attached.
+    static void AttachToFrame(CMainFrame& frame);
+
     void OnInitialUpdate();
     void OnDownloadBegin();
     void OnDownloadComplete();
@@ -85,5 +85,6 @@ private:
     std::unique_ptr<QPrinter> printer; // set while the engine prints
     bool initialUpdateDone = false;
     bool loadInProgress = false;
+    bool closed = false;    // the window is going; its late scan results are dropped
     quint64 loadEvents = 0; // download begin and complete events seen so far
 };
