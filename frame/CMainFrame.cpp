@@ -59,7 +59,7 @@ bool CMainFrame::Create() {
     mdiArea = new QMdiArea(this);
     setCentralWidget(mdiArea);
     router = new CommandRouter([this] { return CommandRoute(); }, this);
-    menus = new FrameMenus(*this, *router);
+    menus = new FrameMenus(*this, *mdiArea, *router);
     menus->ShowRecentFiles(recentFiles.Entries());
 
     m_navBar = AddBar();
