@@ -10,6 +10,7 @@
 #include "controls/CProgressMeter.h"
 #include "frame/CMainFrame.h"
 #include "harvest/CHarvestList.h"
+#include "pagegen/CImagePageDialog.h"
 #include "view/CBrowserEngine.h"
 #include "view/LineBatch.h"
 
@@ -243,6 +244,7 @@ bool CQuillmarView::HandlesCommand(int id) const {
     case ID_STOP:
     case ID_GO:
     case ID_SEND_MAIL:
+    case ID_MAKE_PAGE:
     case ID_IMAGE_LIST:
     case ID_LINK_LIST:
         return true;
@@ -270,6 +272,9 @@ void CQuillmarView::OnCommand(int id) {
         break;
     case ID_SEND_MAIL:
         OnSendMail();
+        break;
+    case ID_MAKE_PAGE:
+        OnMakePage();
         break;
     case ID_IMAGE_LIST:
         OnImageSelChange();
@@ -341,4 +346,15 @@ void CQuillmarView::OnTitleChange() {
 void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
     if (window && window->isAncestorOf(this))
         RecordLocation();
+}
+
+// Image page generator
+
+void CQuillmarView::OnMakePage() {
+    CImagePageDialog dialog(this);
+    if (Prompts::current().runModal(dialog) != QDialog::Accepted || !dialog.openWhenDone)
+        return;
+    if (CMainFrame* frame = GetMainFrame())
+        frame->m_addressBox->setText(dialog.pagePath);
+    OnGo();
 }

@@ -52,6 +52,10 @@ public:
     void OnImageSelChange();
     void OnLinkSelChange();
 
+    // Image page generator: runs its dialog and, when asked to, opens the
+    // saved page in this window.
+    void OnMakePage();
+
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;
