@@ -5,10 +5,7 @@
 #include "support/TestMain.h"
 
 #include <QBuffer>
-#include <QCheckBox>
-#include <QCursor>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,49 +13,44 @@
 
 namespace {
 
-// Scripted answers that, like some platform pickers, leave the process in
-// another folder, and note which of the dialog's buttons were usable meanwhile.
+// Answers like a platform picker that leaves the process in another folder,
+// noting whether the dialog could be closed or re-picked meanwhile.
 class WanderingPrompts : public testsupport::ScriptedPrompts {
 public:
-    QString wanderTo = QDir::rootPath();
     const CImagePageDialog* dialog = nullptr;
-    QList<bool> pickAndCloseEnabledDuringPick;
+    bool usableDuringPick = false;
 
     QString chooseFolder(QWidget* owner) override {
-        if (dialog)
-            pickAndCloseEnabledDuringPick
-                << (dialog->folderButton->isEnabled() || dialog->okButton->isEnabled() ||
-                    dialog->cancelButton->isEnabled());
-        QDir::setCurrent(wanderTo);
+        usableDuringPick |= dialog->folderButton->isEnabled() || dialog->okButton->isEnabled() ||
+                            dialog->cancelButton->isEnabled();
+        QDir::setCurrent(QDir::rootPath());
         return ScriptedPrompts::chooseFolder(owner);
     }
-    QString chooseSaveFile(QWidget* owner, const QString& startFolder, const QString& defaultName,
-                           const QString& defaultSuffix, const QString& filter) override {
-        QDir::setCurrent(wanderTo);
-        return ScriptedPrompts::chooseSaveFile(owner, startFolder, defaultName, defaultSuffix,
-                                               filter);
+    QString chooseSaveFile(QWidget* owner, const QString& start, const QString& name,
+                           const QString& suffix, const QString& filter) override {
+        QDir::setCurrent(QDir::rootPath());
+        return ScriptedPrompts::chooseSaveFile(owner, start, name, suffix, filter);
     }
 };
 
-void touch(const QString& path, const QByteArray& content = "x") {
+void write(const QString& path, const QByteArray& content = "x") {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
 }
 
-QByteArray readFile(const QString& path) {
+QByteArray read(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList listed(const QListWidget* list) {
+QStringList lines(const QListWidget* list) {
     QStringList names;
     for (int row = 0; row < list->count(); ++row)
         names << list->item(row)->text();
     return names;
 }
 
-QByteArray expectedPage(const QString& title, const QStringList& images) {
+QByteArray page(const QString& title, const QStringList& images) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     CImagePageWriter(buffer).WritePage(title, images);
@@ -70,177 +62,97 @@ QByteArray expectedPage(const QString& title, const QStringList& images) {
 class ImagePageDialogTest : public QObject {
     Q_OBJECT
 
-    QString startFolder;
     QTemporaryDir images;
+    QString startFolder = QDir::currentPath();
+    std::unique_ptr<WanderingPrompts> answers;
+    std::unique_ptr<CImagePageDialog> dialog;
 
-    // A dialog showing the test folder's images, after a pick.
-    void pickImages(CImagePageDialog& dialog, WanderingPrompts& prompts) {
-        prompts.folderAnswers << images.path();
-        dialog.folderButton->click();
+    void pick(const QString& folder) {
+        answers->folderAnswers << folder;
+        dialog->folderButton->click();
     }
 
 private slots:
     void initTestCase() {
-        QVERIFY(images.isValid());
         for (const char* name : {"c.png", "a.GIF", "B.jpg", "b.jpeg", "d.txt", "x.gif.bak", ".gif"})
-            touch(images.filePath(QString::fromLatin1(name)));
+            write(images.filePath(QString::fromLatin1(name)));
         QVERIFY(QDir(images.path()).mkdir(QStringLiteral("folder.png")));
     }
-
-    void init() { startFolder = QDir::currentPath(); }
-    void cleanup() { QDir::setCurrent(startFolder); }
-
-    void pickOffersOnlyGifJpgAndPngFilesByName() {
-        WanderingPrompts prompts;
-        CImagePageDialog dialog;
-        prompts.dialog = &dialog;
-        pickImages(dialog, prompts);
-
-        QCOMPARE(listed(dialog.imageList), QStringList({"a.GIF", "B.jpg", "c.png"}));
-        QCOMPARE(dialog.imageFolder, images.path());
-        QVERIFY(dialog.folderListing.contains(QStringLiteral("d.txt")));
-        QVERIFY(!dialog.folderListing.contains(QStringLiteral("folder.png")));
-        QCOMPARE(prompts.pickAndCloseEnabledDuringPick, QList<bool>({false}));
-        QVERIFY(dialog.folderButton->isEnabled() && dialog.okButton->isEnabled() &&
-                dialog.cancelButton->isEnabled());
-        QCOMPARE(QDir::currentPath(), startFolder);
+    void init() {
+        answers.reset();
+        answers = std::make_unique<WanderingPrompts>();
+        dialog = std::make_unique<CImagePageDialog>();
+        answers->dialog = dialog.get();
     }
 
-    void aNewPickReplacesTheListAndACancelledPickKeepsIt() {
+    void pickOffersGifJpgAndPngFilesAndACancelledPickKeepsThem() {
         QTemporaryDir other;
-        touch(other.filePath(QStringLiteral("z.jpg")));
-        WanderingPrompts prompts;
-        CImagePageDialog dialog;
-        pickImages(dialog, prompts);
-        prompts.folderAnswers << other.path();
-        dialog.folderButton->click();
-        QCOMPARE(listed(dialog.imageList), QStringList({"z.jpg"}));
+        write(other.filePath(QStringLiteral("z.jpg")));
+        pick(other.path());
+        pick(images.path());
+        QCOMPARE(lines(dialog->imageList), QStringList({"a.GIF", "B.jpg", "c.png"}));
+        QCOMPARE(dialog->imageFolder, images.path());
+        QVERIFY(!answers->usableDuringPick);
+        QVERIFY(dialog->folderButton->isEnabled() && dialog->okButton->isEnabled() &&
+                dialog->cancelButton->isEnabled());
 
-        dialog.imageList->item(0)->setSelected(true);
-        dialog.folderButton->click(); // cancelled
-        QCOMPARE(prompts.folderRequests, 3);
-        QVERIFY(dialog.imageFolder.isEmpty());
-        QCOMPARE(listed(dialog.imageList), QStringList({"z.jpg"}));
-        QVERIFY(dialog.imageList->item(0)->isSelected());
-        QVERIFY(dialog.okButton->isEnabled());
-
-        // With no image folder known, saving starts where the process is.
-        dialog.generateButton->click();
-        QCOMPARE(prompts.saveFileStartFolders, QStringList({startFolder}));
+        dialog->imageList->item(1)->setSelected(true);
+        pick(QString());
+        QVERIFY(dialog->imageFolder.isEmpty());
+        QCOMPARE(lines(dialog->imageList), QStringList({"a.GIF", "B.jpg", "c.png"}));
+        dialog->generateButton->click(); // without an image folder, saving starts here
+        QCOMPARE(answers->saveFileStartFolders, QStringList({startFolder}));
         QCOMPARE(QDir::currentPath(), startFolder);
     }
 
-    void generateWithNothingSelectedAsksNothing() {
-        WanderingPrompts prompts;
-        CImagePageDialog dialog;
-        pickImages(dialog, prompts);
-        dialog.generateButton->click();
-        QVERIFY(prompts.saveFileStartFolders.isEmpty());
-        QVERIFY(prompts.messages.isEmpty());
-        QVERIFY(dialog.pagePath.isEmpty());
-    }
+    void generateSavesTheSelectionTopToBottom() {
+        pick(images.path());
+        dialog->generateButton->click();
+        QVERIFY(answers->saveFileStartFolders.isEmpty()); // nothing selected, nothing asked
 
-    void generateSavesTheSelectedImagesTopToBottom() {
-        WanderingPrompts prompts;
-        CImagePageDialog dialog;
-        pickImages(dialog, prompts);
-        dialog.imageList->item(2)->setSelected(true);
-        dialog.imageList->item(0)->setSelected(true);
-        dialog.titleEdit->setText(QStringLiteral("Holiday & <friends>"));
-        const QString page = images.filePath(QStringLiteral("Images.htm"));
-        prompts.saveFileAnswers << page;
-
-        dialog.generateButton->click();
-
-        QCOMPARE(prompts.saveFileStartFolders, QStringList({images.path()}));
-        QCOMPARE(dialog.pagePath, page);
-        QCOMPARE(readFile(page), expectedPage(QStringLiteral("Holiday & <friends>"),
-                                              {QStringLiteral("a.GIF"), QStringLiteral("c.png")}));
-        QVERIFY(prompts.messages.isEmpty());
+        dialog->imageList->item(2)->setSelected(true);
+        dialog->imageList->item(0)->setSelected(true);
+        dialog->titleEdit->setText(QStringLiteral("Holiday & <friends>"));
+        const QString path = images.filePath(QStringLiteral("Images.htm"));
+        answers->saveFileAnswers << path;
+        dialog->generateButton->click();
+        dialog->generateButton->click(); // cancelled
+        QCOMPARE(answers->saveFileStartFolders, QStringList(2, images.path()));
+        QCOMPARE(dialog->pagePath, path);
+        QCOMPARE(read(path), page(QStringLiteral("Holiday & <friends>"), {"a.GIF", "c.png"}));
+        QVERIFY(answers->messages.isEmpty());
         QCOMPARE(QDir::currentPath(), startFolder);
-
-        // Saving again over the same page replaces it; a cancelled save keeps everything.
-        dialog.imageList->item(0)->setSelected(false);
-        prompts.saveFileAnswers << page;
-        dialog.generateButton->click();
-        QCOMPARE(readFile(page),
-                 expectedPage(QStringLiteral("Holiday & <friends>"), {QStringLiteral("c.png")}));
-        dialog.generateButton->click(); // cancelled
-        QCOMPARE(prompts.saveFileStartFolders.size(), 3);
-        QCOMPARE(dialog.pagePath, page);
-        QCOMPARE(readFile(page),
-                 expectedPage(QStringLiteral("Holiday & <friends>"), {QStringLiteral("c.png")}));
     }
 
     void aPageThatCannotBeWrittenIsReportedAndTheOldOneKept() {
         QTemporaryDir target;
-        // The target is a folder.
-        const QString folderTarget = target.filePath(QStringLiteral("taken.htm"));
-        QVERIFY(QDir(target.path()).mkdir(QStringLiteral("taken.htm")));
-        // The target exists, but no temporary file beside it can be named.
-        const QString longTarget = target.filePath(QString(250, QLatin1Char('p')) + ".htm");
-        touch(longTarget, "old page");
-        QVERIFY(QFile::exists(longTarget));
+        const QString folder = target.filePath(QStringLiteral("folder.htm"));
+        QVERIFY(QDir().mkdir(folder));
+        // No temporary file can be named beside a name this long.
+        const QString longName = target.filePath(QString(250, QLatin1Char('p')) + ".htm");
+        write(longName, "old page");
+        pick(images.path());
+        dialog->imageList->item(0)->setSelected(true);
+        answers->saveFileAnswers << folder << longName;
+        dialog->generateButton->click();
+        dialog->generateButton->click();
 
-        WanderingPrompts prompts;
-        CImagePageDialog dialog;
-        pickImages(dialog, prompts);
-        dialog.imageList->item(1)->setSelected(true);
-        prompts.saveFileAnswers << folderTarget << longTarget;
-        dialog.generateButton->click();
-        dialog.generateButton->click();
-
-        QCOMPARE(prompts.messages.size(), 2);
-        for (const auto& message : std::as_const(prompts.messages)) {
-            QCOMPARE(message.text, QStringLiteral("Unable to create web page."));
-            QCOMPARE(message.caption, QStringLiteral("Error"));
-        }
-        QVERIFY(QFileInfo(folderTarget).isDir());
-        QCOMPARE(readFile(longTarget), QByteArray("old page"));
+        QCOMPARE(answers->messages.size(), 2);
+        QCOMPARE(answers->messages.last().text, QStringLiteral("Unable to create web page."));
+        QCOMPARE(answers->messages.last().caption, QStringLiteral("Error"));
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(read(longName), QByteArray("old page"));
         QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
-        QCOMPARE(dialog.pagePath, longTarget);
-        QCOMPARE(QDir::currentPath(), startFolder);
     }
 
-    void okReportsTheCheckBoxAndCancelRejects() {
-        WanderingPrompts prompts;
-        for (const bool ticked : {true, false}) {
-            CImagePageDialog dialog;
-            prompts.dialogDriver = [&](QDialog&) {
-                dialog.openCheck->setChecked(ticked);
-                dialog.okButton->click();
-                return dialog.result();
-            };
-            QCOMPARE(Prompts::current().runModal(dialog), int(QDialog::Accepted));
-            QCOMPARE(dialog.openWhenDone, ticked ? 1 : 0);
-        }
-        CImagePageDialog dialog;
-        prompts.dialogDriver = [&](QDialog&) {
-            dialog.openCheck->setChecked(true);
-            dialog.cancelButton->click();
-            return dialog.result();
-        };
-        QCOMPARE(Prompts::current().runModal(dialog), int(QDialog::Rejected));
-        QCOMPARE(dialog.openWhenDone, 0);
-    }
-
-    void opensAtTheMousePointerWithItsTitleLimitedAndTips() {
-        CImagePageDialog dialog;
+    void opensAtThePointerWithLabelsThatFit() {
         const QPoint pointer(250, 200);
         QCursor::setPos(pointer);
-        dialog.show();
-        // Within the width of a window frame.
-        QVERIFY((dialog.geometry().center() - pointer).manhattanLength() <= 8);
-        const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
-        QCOMPARE(labels.size(), 4);
-        for (const QLabel* label : labels)
+        dialog->show();
+        QVERIFY((dialog->geometry().center() - pointer).manhattanLength() <= 8); // frame width
+        for (const QLabel* label : dialog->findChildren<QLabel*>())
             QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
                      qPrintable(label->text()));
-        QTest::keyClicks(dialog.titleEdit, QString(250, QLatin1Char('t')));
-        QCOMPARE(dialog.titleEdit->text().size(), 200);
-        QCOMPARE(dialog.folderButton->toolTip(), QStringLiteral("Image Folder Selection"));
-        QCOMPARE(dialog.okButton->toolTip(), QStringLiteral("Select"));
-        QCOMPARE(dialog.openCheck->toolTip(), QStringLiteral("Open Page"));
     }
 };
 
