@@ -1,0 +1,69 @@
+#include "bookmarks/CHistoryDialog.h"
+
+#include <QListWidget>
+
+namespace {
+
+const CListDialog::Template HistoryTemplate = {
+    1044,
+    1042,
+    1046,
+    1045,
+    1043,
+    1041, // list, delete, clear, counter, search box, search
+    33,
+    49,
+    126, // left edges of clear, delete, search
+    1044,
+    1042,
+    1046,
+    1043,
+    1041, // tips of list, delete, clear, search box, search
+    QStringLiteral("HistoryError"),
+};
+
+} // namespace
+
+CHistoryDialog::CHistoryDialog(QWidget* parent, QStringList* history)
+    : CListDialog(parent, HistoryTemplate), m_history(history) {
+    SetCount(FillFromHistory());
+}
+
+int CHistoryDialog::FillFromHistory() {
+    if (!m_history)
+        return 0;
+    int added = 0;
+    for (qsizetype index = m_history->size() - 1; index >= 0; --index) {
+        const QString& entry = m_history->at(index);
+        if (entry.isEmpty())
+            continue;
+        m_list->addItem(entry);
+        m_rowEntries.append(index);
+        ++added;
+    }
+    return added;
+}
+
+void CHistoryDialog::OnDeleteSelected() {
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    const qsizetype index = m_rowEntries.takeAt(row);
+    if (m_history)
+        m_history->removeAt(index);
+    // Rows above show newer entries, whose indices have just moved down.
+    for (int above = 0; above < row; ++above)
+        --m_rowEntries[above];
+    delete m_list->takeItem(row);
+    SetCount(m_list->count());
+}
+
+void CHistoryDialog::OnClearAll() {
+    if (m_history) {
+        m_history->clear();
+        m_history->squeeze();
+    }
+    m_rowEntries.clear();
+    m_list->clear();
+    SetCount(0);
+}
