@@ -53,6 +53,7 @@ CListDialog::CListDialog(QWidget* parent, const Template& layout)
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->setUniformItemSizes(true);
+    m_list->setTextElideMode(Qt::ElideNone);
     place(m_list, 2, 3, 182, 34);
     AddToolTip(m_list, StringTable::text(layout.listTip));
     m_controls.insert(layout.listId, m_list);
