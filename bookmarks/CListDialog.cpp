@@ -106,9 +106,8 @@ QWidget* CListDialog::ControlById(int id) const {
 }
 
 int CListDialog::FindEntry(int first, int last, const QString& text) const {
-    if (m_list->count() == 0 || first >= m_list->count())
-        return -1;
-    for (int row = first; row <= last && row < m_list->count(); ++row) {
+    const int end = qMin(last, m_list->count() - 1);
+    for (int row = qMax(first, 0); row <= end; ++row) {
         if (m_list->item(row)->text().contains(text, Qt::CaseSensitive))
             return row;
     }
