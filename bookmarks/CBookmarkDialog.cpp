@@ -79,3 +79,5 @@ void CBookmarkDialog::OnClearAll() {
     m_list->clear();
     SetCount(0);
 }
+
+#include "moc_CBookmarkDialog.cpp"

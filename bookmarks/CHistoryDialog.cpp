@@ -67,3 +67,5 @@ void CHistoryDialog::OnClearAll() {
     m_list->clear();
     SetCount(0);
 }
+
+#include "moc_CHistoryDialog.cpp"

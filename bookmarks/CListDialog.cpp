@@ -187,3 +187,5 @@ void CListDialog::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     qDrawWinPanel(&painter, rect(), palette(), false);
 }
+
+#include "moc_CListDialog.cpp"
