@@ -6,23 +6,25 @@
 
 namespace {
 
-const CListDialog::Template BookmarkTemplate = {
-    1008,
-    1035,
-    1047,
-    1036,
-    1037,
-    1038, // list, delete, clear, counter, search box, search
-    36,
-    51,
-    124, // left edges of clear, delete, search
-    1053,
-    1054,
-    1057,
-    1055,
-    1056, // tips of list, delete, clear, search box, search
-    QStringLiteral("BookmarkError"),
-};
+CListDialog::Template BookmarkTemplate() {
+    CListDialog::Template layout;
+    layout.listId = 1008;
+    layout.deleteId = 1035;
+    layout.clearId = 1047;
+    layout.counterId = 1036;
+    layout.searchBoxId = 1037;
+    layout.searchId = 1038;
+    layout.clearLeft = 36;
+    layout.deleteLeft = 51;
+    layout.searchLeft = 124;
+    layout.listTip = 1053;
+    layout.deleteTip = 1054;
+    layout.clearTip = 1057;
+    layout.searchBoxTip = 1055;
+    layout.searchTip = 1056;
+    layout.noSelection = CBookmarkDialog::ErrorResult;
+    return layout;
+}
 
 // The file's own bytes ride along with each row, so a rewrite stores every
 // other line exactly as it was read, whatever its encoding.
@@ -30,8 +32,10 @@ const int EntryRole = Qt::UserRole;
 
 } // namespace
 
+const QString CBookmarkDialog::ErrorResult = QStringLiteral("BookmarkError");
+
 CBookmarkDialog::CBookmarkDialog(QWidget* parent, const QString& filePath)
-    : CListDialog(parent, BookmarkTemplate),
+    : CListDialog(parent, BookmarkTemplate()),
       m_filePath(filePath.isEmpty() ? BookmarkFile::FileName : filePath) {
     LoadFromFile();
 }

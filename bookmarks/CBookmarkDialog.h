@@ -10,6 +10,9 @@
 class CBookmarkDialog : public CListDialog {
     Q_OBJECT
 public:
+    // m_selection after Select with no row selected.
+    static const QString ErrorResult;
+
     // An empty path means "QuillmarLinks.txt" in the current directory.
     CBookmarkDialog(QWidget* parent, const QString& filePath);
 

@@ -4,28 +4,32 @@
 
 namespace {
 
-const CListDialog::Template HistoryTemplate = {
-    1044,
-    1042,
-    1046,
-    1045,
-    1043,
-    1041, // list, delete, clear, counter, search box, search
-    33,
-    49,
-    126, // left edges of clear, delete, search
-    1044,
-    1042,
-    1046,
-    1043,
-    1041, // tips of list, delete, clear, search box, search
-    QStringLiteral("HistoryError"),
-};
+CListDialog::Template HistoryTemplate() {
+    CListDialog::Template layout;
+    layout.listId = 1044;
+    layout.deleteId = 1042;
+    layout.clearId = 1046;
+    layout.counterId = 1045;
+    layout.searchBoxId = 1043;
+    layout.searchId = 1041;
+    layout.clearLeft = 33;
+    layout.deleteLeft = 49;
+    layout.searchLeft = 126;
+    layout.listTip = 1044;
+    layout.deleteTip = 1042;
+    layout.clearTip = 1046;
+    layout.searchBoxTip = 1043;
+    layout.searchTip = 1041;
+    layout.noSelection = CHistoryDialog::ErrorResult;
+    return layout;
+}
 
 } // namespace
 
+const QString CHistoryDialog::ErrorResult = QStringLiteral("HistoryError");
+
 CHistoryDialog::CHistoryDialog(QWidget* parent, QStringList* history)
-    : CListDialog(parent, HistoryTemplate), m_history(history) {
+    : CListDialog(parent, HistoryTemplate()), m_history(history) {
     SetCount(FillFromHistory());
 }
 

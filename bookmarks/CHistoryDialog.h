@@ -10,6 +10,9 @@
 class CHistoryDialog : public CListDialog {
     Q_OBJECT
 public:
+    // m_selection after Select with no row selected.
+    static const QString ErrorResult;
+
     // history may be null: the dialog then shows nothing.
     CHistoryDialog(QWidget* parent, QStringList* history);
 
