@@ -9,6 +9,7 @@
 
 #include <QPointer>
 #include <QPrinter>
+#include <QScreen>
 
 namespace {
 
@@ -46,6 +47,8 @@ bool CQuillmarApp::InitInstance() {
         delete frame;
         return false;
     }
+    // Sized to the screen as well, for desktops without a window manager to maximise it.
+    frame->setGeometry(frame->screen()->availableGeometry());
     frame->showMaximized();
     return true;
 }
