@@ -52,6 +52,11 @@ public:
     void OnImageSelChange();
     void OnLinkSelChange();
 
+    // Bookmarks and history
+    void OnAddBookmark();
+    void OnOpenBookmarks();
+    void OnShowHistory();
+
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;
