@@ -43,46 +43,18 @@ CListDialog::CListDialog(QWidget* parent, const Template& layout)
     setModal(true);
     setFixedSize(DialogUnits::toPixels(186, 57));
 
-    // Created in tab order.
+    // Created in the template's order, which is also the tab order.
     CBitmapButton* select = AddButton(SelectId, 154, SelectUp, SelectDown, SelectTip);
     CBitmapButton* cancel = AddButton(CancelId, 169, CancelUp, CancelDown, CancelTip);
-
-    m_list = new QListWidget(this);
-    m_list->setSortingEnabled(false);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_list->setUniformItemSizes(true);
-    m_list->setTextElideMode(Qt::ElideNone);
-    place(m_list, 2, 3, 182, 34);
-    AddToolTip(m_list, StringTable::text(layout.listTip));
-    m_controls.insert(layout.listId, m_list);
-
+    AddList(layout.listId, layout.listTip);
     CBitmapButton* remove =
         AddButton(layout.deleteId, layout.deleteLeft, DeleteUp, DeleteDown, layout.deleteTip);
-
-    m_counter = new CDigitCounter(this);
-    place(m_counter, 5, 41, 25, 11);
-    m_counter->SetNumber(0);
-    m_controls.insert(layout.counterId, m_counter);
-
-    m_searchBox = new QLineEdit(this);
-    m_searchBox->setMaxLength(SearchTextLimit);
-    place(m_searchBox, 66, ButtonTop, 57, ButtonSize);
-    AddToolTip(m_searchBox, StringTable::text(layout.searchBoxTip));
-    m_controls.insert(layout.searchBoxId, m_searchBox);
-
+    AddCounter(layout.counterId);
+    AddSearchBox(layout.searchBoxId, layout.searchBoxTip);
     CBitmapButton* search =
         AddButton(layout.searchId, layout.searchLeft, SearchUp, SearchDown, layout.searchTip);
     CBitmapButton* clear =
         AddButton(layout.clearId, layout.clearLeft, ClearUp, ClearDown, layout.clearTip);
-
-    setTabOrder(select, cancel);
-    setTabOrder(cancel, m_list);
-    setTabOrder(m_list, remove);
-    setTabOrder(remove, m_searchBox);
-    setTabOrder(m_searchBox, search);
-    setTabOrder(search, clear);
     select->setFocus();
 
     connect(select, &QAbstractButton::clicked, this, &CListDialog::OnSelect);
@@ -92,13 +64,46 @@ CListDialog::CListDialog(QWidget* parent, const Template& layout)
     connect(clear, &QAbstractButton::clicked, this, [this] { OnClearAll(); });
 }
 
+void CListDialog::AddList(int id, int tipId) {
+    m_list = new QListWidget(this);
+    m_list->setSortingEnabled(false);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setUniformItemSizes(true);
+    m_list->setTextElideMode(Qt::ElideNone);
+    place(m_list, 2, 3, 182, 34);
+    AddControl(id, m_list, tipId);
+}
+
+void CListDialog::AddCounter(int id) {
+    m_counter = new CDigitCounter(this);
+    place(m_counter, 5, 41, 25, 11);
+    m_counter->SetNumber(0);
+    m_controls.insert(id, m_counter);
+}
+
+void CListDialog::AddSearchBox(int id, int tipId) {
+    m_searchBox = new QLineEdit(this);
+    m_searchBox->setMaxLength(SearchTextLimit);
+    place(m_searchBox, 66, ButtonTop, 57, ButtonSize);
+    AddControl(id, m_searchBox, tipId);
+}
+
 CBitmapButton* CListDialog::AddButton(int id, int left, int upBitmap, int downBitmap, int tipId) {
     auto* button = new CBitmapButton(this);
     button->LoadBitmaps(upBitmap, downBitmap);
     place(button, left, ButtonTop, ButtonSize, ButtonSize);
-    AddToolTip(button, StringTable::text(tipId));
-    m_controls.insert(id, button);
+    AddControl(id, button, tipId);
     return button;
+}
+
+// Every control with a tip is a tab stop; each one added goes last in the tab order.
+void CListDialog::AddControl(int id, QWidget* control, int tipId) {
+    AddToolTip(control, StringTable::text(tipId));
+    if (m_lastTabStop)
+        setTabOrder(m_lastTabStop, control);
+    m_lastTabStop = control;
+    m_controls.insert(id, control);
 }
 
 QWidget* CListDialog::ControlById(int id) const {

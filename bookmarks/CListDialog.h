@@ -70,10 +70,15 @@ protected:
 
 private:
     CBitmapButton* AddButton(int id, int left, int upBitmap, int downBitmap, int tipId);
+    void AddList(int id, int tipId);
+    void AddCounter(int id);
+    void AddSearchBox(int id, int tipId);
+    void AddControl(int id, QWidget* control, int tipId);
     void CentreOnMousePointer();
 
     QString m_noSelection;
     CDigitCounter* m_counter = nullptr;
     QLineEdit* m_searchBox = nullptr;
+    QWidget* m_lastTabStop = nullptr;
     QHash<int, QWidget*> m_controls;
 };
