@@ -52,14 +52,28 @@ void CHistoryDialog::OnDeleteSelected() {
     const int row = SelectedRow();
     if (row < 0)
         return;
-    const qsizetype index = m_rowEntries.takeAt(row);
-    if (m_history)
+    const qsizetype index = EntryOfRow(row);
+    if (index >= 0) {
         m_history->removeAt(index);
-    // Rows above show newer entries, whose indices have just moved down.
-    for (int above = 0; above < row; ++above)
-        --m_rowEntries[above];
+        for (qsizetype& entry : m_rowEntries) {
+            if (entry > index)
+                --entry;
+        }
+    }
+    m_rowEntries.removeAt(row);
     delete m_list->takeItem(row);
     SetCount(m_list->count());
+}
+
+qsizetype CHistoryDialog::EntryOfRow(int row) const {
+    if (!m_history)
+        return -1;
+    const qsizetype index = m_rowEntries.at(row);
+    const QString text = m_list->item(row)->text();
+    if (index < m_history->size() && m_history->at(index) == text)
+        return index;
+    // The view records pages while the dialog is open, which may have moved it.
+    return m_history->lastIndexOf(text);
 }
 
 void CHistoryDialog::OnClearAll() {

@@ -22,6 +22,9 @@ public:
     void OnClearAll() override;
 
 private:
+    // The history index of the entry a row shows, or -1 when it is gone.
+    qsizetype EntryOfRow(int row) const;
+
     QStringList* m_history;
     // The history index each row shows; empty entries have no row, so the
     // index cannot be worked out from the row number.

@@ -138,6 +138,10 @@ private slots:
         QCOMPARE(history, (QStringList{"", "", "c"}));
         QCOMPARE(rows(dialog, HList), QStringList{"c"});
         QCOMPARE(counter(dialog, HCounter), QString("1"));
+        history.prepend("recorded meanwhile");
+        selectRow(dialog, HList, 0);
+        click(dialog, HDelete);
+        QCOMPARE(history, (QStringList{"recorded meanwhile", "", ""}));
     }
 
     void historyClearAndSelect() {
