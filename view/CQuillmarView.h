@@ -52,6 +52,11 @@ public:
     void OnImageSelChange();
     void OnLinkSelChange();
 
+    // Bookmarks and history
+    void OnAddBookmark();
+    void OnOpenBookmarks();
+    void OnShowHistory();
+
     // Image page generator: runs its dialog and, when asked to, opens the
     // saved page in this window.
     void OnMakePage();
