@@ -411,7 +411,7 @@ void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
         RecordLocation();
 }
 
-// Image page generator --------------------------------------------------------
+// Image page generator -------------------------------------------------------
 
 void CQuillmarView::OnMakePage() {
     CImagePageDialog dialog(this);
