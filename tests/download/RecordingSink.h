@@ -12,6 +12,12 @@
 #include <memory>
 #include <thread>
 
+// A copy with a buffer of its own: a shared copy would let the worker's next
+// append reuse the buffer the test thread has just read.
+template <typename T> QList<T> OwnCopy(const QList<T>& list) {
+    return QList<T>(list.cbegin(), list.cend());
+}
+
 // Everything a worker reported, in order, readable while the worker runs.
 struct WorkerReports {
     mutable QMutex mutex;
@@ -22,19 +28,19 @@ struct WorkerReports {
 
     QStringList Events() const {
         QMutexLocker guard(&mutex);
-        return events;
+        return OwnCopy(events);
     }
     QList<int> FilesLeft() const {
         QMutexLocker guard(&mutex);
-        return filesLeft;
+        return OwnCopy(filesLeft);
     }
     QStringList Messages() const {
         QMutexLocker guard(&mutex);
-        return messages;
+        return OwnCopy(messages);
     }
     QStringList Failures() const {
         QMutexLocker guard(&mutex);
-        return failures;
+        return OwnCopy(failures);
     }
     bool Ended() const { return Events().contains(QStringLiteral("animation stopped")); }
 };
