@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+class QKeyEvent;
+
 // The address box: Enter asks for Go; Tab, Space, Backspace fill in the
 // built-in fallback address.
 class CAddressEdit : public QLineEdit {
@@ -19,4 +21,12 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    enum KeySequence { NoKey = 0, AfterTab = 1, AfterTabSpace = 2 };
+
+    static bool IsTab(const QKeyEvent& event);
+    bool SwallowsTab();
+
+    int keyState = NoKey;
 };

@@ -18,4 +18,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap upImage;
+    QPixmap downImage;
 };

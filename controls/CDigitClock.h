@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QRect>
 #include <QWidget>
+
+class SevenSegmentPainter;
 
 // A seven-segment time display ("00:00:00") with its own "." and ":" shapes.
 class CDigitClock : public QWidget {
@@ -18,6 +21,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void ComputeMetrics();
+    void DrawCell(SevenSegmentPainter& segments, int x, char character) const;
+    static int Advance(char previous, char current, int p, int q);
+
     bool showUnlit = true;
     bool metricsReady = false;
     QByteArray text = "0";

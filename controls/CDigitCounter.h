@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QMutex>
 #include <QRect>
@@ -21,6 +22,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QByteArray LockedText() const;
+    void ComputeMetrics();
+
     mutable QMutex textLock; // SetNumber may run on a download worker's thread
     QByteArray text = "0";
     bool showUnlit = true;

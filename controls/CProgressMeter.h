@@ -5,6 +5,8 @@
 #include <QRect>
 #include <array>
 
+class QPainter;
+
 // Ten-segment page-load meter; always 80 pixels wide once placed.
 class CProgressMeter : public QAbstractButton {
     Q_OBJECT
@@ -26,4 +28,19 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    static constexpr int Width = 80;
+    static constexpr int SegmentCount = 10;
+
+    void ComputeSegments(const QRect& item);
+    static void DrawFrame(QPainter& painter, const QRect& frame, const QColor& topLeft,
+                          const QColor& bottomRight);
+
+    QColor backgroundColour;
+    QColor highlightColour = QColor(0, 255, 0);
+    QColor shadowColour = QColor(0, 100, 0);
+    QColor segmentColour = QColor(255, 0, 0);
+    int level = 0;
+    std::array<QRect, SegmentCount> segments;
 };

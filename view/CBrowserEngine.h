@@ -36,9 +36,22 @@ public:
     QWebEngineView* WebView() const;
     QWebEnginePage* Page() const;
 
+    // The address of the built-in about page.
+    static QUrl AboutPageUrl();
+
 signals:
     void downloadBegin();
     void downloadComplete(bool succeeded);
     void progressChange(int progress, int maximum);
     void titleChange(const QString& title);
+
+private:
+    void connectEngineEvents();
+    void finishPrinting(bool success);
+    static const QString& scanScript();
+
+    QWebEngineView* view;
+    std::function<void(bool)> printDone;
+    // Cleared while the engine is destroyed, so late script answers are dropped.
+    bool answersSnapshots = true;
 };

@@ -1,0 +1,63 @@
+#include "controls/CDigitCounter.h"
+
+#include "controls/CMemoryDC.h"
+#include "controls/SevenSegmentPainter.h"
+
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QThread>
+
+CDigitCounter::CDigitCounter(QWidget* parent) : QWidget(parent) {
+    // The paint covers every pixel: nothing needs erasing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void CDigitCounter::SetNumber(int n) {
+    {
+        QMutexLocker locker(&textLock);
+        text = QByteArray::number(n);
+    }
+    // Widgets may only be touched on their own thread: a worker's call
+    // schedules the repaint there instead.
+    if (QThread::currentThread() == thread())
+        update();
+    else
+        QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+}
+
+QString CDigitCounter::Text() const {
+    return QString::fromLatin1(LockedText());
+}
+
+QByteArray CDigitCounter::LockedText() const {
+    QMutexLocker locker(&textLock);
+    return text;
+}
+
+void CDigitCounter::ComputeMetrics() {
+    thickness = SevenSegmentPainter::Metric(clientRect.height(), 0.07);
+    segmentLength = SevenSegmentPainter::Metric(clientRect.height(), 0.35);
+    penWidth = thickness;
+    metricsReady = true;
+}
+
+void CDigitCounter::paintEvent(QPaintEvent*) {
+    const QByteArray shown = LockedText();
+    clientRect = rect();
+    QPainter painter(this);
+    CMemoryDC dc(painter, clientRect);
+    dc.fillRect(clientRect, backgroundColour);
+    const QColor unlitColour = SevenSegmentPainter::UnlitColour(litColour);
+    for (int i = 0; i < shown.size(); ++i) {
+        if (!metricsReady)
+            ComputeMetrics();
+        SevenSegmentPainter segments(dc, penWidth, segmentLength);
+        const int x = i * (segmentLength + 4 * thickness);
+        if (showUnlit)
+            segments.DrawSegments(x, SevenSegmentPainter::AllSegments, unlitColour);
+        segments.DrawSegments(x, SevenSegmentPainter::DigitCode(shown[i]), litColour);
+    }
+}
+
+#include "moc_CDigitCounter.cpp"

@@ -1,0 +1,62 @@
+#include "harvest/PageScan.h"
+
+#include "harvest/IsImageFileName.h"
+#include "harvest/ListSink.h"
+#include "harvest/NameProp.h"
+
+namespace {
+
+const QString anchorTag = QStringLiteral("A");
+
+bool isHtml(const QString& contentType) {
+    return !contentType.isEmpty() &&
+           contentType.contains(QLatin1String("html"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+PageScan::PageScan(ListSink& imageList, HarvestMap& imageMap, ListSink& linkList,
+                   HarvestMap& linkMap)
+    : imageList(imageList), imageMap(imageMap), linkList(linkList), linkMap(linkMap) {}
+
+void PageScan::ScanPage(const PageSnapshot& page) {
+    if (!isHtml(page.contentType) || !page.document)
+        return;
+    CollectLinks(*page.document);
+    CollectImages(*page.document);
+}
+
+void PageScan::CollectLinks(const DomDocument& document) {
+    for (const DomDocument& frame : document.frames)
+        CollectLinks(frame);
+    for (const DomLink& link : document.links) {
+        // Only anchors count as links; image map areas are left out.
+        if (link.href.isEmpty() || link.tagName != anchorTag)
+            continue;
+        const QString name = NameProp(link.href);
+        if (IsImageFileName(name))
+            AddLinkEntry(name, link.href);
+    }
+}
+
+void PageScan::CollectImages(const DomDocument& document) {
+    for (const DomDocument& frame : document.frames)
+        CollectImages(frame);
+    for (const DomImage& image : document.images) {
+        if (image.src.isEmpty())
+            continue;
+        const QString name = NameProp(image.src);
+        if (IsImageFileName(name))
+            AddImageEntry(name, image.src);
+    }
+}
+
+void PageScan::AddLinkEntry(const QString& name, const QString& address) {
+    linkList.AddString(name);
+    linkMap.insert(name, address);
+}
+
+void PageScan::AddImageEntry(const QString& name, const QString& address) {
+    imageList.AddString(name);
+    imageMap.insert(name, address);
+}

@@ -1,0 +1,57 @@
+#include "harvest/SnapshotConverter.h"
+
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+
+namespace {
+
+// The DOM reports a missing address as an empty text.
+QString addressOf(const QVariant& value) {
+    QString address = value.toString();
+    return address.isEmpty() ? QString() : address;
+}
+
+DomDocument toDocument(const QVariantMap& map) {
+    DomDocument document;
+    const QVariantList frames = map.value(QStringLiteral("frames")).toList();
+    document.frames.reserve(frames.size());
+    for (const QVariant& frame : frames) {
+        if (frame.typeId() == QMetaType::QVariantMap)
+            document.frames.push_back(toDocument(frame.toMap()));
+    }
+
+    const QVariantList links = map.value(QStringLiteral("links")).toList();
+    document.links.reserve(links.size());
+    const QString anchor = QStringLiteral("A");
+    for (const QVariant& href : links)
+        document.links.push_back({addressOf(href), anchor});
+    const QVariantList otherTags = map.value(QStringLiteral("linkTags")).toList();
+    for (const QVariant& entry : otherTags) {
+        const QVariantList pair = entry.toList();
+        if (pair.size() != 2)
+            continue;
+        bool isIndex = false;
+        const qsizetype index = pair.at(0).toLongLong(&isIndex);
+        if (isIndex && index >= 0 && index < qsizetype(document.links.size()))
+            document.links[index].tagName = pair.at(1).toString().toUpper();
+    }
+
+    const QVariantList images = map.value(QStringLiteral("images")).toList();
+    document.images.reserve(images.size());
+    for (const QVariant& src : images)
+        document.images.push_back({addressOf(src)});
+    return document;
+}
+
+} // namespace
+
+PageSnapshot SnapshotConverter::FromScriptResult(const QVariant& result) {
+    PageSnapshot snapshot;
+    const QVariantMap map = result.toMap();
+    snapshot.contentType = map.value(QStringLiteral("contentType")).toString();
+    const QVariant document = map.value(QStringLiteral("document"));
+    if (document.typeId() == QMetaType::QVariantMap)
+        snapshot.document = toDocument(document.toMap());
+    return snapshot;
+}

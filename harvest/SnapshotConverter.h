@@ -1,0 +1,17 @@
+#pragma once
+
+#include "harvest/DomSnapshot.h"
+
+class QVariant;
+
+// Turns what the scan script returns into a page snapshot. This is the only
+// place that knows the script's result format:
+//   { contentType: text, document: Doc }
+//   Doc = { frames: [Doc...], links: [href...], linkTags: [[index, TAG]...],
+//           images: [src...] }
+// linkTags lists only links that are not anchors, which keeps big pages cheap;
+// every other link is an "A". A missing or malformed part reads as absent.
+class SnapshotConverter {
+public:
+    static PageSnapshot FromScriptResult(const QVariant& result);
+};

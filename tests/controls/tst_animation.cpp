@@ -1,0 +1,78 @@
+#include "controls/CAnimation.h"
+#include "controls/RenderedImage.h"
+#include "support/TestMain.h"
+
+#include <QImageReader>
+#include <QMovie>
+#include <QThread>
+
+namespace {
+
+const char* const clipPath = ":/animation/activity.gif";
+
+QImage firstFrame() {
+    QImageReader reader(QString::fromLatin1(clipPath));
+    return reader.read().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class AnimationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opensOnlyReadableClips() {
+        CAnimation animation;
+        QVERIFY(!animation.Open(QStringLiteral(":/animation/missing.gif")));
+        QVERIFY(animation.movie() == nullptr);
+        QVERIFY(animation.Open(QString::fromLatin1(clipPath)));
+        QVERIFY(animation.movie() != nullptr);
+        QVERIFY(animation.movie()->frameCount() > 1);
+        QVERIFY(!animation.IsPlaying());
+    }
+
+    void playRepeatsAndStopReturnsToTheFirstFrame() {
+        CAnimation animation;
+        animation.resize(30, 23);
+        QVERIFY(animation.Open(QString::fromLatin1(clipPath)));
+        const QImage first = firstFrame();
+        QCOMPARE(RenderedImage(animation).image, first);
+
+        animation.Play();
+        QVERIFY(animation.IsPlaying());
+        const int frames = animation.movie()->frameCount();
+        // Past the last frame and round again.
+        int highest = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (highest = qMax(highest, animation.movie()->currentFrameNumber()),
+             highest == frames - 1 && animation.movie()->currentFrameNumber() < frames - 1),
+            30000);
+        QVERIFY(animation.IsPlaying());
+
+        QTRY_VERIFY(animation.movie()->currentFrameNumber() > 0);
+        animation.Stop();
+        QVERIFY(!animation.IsPlaying());
+        QCOMPARE(animation.movie()->currentFrameNumber(), 0);
+        QCOMPARE(RenderedImage(animation).image, first);
+
+        animation.Close();
+        QVERIFY(animation.movie() == nullptr);
+        QVERIFY(!animation.IsPlaying());
+    }
+
+    void workerCallsRunOnTheControlsThreadInOrder() {
+        CAnimation animation;
+        QVERIFY(animation.Open(QString::fromLatin1(clipPath)));
+        QThread* worker = QThread::create([&animation] {
+            animation.Play();
+            animation.Stop();
+            animation.Play();
+        });
+        worker->start();
+        QVERIFY(worker->wait(30000));
+        delete worker;
+        QTRY_VERIFY(animation.IsPlaying());
+    }
+};
+
+QUILLMAR_TEST_MAIN(AnimationTest)
+#include "tst_animation.moc"

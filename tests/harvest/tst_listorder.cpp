@@ -1,0 +1,29 @@
+#include "harvest/ListOrder.h"
+#include "support/TestMain.h"
+
+#include <algorithm>
+
+class ListOrderTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sortsCaseInsensitivelyThenByBytes() {
+        QStringList lines = {"b.gif",  "A.gif", "a.gif",
+                             "B.gif",  "a.gif", "_x.png",
+                             "10.jpg", "9.jpg", QString::fromUtf8("\xc3\xa4.gif"),
+                             "Ab.gif"};
+        std::sort(lines.begin(), lines.end(), ListOrder());
+        const QStringList expected = {
+            "10.jpg", "9.jpg",  "_x.png", "A.gif", "a.gif",
+            "a.gif",  "Ab.gif", "B.gif",  "b.gif", QString::fromUtf8("\xc3\xa4.gif")};
+        QCOMPARE(lines, expected);
+    }
+
+    void isAStrictOrder() {
+        QVERIFY(!ListOrder::LessThan("a.gif", "a.gif"));
+        QVERIFY(ListOrder::LessThan("A.gif", "a.gif"));
+        QVERIFY(!ListOrder::LessThan("a.gif", "A.gif"));
+    }
+};
+
+QUILLMAR_TEST_MAIN(ListOrderTest)
+#include "tst_listorder.moc"

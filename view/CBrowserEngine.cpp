@@ -1,0 +1,108 @@
+#include "view/CBrowserEngine.h"
+
+#include "harvest/SnapshotConverter.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWebEngineView(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    connectEngineEvents();
+}
+
+CBrowserEngine::~CBrowserEngine() {
+    // The page may answer pending scripts while it goes; nobody must hear them.
+    answersSnapshots = false;
+    delete view;
+}
+
+void CBrowserEngine::connectEngineEvents() {
+    connect(view, &QWebEngineView::loadStarted, this, &CBrowserEngine::downloadBegin);
+    connect(view, &QWebEngineView::loadFinished, this, &CBrowserEngine::downloadComplete);
+    connect(view, &QWebEngineView::loadProgress, this,
+            [this](int progress) { emit progressChange(progress, 100); });
+    connect(view, &QWebEngineView::titleChanged, this, &CBrowserEngine::titleChange);
+    connect(view, &QWebEngineView::printFinished, this, &CBrowserEngine::finishPrinting);
+}
+
+QUrl CBrowserEngine::AboutPageUrl() {
+    return QUrl(QStringLiteral("qrc:/about.html"));
+}
+
+void CBrowserEngine::LoadAboutPage() {
+    view->load(AboutPageUrl());
+}
+
+void CBrowserEngine::Navigate(const QString& address) {
+    view->load(QUrl::fromUserInput(address));
+}
+
+void CBrowserEngine::GoBack() {
+    view->back();
+}
+
+void CBrowserEngine::GoForward() {
+    view->forward();
+}
+
+void CBrowserEngine::Stop() {
+    view->stop();
+}
+
+void CBrowserEngine::Print(QPrinter& printer, std::function<void(bool)> done) {
+    // The engine prints one page at a time; a second request fails at once.
+    if (printDone) {
+        if (done)
+            done(false);
+        return;
+    }
+    printDone = done ? std::move(done) : [](bool) {};
+    view->print(&printer);
+}
+
+void CBrowserEngine::finishPrinting(bool success) {
+    auto done = std::move(printDone);
+    printDone = nullptr;
+    if (done)
+        done(success);
+}
+
+QString CBrowserEngine::Location() const {
+    return view->url().toString();
+}
+
+void CBrowserEngine::TakeSnapshot(std::function<void(const PageSnapshot&)> done) {
+    QPointer<CBrowserEngine> engine(this);
+    view->page()->runJavaScript(scanScript(), QWebEngineScript::ApplicationWorld,
+                                [engine, done = std::move(done)](const QVariant& result) {
+                                    if (engine && engine->answersSnapshots)
+                                        done(SnapshotConverter::FromScriptResult(result));
+                                });
+}
+
+QWebEngineView* CBrowserEngine::WebView() const {
+    return view;
+}
+
+QWebEnginePage* CBrowserEngine::Page() const {
+    return view->page();
+}
+
+const QString& CBrowserEngine::scanScript() {
+    static const QString script = [] {
+        QFile file(QStringLiteral(":/scan.js"));
+        file.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(file.readAll());
+    }();
+    return script;
+}
+
+// Compiled here so linking this class does not pull in the moc code of other classes.
+#include "moc_CBrowserEngine.cpp"
