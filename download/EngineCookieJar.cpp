@@ -29,3 +29,5 @@ QByteArray EngineCookieJar::CookieHeaderFor(const QUrl& address) const {
     }
     return header;
 }
+
+#include "moc_EngineCookieJar.cpp"
