@@ -20,6 +20,22 @@ QByteArray TemporaryPathIn(const QByteArray& folder) {
            QByteArray::number(nextTemporaryNumber++) + ".part";
 }
 
+bool WriteAll(int descriptor, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
 } // namespace
 
 DownloadFile::~DownloadFile() {
@@ -41,25 +57,28 @@ bool DownloadFile::Open(const QString& destination) {
         temporaryPath.clear();
         return false;
     }
+    pending.reserve(OutputBufferSize);
     return true;
 }
 
 bool DownloadFile::Write(const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(descriptor, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            SetErrorFromErrno("cannot write file");
-            return false;
-        }
-        data += written;
-        size -= size_t(written);
-    }
-    return true;
+    pending.insert(pending.end(), data, data + size);
+    return pending.size() < OutputBufferSize || Flush();
+}
+
+bool DownloadFile::Flush() {
+    const bool written = WriteAll(descriptor, pending.data(), pending.size());
+    pending.clear();
+    if (!written)
+        SetErrorFromErrno("cannot write file");
+    return written;
 }
 
 bool DownloadFile::Commit() {
+    if (!Flush()) {
+        Discard();
+        return false;
+    }
     const int closing = descriptor;
     descriptor = -1;
     if (::close(closing) != 0) {
@@ -77,6 +96,7 @@ bool DownloadFile::Commit() {
 }
 
 void DownloadFile::Discard() {
+    pending.clear();
     if (descriptor >= 0)
         ::close(descriptor);
     descriptor = -1;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 // The file a download is written to. Bytes go to a hidden temporary file in the
 // destination's folder; only Commit moves it under the destination name, so a
 // failed or cancelled download never leaves a partial file and never harms an
@@ -17,6 +19,7 @@ public:
     // when that is impossible (missing folder, no permission, disk full).
     bool Open(const QString& destination);
     // Writes all of the bytes; false with Error() set when the write failed.
+    // Small blocks are gathered into one larger write, as a stdio stream would.
     bool Write(const char* data, size_t size);
     // Closes the file and renames it to the destination; false with Error() set.
     bool Commit();
@@ -24,11 +27,15 @@ public:
     void Discard();
     QString Error() const { return error; }
 
+    static constexpr size_t OutputBufferSize = 64 * 1024;
+
 private:
+    bool Flush();
     void SetErrorFromErrno(const char* what);
 
     int descriptor = -1;
     QByteArray temporaryPath;
     QByteArray destinationPath;
     QString error;
+    std::vector<char> pending; // bytes not yet written
 };

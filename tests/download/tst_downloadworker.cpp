@@ -4,7 +4,11 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using testsupport::HttpRoute;
 using testsupport::LoopbackHttpServer;
@@ -125,6 +129,35 @@ private slots:
         QCOMPARE(failures.size(), 4);
         QVERIFY(failures[0].contains("404"));
         QVERIFY(failures[1].contains("500"));
+    }
+
+    // A full disk (here: the process's file size limit) ends the entry cleanly.
+    void failedWriteLeavesNoFile() {
+        server->setFile("/big.jpg", BinaryBody(1024 * 1024), "image/jpeg");
+        server->setFile("/small.jpg", "small", "image/jpeg");
+        DownloadJob job;
+        job.Add(folder->path(), "big.jpg", server->url("big.jpg"));
+        job.Add(folder->path(), "small.jpg", server->url("small.jpg"));
+
+        rlimit previous{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
+        const auto restore = qScopeGuard([&] {
+            setrlimit(RLIMIT_FSIZE, &previous);
+            signal(SIGXFSZ, SIG_DFL);
+        });
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = previous;
+        limited.rlim_cur = 200 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+
+        WorkerRun run(job);
+        run.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(run.Done(), 30000);
+        QCOMPARE(FilesIn(folder->path()), QStringList({"small.jpg"}));
+        QCOMPARE(run.reports->Failures().size(), 1);
+        QVERIFY2(run.reports->Failures()[0].startsWith("0: cannot write file"),
+                 qPrintable(run.reports->Failures()[0]));
+        QCOMPARE(run.reports->Messages(), QStringList({"Download complete: 1 of 2 files saved."}));
     }
 
     void slowBodyIsStreamedToDiskUnderAHiddenName() {
