@@ -1,10 +1,14 @@
 #pragma once
 
+#include "app/CDocTemplate.h"
 #include "app/CommandTarget.h"
 
 #include <QApplication>
 
+#include <memory>
+
 class CMainFrame;
+class QPrinter;
 
 // The application: start-up gate, settings, document template, main frame.
 class CQuillmarApp : public QApplication, public CommandTarget {
@@ -12,6 +16,9 @@ class CQuillmarApp : public QApplication, public CommandTarget {
 public:
     CQuillmarApp(int& argc, char** argv);
     ~CQuillmarApp() override;
+
+    // The view every browser window gets; set before InitInstance.
+    void SetViewFactory(CDocTemplate::ViewFactory factory);
 
     // Runs the start-up steps; false ends the program.
     bool InitInstance();
@@ -21,6 +28,21 @@ public:
     static CMainFrame* MainFrame();
     static void SetMainFrame(CMainFrame* frame);
 
+    // The document template; nullptr before start-up made it.
+    CDocTemplate* DocTemplate() const;
+    // The printer set up with File, Print Setup, for the views to print with.
+    QPrinter& Printer();
+
+    // The colours of every dialog and message box: green text on black.
+    static QString DialogStyleSheet();
+
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
+
+private:
+    void ShowAbout();
+
+    CDocTemplate::ViewFactory viewFactory;
+    CDocTemplate* docTemplate = nullptr;
+    std::unique_ptr<QPrinter> printer;
 };

@@ -1,7 +1,7 @@
+#include "app/CQuillmarApp.h"
 #include "view/EngineEnvironment.h"
 
-#include <QApplication>
-#include <QLabel>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -12,8 +12,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     EngineEnvironment::prepareProcess();
-    QApplication application(argc, argv);
-    QLabel window(QStringLiteral("Quillmar"));
-    window.show();
+    CQuillmarApp application(argc, argv);
+    application.SetViewFactory([](CQuillmarDoc*) { return new QWidget; });
+    if (!application.InitInstance())
+        return 1;
     return application.exec();
 }

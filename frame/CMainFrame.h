@@ -2,6 +2,9 @@
 
 #include "app/CommandTarget.h"
 
+#include "frame/RecentFileList.h"
+
+#include <QHash>
 #include <QMainWindow>
 #include <QString>
 
@@ -14,8 +17,12 @@ class CDigitCounter;
 class CHarvestList;
 class CProgressMeter;
 class CommandRouter;
+class FrameMenus;
+class LockKeyIndicators;
 class QLabel;
 class QMdiArea;
+class QMenu;
+class QRect;
 class QStatusBar;
 class QToolBar;
 
@@ -43,8 +50,18 @@ public:
     // is empty or has no separator after its first character.
     static QString BookmarkPathFor(const QString& programPath);
 
+    // An online time span as "HH:MM:SS"; days are dropped.
+    static QString FormatElapsed(qint64 seconds);
+    // Shows the time since m_startTime in the online clock; now in seconds since the epoch.
+    void ShowOnlineTime(qint64 now);
+
+    // Brings the controls' and menu items' states and the menu bar up to date
+    // with the active browser window; runs whenever the event loop goes idle.
+    void UpdateUserInterface();
+
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
+    bool IsCommandEnabled(int id) const override;
 
     // Navigation bar
     QToolBar* m_navBar = nullptr;
@@ -79,4 +96,37 @@ public:
     QString m_bookmarkPath;
     QStatusBar* m_statusBar = nullptr;
     qint64 m_startTime = 0; // seconds since the epoch when the online timer started
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    QList<CommandTarget*> CommandRoute() const;
+    QToolBar* AddBar();
+    QWidget* AddPanel(QToolBar* bar);
+    void FitPanel(QWidget* panel);
+    void CreateNavBarControls(QWidget* panel);
+    void CreateHarvestBarControls(QWidget* panel);
+    void CreateStatusBar();
+    void StartOnlineTimer();
+    template <typename Control>
+    Control* AddControl(QWidget* panel, int id, const QRect& rect);
+    CBitmapButton* AddBitmapButton(QWidget* panel, int id, const QRect& rect, int upBitmap,
+                                   int downBitmap);
+    CDigitCounter* AddCounter(QWidget* panel, int id, const QRect& rect);
+    QLabel* AddStatic(QWidget* panel, int id, const QRect& rect);
+    CHarvestList* AddList(QWidget* panel, int id, const QRect& rect);
+    void RegisterControl(int id, QWidget* control);
+    void ToggleBars();
+    void OpenNewWindow();
+
+    QMdiArea* mdiArea = nullptr;
+    CommandRouter* router = nullptr;
+    FrameMenus* menus = nullptr;
+    LockKeyIndicators* lockIndicators = nullptr;
+    RecentFileList recentFiles;
+    QHash<int, QWidget*> controlsById;
+    int onlineTimerId = 0;
+    bool resourcesMissing = false;
 };

@@ -1,0 +1,57 @@
+#include "app/CAboutDialog.h"
+
+#include "app/DialogUnits.h"
+#include "controls/BitmapTable.h"
+#include "controls/CBitmapButton.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+
+namespace {
+
+QLabel* AddCentredText(QWidget* dialog, const QString& text, const QRect& rect) {
+    auto* label = new QLabel(text, dialog);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setGeometry(rect);
+    return label;
+}
+
+} // namespace
+
+CAboutDialog::CAboutDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint) {
+    setFixedSize(DialogUnits::toPixels(82, 116));
+
+    auto* picture = new QLabel(this);
+    picture->setPixmap(BitmapTable::pixmap(204));
+    picture->setGeometry(DialogUnits::toPixels(7, 6, 67, 43));
+
+    AddCentredText(this, QStringLiteral("Quillmar Browser"), DialogUnits::toPixels(5, 53, 68, 8));
+    AddCentredText(this,
+                   QStringLiteral("Free to use and to pass on to anyone, as often as you like."),
+                   DialogUnits::toPixels(5, 66, 68, 33));
+
+    okButton = new CBitmapButton(this);
+    okButton->setGeometry(DialogUnits::toPixels(33, 100, 14, 14));
+    okButton->LoadBitmaps(176, 174);
+    okButton->setFocusPolicy(Qt::StrongFocus);
+    okButton->setFocus();
+    connect(okButton, &CBitmapButton::clicked, this, &QDialog::accept);
+}
+
+CBitmapButton* CAboutDialog::OkButton() const {
+    return okButton;
+}
+
+void CAboutDialog::keyPressEvent(QKeyEvent* event) {
+    // The OK button is no push button, so Enter would otherwise do nothing.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+#include "moc_CAboutDialog.cpp"

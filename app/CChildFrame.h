@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/CommandTarget.h"
+
+#include <QMdiSubWindow>
+#include <QPointer>
+
+class CQuillmarDoc;
+
+// One browser window inside the main frame: holds the view of a document.
+// Closing it asks nothing; a document never counts as changed.
+class CChildFrame : public QMdiSubWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    CChildFrame(CQuillmarDoc& document, QWidget* view);
+    ~CChildFrame() override;
+
+    CQuillmarDoc* Document() const;
+    QWidget* View() const;
+
+    bool HandlesCommand(int id) const override;
+    void OnCommand(int id) override;
+
+private:
+    QPointer<CQuillmarDoc> document;
+};

@@ -1,0 +1,46 @@
+#include "app/CDocTemplate.h"
+
+#include "app/CChildFrame.h"
+#include "app/CQuillmarDoc.h"
+#include "app/CommandIds.h"
+#include "app/StringTable.h"
+#include "frame/CMainFrame.h"
+
+#include <QMdiArea>
+
+CDocTemplate::CDocTemplate(ViewFactory viewFactory, QObject* parent)
+    : QObject(parent), viewFactory(std::move(viewFactory)) {}
+
+QString CDocTemplate::DocumentName() {
+    // Fields: window title, document name, new-file name, filter, extension, type id, type name.
+    return StringTable::text(IDR_QUILLMARTYPE).section(QLatin1Char('\n'), 1, 1);
+}
+
+CChildFrame* CDocTemplate::OpenNewDocument(CMainFrame& frame) {
+    auto* document = new CQuillmarDoc(*this, DocumentName() + QString::number(untitledCount + 1));
+    CChildFrame* child = CreateNewFrame(*document, frame);
+    if (!child) {
+        delete document;
+        return nullptr;
+    }
+    ++untitledCount;
+    return child;
+}
+
+CChildFrame* CDocTemplate::CreateNewFrame(CQuillmarDoc& document, CMainFrame& frame) {
+    QWidget* view = viewFactory ? viewFactory(&document) : nullptr;
+    if (!view)
+        return nullptr;
+    auto* child = new CChildFrame(document, view);
+    frame.MdiArea()->addSubWindow(child);
+    // Every browser window opens maximised, even after the previous one was restored.
+    child->showMaximized();
+    frame.MdiArea()->setActiveSubWindow(child);
+    return child;
+}
+
+QList<CQuillmarDoc*> CDocTemplate::Documents() const {
+    return findChildren<CQuillmarDoc*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+#include "moc_CDocTemplate.cpp"

@@ -1,0 +1,105 @@
+#include "app/CQuillmarApp.h"
+
+#include "app/CAboutDialog.h"
+#include "app/CommandIds.h"
+#include "app/Prompts.h"
+#include "app/StringTable.h"
+#include "app/VersionGate.h"
+#include "frame/CMainFrame.h"
+
+#include <QPointer>
+#include <QPrinter>
+
+namespace {
+
+QPointer<CMainFrame> mainFrame;
+
+} // namespace
+
+CQuillmarApp::CQuillmarApp(int& argc, char** argv) : QApplication(argc, argv) {}
+
+CQuillmarApp::~CQuillmarApp() {
+    // The frame and its browser windows go before the application they run in.
+    delete mainFrame;
+}
+
+void CQuillmarApp::SetViewFactory(CDocTemplate::ViewFactory factory) {
+    viewFactory = std::move(factory);
+}
+
+bool CQuillmarApp::InitInstance() {
+    if (!VersionGate::Check(VersionGate::EngineVersion(), Prompts::current()))
+        return false;
+    // Settings live under this key; the program keeps only its recent-file list there.
+    setOrganizationName(QStringLiteral("QuillmarBrowser"));
+    setApplicationName(StringTable::text(IDS_APP_TITLE));
+    setStyleSheet(DialogStyleSheet());
+
+    docTemplate = new CDocTemplate(viewFactory, this);
+    auto* frame = new CMainFrame;
+    if (!frame->Create()) {
+        delete frame;
+        return false;
+    }
+    SetMainFrame(frame);
+    if (!docTemplate->OpenNewDocument(*frame)) {
+        delete frame;
+        return false;
+    }
+    frame->showMaximized();
+    return true;
+}
+
+CMainFrame* CQuillmarApp::MainFrame() {
+    return mainFrame;
+}
+
+void CQuillmarApp::SetMainFrame(CMainFrame* frame) {
+    mainFrame = frame;
+}
+
+CDocTemplate* CQuillmarApp::DocTemplate() const {
+    return docTemplate;
+}
+
+QPrinter& CQuillmarApp::Printer() {
+    if (!printer)
+        printer = std::make_unique<QPrinter>();
+    return *printer;
+}
+
+QString CQuillmarApp::DialogStyleSheet() {
+    // Only dialogs, message boxes and the texts on them; the main frame keeps its look.
+    return QStringLiteral(
+        "QDialog { background-color: rgb(0, 0, 0); color: rgb(0, 255, 0); }"
+        "QDialog QLabel, QDialog QCheckBox, QDialog QRadioButton, QDialog QGroupBox {"
+        " color: rgb(0, 255, 0); }");
+}
+
+bool CQuillmarApp::HandlesCommand(int id) const {
+    return id == ID_FILE_NEW || id == ID_FILE_PRINT_SETUP || id == ID_APP_ABOUT;
+}
+
+void CQuillmarApp::OnCommand(int id) {
+    switch (id) {
+    case ID_FILE_NEW:
+        if (docTemplate && MainFrame())
+            docTemplate->OpenNewDocument(*MainFrame());
+        break;
+    case ID_FILE_PRINT_SETUP:
+        Prompts::current().choosePrinter(MainFrame(), Printer());
+        break;
+    case ID_APP_ABOUT:
+        ShowAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+void CQuillmarApp::ShowAbout() {
+    CAboutDialog about(MainFrame());
+    Prompts::current().runModal(about);
+}
+
+#include "moc_CQuillmarApp.cpp"

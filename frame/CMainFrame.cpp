@@ -1,0 +1,367 @@
+#include "frame/CMainFrame.h"
+
+#include "app/CChildFrame.h"
+#include "app/CDocTemplate.h"
+#include "app/CQuillmarDoc.h"
+#include "app/CommandIds.h"
+#include "app/CommandRouter.h"
+#include "app/StringTable.h"
+#include "controls/CAddressEdit.h"
+#include "controls/CAnimation.h"
+#include "controls/CBitmapButton.h"
+#include "controls/CDigitClock.h"
+#include "controls/CDigitCounter.h"
+#include "controls/CProgressMeter.h"
+#include "controls/ToolTips.h"
+#include "frame/FrameMenus.h"
+#include "frame/LockKeyIndicators.h"
+#include "harvest/CHarvestList.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QTimerEvent>
+#include <QToolBar>
+
+namespace {
+
+const QString ActivityClip = QStringLiteral(":/animation/activity.gif");
+const QString BookmarkFileName = QStringLiteral("QuillmarLinks.txt");
+
+// Bar positions are given as left, top, right, bottom in bar pixels.
+QRect BarRect(int left, int top, int right, int bottom) {
+    return QRect(left, top, right - left, bottom - top);
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+    m_bookmarkPath =
+        BookmarkPathFor(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
+    recentFiles.Load();
+}
+
+CMainFrame::~CMainFrame() {
+    if (onlineTimerId != 0)
+        killTimer(onlineTimerId);
+    if (m_animation)
+        m_animation->Close();
+    recentFiles.Save();
+}
+
+bool CMainFrame::Create() {
+    setWindowTitle(StringTable::text(IDR_MAINFRAME));
+    mdiArea = new QMdiArea(this);
+    setCentralWidget(mdiArea);
+    router = new CommandRouter([this] { return CommandRoute(); }, this);
+    menus = new FrameMenus(*this, *router);
+    menus->ShowRecentFiles(recentFiles.Entries());
+
+    m_navBar = AddBar();
+    addToolBarBreak();
+    m_harvestBar = AddBar();
+    CreateNavBarControls(AddPanel(m_navBar));
+    CreateHarvestBarControls(AddPanel(m_harvestBar));
+    if (resourcesMissing)
+        return false;
+    CreateStatusBar();
+    StartOnlineTimer();
+
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateUserInterface);
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &CMainFrame::UpdateUserInterface);
+    UpdateUserInterface();
+    return true;
+}
+
+QString CMainFrame::BookmarkPathFor(const QString& programPath) {
+    const int separator = programPath.lastIndexOf(QDir::separator());
+    if (separator <= 0)
+        return QString();
+    return programPath.left(separator) + QDir::separator() + BookmarkFileName;
+}
+
+QString CMainFrame::FormatElapsed(qint64 seconds) {
+    // A clock set back must not show a negative span.
+    const qint64 span = qMax<qint64>(seconds, 0);
+    return QStringLiteral("%1:%2:%3")
+        .arg(span / 3600 % 24, 2, 10, QLatin1Char('0'))
+        .arg(span / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(span % 60, 2, 10, QLatin1Char('0'));
+}
+
+void CMainFrame::ShowOnlineTime(qint64 now) {
+    m_onlineClock->SetText(FormatElapsed(now - m_startTime));
+}
+
+QMdiArea* CMainFrame::MdiArea() const {
+    return mdiArea;
+}
+
+CChildFrame* CMainFrame::ActiveChildFrame() const {
+    return mdiArea ? qobject_cast<CChildFrame*>(mdiArea->currentSubWindow()) : nullptr;
+}
+
+QWidget* CMainFrame::ActiveViewWidget() const {
+    const CChildFrame* child = ActiveChildFrame();
+    return child ? child->View() : nullptr;
+}
+
+CommandRouter& CMainFrame::Router() const {
+    return *router;
+}
+
+QWidget* CMainFrame::ControlById(int id) const {
+    return controlsById.value(id);
+}
+
+QList<CommandTarget*> CMainFrame::CommandRoute() const {
+    QList<CommandTarget*> route;
+    if (CChildFrame* child = ActiveChildFrame()) {
+        if (auto* view = dynamic_cast<CommandTarget*>(child->View()))
+            route.append(view);
+        if (CQuillmarDoc* document = child->Document())
+            route.append(document);
+        route.append(child);
+    }
+    route.append(const_cast<CMainFrame*>(this));
+    if (auto* application = dynamic_cast<CommandTarget*>(QCoreApplication::instance()))
+        route.append(application);
+    return route;
+}
+
+bool CMainFrame::HandlesCommand(int id) const {
+    switch (id) {
+    case ID_APP_EXIT:
+    case ID_VIEW_TOOLBAR:
+    case ID_VIEW_STATUS_BAR:
+    case ID_WINDOW_NEW:
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE_HORZ:
+        return true;
+    default:
+        return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + RecentFileList::MaxEntries;
+    }
+}
+
+bool CMainFrame::IsCommandEnabled(int id) const {
+    switch (id) {
+    case ID_WINDOW_NEW:
+        return ActiveChildFrame() && ActiveChildFrame()->Document();
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE_HORZ:
+        return !mdiArea->subWindowList().isEmpty();
+    case ID_APP_EXIT:
+    case ID_VIEW_TOOLBAR:
+    case ID_VIEW_STATUS_BAR:
+        return true;
+    default:
+        return id - ID_FILE_MRU_FILE1 < recentFiles.Entries().size();
+    }
+}
+
+void CMainFrame::OnCommand(int id) {
+    switch (id) {
+    case ID_APP_EXIT:
+        close();
+        break;
+    case ID_VIEW_TOOLBAR:
+        ToggleBars();
+        break;
+    case ID_VIEW_STATUS_BAR:
+        m_statusBar->setVisible(m_statusBar->isHidden());
+        break;
+    case ID_WINDOW_NEW:
+        OpenNewWindow();
+        break;
+    case ID_WINDOW_CASCADE:
+        mdiArea->cascadeSubWindows();
+        break;
+    case ID_WINDOW_TILE_HORZ:
+        mdiArea->tileSubWindows();
+        break;
+    default:
+        // A browser window does not load documents from files: a recent
+        // file opens one more browser window, as New does.
+        router->Execute(ID_FILE_NEW);
+        break;
+    }
+}
+
+void CMainFrame::UpdateUserInterface() {
+    router->UpdateStates();
+    menus->ShowWindowMenus(!mdiArea->subWindowList().isEmpty());
+    menus->Action(ID_VIEW_TOOLBAR)->setChecked(!m_navBar->isHidden());
+    menus->Action(ID_VIEW_STATUS_BAR)->setChecked(!m_statusBar->isHidden());
+}
+
+void CMainFrame::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != onlineTimerId) {
+        QMainWindow::timerEvent(event);
+        return;
+    }
+    // Computed from the start time, not counted, so a late tick shows the true time.
+    ShowOnlineTime(QDateTime::currentSecsSinceEpoch());
+    lockIndicators->Refresh();
+}
+
+QMenu* CMainFrame::createPopupMenu() {
+    // The bars are fixed; there is nothing to offer on them.
+    return nullptr;
+}
+
+QToolBar* CMainFrame::AddBar() {
+    auto* bar = new QToolBar(this);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    addToolBar(Qt::TopToolBarArea, bar);
+    if (!controlsById.contains(ID_VIEW_TOOLBAR))
+        controlsById.insert(ID_VIEW_TOOLBAR, bar);
+    return bar;
+}
+
+QWidget* CMainFrame::AddPanel(QToolBar* bar) {
+    auto* panel = new QWidget(bar);
+    bar->addWidget(panel);
+    return panel;
+}
+
+void CMainFrame::FitPanel(QWidget* panel) {
+    // The controls keep their positions; the panel just holds them all.
+    const QRect used = panel->childrenRect();
+    panel->setFixedSize(used.right() + 3, used.bottom() + 2);
+}
+
+template <typename Control>
+Control* CMainFrame::AddControl(QWidget* panel, int id, const QRect& rect) {
+    auto* control = new Control(panel);
+    control->setGeometry(rect);
+    RegisterControl(id, control);
+    control->show();
+    return control;
+}
+
+void CMainFrame::RegisterControl(int id, QWidget* control) {
+    control->setObjectName(QString::number(id));
+    control->setProperty("commandId", id);
+    controlsById.insert(id, control);
+    if (StringTable::contains(id)) {
+        control->setStatusTip(StringTable::prompt(id));
+        AddToolTip(control, StringTable::tip(id));
+    }
+    if (qobject_cast<QAbstractButton*>(control) || CommandRouter::IsAlwaysEnabled(id))
+        router->AddControl(id, control);
+}
+
+CBitmapButton* CMainFrame::AddBitmapButton(QWidget* panel, int id, const QRect& rect, int upBitmap,
+                                           int downBitmap) {
+    auto* button = AddControl<CBitmapButton>(panel, id, rect);
+    if (!button->LoadBitmaps(upBitmap, downBitmap))
+        resourcesMissing = true;
+    return button;
+}
+
+CDigitCounter* CMainFrame::AddCounter(QWidget* panel, int id, const QRect& rect) {
+    auto* counter = AddControl<CDigitCounter>(panel, id, rect);
+    counter->SetNumber(0);
+    return counter;
+}
+
+QLabel* CMainFrame::AddStatic(QWidget* panel, int id, const QRect& rect) {
+    auto* label = AddControl<QLabel>(panel, id, rect);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+CHarvestList* CMainFrame::AddList(QWidget* panel, int id, const QRect& rect) {
+    auto* list = AddControl<CHarvestList>(panel, id, rect);
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, id] { router->Execute(id); });
+    return list;
+}
+
+void CMainFrame::CreateNavBarControls(QWidget* panel) {
+    m_printButton = AddBitmapButton(panel, ID_FILE_PRINT, BarRect(2, 1, 22, 21), 199, 197);
+    m_mailButton = AddBitmapButton(panel, ID_SEND_MAIL, BarRect(22, 1, 42, 21), 196, 195);
+    m_historyButton = AddBitmapButton(panel, ID_HISTORY, BarRect(42, 1, 62, 21), 205, 206);
+    m_backButton = AddBitmapButton(panel, ID_BACK, BarRect(62, 1, 82, 21), 193, 190);
+    m_forwardButton = AddBitmapButton(panel, ID_FORWARD, BarRect(82, 1, 102, 21), 191, 192);
+    m_stopButton = AddBitmapButton(panel, ID_STOP, BarRect(102, 1, 122, 21), 189, 194);
+    m_goButton = AddBitmapButton(panel, ID_GO, BarRect(122, 1, 142, 21), 187, 188);
+
+    m_addressBox = AddControl<CAddressEdit>(panel, ID_ADDRESS_BOX, BarRect(145, 0, 530, 23));
+    connect(m_addressBox, &CAddressEdit::goRequested, this, [this] { router->Execute(ID_GO); });
+
+    m_progressMeter =
+        AddControl<CProgressMeter>(panel, ID_PROGRESS_METER, BarRect(535, 1, 590, 20));
+    m_progressMeter->SetBackgroundColour(QColor(0, 0, 0));
+    m_progressMeter->SetHighlightColour(QColor(0, 255, 0));
+    m_progressMeter->SetShadowColour(QColor(0, 100, 0));
+    m_progressMeter->SetSegmentColour(QColor(255, 255, 0));
+
+    m_animation = AddControl<CAnimation>(panel, ID_ANIMATION, BarRect(595, 0, 625, 23));
+    m_animation->setAlignment(Qt::AlignCenter);
+    if (!m_animation->Open(ActivityClip))
+        resourcesMissing = true;
+    FitPanel(panel);
+}
+
+void CMainFrame::CreateHarvestBarControls(QWidget* panel) {
+    m_folderButton =
+        AddBitmapButton(panel, ID_SET_DOWNLOAD_FOLDER, BarRect(2, 1, 22, 21), 172, 173);
+    m_folderLabel = AddStatic(panel, ID_FOLDER_LABEL, BarRect(27, 1, 452, 20));
+    m_messageLine = AddStatic(panel, ID_MESSAGE_LINE, BarRect(457, 1, 652, 20));
+    m_imageList = AddList(panel, ID_IMAGE_LIST, BarRect(2, 22, 202, 82));
+    m_imageCount = AddCounter(panel, ID_IMAGE_COUNT, BarRect(202, 22, 232, 42));
+    m_imageSelCount = AddCounter(panel, ID_IMAGE_SEL_COUNT, BarRect(202, 42, 232, 62));
+    m_getImagesButton =
+        AddBitmapButton(panel, ID_DOWNLOAD_IMAGES, BarRect(232, 22, 252, 42), 170, 171);
+    m_linkList = AddList(panel, ID_LINK_LIST, BarRect(252, 22, 452, 82));
+    m_linkCount = AddCounter(panel, ID_LINK_COUNT, BarRect(452, 22, 482, 42));
+    m_linkSelCount = AddCounter(panel, ID_LINK_SEL_COUNT, BarRect(452, 42, 482, 62));
+    m_getLinksButton =
+        AddBitmapButton(panel, ID_DOWNLOAD_LINKS, BarRect(482, 22, 502, 42), 170, 171);
+    m_filesLeft = AddCounter(panel, ID_FILES_LEFT, BarRect(505, 22, 535, 42));
+    m_onlineClock = AddControl<CDigitClock>(panel, ID_ONLINE_CLOCK, BarRect(537, 22, 614, 42));
+    m_onlineClock->SetText(QStringLiteral("00:00:00"));
+    m_openBookmarksButton =
+        AddBitmapButton(panel, ID_OPEN_BOOKMARKS, BarRect(545, 47, 565, 67), 168, 169);
+    m_addBookmarkButton =
+        AddBitmapButton(panel, ID_ADD_BOOKMARK, BarRect(565, 47, 585, 67), 166, 167);
+    m_makePageButton = AddBitmapButton(panel, ID_MAKE_PAGE, BarRect(585, 47, 605, 67), 164, 165);
+    FitPanel(panel);
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_statusBar = statusBar();
+    controlsById.insert(ID_VIEW_STATUS_BAR, m_statusBar);
+    // A normal widget: hidden while a prompt is shown, back when it is cleared.
+    m_statusBar->addWidget(new QLabel(StringTable::text(IDS_IDLE_MESSAGE), m_statusBar), 1);
+    lockIndicators = new LockKeyIndicators(*m_statusBar);
+}
+
+void CMainFrame::StartOnlineTimer() {
+    onlineTimerId = startTimer(1000);
+    // Without a timer the clock just stays at "00:00:00".
+    if (onlineTimerId != 0)
+        m_startTime = QDateTime::currentSecsSinceEpoch();
+}
+
+void CMainFrame::ToggleBars() {
+    const bool show = m_navBar->isHidden();
+    m_navBar->setVisible(show);
+    m_harvestBar->setVisible(show);
+}
+
+void CMainFrame::OpenNewWindow() {
+    CChildFrame* child = ActiveChildFrame();
+    if (child && child->Document())
+        child->Document()->Template().CreateNewFrame(*child->Document(), *this);
+}
+
+#include "moc_CMainFrame.cpp"

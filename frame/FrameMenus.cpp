@@ -1,0 +1,141 @@
+#include "frame/FrameMenus.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandRouter.h"
+#include "app/StringTable.h"
+#include "frame/RecentFileList.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+// Marks a separator in a menu's id list.
+constexpr int Separator = 0;
+
+} // namespace
+
+FrameMenus::FrameMenus(QMainWindow& frame, CommandRouter& router)
+    : QObject(&frame), frame(frame), router(router) {
+    CreateActions();
+    CreateAccelerators();
+    CreateMenus();
+    ShowWindowMenus(false);
+}
+
+QAction* FrameMenus::Action(int id) const {
+    return actions.value(id);
+}
+
+QAction* FrameMenus::AddAction(int id, const QString& text) {
+    auto* action = new QAction(text, &frame);
+    if (StringTable::contains(id))
+        action->setStatusTip(StringTable::prompt(id));
+    actions.insert(id, action);
+    router.AddAction(id, action);
+    return action;
+}
+
+void FrameMenus::CreateActions() {
+    AddAction(ID_FILE_NEW, QStringLiteral("&New\tCtrl+N"));
+    AddAction(ID_FILE_CLOSE, QStringLiteral("&Close"));
+    AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("P&rint Setup..."));
+    for (int i = 0; i < RecentFileList::MaxEntries; ++i)
+        AddAction(ID_FILE_MRU_FILE1 + i, QString());
+    AddAction(ID_APP_EXIT, QStringLiteral("E&xit"));
+    AddAction(ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"))->setCheckable(true);
+    AddAction(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"))->setCheckable(true);
+    AddAction(ID_WINDOW_NEW, QStringLiteral("&New Window"));
+    AddAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"));
+    AddAction(ID_WINDOW_TILE_HORZ, QStringLiteral("&Tile"));
+    AddAction(ID_APP_ABOUT, QStringLiteral("&About Quillmar..."));
+    ShowRecentFiles({});
+}
+
+void FrameMenus::CreateAccelerators() {
+    const QList<std::pair<int, QList<QKeySequence>>> accelerators = {
+        {ID_FILE_NEW, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+        {ID_FILE_PRINT, {QKeySequence(Qt::CTRL | Qt::Key_P)}},
+        {ID_FILE_SAVE, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+        {ID_EDIT_COPY, {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
+        {ID_EDIT_PASTE,
+         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
+        {ID_EDIT_CUT, {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
+        {ID_EDIT_UNDO,
+         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
+        {ID_NEXT_PANE, {QKeySequence(Qt::Key_F6)}},
+        {ID_PREV_PANE, {QKeySequence(Qt::SHIFT | Qt::Key_F6)}},
+    };
+    for (const auto& [id, keys] : accelerators) {
+        QAction* action = actions.value(id);
+        if (!action) {
+            action = AddAction(id, QString());
+            frame.addAction(action);
+        }
+        // Commands nobody handles stay disabled, so their keys reach the focused control.
+        action->setShortcuts(keys);
+    }
+}
+
+QMenu* FrameMenus::NewMenu(const QString& title, const QList<int>& ids) {
+    auto* menu = new QMenu(title, &frame);
+    for (int id : ids) {
+        if (id == Separator)
+            menu->addSeparator();
+        else
+            menu->addAction(actions.value(id));
+    }
+    return menu;
+}
+
+void FrameMenus::CreateMenus() {
+    QList<int> recentFiles;
+    for (int i = 0; i < RecentFileList::MaxEntries; ++i)
+        recentFiles.append(ID_FILE_MRU_FILE1 + i);
+    QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
+    QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
+    noWindowMenus = {NewMenu(QStringLiteral("&File"), QList<int>{ID_FILE_NEW, Separator,
+                                                                 ID_FILE_PRINT_SETUP, Separator} +
+                                                         recentFiles +
+                                                         QList<int>{Separator, ID_APP_EXIT}),
+                     view, help};
+    windowMenus = {NewMenu(QStringLiteral("&File"),
+                           {ID_FILE_NEW, ID_FILE_CLOSE, Separator, ID_APP_EXIT}),
+                   view,
+                   NewMenu(QStringLiteral("&Window"),
+                           {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ}),
+                   help};
+}
+
+void FrameMenus::ShowWindowMenus(bool windowOpen) {
+    if (windowOpen == showingWindowMenus)
+        return;
+    showingWindowMenus = windowOpen;
+    QMenuBar* bar = frame.menuBar();
+    bar->clear();
+    for (QMenu* menu : windowOpen ? windowMenus : noWindowMenus)
+        bar->addMenu(menu);
+}
+
+bool FrameMenus::ShowingWindowMenus() const {
+    return showingWindowMenus;
+}
+
+void FrameMenus::ShowRecentFiles(const QStringList& paths) {
+    for (int i = 0; i < RecentFileList::MaxEntries; ++i) {
+        QAction* action = actions.value(ID_FILE_MRU_FILE1 + i);
+        if (i < paths.size()) {
+            QString name = QDir::toNativeSeparators(paths.at(i));
+            name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        }
+        action->setVisible(i < paths.size() || i == 0);
+    }
+    if (paths.isEmpty())
+        actions.value(ID_FILE_MRU_FILE1)->setText(QStringLiteral("Recent File"));
+}
+
+#include "moc_FrameMenus.cpp"

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+class CommandRouter;
+class QAction;
+class QMainWindow;
+class QMenu;
+
+// The frame's two menu bars (one while no browser window is open, one while
+// there is) and its accelerators; one action per command id, shared by both.
+class FrameMenus : public QObject {
+    Q_OBJECT
+public:
+    FrameMenus(QMainWindow& frame, CommandRouter& router);
+
+    QAction* Action(int id) const;
+    // Shows the menus for an open browser window, or those for none.
+    void ShowWindowMenus(bool windowOpen);
+    bool ShowingWindowMenus() const;
+    // The recent-file entries of the File menu; "Recent File", disabled, when there are none.
+    void ShowRecentFiles(const QStringList& paths);
+
+private:
+    QAction* AddAction(int id, const QString& text);
+    void CreateActions();
+    void CreateAccelerators();
+    void CreateMenus();
+    QMenu* NewMenu(const QString& title, const QList<int>& ids);
+
+    QMainWindow& frame;
+    CommandRouter& router;
+    QHash<int, QAction*> actions;
+    QList<QMenu*> noWindowMenus;
+    QList<QMenu*> windowMenus;
+    bool showingWindowMenus = true;
+};

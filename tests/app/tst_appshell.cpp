@@ -1,0 +1,207 @@
+#include "app/CAboutDialog.h"
+#include "app/CChildFrame.h"
+#include "app/CQuillmarApp.h"
+#include "app/CommandIds.h"
+#include "app/CommandRouter.h"
+#include "app/DialogUnits.h"
+#include "app/VersionGate.h"
+#include "controls/CBitmapButton.h"
+#include "frame/CMainFrame.h"
+#include "frame/TestView.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestEnvironment.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSettings>
+#include <QTest>
+
+namespace {
+
+QList<QMdiSubWindow*> Windows() {
+    return CQuillmarApp::MainFrame()->MdiArea()->subWindowList();
+}
+
+} // namespace
+
+// Runs inside a CQuillmarApp, so start-up happens once for the whole test.
+class AppShellTest : public QObject {
+    Q_OBJECT
+private slots:
+    void versionGate_data() {
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<bool>("missing");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("5") << QByteArray("5") << false << true;
+        QTest::newRow("6.4.2") << QByteArray("6.4.2") << false << true;
+        QTest::newRow("10.0") << QByteArray("10.0") << false << true;
+        QTest::newRow("5.00.2919.6307") << QByteArray("5.00.2919.6307") << false << true;
+        QTest::newRow("4.9") << QByteArray("4.9") << false << false;
+        QTest::newRow("empty") << QByteArray("") << false << false;
+        QTest::newRow("no number") << QByteArray("x.5") << false << false;
+        QTest::newRow("missing") << QByteArray() << true << false;
+    }
+    void versionGate() {
+        QFETCH(QByteArray, version);
+        QFETCH(bool, missing);
+        QFETCH(bool, accepted);
+        const char* text = missing ? nullptr : version.constData();
+        QCOMPARE(VersionGate::Accepts(text), accepted);
+        testsupport::ScriptedPrompts prompts;
+        QCOMPARE(VersionGate::Check(text, prompts), accepted);
+        if (accepted) {
+            QVERIFY(prompts.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(prompts.messages.first().text,
+                 QStringLiteral("This browser requires IE 5.0 or higher."));
+        QCOMPARE(prompts.messages.first().caption, QStringLiteral("IE 5"));
+    }
+
+    void thisEnginePassesTheGate() { QVERIFY(VersionGate::Accepts(VersionGate::EngineVersion())); }
+
+    void startUpFailsWhenNoBrowserWindowCanOpen() {
+        auto* app = static_cast<CQuillmarApp*>(QCoreApplication::instance());
+        app->SetViewFactory([](CQuillmarDoc*) { return nullptr; });
+        QVERIFY(!app->InitInstance());
+        QVERIFY(!CQuillmarApp::MainFrame());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<CMainFrame*>(window));
+    }
+
+    void startUpOpensOneMaximisedBrowserWindow() {
+        auto* app = static_cast<CQuillmarApp*>(QCoreApplication::instance());
+        app->SetViewFactory([](CQuillmarDoc*) { return new TestView; });
+        QSettings(QStringLiteral("QuillmarBrowser"), QStringLiteral("Quillmar"))
+            .setValue(QStringLiteral("Recent File List/File1"), QStringLiteral("/tmp/x.txt"));
+        QVERIFY(app->InitInstance());
+        CMainFrame* frame = CQuillmarApp::MainFrame();
+        QVERIFY(frame);
+        QVERIFY(frame->isVisible());
+        QVERIFY(frame->isMaximized());
+        QCOMPARE(Windows().size(), 1);
+        QVERIFY(Windows().first()->isMaximized());
+        QVERIFY(dynamic_cast<TestView*>(frame->ActiveViewWidget()));
+        QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("QuillmarBrowser"));
+        QCOMPARE(QSettings().organizationName(), QStringLiteral("QuillmarBrowser"));
+    }
+
+    void newOpensAnotherMaximisedWindowEvenAfterARestore() {
+        CMainFrame* frame = CQuillmarApp::MainFrame();
+        Windows().first()->showNormal();
+        QVERIFY(!Windows().first()->isMaximized());
+        QVERIFY(frame->Router().Execute(ID_FILE_NEW));
+        QCOMPARE(Windows().size(), 2);
+        CChildFrame* second = frame->ActiveChildFrame();
+        QVERIFY(second->isMaximized());
+        QCOMPARE(second->windowTitle(), QStringLiteral("Quillmar2"));
+        QVERIFY(second->Document() != qobject_cast<CChildFrame*>(Windows().first())->Document());
+    }
+
+    void closingAWindowAsksNothing() {
+        testsupport::ScriptedPrompts prompts;
+        CMainFrame* frame = CQuillmarApp::MainFrame();
+        const int before = Windows().size();
+        QVERIFY(frame->Router().Execute(ID_FILE_CLOSE));
+        QTRY_COMPARE(Windows().size(), before - 1);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(prompts.messages.isEmpty());
+        QVERIFY(prompts.questions.isEmpty());
+        Windows().first()->close();
+        QTRY_COMPARE(Windows().size(), 0);
+        QVERIFY(prompts.messages.isEmpty());
+        QVERIFY(frame->Router().Execute(ID_FILE_NEW));
+        QCOMPARE(Windows().size(), 1);
+    }
+
+    void aboutBoxShowsAndClosesWithOkEnterAndEscape() {
+        testsupport::ScriptedPrompts prompts;
+        int shown = 0;
+        QStringList texts;
+        QSize size;
+        QRect okRect;
+        bool hasTitle = true;
+        int enterResult = -1;
+        int escapeResult = -1;
+        prompts.dialogDriver = [&](QDialog& dialog) {
+            ++shown;
+            auto* about = qobject_cast<CAboutDialog*>(&dialog);
+            if (!about)
+                return int(QDialog::Rejected);
+            size = about->size();
+            hasTitle = about->windowFlags().testFlag(Qt::WindowTitleHint);
+            okRect = about->OkButton()->geometry();
+            for (const QLabel* label : about->findChildren<QLabel*>())
+                texts.append(label->text());
+            QTest::keyClick(about, Qt::Key_Return);
+            enterResult = about->result();
+            about->show();
+            QTest::keyClick(about, Qt::Key_Escape);
+            escapeResult = about->result();
+            about->show();
+            about->OkButton()->click();
+            return about->result();
+        };
+        QVERIFY(CQuillmarApp::MainFrame()->Router().Execute(ID_APP_ABOUT));
+        QCOMPARE(shown, 1);
+        QCOMPARE(size, DialogUnits::toPixels(82, 116));
+        QVERIFY(!hasTitle);
+        QCOMPARE(okRect, DialogUnits::toPixels(33, 100, 14, 14));
+        QVERIFY(texts.contains(QStringLiteral("Quillmar Browser")));
+        QCOMPARE(enterResult, int(QDialog::Accepted));
+        QCOMPARE(escapeResult, int(QDialog::Rejected));
+    }
+
+    void dialogsAreGreenOnBlackButTheFrameIsNot() {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("IE 5"), QStringLiteral("text"));
+        box.ensurePolished();
+        QCOMPARE(box.palette().color(QPalette::Window), QColor(0, 0, 0));
+        auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        label->ensurePolished();
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+        CAboutDialog about;
+        about.ensurePolished();
+        QCOMPARE(about.palette().color(QPalette::Window), QColor(0, 0, 0));
+        CMainFrame* frame = CQuillmarApp::MainFrame();
+        QVERIFY(frame->palette().color(QPalette::Window) != QColor(0, 0, 0));
+        frame->m_folderLabel->ensurePolished();
+        QVERIFY(frame->m_folderLabel->palette().color(QPalette::WindowText) != QColor(0, 255, 0));
+    }
+
+    void printSetupAsksForAPrinter() {
+        testsupport::ScriptedPrompts prompts;
+        int asked = 0;
+        prompts.printerAnswer = [&](QPrinter&) {
+            ++asked;
+            return true;
+        };
+        QVERIFY(CQuillmarApp::MainFrame()->Router().Execute(ID_FILE_PRINT_SETUP));
+        QCOMPARE(asked, 1);
+    }
+
+    void exitClosesTheFrameAndKeepsTheRecentFiles() {
+        // The list read at start-up is written back at exit.
+        QSettings().remove(QStringLiteral("Recent File List"));
+        QPointer<CMainFrame> frame = CQuillmarApp::MainFrame();
+        QVERIFY(frame->Router().Execute(ID_APP_EXIT));
+        QVERIFY(!frame->isVisible());
+        delete frame;
+        QVERIFY(!CQuillmarApp::MainFrame());
+        QCOMPARE(QSettings().value(QStringLiteral("Recent File List/File1")).toString(),
+                 QStringLiteral("/tmp/x.txt"));
+    }
+};
+
+int main(int argc, char* argv[]) {
+    testsupport::prepareTestEnvironment();
+    CQuillmarApp application(argc, argv);
+    AppShellTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_appshell.moc"

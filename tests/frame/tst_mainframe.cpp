@@ -1,0 +1,453 @@
+#include "app/CChildFrame.h"
+#include "app/CDocTemplate.h"
+#include "app/CQuillmarDoc.h"
+#include "app/CommandIds.h"
+#include "app/CommandRouter.h"
+#include "controls/CAddressEdit.h"
+#include "controls/CAnimation.h"
+#include "controls/CBitmapButton.h"
+#include "controls/CDigitClock.h"
+#include "controls/CDigitCounter.h"
+#include "frame/CMainFrame.h"
+#include "frame/TestView.h"
+#include "harvest/CHarvestList.h"
+#include "support/TestMain.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QPointer>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+// A frame with a document template whose windows hold test views.
+struct FrameWithWindows {
+    QSet<int> viewHandles;
+    QList<QPointer<TestView>> views;
+    CDocTemplate docTemplate{[this](CQuillmarDoc*) {
+        auto* view = new TestView(viewHandles);
+        views.append(view);
+        return view;
+    }};
+    CMainFrame frame;
+
+    CChildFrame* OpenWindow() { return docTemplate.OpenNewDocument(frame); }
+    QWidget* Control(int id) const { return frame.ControlById(id); }
+    bool Enabled(int id) {
+        frame.UpdateUserInterface();
+        return Control(id)->isEnabled();
+    }
+    QStringList MenuTitles() const {
+        QStringList titles;
+        for (const QAction* menu : frame.menuBar()->actions())
+            titles.append(menu->text());
+        return titles;
+    }
+};
+
+// A real event loop, which goes idle (waits for events) unlike QTest::qWait.
+void RunEventLoopUntilIdle() {
+    QEventLoop loop;
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QList<int> AlwaysEnabledButtons() {
+    return {ID_BACK,           ID_FORWARD,        ID_STOP,           ID_GO,
+            ID_PROGRESS_METER, ID_DOWNLOAD_IMAGES, ID_DOWNLOAD_LINKS, ID_OPEN_BOOKMARKS,
+            ID_SEND_MAIL,      ID_ADD_BOOKMARK,   ID_HISTORY,        ID_ADDRESS_BOX};
+}
+
+const QList<int> ButtonsNeedingAView = {ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER, ID_MAKE_PAGE};
+
+} // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsSitAtTheirRectangles_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<bool>("onHarvestBar");
+        QTest::addColumn<QRect>("rect"); // left, top, right, bottom
+        const auto row = [](const char* name, int id, const char* type, bool harvest, int left,
+                            int top, int right, int bottom) {
+            QTest::newRow(name) << id << QByteArray(type) << harvest
+                                << QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+        };
+        row("print", ID_FILE_PRINT, "CBitmapButton", false, 2, 1, 22, 21);
+        row("mail", ID_SEND_MAIL, "CBitmapButton", false, 22, 1, 42, 21);
+        row("history", ID_HISTORY, "CBitmapButton", false, 42, 1, 62, 21);
+        row("back", ID_BACK, "CBitmapButton", false, 62, 1, 82, 21);
+        row("forward", ID_FORWARD, "CBitmapButton", false, 82, 1, 102, 21);
+        row("stop", ID_STOP, "CBitmapButton", false, 102, 1, 122, 21);
+        row("go", ID_GO, "CBitmapButton", false, 122, 1, 142, 21);
+        row("address", ID_ADDRESS_BOX, "CAddressEdit", false, 145, 0, 530, 23);
+        row("meter, widened to 80", ID_PROGRESS_METER, "CProgressMeter", false, 535, 1, 615, 20);
+        row("animation", ID_ANIMATION, "CAnimation", false, 595, 0, 625, 23);
+        row("folder button", ID_SET_DOWNLOAD_FOLDER, "CBitmapButton", true, 2, 1, 22, 21);
+        row("folder label", ID_FOLDER_LABEL, "QLabel", true, 27, 1, 452, 20);
+        row("message line", ID_MESSAGE_LINE, "QLabel", true, 457, 1, 652, 20);
+        row("image list", ID_IMAGE_LIST, "CHarvestList", true, 2, 22, 202, 82);
+        row("image count", ID_IMAGE_COUNT, "CDigitCounter", true, 202, 22, 232, 42);
+        row("image selection", ID_IMAGE_SEL_COUNT, "CDigitCounter", true, 202, 42, 232, 62);
+        row("get images", ID_DOWNLOAD_IMAGES, "CBitmapButton", true, 232, 22, 252, 42);
+        row("link list", ID_LINK_LIST, "CHarvestList", true, 252, 22, 452, 82);
+        row("link count", ID_LINK_COUNT, "CDigitCounter", true, 452, 22, 482, 42);
+        row("link selection", ID_LINK_SEL_COUNT, "CDigitCounter", true, 452, 42, 482, 62);
+        row("get links", ID_DOWNLOAD_LINKS, "CBitmapButton", true, 482, 22, 502, 42);
+        row("files left", ID_FILES_LEFT, "CDigitCounter", true, 505, 22, 535, 42);
+        row("online clock", ID_ONLINE_CLOCK, "CDigitClock", true, 537, 22, 614, 42);
+        row("open bookmarks", ID_OPEN_BOOKMARKS, "CBitmapButton", true, 545, 47, 565, 67);
+        row("add bookmark", ID_ADD_BOOKMARK, "CBitmapButton", true, 565, 47, 585, 67);
+        row("make page", ID_MAKE_PAGE, "CBitmapButton", true, 585, 47, 605, 67);
+    }
+    void controlsSitAtTheirRectangles() {
+        QFETCH(int, id);
+        QFETCH(QByteArray, type);
+        QFETCH(bool, onHarvestBar);
+        QFETCH(QRect, rect);
+        FrameWithWindows f;
+        QVERIFY(f.frame.Create());
+        f.frame.show();
+        QWidget* control = f.Control(id);
+        QVERIFY(control);
+        QVERIFY(control->inherits(type));
+        QCOMPARE(control->property("commandId").toInt(), id);
+        QCOMPARE(control->geometry(), rect);
+        QVERIFY(control->isVisible());
+        QToolBar* bar = onHarvestBar ? f.frame.m_harvestBar : f.frame.m_navBar;
+        QVERIFY(bar->isAncestorOf(control));
+        // The panel holds every control whole.
+        QVERIFY(control->parentWidget()->rect().contains(control->geometry()));
+    }
+
+    void membersAreTheControlsWithStartValues() {
+        FrameWithWindows f;
+        QVERIFY(f.frame.Create());
+        CMainFrame& frame = f.frame;
+        QCOMPARE(frame.ControlById(ID_GO), frame.m_goButton);
+        QCOMPARE(frame.ControlById(ID_IMAGE_LIST), frame.m_imageList);
+        QCOMPARE(frame.ControlById(ID_ONLINE_CLOCK), frame.m_onlineClock);
+        QCOMPARE(frame.ControlById(ID_VIEW_TOOLBAR), frame.m_navBar);
+        QCOMPARE(frame.ControlById(ID_VIEW_STATUS_BAR), frame.m_statusBar);
+        for (CDigitCounter* counter : {frame.m_imageCount, frame.m_imageSelCount,
+                                       frame.m_linkCount, frame.m_linkSelCount, frame.m_filesLeft})
+            QCOMPARE(counter->Text(), QStringLiteral("0"));
+        QCOMPARE(frame.m_onlineClock->Text(), QStringLiteral("00:00:00"));
+        QVERIFY(frame.m_folderLabel->text().isEmpty());
+        QVERIFY(frame.m_messageLine->text().isEmpty());
+        QVERIFY(!frame.m_animation->IsPlaying());
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Quillmar"));
+        frame.show();
+        QVERIFY(frame.m_navBar->y() < frame.m_harvestBar->y());
+    }
+
+    void tipsAndPromptsComeFromTheStringTable() {
+        FrameWithWindows f;
+        QVERIFY(f.frame.Create());
+        f.frame.resize(900, 600);
+        f.frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+        QCOMPARE(f.frame.m_goButton->toolTip(), QStringLiteral(" GO!"));
+        QCOMPARE(f.frame.m_goButton->statusTip(), QStringLiteral("Go to webpage"));
+        QCOMPARE(f.frame.m_folderLabel->toolTip(), QStringLiteral(" Current download directory."));
+        QCOMPARE(f.frame.m_folderLabel->statusTip(), QStringLiteral("Current download directory. "));
+        QCOMPARE(f.frame.m_onlineClock->toolTip(), QStringLiteral(" Online timer."));
+        for (QWidget* silent : {static_cast<QWidget*>(f.frame.m_filesLeft),
+                                static_cast<QWidget*>(f.frame.m_animation)}) {
+            QVERIFY(silent->toolTip().isEmpty());
+            QVERIFY(silent->statusTip().isEmpty());
+        }
+
+        // Hovering shows the prompt in the status bar; leaving brings "Ready" back.
+        QTest::mouseMove(f.frame.m_goButton, QPoint(10, 10));
+        QTRY_COMPARE(f.frame.m_statusBar->currentMessage(), QStringLiteral("Go to webpage"));
+        QTest::mouseMove(f.frame.MdiArea(), QPoint(100, 100));
+        QTRY_VERIFY(f.frame.m_statusBar->currentMessage().isEmpty());
+        const QList<QLabel*> panes = f.frame.m_statusBar->findChildren<QLabel*>();
+        QStringList texts;
+        for (const QLabel* pane : panes)
+            texts.append(pane->text());
+        QVERIFY(texts.contains(QStringLiteral("Ready")));
+        QVERIFY(texts.contains(QStringLiteral("CAP")));
+        QVERIFY(texts.contains(QStringLiteral("NUM")));
+        QVERIFY(texts.contains(QStringLiteral("SCRL")));
+    }
+
+    void withoutWindowOnlyListedButtonsAreEnabledAndDoNothing() {
+        FrameWithWindows f;
+        QVERIFY(f.frame.Create());
+        for (int id : AlwaysEnabledButtons())
+            QVERIFY2(f.Enabled(id), qPrintable(QString::number(id)));
+        for (int id : ButtonsNeedingAView)
+            QVERIFY2(!f.Enabled(id), qPrintable(QString::number(id)));
+        QVERIFY(!f.frame.Router().Execute(ID_GO));
+        static_cast<QAbstractButton*>(f.Control(ID_BACK))->click();
+        QCOMPARE(f.frame.MdiArea()->subWindowList().size(), 0);
+    }
+
+    void commandsGoToTheActiveViewAndFollowItsState() {
+        FrameWithWindows f;
+        f.viewHandles = {ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER, ID_GO, ID_DOWNLOAD_IMAGES,
+                         ID_IMAGE_LIST};
+        QVERIFY(f.frame.Create());
+        QVERIFY(f.OpenWindow());
+        TestView* view = f.views.last();
+        QCOMPARE(f.frame.ActiveViewWidget(), view);
+
+        QVERIFY(f.Enabled(ID_FILE_PRINT));
+        QVERIFY(f.Enabled(ID_SET_DOWNLOAD_FOLDER));
+        QVERIFY(!f.Enabled(ID_MAKE_PAGE)); // nobody handles it
+        QVERIFY(f.Enabled(ID_BACK));       // nobody handles it, but it is always enabled
+
+        static_cast<QAbstractButton*>(f.Control(ID_GO))->click();
+        QTest::keyClick(f.frame.m_addressBox, Qt::Key_Return);
+        f.frame.m_imageList->AddStrings({"a.gif", "b.gif"});
+        f.frame.m_imageList->item(1)->setSelected(true);
+        QCOMPARE(view->ran, (QList<int>{ID_GO, ID_GO, ID_IMAGE_LIST}));
+
+        // A view reporting an always-enabled command disabled wins.
+        view->disabled = {ID_DOWNLOAD_IMAGES};
+        QVERIFY(!f.Enabled(ID_DOWNLOAD_IMAGES));
+        QVERIFY(!f.frame.Router().Execute(ID_DOWNLOAD_IMAGES));
+        view->disabled.clear();
+        QVERIFY(f.Enabled(ID_DOWNLOAD_IMAGES));
+        QVERIFY(f.frame.Router().Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(view->ran.last(), int(ID_DOWNLOAD_IMAGES));
+
+        // The second window's view gets the commands once it is active.
+        QVERIFY(f.OpenWindow());
+        QCOMPARE(f.frame.ActiveViewWidget(), f.views.last());
+        f.frame.Router().Execute(ID_FILE_PRINT);
+        QCOMPARE(f.views.last()->ran, QList<int>{ID_FILE_PRINT});
+        QCOMPARE(view->ran.size(), 4);
+
+        // Closing every window brings back the state without one.
+        f.frame.MdiArea()->closeAllSubWindows();
+        QTRY_COMPARE(f.frame.MdiArea()->subWindowList().size(), 0);
+        QVERIFY(!f.Enabled(ID_FILE_PRINT));
+        QVERIFY(f.Enabled(ID_GO));
+    }
+
+    void idleTimeKeepsStatesCurrent() {
+        FrameWithWindows f;
+        f.viewHandles = {ID_MAKE_PAGE};
+        QVERIFY(f.frame.Create());
+        f.frame.show();
+        QVERIFY(!f.frame.m_makePageButton->isEnabled());
+        f.OpenWindow();
+        QTRY_VERIFY(f.frame.m_makePageButton->isEnabled());
+        f.views.last()->disabled = {ID_MAKE_PAGE};
+        RunEventLoopUntilIdle();
+        QVERIFY(!f.frame.m_makePageButton->isEnabled());
+    }
+
+    void menusAndAcceleratorsFollowTheOpenWindows() {
+        FrameWithWindows f;
+        QVERIFY(f.frame.Create());
+        QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Help"}));
+        QMenu* file = f.frame.menuBar()->actions().first()->menu();
+        QStringList items;
+        for (const QAction* item : file->actions()) {
+            if (item->isVisible())
+                items.append(item->isSeparator() ? QStringLiteral("-") : item->text());
+        }
+        QCOMPARE(items, (QStringList{"&New\tCtrl+N", "-", "P&rint Setup...", "-", "Recent File",
+                                     "-", "E&xit"}));
+
+        f.OpenWindow();
+        f.frame.UpdateUserInterface();
+        QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Window", "&Help"}));
+        QMenu* window = f.frame.menuBar()->actions().at(2)->menu();
+        items.clear();
+        for (const QAction* item : window->actions())
+            items.append(item->text());
+        QCOMPARE(items, (QStringList{"&New Window", "&Cascade", "&Tile"}));
+
+        // Accelerators of commands nobody handles stay disabled, so the keys
+        // still reach the address box.
+        QAction* copy = nullptr;
+        for (QAction* action : f.frame.actions()) {
+            if (action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_C)))
+                copy = action;
+        }
+        QVERIFY(copy);
+        QVERIFY(copy->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Insert)));
+        QVERIFY(!copy->isEnabled());
+
+        f.frame.MdiArea()->closeAllSubWindows();
+        f.frame.UpdateUserInterface();
+        QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Help"}));
+    }
+
+    void newWindowSharesTheDocument() {
+        FrameWithWindows f;
+        QVERIFY(f.frame.Create());
+        CChildFrame* first = f.OpenWindow();
+        QCOMPARE(first->windowTitle(), QStringLiteral("Quillmar1"));
+        QVERIFY(f.frame.Router().Execute(ID_WINDOW_NEW));
+        QCOMPARE(f.frame.MdiArea()->subWindowList().size(), 2);
+        CChildFrame* second = f.frame.ActiveChildFrame();
+        QVERIFY(second != first);
+        QCOMPARE(second->Document(), first->Document());
+        QVERIFY(second->View() != first->View());
+        QCOMPARE(first->windowTitle(), QStringLiteral("Quillmar1:1"));
+        QCOMPARE(second->windowTitle(), QStringLiteral("Quillmar1:2"));
+        QCOMPARE(f.docTemplate.Documents().size(), 1);
+
+        QPointer<CQuillmarDoc> document = first->Document();
+        QVERIFY(f.frame.Router().Execute(ID_FILE_CLOSE));
+        QTRY_COMPARE(f.frame.MdiArea()->subWindowList().size(), 1);
+        QTRY_COMPARE(f.frame.ActiveChildFrame()->windowTitle(), QStringLiteral("Quillmar1"));
+        QVERIFY(document);
+        f.frame.ActiveChildFrame()->close();
+        QTRY_VERIFY(!document);
+        QVERIFY(f.docTemplate.Documents().isEmpty());
+
+        // The next document gets the next number.
+        QCOMPARE(f.OpenWindow()->windowTitle(), QStringLiteral("Quillmar2"));
+    }
+
+    void everyWindowOpensMaximisedAndCascadeAndTileArrangeThem() {
+        FrameWithWindows f;
+        QVERIFY(f.frame.Create());
+        f.frame.resize(1000, 700);
+        f.frame.show();
+        CChildFrame* first = f.OpenWindow();
+        QVERIFY(first->isMaximized());
+        first->showNormal();
+        first->resize(200, 150);
+        CChildFrame* second = f.OpenWindow();
+        QVERIFY(second->isMaximized());
+
+        QVERIFY(f.frame.Router().Execute(ID_WINDOW_TILE_HORZ));
+        QVERIFY(!first->isMaximized() && !second->isMaximized());
+        QVERIFY(!first->geometry().intersects(second->geometry()));
+        const QRect area = f.frame.MdiArea()->viewport()->rect();
+        QCOMPARE(first->geometry().united(second->geometry()), area);
+
+        QVERIFY(f.frame.Router().Execute(ID_WINDOW_CASCADE));
+        QVERIFY(first->geometry().topLeft() != second->geometry().topLeft());
+        QVERIFY(first->geometry().intersects(second->geometry()));
+    }
+
+    void viewCommandsToggleTheBars() {
+        FrameWithWindows f;
+        QVERIFY(f.frame.Create());
+        f.frame.show();
+        f.frame.UpdateUserInterface();
+        QAction* toolbar = f.frame.menuBar()->actions().at(1)->menu()->actions().at(0);
+        QVERIFY(toolbar->isChecked());
+        toolbar->trigger();
+        QVERIFY(f.frame.m_navBar->isHidden() && f.frame.m_harvestBar->isHidden());
+        f.frame.UpdateUserInterface();
+        QVERIFY(!toolbar->isChecked());
+        toolbar->trigger();
+        QVERIFY(f.frame.m_navBar->isVisible() && f.frame.m_harvestBar->isVisible());
+
+        QVERIFY(f.frame.Router().Execute(ID_VIEW_STATUS_BAR));
+        QVERIFY(f.frame.m_statusBar->isHidden());
+        QVERIFY(f.frame.Router().Execute(ID_VIEW_STATUS_BAR));
+        QVERIFY(f.frame.m_statusBar->isVisible());
+
+        QVERIFY(f.frame.Router().Execute(ID_APP_EXIT));
+        QVERIFY(!f.frame.isVisible());
+    }
+
+    void recentFilesAreShownAndWrittenBack() {
+        {
+            QSettings settings;
+            settings.setValue(QStringLiteral("Recent File List/File1"), QStringLiteral("/tmp/a&b.txt"));
+            settings.setValue(QStringLiteral("Recent File List/File2"), QStringLiteral("/tmp/c.txt"));
+        }
+        {
+            FrameWithWindows f;
+            QVERIFY(f.frame.Create());
+            f.frame.UpdateUserInterface();
+            QMenu* file = f.frame.menuBar()->actions().first()->menu();
+            QStringList visible;
+            for (const QAction* item : file->actions()) {
+                if (item->isVisible() && !item->isSeparator() && item->isEnabled())
+                    visible.append(item->text());
+            }
+            QVERIFY(visible.contains(QStringLiteral("&1 /tmp/a&&b.txt")));
+            QVERIFY(visible.contains(QStringLiteral("&2 /tmp/c.txt")));
+            QVERIFY(!visible.contains(QStringLiteral("Recent File")));
+            QSettings().remove(QStringLiteral("Recent File List"));
+        }
+        QSettings settings;
+        QCOMPARE(settings.value(QStringLiteral("Recent File List/File1")).toString(),
+                 QStringLiteral("/tmp/a&b.txt"));
+        QCOMPARE(settings.value(QStringLiteral("Recent File List/File2")).toString(),
+                 QStringLiteral("/tmp/c.txt"));
+        QVERIFY(!settings.contains(QStringLiteral("Recent File List/File3")));
+        settings.remove(QStringLiteral("Recent File List"));
+    }
+
+    void bookmarkPathLiesBesideTheProgram_data() {
+        QTest::addColumn<QString>("programPath");
+        QTest::addColumn<QString>("expected");
+        const QString sep = QDir::separator();
+        QTest::newRow("normal") << sep + "opt" + sep + "quillmar" + sep + "quillmar"
+                                << sep + "opt" + sep + "quillmar" + sep + "QuillmarLinks.txt";
+        QTest::newRow("no separator") << "quillmar" << QString();
+        QTest::newRow("separator first only") << sep + "quillmar" << QString();
+        QTest::newRow("unreadable") << QString() << QString();
+    }
+    void bookmarkPathLiesBesideTheProgram() {
+        QFETCH(QString, programPath);
+        QFETCH(QString, expected);
+        QCOMPARE(CMainFrame::BookmarkPathFor(programPath), expected);
+    }
+
+    void frameKnowsItsBookmarkFile() {
+        CMainFrame frame;
+        QCOMPARE(frame.m_bookmarkPath, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) +
+                                           QDir::separator() + QStringLiteral("QuillmarLinks.txt"));
+    }
+
+    void elapsedTimeDropsDays_data() {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("start") << qint64(0) << "00:00:00";
+        QTest::newRow("59 s") << qint64(59) << "00:00:59";
+        QTest::newRow("3,725 s") << qint64(3725) << "01:02:05";
+        QTest::newRow("last second of a day") << qint64(86399) << "23:59:59";
+        QTest::newRow("25 h") << qint64(25 * 3600) << "01:00:00";
+        QTest::newRow("clock set back") << qint64(-30) << "00:00:00";
+    }
+    void elapsedTimeDropsDays() {
+        QFETCH(qint64, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(CMainFrame::FormatElapsed(seconds), text);
+    }
+
+    void onlineClockShowsTheTimeSinceStart() {
+        FrameWithWindows f;
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        QVERIFY(f.frame.Create());
+        QVERIFY(f.frame.m_startTime >= before);
+        QVERIFY(f.frame.m_startTime <= QDateTime::currentSecsSinceEpoch());
+        f.frame.ShowOnlineTime(f.frame.m_startTime + 3725);
+        QCOMPARE(f.frame.m_onlineClock->Text(), QStringLiteral("01:02:05"));
+
+        // Ticks compute from the start time rather than counting.
+        f.frame.m_startTime = QDateTime::currentSecsSinceEpoch() - 2 * 3600;
+        QTRY_VERIFY_WITH_TIMEOUT(f.frame.m_onlineClock->Text().startsWith(QStringLiteral("02:00:")),
+                                 10000);
+    }
+};
+
+QUILLMAR_TEST_MAIN(MainFrameTest)
+#include "tst_mainframe.moc"
