@@ -10,9 +10,15 @@
 
 namespace {
 
-// Workers playing the shared animation; it stops when the last of them ends.
-// Touched on the user-interface thread only.
-int animationUsers = 0;
+// The number of workers playing a frame's animation, kept on the frame; it
+// stops when the last of them ends. Touched on the user-interface thread only.
+const char* const AnimationUsers = "downloadAnimationUsers";
+
+int ChangeAnimationUsers(CMainFrame& frame, int change) {
+    const int users = qMax(0, frame.property(AnimationUsers).toInt() + change);
+    frame.setProperty(AnimationUsers, users);
+    return users;
+}
 
 } // namespace
 
@@ -33,7 +39,7 @@ template <typename Apply> void FrameDownloadSink::Post(Apply apply) {
 
 void FrameDownloadSink::AnimationStarted() {
     Post([](CMainFrame& target) {
-        ++animationUsers;
+        ChangeAnimationUsers(target, +1);
         if (target.m_animation)
             target.m_animation->Play();
     });
@@ -41,8 +47,7 @@ void FrameDownloadSink::AnimationStarted() {
 
 void FrameDownloadSink::AnimationStopped() {
     Post([](CMainFrame& target) {
-        animationUsers = qMax(0, animationUsers - 1);
-        if (animationUsers == 0 && target.m_animation)
+        if (ChangeAnimationUsers(target, -1) == 0 && target.m_animation)
             target.m_animation->Stop();
     });
 }
