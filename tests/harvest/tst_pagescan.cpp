@@ -131,12 +131,6 @@ private slots:
         QCOMPARE(imageList.lines.size(), scanned ? 1 : 0);
         QCOMPARE(linkMap.size(), scanned ? 1 : 0);
     }
-
-    void pageWithoutDocumentListsNothing() {
-        scan(PageSnapshot{"text/html", std::nullopt});
-        QVERIFY(imageList.lines.isEmpty());
-        QVERIFY(linkList.lines.isEmpty());
-    }
 };
 
 QUILLMAR_TEST_MAIN(PageScanTest)

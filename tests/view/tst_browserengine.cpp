@@ -127,20 +127,15 @@ private slots:
         QCOMPARE(engine.Location(), pageAddress("gallery.html"));
     }
 
-    void failedLoadsCompleteUnsuccessfully_data() {
-        QTest::addColumn<QString>("address");
-        QTest::newRow("missing file") << pageAddress("no-such-page.html");
-        QTest::newRow("missing on the server") << "http-missing";
-    }
     void failedLoadsCompleteUnsuccessfully() {
-        QFETCH(QString, address);
-        if (address == QLatin1String("http-missing"))
-            address = server.url(QStringLiteral("no-such-page.html"));
-        CBrowserEngine engine;
-        QSignalSpy complete(&engine, &CBrowserEngine::downloadComplete);
-        engine.Navigate(address);
-        QVERIFY(complete.wait(engineTimeout));
-        QCOMPARE(complete.first().first().toBool(), false);
+        for (const QString& address :
+             {pageAddress("no-such-page.html"), server.url(QStringLiteral("no-such-page.html"))}) {
+            CBrowserEngine engine;
+            QSignalSpy complete(&engine, &CBrowserEngine::downloadComplete);
+            engine.Navigate(address);
+            QVERIFY2(complete.wait(engineTimeout), qPrintable(address));
+            QCOMPARE(complete.first().first().toBool(), false);
+        }
     }
 
     void harvestsTheGallery_data() { addSources(); }
@@ -178,12 +173,8 @@ private slots:
         QVERIFY(load(engine, base + "frameset.html"));
         const PageSnapshot snapshot = snapshotOf(engine);
         QVERIFY(snapshot.document.has_value());
-        const DomDocument& top = *snapshot.document;
-        QCOMPARE(top.frames.size(), size_t(2));
-        QCOMPARE(top.frames[1].frames.size(), size_t(2));
-        QCOMPARE(top.frames[0].images.at(0).src, base + "pictures/one.gif");
-        QCOMPARE(top.frames[1].frames[0].images.at(0).src, base + "pictures/inner.png");
-
+        QCOMPARE(snapshot.document->frames.size(), size_t(2));
+        QCOMPARE(snapshot.document->frames[1].frames.size(), size_t(2));
         const Harvest harvest = harvestOf(snapshot);
         QCOMPARE(harvest.images, (QStringList{"inner.png", "one.gif"}));
         QCOMPARE(harvest.links, (QStringList{"inner.tiff", "left.jpg"}));
@@ -272,19 +263,6 @@ private slots:
         delete engine;
         QTest::qWait(500);
         QVERIFY(!answered);
-    }
-
-    void goesBackAndForward() {
-        CBrowserEngine engine;
-        QVERIFY(load(engine, pageAddress("gallery.html")));
-        QVERIFY(load(engine, pageAddress("frame-left.html")));
-        QSignalSpy complete(&engine, &CBrowserEngine::downloadComplete);
-        engine.GoBack();
-        QVERIFY(complete.wait(engineTimeout));
-        QCOMPARE(engine.Location(), pageAddress("gallery.html"));
-        engine.GoForward();
-        QVERIFY(complete.wait(engineTimeout));
-        QCOMPARE(engine.Location(), pageAddress("frame-left.html"));
     }
 
     void printsThePageShown() {

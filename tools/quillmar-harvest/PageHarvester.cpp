@@ -2,6 +2,9 @@
 
 #include "view/CBrowserEngine.h"
 
+#include <algorithm>
+#include <limits>
+
 PageHarvester::PageHarvester(QObject* parent) : QObject(parent), engine(new CBrowserEngine) {
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, this, &PageHarvester::giveUp);
@@ -13,18 +16,20 @@ PageHarvester::~PageHarvester() {
 }
 
 void PageHarvester::Start(const QString& address, int timeoutSeconds) {
-    deadline.start(timeoutSeconds * 1000);
+    // The timer counts milliseconds in an int; longer waits are as good as endless.
+    deadline.start(std::min(timeoutSeconds, std::numeric_limits<int>::max() / 1000) * 1000);
     engine->Navigate(address);
 }
 
 void PageHarvester::pageLoaded(bool succeeded) {
-    // Only the first completed load counts; later ones come from the page itself.
-    if (outcome != Outcome::Pending || !deadline.isActive())
+    // A load that ends after the timeout (Stop reports it as failed) is no longer awaited.
+    if (outcome != Outcome::Pending)
         return;
     if (!succeeded) {
         finish(Outcome::LoadFailed);
         return;
     }
+    // Loads the page starts itself later must not start a second scan.
     disconnect(engine, &CBrowserEngine::downloadComplete, this, &PageHarvester::pageLoaded);
     engine->TakeSnapshot([this](const PageSnapshot& snapshot) { scanSnapshot(snapshot); });
 }

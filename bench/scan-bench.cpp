@@ -1,0 +1,182 @@
+// Measures the page scan on big generated pages: from load complete to
+// filled lists and maps, against a bare script call returning the same
+// addresses as one flat array.
+
+#include "harvest/ListOrder.h"
+#include "harvest/ListSink.h"
+#include "harvest/PageScan.h"
+#include "view/CBrowserEngine.h"
+#include "view/EngineEnvironment.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int repetitions = 5;
+
+const char* const bareScript = R"(
+(function () {
+    var result = [];
+    var images = document.images, links = document.links;
+    for (var i = 0; i < images.length; i++) result.push(images[i].src);
+    for (var j = 0; j < links.length; j++) result.push(links[j].href);
+    return result;
+})()
+)";
+
+class LineVector : public ListSink {
+public:
+    void AddString(const QString& line) override { lines.push_back(line); }
+    std::vector<QString> lines;
+};
+
+// One shown picture under one address keeps loading fast (with a fragment per
+// image, "a.gif#N", the engine gives up on the 100,000 page); every link has a
+// name of its own, so the link map grows with the page.
+QString writePage(const QString& folder, int count) {
+    QByteArray html = "<!DOCTYPE html><html><head><title>Bench</title></head><body>\n";
+    html.reserve(count * 60);
+    for (int i = 0; i < count; ++i)
+        html += "<img src=\"a.gif\">\n";
+    for (int i = 0; i < count; ++i)
+        html += "<a href=\"pictures/p" + QByteArray::number(i) + ".jpg\">p</a>\n";
+    html += "</body></html>\n";
+    const QString path = folder + QStringLiteral("/page-%1.html").arg(count);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(html);
+    return path;
+}
+
+void writePicture(const QString& folder) {
+    static const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,"
+                              "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02"
+                              "D\x01\x00;";
+    QFile file(folder + QStringLiteral("/a.gif"));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(gif, sizeof gif - 1);
+}
+
+bool load(CBrowserEngine& engine, const QString& path) {
+    QEventLoop loop;
+    bool succeeded = false;
+    QObject::connect(&engine, &CBrowserEngine::downloadComplete, &loop, [&](bool ok) {
+        succeeded = ok;
+        loop.quit();
+    });
+    engine.Navigate(path);
+    loop.exec();
+    return succeeded;
+}
+
+struct ScanTimes {
+    double scanMs = 0; // snapshot, conversion, walk, lists and maps filled
+    double sortMs = 0; // putting the list lines in list order
+    int lines = 0;
+    int entries = 0;
+};
+
+ScanTimes timeScan(CBrowserEngine& engine) {
+    QEventLoop loop;
+    ScanTimes times;
+    QElapsedTimer clock;
+    clock.start();
+    engine.TakeSnapshot([&](const PageSnapshot& snapshot) {
+        LineVector imageList;
+        LineVector linkList;
+        HarvestMap imageMap;
+        HarvestMap linkMap;
+        PageScan(imageList, imageMap, linkList, linkMap).ScanPage(snapshot);
+        times.scanMs = clock.nsecsElapsed() / 1e6;
+        QElapsedTimer sortClock;
+        sortClock.start();
+        std::sort(imageList.lines.begin(), imageList.lines.end(), ListOrder());
+        std::sort(linkList.lines.begin(), linkList.lines.end(), ListOrder());
+        times.sortMs = sortClock.nsecsElapsed() / 1e6;
+        times.lines = int(imageList.lines.size() + linkList.lines.size());
+        times.entries = int(imageMap.size() + linkMap.size());
+        loop.quit();
+    });
+    loop.exec();
+    return times;
+}
+
+double timeBareCall(CBrowserEngine& engine, int& addresses) {
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    double elapsed = 0;
+    engine.Page()->runJavaScript(QString::fromLatin1(bareScript),
+                                 QWebEngineScript::ApplicationWorld, [&](const QVariant& result) {
+                                     addresses = int(result.toList().size());
+                                     elapsed = clock.nsecsElapsed() / 1e6;
+                                     loop.quit();
+                                 });
+    loop.exec();
+    return elapsed;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void benchPage(CBrowserEngine& engine, const QString& folder, int count) {
+    const QString path = writePage(folder, count);
+    QElapsedTimer loadClock;
+    loadClock.start();
+    if (!load(engine, path)) {
+        std::fprintf(stderr, "scan-bench: cannot load %s\n", qPrintable(path));
+        return;
+    }
+    const double loadMs = loadClock.nsecsElapsed() / 1e6;
+    std::vector<double> scans, sorts, bares;
+    ScanTimes times;
+    int addresses = 0;
+    timeScan(engine); // warm-up
+    timeBareCall(engine, addresses);
+    for (int i = 0; i < repetitions; ++i) {
+        times = timeScan(engine);
+        scans.push_back(times.scanMs);
+        sorts.push_back(times.sortMs);
+        bares.push_back(timeBareCall(engine, addresses));
+    }
+    const double scan = median(scans);
+    const double bare = median(bares);
+    std::printf("%7d + %-7d load %8.1f ms | scan %8.1f ms (min %8.1f) | list sort %6.1f ms | "
+                "bare call %8.1f ms (min %8.1f) | scan/bare %.2f | %d lines, %d entries, %d "
+                "addresses\n",
+                count, count, loadMs, scan, *std::min_element(scans.begin(), scans.end()),
+                median(sorts), bare, *std::min_element(bares.begin(), bares.end()), scan / bare,
+                times.lines, times.entries, addresses);
+}
+
+} // namespace
+
+// Usage: scan-bench [ELEMENT-COUNT...] (default: 10000 100000)
+int main(int argc, char* argv[]) {
+    EngineEnvironment::prepareProcess();
+    QApplication application(argc, argv);
+    QTemporaryDir folder;
+    writePicture(folder.path());
+    QList<int> counts;
+    for (const QString& argument : QCoreApplication::arguments().mid(1))
+        counts << argument.toInt();
+    if (counts.isEmpty())
+        counts = {10000, 100000};
+    CBrowserEngine engine;
+    for (int count : counts)
+        benchPage(engine, folder.path(), count);
+    return 0;
+}
