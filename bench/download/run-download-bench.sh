@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Compares the download worker with wget and curl on loopback: 1,000 files of
 # 10 KB and 5 files of 200 MB served by nginx, each tool fetching the whole list
-# in one process. Prints the best of ROUNDS runs (seconds) and the peak memory.
+# in one process. Prints the best and median of ROUNDS runs (seconds) and the
+# peak memory. "worker" is the download worker's own time inside the
+# quillmar run (without program start-up).
 # Needs nginx, wget and curl (apt-get install nginx-light wget curl).
 # Usage: bench/download/run-download-bench.sh [BUILD_DIR] [WORK_DIR]
 set -euo pipefail
@@ -49,28 +51,36 @@ nginx -c "$work/nginx.conf" -g 'daemon on;'
 trap 'nginx -c "$work/nginx.conf" -s stop' EXIT
 sleep 0.5
 
-# Runs one tool ROUNDS times into an empty folder; prints "best_seconds max_rss_kb".
-measure() {
-  local best="" rss=0 line seconds kb
-  for _ in $(seq "$rounds"); do
-    rm -rf "$work/out" && mkdir -p "$work/out"
-    sync
-    line=$(cd "$work/out" && /usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -1)
-    seconds=${line% *}; kb=${line#* }
-    if [ -z "$best" ] || awk "BEGIN{exit !($seconds < $best)}"; then best=$seconds; fi
-    [ "$kb" -gt "$rss" ] && rss=$kb
-  done
-  rm -rf "$work/out"
-  echo "$best $rss"
+# One timed run of a command in an empty folder: appends "seconds max_rss_kb"
+# to the file named by $1.
+run_once() {
+  local record=$1
+  shift
+  rm -rf "$work/out" && mkdir -p "$work/out"
+  sync
+  (cd "$work/out" && /usr/bin/time -f '%e %M' -a -o "$record" "$@" >"$work/stdout" 2>&1)
+}
+
+# Best and median seconds and the highest peak memory of a record.
+summary() {
+  sort -n "$1" | awk '{t[NR]=$1; if ($2 > m) m = $2}
+    END {printf "%10.2f %10.2f %12d\n", t[1], t[int((NR + 1) / 2)], m}'
 }
 
 export no_proxy=127.0.0.1 NO_PROXY=127.0.0.1
-printf '%-8s %-10s %10s %12s\n' set tool seconds max_rss_kb
+printf '%-8s %-10s %10s %10s %12s\n' set tool best median max_rss_kb
 for set in small large; do
-  read -r s r < <(measure "$PWD/$bench" "$work/$set.list" "$work/out")
-  printf '%-8s %-10s %10s %12s\n' "$set" quillmar "$s" "$r"
-  read -r s r < <(measure wget -q -i "$work/$set.list")
-  printf '%-8s %-10s %10s %12s\n' "$set" wget "$s" "$r"
-  read -r s r < <(measure curl -s -K "$work/$set.curl")
-  printf '%-8s %-10s %10s %12s\n' "$set" curl "$s" "$r"
+  rm -f "$work"/*.times
+  # Tools take turns, so changes in the machine's load hit each of them alike.
+  for _ in $(seq "$rounds"); do
+    run_once "$work/quillmar.times" "$PWD/$bench" "$work/$set.list" "$work/out"
+    # The worker's own time, without the program's start-up.
+    awk '{print $6, $8}' "$work/stdout" >>"$work/worker.times"
+    run_once "$work/wget.times" wget -q -i "$work/$set.list"
+    run_once "$work/curl.times" curl -s -K "$work/$set.curl"
+  done
+  for tool in quillmar worker wget curl; do
+    printf '%-8s %-10s %s\n' "$set" "$tool" "$(summary "$work/$tool.times")"
+  done
 done
+rm -rf "$work/out"
