@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <QPrinter>
+#include <QScreen>
 
 namespace {
 
@@ -49,6 +50,8 @@ bool CQuillmarApp::InitInstance() {
         delete frame;
         return false;
     }
+    // Sized to the screen as well, for desktops without a window manager to maximise it.
+    frame->setGeometry(frame->screen()->availableGeometry());
     frame->showMaximized();
     return true;
 }

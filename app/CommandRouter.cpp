@@ -15,9 +15,9 @@ CommandRouter::CommandRouter(Route route, QObject* parent)
 
 bool CommandRouter::IsAlwaysEnabled(int id) {
     static constexpr std::array<int, 13> alwaysEnabled = {
-        ID_BACK,           ID_FORWARD,        ID_STOP,        ID_GO,
+        ID_BACK,           ID_FORWARD,         ID_STOP,           ID_GO,
         ID_PROGRESS_METER, ID_DOWNLOAD_IMAGES, ID_DOWNLOAD_LINKS, ID_OPEN_BOOKMARKS,
-        ID_SEND_MAIL,      ID_ADD_BOOKMARK,   ID_HISTORY,     ID_ADDRESS_BOX,
+        ID_SEND_MAIL,      ID_ADD_BOOKMARK,    ID_HISTORY,        ID_ADDRESS_BOX,
         ID_FILES_LEFT};
     return std::find(alwaysEnabled.begin(), alwaysEnabled.end(), id) != alwaysEnabled.end();
 }

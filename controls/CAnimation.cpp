@@ -27,7 +27,7 @@ bool CAnimation::Open(const QString& clipPath) {
 // control's own thread, in the order they were issued.
 void CAnimation::Play() {
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, &CAnimation::Play, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "Play", Qt::QueuedConnection);
         return;
     }
     if (!clip)
@@ -38,7 +38,7 @@ void CAnimation::Play() {
 
 void CAnimation::Stop() {
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, &CAnimation::Stop, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "Stop", Qt::QueuedConnection);
         return;
     }
     if (!clip)

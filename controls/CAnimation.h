@@ -12,10 +12,11 @@ public:
 
     // Opens a clip (a resource path of an animated GIF); false when it cannot be read.
     bool Open(const QString& clipPath);
-    // Plays from the first frame, repeating without end.
-    void Play();
+    // Plays from the first frame, repeating without end. Play and Stop may be
+    // called from any thread; they take effect on the control's own thread.
+    Q_INVOKABLE void Play();
     // Stops and shows the first frame again.
-    void Stop();
+    Q_INVOKABLE void Stop();
     // Closes the clip.
     void Close();
     bool IsPlaying() const;

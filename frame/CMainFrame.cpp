@@ -47,11 +47,18 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 }
 
 CMainFrame::~CMainFrame() {
+    QObject::disconnect(QAbstractEventDispatcher::instance(), nullptr, this, nullptr);
     if (onlineTimerId != 0)
         killTimer(onlineTimerId);
     if (m_animation)
         m_animation->Close();
     recentFiles.Save();
+    // The browser windows go first, while the frame and the controls their
+    // views may still touch are whole.
+    if (mdiArea) {
+        disconnect(mdiArea, nullptr, this, nullptr);
+        qDeleteAll(mdiArea->subWindowList());
+    }
 }
 
 bool CMainFrame::Create() {
@@ -59,7 +66,7 @@ bool CMainFrame::Create() {
     mdiArea = new QMdiArea(this);
     setCentralWidget(mdiArea);
     router = new CommandRouter([this] { return CommandRoute(); }, this);
-    menus = new FrameMenus(*this, *router);
+    menus = new FrameMenus(*this, *mdiArea, *router);
     menus->ShowRecentFiles(recentFiles.Entries());
 
     m_navBar = AddBar();

@@ -110,8 +110,7 @@ private:
     void CreateHarvestBarControls(QWidget* panel);
     void CreateStatusBar();
     void StartOnlineTimer();
-    template <typename Control>
-    Control* AddControl(QWidget* panel, int id, const QRect& rect);
+    template <typename Control> Control* AddControl(QWidget* panel, int id, const QRect& rect);
     CBitmapButton* AddBitmapButton(QWidget* panel, int id, const QRect& rect, int upBitmap,
                                    int downBitmap);
     CDigitCounter* AddCounter(QWidget* panel, int id, const QRect& rect);

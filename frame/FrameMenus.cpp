@@ -8,8 +8,11 @@
 #include <QAction>
 #include <QDir>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 namespace {
 
@@ -18,8 +21,8 @@ constexpr int Separator = 0;
 
 } // namespace
 
-FrameMenus::FrameMenus(QMainWindow& frame, CommandRouter& router)
-    : QObject(&frame), frame(frame), router(router) {
+FrameMenus::FrameMenus(QMainWindow& frame, QMdiArea& windows, CommandRouter& router)
+    : QObject(&frame), frame(frame), windows(windows), router(router) {
     CreateActions();
     CreateAccelerators();
     CreateMenus();
@@ -60,10 +63,12 @@ void FrameMenus::CreateAccelerators() {
         {ID_FILE_NEW, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
         {ID_FILE_PRINT, {QKeySequence(Qt::CTRL | Qt::Key_P)}},
         {ID_FILE_SAVE, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
-        {ID_EDIT_COPY, {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
+        {ID_EDIT_COPY,
+         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
         {ID_EDIT_PASTE,
          {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
-        {ID_EDIT_CUT, {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
+        {ID_EDIT_CUT,
+         {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
         {ID_EDIT_UNDO,
          {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
         {ID_NEXT_PANE, {QKeySequence(Qt::Key_F6)}},
@@ -97,17 +102,39 @@ void FrameMenus::CreateMenus() {
         recentFiles.append(ID_FILE_MRU_FILE1 + i);
     QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
     QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
-    noWindowMenus = {NewMenu(QStringLiteral("&File"), QList<int>{ID_FILE_NEW, Separator,
-                                                                 ID_FILE_PRINT_SETUP, Separator} +
-                                                         recentFiles +
-                                                         QList<int>{Separator, ID_APP_EXIT}),
+    noWindowMenus = {NewMenu(QStringLiteral("&File"),
+                             QList<int>{ID_FILE_NEW, Separator, ID_FILE_PRINT_SETUP, Separator} +
+                                 recentFiles + QList<int>{Separator, ID_APP_EXIT}),
                      view, help};
-    windowMenus = {NewMenu(QStringLiteral("&File"),
-                           {ID_FILE_NEW, ID_FILE_CLOSE, Separator, ID_APP_EXIT}),
-                   view,
-                   NewMenu(QStringLiteral("&Window"),
-                           {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ}),
-                   help};
+    QMenu* window =
+        NewMenu(QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ});
+    connect(window, &QMenu::aboutToShow, this, [this, window] { ListWindows(window); });
+    windowMenus = {
+        NewMenu(QStringLiteral("&File"), {ID_FILE_NEW, ID_FILE_CLOSE, Separator, ID_APP_EXIT}),
+        view, window, help};
+}
+
+void FrameMenus::ListWindows(QMenu* menu) {
+    qDeleteAll(windowEntries);
+    windowEntries.clear();
+    const QList<QMdiSubWindow*> open = windows.subWindowList();
+    if (open.isEmpty())
+        return;
+    windowEntries.append(menu->addSeparator());
+    for (int i = 0; i < open.size(); ++i) {
+        QMdiSubWindow* window = open.at(i);
+        QString title = window->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* entry = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
+        entry->setCheckable(true);
+        entry->setChecked(window == windows.currentSubWindow());
+        connect(entry, &QAction::triggered, &windows,
+                [this, target = QPointer<QMdiSubWindow>(window)] {
+                    if (target)
+                        windows.setActiveSubWindow(target);
+                });
+        windowEntries.append(entry);
+    }
 }
 
 void FrameMenus::ShowWindowMenus(bool windowOpen) {

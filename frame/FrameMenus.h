@@ -8,14 +8,16 @@
 class CommandRouter;
 class QAction;
 class QMainWindow;
+class QMdiArea;
 class QMenu;
 
 // The frame's two menu bars (one while no browser window is open, one while
 // there is) and its accelerators; one action per command id, shared by both.
+// The Window menu also lists the open browser windows.
 class FrameMenus : public QObject {
     Q_OBJECT
 public:
-    FrameMenus(QMainWindow& frame, CommandRouter& router);
+    FrameMenus(QMainWindow& frame, QMdiArea& windows, CommandRouter& router);
 
     QAction* Action(int id) const;
     // Shows the menus for an open browser window, or those for none.
@@ -30,9 +32,13 @@ private:
     void CreateAccelerators();
     void CreateMenus();
     QMenu* NewMenu(const QString& title, const QList<int>& ids);
+    // Lists the open browser windows below the Window menu's commands.
+    void ListWindows(QMenu* menu);
 
     QMainWindow& frame;
+    QMdiArea& windows;
     CommandRouter& router;
+    QList<QAction*> windowEntries;
     QHash<int, QAction*> actions;
     QList<QMenu*> noWindowMenus;
     QList<QMenu*> windowMenus;

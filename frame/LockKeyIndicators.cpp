@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QStatusBar>
 
-
 namespace {
 
 bool IsLockKeyRelease(const QEvent* event) {

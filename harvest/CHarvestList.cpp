@@ -1,19 +1,8 @@
 #include "harvest/CHarvestList.h"
 
+#include "harvest/ListOrder.h"
+
 #include <algorithm>
-
-namespace {
-
-// Case-insensitive first; lines that differ only in case keep a fixed order
-// by their bytes, so "A.gif" stands before "a.gif".
-bool LineBefore(const QString& a, const QString& b) {
-    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-    if (folded != 0)
-        return folded < 0;
-    return a.toUtf8() < b.toUtf8();
-}
-
-} // namespace
 
 CHarvestList::CHarvestList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -30,7 +19,7 @@ void CHarvestList::AddString(const QString& line) {
     int high = count();
     while (low < high) {
         const int middle = low + (high - low) / 2;
-        if (LineBefore(line, item(middle)->text()))
+        if (ListOrder::LessThan(line, item(middle)->text()))
             high = middle;
         else
             low = middle + 1;
@@ -45,7 +34,7 @@ void CHarvestList::AddStrings(const QStringList& lines) {
         return;
     }
     QStringList sorted = lines;
-    std::stable_sort(sorted.begin(), sorted.end(), LineBefore);
+    std::stable_sort(sorted.begin(), sorted.end(), ListOrder());
     addItems(sorted);
 }
 

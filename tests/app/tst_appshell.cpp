@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -114,7 +115,10 @@ private slots:
         Windows().first()->close();
         QTRY_COMPARE(Windows().size(), 0);
         QVERIFY(prompts.messages.isEmpty());
-        QVERIFY(frame->Router().Execute(ID_FILE_NEW));
+        // Ctrl+N is the accelerator of New.
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(Windows().size(), 1);
     }
 
@@ -188,7 +192,10 @@ private slots:
         // The list read at start-up is written back at exit.
         QSettings().remove(QStringLiteral("Recent File List"));
         QPointer<CMainFrame> frame = CQuillmarApp::MainFrame();
-        QVERIFY(frame->Router().Execute(ID_APP_EXIT));
+        // Exit closes the last window, which ends the event loop normally.
+        QTimer::singleShot(0, frame, [frame] { frame->Router().Execute(ID_APP_EXIT); });
+        QTimer::singleShot(30000, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!frame->isVisible());
         delete frame;
         QVERIFY(!CQuillmarApp::MainFrame());

@@ -1,38 +1,24 @@
 #include "controls/CAddressEdit.h"
 #include "support/TestMain.h"
 
+#include <QHash>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 
 namespace {
 
-// Keys written as characters: Tab, Space, Backspace, Return ("\r"), the
-// keypad's Enter ("\n"), Shift+Tab ("^"); anything else is typed.
+// Keys written as characters: Tab, Shift+Tab ("^"), Space, Backspace,
+// Return ("\r") and the keypad's Enter ("\n"); anything else is typed.
 void press(QWidget& edit, const QString& keys) {
+    const QHash<QChar, QPair<Qt::Key, Qt::KeyboardModifiers>> special = {
+        {'\t', {Qt::Key_Tab, Qt::NoModifier}},    {'^', {Qt::Key_Tab, Qt::ShiftModifier}},
+        {' ', {Qt::Key_Space, Qt::NoModifier}},   {'\b', {Qt::Key_Backspace, Qt::NoModifier}},
+        {'\r', {Qt::Key_Return, Qt::NoModifier}}, {'\n', {Qt::Key_Enter, Qt::KeypadModifier}}};
     for (const QChar key : keys) {
-        switch (key.unicode()) {
-        case '\t':
-            QTest::keyClick(&edit, Qt::Key_Tab);
-            break;
-        case '^':
-            QTest::keyClick(&edit, Qt::Key_Tab, Qt::ShiftModifier);
-            break;
-        case ' ':
-            QTest::keyClick(&edit, Qt::Key_Space);
-            break;
-        case '\b':
-            QTest::keyClick(&edit, Qt::Key_Backspace);
-            break;
-        case '\r':
-            QTest::keyClick(&edit, Qt::Key_Return);
-            break;
-        case '\n':
-            QTest::keyClick(&edit, Qt::Key_Enter, Qt::KeypadModifier);
-            break;
-        default:
+        if (special.contains(key))
+            QTest::keyClick(&edit, special[key].first, special[key].second);
+        else
             QTest::keyClick(&edit, key.toLatin1());
-            break;
-        }
     }
 }
 

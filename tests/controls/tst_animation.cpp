@@ -20,20 +20,13 @@ QImage firstFrame() {
 class AnimationTest : public QObject {
     Q_OBJECT
 private slots:
-    void opensOnlyReadableClips() {
-        CAnimation animation;
-        QVERIFY(!animation.Open(QStringLiteral(":/animation/missing.gif")));
-        QVERIFY(animation.movie() == nullptr);
-        QVERIFY(animation.Open(QString::fromLatin1(clipPath)));
-        QVERIFY(animation.movie() != nullptr);
-        QVERIFY(animation.movie()->frameCount() > 1);
-        QVERIFY(!animation.IsPlaying());
-    }
-
     void playRepeatsAndStopReturnsToTheFirstFrame() {
         CAnimation animation;
         animation.resize(30, 23);
+        QVERIFY(!animation.Open(QStringLiteral(":/animation/missing.gif")));
+        QVERIFY(animation.movie() == nullptr);
         QVERIFY(animation.Open(QString::fromLatin1(clipPath)));
+        QVERIFY(!animation.IsPlaying());
         const QImage first = firstFrame();
         QCOMPARE(RenderedImage(animation).image, first);
 
