@@ -1,7 +1,6 @@
 #include "app/CQuillmarApp.h"
+#include "view/CQuillmarView.h"
 #include "view/EngineEnvironment.h"
-
-#include <QWidget>
 
 #include <cstdio>
 
@@ -13,7 +12,7 @@ int main(int argc, char* argv[]) {
     }
     EngineEnvironment::prepareProcess();
     CQuillmarApp application(argc, argv);
-    application.SetViewFactory([](CQuillmarDoc*) { return new QWidget; });
+    application.SetViewFactory([](CQuillmarDoc* document) { return new CQuillmarView(document); });
     if (!application.InitInstance())
         return 1;
     return application.exec();

@@ -6,15 +6,22 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
+
 class CBrowserEngine;
 class CMainFrame;
 class CQuillmarDoc;
+class QMdiSubWindow;
+class QPrinter;
 
 // The view inside every browser window: hosts the engine, refills the frame's
 // lists after every load and carries the per-window harvest state.
 class CQuillmarView : public QWidget, public CommandTarget {
     Q_OBJECT
 public:
+    static const char* const NoFolderText;
+    static const char* const OpenNewViewText;
+
     explicit CQuillmarView(CQuillmarDoc* document, QWidget* parent = nullptr);
     ~CQuillmarView() override;
 
@@ -33,6 +40,8 @@ public:
     void RecordLocation();
     void AddToHistory(const QString& address);
     void ScanPage();
+    // True from download begin until that load's page scan has been listed.
+    bool LoadInProgress() const;
 
     void OnBack();
     void OnForward();
@@ -40,6 +49,8 @@ public:
     void OnGo();
     void OnSendMail();
     void OnPrint();
+    void OnImageSelChange();
+    void OnLinkSelChange();
 
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
@@ -50,4 +61,30 @@ public:
     HarvestMap imageMap;
     HarvestMap linkMap;
     QStringList m_linkHistory;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Makes Enter in the address box answer even when no browser window is
+    // open; does nothing when this frame is already attached.
+    static void AttachToFrame(CMainFrame& frame);
+
+    void OnInitialUpdate();
+    void OnDownloadBegin();
+    void OnDownloadComplete();
+    void OnProgressChange(int progress, int maximum);
+    void OnTitleChange();
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    void ShowScanResult(const PageSnapshot& page, quint64 completion);
+    void PrintFinished();
+
+    CQuillmarDoc* document;
+    CBrowserEngine* engine;
+    std::unique_ptr<QPrinter> printer; // set while the engine prints
+    bool initialUpdateDone = false;
+    bool loadInProgress = false;
+    bool closed = false;    // the window is going; its late scan results are dropped
+    quint64 loadEvents = 0; // download begin and complete events seen so far
 };

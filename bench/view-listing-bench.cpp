@@ -1,0 +1,105 @@
+// Measures a browser view on big generated pages inside the real main frame:
+// from load complete until both lists, the maps and the counters show the
+// page, i.e. snapshot, scan and filling the sorted lists.
+
+#include "app/CChildFrame.h"
+#include "app/CDocTemplate.h"
+#include "app/CQuillmarApp.h"
+#include "frame/CMainFrame.h"
+#include "harvest/CHarvestList.h"
+#include "view/CBrowserEngine.h"
+#include "view/CQuillmarView.h"
+#include "view/EngineEnvironment.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int repetitions = 3;
+
+// One picture address for every image keeps the load fast; every link has a
+// name of its own, so the link list and map grow with the page.
+QString writePage(const QString& folder, int count) {
+    QByteArray html = "<!DOCTYPE html><html><head><title>Bench</title></head><body>\n";
+    html.reserve(count * 60);
+    for (int i = 0; i < count; ++i)
+        html += "<img src=\"a.gif\">\n";
+    for (int i = 0; i < count; ++i)
+        html += "<a href=\"pictures/p" + QByteArray::number(count - i) + ".jpg\">p</a>\n";
+    html += "</body></html>\n";
+    const QString path = folder + QStringLiteral("/page-%1.html").arg(count);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(html);
+    return path;
+}
+
+// Runs the event loop until done() holds; false after a minute.
+template <typename Condition> bool waitFor(Condition done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > 60000)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(1, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+// Milliseconds from download complete to the listed page; negative on failure.
+double timeListing(CQuillmarView& view, const QString& path) {
+    QElapsedTimer clock;
+    bool completed = false;
+    const auto connection = QObject::connect(view.Engine(), &CBrowserEngine::downloadComplete, [&] {
+        clock.start();
+        completed = true;
+    });
+    view.Engine()->Navigate(path);
+    const bool listed = waitFor([&] { return completed && !view.LoadInProgress(); });
+    QObject::disconnect(connection);
+    return listed ? clock.nsecsElapsed() / 1e6 : -1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    EngineEnvironment::prepareProcess();
+    QApplication application(argc, argv);
+    QTemporaryDir folder;
+    CDocTemplate docTemplate([](CQuillmarDoc* document) { return new CQuillmarView(document); });
+    CMainFrame frame;
+    if (!folder.isValid() || !frame.Create())
+        return 1;
+    CQuillmarApp::SetMainFrame(&frame);
+    frame.show();
+    CChildFrame* child = docTemplate.OpenNewDocument(frame);
+    auto* view = child ? qobject_cast<CQuillmarView*>(child->View()) : nullptr;
+    if (!view || !waitFor([view] { return !view->m_linkHistory.isEmpty(); }))
+        return 1;
+
+    std::printf("%8s %8s %10s %10s\n", "images", "links", "median ms", "max ms");
+    for (int count : {10000, 100000}) {
+        const QString page = writePage(folder.path(), count);
+        std::vector<double> times;
+        for (int i = 0; i < repetitions; ++i)
+            times.push_back(timeListing(*view, page));
+        std::sort(times.begin(), times.end());
+        if (times.front() < 0 || frame.m_linkList->count() != count)
+            return 1;
+        std::printf("%8d %8d %10.0f %10.0f\n", frame.m_imageList->count(),
+                    frame.m_linkList->count(), times[times.size() / 2], times.back());
+    }
+    CQuillmarApp::SetMainFrame(nullptr);
+    return 0;
+}

@@ -1,0 +1,298 @@
+#include "app/CChildFrame.h"
+#include "app/CDocTemplate.h"
+#include "app/CQuillmarApp.h"
+#include "app/CommandIds.h"
+#include "controls/CAddressEdit.h"
+#include "controls/CBitmapButton.h"
+#include "controls/CDigitCounter.h"
+#include "controls/CProgressMeter.h"
+#include "frame/CMainFrame.h"
+#include "harvest/CHarvestList.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestMain.h"
+#include "view/CBrowserEngine.h"
+#include "view/CQuillmarView.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebEnginePage>
+
+#include <memory>
+
+using testsupport::testDataPath;
+
+class QuillmarViewTest : public QObject {
+    Q_OBJECT
+private:
+    static constexpr int timeout = 30000;
+
+    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<CDocTemplate> docTemplate;
+    testsupport::LoopbackHttpServer server;
+
+    static QString fileUrl(const QString& page) {
+        return QUrl::fromLocalFile(testDataPath("view/" + page)).toString();
+    }
+
+    // Waits until the view's page scans asked for so far have been answered.
+    static bool settle(CQuillmarView* view) {
+        bool answered = false;
+        view->Engine()->TakeSnapshot([&answered](const PageSnapshot&) { answered = true; });
+        return QTest::qWaitFor([&] { return answered; }, timeout);
+    }
+
+    static bool waitForListing(CQuillmarView* view, QSignalSpy& complete) {
+        return complete.wait(timeout) &&
+               QTest::qWaitFor([view] { return !view->LoadInProgress(); }, timeout);
+    }
+
+    static bool load(CQuillmarView* view, const QString& address) {
+        QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
+        view->Engine()->Navigate(address);
+        return waitForListing(view, complete);
+    }
+
+    // A new browser window, once it shows the about page.
+    CQuillmarView* openView() {
+        CChildFrame* child = docTemplate->OpenNewDocument(*frame);
+        auto* view = child ? qobject_cast<CQuillmarView*>(child->View()) : nullptr;
+        if (!view || !QTest::qWaitFor(
+                         [view] {
+                             return view->imageMap.isEmpty() && !view->m_linkHistory.isEmpty() &&
+                                    !view->LoadInProgress();
+                         },
+                         timeout))
+            return nullptr;
+        return view;
+    }
+
+    QStringList counters() const {
+        return {frame->m_imageCount->Text(), frame->m_linkCount->Text(),
+                frame->m_imageSelCount->Text(), frame->m_linkSelCount->Text()};
+    }
+
+    bool downloadButtonsEnabled() const {
+        return frame->m_getImagesButton->isEnabled() && frame->m_getLinksButton->isEnabled();
+    }
+
+private slots:
+    void initTestCase() {
+        docTemplate = std::make_unique<CDocTemplate>(
+            [](CQuillmarDoc* document) { return new CQuillmarView(document); });
+        frame = std::make_unique<CMainFrame>();
+        QVERIFY(frame->Create());
+        CQuillmarApp::SetMainFrame(frame.get());
+        frame->resize(1000, 700);
+        frame->show();
+        frame->activateWindow();
+        QVERIFY(server.start());
+        server.serveDirectory(testDataPath("view"));
+    }
+
+    void cleanup() {
+        frame->MdiArea()->closeAllSubWindows();
+        QTRY_VERIFY(frame->MdiArea()->subWindowList().isEmpty());
+    }
+
+    void cleanupTestCase() {
+        CQuillmarApp::SetMainFrame(nullptr);
+        frame.reset();
+        docTemplate.reset();
+    }
+
+    void galleryFillsListsCountsAndButtons() {
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        const QString gallery = server.url("gallery/index.html");
+        QVERIFY(load(view, gallery));
+
+        const QStringList images = frame->m_imageList->Lines();
+        QCOMPARE(images.size(), 12);
+        QCOMPARE(images.first(), QStringLiteral("alpine-lake.png"));
+        QCOMPARE(images.last(), QStringLiteral("tide-pools.png"));
+        QCOMPARE(frame->m_linkList->Lines().first(), QStringLiteral("alpine-lake.jpg"));
+        QCOMPARE(view->imageMap.value("snow-peaks.png"),
+                 server.url("gallery/thumbs/snow-peaks.png"));
+        QCOMPARE(view->linkMap.value("snow-peaks.jpg"),
+                 server.url("gallery/photos/snow-peaks.jpg"));
+        QCOMPARE(counters(), QStringList({"12", "12", "0", "0"}));
+        QVERIFY(downloadButtonsEnabled());
+        QCOMPARE(frame->m_addressBox->text(), gallery);
+        QCOMPARE(view->m_linkHistory,
+                 QStringList({CBrowserEngine::AboutPageUrl().toString(), gallery}));
+        QCOMPARE(frame->m_progressMeter->Level(), 0);
+
+        // A page without pictures empties everything, whatever was selected.
+        frame->m_imageList->selectAll();
+        QCOMPARE(frame->m_imageSelCount->Text(), QStringLiteral("12"));
+        QVERIFY(load(view, fileUrl("nopictures.html")));
+        QVERIFY(frame->m_imageList->Lines().isEmpty());
+        QVERIFY(frame->m_linkList->Lines().isEmpty());
+        QCOMPARE(counters(), QStringList({"0", "0", "0", "0"}));
+        QVERIFY(downloadButtonsEnabled());
+    }
+
+    void shiftClickSelectionIsCounted() {
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        QVERIFY(load(view, fileUrl("gallery/index.html")));
+        CHarvestList* list = frame->m_linkList;
+        list->scrollToTop();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          list->visualItemRect(list->item(2)).center());
+        QCOMPARE(list->GetSelCount(), 3);
+        QCOMPARE(frame->m_linkSelCount->Text(), QStringLiteral("3"));
+        QCOMPARE(frame->m_imageSelCount->Text(), QStringLiteral("0"));
+        list->clearSelection();
+        QCOMPARE(frame->m_linkSelCount->Text(), QStringLiteral("0"));
+    }
+
+    void titleChangesRecordTheAddressOnceAndClearTheMessage() {
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        view->ShowMessage(QStringLiteral("Stop download."));
+        const QString page = fileUrl("twotitles.html");
+        QVERIFY(load(view, page));
+        QTRY_COMPARE(view->Engine()->Page()->title(), QStringLiteral("Third title"));
+        QCOMPARE(view->m_linkHistory.count(page), 1);
+        QCOMPARE(view->m_linkHistory.size(), 2); // the about page, then this one
+        QVERIFY(frame->m_messageLine->text().isEmpty());
+    }
+
+    void windowsKeepTheirOwnHistoryAndFolder() {
+        CQuillmarView* first = openView();
+        QVERIFY(first);
+        QVERIFY(load(first, fileUrl("gallery/index.html")));
+        first->DownloadFolder = QStringLiteral("/tmp/pictures");
+        frame->m_folderLabel->setText(first->DownloadFolder);
+
+        CQuillmarView* second = openView();
+        QVERIFY(second);
+        QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
+        QVERIFY(load(second, fileUrl("second.html")));
+        QCOMPARE(frame->m_imageList->Lines(), QStringList({"old-bridge.png"}));
+
+        // Switching shows the window's own address; the lists keep the last scan.
+        frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList().first());
+        QCOMPARE(frame->m_addressBox->text(), fileUrl("gallery/index.html"));
+        QCOMPARE(frame->m_imageList->Lines(), QStringList({"old-bridge.png"}));
+        QCOMPARE(first->m_linkHistory.size(), 2);
+        QCOMPARE(second->m_linkHistory.last(), fileUrl("second.html"));
+        QVERIFY(!first->m_linkHistory.contains(fileUrl("second.html")));
+        QCOMPARE(first->DownloadFolder, QStringLiteral("/tmp/pictures"));
+
+        // A deleted entry returns as the newest when its window is shown again.
+        first->m_linkHistory.removeAt(1);
+        frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList().last());
+        frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList().first());
+        QCOMPARE(first->m_linkHistory.last(), fileUrl("gallery/index.html"));
+    }
+
+    void enterGoesToTheAddressAsTyped() {
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        const QString gallery = server.url("gallery/index.html");
+        frame->m_addressBox->setText("   " + gallery);
+        QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
+        QTest::keyClick(frame->m_addressBox, Qt::Key_Return);
+        QVERIFY(waitForListing(view, complete));
+        QCOMPARE(view->Engine()->Location(), gallery);
+
+        frame->MdiArea()->closeAllSubWindows();
+        frame->m_messageLine->clear();
+        QTest::keyClick(frame->m_addressBox, Qt::Key_Return);
+        QCOMPARE(frame->m_messageLine->text(), QStringLiteral("Open new view."));
+    }
+
+    void stopDuringSlowLoad() {
+        testsupport::HttpRoute slow;
+        slow.body = QByteArray("<html><body>") + QByteArray(4000, 'x') + "</body></html>";
+        slow.chunkSize = 400;
+        slow.chunkDelayMs = 400;
+        server.setRoute("/slow.html", slow);
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+
+        QSignalSpy begin(view->Engine(), &CBrowserEngine::downloadBegin);
+        QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
+        view->Engine()->Navigate(server.url("slow.html"));
+        QVERIFY(begin.wait(timeout));
+        QTest::qWait(1200);
+        QVERIFY(complete.isEmpty());
+        QVERIFY(view->LoadInProgress());
+        QVERIFY(!view->IsCommandEnabled(ID_DOWNLOAD_IMAGES));
+        QVERIFY(!view->IsCommandEnabled(ID_DOWNLOAD_LINKS));
+
+        view->OnCommand(ID_STOP);
+        QCOMPARE(frame->m_messageLine->text(), QStringLiteral("Stop download."));
+        QCOMPARE(frame->m_progressMeter->Level(), 0);
+        QVERIFY(waitForListing(view, complete));
+        QVERIFY(view->IsCommandEnabled(ID_DOWNLOAD_IMAGES));
+        QVERIFY(downloadButtonsEnabled());
+    }
+
+    void staleScanResultsAreDropped() {
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        QVERIFY(load(view, fileUrl("gallery/index.html")));
+        CBrowserEngine* engine = view->Engine();
+
+        // Two reports for one page list every picture once.
+        emit engine->downloadComplete(true);
+        emit engine->downloadComplete(true);
+        QVERIFY(settle(view));
+        QCOMPARE(frame->m_imageList->Lines().size(), 12);
+
+        // A load begun before the scan answers keeps the lists and maps empty.
+        emit engine->downloadComplete(true);
+        emit engine->downloadBegin();
+        QVERIFY(settle(view));
+        QVERIFY(frame->m_imageList->Lines().isEmpty());
+        QVERIFY(view->imageMap.isEmpty());
+        QVERIFY(view->LoadInProgress());
+
+        // A window closed before its scan answers lists nothing.
+        emit engine->downloadComplete(true);
+        frame->MdiArea()->closeAllSubWindows();
+        QTest::qWait(500);
+        QVERIFY(frame->m_imageList->Lines().isEmpty());
+    }
+
+    void mailAndPrint() {
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        testsupport::ScriptedPrompts prompts;
+        view->OnCommand(ID_SEND_MAIL);
+        QCOMPARE(prompts.openedAddresses, QList<QUrl>({QUrl("mailto:")}));
+        QVERIFY(prompts.messages.isEmpty());
+        prompts.openExternalResult = false;
+        view->OnCommand(ID_SEND_MAIL);
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(prompts.messages[0].text, QStringLiteral("Unable to launch mail"));
+        QCOMPARE(prompts.messages[0].caption, QStringLiteral("Error"));
+        QCOMPARE(prompts.messages[0].icon, Prompts::Icon::Exclamation);
+
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath("page.pdf");
+        prompts.printerAnswer = [&pdf](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        view->OnCommand(ID_FILE_PRINT);
+        QVERIFY(!view->IsCommandEnabled(ID_FILE_PRINT));
+        QTRY_VERIFY_WITH_TIMEOUT(view->IsCommandEnabled(ID_FILE_PRINT), timeout);
+        QVERIFY(QFileInfo(pdf).size() > 0);
+    }
+};
+
+QUILLMAR_ENGINE_TEST_MAIN(QuillmarViewTest)
+#include "tst_quillmarview.moc"

@@ -1,0 +1,344 @@
+#include "view/CQuillmarView.h"
+
+#include "app/CQuillmarApp.h"
+#include "app/CommandIds.h"
+#include "app/Prompts.h"
+#include "bookmarks/LinkHistory.h"
+#include "controls/CAddressEdit.h"
+#include "controls/CBitmapButton.h"
+#include "controls/CDigitCounter.h"
+#include "controls/CProgressMeter.h"
+#include "frame/CMainFrame.h"
+#include "harvest/CHarvestList.h"
+#include "view/CBrowserEngine.h"
+#include "view/LineBatch.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPrinter>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+// Every completed load takes the next number; the lists show the scan of the
+// highest number shown so far, so a slow scan cannot hide a later one.
+quint64 completionsIssued = 0;
+quint64 completionShown = 0;
+
+const char* const AttachedProperty = "quillmarViewsAttached";
+} // namespace
+
+const char* const CQuillmarView::NoFolderText = "No download directory selected.";
+const char* const CQuillmarView::OpenNewViewText = "Open new view.";
+
+CQuillmarView::CQuillmarView(CQuillmarDoc* document, QWidget* parent)
+    : QWidget(parent), DownloadFolder(QString::fromLatin1(NoFolderText)), document(document),
+      engine(new CBrowserEngine(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(engine);
+    setFocusProxy(engine);
+
+    connect(engine, &CBrowserEngine::downloadBegin, this, &CQuillmarView::OnDownloadBegin);
+    connect(engine, &CBrowserEngine::downloadComplete, this, &CQuillmarView::OnDownloadComplete);
+    connect(engine, &CBrowserEngine::progressChange, this, &CQuillmarView::OnProgressChange);
+    connect(engine, &CBrowserEngine::titleChange, this, &CQuillmarView::OnTitleChange);
+
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    frame->m_folderLabel->setText(DownloadFolder);
+    AttachToFrame(*frame);
+    connect(frame->MdiArea(), &QMdiArea::subWindowActivated, this,
+            &CQuillmarView::OnSubWindowActivated);
+}
+
+CQuillmarView::~CQuillmarView() {
+    // The engine may still be printing into the printer this view owns.
+    delete engine;
+}
+
+CQuillmarView* CQuillmarView::ActiveView() {
+    CMainFrame* frame = CQuillmarApp::MainFrame();
+    return frame ? qobject_cast<CQuillmarView*>(frame->ActiveViewWidget()) : nullptr;
+}
+
+void CQuillmarView::AttachToFrame(CMainFrame& frame) {
+    if (frame.property(AttachedProperty).toBool())
+        return;
+    frame.setProperty(AttachedProperty, true);
+    // With a browser window open, Enter reaches the active view's Go through the
+    // frame's command routing; without one, Go has nowhere to go.
+    connect(frame.m_addressBox, &CAddressEdit::goRequested, &frame, [&frame] {
+        if (!frame.ActiveViewWidget())
+            frame.m_messageLine->setText(QString::fromLatin1(OpenNewViewText));
+    });
+}
+
+CMainFrame* CQuillmarView::GetMainFrame() const {
+    return CQuillmarApp::MainFrame();
+}
+
+CQuillmarDoc* CQuillmarView::GetDocument() const {
+    return document;
+}
+
+CBrowserEngine* CQuillmarView::Engine() const {
+    return engine;
+}
+
+void CQuillmarView::ShowMessage(const QString& text) {
+    if (CMainFrame* frame = GetMainFrame())
+        frame->m_messageLine->setText(text);
+}
+
+void CQuillmarView::ShowAddress(const QString& text) {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    frame->m_addressBox->setText(text);
+    // Show the start of a long address, as browsers do.
+    frame->m_addressBox->setCursorPosition(0);
+}
+
+void CQuillmarView::EnableDownloadButtons(bool enable) {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    frame->m_getImagesButton->setEnabled(enable);
+    frame->m_getLinksButton->setEnabled(enable);
+}
+
+void CQuillmarView::ClearLists() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    frame->m_imageList->ResetContent();
+    frame->m_linkList->ResetContent();
+    frame->m_linkSelCount->SetNumber(0);
+    frame->m_imageSelCount->SetNumber(0);
+}
+
+void CQuillmarView::UpdateCounts() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    frame->m_imageCount->SetNumber(int(imageMap.size()));
+    frame->m_linkCount->SetNumber(int(linkMap.size()));
+}
+
+void CQuillmarView::RecordLocation() {
+    const QString location = engine->Location();
+    if (location.isEmpty())
+        return;
+    ShowAddress(location);
+    AddToHistory(location);
+}
+
+void CQuillmarView::AddToHistory(const QString& address) {
+    LinkHistory::Add(m_linkHistory, address);
+}
+
+void CQuillmarView::ScanPage() {
+    const quint64 load = loadEvents;
+    const quint64 completion = ++completionsIssued;
+    QPointer<CQuillmarView> self(this);
+    engine->TakeSnapshot([self, load, completion](const PageSnapshot& page) {
+        // A load begun or completed since then makes this result stale.
+        if (self && !self->closed && self->loadEvents == load)
+            self->ShowScanResult(page, completion);
+    });
+}
+
+bool CQuillmarView::LoadInProgress() const {
+    return loadInProgress;
+}
+
+void CQuillmarView::ShowScanResult(const PageSnapshot& page, quint64 completion) {
+    LineBatch images;
+    LineBatch links;
+    PageScan(images, imageMap, links, linkMap).ScanPage(page);
+    CMainFrame* frame = GetMainFrame();
+    if (frame && completion > completionShown) {
+        completionShown = completion;
+        ClearLists();
+        frame->m_imageList->AddStrings(images.Lines());
+        frame->m_linkList->AddStrings(links.Lines());
+        UpdateCounts();
+    }
+    loadInProgress = false;
+    EnableDownloadButtons(true);
+}
+
+void CQuillmarView::OnBack() {
+    engine->GoBack();
+}
+
+void CQuillmarView::OnForward() {
+    engine->GoForward();
+}
+
+void CQuillmarView::OnStop() {
+    ShowMessage(QStringLiteral("Stop download."));
+    engine->Stop();
+    if (CMainFrame* frame = GetMainFrame())
+        frame->m_progressMeter->SetLevel(0);
+}
+
+void CQuillmarView::OnGo() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    const QString address = frame->m_addressBox->text();
+    if (!ActiveView()) {
+        ShowMessage(QString::fromLatin1(OpenNewViewText));
+        return;
+    }
+    if (!address.isEmpty())
+        engine->Navigate(address);
+}
+
+void CQuillmarView::OnSendMail() {
+    if (!Prompts::current().openExternal(QUrl(QStringLiteral("mailto:"))))
+        Prompts::current().message(this, QStringLiteral("Unable to launch mail"),
+                                   QStringLiteral("Error"), Prompts::Icon::Exclamation);
+}
+
+void CQuillmarView::OnPrint() {
+    if (printer)
+        return;
+    auto chosen = std::make_unique<QPrinter>();
+    if (!Prompts::current().choosePrinter(this, *chosen))
+        return;
+    printer = std::move(chosen);
+    QPointer<CQuillmarView> self(this);
+    engine->Print(*printer, [self](bool) {
+        if (self)
+            self->PrintFinished();
+    });
+}
+
+void CQuillmarView::PrintFinished() {
+    printer.reset();
+}
+
+void CQuillmarView::OnImageSelChange() {
+    if (CMainFrame* frame = GetMainFrame())
+        frame->m_imageSelCount->SetNumber(frame->m_imageList->GetSelCount());
+}
+
+void CQuillmarView::OnLinkSelChange() {
+    if (CMainFrame* frame = GetMainFrame())
+        frame->m_linkSelCount->SetNumber(frame->m_linkList->GetSelCount());
+}
+
+bool CQuillmarView::HandlesCommand(int id) const {
+    switch (id) {
+    case ID_FILE_PRINT:
+    case ID_BACK:
+    case ID_FORWARD:
+    case ID_STOP:
+    case ID_GO:
+    case ID_SEND_MAIL:
+    case ID_IMAGE_LIST:
+    case ID_LINK_LIST:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CQuillmarView::OnCommand(int id) {
+    switch (id) {
+    case ID_FILE_PRINT:
+        OnPrint();
+        break;
+    case ID_BACK:
+        OnBack();
+        break;
+    case ID_FORWARD:
+        OnForward();
+        break;
+    case ID_STOP:
+        OnStop();
+        break;
+    case ID_GO:
+        OnGo();
+        break;
+    case ID_SEND_MAIL:
+        OnSendMail();
+        break;
+    case ID_IMAGE_LIST:
+        OnImageSelChange();
+        break;
+    case ID_LINK_LIST:
+        OnLinkSelChange();
+        break;
+    default:
+        break;
+    }
+}
+
+bool CQuillmarView::IsCommandEnabled(int id) const {
+    switch (id) {
+    case ID_DOWNLOAD_IMAGES:
+    case ID_DOWNLOAD_LINKS:
+        // The frame would re-enable them at idle time while a page still loads.
+        return !loadInProgress;
+    case ID_FILE_PRINT:
+        return !printer;
+    default:
+        return true;
+    }
+}
+
+void CQuillmarView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!initialUpdateDone) {
+        initialUpdateDone = true;
+        OnInitialUpdate();
+    }
+}
+
+void CQuillmarView::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    closed = event->isAccepted();
+}
+
+void CQuillmarView::OnInitialUpdate() {
+    engine->LoadAboutPage();
+}
+
+void CQuillmarView::OnDownloadBegin() {
+    ++loadEvents;
+    loadInProgress = true;
+    imageMap.clear();
+    linkMap.clear();
+    EnableDownloadButtons(false);
+}
+
+void CQuillmarView::OnDownloadComplete() {
+    ++loadEvents;
+    if (CMainFrame* frame = GetMainFrame())
+        frame->m_progressMeter->SetLevel(0);
+    ClearLists();
+    ScanPage();
+}
+
+void CQuillmarView::OnProgressChange(int progress, int maximum) {
+    if (CMainFrame* frame = GetMainFrame())
+        frame->m_progressMeter->SetProgress(progress, maximum);
+}
+
+void CQuillmarView::OnTitleChange() {
+    RecordLocation();
+    ShowMessage(QString());
+}
+
+void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
+    if (window && window->isAncestorOf(this))
+        RecordLocation();
+}
