@@ -12,36 +12,39 @@
 #include <memory>
 #include <thread>
 
-// A copy with a buffer of its own: a shared copy would let the worker's next
-// append reuse the buffer the test thread has just read.
-template <typename T> QList<T> OwnCopy(const QList<T>& list) {
-    return QList<T>(list.cbegin(), list.cend());
-}
-
-// Everything a worker reported, in order, readable while the worker runs.
+// Everything a worker reported, one line per report in order, readable while
+// the worker runs.
 struct WorkerReports {
     mutable QMutex mutex;
     QStringList events;
-    QList<int> filesLeft;
-    QStringList messages;
-    QStringList failures; // "index: reason"
 
+    void Add(const QString& event) {
+        QMutexLocker guard(&mutex);
+        events.append(event);
+    }
+    // A copy with a buffer of its own: a shared copy would let the worker's
+    // next append reuse the buffer this thread has just read.
     QStringList Events() const {
         QMutexLocker guard(&mutex);
-        return OwnCopy(events);
+        return QStringList(events.cbegin(), events.cend());
+    }
+    // The reports starting with prefix, without it.
+    QStringList Matching(const QString& prefix) const {
+        QStringList found;
+        for (const QString& event : Events()) {
+            if (event.startsWith(prefix))
+                found.append(event.mid(prefix.size()));
+        }
+        return found;
     }
     QList<int> FilesLeft() const {
-        QMutexLocker guard(&mutex);
-        return OwnCopy(filesLeft);
+        QList<int> counts;
+        for (const QString& count : Matching(QStringLiteral("files left ")))
+            counts.append(count.toInt());
+        return counts;
     }
-    QStringList Messages() const {
-        QMutexLocker guard(&mutex);
-        return OwnCopy(messages);
-    }
-    QStringList Failures() const {
-        QMutexLocker guard(&mutex);
-        return OwnCopy(failures);
-    }
+    QStringList Messages() const { return Matching(QStringLiteral("message ")); }
+    QStringList Failures() const { return Matching(QStringLiteral("failed ")); }
     bool Ended() const { return Events().contains(QStringLiteral("animation stopped")); }
 };
 
@@ -49,31 +52,16 @@ class RecordingSink : public DownloadProgressSink {
 public:
     explicit RecordingSink(std::shared_ptr<WorkerReports> reports) : reports(std::move(reports)) {}
 
-    void AnimationStarted() override { Add(QStringLiteral("animation started")); }
-    void AnimationStopped() override { Add(QStringLiteral("animation stopped")); }
-    void FilesLeft(int count) override {
-        QMutexLocker guard(&reports->mutex);
-        reports->filesLeft.append(count);
-        reports->events.append(QStringLiteral("files left %1").arg(count));
-    }
-    void Message(const QString& text) override {
-        QMutexLocker guard(&reports->mutex);
-        reports->messages.append(text);
-        reports->events.append(QStringLiteral("message ") + text);
-    }
-    void FileFinished(int index, const QString& name, bool saved, const QString& reason) override {
-        QMutexLocker guard(&reports->mutex);
-        reports->events.append(QStringLiteral("%1 %2").arg(saved ? "saved" : "failed", name));
-        if (!saved)
-            reports->failures.append(QStringLiteral("%1: %2").arg(index).arg(reason));
+    void AnimationStarted() override { reports->Add(QStringLiteral("animation started")); }
+    void AnimationStopped() override { reports->Add(QStringLiteral("animation stopped")); }
+    void FilesLeft(int count) override { reports->Add(QStringLiteral("files left %1").arg(count)); }
+    void Message(const QString& text) override { reports->Add(QStringLiteral("message ") + text); }
+    void FileFinished(int, const QString& name, bool saved, const QString& reason) override {
+        reports->Add(saved ? QStringLiteral("saved ") + name
+                           : QStringLiteral("failed %1: %2").arg(name, reason));
     }
 
 private:
-    void Add(const QString& event) {
-        QMutexLocker guard(&reports->mutex);
-        reports->events.append(event);
-    }
-
     std::shared_ptr<WorkerReports> reports;
 };
 

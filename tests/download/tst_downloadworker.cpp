@@ -2,7 +2,6 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -127,8 +126,8 @@ private slots:
         QCOMPARE(run.reports->Messages(), QStringList({"Download complete: 1 of 5 files saved."}));
         const QStringList failures = run.reports->Failures();
         QCOMPARE(failures.size(), 4);
-        QVERIFY(failures[0].contains("404"));
-        QVERIFY(failures[1].contains("500"));
+        QCOMPARE(failures[0], QStringLiteral("missing.jpg: server answered 404"));
+        QCOMPARE(failures[1], QStringLiteral("broken.jpg: server answered 500"));
     }
 
     // A full disk (here: the process's file size limit) ends the entry cleanly.
@@ -155,14 +154,14 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(run.Done(), 30000);
         QCOMPARE(FilesIn(folder->path()), QStringList({"small.jpg"}));
         QCOMPARE(run.reports->Failures().size(), 1);
-        QVERIFY2(run.reports->Failures()[0].startsWith("0: cannot write file"),
+        QVERIFY2(run.reports->Failures()[0].startsWith("big.jpg: cannot write file"),
                  qPrintable(run.reports->Failures()[0]));
         QCOMPARE(run.reports->Messages(), QStringList({"Download complete: 1 of 2 files saved."}));
     }
 
-    void slowBodyIsStreamedToDiskUnderAHiddenName() {
-        const QByteArray body = BinaryBody(2 * 1024 * 1024);
-        server->setRoute("/slow.jpg", SlowRoute(body, 32 * 1024, 25));
+    void largeSlowBodyIsStreamedToDiskUnderAHiddenName() {
+        const QByteArray body = BinaryBody(16 * 1024 * 1024 + 123);
+        server->setRoute("/slow.jpg", SlowRoute(body, 256 * 1024, 20));
         DownloadJob job;
         job.Add(folder->path(), "slow.jpg", server->url("slow.jpg"));
 
@@ -180,24 +179,7 @@ private slots:
         QVERIFY(!QFile::exists(Path("slow.jpg")));
         QTRY_VERIFY_WITH_TIMEOUT(run.Done(), 60000);
         QCOMPARE(FilesIn(folder->path()), QStringList({"slow.jpg"}));
-        QCOMPARE(ReadFile(Path("slow.jpg")), body);
-    }
-
-    void largeFileArrivesWhole() {
-        const QByteArray body = BinaryBody(24 * 1024 * 1024 + 123);
-        server->setFile("/large.png", body, "image/png");
-        DownloadJob job;
-        job.Add(folder->path(), "large.png", server->url("large.png"));
-
-        WorkerRun run(job);
-        run.Start();
-        QTRY_VERIFY_WITH_TIMEOUT(run.Done(), 60000);
-        QCOMPARE(run.saved.load(), 1);
-        QFile saved(Path("large.png"));
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        QVERIFY(hash.addData(&saved));
-        QCOMPARE(hash.result(), QCryptographicHash::hash(body, QCryptographicHash::Sha256));
+        QVERIFY(ReadFile(Path("slow.jpg")) == body);
     }
 
     void unknownHostIsSkippedAndReported() {
@@ -216,7 +198,7 @@ private slots:
         QCOMPARE(run.reports->FilesLeft(), QList<int>({3, 2, 1, 0}));
         QCOMPARE(run.reports->Messages(), QStringList({"Download complete: 2 of 3 files saved."}));
         QCOMPARE(run.reports->Failures().size(), 1);
-        QVERIFY(run.reports->Failures()[0].startsWith("1: "));
+        QVERIFY(run.reports->Failures()[0].startsWith("two.jpg: "));
     }
 
     void cancelDuringSecondOfThreeRemovesIt() {
