@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // The files one download command hands to its worker. Every list holds Count
-// entries, in the order the files are fetched.
+// entries, in the order the files are fetched; Add keeps them in step. An entry
+// whose name is not a plain file name is refused by the worker.
 struct DownloadJob {
     QStringList Destinations; // full path of the file to write
     QStringList Sources;      // address to fetch
