@@ -17,7 +17,7 @@ namespace {
 QByteArray BinaryBody(int size) {
     QByteArray body(size, Qt::Uninitialized);
     for (int i = 0; i < size; ++i)
-        body[i] = char((i * 7919 + i / 251) & 0xff); // every byte value, NUL and CR LF included
+        body[i] = char((unsigned(i) * 7919u + unsigned(i) / 251u) & 0xffu); // NUL, CR LF, all
     return body;
 }
 
