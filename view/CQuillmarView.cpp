@@ -3,6 +3,9 @@
 #include "app/CQuillmarApp.h"
 #include "app/CommandIds.h"
 #include "app/Prompts.h"
+#include "bookmarks/BookmarkFile.h"
+#include "bookmarks/CBookmarkDialog.h"
+#include "bookmarks/CHistoryDialog.h"
 #include "bookmarks/LinkHistory.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CBitmapButton.h"
@@ -338,6 +341,54 @@ bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
                                               std::make_unique<FrameDownloadSink>(GetMainFrame()));
 }
 
+// Bookmarks and history ------------------------------------------------------
+
+void CQuillmarView::OnAddBookmark() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    const QString entry = frame->m_addressBox->text();
+    if (entry.isEmpty())
+        return;
+    if (!BookmarkFile(frame->m_bookmarkPath).Append(entry.toUtf8())) {
+        ShowMessage(QStringLiteral("Unable to save bookmark!"));
+        return;
+    }
+    ShowMessage(QStringLiteral("Bookmark added."));
+    ShowMessage(QStringLiteral("Bookmark saved."));
+}
+
+void CQuillmarView::OnOpenBookmarks() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    CBookmarkDialog dialog(this, frame->m_bookmarkPath);
+    if (Prompts::current().runModal(dialog) != QDialog::Accepted)
+        return;
+    const QString choice = dialog.m_selection;
+    if (choice.isEmpty())
+        return;
+    if (!ActiveView()) {
+        ShowMessage(QStringLiteral("Open new file."));
+        return;
+    }
+    if (choice == CBookmarkDialog::ErrorResult)
+        return;
+    ShowAddress(choice);
+    engine->Navigate(choice);
+}
+
+void CQuillmarView::OnShowHistory() {
+    CHistoryDialog dialog(this, &m_linkHistory);
+    if (Prompts::current().runModal(dialog) != QDialog::Accepted ||
+        dialog.m_selection == CHistoryDialog::ErrorResult)
+        return;
+    ShowAddress(dialog.m_selection);
+    OnGo();
+}
+
+// ----------------------------------------------------------------------------
+
 bool CQuillmarView::HandlesCommand(int id) const {
     switch (id) {
     case ID_FILE_PRINT:
@@ -351,6 +402,9 @@ bool CQuillmarView::HandlesCommand(int id) const {
     case ID_SET_DOWNLOAD_FOLDER:
     case ID_DOWNLOAD_IMAGES:
     case ID_DOWNLOAD_LINKS:
+    case ID_ADD_BOOKMARK:
+    case ID_OPEN_BOOKMARKS:
+    case ID_HISTORY:
         return true;
     default:
         return false;
@@ -391,6 +445,15 @@ void CQuillmarView::OnCommand(int id) {
         break;
     case ID_DOWNLOAD_LINKS:
         OnDownloadImageLinks();
+        break;
+    case ID_ADD_BOOKMARK:
+        OnAddBookmark();
+        break;
+    case ID_OPEN_BOOKMARKS:
+        OnOpenBookmarks();
+        break;
+    case ID_HISTORY:
+        OnShowHistory();
         break;
     default:
         break;

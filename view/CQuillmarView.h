@@ -63,6 +63,11 @@ public:
     void DownloadSelected(CHarvestList& list, const HarvestMap& map, const QString& emptyMessage);
     bool StartDownload(CHarvestList& list, const HarvestMap& map);
 
+    // Bookmarks and history
+    void OnAddBookmark();
+    void OnOpenBookmarks();
+    void OnShowHistory();
+
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;

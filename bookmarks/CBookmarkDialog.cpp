@@ -1,0 +1,87 @@
+#include "bookmarks/CBookmarkDialog.h"
+
+#include "bookmarks/BookmarkFile.h"
+
+#include <QListWidget>
+
+namespace {
+
+CListDialog::Template BookmarkTemplate() {
+    CListDialog::Template layout;
+    layout.listId = 1008;
+    layout.deleteId = 1035;
+    layout.clearId = 1047;
+    layout.counterId = 1036;
+    layout.searchBoxId = 1037;
+    layout.searchId = 1038;
+    layout.clearLeft = 36;
+    layout.deleteLeft = 51;
+    layout.searchLeft = 124;
+    layout.listTip = 1053;
+    layout.deleteTip = 1054;
+    layout.clearTip = 1057;
+    layout.searchBoxTip = 1055;
+    layout.searchTip = 1056;
+    layout.noSelection = CBookmarkDialog::ErrorResult;
+    return layout;
+}
+
+// The file's own bytes ride along with each row, so a rewrite stores every
+// other line exactly as it was read, whatever its encoding.
+const int EntryRole = Qt::UserRole;
+
+} // namespace
+
+const QString CBookmarkDialog::ErrorResult = QStringLiteral("BookmarkError");
+
+CBookmarkDialog::CBookmarkDialog(QWidget* parent, const QString& filePath)
+    : CListDialog(parent, BookmarkTemplate()),
+      m_filePath(filePath.isEmpty() ? BookmarkFile::FileName : filePath) {
+    LoadFromFile();
+}
+
+void CBookmarkDialog::LoadFromFile() {
+    QList<QByteArray> entries;
+    const bool readWhole = BookmarkFile(m_filePath).ReadAll(entries);
+    for (const QByteArray& entry : entries)
+        AddRow(entry);
+    if (readWhole)
+        SetCount(m_list->count());
+}
+
+void CBookmarkDialog::AddRow(const QByteArray& entry) {
+    auto* item = new QListWidgetItem(QString::fromUtf8(entry));
+    item->setData(EntryRole, entry);
+    m_list->addItem(item);
+}
+
+QList<QByteArray> CBookmarkDialog::EntriesWithout(int row) const {
+    QList<QByteArray> entries;
+    entries.reserve(m_list->count());
+    for (int i = 0; i < m_list->count(); ++i) {
+        if (i != row)
+            entries.append(m_list->item(i)->data(EntryRole).toByteArray());
+    }
+    return entries;
+}
+
+void CBookmarkDialog::OnDeleteSelected() {
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    // The selected line itself is left out, not the first line equal to it,
+    // so the list and the file keep the same entries.
+    if (!BookmarkFile(m_filePath).Rewrite(EntriesWithout(row)))
+        return;
+    delete m_list->takeItem(row);
+    SetCount(m_list->count());
+}
+
+void CBookmarkDialog::OnClearAll() {
+    if (!BookmarkFile(m_filePath).Clear())
+        return;
+    m_list->clear();
+    SetCount(0);
+}
+
+#include "moc_CBookmarkDialog.cpp"
