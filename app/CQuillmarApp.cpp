@@ -5,6 +5,7 @@
 #include "app/Prompts.h"
 #include "app/StringTable.h"
 #include "app/VersionGate.h"
+#include "download/DownloadRegistry.h"
 #include "frame/CMainFrame.h"
 
 #include <QPointer>
@@ -20,6 +21,8 @@ QPointer<CMainFrame> mainFrame;
 CQuillmarApp::CQuillmarApp(int& argc, char** argv) : QApplication(argc, argv) {}
 
 CQuillmarApp::~CQuillmarApp() {
+    // No download worker may still report while the frame is destroyed.
+    DownloadRegistry::Instance().CancelAllAndWait();
     // The frame and its browser windows go before the application they run in.
     delete mainFrame;
 }

@@ -11,6 +11,10 @@
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitCounter.h"
 #include "controls/CProgressMeter.h"
+#include "download/DownloadJob.h"
+#include "download/DownloadRegistry.h"
+#include "download/EngineCookieJar.h"
+#include "download/FrameDownloadSink.h"
 #include "frame/CMainFrame.h"
 #include "harvest/CHarvestList.h"
 #include "pagegen/CImagePageDialog.h"
@@ -25,6 +29,7 @@
 #include <QPrinter>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
 
 namespace {
 // Every completed load takes the next number; the lists show the scan of the
@@ -50,6 +55,8 @@ CQuillmarView::CQuillmarView(CQuillmarDoc* document, QWidget* parent)
     connect(engine, &CBrowserEngine::downloadComplete, this, &CQuillmarView::OnDownloadComplete);
     connect(engine, &CBrowserEngine::progressChange, this, &CQuillmarView::OnProgressChange);
     connect(engine, &CBrowserEngine::titleChange, this, &CQuillmarView::OnTitleChange);
+    // Follows the engine's cookies from the first page on, for the downloads.
+    EngineCookieJar::ForProfile(engine->Page()->profile());
 
     CMainFrame* frame = GetMainFrame();
     if (!frame)
@@ -186,6 +193,7 @@ void CQuillmarView::OnForward() {
 }
 
 void CQuillmarView::OnStop() {
+    DownloadRegistry::Instance().RequestCancelAll();
     ShowMessage(QStringLiteral("Stop download."));
     engine->Stop();
     if (CMainFrame* frame = GetMainFrame())
@@ -237,6 +245,101 @@ void CQuillmarView::OnImageSelChange() {
 void CQuillmarView::OnLinkSelChange() {
     if (CMainFrame* frame = GetMainFrame())
         frame->m_linkSelCount->SetNumber(frame->m_linkList->GetSelCount());
+}
+
+// ---- Download commands and the download folder ----
+
+void CQuillmarView::OnSetDownloadFolder() {
+    if (!BrowseForDownloadFolder())
+        return;
+    FolderChosen = true;
+    if (CMainFrame* frame = GetMainFrame())
+        frame->m_folderLabel->setText(DownloadFolder);
+}
+
+void CQuillmarView::OnDownloadImages() {
+    if (CMainFrame* frame = GetMainFrame())
+        DownloadSelected(*frame->m_imageList, imageMap,
+                         QStringLiteral("No available image files."));
+}
+
+void CQuillmarView::OnDownloadImageLinks() {
+    if (CMainFrame* frame = GetMainFrame())
+        DownloadSelected(*frame->m_linkList, linkMap, QStringLiteral("No available image links."));
+}
+
+bool CQuillmarView::BrowseForDownloadFolder() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return false;
+    const QList<QWidget*> buttons = {frame->m_folderButton, frame->m_getImagesButton,
+                                     frame->m_getLinksButton};
+    folderPickerOpen = true;
+    for (QWidget* button : buttons)
+        button->setEnabled(false);
+    const QString folder = Prompts::current().chooseFolder(nullptr);
+    if (!folder.isEmpty())
+        DownloadFolder = folder;
+    folderPickerOpen = false;
+    for (QWidget* button : buttons)
+        button->setEnabled(true);
+    return !folder.isEmpty();
+}
+
+bool CQuillmarView::EnsureDownloadFolder() {
+    if (FolderChosen)
+        return true;
+    if (!BrowseForDownloadFolder())
+        return false;
+    if (CMainFrame* frame = GetMainFrame())
+        frame->m_folderLabel->setText(DownloadFolder);
+    return true;
+}
+
+void CQuillmarView::AskCancelDownload() {
+    if (Prompts::current().askYesNo(this, QStringLiteral("Cancel current download?"),
+                                    QStringLiteral("Proceed?")))
+        DownloadRegistry::Instance().RequestCancelAll();
+}
+
+void CQuillmarView::DownloadSelected(CHarvestList& list, const HarvestMap& map,
+                                     const QString& emptyMessage) {
+    const qsizetype n = map.size();
+    if (DownloadRegistry::Instance().DownloadRunning())
+        AskCancelDownload();
+    if (n < 1) {
+        ShowMessage(emptyMessage);
+        return;
+    }
+    if (list.GetSelCount() < 1) {
+        ShowMessage(QStringLiteral("Please select a file."));
+        return;
+    }
+    ShowMessage(QStringLiteral("Get image file(s)..."));
+    if (!EnsureDownloadFolder()) {
+        ShowMessage(QString());
+        return;
+    }
+    FolderChosen = true;
+    ShowMessage(StartDownload(list, map) ? QStringLiteral("Downloading...")
+                                         : QStringLiteral("Unable to download file."));
+}
+
+// The worker's reports are queued to this thread, so "Downloading..." above is
+// always shown before the first of them.
+bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
+    const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine->Page()->profile());
+    const QString page = engine->Location();
+    DownloadJob job;
+    const QStringList names = list.SelectedLines();
+    for (const QString& name : names) {
+        const auto found = map.constFind(name);
+        if (found == map.constEnd())
+            return false;
+        job.Add(DownloadFolder, name, *found, page, cookies->CookieHeaderFor(QUrl(*found)));
+    }
+    return DownloadRegistry::Instance().Start(std::move(job),
+                                              std::make_unique<FrameDownloadSink>(GetMainFrame()));
 }
 
 // Bookmarks and history ------------------------------------------------------
@@ -298,6 +401,9 @@ bool CQuillmarView::HandlesCommand(int id) const {
     case ID_MAKE_PAGE:
     case ID_IMAGE_LIST:
     case ID_LINK_LIST:
+    case ID_SET_DOWNLOAD_FOLDER:
+    case ID_DOWNLOAD_IMAGES:
+    case ID_DOWNLOAD_LINKS:
     case ID_ADD_BOOKMARK:
     case ID_OPEN_BOOKMARKS:
     case ID_HISTORY:
@@ -336,6 +442,15 @@ void CQuillmarView::OnCommand(int id) {
     case ID_LINK_LIST:
         OnLinkSelChange();
         break;
+    case ID_SET_DOWNLOAD_FOLDER:
+        OnSetDownloadFolder();
+        break;
+    case ID_DOWNLOAD_IMAGES:
+        OnDownloadImages();
+        break;
+    case ID_DOWNLOAD_LINKS:
+        OnDownloadImageLinks();
+        break;
     case ID_ADD_BOOKMARK:
         OnAddBookmark();
         break;
@@ -355,7 +470,9 @@ bool CQuillmarView::IsCommandEnabled(int id) const {
     case ID_DOWNLOAD_IMAGES:
     case ID_DOWNLOAD_LINKS:
         // The frame would re-enable them at idle time while a page still loads.
-        return !loadInProgress;
+        return !loadInProgress && !folderPickerOpen;
+    case ID_SET_DOWNLOAD_FOLDER:
+        return !folderPickerOpen;
     case ID_FILE_PRINT:
         return !printer;
     default:

@@ -9,6 +9,7 @@
 #include <memory>
 
 class CBrowserEngine;
+class CHarvestList;
 class CMainFrame;
 class CQuillmarDoc;
 class QMdiSubWindow;
@@ -52,6 +53,16 @@ public:
     void OnImageSelChange();
     void OnLinkSelChange();
 
+    // Download commands and the download folder.
+    void OnSetDownloadFolder();
+    void OnDownloadImages();
+    void OnDownloadImageLinks();
+    bool BrowseForDownloadFolder();
+    bool EnsureDownloadFolder();
+    void AskCancelDownload();
+    void DownloadSelected(CHarvestList& list, const HarvestMap& map, const QString& emptyMessage);
+    bool StartDownload(CHarvestList& list, const HarvestMap& map);
+
     // Bookmarks and history
     void OnAddBookmark();
     void OnOpenBookmarks();
@@ -94,6 +105,7 @@ private:
     std::unique_ptr<QPrinter> printer; // set while the engine prints
     bool initialUpdateDone = false;
     bool loadInProgress = false;
-    bool closed = false;    // the window is going; its late scan results are dropped
-    quint64 loadEvents = 0; // download begin and complete events seen so far
+    bool closed = false;           // the window is going; its late scan results are dropped
+    bool folderPickerOpen = false; // the folder and download buttons stay off meanwhile
+    quint64 loadEvents = 0;        // download begin and complete events seen so far
 };

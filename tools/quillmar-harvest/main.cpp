@@ -1,12 +1,17 @@
 // quillmar-harvest URL: loads a page without a window and prints what the
-// browser would list for it.
+// browser would list for it. With --download DIR it downloads those files
+// into DIR instead, as the browser's download commands would.
 
+#include "HarvestDownload.h"
 #include "PageHarvester.h"
+#include "download/EngineCookieJar.h"
+#include "view/CBrowserEngine.h"
 #include "view/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QWebEnginePage>
 
 #include <cstdio>
 #include <optional>
@@ -16,9 +21,42 @@ namespace {
 struct Options {
     QString address;
     int timeoutSeconds = 30;
+    std::optional<HarvestDownload::Choice> download;
 };
 
-const char* const usage = "usage: quillmar-harvest [--timeout SECONDS] URL\n";
+const char* const usage =
+    "usage: quillmar-harvest [--timeout SECONDS] URL\n"
+    "       quillmar-harvest [--timeout SECONDS] --download DIR [--images] [--links]\n"
+    "                        [--match TEXT] URL\n"
+    "  --download DIR  download the listed files into the existing folder DIR, one line\n"
+    "                  per file (saved NAME / failed NAME: reason), then a summary;\n"
+    "                  exit status 1 when any file failed\n"
+    "  --images        download listed images (without --images or --links: both)\n"
+    "  --links         download listed image links\n"
+    "  --match TEXT    only files whose name contains TEXT, ignoring case\n";
+
+// The download part of the options; an error text when they do not fit together.
+std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& parser,
+                                                     QString& error) {
+    const bool images = parser.isSet(QStringLiteral("images"));
+    const bool links = parser.isSet(QStringLiteral("links"));
+    if (!parser.isSet(QStringLiteral("download"))) {
+        if (images || links || parser.isSet(QStringLiteral("match")))
+            error = QStringLiteral("--images, --links and --match need --download");
+        return std::nullopt;
+    }
+    const QFileInfo folder(parser.value(QStringLiteral("download")));
+    if (!folder.isDir()) {
+        error = QStringLiteral("no such folder: ") + folder.filePath();
+        return std::nullopt;
+    }
+    HarvestDownload::Choice choice;
+    choice.folder = folder.absoluteFilePath();
+    choice.images = images || !links;
+    choice.links = links || !images;
+    choice.match = parser.value(QStringLiteral("match"));
+    return choice;
+}
 
 std::optional<Options> parseOptions(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -26,9 +64,19 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
                                      QStringLiteral("Seconds to wait for the page."),
                                      QStringLiteral("SECONDS"), QStringLiteral("30"));
     parser.addOption(timeout);
+    parser.addOption({QStringLiteral("download"), QString(), QStringLiteral("DIR")});
+    parser.addOption({QStringLiteral("images"), QString()});
+    parser.addOption({QStringLiteral("links"), QString()});
+    parser.addOption({QStringLiteral("match"), QString(), QStringLiteral("TEXT")});
     if (!parser.parse(arguments) || parser.positionalArguments().size() != 1)
         return std::nullopt;
     Options options;
+    QString error;
+    options.download = parseDownload(parser, error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(error));
+        return std::nullopt;
+    }
     bool isNumber = false;
     options.timeoutSeconds = parser.value(timeout).toInt(&isNumber);
     options.address = parser.positionalArguments().first();
@@ -86,12 +134,19 @@ int main(int argc, char* argv[]) {
     }
     PageHarvester harvester;
     int exitCode = 1;
+    const auto harvested = [&] { return harvester.Result() == PageHarvester::Outcome::Harvested; };
     QObject::connect(&harvester, &PageHarvester::finished, &application, [&] {
-        exitCode = report(harvester, options->address);
+        if (!options->download || !harvested())
+            exitCode = report(harvester, options->address);
         QCoreApplication::quit();
     });
+    // Followed from the first request on, so downloads carry the page's cookies.
+    if (options->download)
+        EngineCookieJar::ForProfile(harvester.Engine().Page()->profile());
     harvester.Start(addressFor(options->address), options->timeoutSeconds);
     application.exec();
+    if (options->download && harvested())
+        exitCode = HarvestDownload::Run(HarvestDownload::BuildJob(harvester, *options->download));
     std::fflush(stdout);
     return exitCode;
 }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// What a download worker reports while it runs. The worker calls these on its
+// own thread, in the order things happen; implementations that show the reports
+// in windows pass them on to the user-interface thread in that order.
+class DownloadProgressSink {
+public:
+    virtual ~DownloadProgressSink() = default;
+
+    virtual void AnimationStarted() = 0;
+    virtual void AnimationStopped() = 0;
+    virtual void FilesLeft(int count) = 0;
+    virtual void Message(const QString& text) = 0;
+    // One entry of the job is done: saved under its destination, or not, with
+    // a short reason.
+    virtual void FileFinished(int index, const QString& name, bool saved,
+                              const QString& reason) = 0;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QNetworkCookieJar>
+
+class QUrl;
+class QWebEngineCookieStore;
+class QWebEngineProfile;
+
+// A copy of the cookies the browser engine holds for one profile, kept up to
+// date from the engine's cookie store, so downloads carry the cookies the
+// engine would send for the same address.
+class EngineCookieJar : public QNetworkCookieJar {
+    Q_OBJECT
+public:
+    // Follows store from now on and asks it for every cookie it holds already.
+    explicit EngineCookieJar(QWebEngineCookieStore* store, QObject* parent = nullptr);
+
+    // The jar of profile, created on first use and owned by the profile.
+    static EngineCookieJar* ForProfile(QWebEngineProfile* profile);
+
+    // The value of the Cookie header for a request to address; empty when no
+    // cookie applies.
+    QByteArray CookieHeaderFor(const QUrl& address) const;
+};

@@ -1,0 +1,69 @@
+#include "download/FrameDownloadSink.h"
+
+#include "controls/CAnimation.h"
+#include "controls/CDigitCounter.h"
+#include "frame/CMainFrame.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMetaObject>
+
+namespace {
+
+// The number of workers playing a frame's animation, kept on the frame; it
+// stops when the last of them ends. Touched on the user-interface thread only.
+const char* const AnimationUsers = "downloadAnimationUsers";
+
+int ChangeAnimationUsers(CMainFrame& frame, int change) {
+    const int users = qMax(0, frame.property(AnimationUsers).toInt() + change);
+    frame.setProperty(AnimationUsers, users);
+    return users;
+}
+
+} // namespace
+
+FrameDownloadSink::FrameDownloadSink(CMainFrame* frame) : frame(frame) {}
+
+template <typename Apply> void FrameDownloadSink::Post(Apply apply) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return;
+    QMetaObject::invokeMethod(
+        application,
+        [target = frame, apply] {
+            if (target)
+                apply(*target);
+        },
+        Qt::QueuedConnection);
+}
+
+void FrameDownloadSink::AnimationStarted() {
+    Post([](CMainFrame& target) {
+        ChangeAnimationUsers(target, +1);
+        if (target.m_animation)
+            target.m_animation->Play();
+    });
+}
+
+void FrameDownloadSink::AnimationStopped() {
+    Post([](CMainFrame& target) {
+        if (ChangeAnimationUsers(target, -1) == 0 && target.m_animation)
+            target.m_animation->Stop();
+    });
+}
+
+void FrameDownloadSink::FilesLeft(int count) {
+    Post([count](CMainFrame& target) {
+        if (target.m_filesLeft)
+            target.m_filesLeft->SetNumber(count);
+    });
+}
+
+void FrameDownloadSink::Message(const QString& text) {
+    Post([text](CMainFrame& target) {
+        if (target.m_messageLine)
+            target.m_messageLine->setText(text);
+    });
+}
+
+void FrameDownloadSink::FileFinished(int, const QString&, bool, const QString&) {}

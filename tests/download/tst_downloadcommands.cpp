@@ -1,0 +1,246 @@
+#include "app/CChildFrame.h"
+#include "app/CDocTemplate.h"
+#include "app/CQuillmarApp.h"
+#include "app/CommandIds.h"
+#include "app/CommandRouter.h"
+#include "controls/CAddressEdit.h"
+#include "controls/CBitmapButton.h"
+#include "controls/CDigitCounter.h"
+#include "download/DownloadRegistry.h"
+#include "frame/CMainFrame.h"
+#include "harvest/CHarvestList.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestMain.h"
+#include "view/CBrowserEngine.h"
+#include "view/CQuillmarView.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+using testsupport::HttpRoute;
+using testsupport::LoopbackHttpServer;
+using testsupport::ScriptedPrompts;
+
+namespace {
+
+// Notes what the window showed while the folder picker was open.
+class PickerWatch : public ScriptedPrompts {
+public:
+    CMainFrame* frame = nullptr;
+    QStringList messagesAtPicker;
+    QList<bool> buttonsEnabledAtPicker;
+
+    QString chooseFolder(QWidget* owner) override {
+        messagesAtPicker.append(frame->m_messageLine->text());
+        frame->Router().UpdateStates(); // the idle-time update runs while a picker is open
+        buttonsEnabledAtPicker.append(frame->m_folderButton->isEnabled() ||
+                                      frame->m_getImagesButton->isEnabled() ||
+                                      frame->m_getLinksButton->isEnabled());
+        return ScriptedPrompts::chooseFolder(owner);
+    }
+};
+
+} // namespace
+
+class DownloadCommandsTest : public QObject {
+    Q_OBJECT
+private:
+    LoopbackHttpServer server;
+    CMainFrame* frame = nullptr;
+    CDocTemplate* docTemplate = nullptr;
+    CQuillmarView* view = nullptr;
+    PickerWatch* prompts = nullptr;
+    QTemporaryDir* folder = nullptr;
+
+    QString Message() const { return frame->m_messageLine->text(); }
+    bool Execute(int id) { return frame->Router().Execute(id); }
+    QStringList Saved() const {
+        return QDir(folder->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    // Lists names in the image list (selecting those in selected) and maps
+    // each name of the map to the server's file of that name.
+    void OfferImages(const QStringList& listed, const QStringList& mapped,
+                     const QStringList& selected) {
+        view->imageMap.clear();
+        for (const QString& name : mapped)
+            view->imageMap.insert(name, server.url(name));
+        frame->m_imageList->ResetContent();
+        frame->m_imageList->AddStrings(listed);
+        for (int row = 0; row < frame->m_imageList->count(); ++row)
+            frame->m_imageList->item(row)->setSelected(
+                selected.contains(frame->m_imageList->item(row)->text()));
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(server.start());
+        server.setFile("/a.jpg", "picture a", "image/jpeg");
+        server.setFile("/b.jpg", "picture b", "image/jpeg");
+        HttpRoute stalled;
+        stalled.stall = true;
+        server.setRoute("/stall.jpg", stalled);
+    }
+
+    void init() {
+        folder = new QTemporaryDir;
+        prompts = new PickerWatch;
+        frame = new CMainFrame;
+        prompts->frame = frame;
+        QVERIFY(frame->Create());
+        CQuillmarApp::SetMainFrame(frame);
+        docTemplate =
+            new CDocTemplate([](CQuillmarDoc* document) { return new CQuillmarView(document); });
+        QVERIFY(docTemplate->OpenNewDocument(*frame));
+        view = CQuillmarView::ActiveView();
+        QVERIFY(view);
+        // The about page must have loaded: a load in progress disables downloads.
+        QSignalSpy loaded(view->Engine(), &CBrowserEngine::downloadComplete);
+        frame->show();
+        QVERIFY(loaded.wait(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(!view->LoadInProgress(), 30000);
+    }
+
+    void cleanup() {
+        DownloadRegistry::Instance().CancelAllAndWait();
+        delete docTemplate;
+        delete frame;
+        delete prompts;
+        delete folder;
+        server.clearRequests();
+    }
+
+    void firstDownloadAsksForTheFolderOnce() {
+        QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
+        prompts->folderAnswers = {folder->path()};
+        OfferImages({"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"}, {"a.jpg"});
+
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(prompts->messagesAtPicker, QStringList({"Get image file(s)..."}));
+        QCOMPARE(prompts->buttonsEnabledAtPicker, QList<bool>({false}));
+        QCOMPARE(Message(), QStringLiteral("Downloading..."));
+        QCOMPARE(frame->m_folderLabel->text(), folder->path());
+        QVERIFY(frame->m_getImagesButton->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        QCOMPARE(frame->m_filesLeft->Text(), QStringLiteral("0"));
+
+        OfferImages({"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(prompts->folderRequests, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        QCOMPARE(Saved(), QStringList({"a.jpg", "b.jpg"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!DownloadRegistry::Instance().DownloadRunning(), 10000);
+    }
+
+    void cancelledPickerStartsNothing() {
+        OfferImages({"a.jpg"}, {"a.jpg"}, {"a.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(Message(), QString());
+        QVERIFY(!view->FolderChosen);
+        QVERIFY(!DownloadRegistry::Instance().DownloadRunning());
+        QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
+
+        // The folder command changes nothing when cancelled either, then sets the folder.
+        QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
+        QVERIFY(!view->FolderChosen);
+        prompts->folderAnswers = {folder->path()};
+        QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
+        QVERIFY(view->FolderChosen);
+        QCOMPARE(frame->m_folderLabel->text(), folder->path());
+        QCOMPARE(prompts->folderRequests, 3);
+        QCOMPARE(prompts->buttonsEnabledAtPicker, QList<bool>({false, false, false}));
+        QVERIFY(frame->m_folderButton->isEnabled());
+    }
+
+    void commandsCheckTheSituationFirst() {
+        view->FolderChosen = true;
+        view->DownloadFolder = folder->path();
+        OfferImages({"a.jpg"}, {}, {"a.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(Message(), QStringLiteral("No available image files."));
+        QVERIFY(Execute(ID_DOWNLOAD_LINKS));
+        QCOMPARE(Message(), QStringLiteral("No available image links."));
+
+        OfferImages({"a.jpg"}, {"a.jpg"}, {});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(Message(), QStringLiteral("Please select a file."));
+
+        // The lists show another window's scan: a selected name this view never mapped.
+        OfferImages({"a.jpg", "other.jpg"}, {"a.jpg"}, {"a.jpg", "other.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(Message(), QStringLiteral("Unable to download file."));
+        QVERIFY(!DownloadRegistry::Instance().DownloadRunning());
+        QTest::qWait(100);
+        QVERIFY(Saved().isEmpty());
+        QCOMPARE(prompts->folderRequests, 0);
+    }
+
+    void runningDownloadAsksAndYesStopsOnlyIt() {
+        view->FolderChosen = true;
+        view->DownloadFolder = folder->path();
+        OfferImages({"stall.jpg"}, {"stall.jpg"}, {"stall.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_VERIFY_WITH_TIMEOUT(!server.requests().isEmpty(), 30000);
+
+        prompts->yesNoAnswers = {false};
+        OfferImages({"a.jpg"}, {"a.jpg"}, {"a.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(prompts->questions, QStringList({"Proceed?|Cancel current download?"}));
+        QTRY_VERIFY_WITH_TIMEOUT(Saved().contains("a.jpg"), 30000);
+        QCOMPARE(DownloadRegistry::Instance().RunningCount(), 1);
+
+        prompts->yesNoAnswers = {true};
+        OfferImages({"b.jpg"}, {"b.jpg"}, {"b.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(prompts->questions.size(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!DownloadRegistry::Instance().DownloadRunning(), 30000);
+        QCOMPARE(Saved(), QStringList({"a.jpg", "b.jpg"}));
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 10000);
+    }
+
+    void stopCancelsRunningDownloadsOnly() {
+        view->FolderChosen = true;
+        view->DownloadFolder = folder->path();
+        QVERIFY(Execute(ID_STOP));
+        OfferImages({"a.jpg"}, {"a.jpg"}, {"a.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        QCOMPARE(Saved(), QStringList({"a.jpg"}));
+
+        OfferImages({"stall.jpg"}, {"stall.jpg"}, {"stall.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_VERIFY_WITH_TIMEOUT(DownloadRegistry::Instance().DownloadRunning(), 10000);
+        QVERIFY(Execute(ID_STOP));
+        QTRY_VERIFY_WITH_TIMEOUT(!DownloadRegistry::Instance().DownloadRunning(), 10000);
+        QCOMPARE(Message(), QStringLiteral("Stop download."));
+    }
+
+    // A page behind a login: the download carries the page's cookies and address.
+    void downloadCarriesThePagesCookiesAndAddress() {
+        HttpRoute page;
+        page.body = "<html><body><img src='a.jpg'></body></html>";
+        page.headers = {{"Set-Cookie", "member=42; Path=/"}};
+        server.setRoute("/members.html", page);
+        view->FolderChosen = true;
+        view->DownloadFolder = folder->path();
+        frame->m_addressBox->setText(server.url("members.html"));
+        QVERIFY(Execute(ID_GO));
+        QTRY_VERIFY_WITH_TIMEOUT(view->imageMap.contains("a.jpg") && !view->LoadInProgress(),
+                                 30000);
+        server.clearRequests();
+        frame->m_imageList->selectAll();
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        const auto requests = server.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].headers.value("cookie"), QByteArray("member=42"));
+        QCOMPARE(requests[0].headers.value("referer"), server.url("members.html").toUtf8());
+        QCOMPARE(Saved(), QStringList({"a.jpg"}));
+    }
+};
+
+QUILLMAR_ENGINE_TEST_MAIN(DownloadCommandsTest)
+#include "tst_downloadcommands.moc"

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "download/DownloadJob.h"
+
+#include <QString>
+
+class PageHarvester;
+
+// Downloads what a harvest listed, through the browser's download worker.
+class HarvestDownload {
+public:
+    struct Choice {
+        QString folder;
+        bool images = true;
+        bool links = true;
+        QString match; // only names containing this text, ignoring case; empty: all
+    };
+
+    // One entry per chosen display name, images first, each name once (an image
+    // and a link of the same name are one file: the image's address is used).
+    // Every request carries the page as Referer and the engine's cookies.
+    static DownloadJob BuildJob(const PageHarvester& harvester, const Choice& choice);
+
+    // Runs the job on a worker thread while the event loop keeps running and
+    // prints each file's outcome; returns the exit code: 0 when every file was saved.
+    static int Run(DownloadJob job);
+};
