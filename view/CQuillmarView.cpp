@@ -22,6 +22,7 @@
 #include "view/LineBatch.h"
 
 #include <QCloseEvent>
+#include <QHash>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -247,7 +248,7 @@ void CQuillmarView::OnLinkSelChange() {
         frame->m_linkSelCount->SetNumber(frame->m_linkList->GetSelCount());
 }
 
-// ---- Download commands and the download folder ----
+// Download commands and the download folder -------------------------------
 
 void CQuillmarView::OnSetDownloadFolder() {
     if (!BrowseForDownloadFolder())
@@ -388,81 +389,41 @@ void CQuillmarView::OnShowHistory() {
     OnGo();
 }
 
-// ----------------------------------------------------------------------------
+namespace {
+
+using Handler = void (CQuillmarView::*)();
+
+// The view's command table: command id to handler.
+Handler HandlerFor(int id) {
+    static const QHash<int, Handler> handlers = {
+        {ID_FILE_PRINT, &CQuillmarView::OnPrint},
+        {ID_BACK, &CQuillmarView::OnBack},
+        {ID_FORWARD, &CQuillmarView::OnForward},
+        {ID_STOP, &CQuillmarView::OnStop},
+        {ID_GO, &CQuillmarView::OnGo},
+        {ID_SEND_MAIL, &CQuillmarView::OnSendMail},
+        {ID_IMAGE_LIST, &CQuillmarView::OnImageSelChange},
+        {ID_LINK_LIST, &CQuillmarView::OnLinkSelChange},
+        {ID_SET_DOWNLOAD_FOLDER, &CQuillmarView::OnSetDownloadFolder},
+        {ID_DOWNLOAD_IMAGES, &CQuillmarView::OnDownloadImages},
+        {ID_DOWNLOAD_LINKS, &CQuillmarView::OnDownloadImageLinks},
+        {ID_ADD_BOOKMARK, &CQuillmarView::OnAddBookmark},
+        {ID_OPEN_BOOKMARKS, &CQuillmarView::OnOpenBookmarks},
+        {ID_HISTORY, &CQuillmarView::OnShowHistory},
+        {ID_MAKE_PAGE, &CQuillmarView::OnMakePage},
+    };
+    return handlers.value(id, nullptr);
+}
+
+} // namespace
 
 bool CQuillmarView::HandlesCommand(int id) const {
-    switch (id) {
-    case ID_FILE_PRINT:
-    case ID_BACK:
-    case ID_FORWARD:
-    case ID_STOP:
-    case ID_GO:
-    case ID_SEND_MAIL:
-    case ID_MAKE_PAGE:
-    case ID_IMAGE_LIST:
-    case ID_LINK_LIST:
-    case ID_SET_DOWNLOAD_FOLDER:
-    case ID_DOWNLOAD_IMAGES:
-    case ID_DOWNLOAD_LINKS:
-    case ID_ADD_BOOKMARK:
-    case ID_OPEN_BOOKMARKS:
-    case ID_HISTORY:
-        return true;
-    default:
-        return false;
-    }
+    return HandlerFor(id) != nullptr;
 }
 
 void CQuillmarView::OnCommand(int id) {
-    switch (id) {
-    case ID_FILE_PRINT:
-        OnPrint();
-        break;
-    case ID_BACK:
-        OnBack();
-        break;
-    case ID_FORWARD:
-        OnForward();
-        break;
-    case ID_STOP:
-        OnStop();
-        break;
-    case ID_GO:
-        OnGo();
-        break;
-    case ID_SEND_MAIL:
-        OnSendMail();
-        break;
-    case ID_MAKE_PAGE:
-        OnMakePage();
-        break;
-    case ID_IMAGE_LIST:
-        OnImageSelChange();
-        break;
-    case ID_LINK_LIST:
-        OnLinkSelChange();
-        break;
-    case ID_SET_DOWNLOAD_FOLDER:
-        OnSetDownloadFolder();
-        break;
-    case ID_DOWNLOAD_IMAGES:
-        OnDownloadImages();
-        break;
-    case ID_DOWNLOAD_LINKS:
-        OnDownloadImageLinks();
-        break;
-    case ID_ADD_BOOKMARK:
-        OnAddBookmark();
-        break;
-    case ID_OPEN_BOOKMARKS:
-        OnOpenBookmarks();
-        break;
-    case ID_HISTORY:
-        OnShowHistory();
-        break;
-    default:
-        break;
-    }
+    if (const Handler handler = HandlerFor(id))
+        (this->*handler)();
 }
 
 bool CQuillmarView::IsCommandEnabled(int id) const {
