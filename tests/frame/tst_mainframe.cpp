@@ -121,8 +121,9 @@ private slots:
         QVERIFY(f.frame.m_navBar->y() < f.frame.m_harvestBar->y());
     }
 
-    void tipsAndPromptsComeFromTheStringTable() {
+    void tipsPromptsAndIdleTimeUpdates() {
         FrameWithWindows f;
+        f.viewHandles = {ID_MAKE_PAGE};
         QVERIFY(f.frame.Create());
         f.frame.resize(900, 600);
         f.frame.show();
@@ -140,6 +141,17 @@ private slots:
         for (const QLabel* pane : f.frame.m_statusBar->findChildren<QLabel*>())
             panes.append(pane->text());
         QCOMPARE(panes, (QStringList{"Ready", "CAP", "NUM", "SCRL"}));
+
+        // Idle time keeps the button states current.
+        QVERIFY(!f.frame.m_makePageButton->isEnabled());
+        f.OpenWindow();
+        QTRY_VERIFY(f.frame.m_makePageButton->isEnabled());
+        f.views.last()->disabled = {ID_MAKE_PAGE};
+        // A real event loop, which goes idle (waits for events) unlike QTest::qWait.
+        QEventLoop loop;
+        QTimer::singleShot(100, &loop, &QEventLoop::quit);
+        loop.exec();
+        QVERIFY(!f.frame.m_makePageButton->isEnabled());
     }
 
     void commandsGoToTheActiveViewAndFollowItsState() {
@@ -195,22 +207,6 @@ private slots:
         f.frame.MdiArea()->closeAllSubWindows();
         QTRY_COMPARE(f.frame.MdiArea()->subWindowList().size(), 0);
         QCOMPARE(enabledIds(alwaysEnabled + needingAView), alwaysEnabled);
-    }
-
-    void idleTimeKeepsStatesCurrent() {
-        FrameWithWindows f;
-        f.viewHandles = {ID_MAKE_PAGE};
-        QVERIFY(f.frame.Create());
-        f.frame.show();
-        QVERIFY(!f.frame.m_makePageButton->isEnabled());
-        f.OpenWindow();
-        QTRY_VERIFY(f.frame.m_makePageButton->isEnabled());
-        f.views.last()->disabled = {ID_MAKE_PAGE};
-        // A real event loop, which goes idle (waits for events) unlike QTest::qWait.
-        QEventLoop loop;
-        QTimer::singleShot(100, &loop, &QEventLoop::quit);
-        loop.exec();
-        QVERIFY(!f.frame.m_makePageButton->isEnabled());
     }
 
     void menusAndAcceleratorsFollowTheOpenWindows() {
@@ -389,10 +385,8 @@ private slots:
         const qint64 before = QDateTime::currentSecsSinceEpoch();
         QVERIFY(f.frame.Create());
         QCOMPARE(f.frame.m_onlineClock->Text(), QStringLiteral("00:00:00"));
-        QVERIFY(f.frame.m_startTime >= before);
-        QVERIFY(f.frame.m_startTime <= QDateTime::currentSecsSinceEpoch());
-        f.frame.ShowOnlineTime(f.frame.m_startTime + 3725);
-        QCOMPARE(f.frame.m_onlineClock->Text(), QStringLiteral("01:02:05"));
+        QVERIFY(f.frame.m_startTime >= before &&
+                f.frame.m_startTime <= QDateTime::currentSecsSinceEpoch());
 
         // Ticks compute from the start time rather than counting.
         f.frame.m_startTime = QDateTime::currentSecsSinceEpoch() - 2 * 3600;
