@@ -68,7 +68,7 @@ private slots:
             QVERIFY(!qobject_cast<CMainFrame*>(window));
     }
 
-    void startUpOpensOneMaximisedBrowserWindow() {
+    void startUpNewAndCloseWindows() {
         auto* app = static_cast<CQuillmarApp*>(QCoreApplication::instance());
         app->SetViewFactory([](CQuillmarDoc*) { return new TestView; });
         QSettings(QStringLiteral("QuillmarBrowser"), QStringLiteral("Quillmar"))
@@ -80,10 +80,8 @@ private slots:
         QVERIFY(Windows().first()->isMaximized());
         QVERIFY(dynamic_cast<TestView*>(frame->ActiveViewWidget()));
         QCOMPARE(QSettings().organizationName(), QStringLiteral("QuillmarBrowser"));
-    }
 
-    void newOpensAnotherMaximisedWindowEvenAfterARestore() {
-        CMainFrame* frame = CQuillmarApp::MainFrame();
+        // New opens another maximised window even after a restore.
         Windows().first()->showNormal();
         QVERIFY(!Windows().first()->isMaximized());
         QVERIFY(frame->Router().Execute(ID_FILE_NEW));
@@ -92,14 +90,11 @@ private slots:
         QVERIFY(second->isMaximized());
         QCOMPARE(second->windowTitle(), QStringLiteral("Quillmar2"));
         QVERIFY(second->Document() != qobject_cast<CChildFrame*>(Windows().first())->Document());
-    }
 
-    void closingAWindowAsksNothing() {
+        // Closing windows asks nothing.
         testsupport::ScriptedPrompts prompts;
-        CMainFrame* frame = CQuillmarApp::MainFrame();
-        const int before = Windows().size();
         QVERIFY(frame->Router().Execute(ID_FILE_CLOSE));
-        QTRY_COMPARE(Windows().size(), before - 1);
+        QTRY_COMPARE(Windows().size(), 1);
         Windows().first()->close();
         QTRY_COMPARE(Windows().size(), 0);
         QVERIFY(!QApplication::activeModalWidget());
