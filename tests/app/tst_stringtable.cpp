@@ -9,8 +9,6 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("prompt");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("go") << int(ID_GO) << "Go to webpage"
-                            << " GO!";
         QTest::newRow("folder label") << int(ID_FOLDER_LABEL) << "Current download directory. "
                                       << " Current download directory.";
         QTest::newRow("history") << int(ID_HISTORY) << "History"
