@@ -11,19 +11,6 @@ public:
         : image(control.grab().toImage().convertToFormat(QImage::Format_RGB32)) {}
 
     QColor at(int x, int y) const { return QColor(image.pixel(x, y)); }
-    int width() const { return image.width(); }
-    int height() const { return image.height(); }
-
-    // True when every pixel of the image has the given colour.
-    bool isAll(const QColor& colour) const {
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                if (at(x, y) != colour)
-                    return false;
-            }
-        }
-        return true;
-    }
 
     // The columns of row y that have the given colour, as a string of '#'
     // and '.' characters: handy for comparing stroke positions at a glance.

@@ -2,8 +2,8 @@
 #include "support/TestMain.h"
 
 #include <QHash>
+#include <QLineEdit>
 #include <QSignalSpy>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -34,38 +34,23 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("keyState");
         QTest::addColumn<int>("goRequests");
-        QTest::newRow("typing") << ""
-                                << "ab c"
-                                << "ab c" << 0 << 0;
-        QTest::newRow("Return asks for Go without a line break") << "x.org"
-                                                                 << "\r"
-                                                                 << "x.org" << 0 << 1;
-        QTest::newRow("keypad Enter too") << "x.org"
-                                          << "a\nb\n"
-                                          << "x.orgab" << 0 << 2;
-        QTest::newRow("first Tab swallowed") << "abc"
-                                             << "\t"
-                                             << "abc" << 1 << 0;
-        QTest::newRow("Tab Space Backspace") << "abc"
-                                             << "\t \b" << fallback << 0 << 0;
-        QTest::newRow("Shift+Tab counts as Tab") << "abc"
-                                                 << "^ \b" << fallback << 0 << 0;
-        QTest::newRow("letters between keep the sequence") << ""
-                                                           << "\ta \b" << fallback << 0 << 0;
-        QTest::newRow("only one Space is swallowed") << ""
-                                                     << "\t  "
-                                                     << " " << 2 << 0;
-        QTest::newRow("Backspace after Tab deletes") << "abc"
-                                                     << "\t\b"
-                                                     << "ab" << 1 << 0;
-        QTest::newRow("Space without Tab is typed") << "ab"
-                                                    << " \b\b"
-                                                    << "a" << 0 << 0;
-        QTest::newRow("Enter resets the sequence") << "abc"
-                                                   << "\t \r\b"
-                                                   << "ab" << 0 << 1;
-        QTest::newRow("sequence can be repeated") << ""
-                                                  << "\t \bq\t \b" << fallback << 0 << 0;
+        const auto row = [](const char* name, const char* initial, const char* keys,
+                            const QString& text, int keyState, int goRequests) {
+            QTest::newRow(name) << QString(initial) << QString(keys) << text << keyState
+                                << goRequests;
+        };
+        row("typing", "", "ab c", "ab c", 0, 0);
+        row("Return asks for Go without a line break", "x.org", "\r", "x.org", 0, 1);
+        row("keypad Enter too", "x.org", "a\nb\n", "x.orgab", 0, 2);
+        row("first Tab swallowed", "abc", "\t", "abc", 1, 0);
+        row("Tab Space Backspace", "abc", "\t \b", fallback, 0, 0);
+        row("Shift+Tab counts as Tab", "abc", "^ \b", fallback, 0, 0);
+        row("letters between keep the sequence", "", "\ta \b", fallback, 0, 0);
+        row("only one Space is swallowed", "", "\t  ", " ", 2, 0);
+        row("Backspace after Tab deletes", "abc", "\t\b", "ab", 1, 0);
+        row("Space without Tab is typed", "ab", " \b\b", "a", 0, 0);
+        row("Enter resets the sequence", "abc", "\t \r\b", "ab", 0, 1);
+        row("sequence can be repeated", "", "\t \bq\t \b", fallback, 0, 0);
     }
     void keySequences() {
         QFETCH(QString, initial);
@@ -84,11 +69,8 @@ private slots:
 
     void secondTabMovesFocusOn() {
         QWidget window;
-        auto* layout = new QVBoxLayout(&window);
-        auto* edit = new CAddressEdit;
-        auto* next = new QLineEdit;
-        layout->addWidget(edit);
-        layout->addWidget(next);
+        auto* edit = new CAddressEdit(&window);
+        auto* next = new QLineEdit(&window);
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));

@@ -6,16 +6,9 @@
 #include <QMovie>
 #include <QThread>
 
-namespace {
+#include <memory>
 
-const char* const clipPath = ":/animation/activity.gif";
-
-QImage firstFrame() {
-    QImageReader reader(QString::fromLatin1(clipPath));
-    return reader.read().convertToFormat(QImage::Format_RGB32);
-}
-
-} // namespace
+static const QString clipPath = QStringLiteral(":/animation/activity.gif");
 
 class AnimationTest : public QObject {
     Q_OBJECT
@@ -25,9 +18,9 @@ private slots:
         animation.resize(30, 23);
         QVERIFY(!animation.Open(QStringLiteral(":/animation/missing.gif")));
         QVERIFY(animation.movie() == nullptr);
-        QVERIFY(animation.Open(QString::fromLatin1(clipPath)));
+        QVERIFY(animation.Open(clipPath));
         QVERIFY(!animation.IsPlaying());
-        const QImage first = firstFrame();
+        const QImage first = QImageReader(clipPath).read().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(RenderedImage(animation).image, first);
 
         animation.Play();
@@ -54,15 +47,14 @@ private slots:
 
     void workerCallsRunOnTheControlsThreadInOrder() {
         CAnimation animation;
-        QVERIFY(animation.Open(QString::fromLatin1(clipPath)));
-        QThread* worker = QThread::create([&animation] {
+        QVERIFY(animation.Open(clipPath));
+        std::unique_ptr<QThread> worker(QThread::create([&animation] {
             animation.Play();
             animation.Stop();
             animation.Play();
-        });
+        }));
         worker->start();
         QVERIFY(worker->wait(30000));
-        delete worker;
         QTRY_VERIFY(animation.IsPlaying());
     }
 };

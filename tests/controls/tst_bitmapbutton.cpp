@@ -29,12 +29,9 @@ private slots:
     void everyButtonPairLoadsAsTwoDifferentImages() {
         QFETCH(int, up);
         QFETCH(int, down);
-        QVERIFY(BitmapTable::path(up).startsWith(QLatin1String(":/images/")));
-        const QImage upImage = imageOf(up);
-        const QImage downImage = imageOf(down);
-        QCOMPARE(upImage.size(), QSize(20, 20));
-        QCOMPARE(downImage.size(), QSize(20, 20));
-        QVERIFY(upImage != downImage);
+        QCOMPARE(imageOf(up).size(), QSize(20, 20));
+        QCOMPARE(imageOf(down).size(), QSize(20, 20));
+        QVERIFY(imageOf(up) != imageOf(down));
         CBitmapButton button;
         QVERIFY(button.LoadBitmaps(up, down));
         QCOMPARE(button.sizeHint(), QSize(20, 20));
@@ -42,7 +39,6 @@ private slots:
 
     void aboutPictureAndUnknownIds() {
         QCOMPARE(BitmapTable::pixmap(204).size(), QSize(100, 70));
-        QVERIFY(BitmapTable::path(198).isEmpty());
         QVERIFY(BitmapTable::pixmap(198).isNull());
         CBitmapButton button;
         QVERIFY(!button.LoadBitmaps(187, 198));
@@ -54,12 +50,11 @@ private slots:
         button.resize(20, 20);
         QVERIFY(button.LoadBitmaps(187, 188));
         const QImage up = imageOf(187);
-        const QImage down = imageOf(188);
         QSignalSpy clicked(&button, &QAbstractButton::clicked);
 
         QCOMPARE(RenderedImage(button).image, up);
         QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-        QCOMPARE(RenderedImage(button).image, down);
+        QCOMPARE(RenderedImage(button).image, imageOf(188));
         QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         QCOMPARE(RenderedImage(button).image, up);
         QCOMPARE(clicked.count(), 1);

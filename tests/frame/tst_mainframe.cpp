@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QPointer>
@@ -49,28 +48,19 @@ struct FrameWithWindows {
         frame.UpdateUserInterface();
         return Control(id)->isEnabled();
     }
-    QStringList MenuTitles() const {
-        QStringList titles;
-        for (const QAction* menu : frame.menuBar()->actions())
-            titles.append(menu->text());
-        return titles;
+    QMenu* Menu(int index) const { return frame.menuBar()->actions().at(index)->menu(); }
+    QStringList MenuTitles() const { return Texts(frame.menuBar()->actions()); }
+    // The visible entries, separators as "-", checked ones marked "*".
+    static QStringList Texts(const QList<QAction*>& actions) {
+        QStringList texts;
+        for (const QAction* item : actions) {
+            if (item->isVisible())
+                texts.append(item->isSeparator() ? QStringLiteral("-")
+                                                 : item->text() + (item->isChecked() ? "*" : ""));
+        }
+        return texts;
     }
 };
-
-// A real event loop, which goes idle (waits for events) unlike QTest::qWait.
-void RunEventLoopUntilIdle() {
-    QEventLoop loop;
-    QTimer::singleShot(100, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-QList<int> AlwaysEnabledButtons() {
-    return {ID_BACK,           ID_FORWARD,         ID_STOP,           ID_GO,
-            ID_PROGRESS_METER, ID_DOWNLOAD_IMAGES, ID_DOWNLOAD_LINKS, ID_OPEN_BOOKMARKS,
-            ID_SEND_MAIL,      ID_ADD_BOOKMARK,    ID_HISTORY,        ID_ADDRESS_BOX};
-}
-
-const QList<int> ButtonsNeedingAView = {ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER, ID_MAKE_PAGE};
 
 } // namespace
 
@@ -123,43 +113,24 @@ private slots:
         QVERIFY(f.frame.Create());
         f.frame.show();
         QWidget* control = f.Control(id);
-        QVERIFY(control);
-        QVERIFY(control->inherits(type));
+        QVERIFY(control && control->inherits(type) && control->isVisible());
         QCOMPARE(control->property("commandId").toInt(), id);
         QCOMPARE(control->geometry(), rect);
-        QVERIFY(control->isVisible());
-        QToolBar* bar = onHarvestBar ? f.frame.m_harvestBar : f.frame.m_navBar;
-        QVERIFY(bar->isAncestorOf(control));
-        // The panel holds every control whole.
+        QVERIFY((onHarvestBar ? f.frame.m_harvestBar : f.frame.m_navBar)->isAncestorOf(control));
         QVERIFY(control->parentWidget()->rect().contains(control->geometry()));
+        QVERIFY(f.frame.m_navBar->y() < f.frame.m_harvestBar->y());
     }
 
-    void membersAreTheControlsWithStartValues() {
+    void tipsPromptsAndIdleTimeUpdates() {
         FrameWithWindows f;
-        QVERIFY(f.frame.Create());
-        CMainFrame& frame = f.frame;
-        for (CDigitCounter* counter : {frame.m_imageCount, frame.m_imageSelCount, frame.m_linkCount,
-                                       frame.m_linkSelCount, frame.m_filesLeft})
-            QCOMPARE(counter->Text(), QStringLiteral("0"));
-        QCOMPARE(frame.m_onlineClock->Text(), QStringLiteral("00:00:00"));
-        QVERIFY(!frame.m_animation->IsPlaying());
-        frame.show();
-        QVERIFY(frame.m_navBar->y() < frame.m_harvestBar->y());
-    }
-
-    void tipsAndPromptsComeFromTheStringTable() {
-        FrameWithWindows f;
+        f.viewHandles = {ID_MAKE_PAGE};
         QVERIFY(f.frame.Create());
         f.frame.resize(900, 600);
         f.frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
         QCOMPARE(f.frame.m_goButton->toolTip(), QStringLiteral(" GO!"));
-        QCOMPARE(f.frame.m_goButton->statusTip(), QStringLiteral("Go to webpage"));
-        for (QWidget* silent : {static_cast<QWidget*>(f.frame.m_filesLeft),
-                                static_cast<QWidget*>(f.frame.m_animation)}) {
-            QVERIFY(silent->toolTip().isEmpty());
-            QVERIFY(silent->statusTip().isEmpty());
-        }
+        QVERIFY(f.frame.m_filesLeft->toolTip().isEmpty() &&
+                f.frame.m_animation->statusTip().isEmpty());
 
         // Hovering shows the prompt in the status bar; leaving brings "Ready" back.
         QTest::mouseMove(f.frame.m_goButton, QPoint(10, 10));
@@ -170,18 +141,17 @@ private slots:
         for (const QLabel* pane : f.frame.m_statusBar->findChildren<QLabel*>())
             panes.append(pane->text());
         QCOMPARE(panes, (QStringList{"Ready", "CAP", "NUM", "SCRL"}));
-    }
 
-    void withoutWindowOnlyListedButtonsAreEnabledAndDoNothing() {
-        FrameWithWindows f;
-        QVERIFY(f.frame.Create());
-        for (int id : AlwaysEnabledButtons())
-            QVERIFY2(f.Enabled(id), qPrintable(QString::number(id)));
-        for (int id : ButtonsNeedingAView)
-            QVERIFY2(!f.Enabled(id), qPrintable(QString::number(id)));
-        QVERIFY(!f.frame.Router().Execute(ID_GO));
-        static_cast<QAbstractButton*>(f.Control(ID_BACK))->click();
-        QCOMPARE(f.frame.MdiArea()->subWindowList().size(), 0);
+        // Idle time keeps the button states current.
+        QVERIFY(!f.frame.m_makePageButton->isEnabled());
+        f.OpenWindow();
+        QTRY_VERIFY(f.frame.m_makePageButton->isEnabled());
+        f.views.last()->disabled = {ID_MAKE_PAGE};
+        // A real event loop, which goes idle (waits for events) unlike QTest::qWait.
+        QEventLoop loop;
+        QTimer::singleShot(100, &loop, &QEventLoop::quit);
+        loop.exec();
+        QVERIFY(!f.frame.m_makePageButton->isEnabled());
     }
 
     void commandsGoToTheActiveViewAndFollowItsState() {
@@ -189,15 +159,30 @@ private slots:
         f.viewHandles = {ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER, ID_GO, ID_DOWNLOAD_IMAGES,
                          ID_IMAGE_LIST};
         QVERIFY(f.frame.Create());
+        const QList<int> alwaysEnabled = {
+            ID_BACK,           ID_FORWARD,         ID_STOP,           ID_GO,
+            ID_PROGRESS_METER, ID_DOWNLOAD_IMAGES, ID_DOWNLOAD_LINKS, ID_OPEN_BOOKMARKS,
+            ID_SEND_MAIL,      ID_ADD_BOOKMARK,    ID_HISTORY,        ID_ADDRESS_BOX};
+        const auto enabledIds = [&f](const QList<int>& ids) {
+            QList<int> enabled;
+            for (int id : ids) {
+                if (f.Enabled(id))
+                    enabled.append(id);
+            }
+            return enabled;
+        };
+        // Without a window only the listed buttons are enabled, and they do nothing.
+        const QList<int> needingAView = {ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER, ID_MAKE_PAGE};
+        QCOMPARE(enabledIds(alwaysEnabled + needingAView), alwaysEnabled);
+        QVERIFY(!f.frame.Router().Execute(ID_GO));
+        static_cast<QAbstractButton*>(f.Control(ID_BACK))->click();
+        QCOMPARE(f.frame.MdiArea()->subWindowList().size(), 0);
+
         QVERIFY(f.OpenWindow());
         TestView* view = f.views.last();
         QCOMPARE(f.frame.ActiveViewWidget(), view);
-
-        QVERIFY(f.Enabled(ID_FILE_PRINT));
-        QVERIFY(f.Enabled(ID_SET_DOWNLOAD_FOLDER));
-        QVERIFY(!f.Enabled(ID_MAKE_PAGE)); // nobody handles it
-        QVERIFY(f.Enabled(ID_BACK));       // nobody handles it, but it is always enabled
-
+        // Make-page is handled by nobody here.
+        QCOMPARE(enabledIds(needingAView), (QList<int>{ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER}));
         static_cast<QAbstractButton*>(f.Control(ID_GO))->click();
         QTest::keyClick(f.frame.m_addressBox, Qt::Key_Return);
         f.frame.m_imageList->AddStrings({"a.gif", "b.gif"});
@@ -209,13 +194,11 @@ private slots:
         QVERIFY(!f.Enabled(ID_DOWNLOAD_IMAGES));
         QVERIFY(!f.frame.Router().Execute(ID_DOWNLOAD_IMAGES));
         view->disabled.clear();
-        QVERIFY(f.Enabled(ID_DOWNLOAD_IMAGES));
         QVERIFY(f.frame.Router().Execute(ID_DOWNLOAD_IMAGES));
         QCOMPARE(view->ran.last(), int(ID_DOWNLOAD_IMAGES));
 
         // The second window's view gets the commands once it is active.
         QVERIFY(f.OpenWindow());
-        QCOMPARE(f.frame.ActiveViewWidget(), f.views.last());
         f.frame.Router().Execute(ID_FILE_PRINT);
         QCOMPARE(f.views.last()->ran, QList<int>{ID_FILE_PRINT});
         QCOMPARE(view->ran.size(), 4);
@@ -223,44 +206,19 @@ private slots:
         // Closing every window brings back the state without one.
         f.frame.MdiArea()->closeAllSubWindows();
         QTRY_COMPARE(f.frame.MdiArea()->subWindowList().size(), 0);
-        QVERIFY(!f.Enabled(ID_FILE_PRINT));
-        QVERIFY(f.Enabled(ID_GO));
-    }
-
-    void idleTimeKeepsStatesCurrent() {
-        FrameWithWindows f;
-        f.viewHandles = {ID_MAKE_PAGE};
-        QVERIFY(f.frame.Create());
-        f.frame.show();
-        QVERIFY(!f.frame.m_makePageButton->isEnabled());
-        f.OpenWindow();
-        QTRY_VERIFY(f.frame.m_makePageButton->isEnabled());
-        f.views.last()->disabled = {ID_MAKE_PAGE};
-        RunEventLoopUntilIdle();
-        QVERIFY(!f.frame.m_makePageButton->isEnabled());
+        QCOMPARE(enabledIds(alwaysEnabled + needingAView), alwaysEnabled);
     }
 
     void menusAndAcceleratorsFollowTheOpenWindows() {
         FrameWithWindows f;
         QVERIFY(f.frame.Create());
         QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Help"}));
-        QMenu* file = f.frame.menuBar()->actions().first()->menu();
-        QStringList items;
-        for (const QAction* item : file->actions()) {
-            if (item->isVisible())
-                items.append(item->isSeparator() ? QStringLiteral("-") : item->text());
-        }
-        QCOMPARE(items, (QStringList{"&New\tCtrl+N", "-", "P&rint Setup...", "-", "Recent File",
-                                     "-", "E&xit"}));
-
+        QCOMPARE(f.Texts(f.Menu(0)->actions()), (QStringList{"&New\tCtrl+N", "-", "P&rint Setup...",
+                                                             "-", "Recent File", "-", "E&xit"}));
         f.OpenWindow();
         f.frame.UpdateUserInterface();
         QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Window", "&Help"}));
-        QMenu* window = f.frame.menuBar()->actions().at(2)->menu();
-        items.clear();
-        for (const QAction* item : window->actions())
-            items.append(item->text());
-        QCOMPARE(items, (QStringList{"&New Window", "&Cascade", "&Tile"}));
+        QCOMPARE(f.Texts(f.Menu(2)->actions()), (QStringList{"&New Window", "&Cascade", "&Tile"}));
 
         // Accelerators of commands nobody handles stay disabled, so the keys
         // still reach the address box.
@@ -269,13 +227,25 @@ private slots:
             if (action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_C)))
                 copy = action;
         }
-        QVERIFY(copy);
+        QVERIFY(copy && !copy->isEnabled());
         QVERIFY(copy->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Insert)));
-        QVERIFY(!copy->isEnabled());
 
         f.frame.MdiArea()->closeAllSubWindows();
         f.frame.UpdateUserInterface();
         QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Help"}));
+
+        // View > Toolbar hides and shows both bars; Exit hides the frame.
+        f.frame.show();
+        QAction* toolbar = f.Menu(1)->actions().at(0);
+        QVERIFY(toolbar->isChecked());
+        toolbar->trigger();
+        f.frame.UpdateUserInterface();
+        QVERIFY(f.frame.m_navBar->isHidden() && f.frame.m_harvestBar->isHidden());
+        QVERIFY(!toolbar->isChecked());
+        toolbar->trigger();
+        QVERIFY(f.frame.m_navBar->isVisible() && f.frame.m_harvestBar->isVisible());
+        QVERIFY(f.frame.Router().Execute(ID_APP_EXIT));
+        QVERIFY(!f.frame.isVisible());
     }
 
     void newWindowSharesTheDocument() {
@@ -284,30 +254,23 @@ private slots:
         CChildFrame* first = f.OpenWindow();
         QCOMPARE(first->windowTitle(), QStringLiteral("Quillmar1"));
         QVERIFY(f.frame.Router().Execute(ID_WINDOW_NEW));
-        QCOMPARE(f.frame.MdiArea()->subWindowList().size(), 2);
         CChildFrame* second = f.frame.ActiveChildFrame();
-        QVERIFY(second != first);
+        QVERIFY(second != first && second->View() != first->View());
         QCOMPARE(second->Document(), first->Document());
-        QVERIFY(second->View() != first->View());
         QCOMPARE(first->windowTitle(), QStringLiteral("Quillmar1:1"));
         QCOMPARE(second->windowTitle(), QStringLiteral("Quillmar1:2"));
         QCOMPARE(f.docTemplate.Documents().size(), 1);
 
         // The Window menu lists both windows and switches between them.
         f.frame.UpdateUserInterface();
-        QMenu* windowMenu = f.frame.menuBar()->actions().at(2)->menu();
+        QMenu* windowMenu = f.Menu(2);
         emit windowMenu->aboutToShow();
-        QStringList entries;
-        QAction* firstEntry = nullptr;
+        QCOMPARE(f.Texts(windowMenu->actions()).filter("Quillmar"),
+                 (QStringList{"&1 Quillmar1:1", "&2 Quillmar1:2*"}));
         for (QAction* item : windowMenu->actions()) {
-            if (item->isCheckable())
-                entries.append(item->text() + (item->isChecked() ? "*" : ""));
             if (item->text() == QStringLiteral("&1 Quillmar1:1"))
-                firstEntry = item;
+                item->trigger();
         }
-        QCOMPARE(entries, (QStringList{"&1 Quillmar1:1", "&2 Quillmar1:2*"}));
-        QVERIFY(firstEntry);
-        firstEntry->trigger();
         QCOMPARE(f.frame.ActiveChildFrame(), first);
         f.frame.MdiArea()->setActiveSubWindow(second);
 
@@ -355,51 +318,29 @@ private slots:
         QVERIFY(f.frame.Router().Execute(ID_WINDOW_TILE_HORZ));
         QVERIFY(!first->isMaximized() && !second->isMaximized());
         QVERIFY(!first->geometry().intersects(second->geometry()));
-        const QRect area = f.frame.MdiArea()->viewport()->rect();
-        QCOMPARE(first->geometry().united(second->geometry()), area);
+        QCOMPARE(first->geometry().united(second->geometry()),
+                 f.frame.MdiArea()->viewport()->rect());
 
         QVERIFY(f.frame.Router().Execute(ID_WINDOW_CASCADE));
         QVERIFY(first->geometry().topLeft() != second->geometry().topLeft());
         QVERIFY(first->geometry().intersects(second->geometry()));
     }
 
-    void viewCommandsToggleTheBars() {
-        FrameWithWindows f;
-        QVERIFY(f.frame.Create());
-        f.frame.show();
-        f.frame.UpdateUserInterface();
-        QAction* toolbar = f.frame.menuBar()->actions().at(1)->menu()->actions().at(0);
-        QVERIFY(toolbar->isChecked());
-        toolbar->trigger();
-        QVERIFY(f.frame.m_navBar->isHidden() && f.frame.m_harvestBar->isHidden());
-        f.frame.UpdateUserInterface();
-        QVERIFY(!toolbar->isChecked());
-        toolbar->trigger();
-        QVERIFY(f.frame.m_navBar->isVisible() && f.frame.m_harvestBar->isVisible());
-
-        QVERIFY(f.frame.Router().Execute(ID_APP_EXIT));
-        QVERIFY(!f.frame.isVisible());
-    }
-
-    void recentFilesAreShownAndWrittenBack() {
+    // Writing the list back is covered by the application shell's exit.
+    void recentFilesAreShownEscaped() {
         QSettings().setValue(QStringLiteral("Recent File List/File1"), QStringLiteral("/tmp/a&b"));
         {
             FrameWithWindows f;
             QVERIFY(f.frame.Create());
             f.frame.UpdateUserInterface();
-            QMenu* file = f.frame.menuBar()->actions().first()->menu();
-            QStringList visible;
-            for (const QAction* item : file->actions()) {
-                if (item->isVisible() && !item->isSeparator() && item->isEnabled())
-                    visible.append(item->text());
+            QList<QAction*> enabled;
+            for (QAction* item : f.Menu(0)->actions()) {
+                if (item->isEnabled() && !item->isSeparator())
+                    enabled.append(item);
             }
             // New and Print Setup belong to the application, which this test has not.
-            QCOMPARE(visible, (QStringList{"&1 /tmp/a&&b", "E&xit"}));
-            QSettings().remove(QStringLiteral("Recent File List"));
+            QCOMPARE(f.Texts(enabled), (QStringList{"&1 /tmp/a&&b", "E&xit"}));
         }
-        // Written back when the frame goes.
-        QCOMPARE(QSettings().value(QStringLiteral("Recent File List/File1")).toString(),
-                 QStringLiteral("/tmp/a&b"));
         QSettings().remove(QStringLiteral("Recent File List"));
     }
 
@@ -417,11 +358,7 @@ private slots:
         QFETCH(QString, programPath);
         QFETCH(QString, expected);
         QCOMPARE(CMainFrame::BookmarkPathFor(programPath), expected);
-    }
-
-    void frameKnowsItsBookmarkFile() {
-        CMainFrame frame;
-        QCOMPARE(frame.m_bookmarkPath,
+        QCOMPARE(CMainFrame().m_bookmarkPath,
                  QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) +
                      QDir::separator() + QStringLiteral("QuillmarLinks.txt"));
     }
@@ -429,8 +366,6 @@ private slots:
     void elapsedTimeDropsDays_data() {
         QTest::addColumn<qint64>("seconds");
         QTest::addColumn<QString>("text");
-        QTest::newRow("start") << qint64(0) << "00:00:00";
-        QTest::newRow("59 s") << qint64(59) << "00:00:59";
         QTest::newRow("3,725 s") << qint64(3725) << "01:02:05";
         QTest::newRow("last second of a day") << qint64(86399) << "23:59:59";
         QTest::newRow("25 h") << qint64(25 * 3600) << "01:00:00";
@@ -446,10 +381,9 @@ private slots:
         FrameWithWindows f;
         const qint64 before = QDateTime::currentSecsSinceEpoch();
         QVERIFY(f.frame.Create());
-        QVERIFY(f.frame.m_startTime >= before);
-        QVERIFY(f.frame.m_startTime <= QDateTime::currentSecsSinceEpoch());
-        f.frame.ShowOnlineTime(f.frame.m_startTime + 3725);
-        QCOMPARE(f.frame.m_onlineClock->Text(), QStringLiteral("01:02:05"));
+        QCOMPARE(f.frame.m_onlineClock->Text(), QStringLiteral("00:00:00"));
+        QVERIFY(f.frame.m_startTime >= before &&
+                f.frame.m_startTime <= QDateTime::currentSecsSinceEpoch());
 
         // Ticks compute from the start time rather than counting.
         f.frame.m_startTime = QDateTime::currentSecsSinceEpoch() - 2 * 3600;
