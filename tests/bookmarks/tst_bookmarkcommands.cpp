@@ -18,29 +18,24 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include <memory>
-
 using namespace bookmarktest;
 
 namespace {
 
-const int Select = 1039;
-
-const int NoRow = -1;
-const int Cancelled = -2;
+const int BookmarkList = 1008, HistoryList = 1044, Select = 1039;
+const int NoRow = -1, Cancelled = -2;
 
 // Picks a row (or none) and presses Select, or cancels the dialog.
 std::function<int(QDialog&)> choose(int listId, int row) {
-    return [listId, row](QDialog& dialog) {
-        auto& listDialog = static_cast<CListDialog&>(dialog);
-        if (row == Cancelled) {
-            dialog.reject();
-            return dialog.result();
-        }
-        auto* list = qobject_cast<QListWidget*>(listDialog.ControlById(listId));
-        if (row != NoRow)
-            list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-        QTest::mouseClick(listDialog.ControlById(Select), Qt::LeftButton);
+    return [listId, row](QDialog& shown) {
+        auto& dialog = static_cast<CListDialog&>(shown);
+        if (row == Cancelled)
+            shown.reject();
+        else if (row != NoRow)
+            qobject_cast<QListWidget*>(dialog.ControlById(listId))
+                ->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+        if (row != Cancelled)
+            QTest::mouseClick(dialog.ControlById(Select), Qt::LeftButton);
         return dialog.result();
     };
 }
@@ -49,18 +44,26 @@ std::function<int(QDialog&)> choose(int listId, int row) {
 
 class BookmarkCommandsTest : public QObject {
     Q_OBJECT
-private:
     QTemporaryDir m_dir;
     CDocTemplate m_template{[](CQuillmarDoc* document) { return new CQuillmarView(document); }};
     std::unique_ptr<CMainFrame> m_frame;
     CQuillmarView* m_view = nullptr;
-    QString m_page;
+    testsupport::ScriptedPrompts m_prompts;
 
     QString address() const { return m_frame->m_addressBox->text(); }
     QString message() const { return m_frame->m_messageLine->text(); }
-    bool run(int id) { return m_frame->Router().Execute(id); }
-    void waitForPage(const QString& page) {
-        QTRY_COMPARE_WITH_TIMEOUT(m_view->Engine()->Location(), page, 30000);
+    QString page(const QString& name) {
+        writeBytes(m_dir.filePath(name), "<html><title>" + name.toUtf8() + "</title></html>");
+        return QUrl::fromLocalFile(m_dir.filePath(name)).toString();
+    }
+    // Runs the command with the given choice and waits for the page if any.
+    void chooseIn(int command, int listId, int row, const QString& expected) {
+        m_frame->m_addressBox->setText("unchanged");
+        m_prompts.dialogDriver = choose(listId, row);
+        QVERIFY(m_frame->Router().Execute(command));
+        QCOMPARE(address(), expected.isEmpty() ? QString("unchanged") : expected);
+        if (!expected.isEmpty())
+            QTRY_COMPARE_WITH_TIMEOUT(m_view->Engine()->Location(), expected, 30000);
     }
 
 private slots:
@@ -70,12 +73,8 @@ private slots:
         CQuillmarApp::SetMainFrame(m_frame.get());
         m_frame->m_bookmarkPath = m_dir.filePath("QuillmarLinks.txt");
         m_frame->show();
-        CChildFrame* window = m_template.OpenNewDocument(*m_frame);
-        QVERIFY(window);
-        m_view = qobject_cast<CQuillmarView*>(window->View());
+        m_view = qobject_cast<CQuillmarView*>(m_template.OpenNewDocument(*m_frame)->View());
         QVERIFY(m_view);
-        writeBytes(m_dir.filePath("page.html"), "<html><title>Page</title><p>page</html>");
-        m_page = QUrl::fromLocalFile(m_dir.filePath("page.html")).toString();
     }
     void cleanupTestCase() {
         CQuillmarApp::SetMainFrame(nullptr);
@@ -86,49 +85,30 @@ private slots:
         const QString path = m_frame->m_bookmarkPath;
         m_frame->m_messageLine->setText("before");
         m_frame->m_addressBox->clear();
-        QVERIFY(run(ID_ADD_BOOKMARK));
+        QVERIFY(m_frame->Router().Execute(ID_ADD_BOOKMARK));
         QVERIFY(!QFile::exists(path));
         QCOMPARE(message(), QString("before"));
 
         m_frame->m_addressBox->setText(" http://a/ ");
-        QVERIFY(run(ID_ADD_BOOKMARK));
+        QVERIFY(m_frame->Router().Execute(ID_ADD_BOOKMARK));
         QCOMPARE(readBytes(path), QByteArray(" http://a/ \r\n"));
         QCOMPARE(message(), QString("Bookmark saved."));
 
         m_frame->m_bookmarkPath.clear();
-        QVERIFY(run(ID_ADD_BOOKMARK));
+        QVERIFY(m_frame->Router().Execute(ID_ADD_BOOKMARK));
         m_frame->m_bookmarkPath = path;
         QCOMPARE(message(), QString("Unable to save bookmark!"));
     }
 
-    void openBookmarksNavigatesToTheChosenEntry() {
-        writeBytes(m_frame->m_bookmarkPath, ("\r\nhttp://never/\r\n" + m_page + "\r\n").toUtf8());
-        testsupport::ScriptedPrompts prompts;
-        m_frame->m_addressBox->setText("unchanged");
-        for (int row : {Cancelled, NoRow, 0}) { // cancel, no row, the empty line
-            prompts.dialogDriver = choose(1008, row);
-            QVERIFY(run(ID_OPEN_BOOKMARKS));
-            QCOMPARE(address(), QString("unchanged"));
-        }
-        prompts.dialogDriver = choose(1008, 2);
-        QVERIFY(run(ID_OPEN_BOOKMARKS));
-        QCOMPARE(address(), m_page);
-        waitForPage(m_page);
-    }
-
-    void historyRunsGoWithTheChosenAddress() {
-        const QString other = QUrl::fromLocalFile(m_dir.filePath("other.html")).toString();
-        writeBytes(m_dir.filePath("other.html"), "<html><title>Other</title></html>");
-        testsupport::ScriptedPrompts prompts;
-        m_view->m_linkHistory = {other, m_page}; // newest first: m_page, other
-        m_frame->m_addressBox->setText("unchanged");
-        prompts.dialogDriver = choose(1044, NoRow);
-        QVERIFY(run(ID_HISTORY));
-        QCOMPARE(address(), QString("unchanged"));
-        prompts.dialogDriver = choose(1044, 1);
-        QVERIFY(run(ID_HISTORY));
-        QCOMPARE(address(), other);
-        waitForPage(other);
+    void bookmarksAndHistoryGoToTheChosenEntry() {
+        const QString first = page("first.html"), other = page("other.html");
+        writeBytes(m_frame->m_bookmarkPath, ("\r\nhttp://never/\r\n" + first + "\r\n").toUtf8());
+        for (int row : {Cancelled, NoRow, 0}) // cancel, no row, the empty line
+            chooseIn(ID_OPEN_BOOKMARKS, BookmarkList, row, QString());
+        chooseIn(ID_OPEN_BOOKMARKS, BookmarkList, 2, first);
+        m_view->m_linkHistory = {other, first}; // newest first: first, other
+        chooseIn(ID_HISTORY, HistoryList, NoRow, QString());
+        chooseIn(ID_HISTORY, HistoryList, 1, other);
     }
 
     void withoutAnActiveViewNothingNavigates() {
@@ -138,15 +118,14 @@ private slots:
         CQuillmarView detached(nullptr);
         detached.m_linkHistory = {"http://history/"};
         writeBytes(m_frame->m_bookmarkPath, "http://bookmark/\r\n");
-        testsupport::ScriptedPrompts prompts;
         m_frame->m_addressBox->setText("unchanged");
 
-        prompts.dialogDriver = choose(1008, 0);
+        m_prompts.dialogDriver = choose(BookmarkList, 0);
         detached.OnCommand(ID_OPEN_BOOKMARKS);
         QCOMPARE(message(), QString("Open new file."));
         QCOMPARE(address(), QString("unchanged"));
 
-        prompts.dialogDriver = choose(1044, 0);
+        m_prompts.dialogDriver = choose(HistoryList, 0);
         detached.OnCommand(ID_HISTORY);
         QCOMPARE(message(), QString("Open new view."));
         QCOMPARE(address(), QString("http://history/"));

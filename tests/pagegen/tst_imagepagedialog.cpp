@@ -43,33 +43,25 @@ QByteArray read(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList lines(const QListWidget* list) {
-    QStringList names;
-    for (int row = 0; row < list->count(); ++row)
-        names << list->item(row)->text();
-    return names;
-}
-
-QByteArray page(const QString& title, const QStringList& images) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CImagePageWriter(buffer).WritePage(title, images);
-    return buffer.data();
-}
-
 } // namespace
 
 class ImagePageDialogTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir images;
-    QString startFolder = QDir::currentPath();
+    const QString startFolder = QDir::currentPath();
     std::unique_ptr<WanderingPrompts> answers;
     std::unique_ptr<CImagePageDialog> dialog;
 
     void pick(const QString& folder) {
         answers->folderAnswers << folder;
         dialog->folderButton->click();
+    }
+    QStringList offered() const {
+        QStringList names;
+        for (int row = 0; row < dialog->imageList->count(); ++row)
+            names << dialog->imageList->item(row)->text();
+        return names;
     }
 
 private slots:
@@ -85,28 +77,15 @@ private slots:
         answers->dialog = dialog.get();
     }
 
-    void pickOffersGifJpgAndPngFilesAndACancelledPickKeepsThem() {
+    void picksGifJpgAndPngFilesAndSavesTheSelectionTopToBottom() {
         QTemporaryDir other;
         write(other.filePath(QStringLiteral("z.jpg")));
         pick(other.path());
         pick(images.path());
-        QCOMPARE(lines(dialog->imageList), QStringList({"a.GIF", "B.jpg", "c.png"}));
-        QCOMPARE(dialog->imageFolder, images.path());
+        QCOMPARE(offered(), QStringList({"a.GIF", "B.jpg", "c.png"}));
         QVERIFY(!answers->usableDuringPick);
         QVERIFY(dialog->folderButton->isEnabled() && dialog->okButton->isEnabled() &&
                 dialog->cancelButton->isEnabled());
-
-        dialog->imageList->item(1)->setSelected(true);
-        pick(QString());
-        QVERIFY(dialog->imageFolder.isEmpty());
-        QCOMPARE(lines(dialog->imageList), QStringList({"a.GIF", "B.jpg", "c.png"}));
-        dialog->generateButton->click(); // without an image folder, saving starts here
-        QCOMPARE(answers->saveFileStartFolders, QStringList({startFolder}));
-        QCOMPARE(QDir::currentPath(), startFolder);
-    }
-
-    void generateSavesTheSelectionTopToBottom() {
-        pick(images.path());
         dialog->generateButton->click();
         QVERIFY(answers->saveFileStartFolders.isEmpty()); // nothing selected, nothing asked
 
@@ -117,10 +96,20 @@ private slots:
         answers->saveFileAnswers << path;
         dialog->generateButton->click();
         dialog->generateButton->click(); // cancelled
-        QCOMPARE(answers->saveFileStartFolders, QStringList(2, images.path()));
         QCOMPARE(dialog->pagePath, path);
-        QCOMPARE(read(path), page(QStringLiteral("Holiday & <friends>"), {"a.GIF", "c.png"}));
+        QBuffer expected;
+        expected.open(QIODevice::WriteOnly);
+        CImagePageWriter(expected).WritePage(QStringLiteral("Holiday & <friends>"),
+                                             {"a.GIF", "c.png"});
+        QCOMPARE(read(path), expected.data());
         QVERIFY(answers->messages.isEmpty());
+
+        pick(QString()); // cancelled: the offered images stay, saving starts at the start folder
+        QVERIFY(dialog->imageFolder.isEmpty());
+        QCOMPARE(offered(), QStringList({"a.GIF", "B.jpg", "c.png"}));
+        dialog->generateButton->click();
+        QCOMPARE(answers->saveFileStartFolders,
+                 QStringList({images.path(), images.path(), startFolder}));
         QCOMPARE(QDir::currentPath(), startFolder);
     }
 
@@ -136,7 +125,6 @@ private slots:
         answers->saveFileAnswers << folder << longName;
         dialog->generateButton->click();
         dialog->generateButton->click();
-
         QCOMPARE(answers->messages.size(), 2);
         QCOMPARE(answers->messages.last().text, QStringLiteral("Unable to create web page."));
         QCOMPARE(answers->messages.last().caption, QStringLiteral("Error"));

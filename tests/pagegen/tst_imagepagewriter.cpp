@@ -29,12 +29,10 @@ private slots:
 
     void keepsTitlesAndNamesAsGiven() {
         QCOMPARE(page(QString(), {"a.png"}).split('\n').at(3), QByteArray("</TITLE>\r"));
-        QVERIFY(page(QStringLiteral("Tom & <Jerry>"), {}).contains("\nTom & <Jerry></TITLE>\r\n"));
-        QVERIFY(page(QStringLiteral("Été"), {QStringLiteral("my café.jpg")})
-                    .contains("\n<img src=\"my caf\xc3\xa9.jpg\" alt=\"my caf\xc3\xa9.jpg\">\r\n"));
-        const QByteArray oneImage = page(QStringLiteral("One"), {"a.jpg"});
-        QCOMPARE(oneImage.count("\r\n"), 15);
-        QCOMPARE(oneImage.count('\n'), 15);
+        const QByteArray given = page("Tom & <Jerry>", {QStringLiteral("my café.jpg")});
+        QVERIFY(given.contains("\nTom & <Jerry></TITLE>\r\n"));
+        QVERIFY(
+            given.contains("\n<img src=\"my caf\xc3\xa9.jpg\" alt=\"my caf\xc3\xa9.jpg\">\r\n"));
     }
 
     void aRefusedWriteIsRaised() {

@@ -22,7 +22,7 @@ class MakePageTest : public QObject {
     Q_OBJECT
 
     static constexpr int timeout = 30000;
-    std::unique_ptr<CDocTemplate> docTemplate;
+    CDocTemplate docTemplate{[](CQuillmarDoc* document) { return new CQuillmarView(document); }};
     std::unique_ptr<CMainFrame> frame;
     QTemporaryDir pictures;
     CQuillmarView* view = nullptr;
@@ -53,14 +53,12 @@ private slots:
         for (const QString name : {"blue.png", "my photo.jpg", "one.gif"})
             QVERIFY(QFile::copy(testsupport::testDataPath("pages/pictures/" + name),
                                 pictures.filePath(name)));
-        docTemplate = std::make_unique<CDocTemplate>(
-            [](CQuillmarDoc* document) { return new CQuillmarView(document); });
         frame = std::make_unique<CMainFrame>();
         QVERIFY(frame->Create());
         CQuillmarApp::SetMainFrame(frame.get());
         frame->show();
         QTRY_VERIFY(!frame->m_makePageButton->isEnabled()); // no browser window yet
-        view = qobject_cast<CQuillmarView*>(docTemplate->OpenNewDocument(*frame)->View());
+        view = qobject_cast<CQuillmarView*>(docTemplate.OpenNewDocument(*frame)->View());
         QVERIFY(view);
         QTRY_VERIFY_WITH_TIMEOUT(!view->m_linkHistory.isEmpty() && !view->LoadInProgress(),
                                  timeout);
@@ -77,8 +75,9 @@ private slots:
         QSignalSpy begin(view->Engine(), &CBrowserEngine::downloadBegin);
         makePage(QString(), true);
         QCOMPARE(frame->m_addressBox->text(), QString());
-        makePage(pictures.filePath(QStringLiteral("cancelled.htm")), false);
-        QVERIFY(QFile::exists(pictures.filePath(QStringLiteral("cancelled.htm"))));
+        const QString cancelled = pictures.filePath(QStringLiteral("cancelled.htm"));
+        makePage(cancelled, false);
+        QVERIFY(QFile::exists(cancelled));
         QCOMPARE(frame->m_addressBox->text(), QString());
         QTest::qWait(500);
         QCOMPARE(begin.count(), 0);
