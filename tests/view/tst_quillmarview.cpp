@@ -17,7 +17,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -35,10 +34,6 @@ private:
     std::unique_ptr<CMainFrame> frame;
     std::unique_ptr<CDocTemplate> docTemplate;
     testsupport::LoopbackHttpServer server;
-
-    static QString fileUrl(const QString& page) {
-        return QUrl::fromLocalFile(testDataPath("view/" + page)).toString();
-    }
 
     // Waits until the view's page scans asked for so far have been answered.
     static bool settle(CQuillmarView* view) {
@@ -128,7 +123,7 @@ private slots:
 
         // A page without pictures empties everything, whatever was selected.
         frame->m_imageList->selectAll();
-        QVERIFY(load(view, fileUrl("nopictures.html")));
+        QVERIFY(load(view, server.url("nopictures.html")));
         QVERIFY(frame->m_imageList->Lines().isEmpty());
         QCOMPARE(status(), QStringList({"0", "0", "0", "0", "buttons on"}));
     }
@@ -157,7 +152,7 @@ private slots:
     void windowsKeepTheirOwnHistoryAndFolder() {
         CQuillmarView* first = openView();
         QVERIFY(first);
-        const QString gallery = fileUrl("gallery/index.html");
+        const QString gallery = server.url("gallery/index.html");
         QVERIFY(load(first, gallery));
         first->DownloadFolder = QStringLiteral("/tmp/pictures");
         frame->m_folderLabel->setText(first->DownloadFolder);
@@ -165,7 +160,7 @@ private slots:
         CQuillmarView* second = openView();
         QVERIFY(second);
         QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
-        QVERIFY(load(second, fileUrl("second.html")));
+        QVERIFY(load(second, server.url("second.html")));
         QCOMPARE(frame->m_imageList->Lines(), QStringList({"old-bridge.png"}));
 
         // Switching shows the window's own address; the lists keep the last scan.
@@ -184,7 +179,7 @@ private slots:
         QCOMPARE(first->m_linkHistory.last(), gallery);
     }
 
-    void stopDuringSlowLoad() {
+    void stoppedAndSupersededLoadsListNothingStale() {
         testsupport::HttpRoute slow;
         slow.body = QByteArray("<html><body>") + QByteArray(4000, 'x') + "</body></html>";
         slow.chunkSize = 400;
@@ -206,12 +201,8 @@ private slots:
         QCOMPARE(frame->m_progressMeter->Level(), 0);
         QVERIFY(waitForListing(view, complete));
         QVERIFY(view->IsCommandEnabled(ID_DOWNLOAD_IMAGES));
-    }
 
-    void staleScanResultsAreDropped() {
-        CQuillmarView* view = openView();
-        QVERIFY(view);
-        QVERIFY(load(view, fileUrl("gallery/index.html")));
+        QVERIFY(load(view, server.url("gallery/index.html")));
         CBrowserEngine* engine = view->Engine();
 
         // Two reports for one page list every picture once.
