@@ -1,18 +1,16 @@
 #include "bookmarks/CListDialog.h"
 
 #include "app/DialogUnits.h"
+#include "app/PopupPlacement.h"
 #include "app/StringTable.h"
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitCounter.h"
 #include "controls/ToolTips.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
-#include <QScreen>
 #include <qdrawutil.h>
 
 namespace {
@@ -171,19 +169,7 @@ void CListDialog::keyPressEvent(QKeyEvent* event) {
 void CListDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        CentreOnMousePointer();
-}
-
-void CListDialog::CentreOnMousePointer() {
-    const QPoint pointer = QCursor::pos();
-    QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(pointer);
-    if (const QScreen* screen = QGuiApplication::screenAt(pointer)) {
-        const QRect available = screen->availableGeometry();
-        frame.moveLeft(qBound(available.left(), frame.left(), available.right() - width() + 1));
-        frame.moveTop(qBound(available.top(), frame.top(), available.bottom() - height() + 1));
-    }
-    move(frame.topLeft());
+        PopupPlacement::CentreOnMousePointer(*this);
 }
 
 void CListDialog::paintEvent(QPaintEvent* event) {

@@ -74,7 +74,6 @@ private:
     void AddCounter(int id);
     void AddSearchBox(int id, int tipId);
     void AddControl(int id, QWidget* control, int tipId);
-    void CentreOnMousePointer();
 
     QString m_noSelection;
     CDigitCounter* m_counter = nullptr;

@@ -1,6 +1,7 @@
 #include "pagegen/CImagePageDialog.h"
 
 #include "app/DialogUnits.h"
+#include "app/PopupPlacement.h"
 #include "app/Prompts.h"
 #include "app/StringTable.h"
 #include "controls/CBitmapButton.h"
@@ -8,16 +9,13 @@
 #include "pagegen/CImagePageWriter.h"
 
 #include <QCheckBox>
-#include <QCursor>
 #include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSaveFile>
-#include <QScreen>
 
 #include <algorithm>
 #include <utility>
@@ -223,20 +221,8 @@ void CImagePageDialog::OnCancel() {
 }
 
 void CImagePageDialog::showEvent(QShowEvent* event) {
-    CentreOnMousePointer();
+    PopupPlacement::CentreOnMousePointer(*this);
     QDialog::showEvent(event);
-}
-
-void CImagePageDialog::CentreOnMousePointer() {
-    const QPoint pointer = QCursor::pos();
-    QRect frame(QPoint(), size());
-    frame.moveCenter(pointer);
-    if (const QScreen* screen = QGuiApplication::screenAt(pointer)) {
-        const QRect available = screen->availableGeometry();
-        frame.moveLeft(qBound(available.left(), frame.left(), available.right() - width() + 1));
-        frame.moveTop(qBound(available.top(), frame.top(), available.bottom() - height() + 1));
-    }
-    move(frame.topLeft());
 }
 
 #include "moc_CImagePageDialog.cpp"

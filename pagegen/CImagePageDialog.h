@@ -53,5 +53,4 @@ private:
     void ListFolder(const QString& folder);
     QStringList SelectedImageNames() const;
     bool SavePage(const QString& path, const QStringList& imageNames) const;
-    void CentreOnMousePointer();
 };
