@@ -59,10 +59,14 @@ bool load(CBrowserEngine& engine, const QString& address) {
 
 // A snapshot that never comes reads as an unreadable page.
 PageSnapshot snapshotOf(CBrowserEngine& engine) {
-    std::optional<PageSnapshot> snapshot;
-    engine.TakeSnapshot([&snapshot](const PageSnapshot& taken) { snapshot = taken; });
-    (void)QTest::qWaitFor([&snapshot] { return snapshot.has_value(); }, engineTimeout);
-    return snapshot.value_or(PageSnapshot());
+    PageSnapshot snapshot;
+    bool taken = false;
+    engine.TakeSnapshot([&snapshot, &taken](const PageSnapshot& page) {
+        snapshot = page;
+        taken = true;
+    });
+    (void)QTest::qWaitFor([&taken] { return taken; }, engineTimeout);
+    return snapshot;
 }
 
 } // namespace
