@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStringList>
+#include <QTest>
 
 #include <atomic>
 #include <memory>
@@ -85,6 +86,14 @@ public:
         });
     }
     bool Done() const { return done; }
+    // Serves this thread's event loop until the worker has ended.
+    bool WaitDone(int timeoutMs = 30000) {
+        return QTest::qWaitFor([this] { return Done(); }, timeoutMs);
+    }
+    bool RunToEnd(int timeoutMs = 30000) {
+        Start();
+        return WaitDone(timeoutMs);
+    }
 
     std::shared_ptr<WorkerReports> reports;
     DownloadWorker worker;

@@ -1,4 +1,3 @@
-#include "app/CChildFrame.h"
 #include "app/CDocTemplate.h"
 #include "app/CQuillmarApp.h"
 #include "app/CommandIds.h"
@@ -60,6 +59,10 @@ private:
     QStringList Saved() const {
         return QDir(folder->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
+    void UseFolder() {
+        view->FolderChosen = true;
+        view->DownloadFolder = folder->path();
+    }
 
     // Lists names in the image list (selecting those in selected) and maps
     // each name of the map to the server's file of that name.
@@ -113,14 +116,20 @@ private slots:
         server.clearRequests();
     }
 
+    // A cancelled picker starts and changes nothing; the first download that
+    // gets a folder keeps it, and the folder command changes it.
     void firstDownloadAsksForTheFolderOnce() {
-        QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
-        prompts->folderAnswers = {folder->path()};
         OfferImages({"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"}, {"a.jpg"});
-
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
-        QCOMPARE(prompts->messagesAtPicker, QStringList({"Get image file(s)..."}));
-        QCOMPARE(prompts->buttonsEnabledAtPicker, QList<bool>({false}));
+        QCOMPARE(Message(), QString());
+        QVERIFY(!view->FolderChosen);
+        QVERIFY(!DownloadRegistry::Instance().DownloadRunning());
+        QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
+
+        prompts->folderAnswers = {folder->path()};
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(prompts->messagesAtPicker,
+                 QStringList({"Get image file(s)...", "Get image file(s)..."}));
         QCOMPARE(Message(), QStringLiteral("Downloading..."));
         QCOMPARE(frame->m_folderLabel->text(), folder->path());
         QVERIFY(frame->m_getImagesButton->isEnabled());
@@ -129,35 +138,26 @@ private slots:
 
         OfferImages({"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
-        QCOMPARE(prompts->folderRequests, 1);
+        QCOMPARE(prompts->folderRequests, 2);
         QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
         QCOMPARE(Saved(), QStringList({"a.jpg", "b.jpg"}));
         QTRY_VERIFY_WITH_TIMEOUT(!DownloadRegistry::Instance().DownloadRunning(), 10000);
-    }
 
-    void cancelledPickerStartsNothing() {
-        OfferImages({"a.jpg"}, {"a.jpg"}, {"a.jpg"});
-        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
-        QCOMPARE(Message(), QString());
-        QVERIFY(!view->FolderChosen);
-        QVERIFY(!DownloadRegistry::Instance().DownloadRunning());
-        QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
-
-        // The folder command changes nothing when cancelled either, then sets the folder.
         QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
-        QVERIFY(!view->FolderChosen);
-        prompts->folderAnswers = {folder->path()};
+        QCOMPARE(frame->m_folderLabel->text(), folder->path());
+        const QString other = folder->filePath("other");
+        QVERIFY(QDir().mkpath(other));
+        prompts->folderAnswers = {other};
         QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
         QVERIFY(view->FolderChosen);
-        QCOMPARE(frame->m_folderLabel->text(), folder->path());
-        QCOMPARE(prompts->folderRequests, 3);
-        QCOMPARE(prompts->buttonsEnabledAtPicker, QList<bool>({false, false, false}));
+        QCOMPARE(frame->m_folderLabel->text(), other);
+        QCOMPARE(prompts->folderRequests, 4);
+        QCOMPARE(prompts->buttonsEnabledAtPicker, QList<bool>({false, false, false, false}));
         QVERIFY(frame->m_folderButton->isEnabled());
     }
 
     void commandsCheckTheSituationFirst() {
-        view->FolderChosen = true;
-        view->DownloadFolder = folder->path();
+        UseFolder();
         OfferImages({"a.jpg"}, {}, {"a.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
         QCOMPARE(Message(), QStringLiteral("No available image files."));
@@ -178,9 +178,8 @@ private slots:
         QCOMPARE(prompts->folderRequests, 0);
     }
 
-    void runningDownloadAsksAndYesStopsOnlyIt() {
-        view->FolderChosen = true;
-        view->DownloadFolder = folder->path();
+    void runningDownloadAsksAndYesOrStopEndsIt() {
+        UseFolder();
         OfferImages({"stall.jpg"}, {"stall.jpg"}, {"stall.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
         QTRY_VERIFY_WITH_TIMEOUT(!server.requests().isEmpty(), 30000);
@@ -199,16 +198,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!DownloadRegistry::Instance().DownloadRunning(), 30000);
         QCOMPARE(Saved(), QStringList({"a.jpg", "b.jpg"}));
         QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 10000);
-    }
-
-    void stopCancelsRunningDownloadsOnly() {
-        view->FolderChosen = true;
-        view->DownloadFolder = folder->path();
-        QVERIFY(Execute(ID_STOP));
-        OfferImages({"a.jpg"}, {"a.jpg"}, {"a.jpg"});
-        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
-        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
-        QCOMPARE(Saved(), QStringList({"a.jpg"}));
 
         OfferImages({"stall.jpg"}, {"stall.jpg"}, {"stall.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
@@ -224,8 +213,7 @@ private slots:
         page.body = "<html><body><img src='a.jpg'></body></html>";
         page.headers = {{"Set-Cookie", "member=42; Path=/"}};
         server.setRoute("/members.html", page);
-        view->FolderChosen = true;
-        view->DownloadFolder = folder->path();
+        UseFolder();
         frame->m_addressBox->setText(server.url("members.html"));
         QVERIFY(Execute(ID_GO));
         QTRY_VERIFY_WITH_TIMEOUT(view->imageMap.contains("a.jpg") && !view->LoadInProgress(),

@@ -37,8 +37,7 @@ private slots:
             QVERIFY(loaded.wait(30000));
             const QUrl picture(server.url("pics/a.jpg"));
             QTRY_VERIFY_WITH_TIMEOUT(jar->CookieHeaderFor(picture).contains("script=1"), 30000);
-            const QList<QByteArray> sent = jar->CookieHeaderFor(picture).split(';');
-            QCOMPARE(sent.size(), 2);
+            QCOMPARE(jar->CookieHeaderFor(picture).count(';'), 1);
             QVERIFY(jar->CookieHeaderFor(picture).contains("session=abc"));
             QVERIFY(jar->CookieHeaderFor(QUrl(server.url("members/b.jpg"))).contains("scoped=2"));
             QCOMPARE(jar->CookieHeaderFor(QUrl("http://example.invalid/a.jpg")), QByteArray());

@@ -61,7 +61,7 @@ private slots:
         server.setFile("/guarded.png", "guarded picture", "image/png");
     }
 
-    void downloadsEveryListedFileOnce() {
+    void downloadsTheListedOrChosenFilesIntoAnExistingFolder() {
         QTemporaryDir folder;
         const ToolRun run = RunTool({"--download", folder.path(), server.url("gallery.html")});
         QCOMPARE(run.exitCode, 0);
@@ -71,9 +71,7 @@ private slots:
                  QStringList({"blue.png", "my%20photo.jpg", "red.gif"}));
         QCOMPARE(ReadFile(folder.filePath("blue.png")), ReadFile(Fixture("blue.png")));
         QCOMPARE(ReadFile(folder.filePath("my%20photo.jpg")), ReadFile(Fixture("my photo.jpg")));
-    }
 
-    void choosesByKindAndName() {
         QTemporaryDir images;
         const ToolRun imageRun =
             RunTool({"--download", images.path(), "--images", server.url("gallery.html")});
@@ -86,6 +84,11 @@ private slots:
                                          server.url("gallery.html")});
         QCOMPARE(linkRun.exitCode, 0);
         QCOMPARE(linkRun.output, QStringLiteral("saved my%20photo.jpg\nDownload complete\n"));
+
+        const ToolRun refused =
+            RunTool({"--download", folder.filePath("absent"), server.url("gallery.html")});
+        QCOMPARE(refused.exitCode, 2);
+        QVERIFY(refused.output.isEmpty());
     }
 
     void sendsThePagesCookiesAndReportsFailures() {
@@ -107,14 +110,6 @@ private slots:
         QVERIFY(download != requests.end());
         QCOMPARE(download->headers.value("cookie"), QByteArray("login=yes"));
         QCOMPARE(download->headers.value("referer"), server.url("guarded.html").toUtf8());
-    }
-
-    void refusesAMissingFolder() {
-        QTemporaryDir folder;
-        const ToolRun run =
-            RunTool({"--download", folder.filePath("absent"), server.url("gallery.html")});
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.output.isEmpty());
     }
 };
 
