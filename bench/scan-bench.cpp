@@ -2,6 +2,8 @@
 // filled lists and maps, against a bare script call returning the same
 // addresses as one flat array.
 
+#include "BenchPage.h"
+
 #include "harvest/ListOrder.h"
 #include "harvest/ListSink.h"
 #include "harvest/PageScan.h"
@@ -40,24 +42,6 @@ public:
     void AddString(const QString& line) override { lines.push_back(line); }
     std::vector<QString> lines;
 };
-
-// One shown picture under one address keeps loading fast (with a fragment per
-// image, "a.gif#N", the engine gives up on the 100,000 page); every link has a
-// name of its own, so the link map grows with the page.
-QString writePage(const QString& folder, int count) {
-    QByteArray html = "<!DOCTYPE html><html><head><title>Bench</title></head><body>\n";
-    html.reserve(count * 60);
-    for (int i = 0; i < count; ++i)
-        html += "<img src=\"a.gif\">\n";
-    for (int i = 0; i < count; ++i)
-        html += "<a href=\"pictures/p" + QByteArray::number(i) + ".jpg\">p</a>\n";
-    html += "</body></html>\n";
-    const QString path = folder + QStringLiteral("/page-%1.html").arg(count);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(html);
-    return path;
-}
 
 void writePicture(const QString& folder) {
     static const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,"
@@ -133,7 +117,7 @@ double median(std::vector<double> values) {
 }
 
 void benchPage(CBrowserEngine& engine, const QString& folder, int count) {
-    const QString path = writePage(folder, count);
+    const QString path = BenchPage::Write(folder, count);
     QElapsedTimer loadClock;
     loadClock.start();
     if (!load(engine, path)) {

@@ -2,6 +2,8 @@
 // from load complete until both lists, the maps and the counters show the
 // page, i.e. snapshot, scan and filling the sorted lists.
 
+#include "BenchPage.h"
+
 #include "app/CChildFrame.h"
 #include "app/CDocTemplate.h"
 #include "app/CQuillmarApp.h"
@@ -14,7 +16,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -25,23 +26,6 @@
 namespace {
 
 constexpr int repetitions = 3;
-
-// One picture address for every image keeps the load fast; every link has a
-// name of its own, so the link list and map grow with the page.
-QString writePage(const QString& folder, int count) {
-    QByteArray html = "<!DOCTYPE html><html><head><title>Bench</title></head><body>\n";
-    html.reserve(count * 60);
-    for (int i = 0; i < count; ++i)
-        html += "<img src=\"a.gif\">\n";
-    for (int i = 0; i < count; ++i)
-        html += "<a href=\"pictures/p" + QByteArray::number(count - i) + ".jpg\">p</a>\n";
-    html += "</body></html>\n";
-    const QString path = folder + QStringLiteral("/page-%1.html").arg(count);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(html);
-    return path;
-}
 
 // Runs the event loop until done() holds; false after a minute.
 template <typename Condition> bool waitFor(Condition done) {
@@ -90,7 +74,7 @@ int main(int argc, char* argv[]) {
 
     std::printf("%8s %8s %10s %10s\n", "images", "links", "median ms", "max ms");
     for (int count : {10000, 100000}) {
-        const QString page = writePage(folder.path(), count);
+        const QString page = BenchPage::Write(folder.path(), count);
         std::vector<double> times;
         for (int i = 0; i < repetitions; ++i)
             times.push_back(timeListing(*view, page));
