@@ -3,12 +3,11 @@
 #include <QDir>
 
 void DownloadJob::Add(const QString& folder, const QString& name, const QString& source,
-                      const QString& referer, const QByteArray& cookieHeader) {
+                      const QString& referer) {
     Destinations.append(folder + QDir::separator() + name);
     Sources.append(source);
     Names.append(name);
     Referers.append(referer);
-    CookieHeaders.append(cookieHeader);
     ++Count;
 }
 

@@ -12,13 +12,17 @@ struct DownloadJob {
     QStringList Destinations; // full path of the file to write
     QStringList Sources;      // address to fetch
     int Count = 0;
-    QStringList Names;               // file name of each destination, checked before writing
-    QStringList Referers;            // address of the page the file was found on, or empty
-    QList<QByteArray> CookieHeaders; // value of the Cookie header for the source, or empty
+    QStringList Names;    // file name of each destination, checked before writing
+    QStringList Referers; // Referer header sent for each source, or empty for none
+    // The browser's cookies as cookie-file lines for the transfer library's own
+    // cookie engine, which sends each request and redirect only its own.
+    QList<QByteArray> CookieLines;
+    // The files were listed from a local page, so file: sources are allowed.
+    bool FileSourcesAllowed = false;
 
     // Appends one file: name saved into folder, fetched from source.
     void Add(const QString& folder, const QString& name, const QString& source,
-             const QString& referer = QString(), const QByteArray& cookieHeader = QByteArray());
+             const QString& referer = QString());
 
     // True for a name that stays inside the folder it is joined to: not empty,
     // not "." or "..", without a path separator or NUL.

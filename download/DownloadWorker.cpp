@@ -111,6 +111,10 @@ void* DownloadWorker::OpenSession() {
     curl_easy_setopt(session, CURLOPT_WRITEFUNCTION, &WriteBlock);
     curl_easy_setopt(session, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(session, CURLOPT_XFERINFOFUNCTION, &CheckCancel);
+    // An empty cookie file switches the cookie engine on; the lines fill it.
+    curl_easy_setopt(session, CURLOPT_COOKIEFILE, "");
+    for (const QByteArray& line : job.CookieLines)
+        curl_easy_setopt(session, CURLOPT_COOKIELIST, line.constData());
     return session;
 }
 
@@ -134,10 +138,8 @@ bool DownloadWorker::DownloadEntry(void* session, int index, QString& reason) {
 
     const QByteArray address = source.toEncoded();
     const QByteArray referer = job.Referers.value(index).toUtf8();
-    const QByteArray cookies = job.CookieHeaders.value(index);
     curl_easy_setopt(session, CURLOPT_URL, address.constData());
     curl_easy_setopt(session, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
-    curl_easy_setopt(session, CURLOPT_COOKIE, cookies.isEmpty() ? nullptr : cookies.constData());
     curl_easy_setopt(session, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(session, CURLOPT_XFERINFODATA, &transfer);
     errorText[0] = '\0';

@@ -1,5 +1,6 @@
 #include "download/EngineCookieJar.h"
 
+#include <QDateTime>
 #include <QNetworkCookie>
 #include <QUrl>
 #include <QWebEngineCookieStore>
@@ -28,6 +29,24 @@ QByteArray EngineCookieJar::CookieHeaderFor(const QUrl& address) const {
         header += cookie.toRawForm(QNetworkCookie::NameAndValueOnly);
     }
     return header;
+}
+
+QList<QByteArray> EngineCookieJar::CurlCookieLines() const {
+    QList<QByteArray> lines;
+    const QList<QNetworkCookie> cookies = allCookies();
+    for (const QNetworkCookie& cookie : cookies) {
+        // The engine reports domain cookies with a leading dot, host-only ones without.
+        const QByteArray domain = cookie.domain().toUtf8();
+        const bool subdomains = domain.startsWith('.');
+        const QByteArray path = cookie.path().isEmpty() ? QByteArray("/") : cookie.path().toUtf8();
+        const qint64 expiry =
+            cookie.isSessionCookie() ? 0 : cookie.expirationDate().toSecsSinceEpoch();
+        lines.append((cookie.isHttpOnly() ? "#HttpOnly_" : "") + domain + '\t' +
+                     (subdomains ? "TRUE" : "FALSE") + '\t' + path + '\t' +
+                     (cookie.isSecure() ? "TRUE" : "FALSE") + '\t' + QByteArray::number(expiry) +
+                     '\t' + cookie.name() + '\t' + cookie.value());
+    }
+    return lines;
 }
 
 #include "moc_EngineCookieJar.cpp"

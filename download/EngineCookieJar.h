@@ -22,4 +22,8 @@ public:
     // The value of the Cookie header for a request to address; empty when no
     // cookie applies.
     QByteArray CookieHeaderFor(const QUrl& address) const;
+    // Every cookie as a line of the Netscape cookie file (domain, subdomains,
+    // path, secure, expiry, name, value), "#HttpOnly_" before an HttpOnly
+    // cookie's domain; a host-only cookie keeps its subdomains flag FALSE.
+    QList<QByteArray> CurlCookieLines() const;
 };

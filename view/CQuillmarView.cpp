@@ -337,8 +337,9 @@ bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
         const auto found = map.constFind(name);
         if (found == map.constEnd())
             return false;
-        job.Add(DownloadFolder, name, *found, page, cookies->CookieHeaderFor(QUrl(*found)));
+        job.Add(DownloadFolder, name, *found, page);
     }
+    job.CookieLines = cookies->CurlCookieLines();
     return DownloadRegistry::Instance().Start(std::move(job),
                                               std::make_unique<FrameDownloadSink>(GetMainFrame()));
 }

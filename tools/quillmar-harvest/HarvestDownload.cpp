@@ -25,13 +25,14 @@ DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choi
                 continue;
             taken.insert(name);
             const QString source = map.value(name);
-            job.Add(choice.folder, name, source, referer, cookies->CookieHeaderFor(QUrl(source)));
+            job.Add(choice.folder, name, source, referer);
         }
     };
     if (choice.images)
         addEach(harvester.ImageLines(), harvester.ImageMap());
     if (choice.links)
         addEach(harvester.LinkLines(), harvester.LinkMap());
+    job.CookieLines = cookies->CurlCookieLines();
     return job;
 }
 

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringList>
+
+// Every setting Quillmar keeps between runs, under the organisation
+// "QuillmarBrowser". The only place that reads or writes QSettings.
+class Settings {
+public:
+    static QStringList RecentFiles(int maxEntries);
+    static void SetRecentFiles(const QStringList& paths, int maxEntries);
+};
