@@ -1,6 +1,7 @@
 #include "bookmarks/BookmarkFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -16,6 +17,18 @@ bool endsWithLineEnd(QFile& file) {
     return file.seek(size - 1) && file.getChar(&last) && last == '\n';
 }
 
+// A FIFO or a device could block on opening or never end; a folder is no list.
+bool isSpecialFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
+}
+
+// One entry is one line, whatever was pasted into it.
+QByteArray withoutLineEnds(QByteArray entry) {
+    entry.replace('\r', QByteArray()).replace('\n', QByteArray());
+    return entry;
+}
+
 } // namespace
 
 const QString BookmarkFile::FileName = QStringLiteral("QuillmarLinks.txt");
@@ -23,7 +36,7 @@ const QString BookmarkFile::FileName = QStringLiteral("QuillmarLinks.txt");
 BookmarkFile::BookmarkFile(const QString& path) : m_path(path) {}
 
 bool BookmarkFile::Append(const QByteArray& entry) const {
-    if (m_path.isEmpty())
+    if (m_path.isEmpty() || isSpecialFile(m_path))
         return false;
     QFile file(m_path);
     // Read access as well, to look at the last byte; a missing file is created.
@@ -32,7 +45,7 @@ bool BookmarkFile::Append(const QByteArray& entry) const {
     QByteArray bytes;
     if (!endsWithLineEnd(file))
         bytes = LineEnd;
-    bytes += entry + LineEnd;
+    bytes += withoutLineEnds(entry) + LineEnd;
     const bool written =
         file.seek(file.size()) && file.write(bytes) == bytes.size() && file.flush();
     file.close();
@@ -44,7 +57,7 @@ bool BookmarkFile::ReadAll(QList<QByteArray>& entries) const {
     QFile file(m_path);
     if (!file.exists())
         return true;
-    if (!file.open(QIODevice::ReadOnly))
+    if (isSpecialFile(m_path) || !file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray content = file.readAll();
     const bool readWhole = file.error() == QFileDevice::NoError;
@@ -54,7 +67,7 @@ bool BookmarkFile::ReadAll(QList<QByteArray>& entries) const {
 
 bool BookmarkFile::Rewrite(const QList<QByteArray>& entries) const {
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (isSpecialFile(m_path) || !file.open(QIODevice::WriteOnly))
         return false;
     bool written = true;
     for (qsizetype i = 0; written && i < entries.size(); ++i)

@@ -1,5 +1,6 @@
 #include "bookmarks/CBookmarkDialog.h"
 
+#include "app/Prompts.h"
 #include "bookmarks/BookmarkFile.h"
 
 #include <QListWidget>
@@ -42,11 +43,21 @@ CBookmarkDialog::CBookmarkDialog(QWidget* parent, const QString& filePath)
 
 void CBookmarkDialog::LoadFromFile() {
     QList<QByteArray> entries;
-    const bool readWhole = BookmarkFile(m_filePath).ReadAll(entries);
+    readWhole = BookmarkFile(m_filePath).ReadAll(entries);
     for (const QByteArray& entry : entries)
         AddRow(entry);
     if (readWhole)
         SetCount(m_list->count());
+}
+
+// A rewrite from a partial list would lose the part of the file never read.
+bool CBookmarkDialog::MayRewrite() {
+    if (!readWhole)
+        Prompts::current().message(
+            this,
+            QStringLiteral("The bookmark file could not be read completely; it is left as it is."),
+            QStringLiteral("Error"), Prompts::Icon::Error);
+    return readWhole;
 }
 
 void CBookmarkDialog::AddRow(const QByteArray& entry) {
@@ -67,7 +78,7 @@ QList<QByteArray> CBookmarkDialog::EntriesWithout(int row) const {
 
 void CBookmarkDialog::OnDeleteSelected() {
     const int row = SelectedRow();
-    if (row < 0)
+    if (row < 0 || !MayRewrite())
         return;
     // The selected line itself is left out, not the first line equal to it,
     // so the list and the file keep the same entries.
@@ -78,7 +89,7 @@ void CBookmarkDialog::OnDeleteSelected() {
 }
 
 void CBookmarkDialog::OnClearAll() {
-    if (!BookmarkFile(m_filePath).Clear())
+    if (!MayRewrite() || !BookmarkFile(m_filePath).Clear())
         return;
     m_list->clear();
     SetCount(0);

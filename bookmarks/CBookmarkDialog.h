@@ -20,7 +20,8 @@ public:
     // whole file could be read.
     void LoadFromFile();
     // Rewrites the file without the selected line; the row goes only when the
-    // file was written.
+    // file was written. Delete and Clear are refused, with a message, when the
+    // file could not be read whole.
     void OnDeleteSelected() override;
     // Empties the file; the rows go only when that worked.
     void OnClearAll() override;
@@ -30,4 +31,7 @@ public:
 private:
     void AddRow(const QByteArray& entry);
     QList<QByteArray> EntriesWithout(int row) const;
+    bool MayRewrite();
+
+    bool readWhole = false;
 };

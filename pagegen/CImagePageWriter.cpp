@@ -2,6 +2,32 @@
 
 #include <QIODevice>
 
+namespace {
+
+// Text and attribute values: the characters that would end or start markup.
+QByteArray escaped(QByteArray bytes) {
+    bytes.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;").replace('"', "&quot;");
+    return bytes;
+}
+
+// A file name as a relative address that points at that file: characters that
+// would start an escape, a fragment or a query, or end the address, are
+// percent-encoded; so are ":" (read as a scheme) and "\" (read as "/").
+QByteArray addressOf(const QString& name) {
+    static const QByteArray special = "%#?:\\";
+    QByteArray address;
+    for (const char byte : name.toUtf8()) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code <= 0x20 || code == 0x7f || special.contains(byte))
+            address += '%' + QByteArray::number(code, 16).rightJustified(2, '0').toUpper();
+        else
+            address += byte;
+    }
+    return address;
+}
+
+} // namespace
+
 CImagePageWriter::WriteError::WriteError(const QString& reason)
     : std::runtime_error(reason.toStdString()) {}
 
@@ -30,7 +56,7 @@ void CImagePageWriter::WriteHead(const QString& title) {
     WriteLine("<HTML>");
     WriteLine("<HEAD>");
     WriteLine("<TITLE>");
-    WriteLine(title.toUtf8() + "</TITLE>");
+    WriteLine(escaped(title.toUtf8()) + "</TITLE>");
     WriteLine("</HEAD>");
 }
 
@@ -58,8 +84,8 @@ void CImagePageWriter::WriteCenterEnd() {
 }
 
 void CImagePageWriter::WriteImage(const QString& source, const QString& alternativeText) {
-    WriteLine("<img src=\"" + source.toUtf8() + "\"" + " alt=\"" + alternativeText.toUtf8() +
-              "\">");
+    WriteLine("<img src=\"" + escaped(addressOf(source)) + "\"" + " alt=\"" +
+              escaped(alternativeText.toUtf8()) + "\">");
 }
 
 void CImagePageWriter::WriteEnd() {

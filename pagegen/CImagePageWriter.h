@@ -9,8 +9,9 @@ class QIODevice;
 
 // Writes the image page, an HTML page showing local image files one below the
 // other, into a device opened for writing by the caller. Every line ends in
-// CR LF. Titles and file names go in as UTF-8 exactly as given: no HTML
-// escaping, no URL encoding.
+// CR LF. Titles and file names go in as UTF-8, with "&", "<", ">" and '"' as
+// character references; in an image address the characters that would change
+// the file it points to are percent-encoded. Other names stay byte for byte.
 class CImagePageWriter {
 public:
     // A write the device refused; the lines written before it stay written.

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace bookmarktest;
 using Entries = QList<QByteArray>;
 
@@ -42,8 +44,8 @@ private slots:
         QVERIFY(file.Append("http://a/ "));
         QCOMPARE(readBytes(m_path), QByteArray("http://a/ \r\n"));
         writeBytes(m_path, "a\nb");
-        QVERIFY(file.Append("b")); // ends the unterminated last line first
-        QCOMPARE(readBytes(m_path), QByteArray("a\nb\r\nb\r\n"));
+        QVERIFY(file.Append("b\r\n c\r")); // ends the unterminated last line first
+        QCOMPARE(readBytes(m_path), QByteArray("a\nb\r\nb c\r\n"));
 
         const QByteArray content =
             "caf\xe9\r\nhttp://" + QByteArray(1 << 20, 'x') + "\r\n\r\n \xff \r\n";
@@ -61,6 +63,11 @@ private slots:
         QVERIFY(!below.Append("a") && !below.Clear());
         QCOMPARE(readBytes(plainFile), QByteArray("keep"));
         QVERIFY(!BookmarkFile(QString()).Append("a"));
+        const QString fifo = m_dir.filePath("fifo");
+        QVERIFY(mkfifo(qPrintable(fifo), 0600) == 0);
+        Entries read;
+        QVERIFY(!BookmarkFile(fifo).ReadAll(read) && !BookmarkFile(fifo).Append("a"));
+        QVERIFY(!BookmarkFile(fifo).Clear() && !QFileInfo(fifo).isFile());
 
         const QByteArray old = "http://one\r\nhttp://two\r\n";
         writeBytes(m_path, old);

@@ -3,11 +3,14 @@
 #include "bookmarks/CBookmarkDialog.h"
 #include "bookmarks/CHistoryDialog.h"
 #include "controls/CDigitCounter.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 using namespace bookmarktest;
 
@@ -95,6 +98,23 @@ private slots:
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(dialog.m_selection.isEmpty());
+    }
+
+    // Rows kept from an earlier read must not replace a file read only in part.
+    void aFileNotReadWholeIsNeverRewritten() {
+        writeBytes(m_path, "a\r\n");
+        CBookmarkDialog dialog(nullptr, m_path);
+        QVERIFY(QFile::remove(m_path) && mkfifo(qPrintable(m_path), 0600) == 0);
+        dialog.LoadFromFile(); // refused at once instead of waiting for a writer
+        testsupport::ScriptedPrompts prompts;
+        clickOnRow(dialog, Bookmarks, 0, Bookmarks.remove);
+        click(dialog, Bookmarks.clear);
+        QCOMPARE(prompts.messages.size(), 2);
+        QCOMPARE(prompts.messages.at(0).caption, QString("Error"));
+        QCOMPARE(prompts.messages.at(1).caption, QString("Error"));
+        QCOMPARE(list(dialog, Bookmarks)->count(), 1);
+        QVERIFY(QFileInfo(m_path).exists() && !QFileInfo(m_path).isFile());
+        QFile::remove(m_path);
     }
 
     void historyShowsNewestFirstAndDeletesTheEntryOfTheRow() {

@@ -27,12 +27,30 @@ private slots:
                             "</center>\r\n<hr>\r\n</BODY>\r\n</HTML>\r\n"));
     }
 
-    void keepsTitlesAndNamesAsGiven() {
-        QCOMPARE(page(QString(), {"a.png"}).split('\n').at(3), QByteArray("</TITLE>\r"));
-        const QByteArray given = page("Tom & <Jerry>", {QStringLiteral("my café.jpg")});
-        QVERIFY(given.contains("\nTom & <Jerry></TITLE>\r\n"));
-        QVERIFY(
-            given.contains("\n<img src=\"my caf\xc3\xa9.jpg\" alt=\"my caf\xc3\xa9.jpg\">\r\n"));
+    void writesNamesAndTitleSafely_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("plain UTF-8")
+            << QStringLiteral("my caf\u00e9.jpg")
+            << QByteArray("<img src=\"my%20caf\xc3\xa9.jpg\" alt=\"my caf\xc3\xa9.jpg\">");
+        QTest::newRow("attribute break")
+            << QStringLiteral("z\" onerror=\"alert(1)\" x=\"<&>.png")
+            << QByteArray(
+                   "<img src=\"z&quot;%20onerror=&quot;alert(1)&quot;%20x=&quot;&lt;&amp;&gt;"
+                   ".png\" alt=\"z&quot; onerror=&quot;alert(1)&quot; "
+                   "x=&quot;&lt;&amp;&gt;.png\">");
+        QTest::newRow("address characters")
+            << QStringLiteral("my%20photo#1?x:y\\\t.jpg")
+            << QByteArray("<img src=\"my%2520photo%231%3Fx%3Ay%5C%09.jpg\" "
+                          "alt=\"my%20photo#1?x:y\\\t.jpg\">");
+    }
+    void writesNamesAndTitleSafely() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, line);
+        const QByteArray written = page(name, {name});
+        QVERIFY2(written.contains("\r\n" + line + "\r\n"), written.constData());
+        QVERIFY(written.contains("<TITLE>\r\n" + line.mid(line.indexOf("alt=\"") + 5).chopped(2) +
+                                 "</TITLE>"));
     }
 
     void aRefusedWriteIsRaised() {
