@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QNetworkCookie>
-#include <QUrl>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 
@@ -18,17 +17,6 @@ EngineCookieJar::EngineCookieJar(QWebEngineCookieStore* store, QObject* parent)
 EngineCookieJar* EngineCookieJar::ForProfile(QWebEngineProfile* profile) {
     auto* jar = profile->findChild<EngineCookieJar*>(QString(), Qt::FindDirectChildrenOnly);
     return jar ? jar : new EngineCookieJar(profile->cookieStore(), profile);
-}
-
-QByteArray EngineCookieJar::CookieHeaderFor(const QUrl& address) const {
-    QByteArray header;
-    const QList<QNetworkCookie> cookies = cookiesForUrl(address);
-    for (const QNetworkCookie& cookie : cookies) {
-        if (!header.isEmpty())
-            header += "; ";
-        header += cookie.toRawForm(QNetworkCookie::NameAndValueOnly);
-    }
-    return header;
 }
 
 QList<QByteArray> EngineCookieJar::CurlCookieLines() const {

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QNetworkCookieJar>
 
-class QUrl;
 class QWebEngineCookieStore;
 class QWebEngineProfile;
 
@@ -19,9 +18,6 @@ public:
     // The jar of profile, created on first use and owned by the profile.
     static EngineCookieJar* ForProfile(QWebEngineProfile* profile);
 
-    // The value of the Cookie header for a request to address; empty when no
-    // cookie applies.
-    QByteArray CookieHeaderFor(const QUrl& address) const;
     // Every cookie as a line of the Netscape cookie file (domain, subdomains,
     // path, secure, expiry, name, value), "#HttpOnly_" before an HttpOnly
     // cookie's domain; a host-only cookie keeps its subdomains flag FALSE.

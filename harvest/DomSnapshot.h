@@ -21,8 +21,11 @@ struct DomDocument {
     std::vector<DomImage> images;    // document.images, in collection order
 };
 
-// One snapshot of the page shown: its document type and its DOM tree.
+// One snapshot of the page shown: its document type, its DOM tree and the
+// referrer policy it states.
 struct PageSnapshot {
     QString contentType;                 // document.contentType; empty when unknown
     std::optional<DomDocument> document; // absent when the DOM could not be read
+    QString referrerPolicy =
+        QString(); // the contents of its <meta name="referrer">, joined by commas
 };

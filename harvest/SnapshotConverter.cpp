@@ -50,6 +50,7 @@ PageSnapshot SnapshotConverter::FromScriptResult(const QVariant& result) {
     PageSnapshot snapshot;
     const QVariantMap map = result.toMap();
     snapshot.contentType = map.value(QStringLiteral("contentType")).toString();
+    snapshot.referrerPolicy = map.value(QStringLiteral("referrerPolicy")).toString();
     const QVariant document = map.value(QStringLiteral("document"));
     if (document.typeId() == QMetaType::QVariantMap)
         snapshot.document = toDocument(document.toMap());

@@ -82,9 +82,17 @@ void CBrowserEngine::TakeSnapshot(std::function<void(const PageSnapshot&)> done)
     QPointer<CBrowserEngine> engine(this);
     view->page()->runJavaScript(scanScript(), QWebEngineScript::ApplicationWorld,
                                 [engine, done = std::move(done)](const QVariant& result) {
-                                    if (engine && engine->answersSnapshots)
-                                        done(SnapshotConverter::FromScriptResult(result));
+                                    if (!engine || !engine->answersSnapshots)
+                                        return;
+                                    const PageSnapshot snapshot =
+                                        SnapshotConverter::FromScriptResult(result);
+                                    engine->statedReferrerPolicy = snapshot.referrerPolicy;
+                                    done(snapshot);
                                 });
+}
+
+QString CBrowserEngine::StatedReferrerPolicy() const {
+    return statedReferrerPolicy;
 }
 
 QWebEngineView* CBrowserEngine::WebView() const {

@@ -32,6 +32,8 @@ public:
     // reachable frames; done runs later on this thread, and never once this
     // engine is destroyed.
     void TakeSnapshot(std::function<void(const PageSnapshot&)> done);
+    // The referrer policy the page stated when the last snapshot was taken.
+    QString StatedReferrerPolicy() const;
 
     QWebEngineView* WebView() const;
     QWebEnginePage* Page() const;
@@ -52,6 +54,7 @@ private:
 
     QWebEngineView* view;
     std::function<void(bool)> printDone;
+    QString statedReferrerPolicy;
     // Cleared while the engine is destroyed, so late script answers are dropped.
     bool answersSnapshots = true;
 };

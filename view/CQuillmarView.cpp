@@ -15,6 +15,7 @@
 #include "download/DownloadRegistry.h"
 #include "download/EngineCookieJar.h"
 #include "download/FrameDownloadSink.h"
+#include "download/RefererPolicy.h"
 #include "frame/CMainFrame.h"
 #include "harvest/CHarvestList.h"
 #include "pagegen/CImagePageDialog.h"
@@ -330,16 +331,18 @@ void CQuillmarView::DownloadSelected(CHarvestList& list, const HarvestMap& map,
 // always shown before the first of them.
 bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine->Page()->profile());
-    const QString page = engine->Location();
+    const QUrl page(engine->Location());
+    const RefererPolicy referer(engine->StatedReferrerPolicy());
     DownloadJob job;
     const QStringList names = list.SelectedLines();
     for (const QString& name : names) {
         const auto found = map.constFind(name);
         if (found == map.constEnd())
             return false;
-        job.Add(DownloadFolder, name, *found, page);
+        job.Add(DownloadFolder, name, *found, referer.RefererFor(page, QUrl(*found)));
     }
     job.CookieLines = cookies->CurlCookieLines();
+    job.FileSourcesAllowed = page.isLocalFile();
     return DownloadRegistry::Instance().Start(std::move(job),
                                               std::make_unique<FrameDownloadSink>(GetMainFrame()));
 }

@@ -1,9 +1,13 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QUrl>
+
+#include <algorithm>
 
 using testsupport::LoopbackHttpServer;
 
@@ -61,6 +65,21 @@ private slots:
         testsupport::HttpRoute stalled;
         stalled.stall = true;
         server.setRoute("/stalled.html", stalled);
+        testsupport::HttpRoute asking;
+        asking.body = "<html><script>alert(1); confirm('?'); prompt('?');</script>"
+                      "<img src='pictures/blue.png'><img src='login.png'></html>";
+        server.setRoute("/asking.html", asking);
+        testsupport::HttpRoute login;
+        login.status = 401;
+        login.headers = {{"WWW-Authenticate", "Basic realm=\"pictures\""}};
+        server.setRoute("/login.png", login);
+        testsupport::HttpRoute slow;
+        slow.contentType = "image/png";
+        slow.body = QByteArray(1 << 20, 'x');
+        slow.chunkSize = 4096;
+        slow.chunkDelayMs = 100;
+        server.setRoute("/slow.png", slow);
+        server.setFile("/slow.html", "<html><a href='slow.png'>slow</a></html>");
     }
 
     void printsSortedListsWithTheirMapAddresses() {
@@ -84,6 +103,10 @@ private slots:
         const QString usage = QStringLiteral("usage: quillmar-harvest");
         QTest::newRow("no pictures")
             << QStringList{"@frame-empty.html"} << 0 << "images 0 0\nlinks 0 0\n"
+            << "";
+        QTest::newRow("dialogs answered at once")
+            << QStringList{"--timeout", "20", "@asking.html"} << 0
+            << "images 2 2\nblue.png\t@pictures/blue.png\nlogin.png\t@login.png\nlinks 0 0\n"
             << "";
         QTest::newRow("missing") << QStringList{"@missing.html"} << 1 << ""
                                  << "quillmar-harvest: cannot load @missing.html\n";
@@ -109,10 +132,37 @@ private slots:
             if (argument.startsWith('@'))
                 argument = server.url(argument.mid(1));
         errors.replace('@', server.url());
+        output.replace('@', server.url());
         const ToolRun run = runTool(arguments);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.output, output);
         QCOMPARE(run.errors.left(errors.size()), errors);
+    }
+
+    // Stopped mid-file, the tool cancels the transfer and leaves nothing behind.
+    void aSignalEndsTheDownloadCleanly() {
+        QTemporaryDir folder;
+        QProcess tool;
+        QSignalSpy finished(&tool, &QProcess::finished);
+        tool.start(QStringLiteral(QUILLMAR_BINARY_DIR "/quillmar-harvest"),
+                   {"--download", folder.path(), server.url("slow.html")});
+        const auto written = [&] {
+            return QDir(folder.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        };
+        const auto fetching = [&] {
+            const auto requests = server.requests();
+            return std::any_of(requests.begin(), requests.end(),
+                               [](const auto& request) { return request.path == "/slow.png"; });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(fetching(), 60000);
+        QTest::qWait(500); // a part of the file is on its way
+        tool.terminate();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), 143);
+        QVERIFY(tool.readAllStandardError().endsWith("quillmar-harvest: interrupted\n"));
+        QCOMPARE(written(), QStringList());
     }
 };
 

@@ -1,9 +1,11 @@
 #include "HarvestDownload.h"
 
 #include "ConsoleDownloadSink.h"
+#include "InterruptWatch.h"
 #include "PageHarvester.h"
 #include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
+#include "download/RefererPolicy.h"
 #include "view/CBrowserEngine.h"
 
 #include <QCoreApplication>
@@ -16,7 +18,8 @@
 DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choice& choice) {
     CBrowserEngine& engine = harvester.Engine();
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine.Page()->profile());
-    const QString referer = engine.Location();
+    const QUrl page(engine.Location());
+    const RefererPolicy referer(engine.StatedReferrerPolicy());
     DownloadJob job;
     QSet<QString> taken;
     const auto addEach = [&](const QStringList& lines, const HarvestMap& map) {
@@ -25,7 +28,7 @@ DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choi
                 continue;
             taken.insert(name);
             const QString source = map.value(name);
-            job.Add(choice.folder, name, source, referer);
+            job.Add(choice.folder, name, source, referer.RefererFor(page, QUrl(source)));
         }
     };
     if (choice.images)
@@ -33,12 +36,15 @@ DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choi
     if (choice.links)
         addEach(harvester.LinkLines(), harvester.LinkMap());
     job.CookieLines = cookies->CurlCookieLines();
+    job.FileSourcesAllowed = page.isLocalFile();
     return job;
 }
 
-int HarvestDownload::Run(DownloadJob job) {
+int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts) {
     std::atomic<int> failures{0};
     DownloadWorker worker(std::move(job), std::make_unique<ConsoleDownloadSink>(failures));
+    QObject::connect(&interrupts, &InterruptWatch::interrupted, &interrupts,
+                     [&worker] { worker.RequestCancel(); });
     std::thread thread([&worker] {
         worker.Run();
         QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,

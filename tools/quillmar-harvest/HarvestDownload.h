@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class InterruptWatch;
 class PageHarvester;
 
 // Downloads what a harvest listed, through the browser's download worker.
@@ -18,10 +19,12 @@ public:
 
     // One entry per chosen display name, images first, each name once (an image
     // and a link of the same name are one file: the image's address is used).
-    // Every request carries the page as Referer and the engine's cookies.
+    // Every request carries the Referer a browser would send from the page and
+    // the engine's cookies; file: sources are allowed only from a file: page.
     static DownloadJob BuildJob(const PageHarvester& harvester, const Choice& choice);
 
     // Runs the job on a worker thread while the event loop keeps running and
-    // prints each file's outcome; returns the exit code: 0 when every file was saved.
-    static int Run(DownloadJob job);
+    // prints each file's outcome; returns the exit code: 0 when every file was
+    // saved. An interruption cancels the transfers, leaving no partial file.
+    static int Run(DownloadJob job, InterruptWatch& interrupts);
 };

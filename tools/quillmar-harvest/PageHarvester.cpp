@@ -1,11 +1,16 @@
 #include "PageHarvester.h"
 
+#include "SilentPage.h"
 #include "view/CBrowserEngine.h"
+
+#include <QWebEngineView>
 
 #include <algorithm>
 #include <limits>
 
 PageHarvester::PageHarvester(QObject* parent) : QObject(parent), engine(new CBrowserEngine) {
+    // Nobody sees the page: its dialogs must not hold the load.
+    engine->WebView()->setPage(new SilentPage(engine->WebView()));
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, this, &PageHarvester::giveUp);
     connect(engine, &CBrowserEngine::downloadComplete, this, &PageHarvester::pageLoaded);

@@ -3,6 +3,7 @@
 // into DIR instead, as the browser's download commands would.
 
 #include "HarvestDownload.h"
+#include "InterruptWatch.h"
 #include "PageHarvester.h"
 #include "download/EngineCookieJar.h"
 #include "view/CBrowserEngine.h"
@@ -143,10 +144,18 @@ int main(int argc, char* argv[]) {
     // Followed from the first request on, so downloads carry the page's cookies.
     if (options->download)
         EngineCookieJar::ForProfile(harvester.Engine().Page()->profile());
+    InterruptWatch interrupts;
+    QObject::connect(&interrupts, &InterruptWatch::interrupted, &application,
+                     &QCoreApplication::quit);
     harvester.Start(addressFor(options->address), options->timeoutSeconds);
     application.exec();
-    if (options->download && harvested())
-        exitCode = HarvestDownload::Run(HarvestDownload::BuildJob(harvester, *options->download));
+    if (options->download && harvested() && !interrupts.ExitCode())
+        exitCode = HarvestDownload::Run(HarvestDownload::BuildJob(harvester, *options->download),
+                                        interrupts);
     std::fflush(stdout);
+    if (interrupts.ExitCode()) {
+        std::fputs("quillmar-harvest: interrupted\n", stderr);
+        return interrupts.ExitCode();
+    }
     return exitCode;
 }
