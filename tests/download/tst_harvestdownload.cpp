@@ -1,3 +1,4 @@
+#include "download/RefererPolicy.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 
@@ -55,7 +56,8 @@ private slots:
         QVERIFY(server.start());
         server.serveDirectory(testsupport::testDataPath(QStringLiteral("pages")));
         HttpRoute guarded;
-        guarded.body = "<html><img src='guarded.png'><img src='missing.png'></html>";
+        guarded.body = "<html><meta name='referrer' content='origin'>"
+                       "<img src='guarded.png'><img src='missing.png'></html>";
         guarded.headers = {{"Set-Cookie", "login=yes; Path=/"}};
         server.setRoute("/guarded.html", guarded);
         server.setFile("/guarded.png", "guarded picture", "image/png");
@@ -109,7 +111,71 @@ private slots:
             });
         QVERIFY(download != requests.end());
         QCOMPARE(download->headers.value("cookie"), QByteArray("login=yes"));
-        QCOMPARE(download->headers.value("referer"), server.url("guarded.html").toUtf8());
+        QCOMPARE(download->headers.value("referer"), server.url().toUtf8());
+    }
+
+    // A file: page may hand over its own files.
+    void downloadsTheFilesOfALocalPage() {
+        QTemporaryDir folder;
+        const ToolRun run =
+            RunTool({"--download", folder.path(), "--images",
+                     testsupport::testDataPath(QStringLiteral("pages/gallery.html"))});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.output, QStringLiteral("saved blue.png\nsaved red.gif\nDownload complete\n"));
+    }
+
+    void refererFollowsThePagesPolicy_data() {
+        QTest::addColumn<QString>("policy");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("referer");
+        const QString page = "http://user:pw@a.test:80/g.html?token=1#top";
+        const QString full = "http://a.test/g.html?token=1";
+        const QString secure = "https://a.test/g.html?token=1";
+        QTest::newRow("same origin") << "" << page << "http://a.test/x.jpg" << full;
+        QTest::newRow("other host") << "" << page << "http://b.test/x.jpg"
+                                    << "http://a.test/";
+        QTest::newRow("other port") << "" << page << "http://a.test:81/x.jpg"
+                                    << "http://a.test/";
+        QTest::newRow("other scheme") << "" << page << "https://a.test/x.jpg"
+                                      << "http://a.test/";
+        QTest::newRow("https to http") << "" << secure << "http://a.test/x.jpg"
+                                       << "";
+        QTest::newRow("https elsewhere") << "" << secure << "https://b.test/x"
+                                         << "https://a.test/";
+        QTest::newRow("file page") << ""
+                                   << "file:///home/u/g.html"
+                                   << "http://a.test/x"
+                                   << "";
+        QTest::newRow("ftp target") << "" << page << "ftp://a.test/x.jpg"
+                                    << "";
+        QTest::newRow("no-referrer") << "No-Referrer" << page << "http://a.test/x"
+                                     << "";
+        QTest::newRow("origin") << "origin" << page << "http://a.test/x"
+                                << "http://a.test/";
+        QTest::newRow("same-origin, same") << "same-origin" << page << "http://a.test/x" << full;
+        QTest::newRow("same-origin, other") << "same-origin" << page << "http://b.test/x"
+                                            << "";
+        QTest::newRow("last known wins")
+            << "never, unsafe-url ,bogus" << secure << "http://b.test/x" << secure;
+        QTest::newRow("strict-origin") << "strict-origin" << secure << "http://a.test/x"
+                                       << "";
+        QTest::newRow("no-referrer-when-downgrade")
+            << "no-referrer-when-downgrade" << page << "http://b.test/x" << full;
+        QTest::newRow("origin-when-cross-origin")
+            << "origin-when-cross-origin" << secure << "http://a.test/x"
+            << "https://a.test/";
+        QTest::newRow("overlong address")
+            << ""
+            << "http://a.test/" + QString(5000, 'p') << "http://a.test/x"
+            << "http://a.test/";
+    }
+    void refererFollowsThePagesPolicy() {
+        QFETCH(QString, policy);
+        QFETCH(QString, page);
+        QFETCH(QString, target);
+        QFETCH(QString, referer);
+        QCOMPARE(RefererPolicy(policy).RefererFor(QUrl(page), QUrl(target)), referer);
     }
 };
 
