@@ -110,10 +110,8 @@ private slots:
         clickOnRow(dialog, Bookmarks, 0, Bookmarks.remove);
         click(dialog, Bookmarks.clear);
         QCOMPARE(prompts.messages.size(), 2);
-        QCOMPARE(prompts.messages.at(0).caption, QString("Error"));
-        QCOMPARE(prompts.messages.at(1).caption, QString("Error"));
-        QCOMPARE(list(dialog, Bookmarks)->count(), 1);
-        QVERIFY(QFileInfo(m_path).exists() && !QFileInfo(m_path).isFile());
+        QCOMPARE(prompts.messages.at(0).caption + prompts.messages.at(1).caption, "ErrorError");
+        QVERIFY(list(dialog, Bookmarks)->count() == 1 && !QFileInfo(m_path).isFile());
         QFile::remove(m_path);
     }
 

@@ -129,46 +129,28 @@ private slots:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("referer");
+        const auto row = [](const char* name, const char* policy, const QString& page,
+                            const QString& target, const QString& referer) {
+            QTest::newRow(name) << policy << page << target << referer;
+        };
         const QString page = "http://user:pw@a.test:80/g.html?token=1#top";
         const QString full = "http://a.test/g.html?token=1";
         const QString secure = "https://a.test/g.html?token=1";
-        QTest::newRow("same origin") << "" << page << "http://a.test/x.jpg" << full;
-        QTest::newRow("other host") << "" << page << "http://b.test/x.jpg"
-                                    << "http://a.test/";
-        QTest::newRow("other port") << "" << page << "http://a.test:81/x.jpg"
-                                    << "http://a.test/";
-        QTest::newRow("other scheme") << "" << page << "https://a.test/x.jpg"
-                                      << "http://a.test/";
-        QTest::newRow("https to http") << "" << secure << "http://a.test/x.jpg"
-                                       << "";
-        QTest::newRow("https elsewhere") << "" << secure << "https://b.test/x"
-                                         << "https://a.test/";
-        QTest::newRow("file page") << ""
-                                   << "file:///home/u/g.html"
-                                   << "http://a.test/x"
-                                   << "";
-        QTest::newRow("ftp target") << "" << page << "ftp://a.test/x.jpg"
-                                    << "";
-        QTest::newRow("no-referrer") << "No-Referrer" << page << "http://a.test/x"
-                                     << "";
-        QTest::newRow("origin") << "origin" << page << "http://a.test/x"
-                                << "http://a.test/";
-        QTest::newRow("same-origin, same") << "same-origin" << page << "http://a.test/x" << full;
-        QTest::newRow("same-origin, other") << "same-origin" << page << "http://b.test/x"
-                                            << "";
-        QTest::newRow("last known wins")
-            << "never, unsafe-url ,bogus" << secure << "http://b.test/x" << secure;
-        QTest::newRow("strict-origin") << "strict-origin" << secure << "http://a.test/x"
-                                       << "";
-        QTest::newRow("no-referrer-when-downgrade")
-            << "no-referrer-when-downgrade" << page << "http://b.test/x" << full;
-        QTest::newRow("origin-when-cross-origin")
-            << "origin-when-cross-origin" << secure << "http://a.test/x"
-            << "https://a.test/";
-        QTest::newRow("overlong address")
-            << ""
-            << "http://a.test/" + QString(5000, 'p') << "http://a.test/x"
-            << "http://a.test/";
+        const QString a = "http://a.test/x.jpg", b = "http://b.test/x.jpg";
+        const QString origin = "http://a.test/";
+        row("same origin", "", page, a, full);
+        row("other host", "", page, b, origin);
+        row("other port", "", page, "http://a.test:81/x.jpg", origin);
+        row("https to http", "", secure, a, "");
+        row("file page", "", "file:///home/u/g.html", a, "");
+        row("no-referrer", "No-Referrer", page, a, "");
+        row("origin", "origin", page, a, origin);
+        row("same-origin, same", "same-origin", page, a, full);
+        row("same-origin, other", "same-origin", page, b, "");
+        row("last known wins", "never, unsafe-url ,bogus", secure, b, secure);
+        row("no-referrer-when-downgrade", "no-referrer-when-downgrade", page, b, full);
+        row("origin-when-cross-origin", "origin-when-cross-origin", secure, a, "https://a.test/");
+        row("overlong address", "", origin + QString(5000, 'p'), a, origin);
     }
     void refererFollowsThePagesPolicy() {
         QFETCH(QString, policy);

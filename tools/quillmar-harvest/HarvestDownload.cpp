@@ -43,7 +43,8 @@ DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choi
 int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts) {
     std::atomic<int> failures{0};
     DownloadWorker worker(std::move(job), std::make_unique<ConsoleDownloadSink>(failures));
-    QObject::connect(&interrupts, &InterruptWatch::interrupted, &interrupts,
+    const QObject whileRunning; // ends the connection below with this call
+    QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileRunning,
                      [&worker] { worker.RequestCancel(); });
     std::thread thread([&worker] {
         worker.Run();
