@@ -1,6 +1,8 @@
 #include "bookmarks/BookmarkFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -16,6 +18,11 @@ bool endsWithLineEnd(QFile& file) {
     return file.seek(size - 1) && file.getChar(&last) && last == '\n';
 }
 
+// The file's folder, made when missing: the user's data folder may not exist yet.
+bool makeFolderOf(const QString& path) {
+    return QFileInfo(path).dir().mkpath(QStringLiteral("."));
+}
+
 } // namespace
 
 const QString BookmarkFile::FileName = QStringLiteral("QuillmarLinks.txt");
@@ -23,7 +30,7 @@ const QString BookmarkFile::FileName = QStringLiteral("QuillmarLinks.txt");
 BookmarkFile::BookmarkFile(const QString& path) : m_path(path) {}
 
 bool BookmarkFile::Append(const QByteArray& entry) const {
-    if (m_path.isEmpty())
+    if (m_path.isEmpty() || !makeFolderOf(m_path))
         return false;
     QFile file(m_path);
     // Read access as well, to look at the last byte; a missing file is created.
@@ -53,6 +60,8 @@ bool BookmarkFile::ReadAll(QList<QByteArray>& entries) const {
 }
 
 bool BookmarkFile::Rewrite(const QList<QByteArray>& entries) const {
+    if (!makeFolderOf(m_path))
+        return false;
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
