@@ -20,6 +20,8 @@ QPointer<CMainFrame> mainFrame;
 } // namespace
 
 CQuillmarApp::CQuillmarApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // Named before anything asks Qt for a per-application folder.
+    setApplicationName(StringTable::text(IDS_APP_TITLE));
     setApplicationVersion(ProgramVersion::Text());
     // Desktops match the windows to the installed desktop entry by this name.
     setDesktopFileName(QStringLiteral("org.quillmar.Quillmar"));
@@ -41,7 +43,6 @@ bool CQuillmarApp::InitInstance(const QStringList& addresses) {
         return false;
     // Settings live under this key; the program keeps only its recent-file list there.
     setOrganizationName(QStringLiteral("QuillmarBrowser"));
-    setApplicationName(StringTable::text(IDS_APP_TITLE));
     setStyleSheet(DialogStyleSheet());
 
     docTemplate = new CDocTemplate(viewFactory, this);

@@ -3,6 +3,7 @@
 #include "app/DataFolder.h"
 
 #include <QPointer>
+#include <QStandardPaths>
 #include <QWebEngineProfile>
 
 namespace {
@@ -13,8 +14,11 @@ QPointer<QWebEngineProfile> persistentProfile;
 
 void BrowserProfile::UsePersistent(QObject* owner) {
     auto* profile = new QWebEngineProfile(QStringLiteral("Quillmar"), owner);
-    // The engine's own default would sit under the settings key's folder.
-    profile->setPersistentStoragePath(DataFolder::Path() + QStringLiteral("/engine"));
+    // Where the engine puts a profile of this name before the settings key is
+    // set, named explicitly so that it stays there whatever the start-up order.
+    profile->setPersistentStoragePath(DataFolder::Path() + QStringLiteral("/QtWebEngine/Quillmar"));
+    profile->setCachePath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                          QStringLiteral("/Quillmar/QtWebEngine/Quillmar"));
     persistentProfile = profile;
 }
 
