@@ -16,8 +16,9 @@ QString CDocTemplate::DocumentName() {
     return StringTable::text(IDR_QUILLMARTYPE).section(QLatin1Char('\n'), 1, 1);
 }
 
-CChildFrame* CDocTemplate::OpenNewDocument(CMainFrame& frame) {
+CChildFrame* CDocTemplate::OpenNewDocument(CMainFrame& frame, const QString& startAddress) {
     auto* document = new CQuillmarDoc(*this, DocumentName() + QString::number(untitledCount + 1));
+    document->SetStartAddress(startAddress);
     CChildFrame* child = CreateNewFrame(*document, frame);
     if (!child) {
         delete document;

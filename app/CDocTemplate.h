@@ -25,9 +25,9 @@ public:
     // The document name of the template's string, "Quillmar".
     static QString DocumentName();
 
-    // A new document in a new browser window, maximised in the frame; nullptr
-    // when its view could not be made.
-    CChildFrame* OpenNewDocument(CMainFrame& frame);
+    // A new document in a new browser window, maximised in the frame, opening
+    // startAddress (empty: the about page); nullptr when its view could not be made.
+    CChildFrame* OpenNewDocument(CMainFrame& frame, const QString& startAddress = QString());
     // Another browser window on the document, with a view of its own.
     CChildFrame* CreateNewFrame(CQuillmarDoc& document, CMainFrame& frame);
 

@@ -2,6 +2,7 @@
 
 #include "app/CAboutDialog.h"
 #include "app/CommandIds.h"
+#include "app/ProgramVersion.h"
 #include "app/Prompts.h"
 #include "app/StringTable.h"
 #include "app/VersionGate.h"
@@ -18,7 +19,13 @@ QPointer<CMainFrame> mainFrame;
 
 } // namespace
 
-CQuillmarApp::CQuillmarApp(int& argc, char** argv) : QApplication(argc, argv) {}
+CQuillmarApp::CQuillmarApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // Named before anything asks Qt for a per-application folder.
+    setApplicationName(StringTable::text(IDS_APP_TITLE));
+    setApplicationVersion(ProgramVersion::Text());
+    // Desktops match the windows to the installed desktop entry by this name.
+    setDesktopFileName(QStringLiteral("org.quillmar.Quillmar"));
+}
 
 CQuillmarApp::~CQuillmarApp() {
     // No download worker may still report while the frame is destroyed.
@@ -31,12 +38,11 @@ void CQuillmarApp::SetViewFactory(CDocTemplate::ViewFactory factory) {
     viewFactory = std::move(factory);
 }
 
-bool CQuillmarApp::InitInstance() {
+bool CQuillmarApp::InitInstance(const QStringList& addresses) {
     if (!VersionGate::Check(VersionGate::EngineVersion(), Prompts::current()))
         return false;
     // Settings live under this key; the program keeps only its recent-file list there.
     setOrganizationName(QStringLiteral("QuillmarBrowser"));
-    setApplicationName(StringTable::text(IDS_APP_TITLE));
     setStyleSheet(DialogStyleSheet());
 
     docTemplate = new CDocTemplate(viewFactory, this);
@@ -46,13 +52,23 @@ bool CQuillmarApp::InitInstance() {
         return false;
     }
     SetMainFrame(frame);
-    if (!docTemplate->OpenNewDocument(*frame)) {
+    if (!OpenStartWindows(*frame, addresses)) {
         delete frame;
         return false;
     }
     // Sized to the screen as well, for desktops without a window manager to maximise it.
     frame->setGeometry(frame->screen()->availableGeometry());
     frame->showMaximized();
+    return true;
+}
+
+bool CQuillmarApp::OpenStartWindows(CMainFrame& frame, const QStringList& addresses) {
+    if (addresses.isEmpty())
+        return docTemplate->OpenNewDocument(frame) != nullptr;
+    for (const QString& address : addresses) {
+        if (!docTemplate->OpenNewDocument(frame, address))
+            return false;
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "app/CommandTarget.h"
 
 #include <QApplication>
+#include <QStringList>
 
 #include <memory>
 
@@ -20,8 +21,9 @@ public:
     // The view every browser window gets; set before InitInstance.
     void SetViewFactory(CDocTemplate::ViewFactory factory);
 
-    // Runs the start-up steps; false ends the program.
-    bool InitInstance();
+    // Runs the start-up steps, opening a browser window on each address (none:
+    // one window on the about page); false ends the program.
+    bool InitInstance(const QStringList& addresses = QStringList());
 
     // The application's main window, looked up anew on every call; nullptr
     // when there is none.
@@ -40,6 +42,7 @@ public:
     void OnCommand(int id) override;
 
 private:
+    bool OpenStartWindows(CMainFrame& frame, const QStringList& addresses);
     void ShowAbout();
 
     CDocTemplate::ViewFactory viewFactory;

@@ -3,6 +3,8 @@
 #include "app/CChildFrame.h"
 #include "app/CDocTemplate.h"
 
+#include <utility>
+
 CQuillmarDoc::CQuillmarDoc(CDocTemplate& docTemplate, const QString& title)
     : QObject(&docTemplate), docTemplate(docTemplate), title(title) {}
 
@@ -16,6 +18,14 @@ QString CQuillmarDoc::Title() const {
 
 QList<CChildFrame*> CQuillmarDoc::Frames() const {
     return frames;
+}
+
+void CQuillmarDoc::SetStartAddress(const QString& address) {
+    startAddress = address;
+}
+
+QString CQuillmarDoc::TakeStartAddress() {
+    return std::exchange(startAddress, QString());
 }
 
 void CQuillmarDoc::AddFrame(CChildFrame* frame) {

@@ -21,6 +21,11 @@ public:
     QString Title() const;
     QList<CChildFrame*> Frames() const;
 
+    // The address the document's first window opens instead of the about
+    // page; taking it leaves none, so later windows start as usual.
+    void SetStartAddress(const QString& address);
+    QString TakeStartAddress();
+
     void AddFrame(CChildFrame* frame);
     // Deletes the document when the last frame is gone.
     void RemoveFrame(CChildFrame* frame);
@@ -34,5 +39,6 @@ private:
 
     CDocTemplate& docTemplate;
     QString title;
+    QString startAddress;
     QList<CChildFrame*> frames;
 };

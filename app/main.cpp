@@ -1,10 +1,27 @@
 #include "app/CQuillmarApp.h"
+#include "app/CommandLine.h"
+#include "view/BrowserProfile.h"
 #include "view/CQuillmarView.h"
 #include "view/EngineEnvironment.h"
 
 #include <cstdio>
 
+namespace {
+
+QStringList ArgumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Help and the version need no display, so they are answered before the browser starts.
+    const CommandLine early = CommandLine::Parse(ArgumentsOf(argc, argv));
+    if (early.action == CommandLine::Action::Help || early.action == CommandLine::Action::Version)
+        return early.Answer();
     if (!EngineEnvironment::hasDisplay()) {
         std::fprintf(stderr, "quillmar: no display found; to run without one, use a virtual "
                              "display: xvfb-run -a ./run\n");
@@ -12,8 +29,13 @@ int main(int argc, char* argv[]) {
     }
     EngineEnvironment::prepareProcess();
     CQuillmarApp application(argc, argv);
+    // Qt has taken its own options (-platform, -style ...) out of the arguments by now.
+    const CommandLine commandLine = CommandLine::Parse(QCoreApplication::arguments());
+    if (commandLine.action != CommandLine::Action::Run)
+        return commandLine.Answer();
+    BrowserProfile::UsePersistent(&application);
     application.SetViewFactory([](CQuillmarDoc* document) { return new CQuillmarView(document); });
-    if (!application.InitInstance())
+    if (!application.InitInstance(commandLine.addresses))
         return 1;
     return application.exec();
 }

@@ -1,5 +1,6 @@
 #include "bookmarks/BookmarkFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -29,6 +30,11 @@ QByteArray withoutLineEnds(QByteArray entry) {
     return entry;
 }
 
+// The file's folder, made when missing: the user's data folder may not exist yet.
+bool makeFolderOf(const QString& path) {
+    return QFileInfo(path).dir().mkpath(QStringLiteral("."));
+}
+
 } // namespace
 
 const QString BookmarkFile::FileName = QStringLiteral("QuillmarLinks.txt");
@@ -36,7 +42,7 @@ const QString BookmarkFile::FileName = QStringLiteral("QuillmarLinks.txt");
 BookmarkFile::BookmarkFile(const QString& path) : m_path(path) {}
 
 bool BookmarkFile::Append(const QByteArray& entry) const {
-    if (m_path.isEmpty() || isSpecialFile(m_path))
+    if (m_path.isEmpty() || isSpecialFile(m_path) || !makeFolderOf(m_path))
         return false;
     QFile file(m_path);
     // Read access as well, to look at the last byte; a missing file is created.
@@ -66,6 +72,8 @@ bool BookmarkFile::ReadAll(QList<QByteArray>& entries) const {
 }
 
 bool BookmarkFile::Rewrite(const QList<QByteArray>& entries) const {
+    if (!makeFolderOf(m_path))
+        return false;
     QSaveFile file(m_path);
     if (isSpecialFile(m_path) || !file.open(QIODevice::WriteOnly))
         return false;

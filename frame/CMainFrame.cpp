@@ -5,6 +5,7 @@
 #include "app/CQuillmarDoc.h"
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
+#include "app/DataFolder.h"
 #include "app/StringTable.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CAnimation.h"
@@ -22,6 +23,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QStatusBar>
@@ -41,8 +43,8 @@ QRect BarRect(int left, int top, int right, int bottom) {
 } // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
-    m_bookmarkPath =
-        BookmarkPathFor(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
+    m_bookmarkPath = ChooseBookmarkPath(
+        QDir::toNativeSeparators(QCoreApplication::applicationFilePath()), DataFolder::Path());
     recentFiles.Load();
 }
 
@@ -91,6 +93,13 @@ QString CMainFrame::BookmarkPathFor(const QString& programPath) {
     if (separator <= 0)
         return QString();
     return programPath.left(separator) + QDir::separator() + BookmarkFileName;
+}
+
+QString CMainFrame::ChooseBookmarkPath(const QString& programPath, const QString& dataFolder) {
+    const QString beside = BookmarkPathFor(programPath);
+    if (!beside.isEmpty() && QFileInfo::exists(beside))
+        return beside;
+    return QDir::toNativeSeparators(dataFolder) + QDir::separator() + BookmarkFileName;
 }
 
 QString CMainFrame::FormatElapsed(qint64 seconds) {

@@ -49,6 +49,9 @@ public:
     // The bookmark file beside the program at programPath; empty when the path
     // is empty or has no separator after its first character.
     static QString BookmarkPathFor(const QString& programPath);
+    // The bookmark file in use: the one beside the program where it exists
+    // (portable use), otherwise the one in the user's data folder.
+    static QString ChooseBookmarkPath(const QString& programPath, const QString& dataFolder);
 
     // An online time span as "HH:MM:SS"; days are dropped.
     static QString FormatElapsed(qint64 seconds);

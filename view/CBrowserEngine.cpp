@@ -1,16 +1,20 @@
 #include "view/CBrowserEngine.h"
 
 #include "harvest/SnapshotConverter.h"
+#include "view/BrowserProfile.h"
 
 #include <QFile>
 #include <QPointer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
 CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWebEngineView(this)) {
+    if (QWebEngineProfile* profile = BrowserProfile::Current())
+        view->setPage(new QWebEnginePage(profile, view));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);

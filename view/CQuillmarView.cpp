@@ -1,6 +1,7 @@
 #include "view/CQuillmarView.h"
 
 #include "app/CQuillmarApp.h"
+#include "app/CQuillmarDoc.h"
 #include "app/CommandIds.h"
 #include "app/Prompts.h"
 #include "bookmarks/BookmarkFile.h"
@@ -459,7 +460,11 @@ void CQuillmarView::closeEvent(QCloseEvent* event) {
 }
 
 void CQuillmarView::OnInitialUpdate() {
-    engine->LoadAboutPage();
+    const QString start = GetDocument() ? GetDocument()->TakeStartAddress() : QString();
+    if (start.isEmpty())
+        engine->LoadAboutPage();
+    else
+        engine->Navigate(start);
 }
 
 void CQuillmarView::OnDownloadBegin() {

@@ -1,7 +1,9 @@
 #include "app/CAboutDialog.h"
 #include "app/CChildFrame.h"
 #include "app/CQuillmarApp.h"
+#include "app/CQuillmarDoc.h"
 #include "app/CommandIds.h"
+#include "app/CommandLine.h"
 #include "app/CommandRouter.h"
 #include "app/DialogUnits.h"
 #include "app/VersionGate.h"
@@ -11,6 +13,7 @@
 #include "support/ScriptedPrompts.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMessageBox>
@@ -56,6 +59,34 @@ private slots:
             QCOMPARE(prompts.messages.first().caption, QStringLiteral("IE 5"));
         }
         QVERIFY(VersionGate::Accepts(VersionGate::EngineVersion()));
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QStringList>("addresses");
+        const int run = int(CommandLine::Action::Run);
+        const QString file = testsupport::testDataPath("pages/frameset.html");
+        QTest::newRow("none") << QStringList() << run << QStringList();
+        QTest::newRow("addresses") << QStringList{"example.org", "http://a/b?c=1"} << run
+                                   << QStringList{"example.org", "http://a/b?c=1"};
+        QTest::newRow("relative file")
+            << QStringList{QDir::current().relativeFilePath(file)} << run << QStringList{file};
+        QTest::newRow("after --") << QStringList{"--", "--help"} << run << QStringList{"--help"};
+        QTest::newRow("help") << QStringList{"x", "--help"} << int(CommandLine::Action::Help)
+                              << QStringList{"x"};
+        QTest::newRow("version") << QStringList{"-v"} << int(CommandLine::Action::Version)
+                                 << QStringList();
+        QTest::newRow("unknown") << QStringList{"--bogus", "x"} << int(CommandLine::Action::Error)
+                                 << QStringList{"x"};
+    }
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QStringList, addresses);
+        const CommandLine line = CommandLine::Parse(QStringList{"quillmar"} + arguments);
+        QCOMPARE(int(line.action), action);
+        QCOMPARE(line.addresses, addresses);
     }
 
     void startUpFailsWhenNoBrowserWindowCanOpen() {
@@ -177,6 +208,21 @@ private slots:
         QVERIFY(!CQuillmarApp::MainFrame());
         QCOMPARE(QSettings().value(QStringLiteral("Recent File List/File1")).toString(),
                  QStringLiteral("/tmp/x.txt"));
+    }
+
+    void startUpOpensAWindowPerAddress() {
+        auto* app = static_cast<CQuillmarApp*>(QCoreApplication::instance());
+        QStringList starts;
+        app->SetViewFactory([&starts](CQuillmarDoc* document) {
+            starts.append(document->TakeStartAddress());
+            return new TestView;
+        });
+        QVERIFY(app->InitInstance({"http://a/", "b.org"}));
+        QCOMPARE(Windows().size(), 2);
+        QVERIFY(CQuillmarApp::MainFrame()->Router().Execute(ID_FILE_NEW));
+        QCOMPARE(starts, (QStringList{"http://a/", "b.org", QString()}));
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("org.quillmar.Quillmar"));
+        delete CQuillmarApp::MainFrame();
     }
 };
 

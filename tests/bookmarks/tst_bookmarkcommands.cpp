@@ -71,7 +71,8 @@ private slots:
         m_frame = std::make_unique<CMainFrame>();
         QVERIFY(m_frame->Create());
         CQuillmarApp::SetMainFrame(m_frame.get());
-        m_frame->m_bookmarkPath = m_dir.filePath("QuillmarLinks.txt");
+        // In a folder not made yet, as the user's data folder is on a first run.
+        m_frame->m_bookmarkPath = m_dir.filePath("data/QuillmarLinks.txt");
         m_frame->show();
         m_view = qobject_cast<CQuillmarView*>(m_template.OpenNewDocument(*m_frame)->View());
         QVERIFY(m_view);

@@ -18,12 +18,15 @@
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QPointer>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 
@@ -344,7 +347,7 @@ private slots:
         QSettings().remove(QStringLiteral("Recent File List"));
     }
 
-    void bookmarkPathLiesBesideTheProgram_data() {
+    void bookmarkPath_data() {
         QTest::addColumn<QString>("programPath");
         QTest::addColumn<QString>("expected");
         const QString sep = QDir::separator();
@@ -354,13 +357,24 @@ private slots:
         QTest::newRow("separator first only") << sep + "quillmar" << QString();
         QTest::newRow("unreadable") << QString() << QString();
     }
-    void bookmarkPathLiesBesideTheProgram() {
+    void bookmarkPath() {
         QFETCH(QString, programPath);
         QFETCH(QString, expected);
         QCOMPARE(CMainFrame::BookmarkPathFor(programPath), expected);
+        // The user's data folder, unless a bookmark file lies beside the program.
+        const QTemporaryDir folder;
+        const QString program = folder.filePath("quillmar");
+        const QString data = QDir::toNativeSeparators(folder.filePath("data"));
+        const QString inData = data + QDir::separator() + "QuillmarLinks.txt";
+        QCOMPARE(CMainFrame::ChooseBookmarkPath(program, data), inData);
+        QCOMPARE(CMainFrame::ChooseBookmarkPath(programPath, data), inData);
+        QVERIFY(QFile(folder.filePath("QuillmarLinks.txt")).open(QIODevice::WriteOnly));
+        QCOMPARE(CMainFrame::ChooseBookmarkPath(program, data),
+                 QDir::toNativeSeparators(folder.filePath("QuillmarLinks.txt")));
         QCOMPARE(CMainFrame().m_bookmarkPath,
-                 QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) +
-                     QDir::separator() + QStringLiteral("QuillmarLinks.txt"));
+                 QDir::toNativeSeparators(
+                     QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
+                     QDir::separator() + "Quillmar" + QDir::separator() + "QuillmarLinks.txt");
     }
 
     void elapsedTimeDropsDays_data() {

@@ -177,6 +177,12 @@ private slots:
         area->setActiveSubWindow(area->subWindowList().last());
         area->setActiveSubWindow(area->subWindowList().first());
         QCOMPARE(first->m_linkHistory.last(), gallery);
+
+        // A window opened on an address, as the command line does, starts there.
+        const QString start = server.url("second.html");
+        auto* third =
+            qobject_cast<CQuillmarView*>(docTemplate->OpenNewDocument(*frame, start)->View());
+        QTRY_COMPARE_WITH_TIMEOUT(third->m_linkHistory, QStringList({start}), timeout);
     }
 
     void stoppedAndSupersededLoadsListNothingStale() {

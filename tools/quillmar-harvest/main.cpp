@@ -5,6 +5,7 @@
 #include "HarvestDownload.h"
 #include "InterruptWatch.h"
 #include "PageHarvester.h"
+#include "app/ProgramVersion.h"
 #include "download/EngineCookieJar.h"
 #include "view/CBrowserEngine.h"
 #include "view/EngineEnvironment.h"
@@ -29,12 +30,30 @@ const char* const usage =
     "usage: quillmar-harvest [--timeout SECONDS] URL\n"
     "       quillmar-harvest [--timeout SECONDS] --download DIR [--images] [--links]\n"
     "                        [--match TEXT] URL\n"
+    "       quillmar-harvest --help | --version\n"
     "  --download DIR  download the listed files into the existing folder DIR, one line\n"
     "                  per file (saved NAME / failed NAME: reason), then a summary;\n"
     "                  exit status 1 when any file failed\n"
     "  --images        download listed images (without --images or --links: both)\n"
     "  --links         download listed image links\n"
     "  --match TEXT    only files whose name contains TEXT, ignoring case\n";
+
+// --help and --version answer at once, whatever else the command line holds.
+std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (argument == QLatin1String("--version")) {
+            std::printf("quillmar-harvest %s\n", qPrintable(ProgramVersion::Text()));
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
 
 // The download part of the options; an error text when they do not fit together.
 std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& parser,
@@ -128,6 +147,8 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     EngineEnvironment::prepareProcess();
     QApplication application(argc, argv);
+    if (const std::optional<int> answered = answerHelpOrVersion(QCoreApplication::arguments()))
+        return *answered;
     const std::optional<Options> options = parseOptions(QCoreApplication::arguments());
     if (!options) {
         std::fputs(usage, stderr);
