@@ -27,16 +27,8 @@ public:
     void RequestCancel();
     bool CancelRequested() const;
 
-    static const char* const UserAgent;
-    static constexpr long TransferBlockSize = 4096;
-
 private:
-    void* OpenSession();
-    // Fetches one entry into its destination; false with a short reason.
-    bool DownloadEntry(void* session, int index, QString& reason);
-
     DownloadJob job;
     std::unique_ptr<DownloadProgressSink> sink;
     std::atomic<bool> cancelRequested{false};
-    char errorText[256] = {}; // the transfer library's last error, in detail
 };
