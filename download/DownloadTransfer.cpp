@@ -55,6 +55,7 @@ void DownloadTransfer::Configure() {
 
 bool DownloadTransfer::Begin(int entry) {
     index = entry;
+    tries = 1;
     reason.clear();
     if (!handle) {
         reason = QStringLiteral("cannot start a transfer");
@@ -107,34 +108,89 @@ void DownloadTransfer::Restart() {
     writeFailed = false;
     stalled = false;
     errorText[0] = '\0';
-    windowStart = std::chrono::steady_clock::now();
+    windowStart = Clock::now();
     windowBytes = 0;
 }
 
-bool DownloadTransfer::Finish(CURLcode result) {
+DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    if (cancelRequested)
-        reason = QStringLiteral("cancelled");
-    else if (writeFailed)
-        reason = file.Error();
-    else if (stalled)
-        reason = QStringLiteral("fewer than %1 bytes in %2 seconds, given up")
-                     .arg(StallBytes)
-                     .arg(StallSeconds);
-    else if (result != CURLE_OK)
-        reason = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
-    else if (IsHttp() && !IsSavedHttpStatus(status))
-        reason = QStringLiteral("server answered %1").arg(status);
-    else if (file.Commit())
-        return true;
-    else
+    reason = FailureReason(result, status);
+    if (reason.isEmpty() && file.Commit())
+        return Outcome::Saved;
+    if (reason.isEmpty())
         reason = file.Error();
     file.Discard();
-    return false;
+    if (IsTransient(result, status) && ScheduleRetry())
+        return Outcome::Retry;
+    if (tries > 1)
+        reason += QStringLiteral(" (%1 tries)").arg(tries);
+    return Outcome::Failed;
 }
 
-void DownloadTransfer::Abandon() {
+// Empty when the answer is to be saved.
+QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
+    if (cancelRequested)
+        return QStringLiteral("cancelled");
+    if (writeFailed)
+        return file.Error();
+    if (stalled)
+        return QStringLiteral("fewer than %1 bytes in %2 seconds, given up")
+            .arg(StallBytes)
+            .arg(StallSeconds);
+    if (result != CURLE_OK)
+        return QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
+    if (IsHttp() && !IsSavedHttpStatus(status))
+        return QStringLiteral("server answered %1").arg(status);
+    return QString();
+}
+
+// Refused or dropped connections, time-outs and a busy server may pass; a
+// trickling server, a full disk or a missing file will not.
+bool DownloadTransfer::IsTransient(CURLcode result, long status) const {
+    if (cancelRequested || writeFailed || stalled)
+        return false;
+    switch (result) {
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+        return true;
+    case CURLE_OK:
+        return IsHttp() && (status == 408 || status == 429 || status == 500 || status == 502 ||
+                            status == 503 || status == 504);
+    default:
+        return false;
+    }
+}
+
+bool DownloadTransfer::ScheduleRetry() {
+    if (tries >= MaxTries)
+        return false;
+    curl_off_t asked = 0;
+    curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &asked);
+    if (asked > MaxRetryAfterSeconds) {
+        reason += QStringLiteral(", asked to wait %1 seconds").arg(asked);
+        return false;
+    }
+    const auto wait =
+        asked > 0 ? std::chrono::seconds(asked) : std::chrono::seconds(1 << (tries - 1));
+    retryTime = Clock::now() + wait;
+    return true;
+}
+
+bool DownloadTransfer::Retry() {
+    ++tries;
+    if (!file.Open(job.Destinations.value(index))) {
+        reason = file.Error() + QStringLiteral(" (%1 tries)").arg(tries);
+        return false;
+    }
+    Restart();
+    return true;
+}
+
+void DownloadTransfer::Abandon(const QString& why) {
+    reason = why;
     file.Discard();
 }
 
@@ -163,7 +219,7 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
 int DownloadTransfer::WatchProgress(void* self, curl_off_t, curl_off_t received, curl_off_t,
                                     curl_off_t) {
     auto* transfer = static_cast<DownloadTransfer*>(self);
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = Clock::now();
     if (received < transfer->windowBytes) // a redirect starts the count again
         transfer->windowBytes = received;
     if (received - transfer->windowBytes >= StallBytes) {

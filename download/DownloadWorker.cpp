@@ -3,7 +3,7 @@
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
 
-#include <curl/curl.h>
+#include <algorithm>
 
 namespace {
 
@@ -18,17 +18,31 @@ QString CompletionMessage(int saved, int count) {
     return QStringLiteral("Download complete: %1 of %2 files saved.").arg(saved).arg(count);
 }
 
+// The longest sleep between looks at the transfers; curl wakes earlier for its own timers.
+constexpr int PollMilliseconds = 1000;
+
 } // namespace
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
     : job(std::move(job)), sink(std::move(sink)) {
     InitialiseCurlOnce();
+    multi = curl_multi_init();
+    const int parallel = std::clamp(this->job.Parallel, 1, MaxParallel);
+    if (multi)
+        curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(parallel));
+    workSlots.resize(size_t(parallel));
 }
 
-DownloadWorker::~DownloadWorker() = default;
+DownloadWorker::~DownloadWorker() {
+    workSlots.clear();
+    if (multi)
+        curl_multi_cleanup(multi);
+}
 
 void DownloadWorker::RequestCancel() {
     cancelRequested = true;
+    if (multi)
+        curl_multi_wakeup(multi);
 }
 
 bool DownloadWorker::CancelRequested() const {
@@ -36,20 +50,125 @@ bool DownloadWorker::CancelRequested() const {
 }
 
 int DownloadWorker::Run() {
-    const int count = job.Count;
-    DownloadTransfer transfer(job, cancelRequested);
+    for (Slot& slot : workSlots)
+        slot.transfer = std::make_unique<DownloadTransfer>(job, cancelRequested);
+    filesLeft = job.Count;
     sink->AnimationStarted();
-    sink->FilesLeft(count);
-    int saved = 0;
-    for (int i = 0; i < count && !CancelRequested(); ++i) {
-        const bool ok = transfer.Begin(i) && transfer.Finish(curl_easy_perform(transfer.Handle()));
-        if (ok)
-            ++saved;
-        sink->FileFinished(i, job.Names.value(i), ok, transfer.Reason());
-        sink->FilesLeft(count - 1 - i);
+    sink->FilesLeft(filesLeft);
+    StartTransfers();
+    while (!CancelRequested() && WorkLeft()) {
+        WaitForActivity();
+        int running = 0;
+        curl_multi_perform(multi, &running);
+        CollectFinished();
+        StartTransfers();
     }
+    AbandonUnfinished();
     if (!CancelRequested())
-        sink->Message(CompletionMessage(saved, count));
+        sink->Message(CompletionMessage(saved, job.Count));
     sink->AnimationStopped();
     return saved;
+}
+
+bool DownloadWorker::WorkLeft() const {
+    return nextEntry < job.Count ||
+           std::any_of(workSlots.begin(), workSlots.end(),
+                       [](const Slot& slot) { return slot.state != Slot::State::Idle; });
+}
+
+// Gives every free transfer the next entry and restarts the retries that are due.
+// An entry that cannot start is reported at once, so one transfer keeps the job's order.
+void DownloadWorker::StartTransfers() {
+    if (CancelRequested())
+        return;
+    for (Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Waiting)
+            RetryWhenDue(slot);
+        while (slot.state == Slot::State::Idle && nextEntry < job.Count && !StartNextEntry(slot))
+            Finished(slot, false);
+    }
+}
+
+bool DownloadWorker::StartNextEntry(Slot& slot) {
+    return slot.transfer->Begin(nextEntry++) && Add(slot);
+}
+
+void DownloadWorker::RetryWhenDue(Slot& slot) {
+    if (DownloadTransfer::Clock::now() < slot.transfer->RetryTime())
+        return;
+    if (!slot.transfer->Retry() || !Add(slot))
+        Finished(slot, false);
+}
+
+bool DownloadWorker::Add(Slot& slot) {
+    if (curl_multi_add_handle(multi, slot.transfer->Handle()) != CURLM_OK) {
+        slot.transfer->Abandon(QStringLiteral("cannot start a transfer"));
+        return false;
+    }
+    slot.state = Slot::State::Running;
+    return true;
+}
+
+void DownloadWorker::CollectFinished() {
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+        Slot* slot = SlotOf(message->easy_handle);
+        if (message->msg != CURLMSG_DONE || !slot)
+            continue;
+        const CURLcode result = message->data.result;
+        curl_multi_remove_handle(multi, slot->transfer->Handle());
+        switch (slot->transfer->Finish(result)) {
+        case DownloadTransfer::Outcome::Saved:
+            Finished(*slot, true);
+            break;
+        case DownloadTransfer::Outcome::Failed:
+            Finished(*slot, false);
+            break;
+        case DownloadTransfer::Outcome::Retry:
+            slot->state = Slot::State::Waiting;
+            break;
+        }
+    }
+}
+
+void DownloadWorker::Finished(Slot& slot, bool ok) {
+    slot.state = Slot::State::Idle;
+    if (ok)
+        ++saved;
+    const int index = slot.transfer->Index();
+    sink->FileFinished(index, job.Names.value(index), ok, slot.transfer->Reason());
+    sink->FilesLeft(--filesLeft);
+}
+
+// Sleeps until a transfer has something to do, a retry is due or a cancel wakes it.
+void DownloadWorker::WaitForActivity() {
+    auto wait = std::chrono::milliseconds(PollMilliseconds);
+    const auto now = DownloadTransfer::Clock::now();
+    for (const Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Waiting)
+            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
+                                      std::max(slot.transfer->RetryTime() - now,
+                                               DownloadTransfer::Clock::duration::zero())));
+    }
+    curl_multi_poll(multi, nullptr, 0, int(wait.count()), nullptr);
+}
+
+// A cancelled job reports each file it was fetching and leaves none of them behind.
+void DownloadWorker::AbandonUnfinished() {
+    for (Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Idle)
+            continue;
+        if (slot.state == Slot::State::Running)
+            curl_multi_remove_handle(multi, slot.transfer->Handle());
+        slot.transfer->Abandon(QStringLiteral("cancelled"));
+        Finished(slot, false);
+    }
+}
+
+DownloadWorker::Slot* DownloadWorker::SlotOf(CURL* handle) {
+    for (Slot& slot : workSlots) {
+        if (slot.transfer->Handle() == handle)
+            return &slot;
+    }
+    return nullptr;
 }

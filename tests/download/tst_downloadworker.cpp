@@ -2,7 +2,9 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
@@ -274,6 +276,85 @@ private slots:
                  QStringList({"animation started", "files left 2", "animation stopped"}));
         QCOMPARE(FilesIn(folder->path()), QStringList({"one.jpg"}));
         QCOMPARE(server->requests().size(), 2); // one.jpg and two.jpg, nothing after
+    }
+
+    // Four at once: each file is reported once as it ends, files left only goes
+    // down, and passing failures are tried again as the server asks.
+    void parallelTransfersReportAndRetryEachFileOnce() {
+        HttpRoute busy;
+        busy.status = 503;
+        HttpRoute waitFour = busy;
+        waitFour.headers = {{"Retry-After", "4"}};
+        HttpRoute waitLong = busy;
+        waitLong.headers = {{"Retry-After", "120"}};
+        HttpRoute broken;
+        broken.status = 500;
+        server->setRoutes("/later.jpg", {waitFour, SlowRoute("later", 0, 0)});
+        server->setRoutes("/flaky.jpg", {busy, busy, SlowRoute("flaky", 0, 0)});
+        server->setRoute("/too-long.jpg", waitLong);
+        server->setRoute("/broken.jpg", broken);
+        const QStringList quick = {"q1.jpg", "q2.jpg", "q3.jpg", "q4.jpg", "q5.jpg"};
+        for (const QString& name : quick)
+            server->setFile("/" + name.toUtf8(), name.toUtf8(), "image/jpeg");
+        DownloadJob job =
+            Job(QStringList({"later.jpg", "flaky.jpg", "too-long.jpg", "broken.jpg", "gone.jpg"}) +
+                quick);
+        job.Parallel = 4;
+
+        WorkerRun run(job);
+        QVERIFY(run.RunToEnd(60000));
+        QCOMPARE(run.reports->FilesLeft(), QList<int>({10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+        QCOMPARE(run.reports->Messages(), QStringList({"Download complete: 7 of 10 files saved."}));
+        QCOMPARE(FilesIn(folder->path()), QStringList({"flaky.jpg", "later.jpg", "q1.jpg", "q2.jpg",
+                                                       "q3.jpg", "q4.jpg", "q5.jpg"}));
+        QCOMPARE(ReadFile(Path("flaky.jpg")), QByteArray("flaky"));
+        QStringList failures = run.reports->Failures();
+        failures.sort();
+        QCOMPARE(failures, QStringList({"broken.jpg: server answered 500 (4 tries)",
+                                        "gone.jpg: server answered 404",
+                                        "too-long.jpg: server answered 503, asked to wait 120 "
+                                        "seconds"}));
+        const QStringList saved = run.reports->Matching("saved ");
+        QCOMPARE(saved.size(), 7);
+        QCOMPARE(saved.last(), QStringLiteral("later.jpg")); // the first listed, the last done
+        QMap<QByteArray, QList<qint64>> arrivals;
+        for (const auto& request : server->requests())
+            arrivals[request.path].append(request.atMs);
+        QCOMPARE(arrivals["/flaky.jpg"].size(), 3);
+        QCOMPARE(arrivals["/broken.jpg"].size(), 4);
+        QCOMPARE(arrivals["/gone.jpg"].size(), 1);
+        QCOMPARE(arrivals["/too-long.jpg"].size(), 1);
+        QCOMPARE(arrivals["/later.jpg"].size(), 2);
+        QVERIFY(arrivals["/later.jpg"][1] - arrivals["/later.jpg"][0] >= 3900);
+        QVERIFY(arrivals["/flaky.jpg"][2] - arrivals["/flaky.jpg"][0] >= 2900); // 1 s, then 2 s
+    }
+
+    // The server sees four requests at once and no fifth; a cancel ends them
+    // all within about a second and leaves no file, named or not.
+    void cancelStopsEveryParallelTransfer() {
+        const QStringList names = {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"};
+        for (const QString& name : names)
+            server->setRoute("/" + name.toUtf8(),
+                             SlowRoute(BinaryBody(4 * 1024 * 1024), 16 * 1024, 50));
+        DownloadJob job = Job(names);
+        job.Parallel = 4;
+        WorkerRun run(job);
+        run.Start();
+        QTRY_COMPARE_WITH_TIMEOUT(server->requests().size(), 4, 30000);
+        QTest::qWait(500);
+        QCOMPARE(server->requests().size(), 4);
+        QVERIFY(UnnamedBytesIn(folder->path()) > 0);
+
+        QElapsedTimer cancelling;
+        cancelling.start();
+        run.worker.RequestCancel();
+        QVERIFY(run.WaitDone(10000));
+        QVERIFY2(cancelling.elapsed() < 1500, qPrintable(QString::number(cancelling.elapsed())));
+        QCOMPARE(FilesIn(folder->path()), QStringList());
+        QCOMPARE(UnnamedBytesIn(folder->path()), -1);
+        QCOMPARE(run.reports->FilesLeft(), QList<int>({6, 5, 4, 3, 2}));
+        QCOMPARE(run.reports->Failures().filter(": cancelled").size(), 4);
+        QVERIFY(run.reports->Messages().isEmpty());
     }
 
     // Names come from pages: none may reach outside the chosen folder.
