@@ -3,6 +3,7 @@
 #include "app/CQuillmarApp.h"
 #include "app/CommandIds.h"
 #include "app/Prompts.h"
+#include "app/Settings.h"
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/CBookmarkDialog.h"
 #include "bookmarks/CHistoryDialog.h"
@@ -340,6 +341,7 @@ bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
         job.Add(DownloadFolder, name, *found, page);
     }
     job.CookieLines = cookies->CurlCookieLines();
+    job.Parallel = Settings::ParallelDownloads();
     return DownloadRegistry::Instance().Start(std::move(job),
                                               std::make_unique<FrameDownloadSink>(GetMainFrame()));
 }

@@ -33,6 +33,7 @@ DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choi
     if (choice.links)
         addEach(harvester.LinkLines(), harvester.LinkMap());
     job.CookieLines = cookies->CurlCookieLines();
+    job.Parallel = choice.parallel;
     return job;
 }
 

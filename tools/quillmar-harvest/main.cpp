@@ -4,6 +4,7 @@
 
 #include "HarvestDownload.h"
 #include "PageHarvester.h"
+#include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
 #include "view/CBrowserEngine.h"
 #include "view/EngineEnvironment.h"
@@ -27,13 +28,14 @@ struct Options {
 const char* const usage =
     "usage: quillmar-harvest [--timeout SECONDS] URL\n"
     "       quillmar-harvest [--timeout SECONDS] --download DIR [--images] [--links]\n"
-    "                        [--match TEXT] URL\n"
+    "                        [--match TEXT] [--parallel N] URL\n"
     "  --download DIR  download the listed files into the existing folder DIR, one line\n"
     "                  per file (saved NAME / failed NAME: reason), then a summary;\n"
     "                  exit status 1 when any file failed\n"
     "  --images        download listed images (without --images or --links: both)\n"
     "  --links         download listed image links\n"
-    "  --match TEXT    only files whose name contains TEXT, ignoring case\n";
+    "  --match TEXT    only files whose name contains TEXT, ignoring case\n"
+    "  --parallel N    fetch up to N files at once, 1 to 16 (default 4)\n";
 
 // The download part of the options; an error text when they do not fit together.
 std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& parser,
@@ -43,6 +45,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     if (!parser.isSet(QStringLiteral("download"))) {
         if (images || links || parser.isSet(QStringLiteral("match")))
             error = QStringLiteral("--images, --links and --match need --download");
+        if (parser.isSet(QStringLiteral("parallel")))
+            error = QStringLiteral("--parallel needs --download");
         return std::nullopt;
     }
     const QFileInfo folder(parser.value(QStringLiteral("download")));
@@ -55,6 +59,13 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     choice.images = images || !links;
     choice.links = links || !images;
     choice.match = parser.value(QStringLiteral("match"));
+    bool isNumber = true;
+    if (parser.isSet(QStringLiteral("parallel")))
+        choice.parallel = parser.value(QStringLiteral("parallel")).toInt(&isNumber);
+    if (!isNumber || choice.parallel < 1 || choice.parallel > DownloadWorker::MaxParallel) {
+        error = QStringLiteral("--parallel takes a number from 1 to 16");
+        return std::nullopt;
+    }
     return choice;
 }
 
@@ -68,6 +79,7 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     parser.addOption({QStringLiteral("images"), QString()});
     parser.addOption({QStringLiteral("links"), QString()});
     parser.addOption({QStringLiteral("match"), QString(), QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("parallel"), QString(), QStringLiteral("N")});
     if (!parser.parse(arguments) || parser.positionalArguments().size() != 1)
         return std::nullopt;
     Options options;
