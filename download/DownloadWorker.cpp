@@ -30,7 +30,7 @@ DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgress
     const int parallel = std::clamp(this->job.Parallel, 1, MaxParallel);
     if (multi)
         curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(parallel));
-    workSlots.resize(size_t(parallel));
+    workSlots.resize(size_t(std::clamp(this->job.Count, 1, parallel)));
 }
 
 DownloadWorker::~DownloadWorker() {
