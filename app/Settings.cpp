@@ -4,6 +4,7 @@
 
 namespace {
 
+const QString ParallelDownloadsKey = QStringLiteral("Settings/ParallelDownloads");
 const QString RecentFileSection = QStringLiteral("Recent File List");
 
 QString RecentFileKey(int index) {
@@ -31,4 +32,14 @@ void Settings::SetRecentFiles(const QStringList& paths, int maxEntries) {
         else
             settings.remove(RecentFileKey(i));
     }
+}
+
+int Settings::ParallelDownloads() {
+    bool isNumber = false;
+    const int count = QSettings().value(ParallelDownloadsKey).toInt(&isNumber);
+    return isNumber && count >= 1 && count <= 16 ? count : 4;
+}
+
+void Settings::SetParallelDownloads(int count) {
+    QSettings().setValue(ParallelDownloadsKey, count);
 }

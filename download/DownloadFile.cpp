@@ -46,24 +46,39 @@ bool DownloadFile::Open(const QString& destination) {
     Discard();
     error.clear();
     destinationPath = QFile::encodeName(destination);
-    const QByteArray folder = QFile::encodeName(QFileInfo(destination).path());
-    do {
-        temporaryPath = TemporaryPathIn(folder);
-        descriptor =
-            ::open(temporaryPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    } while (descriptor < 0 && errno == EEXIST);
-    if (descriptor < 0) {
+    folder = QFile::encodeName(QFileInfo(destination).path());
+    // An unnamed file vanishes by itself however the program ends.
+    descriptor = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (descriptor < 0 && !OpenNamed()) {
         SetErrorFromErrno("cannot create file");
-        temporaryPath.clear();
         return false;
     }
     pending.reserve(OutputBufferSize);
     return true;
 }
 
+bool DownloadFile::OpenNamed() {
+    do {
+        temporaryPath = TemporaryPathIn(folder);
+        descriptor =
+            ::open(temporaryPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (descriptor < 0 && errno == EEXIST);
+    if (descriptor < 0)
+        temporaryPath.clear();
+    return descriptor >= 0;
+}
+
 bool DownloadFile::Write(const char* data, size_t size) {
+    if (pending.size() + size > OutputBufferSize && !Flush())
+        return false;
+    if (size >= OutputBufferSize) {
+        if (WriteAll(descriptor, data, size))
+            return true;
+        SetErrorFromErrno("cannot write file");
+        return false;
+    }
     pending.insert(pending.end(), data, data + size);
-    return pending.size() < OutputBufferSize || Flush();
+    return true;
 }
 
 bool DownloadFile::Flush() {
@@ -74,8 +89,23 @@ bool DownloadFile::Flush() {
     return written;
 }
 
+bool DownloadFile::LinkUnnamed() {
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(descriptor);
+    int linked = -1;
+    do {
+        temporaryPath = TemporaryPathIn(folder);
+        linked = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporaryPath.constData(),
+                          AT_SYMLINK_FOLLOW);
+    } while (linked != 0 && errno == EEXIST);
+    if (linked != 0) {
+        temporaryPath.clear();
+        SetErrorFromErrno("cannot save file");
+    }
+    return linked == 0;
+}
+
 bool DownloadFile::Commit() {
-    if (!Flush()) {
+    if (!Flush() || (temporaryPath.isEmpty() && !LinkUnnamed())) {
         Discard();
         return false;
     }
@@ -86,6 +116,7 @@ bool DownloadFile::Commit() {
         Discard();
         return false;
     }
+    // Linked under a hidden name and renamed, so an existing file is replaced at once.
     if (::rename(temporaryPath.constData(), destinationPath.constData()) != 0) {
         SetErrorFromErrno("cannot save file");
         Discard();

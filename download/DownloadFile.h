@@ -4,9 +4,10 @@
 
 #include <vector>
 
-// The file a download is written to. Bytes go to a hidden temporary file in the
-// destination's folder; only Commit moves it under the destination name, so a
-// failed or cancelled download never leaves a partial file and never harms an
+// The file a download is written to. Bytes go to an unnamed file in the
+// destination's folder (a hidden named one where the file system cannot make
+// unnamed files); only Commit puts it under the destination name, so a failed,
+// cancelled or killed download never leaves a partial file and never harms an
 // existing file of that name.
 class DownloadFile {
 public:
@@ -19,9 +20,10 @@ public:
     // when that is impossible (missing folder, no permission, disk full).
     bool Open(const QString& destination);
     // Writes all of the bytes; false with Error() set when the write failed.
-    // Small blocks are gathered into one larger write, as a stdio stream would.
+    // Small blocks are gathered into one larger write, as a stdio stream would;
+    // at most OutputBufferSize bytes are ever held.
     bool Write(const char* data, size_t size);
-    // Closes the file and renames it to the destination; false with Error() set.
+    // Closes the file and puts it under the destination name; false with Error() set.
     bool Commit();
     // Closes and removes the temporary file, if one is open.
     void Discard();
@@ -30,12 +32,16 @@ public:
     static constexpr size_t OutputBufferSize = 64 * 1024;
 
 private:
+    bool OpenNamed();
     bool Flush();
+    // Gives the unnamed file a hidden name, from where it is renamed.
+    bool LinkUnnamed();
     void SetErrorFromErrno(const char* what);
 
     int descriptor = -1;
-    QByteArray temporaryPath;
+    QByteArray temporaryPath; // empty while the file has no name
     QByteArray destinationPath;
+    QByteArray folder; // the destination's
     QString error;
     std::vector<char> pending; // bytes not yet written
 };

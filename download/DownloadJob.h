@@ -19,6 +19,8 @@ struct DownloadJob {
     QList<QByteArray> CookieLines;
     // The files were listed from a local page, so file: sources are allowed.
     bool FileSourcesAllowed = false;
+    // How many files are fetched at once; 1 fetches them one after another, in order.
+    int Parallel = 1;
 
     // Appends one file: name saved into folder, fetched from source.
     void Add(const QString& folder, const QString& name, const QString& source,

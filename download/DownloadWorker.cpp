@@ -1,15 +1,11 @@
 #include "download/DownloadWorker.h"
 
-#include "download/DownloadFile.h"
 #include "download/DownloadProgressSink.h"
+#include "download/DownloadTransfer.h"
 
-#include <QUrl>
-
-#include <curl/curl.h>
+#include <algorithm>
 
 namespace {
-
-static_assert(CURL_ERROR_SIZE <= 256, "error text buffer too small");
 
 bool InitialiseCurlOnce() {
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
@@ -22,48 +18,31 @@ QString CompletionMessage(int saved, int count) {
     return QStringLiteral("Download complete: %1 of %2 files saved.").arg(saved).arg(count);
 }
 
-// The one entry being fetched, shared with the transfer callbacks.
-struct Transfer {
-    const DownloadWorker* worker = nullptr;
-    CURL* session = nullptr;
-    DownloadFile file;
-    bool writeFailed = false;
-};
-
-// Writes one received block (at most DownloadWorker::TransferBlockSize bytes)
-// straight to the file. The body of an error page is read and dropped, so the
-// connection stays usable for the next file.
-size_t WriteBlock(char* data, size_t size, size_t count, void* userData) {
-    auto* transfer = static_cast<Transfer*>(userData);
-    const size_t length = size * count;
-    long status = 0;
-    curl_easy_getinfo(transfer->session, CURLINFO_RESPONSE_CODE, &status);
-    if (status < 400 && !transfer->file.Write(data, length)) {
-        transfer->writeFailed = true;
-        return CURL_WRITEFUNC_ERROR;
-    }
-    return transfer->worker->CancelRequested() ? CURL_WRITEFUNC_ERROR : length;
-}
-
-// Called about once a second even while nothing arrives, so a cancellation also
-// ends a stalled transfer or a connection attempt.
-int CheckCancel(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<Transfer*>(userData)->worker->CancelRequested() ? 1 : 0;
-}
+// The longest sleep between looks at the transfers; curl wakes earlier for its own timers.
+constexpr int PollMilliseconds = 1000;
 
 } // namespace
-
-const char* const DownloadWorker::UserAgent = "Quillmar";
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
     : job(std::move(job)), sink(std::move(sink)) {
     InitialiseCurlOnce();
+    multi = curl_multi_init();
+    const int parallel = std::clamp(this->job.Parallel, 1, MaxParallel);
+    if (multi)
+        curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(parallel));
+    workSlots.resize(size_t(std::clamp(this->job.Count, 1, parallel)));
 }
 
-DownloadWorker::~DownloadWorker() = default;
+DownloadWorker::~DownloadWorker() {
+    workSlots.clear();
+    if (multi)
+        curl_multi_cleanup(multi);
+}
 
 void DownloadWorker::RequestCancel() {
     cancelRequested = true;
+    if (multi)
+        curl_multi_wakeup(multi);
 }
 
 bool DownloadWorker::CancelRequested() const {
@@ -71,94 +50,125 @@ bool DownloadWorker::CancelRequested() const {
 }
 
 int DownloadWorker::Run() {
-    const int count = job.Count;
-    CURL* session = OpenSession();
+    for (Slot& slot : workSlots)
+        slot.transfer = std::make_unique<DownloadTransfer>(job, cancelRequested);
+    filesLeft = job.Count;
     sink->AnimationStarted();
-    sink->FilesLeft(count);
-    int saved = 0;
-    for (int i = 0; i < count && !CancelRequested(); ++i) {
-        QString reason = QStringLiteral("cannot start a transfer");
-        const bool ok = session && DownloadEntry(session, i, reason);
-        if (ok)
-            ++saved;
-        sink->FileFinished(i, job.Names.value(i), ok, ok ? QString() : reason);
-        sink->FilesLeft(count - 1 - i);
+    sink->FilesLeft(filesLeft);
+    StartTransfers();
+    while (!CancelRequested() && WorkLeft()) {
+        WaitForActivity();
+        int running = 0;
+        curl_multi_perform(multi, &running);
+        CollectFinished();
+        StartTransfers();
     }
+    AbandonUnfinished();
     if (!CancelRequested())
-        sink->Message(CompletionMessage(saved, count));
+        sink->Message(CompletionMessage(saved, job.Count));
     sink->AnimationStopped();
-    if (session)
-        curl_easy_cleanup(session);
     return saved;
 }
 
-// One handle for the whole job, so every file after the first reuses the connection.
-void* DownloadWorker::OpenSession() {
-    CURL* session = curl_easy_init();
-    if (!session)
-        return nullptr;
-    curl_easy_setopt(session, CURLOPT_USERAGENT, UserAgent);
-    curl_easy_setopt(session, CURLOPT_BUFFERSIZE, TransferBlockSize);
-    curl_easy_setopt(session, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(session, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(session, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(session, CURLOPT_MAXREDIRS, 20L);
-    curl_easy_setopt(session, CURLOPT_PROTOCOLS_STR, "http,https,ftp,ftps,file");
-    curl_easy_setopt(session, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp,ftps");
-    // A server that sends nothing for a minute is given up, so a job never hangs.
-    curl_easy_setopt(session, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(session, CURLOPT_LOW_SPEED_TIME, 60L);
-    curl_easy_setopt(session, CURLOPT_WRITEFUNCTION, &WriteBlock);
-    curl_easy_setopt(session, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(session, CURLOPT_XFERINFOFUNCTION, &CheckCancel);
-    // An empty cookie file switches the cookie engine on; the lines fill it.
-    curl_easy_setopt(session, CURLOPT_COOKIEFILE, "");
-    for (const QByteArray& line : job.CookieLines)
-        curl_easy_setopt(session, CURLOPT_COOKIELIST, line.constData());
-    return session;
+bool DownloadWorker::WorkLeft() const {
+    return nextEntry < job.Count ||
+           std::any_of(workSlots.begin(), workSlots.end(),
+                       [](const Slot& slot) { return slot.state != Slot::State::Idle; });
 }
 
-bool DownloadWorker::DownloadEntry(void* session, int index, QString& reason) {
-    if (!DownloadJob::IsPlainFileName(job.Names.value(index))) {
-        reason = QStringLiteral("not a plain file name");
-        return false;
-    }
-    const QUrl source(job.Sources.value(index));
-    if (!source.isValid() || source.isRelative()) {
-        reason = QStringLiteral("not a valid address");
-        return false;
-    }
-    Transfer transfer;
-    transfer.worker = this;
-    transfer.session = session;
-    if (!transfer.file.Open(job.Destinations.value(index))) {
-        reason = transfer.file.Error();
-        return false;
-    }
-
-    const QByteArray address = source.toEncoded();
-    const QByteArray referer = job.Referers.value(index).toUtf8();
-    curl_easy_setopt(session, CURLOPT_URL, address.constData());
-    curl_easy_setopt(session, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
-    curl_easy_setopt(session, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(session, CURLOPT_XFERINFODATA, &transfer);
-    errorText[0] = '\0';
-    const CURLcode result = curl_easy_perform(session);
-
-    long status = 0;
-    curl_easy_getinfo(session, CURLINFO_RESPONSE_CODE, &status);
+// Gives every free transfer the next entry and restarts the retries that are due.
+// An entry that cannot start is reported at once, so one transfer keeps the job's order.
+void DownloadWorker::StartTransfers() {
     if (CancelRequested())
-        reason = QStringLiteral("cancelled");
-    else if (transfer.writeFailed)
-        reason = transfer.file.Error();
-    else if (result != CURLE_OK)
-        reason = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
-    else if (status >= 400)
-        reason = QStringLiteral("server answered %1").arg(status);
-    else if (transfer.file.Commit())
-        return true;
-    else
-        reason = transfer.file.Error();
-    transfer.file.Discard();
-    return false;
+        return;
+    for (Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Waiting)
+            RetryWhenDue(slot);
+        while (slot.state == Slot::State::Idle && nextEntry < job.Count && !StartNextEntry(slot))
+            Finished(slot, false);
+    }
+}
+
+bool DownloadWorker::StartNextEntry(Slot& slot) {
+    return slot.transfer->Begin(nextEntry++) && Add(slot);
+}
+
+void DownloadWorker::RetryWhenDue(Slot& slot) {
+    if (DownloadTransfer::Clock::now() < slot.transfer->RetryTime())
+        return;
+    if (!slot.transfer->Retry() || !Add(slot))
+        Finished(slot, false);
+}
+
+bool DownloadWorker::Add(Slot& slot) {
+    if (curl_multi_add_handle(multi, slot.transfer->Handle()) != CURLM_OK) {
+        slot.transfer->Abandon(QStringLiteral("cannot start a transfer"));
+        return false;
+    }
+    slot.state = Slot::State::Running;
+    return true;
+}
+
+void DownloadWorker::CollectFinished() {
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+        Slot* slot = SlotOf(message->easy_handle);
+        if (message->msg != CURLMSG_DONE || !slot)
+            continue;
+        const CURLcode result = message->data.result;
+        curl_multi_remove_handle(multi, slot->transfer->Handle());
+        switch (slot->transfer->Finish(result)) {
+        case DownloadTransfer::Outcome::Saved:
+            Finished(*slot, true);
+            break;
+        case DownloadTransfer::Outcome::Failed:
+            Finished(*slot, false);
+            break;
+        case DownloadTransfer::Outcome::Retry:
+            slot->state = Slot::State::Waiting;
+            break;
+        }
+    }
+}
+
+void DownloadWorker::Finished(Slot& slot, bool ok) {
+    slot.state = Slot::State::Idle;
+    if (ok)
+        ++saved;
+    const int index = slot.transfer->Index();
+    sink->FileFinished(index, job.Names.value(index), ok, slot.transfer->Reason());
+    sink->FilesLeft(--filesLeft);
+}
+
+// Sleeps until a transfer has something to do, a retry is due or a cancel wakes it.
+void DownloadWorker::WaitForActivity() {
+    auto wait = std::chrono::milliseconds(PollMilliseconds);
+    const auto now = DownloadTransfer::Clock::now();
+    for (const Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Waiting)
+            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
+                                      std::max(slot.transfer->RetryTime() - now,
+                                               DownloadTransfer::Clock::duration::zero())));
+    }
+    curl_multi_poll(multi, nullptr, 0, int(wait.count()), nullptr);
+}
+
+// A cancelled job reports each file it was fetching and leaves none of them behind.
+void DownloadWorker::AbandonUnfinished() {
+    for (Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Idle)
+            continue;
+        if (slot.state == Slot::State::Running)
+            curl_multi_remove_handle(multi, slot.transfer->Handle());
+        slot.transfer->Abandon(QStringLiteral("cancelled"));
+        Finished(slot, false);
+    }
+}
+
+DownloadWorker::Slot* DownloadWorker::SlotOf(CURL* handle) {
+    for (Slot& slot : workSlots) {
+        if (slot.transfer->Handle() == handle)
+            return &slot;
+    }
+    return nullptr;
 }

@@ -4,14 +4,18 @@
 
 #include <QString>
 
+#include <curl/curl.h>
+
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class DownloadProgressSink;
+class DownloadTransfer;
 
-// Fetches the files of one job one after the other over a single reused
-// connection and writes each into its destination. Run blocks; it is meant for
-// a thread of its own. Touches no window: everything shown goes to the sink.
+// Fetches the files of one job, up to job.Parallel at a time over reused
+// connections, and writes each into its destination. Run blocks; it is meant
+// for a thread of its own. Touches no window: everything shown goes to the sink.
 class DownloadWorker {
 public:
     DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink);
@@ -22,21 +26,38 @@ public:
     // Downloads the whole job unless cancelled; returns the number of files saved.
     int Run();
 
-    // Asks this worker to stop: it ends within one transfer block, or within
-    // about a second while a server stalls or a connection is being made. Any thread.
+    // Asks this worker to stop: every transfer ends at once, also while a
+    // server stalls or a connection is being made. Any thread.
     void RequestCancel();
     bool CancelRequested() const;
 
-    static const char* const UserAgent;
-    static constexpr long TransferBlockSize = 4096;
+    static constexpr int MaxParallel = 16;
 
 private:
-    void* OpenSession();
-    // Fetches one entry into its destination; false with a short reason.
-    bool DownloadEntry(void* session, int index, QString& reason);
+    // One transfer and what it is doing.
+    struct Slot {
+        enum class State { Idle, Running, Waiting };
+        std::unique_ptr<DownloadTransfer> transfer;
+        State state = State::Idle;
+    };
+
+    bool WorkLeft() const;
+    void StartTransfers();
+    bool StartNextEntry(Slot& slot);
+    void RetryWhenDue(Slot& slot);
+    bool Add(Slot& slot);
+    void CollectFinished();
+    void Finished(Slot& slot, bool saved);
+    void WaitForActivity();
+    void AbandonUnfinished();
+    Slot* SlotOf(CURL* handle);
 
     DownloadJob job;
     std::unique_ptr<DownloadProgressSink> sink;
     std::atomic<bool> cancelRequested{false};
-    char errorText[256] = {}; // the transfer library's last error, in detail
+    CURLM* multi; // drives every transfer; RequestCancel wakes it
+    std::vector<Slot> workSlots;
+    int nextEntry = 0;
+    int filesLeft = 0;
+    int saved = 0;
 };

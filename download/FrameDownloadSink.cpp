@@ -14,6 +14,15 @@ namespace {
 // stops when the last of them ends. Touched on the user-interface thread only.
 const char* const AnimationUsers = "downloadAnimationUsers";
 
+// The files left of all running workers together, kept on the frame as well.
+const char* const FilesLeftTotal = "downloadFilesLeft";
+
+int ChangeFilesLeftTotal(CMainFrame& frame, int change) {
+    const int total = qMax(0, frame.property(FilesLeftTotal).toInt() + change);
+    frame.setProperty(FilesLeftTotal, total);
+    return total;
+}
+
 int ChangeAnimationUsers(CMainFrame& frame, int change) {
     const int users = qMax(0, frame.property(AnimationUsers).toInt() + change);
     frame.setProperty(AnimationUsers, users);
@@ -22,7 +31,8 @@ int ChangeAnimationUsers(CMainFrame& frame, int change) {
 
 } // namespace
 
-FrameDownloadSink::FrameDownloadSink(CMainFrame* frame) : frame(frame) {}
+FrameDownloadSink::FrameDownloadSink(CMainFrame* frame)
+    : frame(frame), filesLeftShown(std::make_shared<int>(0)) {}
 
 template <typename Apply> void FrameDownloadSink::Post(Apply apply) {
     QCoreApplication* application = QCoreApplication::instance();
@@ -45,17 +55,23 @@ void FrameDownloadSink::AnimationStarted() {
     });
 }
 
+// An ended worker leaves the total; the counter keeps what it showed until
+// another worker reports.
 void FrameDownloadSink::AnimationStopped() {
-    Post([](CMainFrame& target) {
+    Post([part = filesLeftShown](CMainFrame& target) {
+        ChangeFilesLeftTotal(target, -*part);
+        *part = 0;
         if (ChangeAnimationUsers(target, -1) == 0 && target.m_animation)
             target.m_animation->Stop();
     });
 }
 
 void FrameDownloadSink::FilesLeft(int count) {
-    Post([count](CMainFrame& target) {
+    Post([count, part = filesLeftShown](CMainFrame& target) {
+        const int total = ChangeFilesLeftTotal(target, count - *part);
+        *part = count;
         if (target.m_filesLeft)
-            target.m_filesLeft->SetNumber(count);
+            target.m_filesLeft->SetNumber(total);
     });
 }
 

@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
 #include "app/StringTable.h"
+#include "frame/ParallelDownloadsMenu.h"
 #include "frame/RecentFileList.h"
 
 #include <QAction>
@@ -101,6 +102,7 @@ void FrameMenus::CreateMenus() {
     for (int i = 0; i < RecentFileList::MaxEntries; ++i)
         recentFiles.append(ID_FILE_MRU_FILE1 + i);
     QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
+    view->addMenu(new ParallelDownloadsMenu(&frame));
     QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
     noWindowMenus = {NewMenu(QStringLiteral("&File"),
                              QList<int>{ID_FILE_NEW, Separator, ID_FILE_PRINT_SETUP, Separator} +

@@ -4,6 +4,7 @@
 #include "app/CQuillmarDoc.h"
 #include "app/CommandIds.h"
 #include "app/Prompts.h"
+#include "app/Settings.h"
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/CBookmarkDialog.h"
 #include "bookmarks/CHistoryDialog.h"
@@ -344,6 +345,7 @@ bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
     }
     job.CookieLines = cookies->CurlCookieLines();
     job.FileSourcesAllowed = page.isLocalFile();
+    job.Parallel = Settings::ParallelDownloads();
     return DownloadRegistry::Instance().Start(std::move(job),
                                               std::make_unique<FrameDownloadSink>(GetMainFrame()));
 }

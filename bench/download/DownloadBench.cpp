@@ -1,6 +1,7 @@
-// quillmar-download-bench LIST FOLDER: downloads every address in LIST (one a
-// line) into FOLDER through the download worker on a thread of its own, as the
-// browser does, and prints the time taken and the peak memory use.
+// quillmar-download-bench LIST FOLDER [PARALLEL]: downloads every address in
+// LIST (one a line) into FOLDER through the download worker on a thread of its
+// own, as the browser does, PARALLEL files at once (default 4), and prints the
+// time taken and the peak memory use.
 
 #include "download/DownloadJob.h"
 #include "download/DownloadProgressSink.h"
@@ -11,6 +12,7 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sys/resource.h>
 #include <thread>
 
@@ -45,11 +47,12 @@ DownloadJob ReadJob(const QString& listPath, const QString& folder) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fputs("usage: quillmar-download-bench LIST FOLDER\n", stderr);
+    if (argc != 3 && argc != 4) {
+        std::fputs("usage: quillmar-download-bench LIST FOLDER [PARALLEL]\n", stderr);
         return 2;
     }
     DownloadJob job = ReadJob(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    job.Parallel = argc == 4 ? std::atoi(argv[3]) : 4;
     const int count = job.Count;
     DownloadWorker worker(std::move(job), std::make_unique<CountingSink>());
     QElapsedTimer clock;

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Compares the download worker with wget and curl on loopback: 1,000 files of
-# 10 KB and 5 files of 200 MB served by nginx, each tool fetching the whole list
-# in one process. Prints the best and median of ROUNDS runs (seconds) and the
-# peak memory. "worker" is the download worker's own time inside the
+# Compares the download worker with wget and curl on loopback, each tool
+# fetching the whole list in one process: "latency", 500 files of 10 KB from a
+# small threaded server that answers each request after 30 ms, as a distant
+# server would; "small" and "large", 1,000 files of 10 KB and 5 files of 200 MB
+# served by nginx. Quillmar fetches PARALLEL files at once (default 4), wget
+# and curl one by one. Prints the best and median of ROUNDS runs (seconds) and
+# the peak memory. "worker" is the download worker's own time inside the
 # quillmar run (without program start-up).
-# Needs nginx, wget and curl (apt-get install nginx-light wget curl).
+# Needs nginx, wget, curl, python3 and GNU time
+# (apt-get install nginx-light wget curl python3 time).
 # Usage: bench/download/run-download-bench.sh [BUILD_DIR] [WORK_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -12,6 +16,8 @@ build=${1:-build}
 work=${2:-/tmp/quillmar-download-bench}
 port=${PORT:-18089}
 rounds=${ROUNDS:-3}
+parallel=${PARALLEL:-4}
+latency_port=$((port + 1))
 bench="$build/bench/download/quillmar-download-bench"
 
 cmake --build "$build" --target quillmar-download-bench >/dev/null
@@ -25,8 +31,11 @@ for i in 1 2 3 4 5; do
   [ -f "$work/www/large/$i.bin" ] || head -c 209715200 /dev/urandom >"$work/www/large/$i.bin"
 done
 chmod 644 "$work"/www/small/* "$work"/www/large/*
+seq -f "http://127.0.0.1:$latency_port/lat/%03g.jpg" 0 499 >"$work/latency.list"
 for set in small large; do
   (cd "$work/www/$set" && ls) | sed "s|^|http://127.0.0.1:$port/$set/|" >"$work/$set.list"
+done
+for set in latency small large; do
   sed 's|.*/\(.*\)|url = "&"\noutput = "\1"|' "$work/$set.list" |
     awk 'NR%2==1{u=$0; next} {print u; print $0}' >"$work/$set.curl"
 done
@@ -48,7 +57,9 @@ http {
 }
 CONF
 nginx -c "$work/nginx.conf" -g 'daemon on;'
-trap 'nginx -c "$work/nginx.conf" -s stop' EXIT
+bench/download/latency-server.py "$latency_port" 30 &
+latency_server=$!
+trap 'nginx -c "$work/nginx.conf" -s stop; kill $latency_server' EXIT
 sleep 0.5
 
 # One timed run of a command in an empty folder: appends "seconds max_rss_kb"
@@ -69,11 +80,11 @@ summary() {
 
 export no_proxy=127.0.0.1 NO_PROXY=127.0.0.1
 printf '%-8s %-10s %10s %10s %12s\n' set tool best median max_rss_kb
-for set in small large; do
+for set in latency small large; do
   rm -f "$work"/*.times
   # Tools take turns, so changes in the machine's load hit each of them alike.
   for _ in $(seq "$rounds"); do
-    run_once "$work/quillmar.times" "$PWD/$bench" "$work/$set.list" "$work/out"
+    run_once "$work/quillmar.times" "$PWD/$bench" "$work/$set.list" "$work/out" "$parallel"
     # The worker's own time, without the program's start-up.
     awk '{print $6, $8}' "$work/stdout" >>"$work/worker.times"
     run_once "$work/wget.times" wget -q -i "$work/$set.list"

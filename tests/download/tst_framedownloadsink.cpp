@@ -34,10 +34,15 @@ private slots:
         QCOMPARE(frame.m_filesLeft->Text(), QStringLiteral("2"));
         QVERIFY(frame.m_animation->IsPlaying());
 
-        // The first worker to end must not stop the animation of one still running.
+        // The first worker to end must not stop the animation of one still
+        // running; files left is the sum over the workers running.
         FrameDownloadSink second(&frame);
         second.AnimationStarted();
+        second.FilesLeft(5);
+        QTRY_COMPARE(frame.m_filesLeft->Text(), QStringLiteral("7"));
         sink.AnimationStopped();
+        second.FilesLeft(4);
+        QTRY_COMPARE(frame.m_filesLeft->Text(), QStringLiteral("4"));
         QTest::qWait(50);
         QVERIFY(frame.m_animation->IsPlaying());
         second.AnimationStopped();

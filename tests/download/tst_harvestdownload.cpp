@@ -65,7 +65,9 @@ private slots:
 
     void downloadsTheListedOrChosenFilesIntoAnExistingFolder() {
         QTemporaryDir folder;
-        const ToolRun run = RunTool({"--download", folder.path(), server.url("gallery.html")});
+        // One at a time, so the outcomes come in the page's order.
+        const ToolRun run =
+            RunTool({"--download", folder.path(), "--parallel", "1", server.url("gallery.html")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.output, QStringLiteral("saved blue.png\nsaved red.gif\nsaved my%20photo.jpg\n"
                                             "Download complete\n"));
@@ -75,8 +77,8 @@ private slots:
         QCOMPARE(ReadFile(folder.filePath("my%20photo.jpg")), ReadFile(Fixture("my photo.jpg")));
 
         QTemporaryDir images;
-        const ToolRun imageRun =
-            RunTool({"--download", images.path(), "--images", server.url("gallery.html")});
+        const ToolRun imageRun = RunTool({"--download", images.path(), "--images", "--parallel",
+                                          "1", server.url("gallery.html")});
         QCOMPARE(imageRun.exitCode, 0);
         QCOMPARE(imageRun.output,
                  QStringLiteral("saved blue.png\nsaved red.gif\nDownload complete\n"));
@@ -87,16 +89,20 @@ private slots:
         QCOMPARE(linkRun.exitCode, 0);
         QCOMPARE(linkRun.output, QStringLiteral("saved my%20photo.jpg\nDownload complete\n"));
 
-        const ToolRun refused =
-            RunTool({"--download", folder.filePath("absent"), server.url("gallery.html")});
-        QCOMPARE(refused.exitCode, 2);
-        QVERIFY(refused.output.isEmpty());
+        for (const QStringList& wrong :
+             {QStringList({"--download", folder.filePath("absent")}),
+              QStringList({"--download", folder.path(), "--parallel", "17"})}) {
+            const ToolRun refused = RunTool(wrong + QStringList(server.url("gallery.html")));
+            QCOMPARE(refused.exitCode, 2);
+            QVERIFY(refused.output.isEmpty());
+        }
     }
 
     void sendsThePagesCookiesAndReportsFailures() {
         QTemporaryDir folder;
         server.clearRequests();
-        const ToolRun run = RunTool({"--download", folder.path(), server.url("guarded.html")});
+        const ToolRun run =
+            RunTool({"--download", folder.path(), "--parallel", "1", server.url("guarded.html")});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.output, QStringLiteral("saved guarded.png\n"
                                             "failed missing.png: server answered 404\n"

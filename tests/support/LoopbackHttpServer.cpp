@@ -26,6 +26,8 @@ QByteArray reasonPhrase(int status) {
         return "Not Found";
     case 500:
         return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Status";
     }
@@ -53,6 +55,7 @@ LoopbackHttpServer::~LoopbackHttpServer() {
 }
 
 bool LoopbackHttpServer::start(quint16 port) {
+    started.start();
     return server->listen(QHostAddress::LocalHost, port);
 }
 
@@ -75,7 +78,11 @@ QString LoopbackHttpServer::url(const QString& path) const {
 }
 
 void LoopbackHttpServer::setRoute(const QByteArray& path, const HttpRoute& route) {
-    routes.insert(path, route);
+    setRoutes(path, {route});
+}
+
+void LoopbackHttpServer::setRoutes(const QByteArray& path, const QList<HttpRoute>& answers) {
+    routes.insert(path, answers);
 }
 
 void LoopbackHttpServer::setFile(const QByteArray& path, const QByteArray& body,
@@ -124,19 +131,21 @@ void LoopbackHttpServer::readRequests(QTcpSocket* socket) {
         }
         const qint64 bodyLength = request.headers.value("content-length").toLongLong();
         buffer.remove(0, int(qMin<qint64>(bodyLength, buffer.size())));
+        request.atMs = started.elapsed();
         received.append(request);
         answer(socket, request);
     }
     socket->setProperty(bufferProperty, buffer);
 }
 
-HttpRoute LoopbackHttpServer::routeFor(const QByteArray& path) const {
-    if (routes.contains(path))
-        return routes.value(path);
+HttpRoute LoopbackHttpServer::routeFor(const QByteArray& path) {
     const QByteArray withoutQuery =
         path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?'));
-    if (routes.contains(withoutQuery))
-        return routes.value(withoutQuery);
+    for (const QByteArray& key : {path, withoutQuery}) {
+        auto answers = routes.find(key);
+        if (answers != routes.end())
+            return answers->size() > 1 ? answers->takeFirst() : answers->first();
+    }
     HttpRoute route;
     QFile file(folder + QString::fromUtf8(QByteArray::fromPercentEncoding(withoutQuery)));
     if (folder.isEmpty() || withoutQuery.contains("..") || !file.open(QIODevice::ReadOnly)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -28,6 +29,7 @@ struct HttpRequest {
     QByteArray method;
     QByteArray path;
     QHash<QByteArray, QByteArray> headers; // names in lower case
+    qint64 atMs = 0;                       // when it arrived, since the server started
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 for tests, with keep-alive, served from
@@ -45,6 +47,8 @@ public:
     QString url(const QString& path = QString()) const;
 
     void setRoute(const QByteArray& path, const HttpRoute& route);
+    // Answers the requests for path with these routes in turn; the last one stays.
+    void setRoutes(const QByteArray& path, const QList<HttpRoute>& answers);
     void setFile(const QByteArray& path, const QByteArray& body,
                  const QByteArray& contentType = "text/html");
     // Paths without a route are served from this folder (404 when missing).
@@ -57,11 +61,12 @@ private:
     void acceptConnections();
     void readRequests(QTcpSocket* socket);
     void answer(QTcpSocket* socket, const HttpRequest& request);
-    HttpRoute routeFor(const QByteArray& path) const;
+    HttpRoute routeFor(const QByteArray& path);
     void sendBody(QTcpSocket* socket, const HttpRoute& route, qint64 offset, bool keepAlive);
 
     QTcpServer* server;
-    QHash<QByteArray, HttpRoute> routes;
+    QHash<QByteArray, QList<HttpRoute>> routes;
+    QElapsedTimer started;
     QString folder;
     QList<HttpRequest> received;
 };

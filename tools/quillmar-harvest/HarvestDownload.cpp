@@ -37,6 +37,7 @@ DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choi
         addEach(harvester.LinkLines(), harvester.LinkMap());
     job.CookieLines = cookies->CurlCookieLines();
     job.FileSourcesAllowed = page.isLocalFile();
+    job.Parallel = choice.parallel;
     return job;
 }
 

@@ -14,7 +14,8 @@ public:
         QString folder;
         bool images = true;
         bool links = true;
-        QString match; // only names containing this text, ignoring case; empty: all
+        QString match;    // only names containing this text, ignoring case; empty: all
+        int parallel = 4; // files fetched at once
     };
 
     // One entry per chosen display name, images first, each name once (an image

@@ -6,6 +6,7 @@
 #include "InterruptWatch.h"
 #include "PageHarvester.h"
 #include "app/ProgramVersion.h"
+#include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
 #include "view/CBrowserEngine.h"
 #include "view/EngineEnvironment.h"
@@ -29,14 +30,15 @@ struct Options {
 const char* const usage =
     "usage: quillmar-harvest [--timeout SECONDS] URL\n"
     "       quillmar-harvest [--timeout SECONDS] --download DIR [--images] [--links]\n"
-    "                        [--match TEXT] URL\n"
+    "                        [--match TEXT] [--parallel N] URL\n"
     "       quillmar-harvest --help | --version\n"
     "  --download DIR  download the listed files into the existing folder DIR, one line\n"
     "                  per file (saved NAME / failed NAME: reason), then a summary;\n"
     "                  exit status 1 when any file failed\n"
     "  --images        download listed images (without --images or --links: both)\n"
     "  --links         download listed image links\n"
-    "  --match TEXT    only files whose name contains TEXT, ignoring case\n";
+    "  --match TEXT    only files whose name contains TEXT, ignoring case\n"
+    "  --parallel N    fetch up to N files at once, 1 to 16 (default 4)\n";
 
 // --help and --version answer at once, whatever else the command line holds.
 std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
@@ -63,6 +65,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     if (!parser.isSet(QStringLiteral("download"))) {
         if (images || links || parser.isSet(QStringLiteral("match")))
             error = QStringLiteral("--images, --links and --match need --download");
+        if (parser.isSet(QStringLiteral("parallel")))
+            error = QStringLiteral("--parallel needs --download");
         return std::nullopt;
     }
     const QFileInfo folder(parser.value(QStringLiteral("download")));
@@ -75,6 +79,13 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     choice.images = images || !links;
     choice.links = links || !images;
     choice.match = parser.value(QStringLiteral("match"));
+    bool isNumber = true;
+    if (parser.isSet(QStringLiteral("parallel")))
+        choice.parallel = parser.value(QStringLiteral("parallel")).toInt(&isNumber);
+    if (!isNumber || choice.parallel < 1 || choice.parallel > DownloadWorker::MaxParallel) {
+        error = QStringLiteral("--parallel takes a number from 1 to 16");
+        return std::nullopt;
+    }
     return choice;
 }
 
@@ -88,6 +99,7 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     parser.addOption({QStringLiteral("images"), QString()});
     parser.addOption({QStringLiteral("links"), QString()});
     parser.addOption({QStringLiteral("match"), QString(), QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("parallel"), QString(), QStringLiteral("N")});
     if (!parser.parse(arguments) || parser.positionalArguments().size() != 1)
         return std::nullopt;
     Options options;

@@ -1,0 +1,232 @@
+#include "download/DownloadTransfer.h"
+
+#include "download/DownloadJob.h"
+
+#include <QFile>
+#include <QUrl>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Only a final answer that carries the resource itself is saved.
+bool IsSavedHttpStatus(long status) {
+    return status >= 200 && status < 300 && status != 204 && status != 205;
+}
+
+} // namespace
+
+const char* const DownloadTransfer::UserAgent = "Quillmar";
+
+DownloadTransfer::DownloadTransfer(const DownloadJob& job, const std::atomic<bool>& cancelRequested)
+    : job(job), cancelRequested(cancelRequested), handle(curl_easy_init()) {
+    if (handle)
+        Configure();
+}
+
+DownloadTransfer::~DownloadTransfer() {
+    if (handle)
+        curl_easy_cleanup(handle);
+}
+
+void DownloadTransfer::Configure() {
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, UserAgent);
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, BlockSize);
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 20L);
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR,
+                     job.FileSourcesAllowed ? "http,https,ftp,ftps,file" : "http,https,ftp,ftps");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp,ftps");
+    curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, ConnectSeconds);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DownloadTransfer::WriteBlock);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &DownloadTransfer::WatchProgress);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
+    // The cookie engine sends each request and redirect only the cookies of its
+    // address; an empty cookie file switches it on, the job's lines fill it.
+    curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+    for (const QByteArray& line : job.CookieLines)
+        curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.constData());
+}
+
+bool DownloadTransfer::Begin(int entry) {
+    index = entry;
+    tries = 1;
+    reason.clear();
+    if (!handle) {
+        reason = QStringLiteral("cannot start a transfer");
+        return false;
+    }
+    if (!DownloadJob::IsPlainFileName(job.Names.value(index))) {
+        reason = QStringLiteral("not a plain file name");
+        return false;
+    }
+    if (!CheckSource())
+        return false;
+    if (!file.Open(job.Destinations.value(index))) {
+        reason = file.Error();
+        return false;
+    }
+    referer = job.Referers.value(index).toUtf8();
+    curl_easy_setopt(handle, CURLOPT_URL, address.constData());
+    curl_easy_setopt(handle, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
+    Restart();
+    return true;
+}
+
+// A page decides which addresses are fetched: only web and file-transfer
+// addresses, and local regular files only for a local page.
+bool DownloadTransfer::CheckSource() {
+    const QUrl source(job.Sources.value(index));
+    if (!source.isValid() || source.isRelative()) {
+        reason = QStringLiteral("not a valid address");
+        return false;
+    }
+    const QString scheme = source.scheme();
+    const bool local = scheme == QLatin1String("file");
+    if (!(local && job.FileSourcesAllowed) && scheme != QLatin1String("http") &&
+        scheme != QLatin1String("https") && scheme != QLatin1String("ftp") &&
+        scheme != QLatin1String("ftps")) {
+        reason = QStringLiteral("not allowed from this page");
+        return false;
+    }
+    struct stat info {};
+    if (local && ::stat(QFile::encodeName(source.toLocalFile()).constData(), &info) == 0 &&
+        !S_ISREG(info.st_mode)) {
+        reason = QStringLiteral("not a regular file");
+        return false;
+    }
+    address = source.toEncoded();
+    return true;
+}
+
+void DownloadTransfer::Restart() {
+    writeFailed = false;
+    stalled = false;
+    errorText[0] = '\0';
+    windowStart = Clock::now();
+    windowBytes = 0;
+}
+
+DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    reason = FailureReason(result, status);
+    if (reason.isEmpty() && file.Commit())
+        return Outcome::Saved;
+    if (reason.isEmpty())
+        reason = file.Error();
+    file.Discard();
+    if (IsTransient(result, status) && ScheduleRetry())
+        return Outcome::Retry;
+    if (tries > 1)
+        reason += QStringLiteral(" (%1 tries)").arg(tries);
+    return Outcome::Failed;
+}
+
+// Empty when the answer is to be saved.
+QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
+    if (cancelRequested)
+        return QStringLiteral("cancelled");
+    if (writeFailed)
+        return file.Error();
+    if (stalled)
+        return QStringLiteral("fewer than %1 bytes in %2 seconds, given up")
+            .arg(StallBytes)
+            .arg(StallSeconds);
+    if (result != CURLE_OK)
+        return QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
+    if (IsHttp() && !IsSavedHttpStatus(status))
+        return QStringLiteral("server answered %1").arg(status);
+    return QString();
+}
+
+// Refused or dropped connections, time-outs and a busy server may pass; a
+// trickling server, a full disk or a missing file will not.
+bool DownloadTransfer::IsTransient(CURLcode result, long status) const {
+    if (cancelRequested || writeFailed || stalled)
+        return false;
+    switch (result) {
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+        return true;
+    case CURLE_OK:
+        return IsHttp() && (status == 408 || status == 429 || status == 500 || status == 502 ||
+                            status == 503 || status == 504);
+    default:
+        return false;
+    }
+}
+
+bool DownloadTransfer::ScheduleRetry() {
+    if (tries >= MaxTries)
+        return false;
+    curl_off_t asked = 0;
+    curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &asked);
+    if (asked > MaxRetryAfterSeconds) {
+        reason += QStringLiteral(", asked to wait %1 seconds").arg(asked);
+        return false;
+    }
+    const auto wait =
+        asked > 0 ? std::chrono::seconds(asked) : std::chrono::seconds(1 << (tries - 1));
+    retryTime = Clock::now() + wait;
+    return true;
+}
+
+bool DownloadTransfer::Retry() {
+    ++tries;
+    if (!file.Open(job.Destinations.value(index))) {
+        reason = file.Error() + QStringLiteral(" (%1 tries)").arg(tries);
+        return false;
+    }
+    Restart();
+    return true;
+}
+
+void DownloadTransfer::Abandon(const QString& why) {
+    reason = why;
+    file.Discard();
+}
+
+bool DownloadTransfer::IsHttp() const {
+    const char* scheme = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_SCHEME, &scheme);
+    return scheme && (qstricmp(scheme, "http") == 0 || qstricmp(scheme, "https") == 0);
+}
+
+// Writes one received block straight to the file. The body of an answer that
+// is not saved is read and dropped, so the connection stays usable.
+size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void* self) {
+    auto* transfer = static_cast<DownloadTransfer*>(self);
+    const size_t length = size * count;
+    long status = 0;
+    curl_easy_getinfo(transfer->handle, CURLINFO_RESPONSE_CODE, &status);
+    if ((!transfer->IsHttp() || IsSavedHttpStatus(status)) && !transfer->file.Write(data, length)) {
+        transfer->writeFailed = true;
+        return CURL_WRITEFUNC_ERROR;
+    }
+    return transfer->cancelRequested ? CURL_WRITEFUNC_ERROR : length;
+}
+
+// Called about once a second even while nothing arrives, so a cancellation also
+// ends a stalled transfer or a connection attempt, and a trickle is given up.
+int DownloadTransfer::WatchProgress(void* self, curl_off_t, curl_off_t received, curl_off_t,
+                                    curl_off_t) {
+    auto* transfer = static_cast<DownloadTransfer*>(self);
+    const auto now = Clock::now();
+    if (received < transfer->windowBytes) // a redirect starts the count again
+        transfer->windowBytes = received;
+    if (received - transfer->windowBytes >= StallBytes) {
+        transfer->windowStart = now;
+        transfer->windowBytes = received;
+    } else if (now - transfer->windowStart >= std::chrono::seconds(StallSeconds)) {
+        transfer->stalled = true;
+    }
+    return transfer->cancelRequested || transfer->stalled ? 1 : 0;
+}

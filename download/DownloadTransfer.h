@@ -1,0 +1,78 @@
+#pragma once
+
+#include "download/DownloadFile.h"
+
+#include <QString>
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <chrono>
+
+struct DownloadJob;
+
+// One handle of the transfer library, reused for entry after entry of a job so
+// its connections stay open, with the file the current entry is written to.
+class DownloadTransfer {
+public:
+    DownloadTransfer(const DownloadJob& job, const std::atomic<bool>& cancelRequested);
+    ~DownloadTransfer();
+    DownloadTransfer(const DownloadTransfer&) = delete;
+    DownloadTransfer& operator=(const DownloadTransfer&) = delete;
+
+    enum class Outcome { Saved, Failed, Retry };
+    using Clock = std::chrono::steady_clock;
+
+    CURL* Handle() const { return handle; }
+    // Prepares entry index of the job; false with Reason() when it cannot start.
+    bool Begin(int index);
+    // Judges the ended transfer: Saved, Failed with Reason(), or Retry at RetryTime().
+    Outcome Finish(CURLcode result);
+    // Prepares the next try of the entry; false with Reason() when it cannot start.
+    bool Retry();
+    // Gives the entry up for the reason given, dropping what it wrote so far.
+    void Abandon(const QString& why);
+
+    int Index() const { return index; }
+    QString Reason() const { return reason; }
+    Clock::time_point RetryTime() const { return retryTime; }
+
+    static const char* const UserAgent;
+    // Big blocks keep large files at the speed of the disk; one is held per transfer.
+    static constexpr long BlockSize = 256 * 1024;
+    // A transfer that moves fewer bytes than this in StallSeconds is given up.
+    static constexpr curl_off_t StallBytes = 1024;
+    static constexpr int StallSeconds = 60;
+    static constexpr long ConnectSeconds = 30;
+    // Tries of an entry that fails for a passing reason, and the longest wait a
+    // server may ask for between them.
+    static constexpr int MaxTries = 4;
+    static constexpr curl_off_t MaxRetryAfterSeconds = 60;
+
+private:
+    void Configure();
+    bool CheckSource();
+    bool IsHttp() const;
+    QString FailureReason(CURLcode result, long status) const;
+    bool IsTransient(CURLcode result, long status) const;
+    bool ScheduleRetry();
+    void Restart();
+    static size_t WriteBlock(char* data, size_t size, size_t count, void* self);
+    static int WatchProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t);
+
+    const DownloadJob& job;
+    const std::atomic<bool>& cancelRequested;
+    CURL* handle;
+    DownloadFile file;
+    QByteArray address;
+    QByteArray referer;
+    int index = -1;
+    int tries = 0;
+    Clock::time_point retryTime;
+    QString reason;
+    bool writeFailed = false;
+    bool stalled = false;
+    Clock::time_point windowStart;
+    curl_off_t windowBytes = 0;
+    char errorText[CURL_ERROR_SIZE] = {}; // the transfer library's last error, in detail
+};
