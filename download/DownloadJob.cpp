@@ -2,13 +2,15 @@
 
 #include <QDir>
 
-void DownloadJob::Add(const QString& folder, const QString& name, const QString& source,
-                      const QString& referer) {
+void DownloadJob::Add(const QString& folder, const QString& name, const QString& source) {
     Destinations.append(folder + QDir::separator() + name);
     Sources.append(source);
     Names.append(name);
-    Referers.append(referer);
     ++Count;
+}
+
+QString DownloadJob::RefererFor(const QUrl& target) const {
+    return PagePolicy.RefererFor(Page, target);
 }
 
 bool DownloadJob::IsPlainFileName(const QString& name) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "download/RefererPolicy.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 // The files one download command hands to its worker. Every list holds Count
 // entries, in the order the files are fetched; Add keeps them in step. An entry
@@ -12,8 +15,11 @@ struct DownloadJob {
     QStringList Destinations; // full path of the file to write
     QStringList Sources;      // address to fetch
     int Count = 0;
-    QStringList Names;    // file name of each destination, checked before writing
-    QStringList Referers; // Referer header sent for each source, or empty for none
+    QStringList Names; // file name of each destination, checked before writing
+    // The page the files were listed from and the Referer policy it states;
+    // every request and every redirect hop carries the Referer they give.
+    QUrl Page;
+    RefererPolicy PagePolicy;
     // The browser's cookies as cookie-file lines for the transfer library's own
     // cookie engine, which sends each request and redirect only its own.
     QList<QByteArray> CookieLines;
@@ -23,8 +29,10 @@ struct DownloadJob {
     int Parallel = 1;
 
     // Appends one file: name saved into folder, fetched from source.
-    void Add(const QString& folder, const QString& name, const QString& source,
-             const QString& referer = QString());
+    void Add(const QString& folder, const QString& name, const QString& source);
+
+    // The Referer header for a request to target, or empty for none.
+    QString RefererFor(const QUrl& target) const;
 
     // True for a name that stays inside the folder it is joined to: not empty,
     // not "." or "..", without a path separator or NUL.

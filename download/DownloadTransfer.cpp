@@ -14,6 +14,12 @@ bool IsSavedHttpStatus(long status) {
     return status >= 200 && status < 300 && status != 204 && status != 205;
 }
 
+// A page may have web and file-transfer addresses fetched, and so may a redirect.
+bool IsRemoteScheme(const QString& scheme) {
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+           scheme == QLatin1String("ftp") || scheme == QLatin1String("ftps");
+}
+
 } // namespace
 
 const char* const DownloadTransfer::UserAgent = "Quillmar";
@@ -34,11 +40,6 @@ void DownloadTransfer::Configure() {
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, BlockSize);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 20L);
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR,
-                     job.FileSourcesAllowed ? "http,https,ftp,ftps,file" : "http,https,ftp,ftps");
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp,ftps");
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, ConnectSeconds);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DownloadTransfer::WriteBlock);
@@ -71,11 +72,23 @@ bool DownloadTransfer::Begin(int entry) {
         reason = file.Error();
         return false;
     }
-    referer = job.Referers.value(index).toUtf8();
-    curl_easy_setopt(handle, CURLOPT_URL, address.constData());
-    curl_easy_setopt(handle, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
+    hops = 0;
+    Request(address);
     Restart();
     return true;
+}
+
+// Points the handle at target with the Referer the page gives that address.
+// Redirects are followed here rather than by the transfer library, which
+// would send the first address's Referer to every hop; a hop is never local.
+void DownloadTransfer::Request(const QByteArray& target) {
+    const QByteArray referer = job.RefererFor(QUrl::fromEncoded(target)).toUtf8();
+    curl_easy_setopt(handle, CURLOPT_URL, target.constData());
+    curl_easy_setopt(handle, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR,
+                     hops == 0 && job.FileSourcesAllowed ? "http,https,ftp,ftps,file"
+                                                         : "http,https,ftp,ftps");
+    errorText[0] = '\0';
 }
 
 // A page decides which addresses are fetched: only web and file-transfer
@@ -86,11 +99,8 @@ bool DownloadTransfer::CheckSource() {
         reason = QStringLiteral("not a valid address");
         return false;
     }
-    const QString scheme = source.scheme();
-    const bool local = scheme == QLatin1String("file");
-    if (!(local && job.FileSourcesAllowed) && scheme != QLatin1String("http") &&
-        scheme != QLatin1String("https") && scheme != QLatin1String("ftp") &&
-        scheme != QLatin1String("ftps")) {
+    const bool local = source.scheme() == QLatin1String("file");
+    if (!(local && job.FileSourcesAllowed) && !IsRemoteScheme(source.scheme())) {
         reason = QStringLiteral("not allowed from this page");
         return false;
     }
@@ -107,7 +117,6 @@ bool DownloadTransfer::CheckSource() {
 void DownloadTransfer::Restart() {
     writeFailed = false;
     stalled = false;
-    errorText[0] = '\0';
     windowStart = Clock::now();
     windowBytes = 0;
 }
@@ -115,7 +124,13 @@ void DownloadTransfer::Restart() {
 DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    reason = FailureReason(result, status);
+    const QByteArray target = RedirectTarget(result, status);
+    reason = target.isEmpty() ? FailureReason(result, status) : RedirectRefusal(target);
+    if (!target.isEmpty() && reason.isEmpty()) {
+        ++hops;
+        Request(target);
+        return Outcome::Redirect;
+    }
     if (reason.isEmpty() && file.Commit())
         return Outcome::Saved;
     if (reason.isEmpty())
@@ -126,6 +141,24 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
     if (tries > 1)
         reason += QStringLiteral(" (%1 tries)").arg(tries);
     return Outcome::Failed;
+}
+
+// Where a finished answer redirects to, or empty when it is not a redirect to follow.
+QByteArray DownloadTransfer::RedirectTarget(CURLcode result, long status) const {
+    const char* target = nullptr;
+    if (result == CURLE_OK && !cancelRequested && IsHttp() && status >= 300 && status < 400 &&
+        status != 304)
+        curl_easy_getinfo(handle, CURLINFO_REDIRECT_URL, &target);
+    return QByteArray(target);
+}
+
+// Empty when the redirect to target is followed.
+QString DownloadTransfer::RedirectRefusal(const QByteArray& target) const {
+    if (!IsRemoteScheme(QUrl::fromEncoded(target).scheme()))
+        return QStringLiteral("not allowed from this page");
+    if (hops >= MaxRedirects)
+        return QStringLiteral("Maximum (%1) redirects followed").arg(MaxRedirects);
+    return QString();
 }
 
 // Empty when the answer is to be saved.
@@ -145,7 +178,7 @@ QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
     return QString();
 }
 
-// Refused or dropped connections, time-outs and a busy server may pass; a
+// Refused, dropped or unanswered connections, time-outs and a busy server may pass; a
 // trickling server, a full disk or a missing file will not.
 bool DownloadTransfer::IsTransient(CURLcode result, long status) const {
     if (cancelRequested || writeFailed || stalled)
@@ -153,6 +186,7 @@ bool DownloadTransfer::IsTransient(CURLcode result, long status) const {
     switch (result) {
     case CURLE_COULDNT_CONNECT:
     case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_GOT_NOTHING:
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
         return true;
@@ -179,12 +213,15 @@ bool DownloadTransfer::ScheduleRetry() {
     return true;
 }
 
+// Each try starts again at the listed address.
 bool DownloadTransfer::Retry() {
     ++tries;
     if (!file.Open(job.Destinations.value(index))) {
         reason = file.Error() + QStringLiteral(" (%1 tries)").arg(tries);
         return false;
     }
+    hops = 0;
+    Request(address);
     Restart();
     return true;
 }

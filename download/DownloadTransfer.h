@@ -20,13 +20,14 @@ public:
     DownloadTransfer(const DownloadTransfer&) = delete;
     DownloadTransfer& operator=(const DownloadTransfer&) = delete;
 
-    enum class Outcome { Saved, Failed, Retry };
+    enum class Outcome { Saved, Failed, Retry, Redirect };
     using Clock = std::chrono::steady_clock;
 
     CURL* Handle() const { return handle; }
     // Prepares entry index of the job; false with Reason() when it cannot start.
     bool Begin(int index);
-    // Judges the ended transfer: Saved, Failed with Reason(), or Retry at RetryTime().
+    // Judges the ended transfer: Saved, Failed with Reason(), Retry at RetryTime(),
+    // or Redirect when the handle now points to the next hop and is to run again.
     Outcome Finish(CURLcode result);
     // Prepares the next try of the entry; false with Reason() when it cannot start.
     bool Retry();
@@ -44,6 +45,7 @@ public:
     static constexpr curl_off_t StallBytes = 1024;
     static constexpr int StallSeconds = 60;
     static constexpr long ConnectSeconds = 30;
+    static constexpr int MaxRedirects = 20;
     // Tries of an entry that fails for a passing reason, and the longest wait a
     // server may ask for between them.
     static constexpr int MaxTries = 4;
@@ -52,6 +54,9 @@ public:
 private:
     void Configure();
     bool CheckSource();
+    void Request(const QByteArray& target);
+    QByteArray RedirectTarget(CURLcode result, long status) const;
+    QString RedirectRefusal(const QByteArray& target) const;
     bool IsHttp() const;
     QString FailureReason(CURLcode result, long status) const;
     bool IsTransient(CURLcode result, long status) const;
@@ -65,9 +70,9 @@ private:
     CURL* handle;
     DownloadFile file;
     QByteArray address;
-    QByteArray referer;
     int index = -1;
     int tries = 0;
+    int hops = 0; // redirects followed in this try
     Clock::time_point retryTime;
     QString reason;
     bool writeFailed = false;

@@ -127,6 +127,10 @@ void DownloadWorker::CollectFinished() {
         case DownloadTransfer::Outcome::Retry:
             slot->state = Slot::State::Waiting;
             break;
+        case DownloadTransfer::Outcome::Redirect:
+            if (!Add(*slot))
+                Finished(*slot, false);
+            break;
         }
     }
 }

@@ -334,14 +334,15 @@ void CQuillmarView::DownloadSelected(CHarvestList& list, const HarvestMap& map,
 bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine->Page()->profile());
     const QUrl page(engine->Location());
-    const RefererPolicy referer(engine->StatedReferrerPolicy());
     DownloadJob job;
+    job.Page = page;
+    job.PagePolicy = RefererPolicy(engine->StatedReferrerPolicy());
     const QStringList names = list.SelectedLines();
     for (const QString& name : names) {
         const auto found = map.constFind(name);
         if (found == map.constEnd())
             return false;
-        job.Add(DownloadFolder, name, *found, referer.RefererFor(page, QUrl(*found)));
+        job.Add(DownloadFolder, name, *found);
     }
     job.CookieLines = cookies->CurlCookieLines();
     job.FileSourcesAllowed = page.isLocalFile();

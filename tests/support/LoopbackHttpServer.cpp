@@ -160,7 +160,9 @@ HttpRoute LoopbackHttpServer::routeFor(const QByteArray& path) {
 
 void LoopbackHttpServer::answer(QTcpSocket* socket, const HttpRequest& request) {
     const HttpRoute route = routeFor(request.path);
-    if (route.stall)
+    if (route.hangUp)
+        socket->disconnectFromHost();
+    if (route.stall || route.hangUp)
         return;
     const bool keepAlive =
         request.headers.value("connection").toLower() != "close" && route.cutAfter < 0;

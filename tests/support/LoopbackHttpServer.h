@@ -23,6 +23,7 @@ struct HttpRoute {
     int chunkDelayMs = 0;                         // pause between pieces, for a slow body
     qint64 cutAfter = -1; // >= 0: announce the whole length, close after this many bytes
     bool stall = false;   // read the request and never answer
+    bool hangUp = false;  // read the request and close the connection unanswered
 };
 
 struct HttpRequest {

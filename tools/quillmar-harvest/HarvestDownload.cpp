@@ -19,8 +19,9 @@ DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choi
     CBrowserEngine& engine = harvester.Engine();
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine.Page()->profile());
     const QUrl page(engine.Location());
-    const RefererPolicy referer(engine.StatedReferrerPolicy());
     DownloadJob job;
+    job.Page = page;
+    job.PagePolicy = RefererPolicy(engine.StatedReferrerPolicy());
     QSet<QString> taken;
     const auto addEach = [&](const QStringList& lines, const HarvestMap& map) {
         for (const QString& name : lines) {
@@ -28,7 +29,7 @@ DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choi
                 continue;
             taken.insert(name);
             const QString source = map.value(name);
-            job.Add(choice.folder, name, source, referer.RefererFor(page, QUrl(source)));
+            job.Add(choice.folder, name, source);
         }
     };
     if (choice.images)
