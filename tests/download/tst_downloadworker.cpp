@@ -295,19 +295,18 @@ private slots:
         waitLong.headers = {{"Retry-After", "120"}};
         HttpRoute broken;
         broken.status = 500;
-        HttpRoute hangUp;
-        hangUp.hangUp =
-            true; // twice: the transfer library itself retries once on a reused connection
+        HttpRoute hangUp; // on a new connection: on a reused one the library itself tries again
+        hangUp.hangUp = true;
         server->setRoutes("/later.jpg", {waitFour, SlowRoute("later", 0, 0)});
-        server->setRoutes("/dropped.jpg", {hangUp, hangUp, SlowRoute("dropped", 0, 0)});
+        server->setRoutes("/dropped.jpg", {hangUp, SlowRoute("dropped", 0, 0)});
         server->setRoutes("/flaky.jpg", {busy, busy, SlowRoute("flaky", 0, 0)});
         server->setRoute("/too-long.jpg", waitLong);
         server->setRoute("/broken.jpg", broken);
         const QStringList quick = {"q1.jpg", "q2.jpg", "q3.jpg", "q4.jpg", "q5.jpg"};
         for (const QString& name : quick)
             server->setFile("/" + name.toUtf8(), name.toUtf8(), "image/jpeg");
-        DownloadJob job = Job(QStringList({"later.jpg", "flaky.jpg", "too-long.jpg", "broken.jpg",
-                                           "gone.jpg", "dropped.jpg"}) +
+        DownloadJob job = Job(QStringList({"later.jpg", "dropped.jpg", "flaky.jpg", "too-long.jpg",
+                                           "broken.jpg", "gone.jpg"}) +
                               quick);
         job.Parallel = 4;
 
