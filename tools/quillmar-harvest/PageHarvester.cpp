@@ -58,11 +58,11 @@ PageHarvester::Outcome PageHarvester::Result() const {
     return outcome;
 }
 
-QStringList PageHarvester::ImageLines() const {
+HarvestLines PageHarvester::ImageLines() const {
     return imageList.SortedLines();
 }
 
-QStringList PageHarvester::LinkLines() const {
+HarvestLines PageHarvester::LinkLines() const {
     return linkList.SortedLines();
 }
 
