@@ -34,16 +34,15 @@
 #include <QWebEnginePage>
 
 namespace {
-// Every completed load takes the next number; the lists show the scan of the
-// highest number shown so far, so a slow scan cannot hide a later one.
-quint64 completionsIssued = 0;
-quint64 completionShown = 0;
+// The view whose last scan the frame's lists show; they follow the active window.
+QPointer<CQuillmarView> listsShownFor;
 
 const char* const AttachedProperty = "quillmarViewsAttached";
 } // namespace
 
 const char* const CQuillmarView::NoFolderText = "No download directory selected.";
 const char* const CQuillmarView::OpenNewViewText = "Open new view.";
+const char* const CQuillmarView::NotAnAddressText = "Not a valid address.";
 
 CQuillmarView::CQuillmarView(CQuillmarDoc* document, QWidget* parent)
     : QWidget(parent), DownloadFolder(QString::fromLatin1(NoFolderText)), document(document),
@@ -147,8 +146,25 @@ void CQuillmarView::RecordLocation() {
     const QString location = engine->Location();
     if (location.isEmpty())
         return;
-    ShowAddress(location);
+    // The address box belongs to the active window; others only keep their history.
+    if (IsActive())
+        ShowAddress(location);
     AddToHistory(location);
+}
+
+bool CQuillmarView::IsActive() const {
+    return ActiveView() == this;
+}
+
+void CQuillmarView::ShowOwnScan() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    listsShownFor = this;
+    ClearLists();
+    frame->m_imageList->AddStrings(imageLines);
+    frame->m_linkList->AddStrings(linkLines);
+    UpdateCounts();
 }
 
 void CQuillmarView::AddToHistory(const QString& address) {
@@ -157,12 +173,11 @@ void CQuillmarView::AddToHistory(const QString& address) {
 
 void CQuillmarView::ScanPage() {
     const quint64 load = loadEvents;
-    const quint64 completion = ++completionsIssued;
     QPointer<CQuillmarView> self(this);
-    engine->TakeSnapshot([self, load, completion](const PageSnapshot& page) {
+    engine->TakeSnapshot([self, load](const PageSnapshot& page) {
         // A load begun or completed since then makes this result stale.
         if (self && !self->closed && self->loadEvents == load)
-            self->ShowScanResult(page, completion);
+            self->ShowScanResult(page);
     });
 }
 
@@ -170,19 +185,18 @@ bool CQuillmarView::LoadInProgress() const {
     return loadInProgress;
 }
 
-void CQuillmarView::ShowScanResult(const PageSnapshot& page, quint64 completion) {
+void CQuillmarView::ShowScanResult(const PageSnapshot& page) {
     LineBatch images;
     LineBatch links;
+    imageMap.clear();
+    linkMap.clear();
     PageScan(images, imageMap, links, linkMap).ScanPage(page);
-    CMainFrame* frame = GetMainFrame();
-    if (frame && completion > completionShown) {
-        completionShown = completion;
-        ClearLists();
-        frame->m_imageList->AddStrings(images.Lines());
-        frame->m_linkList->AddStrings(links.Lines());
-        UpdateCounts();
-    }
+    imageLines = images.Lines();
+    linkLines = links.Lines();
     loadInProgress = false;
+    if (!IsActive())
+        return;
+    ShowOwnScan();
     EnableDownloadButtons(true);
 }
 
@@ -211,8 +225,8 @@ void CQuillmarView::OnGo() {
         ShowMessage(QString::fromLatin1(OpenNewViewText));
         return;
     }
-    if (!address.isEmpty())
-        engine->Navigate(address);
+    if (!address.isEmpty() && !engine->Navigate(address))
+        ShowMessage(QString::fromLatin1(NotAnAddressText));
 }
 
 void CQuillmarView::OnSendMail() {
@@ -344,8 +358,7 @@ bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
         job.AddListed(DownloadFolder, line.name, line.address, page);
     }
     job.CookieLines = cookies->CurlCookieLines();
-    return DownloadRegistry::Instance().Start(std::move(job),
-                                              std::make_unique<FrameDownloadSink>(GetMainFrame()));
+    return FrameDownloadSink::Start(GetMainFrame(), DownloadFolder, std::move(job));
 }
 
 // Bookmarks and history ------------------------------------------------------
@@ -382,7 +395,8 @@ void CQuillmarView::OnOpenBookmarks() {
     if (choice == CBookmarkDialog::ErrorResult)
         return;
     ShowAddress(choice);
-    engine->Navigate(choice);
+    if (!engine->Navigate(choice))
+        ShowMessage(QString::fromLatin1(NotAnAddressText));
 }
 
 void CQuillmarView::OnShowHistory() {
@@ -457,6 +471,14 @@ void CQuillmarView::showEvent(QShowEvent* event) {
 void CQuillmarView::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     closed = event->isAccepted();
+    // The lists must not outlive the window they show; the next active one fills them.
+    if (closed && listsShownFor == this) {
+        listsShownFor = nullptr;
+        imageMap.clear();
+        linkMap.clear();
+        ClearLists();
+        UpdateCounts();
+    }
 }
 
 void CQuillmarView::OnInitialUpdate() {
@@ -468,14 +490,18 @@ void CQuillmarView::OnDownloadBegin() {
     loadInProgress = true;
     imageMap.clear();
     linkMap.clear();
-    EnableDownloadButtons(false);
+    imageLines.clear();
+    linkLines.clear();
+    if (IsActive())
+        EnableDownloadButtons(false);
 }
 
 void CQuillmarView::OnDownloadComplete() {
     ++loadEvents;
     if (CMainFrame* frame = GetMainFrame())
         frame->m_progressMeter->SetLevel(0);
-    ClearLists();
+    if (IsActive())
+        ClearLists();
     ScanPage();
 }
 
@@ -490,8 +516,15 @@ void CQuillmarView::OnTitleChange() {
 }
 
 void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
-    if (window && window->isAncestorOf(this))
-        RecordLocation();
+    if (!window || !window->isAncestorOf(this))
+        return;
+    // Reactivating the window already shown keeps the user's selection.
+    if (listsShownFor != this) {
+        ShowOwnScan();
+        if (CMainFrame* frame = GetMainFrame())
+            frame->m_folderLabel->setText(DownloadFolder);
+    }
+    RecordLocation();
 }
 
 // Image page generator -------------------------------------------------------
