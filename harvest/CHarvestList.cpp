@@ -2,6 +2,8 @@
 
 #include "harvest/ListOrder.h"
 
+#include <QSignalBlocker>
+
 #include <algorithm>
 
 CHarvestList::CHarvestList(QWidget* parent) : QListWidget(parent) {
@@ -41,8 +43,16 @@ void CHarvestList::AddStrings(const HarvestLines& lines) {
     }
     HarvestLines sorted = lines;
     std::stable_sort(sorted.begin(), sorted.end(), ListOrder());
+    QStringList names;
+    names.reserve(sorted.size());
     for (const HarvestLine& line : sorted)
-        addItem(NewItem(line));
+        names.append(line.name);
+    // One insertion for all rows; the addresses are not shown, so the view need
+    // not hear of each one.
+    addItems(names);
+    const QSignalBlocker quiet(model());
+    for (int row = 0; row < sorted.size(); ++row)
+        item(row)->setData(AddressRole, sorted[row].address);
 }
 
 void CHarvestList::ResetContent() {
