@@ -17,12 +17,8 @@ bool isHtml(const QString& contentType) {
 
 PageScan::PageScan(ListSink& imageList, HarvestMap& imageMap, ListSink& linkList,
                    HarvestMap& linkMap)
-    : imageList(imageList), imageMap(imageMap), linkList(linkList), linkMap(linkMap) {
-    for (const QStringList& addresses : imageMap)
-        imageAddresses.unite(QSet<QString>(addresses.begin(), addresses.end()));
-    for (const QStringList& addresses : linkMap)
-        linkAddresses.unite(QSet<QString>(addresses.begin(), addresses.end()));
-}
+    : imageList(imageList), imageMap(imageMap), linkList(linkList), linkMap(linkMap),
+      imageAddresses(AddressesOf(imageMap)), linkAddresses(AddressesOf(linkMap)) {}
 
 void PageScan::ScanPage(const PageSnapshot& page) {
     if (!isHtml(page.contentType) || !page.document)
@@ -72,6 +68,13 @@ void PageScan::AddToMap(HarvestMap& map, QSet<QString>& known, const QString& na
         return;
     known.insert(address);
     map[name].append(address);
+}
+
+QSet<QString> PageScan::AddressesOf(const HarvestMap& map) {
+    QSet<QString> addresses;
+    for (const QStringList& listed : map)
+        addresses.unite(QSet<QString>(listed.begin(), listed.end()));
+    return addresses;
 }
 
 int PageScan::AddressCount(const HarvestMap& map) {

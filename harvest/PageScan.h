@@ -25,8 +25,9 @@ public:
     void AddLinkEntry(const QString& name, const QString& address);
     void AddImageEntry(const QString& name, const QString& address);
 
-    // The number of distinct addresses in a map.
+    // The number of distinct addresses in a map, and the addresses themselves.
     static int AddressCount(const HarvestMap& map);
+    static QSet<QString> AddressesOf(const HarvestMap& map);
 
 private:
     static void AddToMap(HarvestMap& map, QSet<QString>& known, const QString& name,

@@ -28,7 +28,6 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPrinter>
-#include <QSet>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -346,9 +345,7 @@ void CQuillmarView::DownloadSelected(CHarvestList& list, const HarvestMap& map,
 bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine->Page()->profile());
     const QString page = engine->Location();
-    QSet<QString> scanned;
-    for (const QStringList& addresses : map)
-        scanned.unite(QSet<QString>(addresses.begin(), addresses.end()));
+    const QSet<QString> scanned = PageScan::AddressesOf(map);
     DownloadJob job;
     const HarvestLines lines = list.SelectedLines();
     for (const HarvestLine& line : lines) {
