@@ -7,6 +7,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -132,8 +133,8 @@ void CDownloadReportDialog::OnRetryFailed() {
     if (!found)
         return;
     DownloadJob retry = report.FailedFilesOf(job);
-    if (retry.Count > 0)
-        FrameDownloadSink::Start(&frame, found->folder, std::move(retry));
+    if (retry.Count > 0 && FrameDownloadSink::Start(&frame, found->folder, std::move(retry)))
+        frame.m_messageLine->setText(QStringLiteral("Downloading..."));
 }
 
 void CDownloadReportDialog::OnOpenFolder() {
