@@ -64,6 +64,7 @@ CDownloadReportDialog::CDownloadReportDialog(CMainFrame& frame, DownloadReport& 
 
     connect(&report, &DownloadReport::jobsChanged, this, &CDownloadReportDialog::FillJobs);
     connect(&report, &DownloadReport::fileChanged, this, &CDownloadReportDialog::ShowFile);
+    connect(&report, &DownloadReport::jobEnded, this, &CDownloadReportDialog::ShowSummary);
     FillJobs();
 }
 
@@ -98,6 +99,7 @@ void CDownloadReportDialog::FillJobs() {
         jobItem->setExpanded(true);
         for (int i = 0; i < job.files.size(); ++i)
             ShowFile(job.id, i);
+        ShowSummary(job.id);
         if (job.id == selected)
             files->setCurrentItem(jobItem);
     }
@@ -112,6 +114,12 @@ void CDownloadReportDialog::ShowFile(int job, int index) {
     QTreeWidgetItem* item = jobItem->child(index);
     item->setText(SizeColumn, SizeText(file));
     item->setText(OutcomeColumn, DownloadReport::OutcomeText(file));
+}
+
+void CDownloadReportDialog::ShowSummary(int job) {
+    const DownloadReport::Job* found = report.FindJob(job);
+    if (QTreeWidgetItem* jobItem = JobItem(job); found && jobItem)
+        jobItem->setText(OutcomeColumn, DownloadReport::SummaryText(*found));
 }
 
 QTreeWidgetItem* CDownloadReportDialog::JobItem(int job) const {

@@ -28,6 +28,7 @@ public:
 private:
     void FillJobs();
     void ShowFile(int job, int index);
+    void ShowSummary(int job);
     // The job of the selected line, or the newest job; 0 when there is none.
     int SelectedJob() const;
     QTreeWidgetItem* JobItem(int job) const;

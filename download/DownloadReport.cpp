@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 DownloadReport::DownloadReport(QObject* parent) : QObject(parent) {}
 
 DownloadReport& DownloadReport::For(QObject& frame) {
@@ -62,6 +64,7 @@ void DownloadReport::JobEnded(int job) {
             emit fileChanged(job, i);
         }
     }
+    emit jobEnded(job);
 }
 
 void DownloadReport::ClearFinished() {
@@ -99,6 +102,15 @@ DownloadJob DownloadReport::FailedFilesOf(int job) const {
         if (file.outcome == Outcome::Failed)
             retry.AddListed(found->folder, file.name, file.source, file.referer);
     return retry;
+}
+
+QString DownloadReport::SummaryText(const Job& job) {
+    if (!job.ended)
+        return QString();
+    const auto saved = std::count_if(job.files.begin(), job.files.end(), [](const File& file) {
+        return file.outcome == Outcome::Saved;
+    });
+    return QStringLiteral("%1 of %2 saved").arg(saved).arg(job.files.size());
 }
 
 QString DownloadReport::OutcomeText(const File& file) {

@@ -54,11 +54,14 @@ public:
     DownloadJob FailedFilesOf(int job) const;
 
     static QString OutcomeText(const File& file);
+    // "N of M saved" once the job has ended; empty while it runs.
+    static QString SummaryText(const Job& job);
 
 signals:
     // Jobs were added or forgotten.
     void jobsChanged();
     void fileChanged(int job, int index);
+    void jobEnded(int job);
 
 private:
     File* FindFile(int job, int index);
