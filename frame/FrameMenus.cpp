@@ -52,6 +52,7 @@ void FrameMenus::CreateActions() {
     AddAction(ID_APP_EXIT, QStringLiteral("E&xit"));
     AddAction(ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"))->setCheckable(true);
     AddAction(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"))->setCheckable(true);
+    AddAction(ID_VIEW_DOWNLOAD_REPORT, QStringLiteral("&Download Report...\tCtrl+J"));
     AddAction(ID_WINDOW_NEW, QStringLiteral("&New Window"));
     AddAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"));
     AddAction(ID_WINDOW_TILE_HORZ, QStringLiteral("&Tile"));
@@ -63,6 +64,7 @@ void FrameMenus::CreateAccelerators() {
     const QList<std::pair<int, QList<QKeySequence>>> accelerators = {
         {ID_FILE_NEW, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
         {ID_FILE_PRINT, {QKeySequence(Qt::CTRL | Qt::Key_P)}},
+        {ID_VIEW_DOWNLOAD_REPORT, {QKeySequence(Qt::CTRL | Qt::Key_J)}},
         {ID_FILE_SAVE, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
         {ID_EDIT_COPY,
          {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
@@ -101,7 +103,8 @@ void FrameMenus::CreateMenus() {
     QList<int> recentFiles;
     for (int i = 0; i < RecentFileList::MaxEntries; ++i)
         recentFiles.append(ID_FILE_MRU_FILE1 + i);
-    QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
+    QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator,
+                                                    ID_VIEW_DOWNLOAD_REPORT});
     view->addMenu(new ParallelDownloadsMenu(&frame));
     QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
     noWindowMenus = {NewMenu(QStringLiteral("&File"),

@@ -2,6 +2,8 @@
 
 #include "harvest/ListOrder.h"
 
+#include <QSignalBlocker>
+
 #include <algorithm>
 
 CHarvestList::CHarvestList(QWidget* parent) : QListWidget(parent) {
@@ -13,7 +15,13 @@ CHarvestList::CHarvestList(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
 }
 
-void CHarvestList::AddString(const QString& line) {
+QListWidgetItem* CHarvestList::NewItem(const HarvestLine& line) {
+    auto* item = new QListWidgetItem(line.name);
+    item->setData(AddressRole, line.address);
+    return item;
+}
+
+void CHarvestList::AddString(const QString& line, const QString& address) {
     // Upper bound: an equal line already present stays before the new one.
     int low = 0;
     int high = count();
@@ -24,18 +32,27 @@ void CHarvestList::AddString(const QString& line) {
         else
             low = middle + 1;
     }
-    insertItem(low, line);
+    insertItem(low, NewItem({line, address}));
 }
 
-void CHarvestList::AddStrings(const QStringList& lines) {
+void CHarvestList::AddStrings(const HarvestLines& lines) {
     if (count() != 0) {
-        for (const QString& line : lines)
-            AddString(line);
+        for (const HarvestLine& line : lines)
+            AddString(line.name, line.address);
         return;
     }
-    QStringList sorted = lines;
+    HarvestLines sorted = lines;
     std::stable_sort(sorted.begin(), sorted.end(), ListOrder());
-    addItems(sorted);
+    QStringList names;
+    names.reserve(sorted.size());
+    for (const HarvestLine& line : sorted)
+        names.append(line.name);
+    // One insertion for all rows; the addresses are not shown, so the view need
+    // not hear of each one.
+    addItems(names);
+    const QSignalBlocker quiet(model());
+    for (int row = 0; row < sorted.size(); ++row)
+        item(row)->setData(AddressRole, sorted[row].address);
 }
 
 void CHarvestList::ResetContent() {
@@ -46,14 +63,14 @@ int CHarvestList::GetSelCount() const {
     return selectionModel()->selectedRows().size();
 }
 
-QStringList CHarvestList::SelectedLines() const {
+HarvestLines CHarvestList::SelectedLines() const {
     QModelIndexList selected = selectionModel()->selectedRows();
     std::sort(selected.begin(), selected.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    QStringList lines;
+    HarvestLines lines;
     lines.reserve(selected.size());
     for (const QModelIndex& index : selected)
-        lines.append(index.data().toString());
+        lines.append({index.data().toString(), index.data(AddressRole).toString()});
     return lines;
 }
 

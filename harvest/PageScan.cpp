@@ -17,7 +17,8 @@ bool isHtml(const QString& contentType) {
 
 PageScan::PageScan(ListSink& imageList, HarvestMap& imageMap, ListSink& linkList,
                    HarvestMap& linkMap)
-    : imageList(imageList), imageMap(imageMap), linkList(linkList), linkMap(linkMap) {}
+    : imageList(imageList), imageMap(imageMap), linkList(linkList), linkMap(linkMap),
+      imageAddresses(AddressesOf(imageMap)), linkAddresses(AddressesOf(linkMap)) {}
 
 void PageScan::ScanPage(const PageSnapshot& page) {
     if (!isHtml(page.contentType) || !page.document)
@@ -52,11 +53,33 @@ void PageScan::CollectImages(const DomDocument& document) {
 }
 
 void PageScan::AddLinkEntry(const QString& name, const QString& address) {
-    linkList.AddString(name);
-    linkMap.insert(name, address);
+    linkList.AddString(name, address);
+    AddToMap(linkMap, linkAddresses, name, address);
 }
 
 void PageScan::AddImageEntry(const QString& name, const QString& address) {
-    imageList.AddString(name);
-    imageMap.insert(name, address);
+    imageList.AddString(name, address);
+    AddToMap(imageMap, imageAddresses, name, address);
+}
+
+void PageScan::AddToMap(HarvestMap& map, QSet<QString>& known, const QString& name,
+                        const QString& address) {
+    if (known.contains(address))
+        return;
+    known.insert(address);
+    map[name].append(address);
+}
+
+QSet<QString> PageScan::AddressesOf(const HarvestMap& map) {
+    QSet<QString> addresses;
+    for (const QStringList& listed : map)
+        addresses.unite(QSet<QString>(listed.begin(), listed.end()));
+    return addresses;
+}
+
+int PageScan::AddressCount(const HarvestMap& map) {
+    qsizetype count = 0;
+    for (const QStringList& addresses : map)
+        count += addresses.size();
+    return int(count);
 }

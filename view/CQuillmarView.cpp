@@ -36,16 +36,15 @@
 #include <QWebEnginePage>
 
 namespace {
-// Every completed load takes the next number; the lists show the scan of the
-// highest number shown so far, so a slow scan cannot hide a later one.
-quint64 completionsIssued = 0;
-quint64 completionShown = 0;
+// The view whose last scan the frame's lists show; they follow the active window.
+QPointer<CQuillmarView> listsShownFor;
 
 const char* const AttachedProperty = "quillmarViewsAttached";
 } // namespace
 
 const char* const CQuillmarView::NoFolderText = "No download directory selected.";
 const char* const CQuillmarView::OpenNewViewText = "Open new view.";
+const char* const CQuillmarView::NotAnAddressText = "Not a valid address.";
 
 CQuillmarView::CQuillmarView(CQuillmarDoc* document, QWidget* parent)
     : QWidget(parent), DownloadFolder(QString::fromLatin1(NoFolderText)), document(document),
@@ -141,16 +140,33 @@ void CQuillmarView::UpdateCounts() {
     CMainFrame* frame = GetMainFrame();
     if (!frame)
         return;
-    frame->m_imageCount->SetNumber(int(imageMap.size()));
-    frame->m_linkCount->SetNumber(int(linkMap.size()));
+    frame->m_imageCount->SetNumber(PageScan::AddressCount(imageMap));
+    frame->m_linkCount->SetNumber(PageScan::AddressCount(linkMap));
 }
 
 void CQuillmarView::RecordLocation() {
     const QString location = engine->Location();
     if (location.isEmpty())
         return;
-    ShowAddress(location);
+    // The address box belongs to the active window; others only keep their history.
+    if (IsActive())
+        ShowAddress(location);
     AddToHistory(location);
+}
+
+bool CQuillmarView::IsActive() const {
+    return ActiveView() == this;
+}
+
+void CQuillmarView::ShowOwnScan() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    listsShownFor = this;
+    ClearLists();
+    frame->m_imageList->AddStrings(imageLines);
+    frame->m_linkList->AddStrings(linkLines);
+    UpdateCounts();
 }
 
 void CQuillmarView::AddToHistory(const QString& address) {
@@ -159,12 +175,11 @@ void CQuillmarView::AddToHistory(const QString& address) {
 
 void CQuillmarView::ScanPage() {
     const quint64 load = loadEvents;
-    const quint64 completion = ++completionsIssued;
     QPointer<CQuillmarView> self(this);
-    engine->TakeSnapshot([self, load, completion](const PageSnapshot& page) {
+    engine->TakeSnapshot([self, load](const PageSnapshot& page) {
         // A load begun or completed since then makes this result stale.
         if (self && !self->closed && self->loadEvents == load)
-            self->ShowScanResult(page, completion);
+            self->ShowScanResult(page);
     });
 }
 
@@ -172,19 +187,18 @@ bool CQuillmarView::LoadInProgress() const {
     return loadInProgress;
 }
 
-void CQuillmarView::ShowScanResult(const PageSnapshot& page, quint64 completion) {
+void CQuillmarView::ShowScanResult(const PageSnapshot& page) {
     LineBatch images;
     LineBatch links;
+    imageMap.clear();
+    linkMap.clear();
     PageScan(images, imageMap, links, linkMap).ScanPage(page);
-    CMainFrame* frame = GetMainFrame();
-    if (frame && completion > completionShown) {
-        completionShown = completion;
-        ClearLists();
-        frame->m_imageList->AddStrings(images.Lines());
-        frame->m_linkList->AddStrings(links.Lines());
-        UpdateCounts();
-    }
+    imageLines = images.Lines();
+    linkLines = links.Lines();
     loadInProgress = false;
+    if (!IsActive())
+        return;
+    ShowOwnScan();
     EnableDownloadButtons(true);
 }
 
@@ -213,8 +227,8 @@ void CQuillmarView::OnGo() {
         ShowMessage(QString::fromLatin1(OpenNewViewText));
         return;
     }
-    if (!address.isEmpty())
-        engine->Navigate(address);
+    if (!address.isEmpty() && !engine->Navigate(address))
+        ShowMessage(QString::fromLatin1(NotAnAddressText));
 }
 
 void CQuillmarView::OnSendMail() {
@@ -334,21 +348,21 @@ void CQuillmarView::DownloadSelected(CHarvestList& list, const HarvestMap& map,
 bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine->Page()->profile());
     const QUrl page(engine->Location());
+    const QSet<QString> scanned = PageScan::AddressesOf(map);
     DownloadJob job;
     job.Page = page;
     job.PagePolicy = RefererPolicy(engine->StatedReferrerPolicy());
-    const QStringList names = list.SelectedLines();
-    for (const QString& name : names) {
-        const auto found = map.constFind(name);
-        if (found == map.constEnd())
+    const HarvestLines lines = list.SelectedLines();
+    for (const HarvestLine& line : lines) {
+        // Each line downloads its own address, once this window's scan listed it.
+        if (!scanned.contains(line.address))
             return false;
-        job.Add(DownloadFolder, name, *found);
+        job.AddListed(DownloadFolder, line.name, line.address);
     }
     job.CookieLines = cookies->CurlCookieLines();
     job.FileSourcesAllowed = page.isLocalFile();
     job.Parallel = Settings::ParallelDownloads();
-    return DownloadRegistry::Instance().Start(std::move(job),
-                                              std::make_unique<FrameDownloadSink>(GetMainFrame()));
+    return FrameDownloadSink::Start(GetMainFrame(), DownloadFolder, std::move(job));
 }
 
 // Bookmarks and history ------------------------------------------------------
@@ -385,7 +399,8 @@ void CQuillmarView::OnOpenBookmarks() {
     if (choice == CBookmarkDialog::ErrorResult)
         return;
     ShowAddress(choice);
-    engine->Navigate(choice);
+    if (!engine->Navigate(choice))
+        ShowMessage(QString::fromLatin1(NotAnAddressText));
 }
 
 void CQuillmarView::OnShowHistory() {
@@ -460,6 +475,14 @@ void CQuillmarView::showEvent(QShowEvent* event) {
 void CQuillmarView::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     closed = event->isAccepted();
+    // The lists must not outlive the window they show; the next active one fills them.
+    if (closed && listsShownFor == this) {
+        listsShownFor = nullptr;
+        imageMap.clear();
+        linkMap.clear();
+        ClearLists();
+        UpdateCounts();
+    }
 }
 
 void CQuillmarView::OnInitialUpdate() {
@@ -475,14 +498,18 @@ void CQuillmarView::OnDownloadBegin() {
     loadInProgress = true;
     imageMap.clear();
     linkMap.clear();
-    EnableDownloadButtons(false);
+    imageLines.clear();
+    linkLines.clear();
+    if (IsActive())
+        EnableDownloadButtons(false);
 }
 
 void CQuillmarView::OnDownloadComplete() {
     ++loadEvents;
     if (CMainFrame* frame = GetMainFrame())
         frame->m_progressMeter->SetLevel(0);
-    ClearLists();
+    if (IsActive())
+        ClearLists();
     ScanPage();
 }
 
@@ -497,8 +524,15 @@ void CQuillmarView::OnTitleChange() {
 }
 
 void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
-    if (window && window->isAncestorOf(this))
-        RecordLocation();
+    if (!window || !window->isAncestorOf(this))
+        return;
+    // Reactivating the window already shown keeps the user's selection.
+    if (listsShownFor != this) {
+        ShowOwnScan();
+        if (CMainFrame* frame = GetMainFrame())
+            frame->m_folderLabel->setText(DownloadFolder);
+    }
+    RecordLocation();
 }
 
 // Image page generator -------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandTarget.h"
+#include "harvest/HarvestLine.h"
 #include "harvest/PageScan.h"
 
 #include <QStringList>
@@ -22,6 +23,7 @@ class CQuillmarView : public QWidget, public CommandTarget {
 public:
     static const char* const NoFolderText;
     static const char* const OpenNewViewText;
+    static const char* const NotAnAddressText;
 
     explicit CQuillmarView(CQuillmarDoc* document, QWidget* parent = nullptr);
     ~CQuillmarView() override;
@@ -39,6 +41,10 @@ public:
     void ClearLists();
     void UpdateCounts();
     void RecordLocation();
+    // True for the view of the active browser window.
+    bool IsActive() const;
+    // Fills the frame's lists and counters with this window's last scan.
+    void ShowOwnScan();
     void AddToHistory(const QString& address);
     void ScanPage();
     // True from download begin until that load's page scan has been listed.
@@ -80,6 +86,8 @@ public:
     bool FolderChosen = false;
     HarvestMap imageMap;
     HarvestMap linkMap;
+    HarvestLines imageLines; // this window's last scan, in the order found
+    HarvestLines linkLines;
     QStringList m_linkHistory;
 
 protected:
@@ -97,7 +105,7 @@ private:
     void OnProgressChange(int progress, int maximum);
     void OnTitleChange();
     void OnSubWindowActivated(QMdiSubWindow* window);
-    void ShowScanResult(const PageSnapshot& page, quint64 completion);
+    void ShowScanResult(const PageSnapshot& page);
     void PrintFinished();
 
     CQuillmarDoc* document;

@@ -5,6 +5,8 @@
 #include "controls/CAddressEdit.h"
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitCounter.h"
+#include "download/CDownloadReportDialog.h"
+#include "download/DownloadJob.h"
 #include "download/DownloadRegistry.h"
 #include "frame/CMainFrame.h"
 #include "harvest/CHarvestList.h"
@@ -15,9 +17,11 @@
 #include "view/CQuillmarView.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 using testsupport::HttpRoute;
 using testsupport::LoopbackHttpServer;
@@ -55,6 +59,16 @@ private:
     QTemporaryDir* folder = nullptr;
 
     QString Message() const { return frame->m_messageLine->text(); }
+    // "name|outcome" of every file in the download report, newest job first.
+    QStringList ReportLines() const {
+        QStringList lines;
+        QTreeWidget* files = CDownloadReportDialog::ShowFor(*frame)->Files();
+        for (int job = 0; job < files->topLevelItemCount(); ++job)
+            for (int i = 0; i < files->topLevelItem(job)->childCount(); ++i)
+                lines << files->topLevelItem(job)->child(i)->text(0) + "|" +
+                             files->topLevelItem(job)->child(i)->text(3);
+        return lines;
+    }
     bool Execute(int id) { return frame->Router().Execute(id); }
     QStringList Saved() const {
         return QDir(folder->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -64,15 +78,16 @@ private:
         view->DownloadFolder = folder->path();
     }
 
-    // Lists names in the image list (selecting those in selected) and maps
-    // each name of the map to the server's file of that name.
+    // Lists names in the image list (selecting those in selected), each line
+    // with the server's file of that name, and maps the names of mapped.
     void OfferImages(const QStringList& listed, const QStringList& mapped,
                      const QStringList& selected) {
         view->imageMap.clear();
         for (const QString& name : mapped)
-            view->imageMap.insert(name, server.url(name));
+            view->imageMap.insert(name, {server.url(name)});
         frame->m_imageList->ResetContent();
-        frame->m_imageList->AddStrings(listed);
+        for (const QString& name : listed)
+            frame->m_imageList->AddString(name, server.url(name));
         for (int row = 0; row < frame->m_imageList->count(); ++row)
             frame->m_imageList->item(row)->setSelected(
                 selected.contains(frame->m_imageList->item(row)->text()));
@@ -205,6 +220,98 @@ private slots:
         QVERIFY(Execute(ID_STOP));
         QTRY_VERIFY_WITH_TIMEOUT(!DownloadRegistry::Instance().DownloadRunning(), 10000);
         QCOMPARE(Message(), QStringLiteral("Stop download."));
+        QTRY_COMPARE(ReportLines().first(), QStringLiteral("stall.jpg|cancelled"));
+    }
+
+    // A failed file is reported with its reason; Retry Failed fetches it again into the
+    // same folder once the server has it, and Open Folder shows that folder.
+    void reportTellsEachFileAndRetriesTheFailed() {
+        UseFolder();
+        HttpRoute missing;
+        missing.status = 404;
+        server.setRoute("/late.jpg", missing);
+        OfferImages({"a.jpg", "late.jpg"}, {"a.jpg", "late.jpg"}, {"a.jpg", "late.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_COMPARE_WITH_TIMEOUT(Message(),
+                                  QStringLiteral("Download complete: 1 of 2 files saved."), 30000);
+        QVERIFY(Execute(ID_VIEW_DOWNLOAD_REPORT));
+        auto* report = frame->findChild<CDownloadReportDialog*>();
+        QVERIFY(report && report->isVisible());
+        QCOMPARE(ReportLines(),
+                 QStringList({"a.jpg|saved", "late.jpg|failed: server answered 404"}));
+        QCOMPARE(report->Files()->topLevelItem(0)->child(0)->text(1), folder->path());
+
+        server.setFile("/late.jpg", "late picture", "image/jpeg");
+        report->Files()->setCurrentItem(report->Files()->topLevelItem(0)->child(1));
+        report->OnRetryFailed();
+        QTRY_COMPARE_WITH_TIMEOUT(ReportLines().first(), QStringLiteral("late.jpg|saved"), 30000);
+        QCOMPARE(Saved(), QStringList({"a.jpg", "late.jpg"}));
+        report->OnOpenFolder();
+        QCOMPARE(prompts->openedAddresses, QList<QUrl>({QUrl::fromLocalFile(folder->path())}));
+        report->OnClear();
+        QCOMPARE(report->Files()->topLevelItemCount(), 0);
+    }
+
+    void namesEveryAddressOfAJobApart_data() {
+        QTest::addColumn<QStringList>("lines"); // name=address
+        QTest::addColumn<QStringList>("names"); // the files the job writes
+        QTest::addColumn<QStringList>("sources");
+        QTest::newRow("one name, three addresses")
+            << QStringList{"large.jpg=1", "large.jpg=2", "large.jpg=3"}
+            << QStringList{"large.jpg", "large (2).jpg", "large (3).jpg"}
+            << QStringList{"1", "2", "3"};
+        QTest::newRow("an address twice is fetched once")
+            << QStringList{"a.gif=1", "a.gif=1", "a.gif=2"} << QStringList{"a.gif", "a (2).gif"}
+            << QStringList{"1", "2"};
+        QTest::newRow("a number already taken is skipped")
+            << QStringList{"a (2).gif=1", "a.gif=2", "a.gif=3"}
+            << QStringList{"a (2).gif", "a.gif", "a (3).gif"} << QStringList{"1", "2", "3"};
+        QTest::newRow("no extension, hidden name, last dot")
+            << QStringList{"photo=1", "photo=2", ".gif=3", ".gif=4", "a.b.png=5", "a.b.png=6"}
+            << QStringList{"photo", "photo (2)", ".gif", ".gif (2)", "a.b.png", "a.b (2).png"}
+            << QStringList{"1", "2", "3", "4", "5", "6"};
+        QTest::newRow("names differing in case are different files")
+            << QStringList{"A.jpg=1", "a.jpg=2"} << QStringList{"A.jpg", "a.jpg"}
+            << QStringList{"1", "2"};
+    }
+    void namesEveryAddressOfAJobApart() {
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, sources);
+        DownloadJob job;
+        for (const QString& line : lines)
+            job.AddListed("/f", line.section('=', 0, 0), line.section('=', 1));
+        QCOMPARE(job.Names, names);
+        QCOMPARE(job.Sources, sources);
+        QCOMPARE(job.Count, int(names.size()));
+        QCOMPARE(job.Destinations.last(), QStringLiteral("/f") + QDir::separator() + names.last());
+    }
+
+    // One name in four folders: every line downloads its own picture into a file of its own.
+    void sameNamesInFourFoldersSaveFourFiles() {
+        server.setFile("/albums.html", "<img src='1/large.jpg'><img src='2/large.jpg'>"
+                                       "<img src='3/large.jpg'><img src='2/large.jpg'>"
+                                       "<img src='4/large.jpg'>");
+        for (const char* album : {"1", "2", "3", "4"})
+            server.setFile(QByteArray("/") + album + "/large.jpg", album, "image/jpeg");
+        UseFolder();
+        frame->m_addressBox->setText(server.url("albums.html"));
+        QVERIFY(Execute(ID_GO));
+        QTRY_VERIFY_WITH_TIMEOUT(view->imageMap.contains("large.jpg") && !view->LoadInProgress(),
+                                 30000);
+        QCOMPARE(frame->m_imageList->count(), 5);
+        QCOMPARE(frame->m_imageCount->Text(), QStringLiteral("4"));
+        frame->m_imageList->selectAll();
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        QByteArrayList contents;
+        for (const QString& name : Saved()) {
+            QFile file(folder->filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            contents << name.toUtf8() + "=" + file.readAll();
+        }
+        QCOMPARE(contents, QByteArrayList({"large (2).jpg=2", "large (3).jpg=3", "large (4).jpg=4",
+                                           "large.jpg=1"}));
     }
 
     // A page behind a login: the download carries the page's cookies, and its

@@ -48,9 +48,10 @@ private:
     }
 
     static QString galleryReport(const QString& base) {
-        return QStringLiteral("images 3 2\n"
+        // Equal names keep the order the page shows them in.
+        return QStringLiteral("images 3 3\n"
                               "blue.png\t%1pictures/blue.png\n"
-                              "red.gif\t%1pictures/other/red.gif\n"
+                              "red.gif\t%1pictures/red.gif\n"
                               "red.gif\t%1pictures/other/red.gif\n"
                               "links 2 2\n"
                               "blue.png\t%1pictures/blue.png\n"
@@ -80,9 +81,13 @@ private slots:
         slow.chunkDelayMs = 100;
         server.setRoute("/slow.png", slow);
         server.setFile("/slow.html", "<html><a href='slow.png'>slow</a></html>");
+        // One name in four folders, one picture shown twice and linked once.
+        server.setFile("/albums.html", "<img src='1/large.jpg'><img src='2/large.jpg'>"
+                                       "<img src='3/large.jpg'><img src='4/large.jpg'>"
+                                       "<img src='2/large.jpg'><a href='3/large.jpg'>3</a>");
     }
 
-    void printsSortedListsWithTheirMapAddresses() {
+    void printsSortedLinesEachWithItsOwnAddress() {
         // The tool chooses the offscreen platform itself; a relative path is a local file.
         const ToolRun local = runTool({QStringLiteral("pages/gallery.html")});
         QCOMPARE(local.exitCode, 0);
@@ -108,8 +113,16 @@ private slots:
             << QStringList{"--timeout", "20", "@asking.html"} << 0
             << "images 2 2\nblue.png\t@pictures/blue.png\nlogin.png\t@login.png\nlinks 0 0\n"
             << "";
+        QTest::newRow("one name, many addresses")
+            << QStringList{"@albums.html"} << 0
+            << "images 5 4\nlarge.jpg\t@1/large.jpg\nlarge.jpg\t@2/large.jpg\n"
+               "large.jpg\t@3/large.jpg\nlarge.jpg\t@4/large.jpg\nlarge.jpg\t@2/large.jpg\n"
+               "links 1 1\nlarge.jpg\t@3/large.jpg\n"
+            << "";
         QTest::newRow("missing") << QStringList{"@missing.html"} << 1 << ""
                                  << "quillmar-harvest: cannot load @missing.html\n";
+        QTest::newRow("not an address") << QStringList{"hello world"} << 1 << ""
+                                        << "quillmar-harvest: cannot load hello world\n";
         QTest::newRow("stalled") << QStringList{"--timeout", "2", "@stalled.html"} << 1 << ""
                                  << "quillmar-harvest: timed out loading @stalled.html\n";
         QTest::newRow("no address") << QStringList() << 2 << "" << usage;
@@ -131,8 +144,8 @@ private slots:
         for (QString& argument : arguments)
             if (argument.startsWith('@'))
                 argument = server.url(argument.mid(1));
-        errors.replace('@', server.url());
         output.replace('@', server.url());
+        errors.replace('@', server.url());
         const ToolRun run = runTool(arguments);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.output, output);

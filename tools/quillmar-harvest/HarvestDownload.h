@@ -18,10 +18,11 @@ public:
         int parallel = 4; // files fetched at once
     };
 
-    // One entry per chosen display name, images first, each name once (an image
-    // and a link of the same name are one file: the image's address is used).
-    // Every request carries the Referer a browser would send from the page and
-    // the engine's cookies; file: sources are allowed only from a file: page.
+    // One entry per chosen line, images first, in list order, named as the
+    // download commands name them: each address once, a name shared by several
+    // addresses numbered. Every request carries the Referer a browser would send
+    // from the page and the engine's cookies; file: sources are allowed only from
+    // a file: page.
     static DownloadJob BuildJob(const PageHarvester& harvester, const Choice& choice);
 
     // Runs the job on a worker thread while the event loop keeps running and

@@ -23,8 +23,8 @@ public:
     void Start(const QString& address, int timeoutSeconds);
 
     Outcome Result() const;
-    QStringList ImageLines() const;
-    QStringList LinkLines() const;
+    HarvestLines ImageLines() const;
+    HarvestLines LinkLines() const;
     const HarvestMap& ImageMap() const;
     const HarvestMap& LinkMap() const;
     // The engine that loaded the page; its profile holds the page's cookies.
