@@ -9,7 +9,7 @@
 #include "frame/CMainFrame.h"
 #include "frame/TestView.h"
 #include "support/ScriptedPrompts.h"
-#include "support/TestEnvironment.h"
+#include "support/TestMain.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -180,11 +180,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[]) {
-    testsupport::prepareTestEnvironment();
-    CQuillmarApp application(argc, argv);
-    AppShellTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUILLMAR_APP_TEST_MAIN(AppShellTest, CQuillmarApp)
 
 #include "tst_appshell.moc"
