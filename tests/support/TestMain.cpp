@@ -1,7 +1,6 @@
 #include "support/TestMain.h"
 
 #include <QFileInfo>
-#include <QMetaMethod>
 #include <QSet>
 
 #include <cstdio>
@@ -30,76 +29,53 @@ const QSet<QString> optionsWithValue = {
     "-o",          "-maxwarnings",  "-eventdelay",   "-keydelay", "-mousedelay", "-seed",
     "-iterations", "-minimumvalue", "-minimumtotal", "-median",   "-perfcounter"};
 
-// The command line split into Qt Test's options and the test functions asked
-// for, each as "Class::function[:tag]", "Class" or "function[:tag]".
+// Every class writes its own log: "-o log.xml,junitxml" becomes log-Class.xml.
+QString logFor(const QString& option, const QString& className) {
+    const QString file = option.section(QLatin1Char(','), 0, 0);
+    if (file == QStringLiteral("-"))
+        return option;
+    const QString suffix = QFileInfo(file).suffix();
+    const QString stem = suffix.isEmpty() ? file : file.chopped(suffix.size() + 1);
+    return QString(option).replace(0, file.size(),
+                                   stem + "-" + className + (suffix.isEmpty() ? "" : "." + suffix));
+}
+
 struct CommandLine {
-    QStringList options;
-    QStringList selections;
+    QStringList options;    // Qt Test's, with their values
+    QStringList selections; // "Class", "Class::function[:tag]" or "function[:tag]"
 };
 
 CommandLine splitCommandLine(const QStringList& arguments) {
     CommandLine line;
     for (int i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (!argument.startsWith(QLatin1Char('-'))) {
-            line.selections.append(argument);
-            continue;
-        }
-        line.options.append(argument);
-        if (optionsWithValue.contains(argument) && i + 1 < arguments.size())
+        const bool isOption = arguments[i].startsWith(QLatin1Char('-'));
+        (isOption ? line.options : line.selections).append(arguments[i]);
+        if (isOption && optionsWithValue.contains(arguments[i]) && i + 1 < arguments.size())
             line.options.append(arguments[++i]);
     }
     return line;
 }
 
-bool hasTestFunction(const QObject& test, const QString& function) {
-    const QMetaObject* meta = test.metaObject();
-    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-        if (QString::fromLatin1(meta->method(i).name()) == function)
-            return true;
-    }
-    return false;
-}
-
-// The functions of `test` that `selections` ask for; `all` when none is meant for it.
+// The functions of the class that the selections name, and whether one names
+// the whole class; the selections that matched go into `used`.
 QStringList functionsFor(const QObject& test, const QString& className,
-                         const QStringList& selections, QSet<QString>& matched, bool& all) {
+                         const QStringList& selections, bool& whole, QSet<QString>& used) {
     QStringList functions;
-    all = selections.isEmpty();
+    whole = selections.isEmpty();
     for (const QString& selection : selections) {
-        const qsizetype separator = selection.indexOf(QStringLiteral("::"));
-        if (separator >= 0 ? selection.left(separator) != className : selection != className) {
-            if (separator < 0 && hasTestFunction(test, selection.section(QLatin1Char(':'), 0, 0))) {
-                functions.append(selection);
-                matched.insert(selection);
-            }
-            continue;
-        }
-        matched.insert(selection);
-        const QString function = separator >= 0 ? selection.mid(separator + 2) : QString();
-        if (function.isEmpty())
-            all = true;
-        else
+        const QString function = selection.startsWith(className + "::")
+                                     ? selection.mid(className.size() + 2)
+                                     : selection;
+        const QByteArray signature = function.section(QLatin1Char(':'), 0, 0).toUtf8() + "()";
+        if (selection == className)
+            whole = true;
+        else if (test.metaObject()->indexOfSlot(signature) >= 0)
             functions.append(function);
+        else
+            continue;
+        used.insert(selection);
     }
     return functions;
-}
-
-// Every class writes its own log file: "-o log.xml" becomes log-Class.xml.
-QStringList optionsFor(QStringList options, const QString& className) {
-    for (int i = 0; i + 1 < options.size(); ++i) {
-        if (options[i] != QStringLiteral("-o"))
-            continue;
-        QString& target = options[++i];
-        const QString file = target.section(QLatin1Char(','), 0, 0);
-        if (file == QStringLiteral("-"))
-            continue;
-        const QFileInfo info(file);
-        const QString suffix = info.suffix().isEmpty() ? QString() : "." + info.suffix();
-        target.replace(0, file.size(),
-                       file.left(file.size() - suffix.size()) + "-" + className + suffix);
-    }
-    return options;
 }
 
 } // namespace
@@ -117,8 +93,8 @@ bool registerApplication(ApplicationFactory make) {
 
 } // namespace testsupport
 
-// Runs every registered test class, or those the command line names; fails
-// when any of them fails.
+// Runs every registered class, or only what the arguments name; fails when
+// any class fails or an argument names nothing.
 int main(int argc, char* argv[]) {
     using namespace testsupport;
     prepareTestEnvironment();
@@ -127,22 +103,23 @@ int main(int argc, char* argv[]) {
                              : std::make_unique<QApplication>(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     const CommandLine line = splitCommandLine(arguments);
-    QSet<QString> matched;
+    QSet<QString> used;
     int failures = 0;
     for (const TestClass& entry : testClasses()) {
         const std::unique_ptr<QObject> test = entry.make();
-        bool all = false;
-        const QStringList functions =
-            functionsFor(*test, entry.name, line.selections, matched, all);
-        if (!all && functions.isEmpty())
+        bool whole = false;
+        const QStringList functions = functionsFor(*test, entry.name, line.selections, whole, used);
+        if (!whole && functions.isEmpty())
             continue;
-        const QStringList testArguments = QStringList(arguments.first()) +
-                                          optionsFor(line.options, entry.name) +
-                                          (all ? QStringList() : functions);
-        failures += QTest::qExec(test.get(), testArguments);
+        QStringList testArguments = QStringList(arguments.first()) + line.options;
+        for (int i = 1; i < testArguments.size(); ++i) {
+            if (testArguments[i - 1] == QStringLiteral("-o"))
+                testArguments[i] = logFor(testArguments[i], entry.name);
+        }
+        failures += QTest::qExec(test.get(), testArguments + (whole ? QStringList() : functions));
     }
     for (const QString& selection : line.selections) {
-        if (!matched.contains(selection)) {
+        if (!used.contains(selection)) {
             std::fprintf(stderr, "No test class or function %s\n", qPrintable(selection));
             ++failures;
         }
