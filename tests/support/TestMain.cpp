@@ -10,7 +10,7 @@ namespace testsupport {
 namespace {
 
 struct TestClass {
-    QString name;
+    const QMetaObject* meta;
     TestFactory make;
 };
 
@@ -58,7 +58,7 @@ CommandLine splitCommandLine(const QStringList& arguments) {
 
 // The functions of the class that the selections name, and whether one names
 // the whole class; the selections that matched go into `used`.
-QStringList functionsFor(const QObject& test, const QString& className,
+QStringList functionsFor(const QMetaObject& meta, const QString& className,
                          const QStringList& selections, bool& whole, QSet<QString>& used) {
     QStringList functions;
     whole = selections.isEmpty();
@@ -69,7 +69,7 @@ QStringList functionsFor(const QObject& test, const QString& className,
         const QByteArray signature = function.section(QLatin1Char(':'), 0, 0).toUtf8() + "()";
         if (selection == className)
             whole = true;
-        else if (test.metaObject()->indexOfSlot(signature) >= 0)
+        else if (meta.indexOfSlot(signature) >= 0)
             functions.append(function);
         else
             continue;
@@ -80,8 +80,8 @@ QStringList functionsFor(const QObject& test, const QString& className,
 
 } // namespace
 
-bool registerTestClass(const char* name, TestFactory make) {
-    testClasses().push_back({QString::fromLatin1(name), make});
+bool registerTestClass(const QMetaObject& meta, TestFactory make) {
+    testClasses().push_back({&meta, make});
     return true;
 }
 
@@ -106,16 +106,17 @@ int main(int argc, char* argv[]) {
     QSet<QString> used;
     int failures = 0;
     for (const TestClass& entry : testClasses()) {
-        const std::unique_ptr<QObject> test = entry.make();
+        const QString name = QString::fromLatin1(entry.meta->className());
         bool whole = false;
-        const QStringList functions = functionsFor(*test, entry.name, line.selections, whole, used);
+        const QStringList functions = functionsFor(*entry.meta, name, line.selections, whole, used);
         if (!whole && functions.isEmpty())
             continue;
         QStringList testArguments = QStringList(arguments.first()) + line.options;
         for (int i = 1; i < testArguments.size(); ++i) {
             if (testArguments[i - 1] == QStringLiteral("-o"))
-                testArguments[i] = logFor(testArguments[i], entry.name);
+                testArguments[i] = logFor(testArguments[i], name);
         }
+        const std::unique_ptr<QObject> test = entry.make();
         failures += QTest::qExec(test.get(), testArguments + (whole ? QStringList() : functions));
     }
     for (const QString& selection : line.selections) {

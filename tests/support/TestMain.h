@@ -15,7 +15,7 @@ namespace testsupport {
 using TestFactory = std::unique_ptr<QObject> (*)();
 using ApplicationFactory = std::unique_ptr<QApplication> (*)(int& argc, char** argv);
 
-bool registerTestClass(const char* name, TestFactory make);
+bool registerTestClass(const QMetaObject& meta, TestFactory make);
 // At most one per executable; without one the tests run in a plain QApplication.
 bool registerApplication(ApplicationFactory make);
 
@@ -23,7 +23,7 @@ bool registerApplication(ApplicationFactory make);
 
 #define QUILLMAR_TEST_MAIN(TestClass)                                                              \
     [[maybe_unused]] static const bool quillmarTestRegistered = testsupport::registerTestClass(    \
-        #TestClass, [] { return std::unique_ptr<QObject>(new TestClass); });
+        TestClass::staticMetaObject, [] { return std::unique_ptr<QObject>(new TestClass); });
 
 // The same for tests that start the browser engine; CTest runs these one at a time.
 #define QUILLMAR_ENGINE_TEST_MAIN(TestClass) QUILLMAR_TEST_MAIN(TestClass)
