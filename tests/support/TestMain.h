@@ -5,14 +5,34 @@
 #include <QApplication>
 #include <QTest>
 
-// Like QTEST_MAIN, but with private XDG folders and a headless engine.
+#include <memory>
+
+// Each subsystem's test files build into one executable: every test class
+// registers itself here, and the shared main (TestMain.cpp) runs them in turn
+// inside one application, with private XDG folders and a headless engine.
+namespace testsupport {
+
+using TestFactory = std::unique_ptr<QObject> (*)();
+using ApplicationFactory = std::unique_ptr<QApplication> (*)(int& argc, char** argv);
+
+bool registerTestClass(const QMetaObject& meta, TestFactory make);
+// At most one per executable; without one the tests run in a plain QApplication.
+bool registerApplication(ApplicationFactory make);
+
+} // namespace testsupport
+
 #define QUILLMAR_TEST_MAIN(TestClass)                                                              \
-    int main(int argc, char* argv[]) {                                                             \
-        testsupport::prepareTestEnvironment();                                                     \
-        QApplication application(argc, argv);                                                      \
-        TestClass testObject;                                                                      \
-        return QTest::qExec(&testObject, argc, argv);                                              \
-    }
+    [[maybe_unused]] static const bool quillmarTestRegistered = testsupport::registerTestClass(    \
+        TestClass::staticMetaObject, [] { return std::unique_ptr<QObject>(new TestClass); });
 
 // The same for tests that start the browser engine; CTest runs these one at a time.
 #define QUILLMAR_ENGINE_TEST_MAIN(TestClass) QUILLMAR_TEST_MAIN(TestClass)
+
+// For a test that needs the application to be of its own class.
+#define QUILLMAR_APP_TEST_MAIN(TestClass, ApplicationClass)                                        \
+    QUILLMAR_TEST_MAIN(TestClass)                                                                  \
+    [[maybe_unused]] static const bool quillmarApplicationRegistered =                             \
+        testsupport::registerApplication(                                                          \
+            [](int& argc, char** argv) -> std::unique_ptr<QApplication> {                          \
+                return std::make_unique<ApplicationClass>(argc, argv);                             \
+            });
