@@ -12,6 +12,16 @@ void DownloadJob::Add(const QString& folder, const QString& name, const QString&
     ++Count;
 }
 
+DownloadJob DownloadJob::WithoutFiles() const {
+    DownloadJob empty;
+    empty.Page = Page;
+    empty.PagePolicy = PagePolicy;
+    empty.CookieLines = CookieLines;
+    empty.FileSourcesAllowed = FileSourcesAllowed;
+    empty.Parallel = Parallel;
+    return empty;
+}
+
 QString DownloadJob::RefererFor(const QUrl& target) const {
     return PagePolicy.RefererFor(Page, target);
 }

@@ -32,6 +32,9 @@ struct DownloadJob {
     // Appends one file: name saved into folder, fetched from source.
     void Add(const QString& folder, const QString& name, const QString& source);
 
+    // A job with the same page, cookies and settings and no files yet.
+    DownloadJob WithoutFiles() const;
+
     // The Referer header for a request to target, or empty for none.
     QString RefererFor(const QUrl& target) const;
 

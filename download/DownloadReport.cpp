@@ -16,14 +16,12 @@ int DownloadReport::AddJob(const QString& folder, const DownloadJob& job) {
     Job added;
     added.id = ++lastId;
     added.folder = folder;
-    added.cookieLines = job.CookieLines;
-    added.fileSourcesAllowed = job.FileSourcesAllowed;
+    added.settings = job.WithoutFiles();
     for (int i = 0; i < job.Count; ++i) {
         File file;
         file.name = job.Names.value(i);
         file.destination = job.Destinations.value(i);
         file.source = job.Sources.value(i);
-        file.referer = job.Referers.value(i);
         added.files.append(file);
     }
     jobs.prepend(added);
@@ -92,15 +90,13 @@ DownloadReport::File* DownloadReport::FindFile(int job, int index) {
 }
 
 DownloadJob DownloadReport::FailedFilesOf(int job) const {
-    DownloadJob retry;
     const Job* found = FindJob(job);
     if (!found)
-        return retry;
-    retry.CookieLines = found->cookieLines;
-    retry.FileSourcesAllowed = found->fileSourcesAllowed;
+        return DownloadJob();
+    DownloadJob retry = found->settings;
     for (const File& file : found->files)
         if (file.outcome == Outcome::Failed)
-            retry.AddListed(found->folder, file.name, file.source, file.referer);
+            retry.AddListed(found->folder, file.name, file.source);
     return retry;
 }
 

@@ -18,7 +18,6 @@ public:
         QString name;        // the file name written
         QString destination; // full path
         QString source;
-        QString referer;
         Outcome outcome = Outcome::Waiting;
         QString reason;      // why it failed
         qint64 received = 0; // bytes so far, or the saved file's size
@@ -29,8 +28,7 @@ public:
         int id = 0;
         QString folder;
         QList<File> files;
-        QList<QByteArray> cookieLines;
-        bool fileSourcesAllowed = false;
+        DownloadJob settings; // the job without its files, for a retry
         bool ended = false;
     };
 
