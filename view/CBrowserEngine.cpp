@@ -4,10 +4,12 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWebEngineView(this)) {
@@ -15,6 +17,7 @@ CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWeb
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
     connectEngineEvents();
+    installFrameListener();
 }
 
 CBrowserEngine::~CBrowserEngine() {
@@ -87,6 +90,62 @@ void CBrowserEngine::TakeSnapshot(std::function<void(const PageSnapshot&)> done)
                                 });
 }
 
+// Every frame answers the Deep Scan's questions, whatever its origin.
+void CBrowserEngine::installFrameListener() {
+    QWebEngineScript listener;
+    listener.setName(QStringLiteral("quillmar-deep-scan-listener"));
+    listener.setSourceCode(deepScanScript() + QStringLiteral("({task: 'listen'})"));
+    listener.setWorldId(QWebEngineScript::ApplicationWorld);
+    listener.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    listener.setRunsOnSubFrames(true);
+    view->page()->scripts().insert(listener);
+}
+
+void CBrowserEngine::TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done) {
+    QPointer<CBrowserEngine> engine(this);
+    view->page()->runJavaScript(deepScanScript() + QStringLiteral("({task: 'ask'})"),
+                                QWebEngineScript::ApplicationWorld,
+                                [engine, done = std::move(done)](const QVariant& asked) mutable {
+                                    if (!engine || !engine->answersSnapshots)
+                                        return;
+                                    if (asked.toInt() > 0)
+                                        engine->awaitFrameAnswers(20, std::move(done));
+                                    else
+                                        engine->runDeepScan(std::move(done));
+                                });
+}
+
+// Polls every 50 ms; a frame that has not answered within a second is left out.
+void CBrowserEngine::awaitFrameAnswers(int triesLeft,
+                                       std::function<void(const PageSnapshot&)> done) {
+    QPointer<CBrowserEngine> engine(this);
+    QTimer::singleShot(50, this, [engine, triesLeft, done = std::move(done)]() mutable {
+        if (!engine || !engine->answersSnapshots)
+            return;
+        engine->view->page()->runJavaScript(
+            deepScanScript() + QStringLiteral("({task: 'pending'})"),
+            QWebEngineScript::ApplicationWorld,
+            [engine, triesLeft, done = std::move(done)](const QVariant& pending) mutable {
+                if (!engine || !engine->answersSnapshots)
+                    return;
+                if (pending.toInt() > 0 && triesLeft > 1)
+                    engine->awaitFrameAnswers(triesLeft - 1, std::move(done));
+                else
+                    engine->runDeepScan(std::move(done));
+            });
+    });
+}
+
+void CBrowserEngine::runDeepScan(std::function<void(const PageSnapshot&)> done) {
+    QPointer<CBrowserEngine> engine(this);
+    view->page()->runJavaScript(deepScanScript() + QStringLiteral("({task: 'scan'})"),
+                                QWebEngineScript::ApplicationWorld,
+                                [engine, done = std::move(done)](const QVariant& result) {
+                                    if (engine && engine->answersSnapshots)
+                                        done(SnapshotConverter::FromScriptResult(result));
+                                });
+}
+
 QWebEngineView* CBrowserEngine::WebView() const {
     return view;
 }
@@ -98,6 +157,15 @@ QWebEnginePage* CBrowserEngine::Page() const {
 const QString& CBrowserEngine::scanScript() {
     static const QString script = [] {
         QFile file(QStringLiteral(":/scan.js"));
+        file.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(file.readAll());
+    }();
+    return script;
+}
+
+const QString& CBrowserEngine::deepScanScript() {
+    static const QString script = [] {
+        QFile file(QStringLiteral(":/deepscan.js"));
         file.open(QIODevice::ReadOnly);
         return QString::fromUtf8(file.readAll());
     }();

@@ -32,6 +32,9 @@ public:
     // reachable frames; done runs later on this thread, and never once this
     // engine is destroyed.
     void TakeSnapshot(std::function<void(const PageSnapshot&)> done);
+    // The same with the Deep Scan script: first asks frames of other origins
+    // for their findings and waits a moment for their answers.
+    void TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done);
 
     QWebEngineView* WebView() const;
     QWebEnginePage* Page() const;
@@ -49,6 +52,10 @@ private:
     void connectEngineEvents();
     void finishPrinting(bool success);
     static const QString& scanScript();
+    static const QString& deepScanScript();
+    void installFrameListener();
+    void awaitFrameAnswers(int triesLeft, std::function<void(const PageSnapshot&)> done);
+    void runDeepScan(std::function<void(const PageSnapshot&)> done);
 
     QWebEngineView* view;
     std::function<void(bool)> printDone;

@@ -3,6 +3,7 @@
 // into DIR instead, as the browser's download commands would.
 
 #include "HarvestDownload.h"
+#include "JsonReport.h"
 #include "PageHarvester.h"
 #include "download/EngineCookieJar.h"
 #include "view/CBrowserEngine.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QWebEnginePage>
 
 #include <cstdio>
@@ -22,12 +24,20 @@ struct Options {
     QString address;
     int timeoutSeconds = 30;
     std::optional<HarvestDownload::Choice> download;
+    PageHarvester::Mode mode;
+    bool json = false;
 };
 
 const char* const usage =
-    "usage: quillmar-harvest [--timeout SECONDS] URL\n"
-    "       quillmar-harvest [--timeout SECONDS] --download DIR [--images] [--links]\n"
+    "usage: quillmar-harvest [--timeout SECONDS] [SCAN] [--json] URL\n"
+    "       quillmar-harvest [--timeout SECONDS] [SCAN] --download DIR [--images] [--links]\n"
     "                        [--match TEXT] URL\n"
+    "  SCAN is any of:\n"
+    "  --deep          Deep Scan: srcset, lazy loaders, CSS backgrounds, shadow roots,\n"
+    "                  frames of any origin, ...\n"
+    "  --scroll        scroll to the page's end first, so pictures that load on the way do\n"
+    "  --min-size WxH  with --deep: leave out images known to be smaller (0: no limit)\n"
+    "  --json          print one JSON object with names, addresses, sizes and sources\n"
     "  --download DIR  download the listed files into the existing folder DIR, one line\n"
     "                  per file (saved NAME / failed NAME: reason), then a summary;\n"
     "                  exit status 1 when any file failed\n"
@@ -58,6 +68,24 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     return choice;
 }
 
+// --deep, --scroll, --min-size and --json; an error text when they do not fit.
+void parseScan(const QCommandLineParser& parser, Options& options, QString& error) {
+    options.mode.deep = parser.isSet(QStringLiteral("deep"));
+    options.mode.scroll = parser.isSet(QStringLiteral("scroll"));
+    options.json = parser.isSet(QStringLiteral("json"));
+    if (options.json && parser.isSet(QStringLiteral("download")))
+        error = QStringLiteral("--json does not go with --download");
+    if (!parser.isSet(QStringLiteral("min-size")))
+        return;
+    if (!options.mode.deep)
+        error = QStringLiteral("--min-size needs --deep");
+    static const QRegularExpression size(QStringLiteral("^(\\d{1,6})[xX](\\d{1,6})$"));
+    const QRegularExpressionMatch match = size.match(parser.value(QStringLiteral("min-size")));
+    if (!match.hasMatch())
+        error = QStringLiteral("--min-size takes WIDTHxHEIGHT, for instance 200x150");
+    options.mode.minimumSize = QSize(match.captured(1).toInt(), match.captured(2).toInt());
+}
+
 std::optional<Options> parseOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption timeout(QStringLiteral("timeout"),
@@ -68,11 +96,17 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     parser.addOption({QStringLiteral("images"), QString()});
     parser.addOption({QStringLiteral("links"), QString()});
     parser.addOption({QStringLiteral("match"), QString(), QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("deep"), QString()});
+    parser.addOption({QStringLiteral("scroll"), QString()});
+    parser.addOption({QStringLiteral("min-size"), QString(), QStringLiteral("WxH")});
+    parser.addOption({QStringLiteral("json"), QString()});
     if (!parser.parse(arguments) || parser.positionalArguments().size() != 1)
         return std::nullopt;
     Options options;
     QString error;
     options.download = parseDownload(parser, error);
+    if (error.isEmpty())
+        parseScan(parser, options, error);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(error));
         return std::nullopt;
@@ -98,9 +132,15 @@ void printSection(const char* title, const QStringList& lines, const HarvestMap&
         std::printf("%s\t%s\n", line.toUtf8().constData(), map.value(line).toUtf8().constData());
 }
 
-int report(const PageHarvester& harvester, const QString& address) {
+int report(const PageHarvester& harvester, const Options& options) {
+    const QString& address = options.address;
     switch (harvester.Result()) {
     case PageHarvester::Outcome::Harvested:
+        if (options.json) {
+            std::fputs(JsonReport::Write(harvester, harvester.Engine().Location()).constData(),
+                       stdout);
+            return 0;
+        }
         printSection("images", harvester.ImageLines(), harvester.ImageMap());
         printSection("links", harvester.LinkLines(), harvester.LinkMap());
         return 0;
@@ -137,13 +177,13 @@ int main(int argc, char* argv[]) {
     const auto harvested = [&] { return harvester.Result() == PageHarvester::Outcome::Harvested; };
     QObject::connect(&harvester, &PageHarvester::finished, &application, [&] {
         if (!options->download || !harvested())
-            exitCode = report(harvester, options->address);
+            exitCode = report(harvester, *options);
         QCoreApplication::quit();
     });
     // Followed from the first request on, so downloads carry the page's cookies.
     if (options->download)
         EngineCookieJar::ForProfile(harvester.Engine().Page()->profile());
-    harvester.Start(addressFor(options->address), options->timeoutSeconds);
+    harvester.Start(addressFor(options->address), options->timeoutSeconds, options->mode);
     application.exec();
     if (options->download && harvested())
         exitCode = HarvestDownload::Run(HarvestDownload::BuildJob(harvester, *options->download));
