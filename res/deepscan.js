@@ -21,7 +21,9 @@
     var linksOf = getter(Document.prototype, 'links');
     var baseOf = getter(Node.prototype, 'baseURI');
     var shadowOf = getter(Element.prototype, 'shadowRoot');
+    var sheetsOf = getter(Document.prototype, 'styleSheets');
     var allOf = Document.prototype.getElementsByTagName;
+    var selectInDocument = Document.prototype.querySelectorAll;
     var selectAll = DocumentFragment.prototype.querySelectorAll;
     var attributeOf = Element.prototype.getAttribute;
     var namesOf = Element.prototype.getAttributeNames;
@@ -92,8 +94,19 @@
         }
     }
 
+    // Each address once per document; a later sighting may tell its size.
     function addImage(found, address, source, width, height, shown) {
         if (!address || /^data:/i.test(address)) return;
+        var details = found.result.details, at = found.seen.get(address);
+        if (at !== undefined) {
+            if (details[at + 1] === 0 && width > 0) {
+                details[at + 1] = width;
+                details[at + 2] = height;
+            }
+            if (shown) details[at + 3] = 1;
+            return;
+        }
+        found.seen.set(address, details.length);
         found.result.images.push(address);
         found.result.details.push(found.source || source, width, height, shown ? 1 : 0);
     }
@@ -196,14 +209,52 @@
         }
     }
 
-    // One pass over a document or shadow root; computed styles only while time is left.
-    function readRoot(found, elements, base, walk) {
+    function styleRules(sheet, selectors) {
+        var rules = sheet.cssRules; // throws for a sheet of another origin
+        for (var i = 0; i < rules.length; i++) {
+            var rule = rules[i];
+            if (rule.styleSheet)
+                styleRules(rule.styleSheet, selectors);
+            else if (rule.cssRules)
+                styleRules(rule, selectors);
+            if (rule.selectorText && rule.style &&
+                /url\(/i.test(rule.style.getPropertyValue('background-image')))
+                selectors.push(rule.selectorText);
+        }
+    }
+
+    // The elements that may have a background picture: those with an inline
+    // style and those a rule with a url() background selects. Null when a
+    // style sheet cannot be read: then every element is looked at.
+    function styledElements(document) {
+        var selectors = [], sheets = sheetsOf.call(document);
+        try {
+            for (var i = 0; i < sheets.length; i++)
+                styleRules(sheets[i], selectors);
+        } catch (unreadable) {
+            return null;
+        }
+        var styled = new Set(selectInDocument.call(document, '[style]'));
+        for (var j = 0; j < selectors.length; j++) {
+            try {
+                selectInDocument.call(document, selectors[j]).forEach(function (e) {
+                    styled.add(e);
+                });
+            } catch (pseudoElement) {
+            }
+        }
+        return styled;
+    }
+
+    // One pass over a document or shadow root; computed styles only while
+    // time is left, and only for elements that may have a background.
+    function readRoot(found, elements, base, walk, styled) {
         var count = elements.length;
         for (var i = 0; i < count; i++) {
             var element = elements[i];
             readElement(found, element, base);
-            if (!walk.cut) {
-                if ((i & 255) === 0 && performance.now() > walk.deadline)
+            if (!walk.cut && (styled === null || styled.has(element))) {
+                if (performance.now() > walk.deadline)
                     walk.cut = true;
                 else
                     readCss(found, element);
@@ -215,8 +266,8 @@
     }
 
     function readShadow(found, shadow, base, walk) {
-        var inner = {result: found.result, source: found.source || 'shadow'};
-        readRoot(inner, selectAll.call(shadow, '*'), base, walk);
+        var inner = {result: found.result, source: found.source || 'shadow', seen: found.seen};
+        readRoot(inner, selectAll.call(shadow, '*'), base, walk, null);
         var anchors = selectAll.call(shadow, 'a[href], area[href]');
         for (var i = 0; i < anchors.length; i++)
             addLink(found.result, anchors[i]);
@@ -234,7 +285,7 @@
 
     // A document's own findings, without its frames.
     function readDocument(document, source, walk) {
-        var found = {result: newResult(), source: source};
+        var found = {result: newResult(), source: source, seen: new Map()};
         var base = baseOf.call(document);
         try {
             var links = linksOf.call(document);
@@ -243,7 +294,7 @@
         } catch (unreadable) {
         }
         try {
-            readRoot(found, allOf.call(document, '*'), base, walk);
+            readRoot(found, allOf.call(document, '*'), base, walk, styledElements(document));
         } catch (unreadable) {
         }
         return found.result;
