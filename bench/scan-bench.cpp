@@ -40,8 +40,10 @@ const char* const bareScript = R"(
 
 class LineVector : public ListSink {
 public:
-    void AddString(const QString& line) override { lines.push_back(line); }
-    std::vector<QString> lines;
+    void AddString(const QString& line, const QString& address) override {
+        lines.push_back({line, address});
+    }
+    std::vector<HarvestLine> lines;
 };
 
 void writePicture(const QString& folder) {
@@ -95,7 +97,7 @@ ScanTimes timeScan(CBrowserEngine& engine, bool deep = false) {
         std::sort(linkList.lines.begin(), linkList.lines.end(), ListOrder());
         times.sortMs = sortClock.nsecsElapsed() / 1e6;
         times.lines = int(imageList.lines.size() + linkList.lines.size());
-        times.entries = int(imageMap.size() + linkMap.size());
+        times.entries = PageScan::AddressCount(imageMap) + PageScan::AddressCount(linkMap);
         loop.quit();
     };
     if (deep)

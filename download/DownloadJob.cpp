@@ -4,15 +4,39 @@
 
 void DownloadJob::Add(const QString& folder, const QString& name, const QString& source,
                       const QString& referer) {
-    Destinations.append(folder + QDir::separator() + name);
+    const QString destination = Join(folder, name);
+    Destinations.append(destination);
     Sources.append(source);
     Names.append(name);
     Referers.append(referer);
+    takenDestinations.insert(destination);
+    takenSources.insert(source);
     ++Count;
+}
+
+void DownloadJob::AddListed(const QString& folder, const QString& name, const QString& source,
+                            const QString& referer) {
+    if (takenSources.contains(source))
+        return;
+    QString free = name;
+    for (int number = 2; takenDestinations.contains(Join(folder, free)); ++number)
+        free = NumberedName(name, number);
+    Add(folder, free, source, referer);
+}
+
+QString DownloadJob::NumberedName(const QString& name, int number) {
+    // A leading dot starts a hidden name, not an extension.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const qsizetype split = dot > 0 ? dot : name.size();
+    return name.left(split) + QStringLiteral(" (%1)").arg(number) + name.mid(split);
 }
 
 bool DownloadJob::IsPlainFileName(const QString& name) {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(QLatin1Char('/')) && !name.contains(QDir::separator()) &&
            !name.contains(QChar(u'\0'));
+}
+
+QString DownloadJob::Join(const QString& folder, const QString& name) {
+    return folder + QDir::separator() + name;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +25,23 @@ struct DownloadJob {
     void Add(const QString& folder, const QString& name, const QString& source,
              const QString& referer = QString());
 
+    // Appends one listed line so that no two addresses of the job write the same
+    // file: a source already in the job is left out, and a name another source
+    // already took gets " (2)", " (3)", ... before its extension. Files that were
+    // in the folder before the job are replaced as ever.
+    void AddListed(const QString& folder, const QString& name, const QString& source,
+                   const QString& referer = QString());
+
+    // name with " (number)" before its extension: "large.jpg", 2 -> "large (2).jpg".
+    static QString NumberedName(const QString& name, int number);
+
     // True for a name that stays inside the folder it is joined to: not empty,
     // not "." or "..", without a path separator or NUL.
     static bool IsPlainFileName(const QString& name);
+
+private:
+    static QString Join(const QString& folder, const QString& name);
+
+    QSet<QString> takenDestinations;
+    QSet<QString> takenSources;
 };

@@ -13,7 +13,13 @@ CHarvestList::CHarvestList(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
 }
 
-void CHarvestList::AddString(const QString& line) {
+QListWidgetItem* CHarvestList::NewItem(const HarvestLine& line) {
+    auto* item = new QListWidgetItem(line.name);
+    item->setData(AddressRole, line.address);
+    return item;
+}
+
+void CHarvestList::AddString(const QString& line, const QString& address) {
     // Upper bound: an equal line already present stays before the new one.
     int low = 0;
     int high = count();
@@ -24,18 +30,19 @@ void CHarvestList::AddString(const QString& line) {
         else
             low = middle + 1;
     }
-    insertItem(low, line);
+    insertItem(low, NewItem({line, address}));
 }
 
-void CHarvestList::AddStrings(const QStringList& lines) {
+void CHarvestList::AddStrings(const HarvestLines& lines) {
     if (count() != 0) {
-        for (const QString& line : lines)
-            AddString(line);
+        for (const HarvestLine& line : lines)
+            AddString(line.name, line.address);
         return;
     }
-    QStringList sorted = lines;
+    HarvestLines sorted = lines;
     std::stable_sort(sorted.begin(), sorted.end(), ListOrder());
-    addItems(sorted);
+    for (const HarvestLine& line : sorted)
+        addItem(NewItem(line));
 }
 
 void CHarvestList::ResetContent() {
@@ -46,14 +53,14 @@ int CHarvestList::GetSelCount() const {
     return selectionModel()->selectedRows().size();
 }
 
-QStringList CHarvestList::SelectedLines() const {
+HarvestLines CHarvestList::SelectedLines() const {
     QModelIndexList selected = selectionModel()->selectedRows();
     std::sort(selected.begin(), selected.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    QStringList lines;
+    HarvestLines lines;
     lines.reserve(selected.size());
     for (const QModelIndex& index : selected)
-        lines.append(index.data().toString());
+        lines.append({index.data().toString(), index.data(AddressRole).toString()});
     return lines;
 }
 

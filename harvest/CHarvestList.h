@@ -1,24 +1,33 @@
 #pragma once
 
+#include "harvest/HarvestLine.h"
 #include "harvest/ListSink.h"
 
 #include <QListWidget>
 #include <QStringList>
 
 // The image list and the link list: sorted lines (case-insensitive, then
-// byte-wise), duplicates kept, extended selection.
+// byte-wise), duplicates kept in the order added, extended selection. Each line
+// shows a display name and carries the address it was listed for.
 class CHarvestList : public QListWidget, public ListSink {
     Q_OBJECT
 public:
+    // The item data role holding a line's address.
+    static constexpr int AddressRole = Qt::UserRole;
+
     explicit CHarvestList(QWidget* parent = nullptr);
 
     // Adds one line at its sorted place.
-    void AddString(const QString& line) override;
+    void AddString(const QString& line, const QString& address) override;
     // Adds many lines at once, each at its sorted place.
-    void AddStrings(const QStringList& lines);
+    void AddStrings(const HarvestLines& lines);
     void ResetContent();
     int GetSelCount() const;
-    // Texts of the selected lines in ascending line order.
-    QStringList SelectedLines() const;
+    // The selected lines in ascending line order.
+    HarvestLines SelectedLines() const;
+    // The names of all lines, in line order.
     QStringList Lines() const;
+
+private:
+    static QListWidgetItem* NewItem(const HarvestLine& line);
 };

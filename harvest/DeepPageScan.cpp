@@ -39,8 +39,8 @@ void DeepPageScan::CollectLinks(const DomDocument& document) {
             continue;
         linkAddresses.insert(link.href);
         links.push_back({name, link.href, QString(), 0, 0});
-        linkList.AddString(name);
-        linkMap.insert(name, link.href);
+        linkList.AddString(name, link.href);
+        linkMap[name].append(link.href);
     }
 }
 
@@ -67,8 +67,8 @@ void DeepPageScan::CollectImages(const DomDocument& document) {
             continue;
         imageAddresses.insert(image.src, images.size());
         images.push_back({name, image.src, image.source, image.width, image.height});
-        imageList.AddString(name);
-        imageMap.insert(name, image.src);
+        imageList.AddString(name, image.src);
+        imageMap[name].append(image.src);
     }
 }
 

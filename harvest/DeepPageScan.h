@@ -22,8 +22,8 @@ struct DeepEntry {
 // Walks a Deep Scan snapshot like PageScan walks a plain one (frames first,
 // links before images) with the Deep Scan name rule: an entry is listed when
 // its name has an accepted extension, or when it is a picture the page shows.
-// Each address is listed once per list. Images known to be smaller than the
-// minimum size are left out.
+// Each address is listed once per list, so the maps start empty. Images
+// known to be smaller than the minimum size are left out.
 class DeepPageScan {
 public:
     DeepPageScan(ListSink& imageList, HarvestMap& imageMap, ListSink& linkList,

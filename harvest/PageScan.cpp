@@ -17,7 +17,12 @@ bool isHtml(const QString& contentType) {
 
 PageScan::PageScan(ListSink& imageList, HarvestMap& imageMap, ListSink& linkList,
                    HarvestMap& linkMap)
-    : imageList(imageList), imageMap(imageMap), linkList(linkList), linkMap(linkMap) {}
+    : imageList(imageList), imageMap(imageMap), linkList(linkList), linkMap(linkMap) {
+    for (const QStringList& addresses : imageMap)
+        imageAddresses.unite(QSet<QString>(addresses.begin(), addresses.end()));
+    for (const QStringList& addresses : linkMap)
+        linkAddresses.unite(QSet<QString>(addresses.begin(), addresses.end()));
+}
 
 void PageScan::ScanPage(const PageSnapshot& page) {
     if (!isHtml(page.contentType) || !page.document)
@@ -52,11 +57,26 @@ void PageScan::CollectImages(const DomDocument& document) {
 }
 
 void PageScan::AddLinkEntry(const QString& name, const QString& address) {
-    linkList.AddString(name);
-    linkMap.insert(name, address);
+    linkList.AddString(name, address);
+    AddToMap(linkMap, linkAddresses, name, address);
 }
 
 void PageScan::AddImageEntry(const QString& name, const QString& address) {
-    imageList.AddString(name);
-    imageMap.insert(name, address);
+    imageList.AddString(name, address);
+    AddToMap(imageMap, imageAddresses, name, address);
+}
+
+void PageScan::AddToMap(HarvestMap& map, QSet<QString>& known, const QString& name,
+                        const QString& address) {
+    if (known.contains(address))
+        return;
+    known.insert(address);
+    map[name].append(address);
+}
+
+int PageScan::AddressCount(const HarvestMap& map) {
+    qsizetype count = 0;
+    for (const QStringList& addresses : map)
+        count += addresses.size();
+    return int(count);
 }

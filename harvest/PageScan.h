@@ -3,11 +3,15 @@
 #include "harvest/DomSnapshot.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 class ListSink;
 
-using HarvestMap = QHash<QString, QString>; // display name -> full address
+// Display name -> the distinct addresses listed under that name, in the order
+// the scan first found them.
+using HarvestMap = QHash<QString, QStringList>;
 
 // Walks a page snapshot, frames first, and lists every image and link whose
 // display name passes IsImageFileName.
@@ -21,9 +25,18 @@ public:
     void AddLinkEntry(const QString& name, const QString& address);
     void AddImageEntry(const QString& name, const QString& address);
 
+    // The number of distinct addresses in a map.
+    static int AddressCount(const HarvestMap& map);
+
 private:
+    static void AddToMap(HarvestMap& map, QSet<QString>& known, const QString& name,
+                         const QString& address);
+
     ListSink& imageList;
     HarvestMap& imageMap;
     ListSink& linkList;
     HarvestMap& linkMap;
+    // Every address in each map, so a page of many equal names stays fast to scan.
+    QSet<QString> imageAddresses;
+    QSet<QString> linkAddresses;
 };

@@ -28,6 +28,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPrinter>
+#include <QSet>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -138,8 +139,8 @@ void CQuillmarView::UpdateCounts() {
     CMainFrame* frame = GetMainFrame();
     if (!frame)
         return;
-    frame->m_imageCount->SetNumber(int(imageMap.size()));
-    frame->m_linkCount->SetNumber(int(linkMap.size()));
+    frame->m_imageCount->SetNumber(PageScan::AddressCount(imageMap));
+    frame->m_linkCount->SetNumber(PageScan::AddressCount(linkMap));
 }
 
 void CQuillmarView::RecordLocation() {
@@ -331,13 +332,16 @@ void CQuillmarView::DownloadSelected(CHarvestList& list, const HarvestMap& map,
 bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine->Page()->profile());
     const QString page = engine->Location();
+    QSet<QString> scanned;
+    for (const QStringList& addresses : map)
+        scanned.unite(QSet<QString>(addresses.begin(), addresses.end()));
     DownloadJob job;
-    const QStringList names = list.SelectedLines();
-    for (const QString& name : names) {
-        const auto found = map.constFind(name);
-        if (found == map.constEnd())
+    const HarvestLines lines = list.SelectedLines();
+    for (const HarvestLine& line : lines) {
+        // Each line downloads its own address, once this window's scan listed it.
+        if (!scanned.contains(line.address))
             return false;
-        job.Add(DownloadFolder, name, *found, page);
+        job.AddListed(DownloadFolder, line.name, line.address, page);
     }
     job.CookieLines = cookies->CurlCookieLines();
     return DownloadRegistry::Instance().Start(std::move(job),

@@ -1,9 +1,9 @@
 #include "view/LineBatch.h"
 
-void LineBatch::AddString(const QString& line) {
-    lines.append(line);
+void LineBatch::AddString(const QString& line, const QString& address) {
+    lines.append({line, address});
 }
 
-const QStringList& LineBatch::Lines() const {
+const HarvestLines& LineBatch::Lines() const {
     return lines;
 }

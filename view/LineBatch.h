@@ -1,15 +1,14 @@
 #pragma once
 
+#include "harvest/HarvestLine.h"
 #include "harvest/ListSink.h"
-
-#include <QStringList>
 
 // Gathers the lines of a page scan so a list can take them in one go.
 class LineBatch : public ListSink {
 public:
-    void AddString(const QString& line) override;
-    const QStringList& Lines() const;
+    void AddString(const QString& line, const QString& address) override;
+    const HarvestLines& Lines() const;
 
 private:
-    QStringList lines;
+    HarvestLines lines;
 };

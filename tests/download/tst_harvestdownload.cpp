@@ -59,16 +59,22 @@ private slots:
         guarded.headers = {{"Set-Cookie", "login=yes; Path=/"}};
         server.setRoute("/guarded.html", guarded);
         server.setFile("/guarded.png", "guarded picture", "image/png");
+        server.setFile("/albums.html", "<img src='1/large.jpg'><img src='2/large.jpg'>"
+                                       "<img src='3/large.jpg'><img src='4/large.jpg'>"
+                                       "<img src='2/large.jpg'><a href='3/large.jpg'>3</a>");
+        for (const char* album : {"1", "2", "3", "4"})
+            server.setFile(QByteArray("/") + album + "/large.jpg", album, "image/jpeg");
     }
 
     void downloadsTheListedOrChosenFilesIntoAnExistingFolder() {
         QTemporaryDir folder;
         const ToolRun run = RunTool({"--download", folder.path(), server.url("gallery.html")});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.output, QStringLiteral("saved blue.png\nsaved red.gif\nsaved my%20photo.jpg\n"
-                                            "Download complete\n"));
+        // The picture both shown and linked is fetched once.
+        QCOMPARE(run.output, QStringLiteral("saved blue.png\nsaved red.gif\nsaved red (2).gif\n"
+                                            "saved my%20photo.jpg\nDownload complete\n"));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                 QStringList({"blue.png", "my%20photo.jpg", "red.gif"}));
+                 QStringList({"blue.png", "my%20photo.jpg", "red (2).gif", "red.gif"}));
         QCOMPARE(ReadFile(folder.filePath("blue.png")), ReadFile(Fixture("blue.png")));
         QCOMPARE(ReadFile(folder.filePath("my%20photo.jpg")), ReadFile(Fixture("my photo.jpg")));
 
@@ -77,7 +83,8 @@ private slots:
             RunTool({"--download", images.path(), "--images", server.url("gallery.html")});
         QCOMPARE(imageRun.exitCode, 0);
         QCOMPARE(imageRun.output,
-                 QStringLiteral("saved blue.png\nsaved red.gif\nDownload complete\n"));
+                 QStringLiteral("saved blue.png\nsaved red.gif\nsaved red (2).gif\n"
+                                "Download complete\n"));
 
         QTemporaryDir links;
         const ToolRun linkRun = RunTool({"--download", links.path(), "--links", "--match", "PHOTO",
@@ -89,6 +96,24 @@ private slots:
             RunTool({"--download", folder.filePath("absent"), server.url("gallery.html")});
         QCOMPARE(refused.exitCode, 2);
         QVERIFY(refused.output.isEmpty());
+    }
+
+    // One name in four folders: four files, numbered in the order the page shows them;
+    // a file already in the folder is replaced.
+    void savesEveryAddressOfASharedNameOnce() {
+        QTemporaryDir folder;
+        QFile old(folder.filePath("large.jpg"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old picture") > 0);
+        old.close();
+        const ToolRun run = RunTool({"--download", folder.path(), server.url("albums.html")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.output, QStringLiteral("saved large.jpg\nsaved large (2).jpg\n"
+                                            "saved large (3).jpg\nsaved large (4).jpg\n"
+                                            "Download complete\n"));
+        QByteArrayList contents;
+        for (const char* name : {"large.jpg", "large (2).jpg", "large (3).jpg", "large (4).jpg"})
+            contents << ReadFile(folder.filePath(name));
+        QCOMPARE(contents, QByteArrayList({"1", "2", "3", "4"}));
     }
 
     void sendsThePagesCookiesAndReportsFailures() {

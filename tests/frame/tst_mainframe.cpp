@@ -185,7 +185,7 @@ private slots:
         QCOMPARE(enabledIds(needingAView), (QList<int>{ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER}));
         static_cast<QAbstractButton*>(f.Control(ID_GO))->click();
         QTest::keyClick(f.frame.m_addressBox, Qt::Key_Return);
-        f.frame.m_imageList->AddStrings({"a.gif", "b.gif"});
+        f.frame.m_imageList->AddStrings({{"a.gif", "a"}, {"b.gif", "b"}});
         f.frame.m_imageList->item(1)->setSelected(true);
         QCOMPARE(view->ran, (QList<int>{ID_GO, ID_GO, ID_IMAGE_LIST}));
 

@@ -26,25 +26,33 @@ private slots:
     void bulkAddSortsLikeOneByOne() {
         QFETCH(QStringList, added);
         QFETCH(QStringList, expected);
+        // Each line's address tells where it was added; equal names keep that order.
+        HarvestLines lines;
+        for (const QString& name : added)
+            lines.append({name, QString::number(lines.size())});
         CHarvestList oneByOne;
-        for (const QString& line : added)
-            oneByOne.AddString(line);
+        for (const HarvestLine& line : lines)
+            oneByOne.AddString(line.name, line.address);
         // Added in two halves, so the second lands in a filled list.
         CHarvestList bulk;
-        bulk.AddStrings(added.mid(0, added.size() / 2));
-        bulk.AddStrings(added.mid(added.size() / 2));
-        QCOMPARE(bulk.Lines(), oneByOne.Lines());
+        bulk.AddStrings(lines.mid(0, lines.size() / 2));
+        bulk.AddStrings(lines.mid(lines.size() / 2));
+        bulk.selectAll();
+        oneByOne.selectAll();
+        QCOMPARE(bulk.SelectedLines(), oneByOne.SelectedLines());
         if (!expected.isEmpty())
             QCOMPARE(bulk.Lines(), expected);
     }
 
     void selectionIsCountedAndReadInLineOrder() {
         CHarvestList list;
-        list.AddStrings({"d.gif", "c.gif", "b.gif", "a.gif", "c.gif"});
+        list.AddStrings(
+            {{"d.gif", "d"}, {"c.gif", "c1"}, {"b.gif", "b"}, {"a.gif", "a"}, {"c.gif", "c2"}});
         for (int row : {4, 2, 3})
             list.item(row)->setSelected(true);
         QCOMPARE(list.GetSelCount(), 3);
-        QCOMPARE(list.SelectedLines(), (QStringList{"c.gif", "c.gif", "d.gif"}));
+        QCOMPARE(list.SelectedLines(),
+                 (HarvestLines{{"c.gif", "c1"}, {"c.gif", "c2"}, {"d.gif", "d"}}));
         list.ResetContent();
         QCOMPARE(list.GetSelCount(), 0);
         QVERIFY(list.Lines().isEmpty());
@@ -52,7 +60,7 @@ private slots:
 
     void doubleClickChangesNothing() {
         CHarvestList list;
-        list.AddStrings({"a.gif", "b.gif"});
+        list.AddStrings({{"a.gif", "a"}, {"b.gif", "b"}});
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         // A click first: a double-click only edits the item already current.
@@ -65,9 +73,10 @@ private slots:
 
     void manyRowsSelectedAtOnce() {
         CHarvestList list;
-        QStringList lines;
+        HarvestLines lines;
         for (int i = 0; i < 100000; ++i)
-            lines.append(QStringLiteral("p%1.jpg").arg(i, 6, 10, QLatin1Char('0')));
+            lines.append({QStringLiteral("p%1.jpg").arg(i, 6, 10, QLatin1Char('0')),
+                          QStringLiteral("http://h/%1/p.jpg").arg(i)});
         list.AddStrings(lines);
         list.selectionModel()->select(
             QItemSelection(list.model()->index(10, 0), list.model()->index(59999, 0)),

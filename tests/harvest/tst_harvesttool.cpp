@@ -103,9 +103,10 @@ private:
     }
 
     static QString galleryReport(const QString& base) {
-        return QStringLiteral("images 3 2\n"
+        // Equal names keep the order the page shows them in.
+        return QStringLiteral("images 3 3\n"
                               "blue.png\t%1pictures/blue.png\n"
-                              "red.gif\t%1pictures/other/red.gif\n"
+                              "red.gif\t%1pictures/red.gif\n"
                               "red.gif\t%1pictures/other/red.gif\n"
                               "links 2 2\n"
                               "blue.png\t%1pictures/blue.png\n"
@@ -120,6 +121,10 @@ private slots:
         testsupport::HttpRoute stalled;
         stalled.stall = true;
         server.setRoute("/stalled.html", stalled);
+        // One name in four folders, one picture shown twice and linked once.
+        server.setFile("/albums.html", "<img src='1/large.jpg'><img src='2/large.jpg'>"
+                                       "<img src='3/large.jpg'><img src='4/large.jpg'>"
+                                       "<img src='2/large.jpg'><a href='3/large.jpg'>3</a>");
 
         QVERIFY(dataServer.start());
         QVERIFY(otherOrigin.start());
@@ -191,7 +196,7 @@ private slots:
         QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
     }
 
-    void printsSortedListsWithTheirMapAddresses() {
+    void printsSortedLinesEachWithItsOwnAddress() {
         // The tool chooses the offscreen platform itself; a relative path is a local file.
         const ToolRun local = runTool({QStringLiteral("pages/gallery.html")});
         QCOMPARE(local.exitCode, 0);
@@ -212,6 +217,12 @@ private slots:
         const QString usage = QStringLiteral("usage: quillmar-harvest");
         QTest::newRow("no pictures")
             << QStringList{"@frame-empty.html"} << 0 << "images 0 0\nlinks 0 0\n"
+            << "";
+        QTest::newRow("one name, many addresses")
+            << QStringList{"@albums.html"} << 0
+            << "images 5 4\nlarge.jpg\t@1/large.jpg\nlarge.jpg\t@2/large.jpg\n"
+               "large.jpg\t@3/large.jpg\nlarge.jpg\t@4/large.jpg\nlarge.jpg\t@2/large.jpg\n"
+               "links 1 1\nlarge.jpg\t@3/large.jpg\n"
             << "";
         QTest::newRow("missing") << QStringList{"@missing.html"} << 1 << ""
                                  << "quillmar-harvest: cannot load @missing.html\n";
@@ -245,6 +256,7 @@ private slots:
         for (QString& argument : arguments)
             if (argument.startsWith('@'))
                 argument = server.url(argument.mid(1));
+        output.replace('@', server.url());
         errors.replace('@', server.url());
         const ToolRun run = runTool(arguments);
         QCOMPARE(run.exitCode, exitCode);

@@ -106,9 +106,9 @@ private slots:
         QCOMPARE(frame->m_imageList->Lines().first(), QStringLiteral("alpine-lake.png"));
         QCOMPARE(frame->m_linkList->Lines().last(), QStringLiteral("tide-pools.jpg"));
         QCOMPARE(view->imageMap.value("snow-peaks.png"),
-                 server.url("gallery/thumbs/snow-peaks.png"));
+                 QStringList{server.url("gallery/thumbs/snow-peaks.png")});
         QCOMPARE(view->linkMap.value("snow-peaks.jpg"),
-                 server.url("gallery/photos/snow-peaks.jpg"));
+                 QStringList{server.url("gallery/photos/snow-peaks.jpg")});
         QCOMPARE(status(), QStringList({"12", "12", "0", "0", "buttons on"}));
         QCOMPARE(frame->m_addressBox->text(), gallery);
         QCOMPARE(frame->m_progressMeter->Level(), 0);

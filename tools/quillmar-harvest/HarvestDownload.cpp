@@ -7,7 +7,6 @@
 #include "view/CBrowserEngine.h"
 
 #include <QCoreApplication>
-#include <QSet>
 #include <QUrl>
 #include <QWebEnginePage>
 
@@ -18,20 +17,15 @@ DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choi
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine.Page()->profile());
     const QString referer = engine.Location();
     DownloadJob job;
-    QSet<QString> taken;
-    const auto addEach = [&](const QStringList& lines, const HarvestMap& map) {
-        for (const QString& name : lines) {
-            if (taken.contains(name) || !name.contains(choice.match, Qt::CaseInsensitive))
-                continue;
-            taken.insert(name);
-            const QString source = map.value(name);
-            job.Add(choice.folder, name, source, referer);
-        }
+    const auto addEach = [&](const HarvestLines& lines) {
+        for (const HarvestLine& line : lines)
+            if (line.name.contains(choice.match, Qt::CaseInsensitive))
+                job.AddListed(choice.folder, line.name, line.address, referer);
     };
     if (choice.images)
-        addEach(harvester.ImageLines(), harvester.ImageMap());
+        addEach(harvester.ImageLines());
     if (choice.links)
-        addEach(harvester.LinkLines(), harvester.LinkMap());
+        addEach(harvester.LinkLines());
     job.CookieLines = cookies->CurlCookieLines();
     return job;
 }

@@ -16,9 +16,10 @@ public:
         QString match; // only names containing this text, ignoring case; empty: all
     };
 
-    // One entry per chosen display name, images first, each name once (an image
-    // and a link of the same name are one file: the image's address is used).
-    // Every request carries the page as Referer and the engine's cookies.
+    // One entry per chosen line, images first, in list order, named as the
+    // download commands name them: each address once, a name shared by several
+    // addresses numbered. Every request carries the page as Referer and the
+    // engine's cookies.
     static DownloadJob BuildJob(const PageHarvester& harvester, const Choice& choice);
 
     // Runs the job on a worker thread while the event loop keeps running and

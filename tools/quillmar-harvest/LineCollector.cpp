@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-void LineCollector::AddString(const QString& line) {
-    lines << line;
+void LineCollector::AddString(const QString& line, const QString& address) {
+    lines.append({line, address});
 }
 
-QStringList LineCollector::SortedLines() const {
-    QStringList sorted = lines;
+HarvestLines LineCollector::SortedLines() const {
+    HarvestLines sorted = lines;
     std::stable_sort(sorted.begin(), sorted.end(), ListOrder());
     return sorted;
 }

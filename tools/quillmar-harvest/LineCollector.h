@@ -1,15 +1,15 @@
 #pragma once
 
+#include "harvest/HarvestLine.h"
 #include "harvest/ListSink.h"
 
-#include <QStringList>
-
-// A list without a window: keeps every line and hands them out in list order.
+// A list without a window: keeps every line and hands them out in list order
+// (lines of equal names in the order they were found).
 class LineCollector : public ListSink {
 public:
-    void AddString(const QString& line) override;
-    QStringList SortedLines() const;
+    void AddString(const QString& line, const QString& address) override;
+    HarvestLines SortedLines() const;
 
 private:
-    QStringList lines;
+    HarvestLines lines;
 };

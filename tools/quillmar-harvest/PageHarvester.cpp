@@ -90,11 +90,11 @@ PageHarvester::Outcome PageHarvester::Result() const {
     return outcome;
 }
 
-QStringList PageHarvester::ImageLines() const {
+HarvestLines PageHarvester::ImageLines() const {
     return imageList.SortedLines();
 }
 
-QStringList PageHarvester::LinkLines() const {
+HarvestLines PageHarvester::LinkLines() const {
     return linkList.SortedLines();
 }
 
@@ -113,11 +113,10 @@ CBrowserEngine& PageHarvester::Engine() const {
 namespace {
 
 // A plain scan knows only names and addresses.
-std::vector<DeepEntry> entriesOf(const QStringList& lines, const HarvestMap& map,
-                                 const QString& source) {
+std::vector<DeepEntry> entriesOf(const HarvestLines& lines, const QString& source) {
     std::vector<DeepEntry> entries;
-    for (const QString& line : lines)
-        entries.push_back({line, map.value(line), source, 0, 0});
+    for (const HarvestLine& line : lines)
+        entries.push_back({line.name, line.address, source, 0, 0});
     return entries;
 }
 
@@ -132,11 +131,11 @@ std::vector<DeepEntry> inListOrder(std::vector<DeepEntry> entries) {
 
 std::vector<DeepEntry> PageHarvester::ImageEntries() const {
     return mode.deep ? inListOrder(deepImages)
-                     : entriesOf(ImageLines(), imageMap, QStringLiteral("img"));
+                     : entriesOf(ImageLines(), QStringLiteral("img"));
 }
 
 std::vector<DeepEntry> PageHarvester::LinkEntries() const {
-    return mode.deep ? inListOrder(deepLinks) : entriesOf(LinkLines(), linkMap, QString());
+    return mode.deep ? inListOrder(deepLinks) : entriesOf(LinkLines(), QString());
 }
 
 bool PageHarvester::StyleWalkCut() const {

@@ -33,8 +33,8 @@ public:
     void Start(const QString& address, int timeoutSeconds, const Mode& mode = Mode());
 
     Outcome Result() const;
-    QStringList ImageLines() const;
-    QStringList LinkLines() const;
+    HarvestLines ImageLines() const;
+    HarvestLines LinkLines() const;
     const HarvestMap& ImageMap() const;
     const HarvestMap& LinkMap() const;
     // Every listed entry in list order, with size and source after a Deep Scan.

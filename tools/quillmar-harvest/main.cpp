@@ -125,11 +125,12 @@ QString addressFor(const QString& argument) {
     return file.exists() ? file.absoluteFilePath() : argument;
 }
 
-void printSection(const char* title, const QStringList& lines, const HarvestMap& map) {
-    std::printf("%s %lld %lld\n", title, static_cast<long long>(lines.size()),
-                static_cast<long long>(map.size()));
-    for (const QString& line : lines)
-        std::printf("%s\t%s\n", line.toUtf8().constData(), map.value(line).toUtf8().constData());
+// "title <lines> <distinct addresses>", then each line with its own address.
+void printSection(const char* title, const HarvestLines& lines, const HarvestMap& map) {
+    std::printf("%s %lld %d\n", title, static_cast<long long>(lines.size()),
+                PageScan::AddressCount(map));
+    for (const HarvestLine& line : lines)
+        std::printf("%s\t%s\n", line.name.toUtf8().constData(), line.address.toUtf8().constData());
 }
 
 int report(const PageHarvester& harvester, const Options& options) {
