@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QStringList>
 
 // Every setting Quillmar keeps between runs, under the organisation
@@ -8,4 +9,10 @@ class Settings {
 public:
     static QStringList RecentFiles(int maxEntries);
     static void SetRecentFiles(const QStringList& paths, int maxEntries);
+    // Deep Scan on or off (off by default).
+    static bool DeepScan();
+    static void SetDeepScan(bool on);
+    // Deep Scan hides images known to be smaller; 0 in a direction: no limit.
+    static QSize MinimumPictureSize();
+    static void SetMinimumPictureSize(const QSize& size);
 };

@@ -13,8 +13,10 @@
 #include "controls/CDigitCounter.h"
 #include "controls/CProgressMeter.h"
 #include "controls/ToolTips.h"
+#include "frame/CMinimumSizeDialog.h"
 #include "frame/FrameMenus.h"
 #include "frame/LockKeyIndicators.h"
+#include "frame/ScanCommands.h"
 #include "harvest/CHarvestList.h"
 
 #include <QAbstractEventDispatcher>
@@ -67,6 +69,7 @@ bool CMainFrame::Create() {
     setCentralWidget(mdiArea);
     router = new CommandRouter([this] { return CommandRoute(); }, this);
     menus = new FrameMenus(*this, *mdiArea, *router);
+    scanCommands = new ScanCommands(*this, *menus->Action(ID_SCAN_DEEP), &CMinimumSizeDialog::Ask);
     menus->ShowRecentFiles(recentFiles.Entries());
 
     m_navBar = AddBar();
@@ -137,6 +140,8 @@ QList<CommandTarget*> CMainFrame::CommandRoute() const {
         route.append(child);
     }
     route.append(const_cast<CMainFrame*>(this));
+    if (scanCommands)
+        route.append(scanCommands);
     if (auto* application = dynamic_cast<CommandTarget*>(QCoreApplication::instance()))
         route.append(application);
     return route;

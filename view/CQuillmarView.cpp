@@ -3,6 +3,7 @@
 #include "app/CQuillmarApp.h"
 #include "app/CommandIds.h"
 #include "app/Prompts.h"
+#include "app/Settings.h"
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/CBookmarkDialog.h"
 #include "bookmarks/CHistoryDialog.h"
@@ -17,9 +18,12 @@
 #include "download/FrameDownloadSink.h"
 #include "frame/CMainFrame.h"
 #include "harvest/CHarvestList.h"
+#include "harvest/DeepPageScan.h"
+#include "harvest/LineToolTips.h"
 #include "pagegen/CImagePageDialog.h"
 #include "view/CBrowserEngine.h"
 #include "view/LineBatch.h"
+#include "view/PageScroller.h"
 
 #include <QCloseEvent>
 #include <QHash>
@@ -158,28 +162,63 @@ void CQuillmarView::AddToHistory(const QString& address) {
 void CQuillmarView::ScanPage() {
     const quint64 load = loadEvents;
     const quint64 completion = ++completionsIssued;
+    const bool deep = Settings::DeepScan();
     QPointer<CQuillmarView> self(this);
-    engine->TakeSnapshot([self, load, completion](const PageSnapshot& page) {
+    auto show = [self, load, completion, deep](const PageSnapshot& page) {
         // A load begun or completed since then makes this result stale.
         if (self && !self->closed && self->loadEvents == load)
-            self->ShowScanResult(page, completion);
+            self->ShowScanResult(page, completion, deep);
+    };
+    if (deep)
+        engine->TakeDeepSnapshot(show);
+    else
+        engine->TakeSnapshot(show);
+}
+
+void CQuillmarView::Rescan() {
+    // A page still loading is scanned when it completes, in the new mode.
+    if (loadInProgress)
+        return;
+    imageMap.clear();
+    linkMap.clear();
+    ScanPage();
+}
+
+void CQuillmarView::OnScrollAndScan() {
+    if (scroller)
+        return;
+    scroller = new PageScroller(engine->Page(), this);
+    connect(scroller, &PageScroller::finished, this, [this] {
+        scroller->deleteLater();
+        Rescan();
     });
+    scroller->Start();
 }
 
 bool CQuillmarView::LoadInProgress() const {
     return loadInProgress;
 }
 
-void CQuillmarView::ShowScanResult(const PageSnapshot& page, quint64 completion) {
+void CQuillmarView::ShowScanResult(const PageSnapshot& page, quint64 completion, bool deep) {
     LineBatch images;
     LineBatch links;
-    PageScan(images, imageMap, links, linkMap).ScanPage(page);
+    DeepPageScan deepScan(images, imageMap, links, linkMap);
+    if (deep) {
+        deepScan.SetMinimumSize(Settings::MinimumPictureSize());
+        deepScan.ScanPage(page);
+    } else {
+        PageScan(images, imageMap, links, linkMap).ScanPage(page);
+    }
     CMainFrame* frame = GetMainFrame();
     if (frame && completion > completionShown) {
         completionShown = completion;
         ClearLists();
         frame->m_imageList->AddStrings(images.Lines());
         frame->m_linkList->AddStrings(links.Lines());
+        if (deep) {
+            LineToolTips::Show(*frame->m_imageList, deepScan.Images());
+            LineToolTips::Show(*frame->m_linkList, deepScan.Links());
+        }
         UpdateCounts();
     }
     loadInProgress = false;
@@ -416,6 +455,7 @@ Handler HandlerFor(int id) {
         {ID_OPEN_BOOKMARKS, &CQuillmarView::OnOpenBookmarks},
         {ID_HISTORY, &CQuillmarView::OnShowHistory},
         {ID_MAKE_PAGE, &CQuillmarView::OnMakePage},
+        {ID_SCAN_SCROLL, &CQuillmarView::OnScrollAndScan},
     };
     return handlers.value(id, nullptr);
 }

@@ -3,6 +3,7 @@
 #include "app/CommandTarget.h"
 #include "harvest/PageScan.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -11,6 +12,7 @@
 class CBrowserEngine;
 class CHarvestList;
 class CMainFrame;
+class PageScroller;
 class CQuillmarDoc;
 class QMdiSubWindow;
 class QPrinter;
@@ -41,6 +43,10 @@ public:
     void RecordLocation();
     void AddToHistory(const QString& address);
     void ScanPage();
+    // Scans the page shown again, for a change of scan mode.
+    void Rescan();
+    // Scrolls the page to its end so late pictures load, then rescans it.
+    void OnScrollAndScan();
     // True from download begin until that load's page scan has been listed.
     bool LoadInProgress() const;
 
@@ -97,12 +103,13 @@ private:
     void OnProgressChange(int progress, int maximum);
     void OnTitleChange();
     void OnSubWindowActivated(QMdiSubWindow* window);
-    void ShowScanResult(const PageSnapshot& page, quint64 completion);
+    void ShowScanResult(const PageSnapshot& page, quint64 completion, bool deep);
     void PrintFinished();
 
     CQuillmarDoc* document;
     CBrowserEngine* engine;
     std::unique_ptr<QPrinter> printer; // set while the engine prints
+    QPointer<PageScroller> scroller;   // set while Scroll and Scan scrolls
     bool initialUpdateDone = false;
     bool loadInProgress = false;
     bool closed = false;           // the window is going; its late scan results are dropped
