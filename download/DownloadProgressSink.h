@@ -17,4 +17,6 @@ public:
     // a short reason.
     virtual void FileFinished(int index, const QString& name, bool saved,
                               const QString& reason) = 0;
+    // Bytes of one entry received so far, of total (0 when unknown).
+    virtual void FileProgress(int /*index*/, qint64 /*received*/, qint64 /*total*/) {}
 };

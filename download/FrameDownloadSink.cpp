@@ -2,6 +2,8 @@
 
 #include "controls/CAnimation.h"
 #include "controls/CDigitCounter.h"
+#include "download/DownloadRegistry.h"
+#include "download/DownloadReport.h"
 #include "frame/CMainFrame.h"
 
 #include <QCoreApplication>
@@ -22,7 +24,18 @@ int ChangeAnimationUsers(CMainFrame& frame, int change) {
 
 } // namespace
 
-FrameDownloadSink::FrameDownloadSink(CMainFrame* frame) : frame(frame) {}
+FrameDownloadSink::FrameDownloadSink(CMainFrame* frame, int reportedJob)
+    : frame(frame), reportedJob(reportedJob) {}
+
+bool FrameDownloadSink::Start(CMainFrame* frame, const QString& folder, DownloadJob job) {
+    const int reported = frame ? DownloadReport::For(*frame).AddJob(folder, job) : 0;
+    if (DownloadRegistry::Instance().Start(std::move(job),
+                                           std::make_unique<FrameDownloadSink>(frame, reported)))
+        return true;
+    if (frame)
+        DownloadReport::For(*frame).JobEnded(reported);
+    return false;
+}
 
 template <typename Apply> void FrameDownloadSink::Post(Apply apply) {
     QCoreApplication* application = QCoreApplication::instance();
@@ -46,9 +59,11 @@ void FrameDownloadSink::AnimationStarted() {
 }
 
 void FrameDownloadSink::AnimationStopped() {
-    Post([](CMainFrame& target) {
+    // The worker's last report: whatever it did not finish was cancelled.
+    Post([job = reportedJob](CMainFrame& target) {
         if (ChangeAnimationUsers(target, -1) == 0 && target.m_animation)
             target.m_animation->Stop();
+        DownloadReport::For(target).JobEnded(job);
     });
 }
 
@@ -66,4 +81,14 @@ void FrameDownloadSink::Message(const QString& text) {
     });
 }
 
-void FrameDownloadSink::FileFinished(int, const QString&, bool, const QString&) {}
+void FrameDownloadSink::FileFinished(int index, const QString&, bool saved, const QString& reason) {
+    Post([job = reportedJob, index, saved, reason](CMainFrame& target) {
+        DownloadReport::For(target).FileFinished(job, index, saved, reason);
+    });
+}
+
+void FrameDownloadSink::FileProgress(int index, qint64 received, qint64 total) {
+    Post([job = reportedJob, index, received, total](CMainFrame& target) {
+        DownloadReport::For(target).FileProgress(job, index, received, total);
+    });
+}

@@ -13,8 +13,10 @@
 #include "controls/CDigitCounter.h"
 #include "controls/CProgressMeter.h"
 #include "controls/ToolTips.h"
+#include "download/CDownloadReportDialog.h"
 #include "frame/CMinimumSizeDialog.h"
 #include "frame/FrameMenus.h"
+#include "frame/FullTextToolTip.h"
 #include "frame/LockKeyIndicators.h"
 #include "frame/ScanCommands.h"
 #include "harvest/CHarvestList.h"
@@ -152,6 +154,7 @@ bool CMainFrame::HandlesCommand(int id) const {
     case ID_APP_EXIT:
     case ID_VIEW_TOOLBAR:
     case ID_VIEW_STATUS_BAR:
+    case ID_VIEW_DOWNLOAD_REPORT:
     case ID_WINDOW_NEW:
     case ID_WINDOW_CASCADE:
     case ID_WINDOW_TILE_HORZ:
@@ -171,6 +174,7 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     case ID_APP_EXIT:
     case ID_VIEW_TOOLBAR:
     case ID_VIEW_STATUS_BAR:
+    case ID_VIEW_DOWNLOAD_REPORT:
         return true;
     default:
         return id - ID_FILE_MRU_FILE1 < recentFiles.Entries().size();
@@ -187,6 +191,9 @@ void CMainFrame::OnCommand(int id) {
         break;
     case ID_VIEW_STATUS_BAR:
         m_statusBar->setVisible(m_statusBar->isHidden());
+        break;
+    case ID_VIEW_DOWNLOAD_REPORT:
+        CDownloadReportDialog::ShowFor(*this);
         break;
     case ID_WINDOW_NEW:
         OpenNewWindow();
@@ -328,6 +335,7 @@ void CMainFrame::CreateHarvestBarControls(QWidget* panel) {
         AddBitmapButton(panel, ID_SET_DOWNLOAD_FOLDER, BarRect(2, 1, 22, 21), 172, 173);
     m_folderLabel = AddStatic(panel, ID_FOLDER_LABEL, BarRect(27, 1, 452, 20));
     m_messageLine = AddStatic(panel, ID_MESSAGE_LINE, BarRect(457, 1, 652, 20));
+    FullTextToolTip::Install(m_messageLine);
     m_imageList = AddList(panel, ID_IMAGE_LIST, BarRect(2, 22, 202, 82));
     m_imageCount = AddCounter(panel, ID_IMAGE_COUNT, BarRect(202, 22, 232, 42));
     m_imageSelCount = AddCounter(panel, ID_IMAGE_SEL_COUNT, BarRect(202, 42, 232, 62));

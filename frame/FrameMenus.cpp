@@ -51,6 +51,7 @@ void FrameMenus::CreateActions() {
     AddAction(ID_APP_EXIT, QStringLiteral("E&xit"));
     AddAction(ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"))->setCheckable(true);
     AddAction(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"))->setCheckable(true);
+    AddAction(ID_VIEW_DOWNLOAD_REPORT, QStringLiteral("&Download Report...\tCtrl+J"));
     AddAction(ID_WINDOW_NEW, QStringLiteral("&New Window"));
     AddAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"));
     AddAction(ID_WINDOW_TILE_HORZ, QStringLiteral("&Tile"));
@@ -66,6 +67,7 @@ void FrameMenus::CreateAccelerators() {
     const QList<std::pair<int, QList<QKeySequence>>> accelerators = {
         {ID_FILE_NEW, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
         {ID_FILE_PRINT, {QKeySequence(Qt::CTRL | Qt::Key_P)}},
+        {ID_VIEW_DOWNLOAD_REPORT, {QKeySequence(Qt::CTRL | Qt::Key_J)}},
         {ID_FILE_SAVE, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
         {ID_EDIT_COPY,
          {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
@@ -104,7 +106,8 @@ void FrameMenus::CreateMenus() {
     QList<int> recentFiles;
     for (int i = 0; i < RecentFileList::MaxEntries; ++i)
         recentFiles.append(ID_FILE_MRU_FILE1 + i);
-    QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
+    QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator,
+                                                    ID_VIEW_DOWNLOAD_REPORT});
     QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
     noWindowMenus = {NewMenu(QStringLiteral("&File"),
                              QList<int>{ID_FILE_NEW, Separator, ID_FILE_PRINT_SETUP, Separator} +

@@ -32,6 +32,10 @@ void CBrowserEngine::connectEngineEvents() {
     connect(view, &QWebEngineView::loadProgress, this,
             [this](int progress) { emit progressChange(progress, 100); });
     connect(view, &QWebEngineView::titleChanged, this, &CBrowserEngine::titleChange);
+    // Qt reports a title only when its text changes; every committed navigation
+    // of the main frame (back, forward, reload, #fragment, history API) counts
+    // as a new title too, so the address shown always follows the page.
+    connect(view, &QWebEngineView::urlChanged, this, [this] { emit titleChange(view->title()); });
     connect(view, &QWebEngineView::printFinished, this, &CBrowserEngine::finishPrinting);
 }
 
@@ -43,8 +47,12 @@ void CBrowserEngine::LoadAboutPage() {
     view->load(AboutPageUrl());
 }
 
-void CBrowserEngine::Navigate(const QString& address) {
-    view->load(QUrl::fromUserInput(address));
+bool CBrowserEngine::Navigate(const QString& address) {
+    const QUrl url = QUrl::fromUserInput(address);
+    if (!url.isValid() || url.isEmpty())
+        return false;
+    view->load(url);
+    return true;
 }
 
 void CBrowserEngine::GoBack() {

@@ -19,8 +19,9 @@ public:
 
     // Shows the built-in about page from the program's resources.
     void LoadAboutPage();
-    // Loads an address as a browser's address bar would read it.
-    void Navigate(const QString& address);
+    // Loads an address as a browser's address bar would read it; false, and
+    // nothing loaded, when the text cannot be made an address.
+    bool Navigate(const QString& address);
     void GoBack();
     void GoForward();
     void Stop();

@@ -38,16 +38,15 @@
 #include <QWebEnginePage>
 
 namespace {
-// Every completed load takes the next number; the lists show the scan of the
-// highest number shown so far, so a slow scan cannot hide a later one.
-quint64 completionsIssued = 0;
-quint64 completionShown = 0;
+// The view whose last scan the frame's lists show; they follow the active window.
+QPointer<CQuillmarView> listsShownFor;
 
 const char* const AttachedProperty = "quillmarViewsAttached";
 } // namespace
 
 const char* const CQuillmarView::NoFolderText = "No download directory selected.";
 const char* const CQuillmarView::OpenNewViewText = "Open new view.";
+const char* const CQuillmarView::NotAnAddressText = "Not a valid address.";
 
 CQuillmarView::CQuillmarView(CQuillmarDoc* document, QWidget* parent)
     : QWidget(parent), DownloadFolder(QString::fromLatin1(NoFolderText)), document(document),
@@ -151,8 +150,30 @@ void CQuillmarView::RecordLocation() {
     const QString location = engine->Location();
     if (location.isEmpty())
         return;
-    ShowAddress(location);
+    // The address box belongs to the active window; others only keep their history.
+    if (IsActive())
+        ShowAddress(location);
     AddToHistory(location);
+}
+
+bool CQuillmarView::IsActive() const {
+    return ActiveView() == this;
+}
+
+void CQuillmarView::ShowOwnScan() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame)
+        return;
+    listsShownFor = this;
+    ClearLists();
+    frame->m_imageList->AddStrings(imageLines);
+    frame->m_linkList->AddStrings(linkLines);
+    // Only Deep Scan knows more of a line than its name and address.
+    if (!imageDetails.empty())
+        LineToolTips::Show(*frame->m_imageList, imageDetails);
+    if (!linkDetails.empty())
+        LineToolTips::Show(*frame->m_linkList, linkDetails);
+    UpdateCounts();
 }
 
 void CQuillmarView::AddToHistory(const QString& address) {
@@ -161,13 +182,12 @@ void CQuillmarView::AddToHistory(const QString& address) {
 
 void CQuillmarView::ScanPage() {
     const quint64 load = loadEvents;
-    const quint64 completion = ++completionsIssued;
     const bool deep = Settings::DeepScan();
     QPointer<CQuillmarView> self(this);
-    auto show = [self, load, completion, deep](const PageSnapshot& page) {
+    auto show = [self, load, deep](const PageSnapshot& page) {
         // A load begun or completed since then makes this result stale.
         if (self && !self->closed && self->loadEvents == load)
-            self->ShowScanResult(page, completion, deep);
+            self->ShowScanResult(page, deep);
     };
     if (deep)
         engine->TakeDeepSnapshot(show);
@@ -177,11 +197,8 @@ void CQuillmarView::ScanPage() {
 
 void CQuillmarView::Rescan() {
     // A page still loading is scanned when it completes, in the new mode.
-    if (loadInProgress)
-        return;
-    imageMap.clear();
-    linkMap.clear();
-    ScanPage();
+    if (!loadInProgress)
+        ScanPage();
 }
 
 void CQuillmarView::OnScrollAndScan() {
@@ -199,9 +216,11 @@ bool CQuillmarView::LoadInProgress() const {
     return loadInProgress;
 }
 
-void CQuillmarView::ShowScanResult(const PageSnapshot& page, quint64 completion, bool deep) {
+void CQuillmarView::ShowScanResult(const PageSnapshot& page, bool deep) {
     LineBatch images;
     LineBatch links;
+    imageMap.clear();
+    linkMap.clear();
     DeepPageScan deepScan(images, imageMap, links, linkMap);
     if (deep) {
         deepScan.SetMinimumSize(Settings::MinimumPictureSize());
@@ -209,19 +228,14 @@ void CQuillmarView::ShowScanResult(const PageSnapshot& page, quint64 completion,
     } else {
         PageScan(images, imageMap, links, linkMap).ScanPage(page);
     }
-    CMainFrame* frame = GetMainFrame();
-    if (frame && completion > completionShown) {
-        completionShown = completion;
-        ClearLists();
-        frame->m_imageList->AddStrings(images.Lines());
-        frame->m_linkList->AddStrings(links.Lines());
-        if (deep) {
-            LineToolTips::Show(*frame->m_imageList, deepScan.Images());
-            LineToolTips::Show(*frame->m_linkList, deepScan.Links());
-        }
-        UpdateCounts();
-    }
+    imageLines = images.Lines();
+    linkLines = links.Lines();
+    imageDetails = deepScan.Images();
+    linkDetails = deepScan.Links();
     loadInProgress = false;
+    if (!IsActive())
+        return;
+    ShowOwnScan();
     EnableDownloadButtons(true);
 }
 
@@ -250,8 +264,8 @@ void CQuillmarView::OnGo() {
         ShowMessage(QString::fromLatin1(OpenNewViewText));
         return;
     }
-    if (!address.isEmpty())
-        engine->Navigate(address);
+    if (!address.isEmpty() && !engine->Navigate(address))
+        ShowMessage(QString::fromLatin1(NotAnAddressText));
 }
 
 void CQuillmarView::OnSendMail() {
@@ -383,8 +397,7 @@ bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
         job.AddListed(DownloadFolder, line.name, line.address, page);
     }
     job.CookieLines = cookies->CurlCookieLines();
-    return DownloadRegistry::Instance().Start(std::move(job),
-                                              std::make_unique<FrameDownloadSink>(GetMainFrame()));
+    return FrameDownloadSink::Start(GetMainFrame(), DownloadFolder, std::move(job));
 }
 
 // Bookmarks and history ------------------------------------------------------
@@ -421,7 +434,8 @@ void CQuillmarView::OnOpenBookmarks() {
     if (choice == CBookmarkDialog::ErrorResult)
         return;
     ShowAddress(choice);
-    engine->Navigate(choice);
+    if (!engine->Navigate(choice))
+        ShowMessage(QString::fromLatin1(NotAnAddressText));
 }
 
 void CQuillmarView::OnShowHistory() {
@@ -497,6 +511,14 @@ void CQuillmarView::showEvent(QShowEvent* event) {
 void CQuillmarView::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     closed = event->isAccepted();
+    // The lists must not outlive the window they show; the next active one fills them.
+    if (closed && listsShownFor == this) {
+        listsShownFor = nullptr;
+        imageMap.clear();
+        linkMap.clear();
+        ClearLists();
+        UpdateCounts();
+    }
 }
 
 void CQuillmarView::OnInitialUpdate() {
@@ -508,14 +530,18 @@ void CQuillmarView::OnDownloadBegin() {
     loadInProgress = true;
     imageMap.clear();
     linkMap.clear();
-    EnableDownloadButtons(false);
+    imageLines.clear();
+    linkLines.clear();
+    if (IsActive())
+        EnableDownloadButtons(false);
 }
 
 void CQuillmarView::OnDownloadComplete() {
     ++loadEvents;
     if (CMainFrame* frame = GetMainFrame())
         frame->m_progressMeter->SetLevel(0);
-    ClearLists();
+    if (IsActive())
+        ClearLists();
     ScanPage();
 }
 
@@ -530,8 +556,15 @@ void CQuillmarView::OnTitleChange() {
 }
 
 void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
-    if (window && window->isAncestorOf(this))
-        RecordLocation();
+    if (!window || !window->isAncestorOf(this))
+        return;
+    // Reactivating the window already shown keeps the user's selection.
+    if (listsShownFor != this) {
+        ShowOwnScan();
+        if (CMainFrame* frame = GetMainFrame())
+            frame->m_folderLabel->setText(DownloadFolder);
+    }
+    RecordLocation();
 }
 
 // Image page generator -------------------------------------------------------

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/CommandTarget.h"
+#include "harvest/DeepPageScan.h"
+#include "harvest/HarvestLine.h"
 #include "harvest/PageScan.h"
 
 #include <QPointer>
@@ -24,6 +26,7 @@ class CQuillmarView : public QWidget, public CommandTarget {
 public:
     static const char* const NoFolderText;
     static const char* const OpenNewViewText;
+    static const char* const NotAnAddressText;
 
     explicit CQuillmarView(CQuillmarDoc* document, QWidget* parent = nullptr);
     ~CQuillmarView() override;
@@ -41,6 +44,10 @@ public:
     void ClearLists();
     void UpdateCounts();
     void RecordLocation();
+    // True for the view of the active browser window.
+    bool IsActive() const;
+    // Fills the frame's lists and counters with this window's last scan.
+    void ShowOwnScan();
     void AddToHistory(const QString& address);
     void ScanPage();
     // Scans the page shown again, for a change of scan mode.
@@ -86,6 +93,10 @@ public:
     bool FolderChosen = false;
     HarvestMap imageMap;
     HarvestMap linkMap;
+    HarvestLines imageLines; // this window's last scan, in the order found
+    HarvestLines linkLines;
+    std::vector<DeepEntry> imageDetails; // sizes and sources of a Deep Scan; else empty
+    std::vector<DeepEntry> linkDetails;
     QStringList m_linkHistory;
 
 protected:
@@ -103,7 +114,7 @@ private:
     void OnProgressChange(int progress, int maximum);
     void OnTitleChange();
     void OnSubWindowActivated(QMdiSubWindow* window);
-    void ShowScanResult(const PageSnapshot& page, quint64 completion, bool deep);
+    void ShowScanResult(const PageSnapshot& page, bool deep);
     void PrintFinished();
 
     CQuillmarDoc* document;

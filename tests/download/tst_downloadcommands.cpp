@@ -5,6 +5,7 @@
 #include "controls/CAddressEdit.h"
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitCounter.h"
+#include "download/CDownloadReportDialog.h"
 #include "download/DownloadJob.h"
 #include "download/DownloadRegistry.h"
 #include "frame/CMainFrame.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 using testsupport::HttpRoute;
 using testsupport::LoopbackHttpServer;
@@ -57,6 +59,16 @@ private:
     QTemporaryDir* folder = nullptr;
 
     QString Message() const { return frame->m_messageLine->text(); }
+    // "name|outcome" of every file in the download report, newest job first.
+    QStringList ReportLines() const {
+        QStringList lines;
+        QTreeWidget* files = CDownloadReportDialog::ShowFor(*frame)->Files();
+        for (int job = 0; job < files->topLevelItemCount(); ++job)
+            for (int i = 0; i < files->topLevelItem(job)->childCount(); ++i)
+                lines << files->topLevelItem(job)->child(i)->text(0) + "|" +
+                             files->topLevelItem(job)->child(i)->text(3);
+        return lines;
+    }
     bool Execute(int id) { return frame->Router().Execute(id); }
     QStringList Saved() const {
         return QDir(folder->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -208,6 +220,36 @@ private slots:
         QVERIFY(Execute(ID_STOP));
         QTRY_VERIFY_WITH_TIMEOUT(!DownloadRegistry::Instance().DownloadRunning(), 10000);
         QCOMPARE(Message(), QStringLiteral("Stop download."));
+        QTRY_COMPARE(ReportLines().first(), QStringLiteral("stall.jpg|cancelled"));
+    }
+
+    // A failed file is reported with its reason; Retry Failed fetches it again into the
+    // same folder once the server has it, and Open Folder shows that folder.
+    void reportTellsEachFileAndRetriesTheFailed() {
+        UseFolder();
+        HttpRoute missing;
+        missing.status = 404;
+        server.setRoute("/late.jpg", missing);
+        OfferImages({"a.jpg", "late.jpg"}, {"a.jpg", "late.jpg"}, {"a.jpg", "late.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_COMPARE_WITH_TIMEOUT(Message(),
+                                  QStringLiteral("Download complete: 1 of 2 files saved."), 30000);
+        QVERIFY(Execute(ID_VIEW_DOWNLOAD_REPORT));
+        auto* report = frame->findChild<CDownloadReportDialog*>();
+        QVERIFY(report && report->isVisible());
+        QCOMPARE(ReportLines(),
+                 QStringList({"a.jpg|saved", "late.jpg|failed: server answered 404"}));
+        QCOMPARE(report->Files()->topLevelItem(0)->child(0)->text(1), folder->path());
+
+        server.setFile("/late.jpg", "late picture", "image/jpeg");
+        report->Files()->setCurrentItem(report->Files()->topLevelItem(0)->child(1));
+        report->OnRetryFailed();
+        QTRY_COMPARE_WITH_TIMEOUT(ReportLines().first(), QStringLiteral("late.jpg|saved"), 30000);
+        QCOMPARE(Saved(), QStringList({"a.jpg", "late.jpg"}));
+        report->OnOpenFolder();
+        QCOMPARE(prompts->openedAddresses, QList<QUrl>({QUrl::fromLocalFile(folder->path())}));
+        report->OnClear();
+        QCOMPARE(report->Files()->topLevelItemCount(), 0);
     }
 
     void namesEveryAddressOfAJobApart_data() {

@@ -226,6 +226,8 @@ private slots:
             << "";
         QTest::newRow("missing") << QStringList{"@missing.html"} << 1 << ""
                                  << "quillmar-harvest: cannot load @missing.html\n";
+        QTest::newRow("not an address") << QStringList{"hello world"} << 1 << ""
+                                        << "quillmar-harvest: cannot load hello world\n";
         QTest::newRow("stalled") << QStringList{"--timeout", "2", "@stalled.html"} << 1 << ""
                                  << "quillmar-harvest: timed out loading @stalled.html\n";
         QTest::newRow("no address") << QStringList() << 2 << "" << usage;

@@ -16,6 +16,7 @@
 #include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
@@ -195,39 +196,103 @@ private slots:
                  QStringList({CBrowserEngine::AboutPageUrl().toString(), page}));
         QVERIFY(frame->m_messageLine->text().isEmpty());
 
+        // Text that makes no address loads nothing and says so.
+        QSignalSpy begin(view->Engine(), &CBrowserEngine::downloadBegin);
+        frame->m_addressBox->setText("hello world");
+        QTest::keyClick(frame->m_addressBox, Qt::Key_Return);
+        QCOMPARE(frame->m_messageLine->text(), QStringLiteral("Not a valid address."));
+        QTest::qWait(300);
+        QVERIFY(begin.isEmpty());
+        QCOMPARE(view->Engine()->Location(), page);
+
+        // A message too long for its line shows whole as the tool tip; a short one does not.
+        const QString tip = frame->m_messageLine->toolTip();
+        const QString longText = QString("Download complete: 0 of 1 files saved. ").repeated(6);
+        frame->m_messageLine->setText(longText);
+        QTRY_COMPARE(frame->m_messageLine->toolTip(), longText);
+        frame->m_messageLine->setText(QStringLiteral("Bookmark saved."));
+        QTRY_COMPARE(frame->m_messageLine->toolTip(), tip);
+
         frame->MdiArea()->closeAllSubWindows();
         QTest::keyClick(frame->m_addressBox, Qt::Key_Return);
         QCOMPARE(frame->m_messageLine->text(), QStringLiteral("Open new view."));
     }
 
-    void windowsKeepTheirOwnHistoryAndFolder() {
+    // Qt reports a title only when its text changes: Back to a page of the same title,
+    // and a same-page #fragment, must still move the address box and what is bookmarked.
+    void addressFollowsEveryNavigation() {
+        server.setFile("/same-a.html", "<title>Same</title><p>a</p>");
+        server.setFile("/same-b.html", "<title>Same</title><p>b</p>");
+        QTemporaryDir folder;
+        frame->m_bookmarkPath = folder.filePath("QuillmarLinks.txt");
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        const QString a = server.url("same-a.html");
+        QVERIFY(load(view, a));
+        QVERIFY(load(view, server.url("same-b.html")));
+        view->OnCommand(ID_BACK);
+        QTRY_COMPARE_WITH_TIMEOUT(frame->m_addressBox->text(), a, timeout);
+        view->OnCommand(ID_ADD_BOOKMARK);
+        view->Engine()->Page()->runJavaScript("location.hash = 'part'");
+        QTRY_COMPARE_WITH_TIMEOUT(frame->m_addressBox->text(), a + "#part", timeout);
+        QFile bookmarks(frame->m_bookmarkPath);
+        QVERIFY(bookmarks.open(QIODevice::ReadOnly));
+        QCOMPARE(bookmarks.readAll().trimmed(), a.toUtf8());
+        QCOMPARE(view->m_linkHistory.mid(1),
+                 QStringList({a, server.url("same-b.html"), a + "#part"}));
+    }
+
+    // Each window shows its own last scan, counters, folder and address when activated.
+    void listsFollowTheActiveWindow() {
         CQuillmarView* first = openView();
         QVERIFY(first);
         const QString gallery = server.url("gallery/index.html");
         QVERIFY(load(first, gallery));
         first->DownloadFolder = QStringLiteral("/tmp/pictures");
         frame->m_folderLabel->setText(first->DownloadFolder);
+        frame->m_imageList->selectAll();
 
         CQuillmarView* second = openView();
         QVERIFY(second);
         QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
-        QVERIFY(load(second, server.url("second.html")));
+        const QString secondPage = server.url("second.html");
+        QVERIFY(load(second, secondPage));
         QCOMPARE(frame->m_imageList->Lines(), QStringList({"old-bridge.png"}));
 
-        // Switching shows the window's own address; the lists keep the last scan.
         QMdiArea* area = frame->MdiArea();
-        area->setActiveSubWindow(area->subWindowList().first());
-        QCOMPARE(frame->m_addressBox->text(), gallery);
+        for (int round = 0; round < 2; ++round) {
+            area->setActiveSubWindow(area->subWindowList().first());
+            QCOMPARE(frame->m_addressBox->text(), gallery);
+            QCOMPARE(frame->m_imageList->count(), 12);
+            QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("/tmp/pictures"));
+            QCOMPARE(status(), QStringList({"12", "12", "0", "0", "buttons on"}));
+            area->setActiveSubWindow(area->subWindowList().last());
+            QCOMPARE(frame->m_addressBox->text(), secondPage);
+            QCOMPARE(frame->m_imageList->Lines(), QStringList({"old-bridge.png"}));
+            QCOMPARE(frame->m_folderLabel->text(),
+                     QStringLiteral("No download directory selected."));
+            QCOMPARE(status(), QStringList({"1", "0", "0", "0", "buttons on"}));
+        }
+        // A scan completing in the window behind leaves the active window's lists alone.
+        QVERIFY(load(first, server.url("nopictures.html")));
         QCOMPARE(frame->m_imageList->Lines(), QStringList({"old-bridge.png"}));
-        QCOMPARE(first->m_linkHistory,
-                 QStringList({CBrowserEngine::AboutPageUrl().toString(), gallery}));
-        QCOMPARE(first->DownloadFolder, QStringLiteral("/tmp/pictures"));
+        area->setActiveSubWindow(area->subWindowList().first());
+        QCOMPARE(first->m_linkHistory, QStringList({CBrowserEngine::AboutPageUrl().toString(),
+                                                    gallery, server.url("nopictures.html")}));
+        QVERIFY(frame->m_imageList->Lines().isEmpty());
 
         // A deleted entry returns as the newest when its window is shown again.
-        first->m_linkHistory.removeAt(1);
+        first->m_linkHistory.removeAt(2);
         area->setActiveSubWindow(area->subWindowList().last());
         area->setActiveSubWindow(area->subWindowList().first());
-        QCOMPARE(first->m_linkHistory.last(), gallery);
+        QCOMPARE(first->m_linkHistory.last(), server.url("nopictures.html"));
+
+        // Closing the last window empties the lists and counters.
+        area->setActiveSubWindow(area->subWindowList().last());
+        area->closeAllSubWindows();
+        QTRY_VERIFY(area->subWindowList().isEmpty());
+        QVERIFY(frame->m_imageList->Lines().isEmpty());
+        QCOMPARE(frame->m_imageCount->Text(), QStringLiteral("0"));
     }
 
     void stoppedAndSupersededLoadsListNothingStale() {

@@ -27,7 +27,10 @@ void PageHarvester::Start(const QString& address, int timeoutSeconds, const Mode
     }
     // The timer counts milliseconds in an int; longer waits are as good as endless.
     deadline.start(std::min(timeoutSeconds, std::numeric_limits<int>::max() / 1000) * 1000);
-    engine->Navigate(address);
+    // Text that is no address fails at once, after the caller got to its event loop.
+    if (!engine->Navigate(address))
+        QMetaObject::invokeMethod(
+            this, [this] { finish(Outcome::LoadFailed); }, Qt::QueuedConnection);
 }
 
 void PageHarvester::pageLoaded(bool succeeded) {

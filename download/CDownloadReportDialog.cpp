@@ -1,0 +1,148 @@
+#include "download/CDownloadReportDialog.h"
+
+#include "app/Prompts.h"
+#include "download/DownloadReport.h"
+#include "download/FrameDownloadSink.h"
+#include "frame/CMainFrame.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLocale>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Column { NameColumn, FolderColumn, SizeColumn, OutcomeColumn };
+constexpr int JobRole = Qt::UserRole;
+
+QString SizeText(const DownloadReport::File& file) {
+    const bool known = file.outcome == DownloadReport::Outcome::Saved ||
+                       file.outcome == DownloadReport::Outcome::Downloading;
+    return known ? QLocale().formattedDataSize(file.received) : QString();
+}
+
+} // namespace
+
+CDownloadReportDialog::CDownloadReportDialog(CMainFrame& frame, DownloadReport& report)
+    : QDialog(&frame), frame(frame), report(report), files(new QTreeWidget(this)) {
+    setWindowTitle(QStringLiteral("Download Report"));
+    setObjectName(QStringLiteral("downloadReport"));
+    // The list takes the dialogs' black ground and green text too.
+    setStyleSheet(
+        QStringLiteral("QTreeWidget, QHeaderView::section { background-color: rgb(0, 0, 0);"
+                       " color: rgb(0, 255, 0); }"
+                       "QTreeWidget::item:selected { background-color: rgb(0, 96, 0); }"));
+    files->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"),
+                            QStringLiteral("Size"), QStringLiteral("Outcome")});
+    files->setRootIsDecorated(true);
+    files->header()->setStretchLastSection(true);
+    files->setColumnWidth(NameColumn, 220);
+    files->setColumnWidth(FolderColumn, 220);
+    files->setColumnWidth(SizeColumn, 90);
+
+    auto* buttons = new QHBoxLayout;
+    const auto addButton = [this, buttons](const QString& text, auto handler) {
+        auto* button = new QPushButton(text, this);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, handler);
+        buttons->addWidget(button);
+    };
+    addButton(QStringLiteral("Retry Failed"), &CDownloadReportDialog::OnRetryFailed);
+    addButton(QStringLiteral("Open Folder"), &CDownloadReportDialog::OnOpenFolder);
+    addButton(QStringLiteral("Clear"), &CDownloadReportDialog::OnClear);
+    buttons->addStretch();
+    addButton(QStringLiteral("Close"), &QDialog::close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(files);
+    layout->addLayout(buttons);
+    resize(760, 360);
+
+    connect(&report, &DownloadReport::jobsChanged, this, &CDownloadReportDialog::FillJobs);
+    connect(&report, &DownloadReport::fileChanged, this, &CDownloadReportDialog::ShowFile);
+    FillJobs();
+}
+
+CDownloadReportDialog* CDownloadReportDialog::ShowFor(CMainFrame& frame) {
+    auto* dialog = frame.findChild<CDownloadReportDialog*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!dialog)
+        dialog = new CDownloadReportDialog(frame, DownloadReport::For(frame));
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return dialog;
+}
+
+QTreeWidget* CDownloadReportDialog::Files() const {
+    return files;
+}
+
+void CDownloadReportDialog::FillJobs() {
+    const int selected = SelectedJob();
+    files->clear();
+    for (const DownloadReport::Job& job : report.Jobs()) {
+        auto* jobItem = new QTreeWidgetItem(files);
+        jobItem->setText(NameColumn, QStringLiteral("Download %1").arg(job.id));
+        jobItem->setText(FolderColumn, job.folder);
+        jobItem->setData(NameColumn, JobRole, job.id);
+        for (int i = 0; i < job.files.size(); ++i) {
+            auto* fileItem = new QTreeWidgetItem(jobItem);
+            fileItem->setData(NameColumn, JobRole, job.id);
+            fileItem->setText(NameColumn, job.files[i].name);
+            fileItem->setText(FolderColumn, job.folder);
+        }
+        jobItem->setExpanded(true);
+        for (int i = 0; i < job.files.size(); ++i)
+            ShowFile(job.id, i);
+        if (job.id == selected)
+            files->setCurrentItem(jobItem);
+    }
+}
+
+void CDownloadReportDialog::ShowFile(int job, int index) {
+    const DownloadReport::Job* found = report.FindJob(job);
+    QTreeWidgetItem* jobItem = JobItem(job);
+    if (!found || !jobItem || index < 0 || index >= jobItem->childCount())
+        return;
+    const DownloadReport::File& file = found->files[index];
+    QTreeWidgetItem* item = jobItem->child(index);
+    item->setText(SizeColumn, SizeText(file));
+    item->setText(OutcomeColumn, DownloadReport::OutcomeText(file));
+}
+
+QTreeWidgetItem* CDownloadReportDialog::JobItem(int job) const {
+    for (int i = 0; i < files->topLevelItemCount(); ++i)
+        if (files->topLevelItem(i)->data(NameColumn, JobRole).toInt() == job)
+            return files->topLevelItem(i);
+    return nullptr;
+}
+
+int CDownloadReportDialog::SelectedJob() const {
+    if (const QTreeWidgetItem* current = files->currentItem())
+        return current->data(NameColumn, JobRole).toInt();
+    return report.Jobs().isEmpty() ? 0 : report.Jobs().first().id;
+}
+
+void CDownloadReportDialog::OnRetryFailed() {
+    const int job = SelectedJob();
+    const DownloadReport::Job* found = report.FindJob(job);
+    if (!found)
+        return;
+    DownloadJob retry = report.FailedFilesOf(job);
+    if (retry.Count > 0)
+        FrameDownloadSink::Start(&frame, found->folder, std::move(retry));
+}
+
+void CDownloadReportDialog::OnOpenFolder() {
+    if (const DownloadReport::Job* found = report.FindJob(SelectedJob()))
+        Prompts::current().openExternal(QUrl::fromLocalFile(found->folder));
+}
+
+void CDownloadReportDialog::OnClear() {
+    report.ClearFinished();
+}
+
+#include "moc_CDownloadReportDialog.cpp"

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDialog>
+
+class CMainFrame;
+class DownloadReport;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The Download Report window: every file of this run's downloads, newest job
+// first, with its folder, size and outcome, kept up to date while workers
+// report. Retry Failed queues the selected job's failed files again.
+class CDownloadReportDialog : public QDialog {
+    Q_OBJECT
+public:
+    CDownloadReportDialog(CMainFrame& frame, DownloadReport& report);
+
+    // Shows the frame's report window, opening it when it is not open yet.
+    static CDownloadReportDialog* ShowFor(CMainFrame& frame);
+
+    void OnRetryFailed();
+    void OnOpenFolder();
+    void OnClear();
+
+    QTreeWidget* Files() const;
+
+private:
+    void FillJobs();
+    void ShowFile(int job, int index);
+    // The job of the selected line, or the newest job; 0 when there is none.
+    int SelectedJob() const;
+    QTreeWidgetItem* JobItem(int job) const;
+
+    CMainFrame& frame;
+    DownloadReport& report;
+    QTreeWidget* files;
+};

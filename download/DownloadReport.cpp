@@ -1,0 +1,120 @@
+#include "download/DownloadReport.h"
+
+#include <QFileInfo>
+
+DownloadReport::DownloadReport(QObject* parent) : QObject(parent) {}
+
+DownloadReport& DownloadReport::For(QObject& frame) {
+    if (auto* report = frame.findChild<DownloadReport*>(QString(), Qt::FindDirectChildrenOnly))
+        return *report;
+    return *new DownloadReport(&frame);
+}
+
+int DownloadReport::AddJob(const QString& folder, const DownloadJob& job) {
+    Job added;
+    added.id = ++lastId;
+    added.folder = folder;
+    added.cookieLines = job.CookieLines;
+    added.fileSourcesAllowed = job.FileSourcesAllowed;
+    for (int i = 0; i < job.Count; ++i) {
+        File file;
+        file.name = job.Names.value(i);
+        file.destination = job.Destinations.value(i);
+        file.source = job.Sources.value(i);
+        file.referer = job.Referers.value(i);
+        added.files.append(file);
+    }
+    jobs.prepend(added);
+    emit jobsChanged();
+    return added.id;
+}
+
+void DownloadReport::FileProgress(int job, int index, qint64 received, qint64 total) {
+    File* file = FindFile(job, index);
+    if (!file || (file->outcome != Outcome::Waiting && file->outcome != Outcome::Downloading))
+        return;
+    file->outcome = Outcome::Downloading;
+    file->received = received;
+    file->total = total;
+    emit fileChanged(job, index);
+}
+
+void DownloadReport::FileFinished(int job, int index, bool saved, const QString& reason) {
+    File* file = FindFile(job, index);
+    if (!file)
+        return;
+    file->outcome = saved ? Outcome::Saved : Outcome::Failed;
+    file->reason = saved ? QString() : reason;
+    file->received = saved ? QFileInfo(file->destination).size() : 0;
+    emit fileChanged(job, index);
+}
+
+void DownloadReport::JobEnded(int job) {
+    const Job* found = FindJob(job);
+    if (!found)
+        return;
+    Job& ended = jobs[int(found - jobs.constData())];
+    ended.ended = true;
+    for (int i = 0; i < ended.files.size(); ++i) {
+        File& file = ended.files[i];
+        if (file.outcome == Outcome::Waiting || file.outcome == Outcome::Downloading) {
+            file.outcome = Outcome::Cancelled;
+            emit fileChanged(job, i);
+        }
+    }
+}
+
+void DownloadReport::ClearFinished() {
+    const qsizetype removed = jobs.removeIf([](const Job& job) { return job.ended; });
+    if (removed > 0)
+        emit jobsChanged();
+}
+
+const QList<DownloadReport::Job>& DownloadReport::Jobs() const {
+    return jobs;
+}
+
+const DownloadReport::Job* DownloadReport::FindJob(int job) const {
+    for (const Job& candidate : jobs)
+        if (candidate.id == job)
+            return &candidate;
+    return nullptr;
+}
+
+DownloadReport::File* DownloadReport::FindFile(int job, int index) {
+    const Job* found = FindJob(job);
+    if (!found || index < 0 || index >= found->files.size())
+        return nullptr;
+    return &jobs[int(found - jobs.constData())].files[index];
+}
+
+DownloadJob DownloadReport::FailedFilesOf(int job) const {
+    DownloadJob retry;
+    const Job* found = FindJob(job);
+    if (!found)
+        return retry;
+    retry.CookieLines = found->cookieLines;
+    retry.FileSourcesAllowed = found->fileSourcesAllowed;
+    for (const File& file : found->files)
+        if (file.outcome == Outcome::Failed)
+            retry.AddListed(found->folder, file.name, file.source, file.referer);
+    return retry;
+}
+
+QString DownloadReport::OutcomeText(const File& file) {
+    switch (file.outcome) {
+    case Outcome::Waiting:
+        return QStringLiteral("waiting");
+    case Outcome::Downloading:
+        return file.total > 0
+                   ? QStringLiteral("downloading %1 %").arg(file.received * 100 / file.total)
+                   : QStringLiteral("downloading");
+    case Outcome::Saved:
+        return QStringLiteral("saved");
+    case Outcome::Failed:
+        return QStringLiteral("failed: ") + file.reason;
+    case Outcome::Cancelled:
+        return QStringLiteral("cancelled");
+    }
+    return QString();
+}
