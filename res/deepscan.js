@@ -2,8 +2,9 @@
 // A function of one request; the caller appends the call, for instance
 // ({task: 'scan', cssBudgetMs: 1500}). Tasks:
 //   'listen'  installed in every frame: answers the top document's questions
-//   'ask'     asks every frame of another origin for its findings; returns
-//             how many were asked
+//             that carry request.secret
+//   'ask'     asks every frame of another origin for its findings, with
+//             request.secret; returns how many were asked
 //   'pending' how many of them have not answered yet
 //   'scan'    the snapshot of the page: the frame tree of the scan script,
 //             each document with images, details and links
@@ -337,30 +338,37 @@
         }
     }
 
-    function listen() {
-        if (state.listening) return;
+    // A frame answers only the top document, only questions that carry this
+    // browser's secret, and only through the port that came with the
+    // question: page scripts can neither ask a frame of another origin for
+    // its addresses nor read the answers.
+    function listen(secret) {
+        if (state.listening || typeof secret !== 'string' || !secret) return;
         state.listening = true;
         window.addEventListener('message', function (event) {
             var data = event.data;
-            if (!data || typeof data !== 'object') return;
-            if (typeof data.quillmarDeepAsk === 'number' && event.source) {
-                var walk = {deadline: performance.now() + 1000, cut: false};
-                event.source.postMessage({quillmarDeepAnswer: data.quillmarDeepAsk,
-                                          result: readDocument(document, 'frame', walk)}, '*');
-            } else if (data.quillmarDeepAnswer === state.askId && event.source &&
-                       data.result && typeof data.result === 'object') {
-                state.answers.push({view: event.source, result: data.result});
-            }
+            if (!data || data.quillmarDeepAsk !== secret || event.source !== window.top ||
+                event.ports.length !== 1)
+                return;
+            var walk = {deadline: performance.now() + 1000, cut: false};
+            var port = event.ports[0];
+            port.postMessage(readDocument(document, 'frame', walk));
+            port.close();
         });
     }
 
-    function ask() {
-        listen();
-        state.askId += 1;
+    function ask(secret) {
+        var askId = ++state.askId;
         state.answers = [];
         state.asked = 0;
         forEachForeignFrame(window, function (frame) {
-            frame.postMessage({quillmarDeepAsk: state.askId}, '*');
+            var channel = new MessageChannel();
+            channel.port1.onmessage = function (event) {
+                channel.port1.close();
+                if (askId === state.askId && event.data && typeof event.data === 'object')
+                    state.answers.push({view: frame, result: event.data});
+            };
+            frame.postMessage({quillmarDeepAsk: secret}, '*', [channel.port2]);
             state.asked += 1;
         });
         return state.asked;
@@ -368,10 +376,10 @@
 
     switch (request.task) {
     case 'listen':
-        listen();
+        listen(request.secret);
         return null;
     case 'ask':
-        return ask();
+        return ask(request.secret);
     case 'pending':
         return state.asked - state.answers.length;
     default:

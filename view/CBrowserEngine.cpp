@@ -6,13 +6,16 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <QUuid>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
-CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWebEngineView(this)) {
+CBrowserEngine::CBrowserEngine(QWidget* parent)
+    : QWidget(parent), view(new QWebEngineView(this)),
+      frameSecret(QUuid::createUuid().toString(QUuid::Id128)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
@@ -102,7 +105,8 @@ void CBrowserEngine::TakeSnapshot(std::function<void(const PageSnapshot&)> done)
 void CBrowserEngine::installFrameListener() {
     QWebEngineScript listener;
     listener.setName(QStringLiteral("quillmar-deep-scan-listener"));
-    listener.setSourceCode(deepScanScript() + QStringLiteral("({task: 'listen'})"));
+    listener.setSourceCode(deepScanScript() +
+                           QStringLiteral("({task: 'listen', secret: '%1'})").arg(frameSecret));
     listener.setWorldId(QWebEngineScript::ApplicationWorld);
     listener.setInjectionPoint(QWebEngineScript::DocumentCreation);
     listener.setRunsOnSubFrames(true);
@@ -111,16 +115,17 @@ void CBrowserEngine::installFrameListener() {
 
 void CBrowserEngine::TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done) {
     QPointer<CBrowserEngine> engine(this);
-    view->page()->runJavaScript(deepScanScript() + QStringLiteral("({task: 'ask'})"),
-                                QWebEngineScript::ApplicationWorld,
-                                [engine, done = std::move(done)](const QVariant& asked) mutable {
-                                    if (!engine || !engine->answersSnapshots)
-                                        return;
-                                    if (asked.toInt() > 0)
-                                        engine->awaitFrameAnswers(20, std::move(done));
-                                    else
-                                        engine->runDeepScan(std::move(done));
-                                });
+    view->page()->runJavaScript(
+        deepScanScript() + QStringLiteral("({task: 'ask', secret: '%1'})").arg(frameSecret),
+        QWebEngineScript::ApplicationWorld,
+        [engine, done = std::move(done)](const QVariant& asked) mutable {
+            if (!engine || !engine->answersSnapshots)
+                return;
+            if (asked.toInt() > 0)
+                engine->awaitFrameAnswers(20, std::move(done));
+            else
+                engine->runDeepScan(std::move(done));
+        });
 }
 
 // Polls every 50 ms; a frame that has not answered within a second is left out.

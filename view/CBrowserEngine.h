@@ -59,6 +59,9 @@ private:
     void runDeepScan(std::function<void(const PageSnapshot&)> done);
 
     QWebEngineView* view;
+    // Known only to this engine's isolated-world scripts: frames answer Deep
+    // Scan questions that carry it, and no page script can ask them.
+    QString frameSecret;
     std::function<void(bool)> printDone;
     // Cleared while the engine is destroyed, so late script answers are dropped.
     bool answersSnapshots = true;
