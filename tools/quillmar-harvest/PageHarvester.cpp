@@ -133,8 +133,7 @@ std::vector<DeepEntry> inListOrder(std::vector<DeepEntry> entries) {
 } // namespace
 
 std::vector<DeepEntry> PageHarvester::ImageEntries() const {
-    return mode.deep ? inListOrder(deepImages)
-                     : entriesOf(ImageLines(), QStringLiteral("img"));
+    return mode.deep ? inListOrder(deepImages) : entriesOf(ImageLines(), QStringLiteral("img"));
 }
 
 std::vector<DeepEntry> PageHarvester::LinkEntries() const {
