@@ -22,6 +22,8 @@ void PageHarvester::Start(const QString& address, int timeoutSeconds, const Mode
     // Without a shown view of a desktop size nothing is ever in view, so
     // lazy loaders never fire and scrolling moves nothing.
     if (mode.deep || mode.scroll) {
+        // Laid out and shown as far as the engine can tell, yet never on a real screen.
+        engine->setAttribute(Qt::WA_DontShowOnScreen);
         engine->resize(1280, 800);
         engine->show();
     }
