@@ -65,4 +65,9 @@ enum CommandId : int {
     ID_MAKE_PAGE = 32828,
     ID_ONLINE_CLOCK = 32829,
     ID_FILES_LEFT = 32832,
+
+    // Scan menu
+    ID_SCAN_DEEP = 32840,
+    ID_SCAN_SCROLL = 32841,
+    ID_SCAN_MIN_SIZE = 32842,
 };

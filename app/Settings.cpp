@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 namespace {
 
 const QString ParallelDownloadsKey = QStringLiteral("Settings/ParallelDownloads");
@@ -42,4 +44,25 @@ int Settings::ParallelDownloads() {
 
 void Settings::SetParallelDownloads(int count) {
     QSettings().setValue(ParallelDownloadsKey, count);
+}
+
+bool Settings::DeepScan() {
+    return QSettings().value(QStringLiteral("Scan/Deep Scan"), false).toBool();
+}
+
+void Settings::SetDeepScan(bool on) {
+    QSettings().setValue(QStringLiteral("Scan/Deep Scan"), on);
+}
+
+QSize Settings::MinimumPictureSize() {
+    QSettings settings;
+    const int width = settings.value(QStringLiteral("Scan/Minimum Width"), 0).toInt();
+    const int height = settings.value(QStringLiteral("Scan/Minimum Height"), 0).toInt();
+    return QSize(std::max(0, width), std::max(0, height));
+}
+
+void Settings::SetMinimumPictureSize(const QSize& size) {
+    QSettings settings;
+    settings.setValue(QStringLiteral("Scan/Minimum Width"), std::max(0, size.width()));
+    settings.setValue(QStringLiteral("Scan/Minimum Height"), std::max(0, size.height()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QStringList>
 
 // Every setting Quillmar keeps between runs, under the organisation
@@ -11,4 +12,10 @@ public:
     // Files one download command fetches at once, 1 to 16; 4 until chosen.
     static int ParallelDownloads();
     static void SetParallelDownloads(int count);
+    // Deep Scan on or off (off by default).
+    static bool DeepScan();
+    static void SetDeepScan(bool on);
+    // Deep Scan hides images known to be smaller; 0 in a direction: no limit.
+    static QSize MinimumPictureSize();
+    static void SetMinimumPictureSize(const QSize& size);
 };

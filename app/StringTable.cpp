@@ -42,6 +42,10 @@ const std::unordered_map<int, const char*>& entries() {
         {ID_OPEN_BOOKMARKS, "Open bookmark file.\n Open bookmark file."},
         {ID_ADD_BOOKMARK, "Add page to bookmark file.\n Add page to bookmark file."},
         {ID_MAKE_PAGE, "Create image web page.\n Create image web page."},
+        {ID_SCAN_DEEP,
+         "Find every picture: srcset, lazy loaders, CSS backgrounds, frames.\nDeep Scan"},
+        {ID_SCAN_SCROLL, "Scroll the page to its end, then scan it.\nScroll and Scan"},
+        {ID_SCAN_MIN_SIZE, "Hide pictures smaller than a size in Deep Scan.\nMinimum Picture Size"},
 
         // Dialog tool tips
         {1040, "Cancel"},

@@ -4,6 +4,7 @@
 
 #include "BenchPage.h"
 
+#include "harvest/DeepPageScan.h"
 #include "harvest/ListOrder.h"
 #include "harvest/ListSink.h"
 #include "harvest/PageScan.h"
@@ -71,19 +72,24 @@ struct ScanTimes {
     double sortMs = 0; // putting the list lines in list order
     int lines = 0;
     int entries = 0;
+    bool styleWalkCut = false;
 };
 
-ScanTimes timeScan(CBrowserEngine& engine) {
+ScanTimes timeScan(CBrowserEngine& engine, bool deep = false) {
     QEventLoop loop;
     ScanTimes times;
     QElapsedTimer clock;
     clock.start();
-    engine.TakeSnapshot([&](const PageSnapshot& snapshot) {
+    auto scan = [&](const PageSnapshot& snapshot) {
         LineVector imageList;
         LineVector linkList;
         HarvestMap imageMap;
         HarvestMap linkMap;
-        PageScan(imageList, imageMap, linkList, linkMap).ScanPage(snapshot);
+        if (deep)
+            DeepPageScan(imageList, imageMap, linkList, linkMap).ScanPage(snapshot);
+        else
+            PageScan(imageList, imageMap, linkList, linkMap).ScanPage(snapshot);
+        times.styleWalkCut = snapshot.styleWalkCut;
         times.scanMs = clock.nsecsElapsed() / 1e6;
         QElapsedTimer sortClock;
         sortClock.start();
@@ -93,7 +99,11 @@ ScanTimes timeScan(CBrowserEngine& engine) {
         times.lines = int(imageList.lines.size() + linkList.lines.size());
         times.entries = PageScan::AddressCount(imageMap) + PageScan::AddressCount(linkMap);
         loop.quit();
-    });
+    };
+    if (deep)
+        engine.TakeDeepSnapshot(scan);
+    else
+        engine.TakeSnapshot(scan);
     loop.exec();
     return times;
 }
@@ -127,12 +137,15 @@ void benchPage(CBrowserEngine& engine, const QString& folder, int count) {
         return;
     }
     const double loadMs = loadClock.nsecsElapsed() / 1e6;
-    std::vector<double> scans, sorts, bares;
+    std::vector<double> scans, sorts, bares, deeps;
     ScanTimes times;
     int addresses = 0;
     timeScan(engine); // warm-up
     timeBareCall(engine, addresses);
+    ScanTimes deepTimes = timeScan(engine, true);
     for (int i = 0; i < repetitions; ++i) {
+        deepTimes = timeScan(engine, true);
+        deeps.push_back(deepTimes.scanMs);
         times = timeScan(engine);
         scans.push_back(times.scanMs);
         sorts.push_back(times.sortMs);
@@ -146,6 +159,12 @@ void benchPage(CBrowserEngine& engine, const QString& folder, int count) {
                 count, count, loadMs, scan, *std::min_element(scans.begin(), scans.end()),
                 median(sorts), bare, *std::min_element(bares.begin(), bares.end()), scan / bare,
                 times.lines, times.entries, addresses);
+    const double deep = median(deeps);
+    std::printf("%7d + %-7d Deep Scan %8.1f ms (min %8.1f) | deep/scan %.2f | %d lines, %d "
+                "entries%s\n",
+                count, count, deep, *std::min_element(deeps.begin(), deeps.end()), deep / scan,
+                deepTimes.lines, deepTimes.entries,
+                deepTimes.styleWalkCut ? " | CSS backgrounds cut short" : "");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the page scan benchmark: pages with 10,000 and 100,000
 # images and links, scanned from load complete to filled lists and maps,
-# against a bare script call that returns the same addresses.
+# against a bare script call that returns the same addresses, and the same
+# with Deep Scan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build}

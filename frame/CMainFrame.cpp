@@ -15,9 +15,11 @@
 #include "controls/CProgressMeter.h"
 #include "controls/ToolTips.h"
 #include "download/CDownloadReportDialog.h"
+#include "frame/CMinimumSizeDialog.h"
 #include "frame/FrameMenus.h"
 #include "frame/FullTextToolTip.h"
 #include "frame/LockKeyIndicators.h"
+#include "frame/ScanCommands.h"
 #include "harvest/CHarvestList.h"
 
 #include <QAbstractEventDispatcher>
@@ -71,6 +73,7 @@ bool CMainFrame::Create() {
     setCentralWidget(mdiArea);
     router = new CommandRouter([this] { return CommandRoute(); }, this);
     menus = new FrameMenus(*this, *mdiArea, *router);
+    scanCommands = new ScanCommands(*this, *menus->Action(ID_SCAN_DEEP), &CMinimumSizeDialog::Ask);
     menus->ShowRecentFiles(recentFiles.Entries());
 
     m_navBar = AddBar();
@@ -148,6 +151,8 @@ QList<CommandTarget*> CMainFrame::CommandRoute() const {
         route.append(child);
     }
     route.append(const_cast<CMainFrame*>(this));
+    if (scanCommands)
+        route.append(scanCommands);
     if (auto* application = dynamic_cast<CommandTarget*>(QCoreApplication::instance()))
         route.append(application);
     return route;

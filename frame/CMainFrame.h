@@ -18,6 +18,7 @@ class CHarvestList;
 class CProgressMeter;
 class CommandRouter;
 class FrameMenus;
+class ScanCommands;
 class LockKeyIndicators;
 class QLabel;
 class QMdiArea;
@@ -126,6 +127,7 @@ private:
     QMdiArea* mdiArea = nullptr;
     CommandRouter* router = nullptr;
     FrameMenus* menus = nullptr;
+    ScanCommands* scanCommands = nullptr;
     LockKeyIndicators* lockIndicators = nullptr;
     RecentFileList recentFiles;
     QHash<int, QWidget*> controlsById;

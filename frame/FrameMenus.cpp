@@ -57,6 +57,10 @@ void FrameMenus::CreateActions() {
     AddAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"));
     AddAction(ID_WINDOW_TILE_HORZ, QStringLiteral("&Tile"));
     AddAction(ID_APP_ABOUT, QStringLiteral("&About Quillmar..."));
+    AddAction(ID_SCAN_DEEP, QStringLiteral("&Deep Scan"))->setCheckable(true);
+    AddAction(ID_SCAN_SCROLL, QStringLiteral("&Scroll and Scan\tCtrl+Shift+S"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    AddAction(ID_SCAN_MIN_SIZE, QStringLiteral("&Minimum Picture Size..."));
     ShowRecentFiles({});
 }
 
@@ -110,13 +114,17 @@ void FrameMenus::CreateMenus() {
     noWindowMenus = {NewMenu(QStringLiteral("&File"),
                              QList<int>{ID_FILE_NEW, Separator, ID_FILE_PRINT_SETUP, Separator} +
                                  recentFiles + QList<int>{Separator, ID_APP_EXIT}),
-                     view, help};
+                     view, NewMenu(QStringLiteral("&Scan"), {ID_SCAN_DEEP, ID_SCAN_MIN_SIZE}),
+                     help};
     QMenu* window =
         NewMenu(QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ});
     connect(window, &QMenu::aboutToShow, this, [this, window] { ListWindows(window); });
     windowMenus = {
         NewMenu(QStringLiteral("&File"), {ID_FILE_NEW, ID_FILE_CLOSE, Separator, ID_APP_EXIT}),
-        view, window, help};
+        view,
+        NewMenu(QStringLiteral("&Scan"),
+                {ID_SCAN_DEEP, ID_SCAN_SCROLL, Separator, ID_SCAN_MIN_SIZE}),
+        window, help};
 }
 
 void FrameMenus::ListWindows(QMenu* menu) {

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 // What the scan script reads from one document of a page.
@@ -12,7 +13,16 @@ struct DomLink {
 };
 
 struct DomImage {
+    DomImage() = default;
+    // Implicit, so {address} builds one as before the Deep Scan details.
+    DomImage(QString address) : src(std::move(address)) {}
+
     QString src; // absolute address; null when the element has none
+    // Deep Scan only:
+    QString source; // where the address came from: "img", "srcset", "lazy", "css", ...
+    int width = 0;  // natural size of the picture at src; 0 when unknown
+    int height = 0;
+    bool shown = false; // the element shows a picture
 };
 
 struct DomDocument {
@@ -27,5 +37,6 @@ struct PageSnapshot {
     QString contentType;                 // document.contentType; empty when unknown
     std::optional<DomDocument> document; // absent when the DOM could not be read
     QString referrerPolicy =
-        QString(); // the contents of its <meta name="referrer">, joined by commas
+        QString();             // the contents of its <meta name="referrer">, joined by commas
+    bool styleWalkCut = false; // Deep Scan ran out of time reading CSS backgrounds
 };

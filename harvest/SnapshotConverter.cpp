@@ -4,12 +4,28 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <algorithm>
+
 namespace {
 
 // The DOM reports a missing address as an empty text.
 QString addressOf(const QVariant& value) {
     QString address = value.toString();
     return address.isEmpty() ? QString() : address;
+}
+
+// Deep Scan gives four details per image; anything else is left unread.
+void readDetails(const QVariantList& details, std::vector<DomImage>& images) {
+    if (details.size() != qsizetype(images.size()) * 4)
+        return;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        DomImage& image = images[i];
+        const qsizetype at = qsizetype(i) * 4;
+        image.source = details.at(at).toString();
+        image.width = std::max(0, details.at(at + 1).toInt());
+        image.height = std::max(0, details.at(at + 2).toInt());
+        image.shown = details.at(at + 3).toInt() != 0;
+    }
 }
 
 DomDocument toDocument(const QVariantMap& map) {
@@ -41,6 +57,7 @@ DomDocument toDocument(const QVariantMap& map) {
     document.images.reserve(images.size());
     for (const QVariant& src : images)
         document.images.push_back({addressOf(src)});
+    readDetails(map.value(QStringLiteral("details")).toList(), document.images);
     return document;
 }
 
@@ -54,5 +71,6 @@ PageSnapshot SnapshotConverter::FromScriptResult(const QVariant& result) {
     const QVariant document = map.value(QStringLiteral("document"));
     if (document.typeId() == QMetaType::QVariantMap)
         snapshot.document = toDocument(document.toMap());
+    snapshot.styleWalkCut = map.value(QStringLiteral("cssCut")).toBool();
     return snapshot;
 }

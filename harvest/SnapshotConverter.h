@@ -6,9 +6,10 @@ class QVariant;
 
 // Turns what the scan script returns into a page snapshot. This is the only
 // place that knows the script's result format:
-//   { contentType: text, document: Doc }
+//   { contentType: text, document: Doc, cssCut: bool }
 //   Doc = { frames: [Doc...], links: [href...], linkTags: [[index, TAG]...],
-//           images: [src...] }
+//           images: [src...], details: [source, width, height, shown, ...] }
+// cssCut and details come from Deep Scan only: four details per image.
 // linkTags lists only links that are not anchors, which keeps big pages cheap;
 // every other link is an "A". A missing or malformed part reads as absent.
 class SnapshotConverter {

@@ -5,20 +5,26 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
+#include <QUuid>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
-CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWebEngineView(this)) {
+CBrowserEngine::CBrowserEngine(QWidget* parent)
+    : QWidget(parent), view(new QWebEngineView(this)),
+      frameSecret(QUuid::createUuid().toString(QUuid::Id128)) {
     if (QWebEngineProfile* profile = BrowserProfile::Current())
         view->setPage(new QWebEnginePage(profile, view));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
     connectEngineEvents();
+    installFrameListener();
 }
 
 CBrowserEngine::~CBrowserEngine() {
@@ -107,6 +113,67 @@ QString CBrowserEngine::StatedReferrerPolicy() const {
     return statedReferrerPolicy;
 }
 
+// Every frame answers the Deep Scan's questions, whatever its origin.
+void CBrowserEngine::installFrameListener() {
+    QWebEngineScript listener;
+    listener.setName(QStringLiteral("quillmar-deep-scan-listener"));
+    listener.setSourceCode(deepScanScript() +
+                           QStringLiteral("({task: 'listen', secret: '%1'})").arg(frameSecret));
+    listener.setWorldId(QWebEngineScript::ApplicationWorld);
+    listener.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    listener.setRunsOnSubFrames(true);
+    view->page()->scripts().insert(listener);
+}
+
+void CBrowserEngine::TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done) {
+    QPointer<CBrowserEngine> engine(this);
+    view->page()->runJavaScript(
+        deepScanScript() + QStringLiteral("({task: 'ask', secret: '%1'})").arg(frameSecret),
+        QWebEngineScript::ApplicationWorld,
+        [engine, done = std::move(done)](const QVariant& asked) mutable {
+            if (!engine || !engine->answersSnapshots)
+                return;
+            if (asked.toInt() > 0)
+                engine->awaitFrameAnswers(20, std::move(done));
+            else
+                engine->runDeepScan(std::move(done));
+        });
+}
+
+// Polls every 50 ms; a frame that has not answered within a second is left out.
+void CBrowserEngine::awaitFrameAnswers(int triesLeft,
+                                       std::function<void(const PageSnapshot&)> done) {
+    QPointer<CBrowserEngine> engine(this);
+    QTimer::singleShot(50, this, [engine, triesLeft, done = std::move(done)]() mutable {
+        if (!engine || !engine->answersSnapshots)
+            return;
+        engine->view->page()->runJavaScript(
+            deepScanScript() + QStringLiteral("({task: 'pending'})"),
+            QWebEngineScript::ApplicationWorld,
+            [engine, triesLeft, done = std::move(done)](const QVariant& pending) mutable {
+                if (!engine || !engine->answersSnapshots)
+                    return;
+                if (pending.toInt() > 0 && triesLeft > 1)
+                    engine->awaitFrameAnswers(triesLeft - 1, std::move(done));
+                else
+                    engine->runDeepScan(std::move(done));
+            });
+    });
+}
+
+void CBrowserEngine::runDeepScan(std::function<void(const PageSnapshot&)> done) {
+    QPointer<CBrowserEngine> engine(this);
+    view->page()->runJavaScript(
+        deepScanScript() + QStringLiteral("({task: 'scan'})"), QWebEngineScript::ApplicationWorld,
+        [engine, done = std::move(done)](const QVariant& result) {
+            if (!engine || !engine->answersSnapshots)
+                return;
+            const PageSnapshot snapshot = SnapshotConverter::FromScriptResult(result);
+            engine->statedReferrerPolicy = snapshot.referrerPolicy;
+            done(snapshot);
+        });
+}
+
 QWebEngineView* CBrowserEngine::WebView() const {
     return view;
 }
@@ -118,6 +185,15 @@ QWebEnginePage* CBrowserEngine::Page() const {
 const QString& CBrowserEngine::scanScript() {
     static const QString script = [] {
         QFile file(QStringLiteral(":/scan.js"));
+        file.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(file.readAll());
+    }();
+    return script;
+}
+
+const QString& CBrowserEngine::deepScanScript() {
+    static const QString script = [] {
+        QFile file(QStringLiteral(":/deepscan.js"));
         file.open(QIODevice::ReadOnly);
         return QString::fromUtf8(file.readAll());
     }();

@@ -35,6 +35,9 @@ public:
     void TakeSnapshot(std::function<void(const PageSnapshot&)> done);
     // The referrer policy the page stated when the last snapshot was taken.
     QString StatedReferrerPolicy() const;
+    // The same with the Deep Scan script: first asks frames of other origins
+    // for their findings and waits a moment for their answers.
+    void TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done);
 
     QWebEngineView* WebView() const;
     QWebEnginePage* Page() const;
@@ -52,8 +55,15 @@ private:
     void connectEngineEvents();
     void finishPrinting(bool success);
     static const QString& scanScript();
+    static const QString& deepScanScript();
+    void installFrameListener();
+    void awaitFrameAnswers(int triesLeft, std::function<void(const PageSnapshot&)> done);
+    void runDeepScan(std::function<void(const PageSnapshot&)> done);
 
     QWebEngineView* view;
+    // Known only to this engine's isolated-world scripts: frames answer Deep
+    // Scan questions that carry it, and no page script can ask them.
+    QString frameSecret;
     std::function<void(bool)> printDone;
     QString statedReferrerPolicy;
     // Cleared while the engine is destroyed, so late script answers are dropped.

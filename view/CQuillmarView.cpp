@@ -20,9 +20,12 @@
 #include "download/RefererPolicy.h"
 #include "frame/CMainFrame.h"
 #include "harvest/CHarvestList.h"
+#include "harvest/DeepPageScan.h"
+#include "harvest/LineToolTips.h"
 #include "pagegen/CImagePageDialog.h"
 #include "view/CBrowserEngine.h"
 #include "view/LineBatch.h"
+#include "view/PageScroller.h"
 
 #include <QCloseEvent>
 #include <QHash>
@@ -166,6 +169,11 @@ void CQuillmarView::ShowOwnScan() {
     ClearLists();
     frame->m_imageList->AddStrings(imageLines);
     frame->m_linkList->AddStrings(linkLines);
+    // Only Deep Scan knows more of a line than its name and address.
+    if (!imageDetails.empty())
+        LineToolTips::Show(*frame->m_imageList, imageDetails);
+    if (!linkDetails.empty())
+        LineToolTips::Show(*frame->m_linkList, linkDetails);
     UpdateCounts();
 }
 
@@ -175,26 +183,56 @@ void CQuillmarView::AddToHistory(const QString& address) {
 
 void CQuillmarView::ScanPage() {
     const quint64 load = loadEvents;
+    const bool deep = Settings::DeepScan();
     QPointer<CQuillmarView> self(this);
-    engine->TakeSnapshot([self, load](const PageSnapshot& page) {
+    auto show = [self, load, deep](const PageSnapshot& page) {
         // A load begun or completed since then makes this result stale.
         if (self && !self->closed && self->loadEvents == load)
-            self->ShowScanResult(page);
+            self->ShowScanResult(page, deep);
+    };
+    if (deep)
+        engine->TakeDeepSnapshot(show);
+    else
+        engine->TakeSnapshot(show);
+}
+
+void CQuillmarView::Rescan() {
+    // A page still loading is scanned when it completes, in the new mode.
+    if (!loadInProgress)
+        ScanPage();
+}
+
+void CQuillmarView::OnScrollAndScan() {
+    if (scroller)
+        return;
+    scroller = new PageScroller(engine->Page(), this);
+    connect(scroller, &PageScroller::finished, this, [this] {
+        scroller->deleteLater();
+        Rescan();
     });
+    scroller->Start();
 }
 
 bool CQuillmarView::LoadInProgress() const {
     return loadInProgress;
 }
 
-void CQuillmarView::ShowScanResult(const PageSnapshot& page) {
+void CQuillmarView::ShowScanResult(const PageSnapshot& page, bool deep) {
     LineBatch images;
     LineBatch links;
     imageMap.clear();
     linkMap.clear();
-    PageScan(images, imageMap, links, linkMap).ScanPage(page);
+    DeepPageScan deepScan(images, imageMap, links, linkMap);
+    if (deep) {
+        deepScan.SetMinimumSize(Settings::MinimumPictureSize());
+        deepScan.ScanPage(page);
+    } else {
+        PageScan(images, imageMap, links, linkMap).ScanPage(page);
+    }
     imageLines = images.Lines();
     linkLines = links.Lines();
+    imageDetails = deepScan.Images();
+    linkDetails = deepScan.Links();
     loadInProgress = false;
     if (!IsActive())
         return;
@@ -434,6 +472,7 @@ Handler HandlerFor(int id) {
         {ID_OPEN_BOOKMARKS, &CQuillmarView::OnOpenBookmarks},
         {ID_HISTORY, &CQuillmarView::OnShowHistory},
         {ID_MAKE_PAGE, &CQuillmarView::OnMakePage},
+        {ID_SCAN_SCROLL, &CQuillmarView::OnScrollAndScan},
     };
     return handlers.value(id, nullptr);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/CommandTarget.h"
+#include "harvest/DeepPageScan.h"
 #include "harvest/HarvestLine.h"
 #include "harvest/PageScan.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -12,6 +14,7 @@
 class CBrowserEngine;
 class CHarvestList;
 class CMainFrame;
+class PageScroller;
 class CQuillmarDoc;
 class QMdiSubWindow;
 class QPrinter;
@@ -47,6 +50,10 @@ public:
     void ShowOwnScan();
     void AddToHistory(const QString& address);
     void ScanPage();
+    // Scans the page shown again, for a change of scan mode.
+    void Rescan();
+    // Scrolls the page to its end so late pictures load, then rescans it.
+    void OnScrollAndScan();
     // True from download begin until that load's page scan has been listed.
     bool LoadInProgress() const;
 
@@ -88,6 +95,8 @@ public:
     HarvestMap linkMap;
     HarvestLines imageLines; // this window's last scan, in the order found
     HarvestLines linkLines;
+    std::vector<DeepEntry> imageDetails; // sizes and sources of a Deep Scan; else empty
+    std::vector<DeepEntry> linkDetails;
     QStringList m_linkHistory;
 
 protected:
@@ -105,12 +114,13 @@ private:
     void OnProgressChange(int progress, int maximum);
     void OnTitleChange();
     void OnSubWindowActivated(QMdiSubWindow* window);
-    void ShowScanResult(const PageSnapshot& page);
+    void ShowScanResult(const PageSnapshot& page, bool deep);
     void PrintFinished();
 
     CQuillmarDoc* document;
     CBrowserEngine* engine;
     std::unique_ptr<QPrinter> printer; // set while the engine prints
+    QPointer<PageScroller> scroller;   // set while Scroll and Scan scrolls
     bool initialUpdateDone = false;
     bool loadInProgress = false;
     bool closed = false;           // the window is going; its late scan results are dropped

@@ -205,13 +205,18 @@ private slots:
     void menusAndAcceleratorsFollowTheOpenWindows() {
         FrameWithWindows f;
         QVERIFY(f.frame.Create());
-        QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Help"}));
+        QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Scan", "&Help"}));
+        QCOMPARE(f.Texts(f.Menu(2)->actions()),
+                 (QStringList{"&Deep Scan", "&Minimum Picture Size..."}));
         QCOMPARE(f.Texts(f.Menu(0)->actions()), (QStringList{"&New\tCtrl+N", "-", "P&rint Setup...",
                                                              "-", "Recent File", "-", "E&xit"}));
         f.OpenWindow();
         f.frame.UpdateUserInterface();
-        QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Window", "&Help"}));
-        QCOMPARE(f.Texts(f.Menu(2)->actions()), (QStringList{"&New Window", "&Cascade", "&Tile"}));
+        QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Scan", "&Window", "&Help"}));
+        QCOMPARE(f.Texts(f.Menu(2)->actions()),
+                 (QStringList{"&Deep Scan", "&Scroll and Scan\tCtrl+Shift+S", "-",
+                              "&Minimum Picture Size..."}));
+        QCOMPARE(f.Texts(f.Menu(3)->actions()), (QStringList{"&New Window", "&Cascade", "&Tile"}));
 
         // Accelerators of commands nobody handles stay disabled, so the keys
         // still reach the address box.
@@ -225,7 +230,9 @@ private slots:
 
         f.frame.MdiArea()->closeAllSubWindows();
         f.frame.UpdateUserInterface();
-        QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Help"}));
+        QCOMPARE(f.MenuTitles(), (QStringList{"&File", "&View", "&Scan", "&Help"}));
+        QCOMPARE(f.Texts(f.Menu(2)->actions()),
+                 (QStringList{"&Deep Scan", "&Minimum Picture Size..."}));
 
         // View > Toolbar hides and shows both bars.
         f.frame.show();
@@ -256,7 +263,7 @@ private slots:
 
         // The Window menu lists both windows and switches between them.
         f.frame.UpdateUserInterface();
-        QMenu* windowMenu = f.Menu(2);
+        QMenu* windowMenu = f.Menu(3);
         emit windowMenu->aboutToShow();
         QCOMPARE(f.Texts(windowMenu->actions()).filter("Quillmar"),
                  (QStringList{"&1 Quillmar1:1", "&2 Quillmar1:2*"}));

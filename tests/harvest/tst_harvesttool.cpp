@@ -2,6 +2,11 @@
 #include "support/TestMain.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,12 +24,66 @@ struct ToolRun {
     QString errors;
 };
 
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Names of a JSON report's entries, in report order.
+QStringList namesIn(const QJsonArray& entries) {
+    QStringList names;
+    for (const QJsonValue& entry : entries)
+        names << entry[QStringLiteral("name")].toString();
+    return names;
+}
+
+// Every picture of deep/placements.html: name, address ("@" this origin, "%" the
+// other one), source, natural width and height.
+const QList<QStringList> placedPictures = {
+    {"button.png", "@deep/pictures/button.png", "input", "0", "0"},
+    {"cdn.jpg", "@deep/pictures/cdn.jpg?w=800#top", "img", "0", "0"},
+    {"foreign-bg.jpg", "%deep/pictures/foreign-bg.jpg", "frame", "0", "0"},
+    {"foreign.png", "%deep/pictures/foreign.png", "frame", "0", "0"},
+    {"framed-big.jpg", "@deep/pictures/framed-big.jpg", "frame", "0", "0"},
+    {"holiday.2024.heic", "@deep/pictures/holiday.2024.heic", "img", "0", "0"},
+    {"inline.jpg", "@deep/pictures/inline.jpg", "css", "0", "0"},
+    {"l,1200.webp", "@deep/pictures/l,1200.webp", "lazy", "0", "0"},
+    {"lazy.jpg", "@deep/pictures/lazy.jpg", "lazy", "0", "0"},
+    {"linked.gif", "@deep/pictures/linked.gif", "meta", "0", "0"},
+    {"pic-2x.avif", "@deep/pictures/pic-2x.avif", "picture", "0", "0"},
+    {"pic.avif", "@deep/pictures/pic.avif", "img", "0", "0"},
+    {"poster.jpg", "@deep/pictures/poster.jpg", "poster", "0", "0"},
+    {"render", "@deep/render?id=5", "img", "40", "30"},
+    {"shadowed.png", "@deep/pictures/shadowed.png", "shadow", "0", "0"},
+    {"share.jpg", "@deep/pictures/share.jpg", "meta", "0", "0"},
+    {"sheet.png", "@deep/pictures/sheet.png", "css", "0", "0"},
+    {"tiny.png", "@deep/pictures/tiny.png", "img", "3", "2"},
+    {"tweet.jpg", "@deep/pictures/tweet.jpg", "meta", "0", "0"},
+    {"vector.png", "@deep/pictures/vector.png", "svg", "0", "0"},
+    {"wide.png", "@deep/pictures/wide.png", "srcset", "40", "30"},
+    {"x3.jpg", "@deep/pictures/x3.jpg", "srcset", "0", "0"},
+};
+
 } // namespace
 
 class HarvestToolTest : public QObject {
     Q_OBJECT
 private:
     LoopbackHttpServer server;
+    LoopbackHttpServer dataServer;  // all of tests/data
+    LoopbackHttpServer otherOrigin; // the same from another port: another origin
+
+    QString deepAddress(const QString& path) const {
+        return path.left(1) == "%" ? otherOrigin.url(path.mid(1)) : dataServer.url(path.mid(1));
+    }
+
+    QJsonObject deepReport(const QStringList& options) {
+        const ToolRun run =
+            runTool(options + QStringList{"--json", dataServer.url("deep/placements.html")});
+        if (run.exitCode != 0)
+            return {};
+        return QJsonDocument::fromJson(run.output.toUtf8()).object();
+    }
 
     // Runs the tool from the data folder, without a display, while this test's event loop
     // keeps serving its requests.
@@ -85,6 +144,75 @@ private slots:
         server.setFile("/albums.html", "<img src='1/large.jpg'><img src='2/large.jpg'>"
                                        "<img src='3/large.jpg'><img src='4/large.jpg'>"
                                        "<img src='2/large.jpg'><a href='3/large.jpg'>3</a>");
+
+        QVERIFY(dataServer.start());
+        QVERIFY(otherOrigin.start());
+        dataServer.serveDirectory(testsupport::testDataPath());
+        otherOrigin.serveDirectory(testsupport::testDataPath());
+        QByteArray page = readFile(testsupport::testDataPath("deep/placements.html"));
+        page.replace("FOREIGN_ORIGIN", otherOrigin.url().chopped(1).toUtf8());
+        dataServer.setFile("/deep/placements.html", page);
+        // A picture the page shows under an address without a file name.
+        dataServer.setFile("/deep/render?id=5",
+                           readFile(testsupport::testDataPath("deep/pictures/wide.png")),
+                           "image/png");
+    }
+
+    void deepScanFindsEveryPlacementAtItsBestResolution() {
+        const QJsonObject report = deepReport({"--deep"});
+        QCOMPARE(report["url"].toString(), dataServer.url("deep/placements.html"));
+        const QJsonArray images = report["images"].toArray();
+        QCOMPARE(namesIn(images).size(), placedPictures.size());
+        for (int i = 0; i < placedPictures.size(); ++i) {
+            const QStringList& expected = placedPictures.at(i);
+            const QJsonObject image = images.at(i).toObject();
+            QCOMPARE(image["name"].toString(), expected.at(0));
+            QCOMPARE(image["address"].toString(), deepAddress(expected.at(1)));
+            QCOMPARE(image["source"].toString(), expected.at(2));
+            QCOMPARE(image["width"].toInt(), expected.at(3).toInt());
+            QCOMPARE(image["height"].toInt(), expected.at(4).toInt());
+        }
+        QCOMPARE(namesIn(report["links"].toArray()),
+                 (QStringList{"a%2Fb.jpg", "big photo.webp", "clip.mp4", "foreign-link.jpg",
+                              "my.photo.jpg", "shadow-link.jpg"}));
+        QCOMPARE(report["links"][1]["address"].toString(),
+                 dataServer.url("deep/pictures/big%20photo.webp"));
+
+        // Only sizes known to be smaller go; 0 is no limit.
+        QStringList bigEnough = namesIn(images);
+        bigEnough.removeAll("tiny.png");
+        bigEnough.removeAll("wide.png");
+        bigEnough.removeAll("render");
+        QCOMPARE(namesIn(deepReport({"--deep", "--min-size", "41x0"})["images"].toArray()),
+                 bigEnough);
+    }
+
+    void withoutDeepScanListsWhatItAlwaysListed() {
+        const ToolRun run = runTool({dataServer.url("deep/placements.html")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.output, QStringLiteral("images 6 5\n"
+                                            "fallback.jpg\t%1deep/pictures/fallback.jpg\n"
+                                            "framed.jpg\t%1deep/pictures/framed.jpg\n"
+                                            "red.gif\t%1pages/pictures/red.gif\n"
+                                            "tiny.png\t%1deep/pictures/tiny.png\n"
+                                            "tiny.png\t%1deep/pictures/tiny.png\n"
+                                            "x1.jpg\t%1deep/pictures/x1.jpg\n"
+                                            "links 1 1\n"
+                                            "a%2Fb.jpg\t%1deep/pictures/a%2Fb.jpg\n")
+                                 .arg(dataServer.url()));
+    }
+
+    void scrollsUntilThePageStopsGrowing() {
+        const QString threeMore = dataServer.url("deep/endless.html?batches=4");
+        QCOMPARE(runTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
+        QCOMPARE(runTool({"--scroll", threeMore}).output.section('\n', 0, 0), "images 16 16");
+        // A page that never ends is scrolled for 15 seconds at most.
+        QElapsedTimer clock;
+        clock.start();
+        const ToolRun endless =
+            runTool({"--scroll", "--deep", dataServer.url("deep/endless.html")});
+        QCOMPARE(endless.exitCode, 0);
+        QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void printsSortedLinesEachWithItsOwnAddress() {
@@ -135,6 +263,15 @@ private slots:
             << QStringList{"--timeout", "0", "a.html"} << 2 << "" << usage;
         QTest::newRow("timeout without address")
             << QStringList{"--timeout", "5"} << 2 << "" << usage;
+        QTest::newRow("size without deep scan")
+            << QStringList{"--min-size", "9x9", "a.html"} << 2 << ""
+            << "quillmar-harvest: --min-size needs --deep\n";
+        QTest::newRow("size without height")
+            << QStringList{"--deep", "--min-size", "9", "a.html"} << 2 << ""
+            << "quillmar-harvest: --min-size takes WIDTHxHEIGHT";
+        QTest::newRow("json and download")
+            << QStringList{"--json", "--download", ".", "a.html"} << 2 << ""
+            << "quillmar-harvest: --json does not go with --download\n";
     }
     void answersWithTheRightExitCode() {
         QFETCH(QStringList, arguments);

@@ -2,6 +2,8 @@
 #include "app/CDocTemplate.h"
 #include "app/CQuillmarApp.h"
 #include "app/CommandIds.h"
+#include "app/CommandRouter.h"
+#include "app/Settings.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitCounter.h"
@@ -20,7 +22,10 @@
 #include <QMdiArea>
 #include <QPrinter>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
 #include <QWebEnginePage>
 
 #include <memory>
@@ -97,6 +102,52 @@ private slots:
         CQuillmarApp::SetMainFrame(nullptr);
         frame.reset();
         docTemplate.reset();
+    }
+
+    void scanMenuSwitchesModesFiltersBySizeAndScrolls() {
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        const QUrl page = QUrl::fromLocalFile(testDataPath("deep/placements.html"));
+        QVERIFY(load(view, page.toString()));
+        const QStringList plain = frame->m_imageList->Lines();
+        QVERIFY(plain.contains("x1.jpg") && !plain.contains("wide.png"));
+
+        // Deep Scan rescans at once and tells each line's address and size.
+        QVERIFY(frame->Router().Execute(ID_SCAN_DEEP));
+        QVERIFY(Settings::DeepScan());
+        QTRY_VERIFY_WITH_TIMEOUT(frame->m_imageList->Lines().contains("wide.png"), timeout);
+        const int wide = int(frame->m_imageList->Lines().indexOf("wide.png"));
+        QCOMPARE(frame->m_imageList->item(wide)->toolTip(),
+                 page.resolved(QUrl("pictures/wide.png")).toString() + "\n40 x 30");
+
+        // Pictures known to be smaller go; those of unknown size stay.
+        QTimer::singleShot(0, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            dialog->findChildren<QSpinBox*>().first()->setValue(10);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QVERIFY(frame->Router().Execute(ID_SCAN_MIN_SIZE));
+        QCOMPARE(Settings::MinimumPictureSize(), QSize(10, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(!frame->m_imageList->Lines().contains("tiny.png"), timeout);
+        QVERIFY(frame->m_imageList->Lines().contains("wide.png"));
+        QVERIFY(frame->m_imageList->Lines().contains("x3.jpg"));
+
+        QVERIFY(frame->Router().Execute(ID_SCAN_DEEP));
+        QTRY_COMPARE_WITH_TIMEOUT(frame->m_imageList->Lines(), plain, timeout);
+        Settings::SetMinimumPictureSize(QSize());
+
+        QUrl endless = QUrl::fromLocalFile(testDataPath("deep/endless.html"));
+        endless.setQuery("batches=3"); // the page adds three screenfuls of four pictures
+        QVERIFY(load(view, endless.toString()));
+        QCOMPARE(frame->m_imageList->count(), 4);
+        QVERIFY(frame->Router().Execute(ID_SCAN_SCROLL));
+        QTRY_COMPARE_WITH_TIMEOUT(frame->m_imageList->count(), 12, timeout);
+        QVariant readerAt;
+        view->Engine()->Page()->runJavaScript("window.scrollY",
+                                              [&](const QVariant& y) { readerAt = y; });
+        QTRY_COMPARE_WITH_TIMEOUT(readerAt, QVariant(0), timeout);
     }
 
     void galleryFillsListsCountsAndButtons() {

@@ -1,7 +1,9 @@
 #include "PageHarvester.h"
 
 #include "SilentPage.h"
+#include "harvest/ListOrder.h"
 #include "view/CBrowserEngine.h"
+#include "view/PageScroller.h"
 
 #include <QWebEngineView>
 
@@ -20,7 +22,16 @@ PageHarvester::~PageHarvester() {
     delete engine;
 }
 
-void PageHarvester::Start(const QString& address, int timeoutSeconds) {
+void PageHarvester::Start(const QString& address, int timeoutSeconds, const Mode& harvestMode) {
+    mode = harvestMode;
+    // Without a shown view of a desktop size nothing is ever in view, so
+    // lazy loaders never fire and scrolling moves nothing.
+    if (mode.deep || mode.scroll) {
+        // Laid out and shown as far as the engine can tell, yet never on a real screen.
+        engine->setAttribute(Qt::WA_DontShowOnScreen);
+        engine->resize(1280, 800);
+        engine->show();
+    }
     // The timer counts milliseconds in an int; longer waits are as good as endless.
     deadline.start(std::min(timeoutSeconds, std::numeric_limits<int>::max() / 1000) * 1000);
     // Text that is no address fails at once, after the caller got to its event loop.
@@ -39,13 +50,36 @@ void PageHarvester::pageLoaded(bool succeeded) {
     }
     // Loads the page starts itself later must not start a second scan.
     disconnect(engine, &CBrowserEngine::downloadComplete, this, &PageHarvester::pageLoaded);
-    engine->TakeSnapshot([this](const PageSnapshot& snapshot) { scanSnapshot(snapshot); });
+    if (!mode.scroll) {
+        takeSnapshot();
+        return;
+    }
+    auto* scroller = new PageScroller(engine->Page(), this);
+    connect(scroller, &PageScroller::finished, this, &PageHarvester::takeSnapshot);
+    scroller->Start();
+}
+
+void PageHarvester::takeSnapshot() {
+    auto scan = [this](const PageSnapshot& snapshot) { scanSnapshot(snapshot); };
+    if (mode.deep)
+        engine->TakeDeepSnapshot(scan);
+    else
+        engine->TakeSnapshot(scan);
 }
 
 void PageHarvester::scanSnapshot(const PageSnapshot& snapshot) {
     if (outcome != Outcome::Pending)
         return;
-    PageScan(imageList, imageMap, linkList, linkMap).ScanPage(snapshot);
+    if (mode.deep) {
+        DeepPageScan scan(imageList, imageMap, linkList, linkMap);
+        scan.SetMinimumSize(mode.minimumSize);
+        scan.ScanPage(snapshot);
+        deepImages = scan.Images();
+        deepLinks = scan.Links();
+        styleWalkCut = snapshot.styleWalkCut;
+    } else {
+        PageScan(imageList, imageMap, linkList, linkMap).ScanPage(snapshot);
+    }
     finish(Outcome::Harvested);
 }
 
@@ -84,4 +118,35 @@ const HarvestMap& PageHarvester::LinkMap() const {
 
 CBrowserEngine& PageHarvester::Engine() const {
     return *engine;
+}
+
+namespace {
+
+// A plain scan knows only names and addresses.
+std::vector<DeepEntry> entriesOf(const HarvestLines& lines, const QString& source) {
+    std::vector<DeepEntry> entries;
+    for (const HarvestLine& line : lines)
+        entries.push_back({line.name, line.address, source, 0, 0});
+    return entries;
+}
+
+std::vector<DeepEntry> inListOrder(std::vector<DeepEntry> entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const DeepEntry& a, const DeepEntry& b) {
+        return ListOrder::LessThan(a.name, b.name);
+    });
+    return entries;
+}
+
+} // namespace
+
+std::vector<DeepEntry> PageHarvester::ImageEntries() const {
+    return mode.deep ? inListOrder(deepImages) : entriesOf(ImageLines(), QStringLiteral("img"));
+}
+
+std::vector<DeepEntry> PageHarvester::LinkEntries() const {
+    return mode.deep ? inListOrder(deepLinks) : entriesOf(LinkLines(), QString());
+}
+
+bool PageHarvester::StyleWalkCut() const {
+    return styleWalkCut;
 }

@@ -1,13 +1,21 @@
 #pragma once
 
 #include "LineCollector.h"
+#include "harvest/DeepPageScan.h"
 #include "harvest/PageScan.h"
 
 #include <QObject>
+#include <QSize>
 #include <QTimer>
 
 class CBrowserEngine;
 struct PageSnapshot;
+
+struct HarvestMode {
+    bool deep = false;   // Deep Scan instead of the plain scan
+    bool scroll = false; // scroll to the page's end before scanning
+    QSize minimumSize;   // Deep Scan leaves out images known to be smaller
+};
 
 // Loads one address in a browser engine without a window, scans the page like
 // a browser view does and keeps the lists and maps for its caller.
@@ -19,14 +27,21 @@ public:
     explicit PageHarvester(QObject* parent = nullptr);
     ~PageHarvester() override;
 
+    using Mode = HarvestMode;
+
     // Starts loading; finished() follows exactly once, at the latest after the timeout.
-    void Start(const QString& address, int timeoutSeconds);
+    void Start(const QString& address, int timeoutSeconds, const Mode& mode = Mode());
 
     Outcome Result() const;
     HarvestLines ImageLines() const;
     HarvestLines LinkLines() const;
     const HarvestMap& ImageMap() const;
     const HarvestMap& LinkMap() const;
+    // Every listed entry in list order, with size and source after a Deep Scan.
+    std::vector<DeepEntry> ImageEntries() const;
+    std::vector<DeepEntry> LinkEntries() const;
+    // True when a Deep Scan had to stop reading CSS backgrounds early.
+    bool StyleWalkCut() const;
     // The engine that loaded the page; its profile holds the page's cookies.
     CBrowserEngine& Engine() const;
 
@@ -35,6 +50,7 @@ signals:
 
 private:
     void pageLoaded(bool succeeded);
+    void takeSnapshot();
     void scanSnapshot(const PageSnapshot& snapshot);
     void giveUp();
     void finish(Outcome outcome);
@@ -45,5 +61,9 @@ private:
     LineCollector linkList;
     HarvestMap imageMap;
     HarvestMap linkMap;
+    std::vector<DeepEntry> deepImages;
+    std::vector<DeepEntry> deepLinks;
+    Mode mode;
+    bool styleWalkCut = false;
     Outcome outcome = Outcome::Pending;
 };

@@ -4,6 +4,7 @@
 
 #include "HarvestDownload.h"
 #include "InterruptWatch.h"
+#include "JsonReport.h"
 #include "PageHarvester.h"
 #include "app/ProgramVersion.h"
 #include "download/DownloadWorker.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QWebEnginePage>
 
 #include <cstdio>
@@ -25,13 +27,21 @@ struct Options {
     QString address;
     int timeoutSeconds = 30;
     std::optional<HarvestDownload::Choice> download;
+    PageHarvester::Mode mode;
+    bool json = false;
 };
 
 const char* const usage =
-    "usage: quillmar-harvest [--timeout SECONDS] URL\n"
-    "       quillmar-harvest [--timeout SECONDS] --download DIR [--images] [--links]\n"
+    "usage: quillmar-harvest [--timeout SECONDS] [SCAN] [--json] URL\n"
+    "       quillmar-harvest [--timeout SECONDS] [SCAN] --download DIR [--images] [--links]\n"
     "                        [--match TEXT] [--parallel N] URL\n"
     "       quillmar-harvest --help | --version\n"
+    "  SCAN is any of:\n"
+    "  --deep          Deep Scan: srcset, lazy loaders, CSS backgrounds, shadow roots,\n"
+    "                  frames of any origin, ...\n"
+    "  --scroll        scroll to the page's end first, so pictures that load on the way do\n"
+    "  --min-size WxH  with --deep: leave out images known to be smaller (0: no limit)\n"
+    "  --json          print one JSON object with names, addresses, sizes and sources\n"
     "  --download DIR  download the listed files into the existing folder DIR, one line\n"
     "                  per file (saved NAME / failed NAME: reason), then a summary;\n"
     "                  exit status 1 when any file failed\n"
@@ -89,6 +99,24 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     return choice;
 }
 
+// --deep, --scroll, --min-size and --json; an error text when they do not fit.
+void parseScan(const QCommandLineParser& parser, Options& options, QString& error) {
+    options.mode.deep = parser.isSet(QStringLiteral("deep"));
+    options.mode.scroll = parser.isSet(QStringLiteral("scroll"));
+    options.json = parser.isSet(QStringLiteral("json"));
+    if (options.json && parser.isSet(QStringLiteral("download")))
+        error = QStringLiteral("--json does not go with --download");
+    if (!parser.isSet(QStringLiteral("min-size")))
+        return;
+    if (!options.mode.deep)
+        error = QStringLiteral("--min-size needs --deep");
+    static const QRegularExpression size(QStringLiteral("^(\\d{1,6})[xX](\\d{1,6})$"));
+    const QRegularExpressionMatch match = size.match(parser.value(QStringLiteral("min-size")));
+    if (!match.hasMatch())
+        error = QStringLiteral("--min-size takes WIDTHxHEIGHT, for instance 200x150");
+    options.mode.minimumSize = QSize(match.captured(1).toInt(), match.captured(2).toInt());
+}
+
 std::optional<Options> parseOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption timeout(QStringLiteral("timeout"),
@@ -100,11 +128,17 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     parser.addOption({QStringLiteral("links"), QString()});
     parser.addOption({QStringLiteral("match"), QString(), QStringLiteral("TEXT")});
     parser.addOption({QStringLiteral("parallel"), QString(), QStringLiteral("N")});
+    parser.addOption({QStringLiteral("deep"), QString()});
+    parser.addOption({QStringLiteral("scroll"), QString()});
+    parser.addOption({QStringLiteral("min-size"), QString(), QStringLiteral("WxH")});
+    parser.addOption({QStringLiteral("json"), QString()});
     if (!parser.parse(arguments) || parser.positionalArguments().size() != 1)
         return std::nullopt;
     Options options;
     QString error;
     options.download = parseDownload(parser, error);
+    if (error.isEmpty())
+        parseScan(parser, options, error);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(error));
         return std::nullopt;
@@ -131,9 +165,15 @@ void printSection(const char* title, const HarvestLines& lines, const HarvestMap
         std::printf("%s\t%s\n", line.name.toUtf8().constData(), line.address.toUtf8().constData());
 }
 
-int report(const PageHarvester& harvester, const QString& address) {
+int report(const PageHarvester& harvester, const Options& options) {
+    const QString& address = options.address;
     switch (harvester.Result()) {
     case PageHarvester::Outcome::Harvested:
+        if (options.json) {
+            std::fputs(JsonReport::Write(harvester, harvester.Engine().Location()).constData(),
+                       stdout);
+            return 0;
+        }
         printSection("images", harvester.ImageLines(), harvester.ImageMap());
         printSection("links", harvester.LinkLines(), harvester.LinkMap());
         return 0;
@@ -172,7 +212,7 @@ int main(int argc, char* argv[]) {
     const auto harvested = [&] { return harvester.Result() == PageHarvester::Outcome::Harvested; };
     QObject::connect(&harvester, &PageHarvester::finished, &application, [&] {
         if (!options->download || !harvested())
-            exitCode = report(harvester, options->address);
+            exitCode = report(harvester, *options);
         QCoreApplication::quit();
     });
     // Followed from the first request on, so downloads carry the page's cookies.
@@ -181,7 +221,7 @@ int main(int argc, char* argv[]) {
     InterruptWatch interrupts;
     QObject::connect(&interrupts, &InterruptWatch::interrupted, &application,
                      &QCoreApplication::quit);
-    harvester.Start(addressFor(options->address), options->timeoutSeconds);
+    harvester.Start(addressFor(options->address), options->timeoutSeconds, options->mode);
     application.exec();
     if (options->download && harvested() && !interrupts.ExitCode())
         exitCode = HarvestDownload::Run(HarvestDownload::BuildJob(harvester, *options->download),

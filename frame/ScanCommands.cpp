@@ -1,0 +1,44 @@
+#include "frame/ScanCommands.h"
+
+#include "app/CommandIds.h"
+#include "app/Settings.h"
+#include "view/CQuillmarView.h"
+
+#include <QAction>
+
+ScanCommands::ScanCommands(QWidget& frame, QAction& deepScanAction, SizeQuestion askSize)
+    : QObject(&frame), frame(frame), deepScanAction(deepScanAction), askSize(std::move(askSize)) {
+    deepScanAction.setChecked(Settings::DeepScan());
+}
+
+bool ScanCommands::HandlesCommand(int id) const {
+    return id == ID_SCAN_DEEP || id == ID_SCAN_MIN_SIZE;
+}
+
+void ScanCommands::OnCommand(int id) {
+    if (id == ID_SCAN_DEEP)
+        ToggleDeepScan();
+    else
+        AskMinimumSize();
+}
+
+void ScanCommands::ToggleDeepScan() {
+    Settings::SetDeepScan(!Settings::DeepScan());
+    // The menu item follows the setting, whatever the click did to it.
+    deepScanAction.setChecked(Settings::DeepScan());
+    RescanActivePage();
+}
+
+void ScanCommands::AskMinimumSize() {
+    const std::optional<QSize> size = askSize(&frame, Settings::MinimumPictureSize());
+    if (!size || *size == Settings::MinimumPictureSize())
+        return;
+    Settings::SetMinimumPictureSize(*size);
+    if (Settings::DeepScan())
+        RescanActivePage();
+}
+
+void ScanCommands::RescanActivePage() {
+    if (CQuillmarView* view = CQuillmarView::ActiveView())
+        view->Rescan();
+}

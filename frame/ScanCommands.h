@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/CommandTarget.h"
+
+#include <QObject>
+#include <QSize>
+
+#include <functional>
+#include <optional>
+
+class QAction;
+class QWidget;
+
+// The Scan menu's settings, at hand with or without a browser window: Deep
+// Scan on or off and the minimum picture size. Each change is remembered and
+// rescans the active page at once.
+class ScanCommands : public QObject, public CommandTarget {
+    Q_OBJECT
+public:
+    // Asks for a minimum size, given the current one; nothing when cancelled.
+    using SizeQuestion = std::function<std::optional<QSize>(QWidget* parent, const QSize& current)>;
+
+    ScanCommands(QWidget& frame, QAction& deepScanAction, SizeQuestion askSize);
+
+    bool HandlesCommand(int id) const override;
+    void OnCommand(int id) override;
+
+private:
+    void ToggleDeepScan();
+    void AskMinimumSize();
+    static void RescanActivePage();
+
+    QWidget& frame;
+    QAction& deepScanAction;
+    SizeQuestion askSize;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "harvest/DeepPageScan.h"
+
+#include <vector>
+
+class CHarvestList;
+
+// Deep Scan's tool tips on list lines: the line's full address and the
+// picture's natural size, "W x H", or "size unknown".
+class LineToolTips {
+public:
+    static QString Text(const QString& address, int width, int height);
+    // Gives every line of the list the tip of its address among the entries.
+    static void Show(CHarvestList& list, const std::vector<DeepEntry>& entries);
+};

@@ -1,0 +1,400 @@
+// Deep Scan: every picture a page shows or links to, at its best resolution.
+// A function of one request; the caller appends the call, for instance
+// ({task: 'scan', cssBudgetMs: 1500}). Tasks:
+//   'listen'  installed in every frame: answers the top document's questions
+//             that carry request.secret
+//   'ask'     asks every frame of another origin for its findings, with
+//             request.secret; returns how many were asked
+//   'pending' how many of them have not answered yet
+//   'scan'    the snapshot of the page: the frame tree of the scan script,
+//             each document with images, details and links
+// Runs in the isolated world: the page's scripts cannot see or change what
+// is kept on `window` here. Built-ins are read through prototypes, because
+// named elements shadow properties of documents and forms.
+// Each image adds one address and four details: source, natural width,
+// natural height (0 when unknown) and 1 when the element shows a picture.
+(function (request) {
+    'use strict';
+    function getter(prototype, name) {
+        return Object.getOwnPropertyDescriptor(prototype, name).get;
+    }
+    var contentTypeOf = getter(Document.prototype, 'contentType');
+    var linksOf = getter(Document.prototype, 'links');
+    var baseOf = getter(Node.prototype, 'baseURI');
+    var shadowOf = getter(Element.prototype, 'shadowRoot');
+    var sheetsOf = getter(Document.prototype, 'styleSheets');
+    var allOf = Document.prototype.getElementsByTagName;
+    var selectInDocument = Document.prototype.querySelectorAll;
+    var selectAll = DocumentFragment.prototype.querySelectorAll;
+    var attributeOf = Element.prototype.getAttribute;
+    var namesOf = Element.prototype.getAttributeNames;
+    var lazySingles = ['data-hi-res-src', 'data-full-src', 'data-src', 'data-lazy-src',
+                       'data-original'];
+    var svgNamespace = 'http://www.w3.org/2000/svg';
+    var xlinkNamespace = 'http://www.w3.org/1999/xlink';
+    var shareNames = {'og:image': 1, 'og:image:url': 1, 'og:image:secure_url': 1,
+                      'twitter:image': 1, 'twitter:image:src': 1};
+
+    var state = window.quillmarDeepScan || (window.quillmarDeepScan = {
+        askId: 0, asked: 0, answers: [], listening: false
+    });
+
+    function isSpace(c) {
+        return c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f';
+    }
+
+    // A candidate list as browsers read it: an address may hold commas.
+    function candidates(text, base, list) {
+        var i = 0, n = text.length;
+        while (i < n) {
+            while (i < n && (isSpace(text[i]) || text[i] === ',')) i++;
+            var start = i;
+            while (i < n && !isSpace(text[i])) i++;
+            var address = text.slice(start, i);
+            var descriptor = '';
+            if (/,$/.test(address)) {
+                address = address.replace(/,+$/, '');
+            } else {
+                var from = i, depth = 0;
+                for (; i < n; i++) {
+                    var c = text[i];
+                    if (c === '(') depth++;
+                    else if (c === ')') depth--;
+                    else if (c === ',' && depth <= 0) break;
+                }
+                descriptor = text.slice(from, i);
+            }
+            var resolved = resolve(address, base);
+            if (!resolved) continue;
+            var w = /(?:^|\s)(\d+)w(?:\s|$)/.exec(descriptor);
+            var x = /(?:^|\s)(\d*\.?\d+)x(?:\s|$)/.exec(descriptor);
+            list.push({address: resolved, w: w ? +w[1] : 0, x: x ? +x[1] : 1});
+        }
+        return list;
+    }
+
+    // By width descriptor where any candidate has one, else by density.
+    function largest(list) {
+        var best = null, byWidth = list.some(function (c) { return c.w > 0; });
+        for (var i = 0; i < list.length; i++) {
+            var c = list[i], size = byWidth ? c.w : c.x;
+            if (best === null || size > (byWidth ? best.w : best.x)) best = c;
+        }
+        return best ? best.address : '';
+    }
+
+    // An absolute address, or '' for nothing, a data: address or a broken one.
+    function resolve(text, base) {
+        if (!text) return '';
+        text = text.trim();
+        if (!text || /^data:/i.test(text)) return '';
+        try {
+            return new URL(text, base).href;
+        } catch (broken) {
+            return '';
+        }
+    }
+
+    // Each address once per document; a later sighting may tell its size.
+    function addImage(found, address, source, width, height, shown) {
+        if (!address || /^data:/i.test(address)) return;
+        var details = found.result.details, at = found.seen.get(address);
+        if (at !== undefined) {
+            if (details[at + 1] === 0 && width > 0) {
+                details[at + 1] = width;
+                details[at + 2] = height;
+            }
+            if (shown) details[at + 3] = 1;
+            return;
+        }
+        found.seen.set(address, details.length);
+        found.result.images.push(address);
+        found.result.details.push(found.source || source, width, height, shown ? 1 : 0);
+    }
+
+    function srcsetCandidates(element, base, lazyToo) {
+        var own = [], lazy = [];
+        candidates(attributeOf.call(element, 'srcset') || '', base, own);
+        if (lazyToo) {
+            var names = namesOf.call(element);
+            for (var i = 0; i < names.length; i++) {
+                if (/^data-.*srcset$/.test(names[i]))
+                    candidates(attributeOf.call(element, names[i]) || '', base, lazy);
+            }
+        }
+        return {own: own, lazy: lazy};
+    }
+
+    // The size is known only for the version the element shows.
+    function addShown(found, address, source, image) {
+        var loaded = image.naturalWidth > 0 && image.currentSrc === address;
+        addImage(found, address, source, loaded ? image.naturalWidth : 0,
+                 loaded ? image.naturalHeight : 0, image.naturalWidth > 0);
+    }
+
+    // The largest candidate of any srcset, then a lazy loader's address, then what is shown.
+    function readImg(found, image, base) {
+        var sets = srcsetCandidates(image, base, true);
+        var all = sets.own.concat(sets.lazy);
+        var address = largest(all), source = 'srcset';
+        if (address && sets.own.every(function (c) { return c.address !== address; }))
+            source = 'lazy';
+        for (var i = 0; !address && i < lazySingles.length; i++) {
+            address = resolve(attributeOf.call(image, lazySingles[i]), base);
+            source = 'lazy';
+        }
+        if (!address) {
+            address = image.currentSrc || image.src;
+            source = 'img';
+        }
+        addShown(found, address, source, image);
+    }
+
+    function readPictureSource(found, element, base) {
+        var sets = srcsetCandidates(element, base, true);
+        var address = largest(sets.own.concat(sets.lazy));
+        var image = element.parentNode.querySelector('img');
+        if (image)
+            addShown(found, address, 'picture', image);
+        else
+            addImage(found, address, 'picture', 0, 0, false);
+    }
+
+    function readCss(found, element) {
+        var background = getComputedStyle(element).backgroundImage;
+        if (!background || background === 'none') return;
+        var pattern = /url\(\s*(?:"((?:[^"\\]|\\.)*)"|'((?:[^'\\]|\\.)*)'|([^)]*))\s*\)/g;
+        var match;
+        while ((match = pattern.exec(background)) !== null) {
+            var text = (match[1] || match[2] || match[3] || '').replace(/\\(.)/g, '$1');
+            addImage(found, resolve(text, baseOf.call(element)), 'css', 0, 0, false);
+        }
+    }
+
+    function readElement(found, element, base) {
+        switch (element.localName) {
+        case 'img':
+            readImg(found, element, base);
+            break;
+        case 'source':
+            if (element.parentNode && element.parentNode.localName === 'picture')
+                readPictureSource(found, element, base);
+            break;
+        case 'video':
+            addImage(found, resolve(attributeOf.call(element, 'poster'), base), 'poster', 0, 0,
+                     false);
+            break;
+        case 'input':
+            if ((attributeOf.call(element, 'type') || '').toLowerCase() === 'image')
+                addImage(found, resolve(attributeOf.call(element, 'src'), base), 'input', 0, 0,
+                         false);
+            break;
+        case 'image':
+            if (element.namespaceURI === svgNamespace)
+                addImage(found, resolve(attributeOf.call(element, 'href') ||
+                                        element.getAttributeNS(xlinkNamespace, 'href'), base),
+                         'svg', 0, 0, false);
+            break;
+        case 'meta':
+            var name = (attributeOf.call(element, 'property') ||
+                        attributeOf.call(element, 'name') || '').toLowerCase();
+            if (shareNames[name] === 1)
+                addImage(found, resolve(attributeOf.call(element, 'content'), base), 'meta', 0, 0,
+                         false);
+            break;
+        case 'link':
+            if (/(^|\s)image_src(\s|$)/i.test(attributeOf.call(element, 'rel') || ''))
+                addImage(found, resolve(attributeOf.call(element, 'href'), base), 'meta', 0, 0,
+                         false);
+            break;
+        }
+    }
+
+    function styleRules(sheet, selectors) {
+        var rules = sheet.cssRules; // throws for a sheet of another origin
+        for (var i = 0; i < rules.length; i++) {
+            var rule = rules[i];
+            if (rule.styleSheet)
+                styleRules(rule.styleSheet, selectors);
+            else if (rule.cssRules)
+                styleRules(rule, selectors);
+            if (rule.selectorText && rule.style &&
+                /url\(/i.test(rule.style.getPropertyValue('background-image')))
+                selectors.push(rule.selectorText);
+        }
+    }
+
+    // The elements that may have a background picture: those with an inline
+    // style and those a rule with a url() background selects. Null when a
+    // style sheet cannot be read: then every element is looked at.
+    function styledElements(document) {
+        var selectors = [], sheets = sheetsOf.call(document);
+        try {
+            for (var i = 0; i < sheets.length; i++)
+                styleRules(sheets[i], selectors);
+        } catch (unreadable) {
+            return null;
+        }
+        var styled = new Set(selectInDocument.call(document, '[style]'));
+        for (var j = 0; j < selectors.length; j++) {
+            try {
+                selectInDocument.call(document, selectors[j]).forEach(function (e) {
+                    styled.add(e);
+                });
+            } catch (pseudoElement) {
+            }
+        }
+        return styled;
+    }
+
+    // One pass over a document or shadow root; computed styles only while
+    // time is left, and only for elements that may have a background.
+    function readRoot(found, elements, base, walk, styled) {
+        var count = elements.length;
+        for (var i = 0; i < count; i++) {
+            var element = elements[i];
+            readElement(found, element, base);
+            if (!walk.cut && (styled === null || styled.has(element))) {
+                if (performance.now() > walk.deadline)
+                    walk.cut = true;
+                else
+                    readCss(found, element);
+            }
+            var shadow = shadowOf.call(element);
+            if (shadow)
+                readShadow(found, shadow, base, walk);
+        }
+    }
+
+    function readShadow(found, shadow, base, walk) {
+        var inner = {result: found.result, source: found.source || 'shadow', seen: found.seen};
+        readRoot(inner, selectAll.call(shadow, '*'), base, walk, null);
+        var anchors = selectAll.call(shadow, 'a[href], area[href]');
+        for (var i = 0; i < anchors.length; i++)
+            addLink(found.result, anchors[i]);
+    }
+
+    function addLink(result, link) {
+        result.links.push(link.href);
+        if (link.localName !== 'a')
+            result.linkTags.push([result.links.length - 1, link.localName.toUpperCase()]);
+    }
+
+    function newResult() {
+        return {frames: [], links: [], linkTags: [], images: [], details: []};
+    }
+
+    // A document's own findings, without its frames.
+    function readDocument(document, source, walk) {
+        var found = {result: newResult(), source: source, seen: new Map()};
+        var base = baseOf.call(document);
+        try {
+            var links = linksOf.call(document);
+            for (var i = 0; i < links.length; i++)
+                addLink(found.result, links[i]);
+        } catch (unreadable) {
+        }
+        try {
+            readRoot(found, allOf.call(document, '*'), base, walk, styledElements(document));
+        } catch (unreadable) {
+        }
+        return found.result;
+    }
+
+    function documentOf(view) {
+        try {
+            var document = view.document;
+            contentTypeOf.call(document);
+            return document;
+        } catch (otherOrigin) {
+            return null;
+        }
+    }
+
+    function answerFor(view) {
+        for (var i = 0; i < state.answers.length; i++) {
+            if (state.answers[i].view === view) return state.answers[i].result;
+        }
+        return newResult();
+    }
+
+    // Frames first, as the scan script walks them; another origin's frame
+    // gives what it answered, and its own frames are walked from here.
+    function readWindow(view, source, walk) {
+        var frames = [];
+        for (var i = 0; i < view.length; i++)
+            frames.push(readWindow(view[i], 'frame', walk));
+        var document = documentOf(view);
+        var result = document ? readDocument(document, source, walk) : answerFor(view);
+        result.frames = frames;
+        return result;
+    }
+
+    function forEachForeignFrame(view, visit) {
+        for (var i = 0; i < view.length; i++) {
+            var frame = view[i];
+            if (!documentOf(frame)) visit(frame);
+            forEachForeignFrame(frame, visit);
+        }
+    }
+
+    // A frame answers only the top document, only questions that carry this
+    // browser's secret, and only through the port that came with the
+    // question: page scripts can neither ask a frame of another origin for
+    // its addresses nor read the answers.
+    function listen(secret) {
+        if (state.listening || typeof secret !== 'string' || !secret) return;
+        state.listening = true;
+        window.addEventListener('message', function (event) {
+            var data = event.data;
+            if (!data || data.quillmarDeepAsk !== secret || event.source !== window.top ||
+                event.ports.length !== 1)
+                return;
+            var walk = {deadline: performance.now() + 1000, cut: false};
+            var port = event.ports[0];
+            port.postMessage(readDocument(document, 'frame', walk));
+            port.close();
+        });
+    }
+
+    function ask(secret) {
+        var askId = ++state.askId;
+        state.answers = [];
+        state.asked = 0;
+        forEachForeignFrame(window, function (frame) {
+            var channel = new MessageChannel();
+            channel.port1.onmessage = function (event) {
+                channel.port1.close();
+                if (askId === state.askId && event.data && typeof event.data === 'object')
+                    state.answers.push({view: frame, result: event.data});
+            };
+            frame.postMessage({quillmarDeepAsk: secret}, '*', [channel.port2]);
+            state.asked += 1;
+        });
+        return state.asked;
+    }
+
+    // The page's <meta name="referrer"> policies, joined by commas, as the plain scan reads them.
+    function referrerPolicyOf(doc) {
+        var metas = selectInDocument.call(doc, 'meta[name="referrer" i]');
+        var policies = [];
+        for (var i = 0; i < metas.length; i++)
+            policies.push(attributeOf.call(metas[i], 'content') || '');
+        return policies.join(',');
+    }
+
+    switch (request.task) {
+    case 'listen':
+        listen(request.secret);
+        return null;
+    case 'ask':
+        return ask(request.secret);
+    case 'pending':
+        return state.asked - state.answers.length;
+    default:
+        var walk = {deadline: performance.now() + (request.cssBudgetMs || 1500), cut: false};
+        var top = readWindow(window, '', walk);
+        return {contentType: contentTypeOf.call(document), document: top, cssCut: walk.cut,
+                referrerPolicy: referrerPolicyOf(document)};
+    }
+})

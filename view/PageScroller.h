@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class QWebEnginePage;
+
+// Scrolls a page to its end in steps of one window height, so pictures that
+// load only when the reader gets there are loaded, then returns to where the
+// reader was. Each step waits for the page to settle; the walk ends when the
+// page stops growing, after MaxSteps steps or after MaxMilliseconds.
+class PageScroller : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int MaxSteps = 40;
+    static constexpr int MaxMilliseconds = 15000;
+
+    explicit PageScroller(QWebEnginePage* page, QObject* parent = nullptr);
+
+    // finished() follows exactly once, also when the page goes away.
+    void Start();
+
+signals:
+    void finished();
+
+private:
+    void run(const QString& script, std::function<void(const QVariantList&)> next);
+    void step();
+    void poll();
+    void settled();
+    void returnToReader();
+    void finish();
+
+    QPointer<QWebEnginePage> page;
+    QElapsedTimer clock;
+    QTimer deadline;
+    QVariantList readerPosition;
+    QVariantList lastState; // page height and pictures still loading at the last poll
+    qint64 stepStarted = 0;
+    int steps = 0;
+    double heightBefore = 0;
+    bool returning = false; // on the way back to the reader's place
+    bool done = false;
+};
