@@ -18,12 +18,18 @@
 CBrowserEngine::CBrowserEngine(QWidget* parent)
     : QWidget(parent), view(new QWebEngineView(this)),
       frameSecret(QUuid::createUuid().toString(QUuid::Id128)) {
-    if (QWebEngineProfile* profile = BrowserProfile::Current())
-        view->setPage(new QWebEnginePage(profile, view));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
     connectEngineEvents();
+    if (QWebEngineProfile* profile = BrowserProfile::Current())
+        SetPage(new QWebEnginePage(profile, view));
+    else
+        installFrameListener();
+}
+
+void CBrowserEngine::SetPage(QWebEnginePage* page) {
+    view->setPage(page);
     installFrameListener();
 }
 

@@ -40,6 +40,9 @@ public:
     void TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done);
 
     QWebEngineView* WebView() const;
+    // Shows page (owned by the view from now on) in place of the engine's own,
+    // with the frame listener Deep Scan needs.
+    void SetPage(QWebEnginePage* page);
     QWebEnginePage* Page() const;
 
     // The address of the built-in about page.

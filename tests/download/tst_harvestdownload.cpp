@@ -149,10 +149,12 @@ private slots:
     void downloadsTheFilesOfALocalPage() {
         QTemporaryDir folder;
         const ToolRun run =
-            RunTool({"--download", folder.path(), "--images",
+            RunTool({"--download", folder.path(), "--images", "--parallel", "1",
                      testsupport::testDataPath(QStringLiteral("pages/gallery.html"))});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.output, QStringLiteral("saved blue.png\nsaved red.gif\nDownload complete\n"));
+        QCOMPARE(run.output,
+                 QStringLiteral(
+                     "saved blue.png\nsaved red.gif\nsaved red (2).gif\nDownload complete\n"));
     }
 
     void refererFollowsThePagesPolicy_data() {

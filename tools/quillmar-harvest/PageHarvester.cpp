@@ -12,7 +12,7 @@
 
 PageHarvester::PageHarvester(QObject* parent) : QObject(parent), engine(new CBrowserEngine) {
     // Nobody sees the page: its dialogs must not hold the load.
-    engine->WebView()->setPage(new SilentPage(engine->WebView()));
+    engine->SetPage(new SilentPage(engine->WebView()));
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, this, &PageHarvester::giveUp);
     connect(engine, &CBrowserEngine::downloadComplete, this, &PageHarvester::pageLoaded);
