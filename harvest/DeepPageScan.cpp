@@ -2,14 +2,7 @@
 
 #include "harvest/DeepNameRule.h"
 #include "harvest/ListSink.h"
-
-namespace {
-
-bool isHtml(const QString& contentType) {
-    return contentType.contains(QLatin1String("html"), Qt::CaseInsensitive);
-}
-
-} // namespace
+#include "harvest/PageScan.h"
 
 DeepPageScan::DeepPageScan(ListSink& imageList, HarvestMap& imageMap, ListSink& linkList,
                            HarvestMap& linkMap)
@@ -20,7 +13,7 @@ void DeepPageScan::SetMinimumSize(const QSize& size) {
 }
 
 void DeepPageScan::ScanPage(const PageSnapshot& page) {
-    if (!isHtml(page.contentType) || !page.document)
+    if (!PageScan::IsHtml(page.contentType) || !page.document)
         return;
     CollectLinks(*page.document);
     CollectImages(*page.document);

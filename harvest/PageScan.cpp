@@ -8,12 +8,11 @@ namespace {
 
 const QString anchorTag = QStringLiteral("A");
 
-bool isHtml(const QString& contentType) {
-    return !contentType.isEmpty() &&
-           contentType.contains(QLatin1String("html"), Qt::CaseInsensitive);
-}
-
 } // namespace
+
+bool PageScan::IsHtml(const QString& contentType) {
+    return contentType.contains(QLatin1String("html"), Qt::CaseInsensitive);
+}
 
 PageScan::PageScan(ListSink& imageList, HarvestMap& imageMap, ListSink& linkList,
                    HarvestMap& linkMap)
@@ -21,7 +20,7 @@ PageScan::PageScan(ListSink& imageList, HarvestMap& imageMap, ListSink& linkList
       imageAddresses(AddressesOf(imageMap)), linkAddresses(AddressesOf(linkMap)) {}
 
 void PageScan::ScanPage(const PageSnapshot& page) {
-    if (!isHtml(page.contentType) || !page.document)
+    if (!IsHtml(page.contentType) || !page.document)
         return;
     CollectLinks(*page.document);
     CollectImages(*page.document);

@@ -26,6 +26,8 @@ public:
     void AddImageEntry(const QString& name, const QString& address);
 
     // The number of distinct addresses in a map, and the addresses themselves.
+    // Only HTML documents (XHTML included) are scanned.
+    static bool IsHtml(const QString& contentType);
     static int AddressCount(const HarvestMap& map);
     static QSet<QString> AddressesOf(const HarvestMap& map);
 
