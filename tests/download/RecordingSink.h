@@ -25,14 +25,20 @@ struct WorkerReports {
     }
     // A copy with a buffer of its own: a shared copy would let the worker's
     // next append reuse the buffer this thread has just read.
-    QStringList Events() const {
+    QStringList All() const {
         QMutexLocker guard(&mutex);
         return QStringList(events.cbegin(), events.cend());
+    }
+    // Every report but progress, which comes as the network pleases.
+    QStringList Events() const {
+        QStringList all = All();
+        all.removeIf([](const QString& event) { return event.startsWith("progress "); });
+        return all;
     }
     // The reports starting with prefix, without it.
     QStringList Matching(const QString& prefix) const {
         QStringList found;
-        for (const QString& event : Events()) {
+        for (const QString& event : All()) {
             if (event.startsWith(prefix))
                 found.append(event.mid(prefix.size()));
         }
@@ -60,6 +66,9 @@ public:
     void FileFinished(int, const QString& name, bool saved, const QString& reason) override {
         reports->Add(saved ? QStringLiteral("saved ") + name
                            : QStringLiteral("failed %1: %2").arg(name, reason));
+    }
+    void FileProgress(int index, qint64 received, qint64 total) override {
+        reports->Add(QStringLiteral("progress %1 %2 %3").arg(index).arg(received).arg(total));
     }
 
 private:

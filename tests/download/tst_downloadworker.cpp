@@ -90,7 +90,8 @@ private slots:
 
     // Cookies go only to the host they belong to, also along a redirect, and
     // each hop gets the Referer the page gives its address (another host: the
-    // origin only). A local page may list local files.
+    // origin only). A local page may list local files. A name without an
+    // extension takes its type's, replacing no other file of the job.
     void savesEveryFileByteForByteAndReportsInOrder() {
         const QByteArray picture = BinaryBody(100000);
         server->setFile("/a.jpg", picture, "image/jpeg");
@@ -100,6 +101,8 @@ private slots:
         hop.headers = {
             {"Location", QStringLiteral("http://localhost:%1/a.jpg").arg(server->port()).toUtf8()}};
         server->setRoute("/hop.jpg", hop);
+        server->setFile("/render", "typed", "image/png; charset=binary");
+        server->setFile("/render.png", "listed", "image/png");
         QTemporaryDir local;
         QVERIFY(WriteFile(local.filePath("local.png"), "local bytes"));
         DownloadJob job;
@@ -109,26 +112,34 @@ private slots:
         job.Add(folder->path(), "local.png",
                 QUrl::fromLocalFile(local.filePath("local.png")).toString());
         job.Add(folder->path(), "hop.jpg", server->url("hop.jpg"));
+        job.Add(folder->path(), "render", server->url("render"));
+        job.Add(folder->path(), "render (2)", server->url("render"));
+        job.Add(folder->path(), "render.png", server->url("render.png"));
         job.CookieLines = {"127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tabc",
                            "127.0.0.1\tFALSE\t/\tFALSE\t0\ttheme\tdark"};
         job.FileSourcesAllowed = true;
 
         WorkerRun run(job);
         QVERIFY(run.RunToEnd());
-        QCOMPARE(run.saved.load(), 4);
+        QCOMPARE(run.saved.load(), 7);
         QCOMPARE(ReadFile(Path("a.jpg")), picture);
         QCOMPARE(ReadFile(Path("empty.gif")), QByteArray());
         QCOMPARE(ReadFile(Path("local.png")), QByteArray("local bytes"));
         QCOMPARE(ReadFile(Path("hop.jpg")), picture);
+        QCOMPARE(ReadFile(Path("render (2) (2).png")), QByteArray("typed"));
+        QCOMPARE(ReadFile(Path("render.png")), QByteArray("listed"));
         QCOMPARE(FilesIn(folder->path()),
-                 QStringList({"a.jpg", "empty.gif", "hop.jpg", "local.png"}));
-        QCOMPARE(run.reports->Events(),
-                 QStringList({"animation started", "files left 4", "saved a.jpg", "files left 3",
-                              "saved empty.gif", "files left 2", "saved local.png", "files left 1",
-                              "saved hop.jpg", "files left 0", "message Download complete",
-                              "animation stopped"}));
+                 QStringList({"a.jpg", "empty.gif", "hop.jpg", "local.png", "render (2) (2).png",
+                              "render (2).png", "render.png"}));
+        QCOMPARE(
+            run.reports->Events(),
+            QStringList({"animation started", "files left 7", "saved a.jpg", "files left 6",
+                         "saved empty.gif", "files left 5", "saved local.png", "files left 4",
+                         "saved hop.jpg", "files left 3", "saved render (2).png", "files left 2",
+                         "saved render (2) (2).png", "files left 1", "saved render.png",
+                         "files left 0", "message Download complete", "animation stopped"}));
         const auto requests = server->requests();
-        QCOMPARE(requests.size(), 4);
+        QCOMPARE(requests.size(), 7);
         QCOMPARE(requests[0].headers.value("user-agent"), QByteArray("Quillmar"));
         QCOMPARE(requests[0].headers.value("cookie"), QByteArray("session=abc; theme=dark"));
         const QByteArray page = server->url("gallery.html?token=1").toUtf8();
@@ -246,17 +257,32 @@ private slots:
     }
 
     // Part of the body is on disk in an unnamed file while the rest is still
-    // on its way; the destination name appears only at the end.
+    // on its way; the destination name appears only at the end. Progress is
+    // reported a few times a second, each time with a higher percentage.
     void largeSlowBodyIsStreamedToDiskUnnamed() {
         const QByteArray body = BinaryBody(16 * 1024 * 1024 + 123);
         server->setRoute("/slow.jpg", SlowRoute(body, 256 * 1024, 20));
         WorkerRun run(Job({"slow.jpg"}));
+        QElapsedTimer running;
+        running.start();
         run.Start();
         QTRY_VERIFY_WITH_TIMEOUT(UnnamedBytesIn(folder->path()) > 0 && !run.Done(), 30000);
         QCOMPARE(FilesIn(folder->path()), QStringList());
         QVERIFY(run.WaitDone(60000));
+        const qint64 elapsed = running.elapsed();
         QCOMPARE(FilesIn(folder->path()), QStringList({"slow.jpg"}));
         QVERIFY(ReadFile(Path("slow.jpg")) == body);
+        const QStringList progress = run.reports->Matching("progress 0 ");
+        QVERIFY(progress.size() >= 2 && progress.size() <= elapsed / 250 + 1);
+        qint64 percent = -1;
+        for (const QString& report : progress) {
+            QCOMPARE(report.section(' ', 1).toLongLong(), qint64(body.size()));
+            QVERIFY(report.section(' ', 0, 0).toLongLong() * 100 / body.size() > percent);
+            percent = report.section(' ', 0, 0).toLongLong() * 100 / body.size();
+        }
+        QCOMPARE(run.reports->All().mid(run.reports->All().size() - 4),
+                 QStringList({"saved slow.jpg", "files left 0", "message Download complete",
+                              "animation stopped"}));
     }
 
     // A cancel removes the part-written file and starts nothing more, even

@@ -1,5 +1,6 @@
 #include "controls/CAnimation.h"
 #include "controls/CDigitCounter.h"
+#include "download/DownloadReport.h"
 #include "download/FrameDownloadSink.h"
 #include "frame/CMainFrame.h"
 #include "support/TestMain.h"
@@ -12,14 +13,21 @@ class FrameDownloadSinkTest : public QObject {
     Q_OBJECT
 private slots:
     // Reports made on a worker thread wait for the interface thread's event
-    // loop, so the command's own "Downloading..." always comes first.
+    // loop, so the command's own "Downloading..." always comes first. The
+    // download report shows each file's progress and the name it was saved under.
     void appliesReportsInOrderOnlyFromTheEventLoop() {
         CMainFrame frame;
         QVERIFY(frame.Create());
         frame.m_filesLeft->SetNumber(7);
-        FrameDownloadSink sink(&frame);
+        DownloadJob job;
+        job.Add("/f", "render", "http://a.test/render");
+        job.Add("/f", "b.jpg", "http://a.test/b.jpg");
+        const int reported = DownloadReport::For(frame).AddJob("/f", job);
+        FrameDownloadSink sink(&frame, reported);
         std::thread worker([&sink] {
             sink.AnimationStarted();
+            sink.FileProgress(1, 50, 200);
+            sink.FileFinished(0, "render.png", true, QString());
             sink.FilesLeft(3);
             sink.FilesLeft(2);
             sink.Message(QStringLiteral("Download complete: 2 of 3 files saved."));
@@ -33,6 +41,10 @@ private slots:
                      QStringLiteral("Download complete: 2 of 3 files saved."));
         QCOMPARE(frame.m_filesLeft->Text(), QStringLiteral("2"));
         QVERIFY(frame.m_animation->IsPlaying());
+        const QList<DownloadReport::File> files =
+            DownloadReport::For(frame).FindJob(reported)->files;
+        QCOMPARE(files[0].destination, QStringLiteral("/f") + QDir::separator() + "render.png");
+        QCOMPARE(DownloadReport::OutcomeText(files[1]), QStringLiteral("downloading 25 %"));
 
         // The first worker to end must not stop the animation of one still
         // running; files left is the sum over the workers running.
