@@ -104,6 +104,10 @@ bool DownloadFile::LinkUnnamed() {
     return linked == 0;
 }
 
+void DownloadFile::RenameDestination(const QString& name) {
+    destinationPath = folder + '/' + QFile::encodeName(name);
+}
+
 bool DownloadFile::Commit() {
     if (!Flush() || (temporaryPath.isEmpty() && !LinkUnnamed())) {
         Discard();

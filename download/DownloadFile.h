@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 
 #include <vector>
@@ -23,11 +24,15 @@ public:
     // Small blocks are gathered into one larger write, as a stdio stream would;
     // at most OutputBufferSize bytes are ever held.
     bool Write(const char* data, size_t size);
+    // Gives the open file another name in the destination's folder, for Commit.
+    void RenameDestination(const QString& name);
     // Closes the file and puts it under the destination name; false with Error() set.
     bool Commit();
     // Closes and removes the temporary file, if one is open.
     void Discard();
     QString Error() const { return error; }
+    // The full path Commit puts the file under.
+    QString Destination() const { return QFile::decodeName(destinationPath); }
 
     static constexpr size_t OutputBufferSize = 64 * 1024;
 

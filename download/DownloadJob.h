@@ -44,6 +44,11 @@ struct DownloadJob {
     // in the folder before the job are replaced as ever.
     void AddListed(const QString& folder, const QString& name, const QString& source);
 
+    // True when an entry of the job writes destination.
+    bool HasDestination(const QString& destination) const {
+        return takenDestinations.contains(destination);
+    }
+
     // name with " (number)" before its extension: "large.jpg", 2 -> "large (2).jpg".
     static QString NumberedName(const QString& name, int number);
 

@@ -39,10 +39,16 @@ void DownloadReport::FileProgress(int job, int index, qint64 received, qint64 to
     emit fileChanged(job, index);
 }
 
-void DownloadReport::FileFinished(int job, int index, bool saved, const QString& reason) {
+void DownloadReport::FileFinished(int job, int index, const QString& name, bool saved,
+                                  const QString& reason) {
     File* file = FindFile(job, index);
     if (!file)
         return;
+    if (saved && name != file->name) {
+        file->destination.chop(file->name.size());
+        file->destination += name;
+        file->name = name;
+    }
     file->outcome = saved ? Outcome::Saved : Outcome::Failed;
     file->reason = saved ? QString() : reason;
     file->received = saved ? QFileInfo(file->destination).size() : 0;

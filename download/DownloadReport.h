@@ -40,7 +40,8 @@ public:
     // Notes a job about to start, every file waiting; returns its id.
     int AddJob(const QString& folder, const DownloadJob& job);
     void FileProgress(int job, int index, qint64 received, qint64 total);
-    void FileFinished(int job, int index, bool saved, const QString& reason);
+    // A saved file is under name, which may have gained an extension.
+    void FileFinished(int job, int index, const QString& name, bool saved, const QString& reason);
     // The worker has ended: files it did not finish were cancelled.
     void JobEnded(int job);
     // Forgets every job that has ended.

@@ -1,6 +1,8 @@
 #include "download/DownloadTransfer.h"
 
 #include "download/DownloadJob.h"
+#include "download/DownloadProgressSink.h"
+#include "download/TypeExtension.h"
 
 #include <QFile>
 #include <QUrl>
@@ -24,8 +26,10 @@ bool IsRemoteScheme(const QString& scheme) {
 
 const char* const DownloadTransfer::UserAgent = "Quillmar";
 
-DownloadTransfer::DownloadTransfer(const DownloadJob& job, const std::atomic<bool>& cancelRequested)
-    : job(job), cancelRequested(cancelRequested), handle(curl_easy_init()) {
+DownloadTransfer::DownloadTransfer(const DownloadJob& job, const std::atomic<bool>& cancelRequested,
+                                   DownloadProgressSink& sink, QSet<QString>& typedDestinations)
+    : job(job), cancelRequested(cancelRequested), sink(sink), typedDestinations(typedDestinations),
+      handle(curl_easy_init()) {
     if (handle)
         Configure();
 }
@@ -56,6 +60,7 @@ void DownloadTransfer::Configure() {
 
 bool DownloadTransfer::Begin(int entry) {
     index = entry;
+    name = job.Names.value(index);
     tries = 1;
     reason.clear();
     if (!handle) {
@@ -119,6 +124,8 @@ void DownloadTransfer::Restart() {
     stalled = false;
     windowStart = Clock::now();
     windowBytes = 0;
+    nextProgressReport = windowStart;
+    reportedProgress = -1;
 }
 
 DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
@@ -131,7 +138,7 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
         Request(target);
         return Outcome::Redirect;
     }
-    if (reason.isEmpty() && file.Commit())
+    if (reason.isEmpty() && CommitUnder(NameByType()))
         return Outcome::Saved;
     if (reason.isEmpty())
         reason = file.Error();
@@ -141,6 +148,33 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
     if (tries > 1)
         reason += QStringLiteral(" (%1 tries)").arg(tries);
     return Outcome::Failed;
+}
+
+// A name without an extension takes the one of the answer's type, numbered
+// like the job's names so that it replaces no other file of the job.
+QString DownloadTransfer::NameByType() const {
+    const char* type = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
+    const QString typed = TypeExtension::NameWithExtension(name, QString::fromLatin1(type));
+    if (typed == name)
+        return name;
+    const QString folder = job.Destinations.value(index).chopped(name.size());
+    QString free = typed;
+    for (int number = 2;
+         job.HasDestination(folder + free) || typedDestinations.contains(folder + free); ++number)
+        free = DownloadJob::NumberedName(typed, number);
+    return free;
+}
+
+bool DownloadTransfer::CommitUnder(const QString& saved) {
+    if (saved != name)
+        file.RenameDestination(saved);
+    if (!file.Commit())
+        return false;
+    if (saved != name)
+        typedDestinations.insert(file.Destination());
+    name = saved;
+    return true;
 }
 
 // Where a finished answer redirects to, or empty when it is not a redirect to follow.
@@ -253,7 +287,7 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
 
 // Called about once a second even while nothing arrives, so a cancellation also
 // ends a stalled transfer or a connection attempt, and a trickle is given up.
-int DownloadTransfer::WatchProgress(void* self, curl_off_t, curl_off_t received, curl_off_t,
+int DownloadTransfer::WatchProgress(void* self, curl_off_t total, curl_off_t received, curl_off_t,
                                     curl_off_t) {
     auto* transfer = static_cast<DownloadTransfer*>(self);
     const auto now = Clock::now();
@@ -265,5 +299,18 @@ int DownloadTransfer::WatchProgress(void* self, curl_off_t, curl_off_t received,
     } else if (now - transfer->windowStart >= std::chrono::seconds(StallSeconds)) {
         transfer->stalled = true;
     }
+    transfer->ReportProgress(received, total);
     return transfer->cancelRequested || transfer->stalled ? 1 : 0;
+}
+
+// A few times a second at most, and only when the percentage (or, while the
+// size is unknown, the count) has changed.
+void DownloadTransfer::ReportProgress(curl_off_t received, curl_off_t total) {
+    const auto now = Clock::now();
+    const curl_off_t progress = total > 0 ? received * 100 / total : received;
+    if (received <= 0 || progress == reportedProgress || now < nextProgressReport)
+        return;
+    reportedProgress = progress;
+    nextProgressReport = now + ProgressInterval;
+    sink.FileProgress(index, received, total);
 }

@@ -2,6 +2,7 @@
 
 #include "download/DownloadFile.h"
 
+#include <QSet>
 #include <QString>
 
 #include <curl/curl.h>
@@ -10,12 +11,16 @@
 #include <chrono>
 
 struct DownloadJob;
+class DownloadProgressSink;
 
 // One handle of the transfer library, reused for entry after entry of a job so
 // its connections stay open, with the file the current entry is written to.
+// typedDestinations holds the files of the job saved under a name that took
+// its extension from the answer's type; the worker's transfers share it.
 class DownloadTransfer {
 public:
-    DownloadTransfer(const DownloadJob& job, const std::atomic<bool>& cancelRequested);
+    DownloadTransfer(const DownloadJob& job, const std::atomic<bool>& cancelRequested,
+                     DownloadProgressSink& sink, QSet<QString>& typedDestinations);
     ~DownloadTransfer();
     DownloadTransfer(const DownloadTransfer&) = delete;
     DownloadTransfer& operator=(const DownloadTransfer&) = delete;
@@ -35,6 +40,9 @@ public:
     void Abandon(const QString& why);
 
     int Index() const { return index; }
+    // The name the entry is saved under: the listed one, or that name with the
+    // extension of the answer's type when it had none.
+    QString Name() const { return name; }
     QString Reason() const { return reason; }
     Clock::time_point RetryTime() const { return retryTime; }
 
@@ -50,6 +58,8 @@ public:
     // server may ask for between them.
     static constexpr int MaxTries = 4;
     static constexpr curl_off_t MaxRetryAfterSeconds = 60;
+    // The shortest time between two progress reports of a file.
+    static constexpr std::chrono::milliseconds ProgressInterval{250};
 
 private:
     void Configure();
@@ -62,15 +72,22 @@ private:
     bool IsTransient(CURLcode result, long status) const;
     bool ScheduleRetry();
     void Restart();
+    QString NameByType() const;
+    bool CommitUnder(const QString& saved);
+    void ReportProgress(curl_off_t received, curl_off_t total);
     static size_t WriteBlock(char* data, size_t size, size_t count, void* self);
-    static int WatchProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t);
+    static int WatchProgress(void* self, curl_off_t total, curl_off_t received, curl_off_t,
+                             curl_off_t);
 
     const DownloadJob& job;
     const std::atomic<bool>& cancelRequested;
+    DownloadProgressSink& sink;
+    QSet<QString>& typedDestinations;
     CURL* handle;
     DownloadFile file;
     QByteArray address;
     int index = -1;
+    QString name;
     int tries = 0;
     int hops = 0; // redirects followed in this try
     Clock::time_point retryTime;
@@ -79,5 +96,7 @@ private:
     bool stalled = false;
     Clock::time_point windowStart;
     curl_off_t windowBytes = 0;
+    Clock::time_point nextProgressReport;
+    curl_off_t reportedProgress = -1;     // percent, or bytes while the size is unknown
     char errorText[CURL_ERROR_SIZE] = {}; // the transfer library's last error, in detail
 };

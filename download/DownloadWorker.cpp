@@ -51,7 +51,8 @@ bool DownloadWorker::CancelRequested() const {
 
 int DownloadWorker::Run() {
     for (Slot& slot : workSlots)
-        slot.transfer = std::make_unique<DownloadTransfer>(job, cancelRequested);
+        slot.transfer =
+            std::make_unique<DownloadTransfer>(job, cancelRequested, *sink, typedDestinations);
     filesLeft = job.Count;
     sink->AnimationStarted();
     sink->FilesLeft(filesLeft);
@@ -140,7 +141,7 @@ void DownloadWorker::Finished(Slot& slot, bool ok) {
     if (ok)
         ++saved;
     const int index = slot.transfer->Index();
-    sink->FileFinished(index, job.Names.value(index), ok, slot.transfer->Reason());
+    sink->FileFinished(index, slot.transfer->Name(), ok, slot.transfer->Reason());
     sink->FilesLeft(--filesLeft);
 }
 

@@ -2,6 +2,7 @@
 
 #include "download/DownloadJob.h"
 
+#include <QSet>
 #include <QString>
 
 #include <curl/curl.h>
@@ -57,6 +58,7 @@ private:
     std::atomic<bool> cancelRequested{false};
     CURLM* multi; // drives every transfer; RequestCancel wakes it
     std::vector<Slot> workSlots;
+    QSet<QString> typedDestinations; // shared by the transfers
     int nextEntry = 0;
     int filesLeft = 0;
     int saved = 0;

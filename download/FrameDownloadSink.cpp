@@ -96,9 +96,10 @@ void FrameDownloadSink::Message(const QString& text) {
     });
 }
 
-void FrameDownloadSink::FileFinished(int index, const QString&, bool saved, const QString& reason) {
-    Post([job = reportedJob, index, saved, reason](CMainFrame& target) {
-        DownloadReport::For(target).FileFinished(job, index, saved, reason);
+void FrameDownloadSink::FileFinished(int index, const QString& name, bool saved,
+                                     const QString& reason) {
+    Post([job = reportedJob, index, name, saved, reason](CMainFrame& target) {
+        DownloadReport::For(target).FileFinished(job, index, name, saved, reason);
     });
 }
 

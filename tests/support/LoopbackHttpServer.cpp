@@ -1,8 +1,8 @@
 #include "support/LoopbackHttpServer.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QHostAddress>
+#include <QMimeDatabase>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -14,33 +14,9 @@ namespace {
 
 const char* const bufferProperty = "requestBuffer";
 
+// Clients go by the status code; the reason phrase is only read by people.
 QByteArray reasonPhrase(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 302:
-        return "Found";
-    case 403:
-        return "Forbidden";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "Status";
-    }
-}
-
-QByteArray contentTypeForSuffix(const QString& suffix) {
-    static const QHash<QString, QByteArray> types = {
-        {QStringLiteral("html"), "text/html"},    {QStringLiteral("htm"), "text/html"},
-        {QStringLiteral("gif"), "image/gif"},     {QStringLiteral("jpg"), "image/jpeg"},
-        {QStringLiteral("jpeg"), "image/jpeg"},   {QStringLiteral("png"), "image/png"},
-        {QStringLiteral("txt"), "text/plain"},    {QStringLiteral("css"), "text/css"},
-        {QStringLiteral("js"), "text/javascript"}};
-    return types.value(suffix.toLower(), "application/octet-stream");
+    return status < 400 ? "OK" : "Error";
 }
 
 } // namespace
@@ -66,23 +42,11 @@ void LoopbackHttpServer::stop() {
         socket->abort();
 }
 
-quint16 LoopbackHttpServer::port() const {
-    return server->serverPort();
-}
-
 QString LoopbackHttpServer::url(const QString& path) const {
     QString relative = path;
     if (relative.startsWith(QLatin1Char('/')))
         relative.remove(0, 1);
     return QStringLiteral("http://127.0.0.1:%1/%2").arg(port()).arg(relative);
-}
-
-void LoopbackHttpServer::setRoute(const QByteArray& path, const HttpRoute& route) {
-    setRoutes(path, {route});
-}
-
-void LoopbackHttpServer::setRoutes(const QByteArray& path, const QList<HttpRoute>& answers) {
-    routes.insert(path, answers);
 }
 
 void LoopbackHttpServer::setFile(const QByteArray& path, const QByteArray& body,
@@ -91,18 +55,6 @@ void LoopbackHttpServer::setFile(const QByteArray& path, const QByteArray& body,
     route.body = body;
     route.contentType = contentType;
     setRoute(path, route);
-}
-
-void LoopbackHttpServer::serveDirectory(const QString& servedFolder) {
-    folder = servedFolder;
-}
-
-QList<HttpRequest> LoopbackHttpServer::requests() const {
-    return received;
-}
-
-void LoopbackHttpServer::clearRequests() {
-    received.clear();
 }
 
 void LoopbackHttpServer::acceptConnections() {
@@ -154,7 +106,10 @@ HttpRoute LoopbackHttpServer::routeFor(const QByteArray& path) {
         return route;
     }
     route.body = file.readAll();
-    route.contentType = contentTypeForSuffix(QFileInfo(file.fileName()).suffix());
+    route.contentType = QMimeDatabase()
+                            .mimeTypeForFile(file.fileName(), QMimeDatabase::MatchExtension)
+                            .name()
+                            .toUtf8();
     return route;
 }
 

@@ -8,7 +8,8 @@
 #include <QPair>
 #include <QString>
 
-class QTcpServer;
+#include <QTcpServer>
+
 class QTcpSocket;
 
 namespace testsupport {
@@ -43,20 +44,22 @@ public:
 
     bool start(quint16 port = 0);
     void stop();
-    quint16 port() const;
+    quint16 port() const { return server->serverPort(); }
     // "http://127.0.0.1:<port>/" followed by path (without its leading "/").
     QString url(const QString& path = QString()) const;
 
-    void setRoute(const QByteArray& path, const HttpRoute& route);
+    void setRoute(const QByteArray& path, const HttpRoute& route) { routes.insert(path, {route}); }
     // Answers the requests for path with these routes in turn; the last one stays.
-    void setRoutes(const QByteArray& path, const QList<HttpRoute>& answers);
+    void setRoutes(const QByteArray& path, const QList<HttpRoute>& answers) {
+        routes.insert(path, answers);
+    }
     void setFile(const QByteArray& path, const QByteArray& body,
                  const QByteArray& contentType = "text/html");
     // Paths without a route are served from this folder (404 when missing).
-    void serveDirectory(const QString& folder);
+    void serveDirectory(const QString& served) { folder = served; }
 
-    QList<HttpRequest> requests() const;
-    void clearRequests();
+    QList<HttpRequest> requests() const { return received; }
+    void clearRequests() { received.clear(); }
 
 private:
     void acceptConnections();

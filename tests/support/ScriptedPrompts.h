@@ -2,6 +2,7 @@
 
 #include "app/Prompts.h"
 
+#include <QDialog>
 #include <QList>
 #include <QStringList>
 #include <QUrl>
@@ -20,8 +21,8 @@ public:
         Icon icon;
     };
 
-    ScriptedPrompts();
-    ~ScriptedPrompts() override;
+    ScriptedPrompts() { Prompts::install(this); }
+    ~ScriptedPrompts() override { Prompts::install(nullptr); }
 
     // Answers, used in order; an exhausted queue answers No / cancel.
     QList<bool> yesNoAnswers;
@@ -40,14 +41,35 @@ public:
     QStringList saveFileStartFolders;
     QList<QUrl> openedAddresses;
 
-    void message(QWidget* owner, const QString& text, const QString& caption, Icon icon) override;
-    bool askYesNo(QWidget* owner, const QString& text, const QString& caption) override;
-    QString chooseFolder(QWidget* owner) override;
-    QString chooseSaveFile(QWidget* owner, const QString& startFolder, const QString& defaultName,
-                           const QString& defaultSuffix, const QString& filter) override;
-    bool choosePrinter(QWidget* owner, QPrinter& printer) override;
-    int runModal(QDialog& dialog) override;
-    bool openExternal(const QUrl& address) override;
+    void message(QWidget*, const QString& text, const QString& caption, Icon icon) override {
+        messages.append({text, caption, icon});
+    }
+    bool askYesNo(QWidget*, const QString& text, const QString& caption) override {
+        questions.append(caption + QLatin1Char('|') + text);
+        return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
+    }
+    QString chooseFolder(QWidget*) override {
+        ++folderRequests;
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+    }
+    QString chooseSaveFile(QWidget*, const QString& startFolder, const QString&, const QString&,
+                           const QString&) override {
+        saveFileStartFolders.append(startFolder);
+        return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst();
+    }
+    bool choosePrinter(QWidget*, QPrinter& printer) override {
+        return printerAnswer && printerAnswer(printer);
+    }
+    int runModal(QDialog& dialog) override {
+        dialog.show();
+        const int result = dialogDriver ? dialogDriver(dialog) : QDialog::Rejected;
+        dialog.hide();
+        return result;
+    }
+    bool openExternal(const QUrl& address) override {
+        openedAddresses.append(address);
+        return openExternalResult;
+    }
 };
 
 } // namespace testsupport
