@@ -1,0 +1,265 @@
+#include "download/TypeExtension.h"
+#include "harvest/CHarvestList.h"
+#include "harvest/DeepNameRule.h"
+#include "harvest/IsImageFileName.h"
+#include "harvest/ListOrder.h"
+#include "harvest/ListSink.h"
+#include "harvest/NameProp.h"
+#include "harvest/PageScan.h"
+#include "support/TestMain.h"
+
+#include <QItemSelection>
+#include <QRandomGenerator>
+
+namespace {
+
+// Records each line with the list it went to, in the order they came.
+class RecordingSink : public ListSink {
+public:
+    RecordingSink(QStringList& order, QString list) : order(order), list(std::move(list)) {}
+    void AddString(const QString& line, const QString& address) override {
+        order << list + ":" + line;
+        addresses << address;
+    }
+    QStringList& order;
+    QString list;
+    QStringList addresses;
+};
+
+DomDocument documentWith(std::vector<QString> imageSources, std::vector<QString> anchors = {},
+                         std::vector<DomDocument> frames = {}) {
+    DomDocument document;
+    for (const QString& src : imageSources)
+        document.images.push_back({src});
+    for (const QString& href : anchors)
+        document.links.push_back({href, QStringLiteral("A")});
+    document.frames = std::move(frames);
+    return document;
+}
+
+} // namespace
+
+// The scan's rules without an engine: names, extension tables, list order, the page walk.
+class HarvestRulesTest : public QObject {
+    Q_OBJECT
+private:
+    QStringList order;
+    QStringList imageAddresses; // the address each image line carries, in the order listed
+    HarvestMap imageMap;
+    HarvestMap linkMap;
+
+    void scan(DomDocument document, const QString& contentType = "text/html") {
+        order.clear();
+        imageMap.clear();
+        linkMap.clear();
+        RecordingSink images(order, "image"), links(order, "link");
+        PageScan(images, imageMap, links, linkMap).ScanPage({contentType, document});
+        imageAddresses = images.addresses;
+    }
+
+private slots:
+    void namePropTakesTheLastPathSegmentWithItsQuery() {
+        const QList<std::pair<const char*, const char*>> cases = {
+            {"http://example.org/a/b/photo.jpg", "photo.jpg"},
+            {"http://example.org/cgi/show.php?id=3&size=2", "show.php?id=3&size=2"},
+            {"http://example.org/p.gif?x=1#frag", "p.gif?x=1"},
+            {"http://example.org/go.cgi?to=/pics/a.gif", "go.cgi?to=/pics/a.gif"},
+            {"http://example.org/a.gif?", "a.gif"},
+            {"http://example.org/pics/", ""},
+            {"http://example.org", ""},
+            {"http://example.org/my%20photo%2Fcut.jpg?q=%7e", "my%20photo%2Fcut.jpg?q=%7e"},
+            {"file:///tmp/b\xc3\xa4r.png", "b\xc3\xa4r.png"},
+            {"http://example.org/a:b/c:d.gif", "c:d.gif"},
+            {"data:image/gif;base64,R0lGOD/lhAQAB", "lhAQAB"},
+            {"data:text/plain,hello", "plain,hello"},
+            {"javascript:show('/pics/a.gif')", "a.gif')"},
+            {"mailto:someone@example.org?subject=hi", "someone@example.org?subject=hi"}};
+        for (const auto& [address, name] : cases)
+            QCOMPARE(NameProp(QString::fromUtf8(address)), QString::fromUtf8(name));
+    }
+
+    void imageNamesAreJudgedByTheTailFromTheFirstDot() {
+        const QStringList accepted = {"Photo.Jpg", "x.png", QString::fromUtf8("f\xc3\xbcr.gif")};
+        QStringList rejected = QStringLiteral("photo.jpe page.html my.photo.jpg photo.jpg.html "
+                                              "photo.gif?size=2 .gif gif. gif a.b")
+                                   .split(' ');
+        // Only ASCII letters fold: the long s and the Kelvin sign stay what they are.
+        rejected << QString() << QString::fromUtf8("a.\xc5\xbfvg")
+                 << QString::fromUtf8("a.\xe2\x84\xaaiv");
+        for (const QString& name : accepted)
+            QVERIFY2(IsImageFileName(name), qPrintable(name));
+        for (const QString& name : rejected)
+            QVERIFY2(!IsImageFileName(name), qPrintable(name));
+        for (const QString entry :
+             {"iv",   "im",   "qt",   "ps",   "ai",   "png",  "jpg",  "gif",  "mpg", "avi",  "xpm",
+              "xbm",  "tga",  "ttf",  "rtf",  "rad",  "ray",  "pcx",  "psd",  "ppm", "pov",  "pix",
+              "pic",  "mng",  "emf",  "dxf",  "cgm",  "tif",  "sgi",  "bmp",  "svg", "qtvr", "pict",
+              "jfif", "fits", "bufr", "3dmf", "vrml", "tiff", "riff", "mpeg", "jpeg"}) {
+            QVERIFY2(IsImageFileName("NAME." + entry.toUpper()), qPrintable(entry));
+            QVERIFY2(!IsImageFileName("name." + entry + "x"), qPrintable(entry));
+        }
+    }
+
+    void deepScanNamesAndJudgesAddresses() {
+        const QList<std::tuple<QString, QString, bool>> cases = {
+            {"http://h/p/photo.jpg?w=800#a", "photo.jpg", true},
+            {"http://h/holiday.2024.JPG", "holiday.2024.JPG", true},
+            {"https://h/a.webp", "a.webp", true},
+            {"https://h/clip.MKV", "clip.MKV", true},
+            {"https://h/old.jpe", "old.jpe", true},
+            {"http://h/a.jpg.html", "a.jpg.html", false},
+            {"http://h/render?id=5.jpg", "render", false},
+            {"http://h/.png", ".png", false},
+            {"http://h/png.", "png.", false},
+            {"http://h/pics/", "", false},
+            {"http://h/f%C3%BCr%20dich.avif", QString::fromUtf8("f\xc3\xbcr dich.avif"), true},
+            // Decoded names that are no plain file names keep their encoded form.
+            {"http://h/a%2Fb.jpg", "a%2Fb.jpg", true},
+            {"http://h/a%00.jpg", "a%00.jpg", true},
+            {"http://h/a%0A.jpg", "a%0A.jpg", true},
+            {"http://h/%2E%2E", "%2E%2E", false},
+            {"http://h/%FF.png", "%FF.png", true},
+            {QString::fromUtf8("http://h/a.m\xe2\x84\xaav"), QString::fromUtf8("a.m\xe2\x84\xaav"),
+             false}};
+        for (const auto& [address, name, accepted] : cases) {
+            QCOMPARE(DeepNameRule::DisplayName(address), name);
+            QVERIFY2(DeepNameRule::HasAcceptedExtension(name) == accepted, qPrintable(name));
+        }
+    }
+
+    void namesWithoutExtensionGetOneFromTheContentType() {
+        const QList<std::array<QString, 3>> cases = {
+            {"render", "image/png", "render.png"},
+            {"photo", "IMAGE/JPEG; charset=binary", "photo.jpg"},
+            {"p", "image/webp", "p.webp"},
+            {"clip", "video/mp4", "clip.mp4"},
+            {"icon", "image/x-icon", "icon.ico"},
+            {"a.gif", "image/png", "a.gif"}, // an extension of its own stays
+            {"data", "text/html", "data"},   // not a picture: nothing added
+            {"data", "", "data"},
+            {".hidden", "image/png", ".hidden.png"},
+        };
+        for (const auto& [name, type, expected] : cases)
+            QCOMPARE(TypeExtension::NameWithExtension(name, type), expected);
+    }
+
+    // Links before images, frames depth first; each line keeps its own address and the maps
+    // keep a name's distinct addresses in traversal order. Only HTML documents are scanned.
+    void scanWalksFramesDepthFirstEachLineWithItsOwnAddress() {
+        const DomDocument inner = documentWith({"http://h/inner/one.gif", "http://h/inner/2.gif"},
+                                               {"http://h/inner/one.jpg"});
+        const DomDocument outer =
+            documentWith({"http://h/outer/one.gif"}, {"http://h/outer/one.jpg"}, {inner});
+        // Refused names, areas and elements without an address are skipped.
+        DomDocument top = documentWith({"http://h/top/3.gif", "http://h/counter.cgi?id=7&x.gif",
+                                        "http://h/pics/", QString(), "http://h/outer/one.gif"},
+                                       {"http://h/top/4.png", "http://h/page.html", QString()},
+                                       {outer, documentWith({"http://h/sibling/one.gif"})});
+        top.links.push_back({"http://h/map.gif", "AREA"});
+        scan(top, "application/xhtml+xml");
+        QCOMPARE(order, (QStringList{"link:one.jpg", "link:one.jpg", "link:4.png", "image:one.gif",
+                                     "image:2.gif", "image:one.gif", "image:one.gif", "image:3.gif",
+                                     "image:one.gif"}));
+        QCOMPARE(imageAddresses, (QStringList{"http://h/inner/one.gif", "http://h/inner/2.gif",
+                                              "http://h/outer/one.gif", "http://h/sibling/one.gif",
+                                              "http://h/top/3.gif", "http://h/outer/one.gif"}));
+        QCOMPARE(imageMap, (HarvestMap{{"one.gif",
+                                        {"http://h/inner/one.gif", "http://h/outer/one.gif",
+                                         "http://h/sibling/one.gif"}},
+                                       {"2.gif", {"http://h/inner/2.gif"}},
+                                       {"3.gif", {"http://h/top/3.gif"}}}));
+        QCOMPARE(PageScan::AddressCount(imageMap), 5);
+        QCOMPARE(linkMap,
+                 (HarvestMap{{"one.jpg", {"http://h/inner/one.jpg", "http://h/outer/one.jpg"}},
+                             {"4.png", {"http://h/top/4.png"}}}));
+        for (const QString type : {"TEXT/HTML", "image/jpeg", ""}) {
+            scan(top, type);
+            QCOMPARE(order.size(), type == "TEXT/HTML" ? 9 : 0);
+            QCOMPARE(imageMap.isEmpty() && linkMap.isEmpty(), type != "TEXT/HTML");
+        }
+    }
+
+    void listSortsBulkAddsLikeOneByOne_data() {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("expected");
+        const QString umlaut = QString::fromUtf8("\xc3\xa4.gif"); // after ASCII: byte-wise
+        QTest::newRow("case ties, duplicates kept")
+            << QStringList{"b.jpg", "A.gif", umlaut, "x.png", "a.gif", "B.jpg", "X.png", "x.png"}
+            << QStringList{"A.gif", "a.gif", "B.jpg", "b.jpg", "X.png", "x.png", "x.png", umlaut};
+        QTest::newRow("prefix and punctuation")
+            << QStringList{"ab.gif", "a.gif", "A_b.gif", "a b.gif", "10.jpg", "9.jpg", "_x.png"}
+            << QStringList{"10.jpg", "9.jpg", "_x.png", "a b.gif", "a.gif", "A_b.gif", "ab.gif"};
+        const QStringList stems{"a", "A", "b", "B", "img", "IMG", "Img", "_x", "0"};
+        QStringList random;
+        for (int i = 0; i < 2000; ++i)
+            random << stems.at(QRandomGenerator::global()->bounded(stems.size())) +
+                          QString::number(QRandomGenerator::global()->bounded(50)) + ".jpg";
+        QTest::newRow("random, checked against one by one") << random << QStringList();
+    }
+    void listSortsBulkAddsLikeOneByOne() {
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, expected);
+        // Each line's address tells where it was added; equal names keep that order.
+        HarvestLines lines;
+        for (const QString& name : added)
+            lines.append({name, QString::number(lines.size())});
+        CHarvestList oneByOne;
+        for (const HarvestLine& line : lines)
+            oneByOne.AddString(line.name, line.address);
+        // Added in two halves, so the second lands in a filled list.
+        CHarvestList bulk;
+        bulk.AddStrings(lines.mid(0, lines.size() / 2));
+        bulk.AddStrings(lines.mid(lines.size() / 2));
+        bulk.selectAll();
+        oneByOne.selectAll();
+        QCOMPARE(bulk.SelectedLines(), oneByOne.SelectedLines());
+        if (!expected.isEmpty())
+            QCOMPARE(bulk.Lines(), expected);
+        // Strict, or sorting would misbehave on equal lines.
+        QVERIFY(!ListOrder::LessThan("a.gif", "a.gif") && !ListOrder::LessThan("a.gif", "A.gif"));
+    }
+
+    void listCountsAndReadsTheSelectionInLineOrder() {
+        CHarvestList list;
+        list.AddStrings(
+            {{"d.gif", "d"}, {"c.gif", "c1"}, {"b.gif", "b"}, {"a.gif", "a"}, {"c.gif", "c2"}});
+        for (int row : {4, 2, 3})
+            list.item(row)->setSelected(true);
+        QCOMPARE(list.GetSelCount(), 3);
+        QCOMPARE(list.SelectedLines(),
+                 (HarvestLines{{"c.gif", "c1"}, {"c.gif", "c2"}, {"d.gif", "d"}}));
+        list.ResetContent();
+        QCOMPARE(list.GetSelCount(), 0);
+        QVERIFY(list.Lines().isEmpty());
+    }
+
+    void listDoubleClickChangesNothing() {
+        CHarvestList list;
+        list.AddStrings({{"a.gif", "a"}, {"b.gif", "b"}});
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        // A click first: a double-click only edits the item already current.
+        const QPoint centre = list.visualItemRect(list.item(1)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+        QCOMPARE(list.Lines(), (QStringList{"a.gif", "b.gif"}));
+        QVERIFY(list.viewport()->findChildren<QWidget*>().isEmpty()); // no editor opened
+    }
+
+    void listSelectsManyRowsAtOnce() {
+        CHarvestList list;
+        HarvestLines lines;
+        for (int i = 0; i < 100000; ++i)
+            lines.append({QStringLiteral("p%1.jpg").arg(i, 6, 10, QLatin1Char('0')),
+                          QStringLiteral("http://h/%1/p.jpg").arg(i)});
+        list.AddStrings(lines);
+        list.selectionModel()->select(
+            QItemSelection(list.model()->index(10, 0), list.model()->index(59999, 0)),
+            QItemSelectionModel::Select);
+        QCOMPARE(list.GetSelCount(), 59990);
+        QCOMPARE(list.SelectedLines(), lines.mid(10, 59990));
+    }
+};
+
+QUILLMAR_TEST_MAIN(HarvestRulesTest)
+#include "tst_harvestrules.moc"
