@@ -9,6 +9,7 @@
 #include "frame/CMainFrame.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
+#include "support/ToolRun.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -109,11 +110,6 @@ struct WorkerRun {
     DownloadWorker worker;
     std::thread thread;
 };
-
-// Every file in folder, hidden ones included, sorted by name.
-QStringList FilesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
 
 QByteArray BinaryBody(int size) {
     QByteArray body(size, Qt::Uninitialized);
@@ -236,7 +232,7 @@ private slots:
         QCOMPARE(ReadFile(Path("hop.jpg")), picture);
         QCOMPARE(ReadFile(Path("render (2) (2).png")), QByteArray("typed"));
         QCOMPARE(ReadFile(Path("render.png")), QByteArray("listed"));
-        QCOMPARE(FilesIn(folder->path()),
+        QCOMPARE(testsupport::filesIn(folder->path()),
                  QStringList({"a.jpg", "empty.gif", "hop.jpg", "local.png", "render (2) (2).png",
                               "render (2).png", "render.png"}));
         QCOMPARE(
@@ -310,7 +306,7 @@ private slots:
             QCOMPARE(ReadFile(Path("x.jpg")), QByteArray("picture bytes"));
             return;
         }
-        QCOMPARE(FilesIn(folder->path()), QStringList());
+        QCOMPARE(testsupport::filesIn(folder->path()), QStringList());
         QCOMPARE(run.reports->Failures().size(), 1);
         QVERIFY2(run.reports->Failures()[0].startsWith("x.jpg: " + reason),
                  qPrintable(run.reports->Failures()[0]));
@@ -342,7 +338,7 @@ private slots:
 
         WorkerRun run(job);
         QVERIFY(run.RunToEnd(60000));
-        QCOMPARE(FilesIn(folder->path()), QStringList({"good.jpg", "kept.jpg"}));
+        QCOMPARE(testsupport::filesIn(folder->path()), QStringList({"good.jpg", "kept.jpg"}));
         QCOMPARE(ReadFile(Path("kept.jpg")), QByteArray("earlier download"));
         QCOMPARE(run.reports->Messages(), QStringList({"Download complete: 1 of 4 files saved."}));
         const QStringList failures = run.reports->Failures();
@@ -362,10 +358,10 @@ private slots:
         run.Start();
         QTRY_VERIFY_WITH_TIMEOUT(UnnamedBytesIn(folder->path()) > 0 && !run.reports->Ended(),
                                  30000);
-        QCOMPARE(FilesIn(folder->path()), QStringList());
+        QCOMPARE(testsupport::filesIn(folder->path()), QStringList());
         QVERIFY(run.WaitDone(60000));
         const qint64 elapsed = running.elapsed();
-        QCOMPARE(FilesIn(folder->path()), QStringList({"slow.jpg"}));
+        QCOMPARE(testsupport::filesIn(folder->path()), QStringList({"slow.jpg"}));
         QVERIFY(ReadFile(Path("slow.jpg")) == body);
         const QStringList progress = run.reports->Matching("progress 0 ");
         QVERIFY(progress.size() >= 2 && progress.size() <= elapsed / 250 + 1);
@@ -403,7 +399,7 @@ private slots:
         run.worker.RequestCancel();
         QVERIFY(run.WaitDone(10000));
         QVERIFY2(cancelling.elapsed() < 1500, qPrintable(QString::number(cancelling.elapsed())));
-        QCOMPARE(FilesIn(folder->path()), QStringList({"one.jpg"}));
+        QCOMPARE(testsupport::filesIn(folder->path()), QStringList({"one.jpg"}));
         QCOMPARE(UnnamedBytesIn(folder->path()), -1);
         QCOMPARE(run.reports->Matching("files left ").join(' '), QStringLiteral("7 6 5 4 3 2"));
         QCOMPARE(run.reports->Failures().filter(": cancelled").size(), 4);
@@ -446,7 +442,7 @@ private slots:
         QCOMPARE(run.reports->Matching("files left ").join(' '),
                  QStringLiteral("11 10 9 8 7 6 5 4 3 2 1 0"));
         QCOMPARE(run.reports->Messages(), QStringList({"Download complete: 8 of 11 files saved."}));
-        QCOMPARE(FilesIn(folder->path()),
+        QCOMPARE(testsupport::filesIn(folder->path()),
                  QStringList({"dropped.jpg", "flaky.jpg", "later.jpg", "q1.jpg", "q2.jpg", "q3.jpg",
                               "q4.jpg", "q5.jpg"}));
         QCOMPARE(ReadFile(Path("flaky.jpg")), QByteArray("flaky"));
@@ -484,9 +480,9 @@ private slots:
 
         WorkerRun run(job);
         QVERIFY(run.RunToEnd());
-        QCOMPARE(FilesIn(inner), QStringList({"existing.jpg"}));
+        QCOMPARE(testsupport::filesIn(inner), QStringList({"existing.jpg"}));
         QCOMPARE(ReadFile(inner + "/existing.jpg"), QByteArray("new"));
-        QCOMPARE(FilesIn(folder->path()), QStringList());
+        QCOMPARE(testsupport::filesIn(folder->path()), QStringList());
         QVERIFY(!QFileInfo::exists(Path("removed")));
         QCOMPARE(run.reports->Matching("files left ").join(' '),
                  QStringLiteral("8 7 6 5 4 3 2 1 0"));
@@ -586,7 +582,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!registry.DownloadRunning(), 10000);
         QVERIFY(stalled->Messages().isEmpty());
         QCOMPARE(startedAfter->Messages(), QStringList({"Download complete"}));
-        QCOMPARE(FilesIn(folder->path()), QStringList({"quick.jpg"}));
+        QCOMPARE(testsupport::filesIn(folder->path()), QStringList({"quick.jpg"}));
     }
 
     void cancelAllAndWaitEndsEveryWorkerBeforeReturning() {
@@ -597,7 +593,7 @@ private slots:
         registry->CancelAllAndWait();
         QVERIFY(first->Ended() && second->Ended());
         QCOMPARE(registry->RunningCount(), 0);
-        QVERIFY(FilesIn(folder->path()).isEmpty());
+        QVERIFY(testsupport::filesIn(folder->path()).isEmpty());
 
         // Destroying a registry waits for what still runs as well.
         auto third = Start(*registry, "stall.jpg");

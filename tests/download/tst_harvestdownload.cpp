@@ -1,5 +1,6 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
+#include "support/ToolRun.h"
 
 #include <QDir>
 #include <QProcess>
@@ -9,33 +10,14 @@
 using testsupport::HttpRoute;
 using testsupport::LoopbackHttpServer;
 
-namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString output;
-};
-
-QStringList FilesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-} // namespace
+using testsupport::filesIn;
+using testsupport::ToolRun;
 
 // quillmar-harvest --download: the browser's download path from the command line.
 class HarvestDownloadTest : public QObject {
     Q_OBJECT
 private:
     LoopbackHttpServer server;
-
-    // Runs the tool while this test's event loop serves the page and the files.
-    static ToolRun RunTool(const QStringList& arguments) {
-        QProcess tool;
-        QSignalSpy finished(&tool, &QProcess::finished);
-        tool.start(QStringLiteral(QUILLMAR_BINARY_DIR "/quillmar-harvest"), arguments);
-        const bool ended = finished.wait(90000) && tool.exitStatus() == QProcess::NormalExit;
-        return {ended ? tool.exitCode() : -1, QString::fromUtf8(tool.readAllStandardOutput())};
-    }
 
 private slots:
     void initTestCase() {
@@ -54,25 +36,26 @@ private slots:
     void downloadsTheListedOrChosenFilesIntoAnExistingFolder() {
         QTemporaryDir folder;
         // One at a time, so the outcomes come in the page's order.
-        const ToolRun run =
-            RunTool({"--download", folder.path(), "--parallel", "1", server.url("gallery.html")});
+        const ToolRun run = testsupport::runHarvestTool(
+            {"--download", folder.path(), "--parallel", "1", server.url("gallery.html")});
         QCOMPARE(run.exitCode, 0);
         // The picture both shown and linked is fetched once.
         QCOMPARE(run.output, QStringLiteral("saved blue.png\nsaved red.gif\nsaved red (2).gif\n"
                                             "saved my%20photo.jpg\nDownload complete\n"));
-        QCOMPARE(FilesIn(folder.path()),
+        QCOMPARE(filesIn(folder.path()),
                  QStringList({"blue.png", "my%20photo.jpg", "red (2).gif", "red.gif"}));
 
         QTemporaryDir links;
-        const ToolRun linkRun = RunTool({"--download", links.path(), "--links", "--match", "PHOTO",
+        const ToolRun linkRun =
+            testsupport::runHarvestTool({"--download", links.path(), "--links", "--match", "PHOTO",
                                          server.url("gallery.html")});
         QCOMPARE(linkRun.exitCode, 0);
         QCOMPARE(linkRun.output, QStringLiteral("saved my%20photo.jpg\nDownload complete\n"));
 
         QTemporaryDir local;
-        const ToolRun localRun =
-            RunTool({"--download", local.path(), "--images", "--parallel", "1",
-                     testsupport::testDataPath(QStringLiteral("pages/gallery.html"))});
+        const ToolRun localRun = testsupport::runHarvestTool(
+            {"--download", local.path(), "--images", "--parallel", "1",
+             testsupport::testDataPath(QStringLiteral("pages/gallery.html"))});
         QCOMPARE(localRun.exitCode, 0);
         QCOMPARE(localRun.output,
                  QStringLiteral("saved blue.png\nsaved red.gif\nsaved red (2).gif\n"
@@ -81,7 +64,8 @@ private slots:
         for (const QStringList& wrong :
              {QStringList({"--download", folder.filePath("absent")}),
               QStringList({"--download", folder.path(), "--parallel", "17"})}) {
-            const ToolRun refused = RunTool(wrong + QStringList(server.url("gallery.html")));
+            const ToolRun refused =
+                testsupport::runHarvestTool(wrong + QStringList(server.url("gallery.html")));
             QCOMPARE(refused.exitCode, 2);
             QVERIFY(refused.output.isEmpty());
         }
@@ -90,13 +74,13 @@ private slots:
     void sendsThePagesCookiesAndReportsFailures() {
         QTemporaryDir folder;
         server.clearRequests();
-        const ToolRun run =
-            RunTool({"--download", folder.path(), "--parallel", "1", server.url("guarded.html")});
+        const ToolRun run = testsupport::runHarvestTool(
+            {"--download", folder.path(), "--parallel", "1", server.url("guarded.html")});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.output, QStringLiteral("saved guarded.png\n"
                                             "failed missing.png: server answered 404\n"
                                             "Download complete: 1 of 2 files saved.\n"));
-        QCOMPARE(FilesIn(folder.path()), QStringList({"guarded.png"}));
+        QCOMPARE(filesIn(folder.path()), QStringList({"guarded.png"}));
         const auto requests = server.requests();
         const auto download =
             std::find_if(requests.begin(), requests.end(), [](const auto& request) {

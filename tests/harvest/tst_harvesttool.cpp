@@ -1,5 +1,6 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
+#include "support/ToolRun.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,14 +16,9 @@
 #include <algorithm>
 
 using testsupport::LoopbackHttpServer;
+using testsupport::ToolRun;
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
@@ -63,27 +59,6 @@ private:
     LoopbackHttpServer server;      // all of tests/data
     LoopbackHttpServer otherOrigin; // the same from another port: another origin
 
-    // Runs the tool from the data folder, without a display, while this test's event loop
-    // keeps serving its requests.
-    static ToolRun runTool(const QStringList& arguments) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-            environment.remove(QString::fromLatin1(name));
-        QProcess tool;
-        tool.setProcessEnvironment(environment);
-        tool.setWorkingDirectory(testsupport::testDataPath());
-        QSignalSpy finished(&tool, &QProcess::finished);
-        tool.start(QStringLiteral(QUILLMAR_BINARY_DIR "/quillmar-harvest"), arguments);
-        if (!finished.wait(90000)) {
-            tool.kill();
-            tool.waitForFinished();
-            return {};
-        }
-        return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
-                QString::fromUtf8(tool.readAllStandardOutput()),
-                QString::fromUtf8(tool.readAllStandardError())};
-    }
-
 private slots:
     void initTestCase() {
         QVERIFY(server.start());
@@ -122,8 +97,8 @@ private slots:
     // One run checks every placement, the JSON report and the size filter: only sizes
     // known to be smaller go (tiny.png is 3 x 2), 0 is no limit, unknown sizes stay.
     void deepScanFindsEveryPlacementAtItsBestResolution() {
-        const ToolRun run =
-            runTool({"--deep", "--min-size", "0x3", "--json", server.url("deep/placements.html")});
+        const ToolRun run = testsupport::runHarvestTool(
+            {"--deep", "--min-size", "0x3", "--json", server.url("deep/placements.html")});
         QCOMPARE(run.exitCode, 0);
         const QJsonObject report = QJsonDocument::fromJson(run.output.toUtf8()).object();
         QCOMPARE(report["url"].toString(), server.url("deep/placements.html"));
@@ -147,7 +122,7 @@ private slots:
     }
 
     void withoutDeepScanListsWhatItAlwaysListed() {
-        const ToolRun run = runTool({server.url("deep/placements.html")});
+        const ToolRun run = testsupport::runHarvestTool({server.url("deep/placements.html")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.output, QStringLiteral("images 6 5\n"
                                             "fallback.jpg\t%1deep/pictures/fallback.jpg\n"
@@ -163,12 +138,14 @@ private slots:
 
     void scrollsUntilThePageStopsGrowing() {
         const QString threeMore = server.url("deep/endless.html?batches=4");
-        QCOMPARE(runTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
-        QCOMPARE(runTool({"--scroll", threeMore}).output.section('\n', 0, 0), "images 16 16");
+        QCOMPARE(testsupport::runHarvestTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
+        QCOMPARE(testsupport::runHarvestTool({"--scroll", threeMore}).output.section('\n', 0, 0),
+                 "images 16 16");
         // A page that never ends is scrolled for 15 seconds at most.
         QElapsedTimer clock;
         clock.start();
-        const ToolRun endless = runTool({"--scroll", "--deep", server.url("deep/endless.html")});
+        const ToolRun endless =
+            testsupport::runHarvestTool({"--scroll", "--deep", server.url("deep/endless.html")});
         QCOMPARE(endless.exitCode, 0);
         QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY2(endless.output.endsWith("\nlinks 0 0\n"), qPrintable(endless.output));
@@ -176,7 +153,7 @@ private slots:
 
     // The tool chooses the offscreen platform itself; a relative path is a local file.
     void printsSortedLinesEachWithItsOwnAddress() {
-        const ToolRun local = runTool({QStringLiteral("pages/gallery.html")});
+        const ToolRun local = testsupport::runHarvestTool({QStringLiteral("pages/gallery.html")});
         QCOMPARE(local.exitCode, 0);
         const QString pages = testsupport::testDataPath(QStringLiteral("pages/"));
         // Equal names keep the order the page shows them in.
@@ -245,7 +222,7 @@ private slots:
                 argument = server.url("pages/" + argument.mid(1));
         output.replace('@', server.url("pages/"));
         errors.replace('@', server.url("pages/"));
-        const ToolRun run = runTool(arguments);
+        const ToolRun run = testsupport::runHarvestTool(arguments);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.output, output);
         QCOMPARE(run.errors.left(errors.size()), errors);

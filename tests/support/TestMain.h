@@ -22,8 +22,9 @@ bool registerApplication(ApplicationFactory make);
 } // namespace testsupport
 
 #define QUILLMAR_TEST_MAIN(TestClass)                                                              \
-    [[maybe_unused]] static const bool quillmarTestRegistered = testsupport::registerTestClass(    \
-        TestClass::staticMetaObject, [] { return std::unique_ptr<QObject>(new TestClass); });
+    [[maybe_unused]] static const bool quillmarTestRegistered##TestClass =                         \
+        testsupport::registerTestClass(TestClass::staticMetaObject,                                \
+                                       [] { return std::unique_ptr<QObject>(new TestClass); });
 
 // The same for tests that start the browser engine; CTest runs these one at a time.
 #define QUILLMAR_ENGINE_TEST_MAIN(TestClass) QUILLMAR_TEST_MAIN(TestClass)

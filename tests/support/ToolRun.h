@@ -1,0 +1,44 @@
+#pragma once
+
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStringList>
+
+namespace testsupport {
+
+struct ToolRun {
+    int exitCode = -1; // -1: crashed or did not end in time
+    QString output;
+    QString errors;
+};
+
+// Runs quillmar-harvest from the data folder, without a display, while the
+// caller's event loop keeps serving its requests.
+inline ToolRun runHarvestTool(const QStringList& arguments) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    tool.setWorkingDirectory(testDataPath());
+    QSignalSpy finished(&tool, &QProcess::finished);
+    tool.start(QStringLiteral(QUILLMAR_BINARY_DIR "/quillmar-harvest"), arguments);
+    if (!finished.wait(90000)) {
+        tool.kill();
+        tool.waitForFinished();
+        return {};
+    }
+    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+            QString::fromUtf8(tool.readAllStandardOutput()),
+            QString::fromUtf8(tool.readAllStandardError())};
+}
+
+// Every file in folder, hidden ones included, sorted by name.
+inline QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace testsupport
