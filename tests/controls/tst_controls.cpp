@@ -205,27 +205,25 @@ private slots:
 
     // The lit segments of each cell, 11 pixels apart; the rest of a cell's
     // segments are unlit, so a minus sign is a wholly unlit cell.
-    void counterCellsShowTheNumber_data() {
-        QTest::addColumn<QString>("number"); // empty: never set
-        QTest::addColumn<QList<unsigned>>("cells");
-        const unsigned codes[10] = {0xFC, 0x60, 0xDA, 0xF2, 0x66, 0xB6, 0xBE, 0xE0, 0xFE, 0xF6};
-        for (int digit = 0; digit < 10; ++digit)
-            QTest::addRow("%d", digit) << QString::number(digit) << QList<unsigned>{codes[digit]};
-        QTest::newRow("zero until set") << QString() << QList<unsigned>{0xFC};
-        QTest::newRow("minus") << "-5" << QList<unsigned>{0x00, 0xB6};
-    }
     void counterCellsShowTheNumber() {
-        QFETCH(QString, number);
-        QFETCH(QList<unsigned>, cells);
+        const unsigned codes[10] = {0xFC, 0x60, 0xDA, 0xF2, 0x66, 0xB6, 0xBE, 0xE0, 0xFE, 0xF6};
+        QList<unsigned> digits;
+        for (int digit : {1, 2, 3, 4, 5, 6, 7, 8, 9, 0})
+            digits << codes[digit];
         CDigitCounter counter;
-        counter.resize(30, 20);
-        if (!number.isEmpty())
-            counter.SetNumber(number.toInt());
-        QCOMPARE(counter.Text(), number.isEmpty() ? QStringLiteral("0") : number);
-        const Rendered image(counter);
-        for (int cell = 0; cell < cells.size(); ++cell) {
-            QCOMPARE(image.segments(11 * cell, lit), cells[cell]);
-            QCOMPARE(image.segments(11 * cell, unlit), 0xFEu & ~cells[cell]);
+        counter.resize(120, 20);
+        QCOMPARE(counter.Text(), QStringLiteral("0")); // until set
+        QCOMPARE(Rendered(counter).segments(0, lit), 0xFCu);
+        const QList<QPair<int, QList<unsigned>>> numbers = {{1234567890, digits},
+                                                            {-5, {0x00, 0xB6}}};
+        for (const auto& [number, cells] : numbers) {
+            counter.SetNumber(number);
+            QCOMPARE(counter.Text(), QString::number(number));
+            const Rendered image(counter);
+            for (int cell = 0; cell < cells.size(); ++cell) {
+                QCOMPARE(image.segments(11 * cell, lit), cells[cell]);
+                QCOMPARE(image.segments(11 * cell, unlit), 0xFEu & ~cells[cell]);
+            }
         }
     }
 
@@ -353,27 +351,24 @@ private slots:
 
     // Segments are 8 pixels wide from x = 1; the frames lie over their
     // outer pixels, so a segment's colour shows from row 3 and column 3.
-    void meterFillsFromTheLeftInsideThreeFrames_data() {
-        QTest::addColumn<int>("level");
-        for (int level : {0, 1, 10})
-            QTest::addRow("%d", level) << level;
-    }
     void meterFillsFromTheLeftInsideThreeFrames() {
-        QFETCH(int, level);
         CProgressMeter meter;
         meter.resize(80, 19);
         meter.SetBackgroundColour(Qt::black);
         meter.SetHighlightColour(lit);
         meter.SetShadowColour(darkGreen);
         meter.SetSegmentColour(yellow);
-        meter.SetLevel(level);
-        const Rendered image(meter);
-        QByteArray expected(80, '.');
-        for (int x = 3; x < qMin(1 + 8 * level, 77); ++x)
-            expected[x] = '#';
-        for (int y = 3; y <= 15; ++y)
-            QCOMPARE(image.row(y, yellow), expected);
+        for (int level : {0, 1, 10}) {
+            meter.SetLevel(level);
+            const Rendered image(meter);
+            QByteArray expected(80, '.');
+            for (int x = 3; x < qMin(1 + 8 * level, 77); ++x)
+                expected[x] = '#';
+            for (int y = 3; y <= 15; ++y)
+                QCOMPARE(image.row(y, yellow), expected);
+        }
         // Two raised frames and a sunk one inside them.
+        const Rendered image(meter);
         for (int inset : {0, 1}) {
             for (const QPoint& light : {QPoint(inset, inset), QPoint(40, inset), QPoint(inset, 9)})
                 QCOMPARE(image.at(light.x(), light.y()), lit);
@@ -385,30 +380,20 @@ private slots:
             QCOMPARE(image.at(inner.x(), inner.y()), lit);
     }
 
-    void meterProgressBecomesALevel_data() {
-        QTest::addColumn<int>("progress");
-        QTest::addColumn<int>("maximum");
-        QTest::addColumn<int>("level");
-        QTest::newRow("nothing yet") << 0 << 200 << 0;
-        QTest::newRow("9.5 %") << 19 << 200 << 0;
-        QTest::newRow("10 %") << 20 << 200 << 1;
-        QTest::newRow("99.5 %") << 199 << 200 << 9;
-        QTest::newRow("done empties the meter") << 200 << 200 << 0;
-        QTest::newRow("beyond the end fills it") << 300 << 200 << 10;
-        QTest::newRow("no maximum is ignored") << 50 << 0 << 4;
-        QTest::newRow("negative maximum is ignored") << 50 << -100 << 4;
-        QTest::newRow("negative progress is ignored") << -1 << 100 << 4;
-    }
+    // A meter at 4 ignores levels out of range, progress without a positive
+    // maximum and negative progress.
     void meterProgressBecomesALevel() {
-        QFETCH(int, progress);
-        QFETCH(int, maximum);
-        QFETCH(int, level);
-        CProgressMeter meter;
-        meter.SetLevel(4);
-        for (int outOfRange : {11, -1})
-            meter.SetLevel(outOfRange);
-        meter.SetProgress(progress, maximum);
-        QCOMPARE(meter.Level(), level);
+        const int cases[][3] = {{0, 200, 0},   {19, 200, 0},   {20, 200, 1}, {199, 200, 9},
+                                {200, 200, 0}, {300, 200, 10}, {50, 0, 4},   {50, -100, 4},
+                                {-1, 100, 4}}; // progress, maximum, level
+        for (const auto& [progress, maximum, level] : cases) {
+            CProgressMeter meter;
+            meter.SetLevel(4);
+            for (int outOfRange : {11, -1})
+                meter.SetLevel(outOfRange);
+            meter.SetProgress(progress, maximum);
+            QCOMPARE(meter.Level(), level);
+        }
     }
 
     // Default colours and width; a double click is not turned into a second press.

@@ -123,27 +123,20 @@ private slots:
         QCOMPARE(QDir::currentPath(), startFolder);
     }
 
-    void writesNamesAndTitleSafely_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("src");
-        QTest::addColumn<QByteArray>("text"); // in the title and the alt attribute
-        QTest::newRow("UTF-8") << QStringLiteral("my caf\u00e9.jpg")
-                               << QByteArray("my%20caf\xc3\xa9.jpg")
-                               << QByteArray("my caf\xc3\xa9.jpg");
-        QTest::newRow("markup") << QStringLiteral("z\" onerror=\"x\" <&>.png")
-                                << QByteArray("z&quot;%20onerror=&quot;x&quot;%20&lt;&amp;&gt;.png")
-                                << QByteArray("z&quot; onerror=&quot;x&quot; &lt;&amp;&gt;.png");
-        QTest::newRow("address") << QStringLiteral("my%20photo#1?x:y\\\t.jpg")
-                                 << QByteArray("my%2520photo%231%3Fx%3Ay%5C%09.jpg")
-                                 << QByteArray("my%20photo#1?x:y\\\t.jpg");
-    }
     void writesNamesAndTitleSafely() {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, src);
-        QFETCH(QByteArray, text);
-        const QByteArray written = page(name, {name});
-        QVERIFY(written.contains("\n" + text + "</TITLE>\r\n"));
-        QVERIFY(written.contains("\n<img src=\"" + src + "\" alt=\"" + text + "\">\r\n"));
+        // A name, its src attribute, and its text in the title and the alt attribute.
+        const QList<std::tuple<QString, QByteArray, QByteArray>> names = {
+            {QStringLiteral("my caf\u00e9.jpg"), "my%20caf\xc3\xa9.jpg", "my caf\xc3\xa9.jpg"},
+            {QStringLiteral("z\" onerror=\"x\" <&>.png"),
+             "z&quot;%20onerror=&quot;x&quot;%20&lt;&amp;&gt;.png",
+             "z&quot; onerror=&quot;x&quot; &lt;&amp;&gt;.png"},
+            {QStringLiteral("my%20photo#1?x:y\\\t.jpg"), "my%2520photo%231%3Fx%3Ay%5C%09.jpg",
+             "my%20photo#1?x:y\\\t.jpg"}};
+        for (const auto& [name, src, text] : names) {
+            const QByteArray written = page(name, {name});
+            QVERIFY(written.contains("\n" + text + "</TITLE>\r\n"));
+            QVERIFY(written.contains("\n<img src=\"" + src + "\" alt=\"" + text + "\">\r\n"));
+        }
     }
 
     void aPageThatCannotBeWrittenIsReportedAndTheOldOneKept() {
