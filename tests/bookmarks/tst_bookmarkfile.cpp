@@ -159,12 +159,15 @@ private slots:
         dialog.LoadFromFile();
         QVERIFY(QFile::remove(m_path) && mkfifo(qPrintable(m_path), 0600) == 0);
         dialog.LoadFromFile(); // refused at once instead of waiting for a writer
+        // Even once the file is readable again, the rows are not its lines.
+        QVERIFY(QFile::remove(m_path));
+        writeBytes(m_path, "b\r\n");
         testsupport::ScriptedPrompts prompts;
         click(dialog, Bookmarks.remove, Bookmarks, 0);
         click(dialog, Bookmarks.clear);
         QCOMPARE(prompts.messages.size(), 2);
         QCOMPARE(prompts.messages.at(0).caption + prompts.messages.at(1).caption, "ErrorError");
-        QVERIFY(list(dialog, Bookmarks)->count() == 1 && !QFileInfo(m_path).isFile());
+        QVERIFY(list(dialog, Bookmarks)->count() == 1 && readBytes(m_path) == "b\r\n");
     }
 
     void historyShowsNewestFirstAndDeletesTheEntryOfTheRow() {
@@ -187,6 +190,12 @@ private slots:
         QCOMPARE(shown(dialog, History), QString("0: "));
         click(dialog, Select, History);
         QCOMPARE(dialog.m_selection, QString("HistoryError"));
+        // Of equal entries, the one of the row goes.
+        history = {"a", "b", "a", "b"};
+        CHistoryDialog twice(nullptr, &history);
+        click(twice, History.remove, History, 3); // the older "a"
+        click(twice, History.remove, History, 2); // the older "b"
+        QCOMPARE(history, (QStringList{"a", "b"}));
         CHistoryDialog withoutHistory(nullptr, nullptr);
         click(withoutHistory, History.clear, History);
         QCOMPARE(shown(withoutHistory, History), QString("0: "));
