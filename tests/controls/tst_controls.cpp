@@ -75,52 +75,41 @@ class ControlsTest : public QObject {
 private slots:
     // Keys as characters: Tab, Shift+Tab ("^"), Space, Backspace, Return
     // ("\r") and the keypad's Enter ("\n"); anything else is typed.
-    void addressKeySequences_data() {
-        const QString fallback = QString::fromLatin1(CAddressEdit::FallbackAddress);
-        QTest::addColumn<QString>("initial");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("keyState");
-        QTest::addColumn<int>("goRequests");
-        const auto row = [](const char* name, const char* initial, const char* keys,
-                            const QString& text, int keyState, int goRequests) {
-            QTest::newRow(name) << QString(initial) << QString(keys) << text << keyState
-                                << goRequests;
-        };
-        row("Return asks for Go without a line break", "x.org", "\r", "x.org", 0, 1);
-        row("keypad Enter too", "x.org", "a\nb\n", "x.orgab", 0, 2);
-        row("first Tab swallowed", "abc", "\t", "abc", 1, 0);
-        row("Tab Space Backspace", "abc", "\t \b", fallback, 0, 0);
-        row("Shift+Tab counts as Tab", "abc", "^ \b", fallback, 0, 0);
-        row("letters between keep the sequence", "", "\ta \b", fallback, 0, 0);
-        row("only one Space is swallowed", "", "\t  ", " ", 2, 0);
-        row("Backspace after Tab deletes", "abc", "\t\b", "ab", 1, 0);
-        row("Space without Tab is typed", "ab", " \b\b", "a", 0, 0);
-        row("Enter resets the sequence", "abc", "\t \r\b", "ab", 0, 1);
-        row("sequence can be repeated", "", "\t \bq\t \b", fallback, 0, 0);
-    }
     void addressKeySequences() {
-        QFETCH(QString, initial);
-        QFETCH(QString, keys);
-        QFETCH(QString, text);
-        QFETCH(int, keyState);
-        QFETCH(int, goRequests);
         const QHash<QChar, QPair<Qt::Key, Qt::KeyboardModifiers>> special = {
             {'\t', {Qt::Key_Tab, Qt::NoModifier}},    {'^', {Qt::Key_Tab, Qt::ShiftModifier}},
             {' ', {Qt::Key_Space, Qt::NoModifier}},   {'\b', {Qt::Key_Backspace, Qt::NoModifier}},
             {'\r', {Qt::Key_Return, Qt::NoModifier}}, {'\n', {Qt::Key_Enter, Qt::KeypadModifier}}};
-        CAddressEdit edit;
-        edit.setText(initial);
-        QSignalSpy go(&edit, &CAddressEdit::goRequested);
-        for (const QChar key : keys) {
-            if (special.contains(key))
-                QTest::keyClick(&edit, special[key].first, special[key].second);
-            else
-                QTest::keyClick(&edit, key.toLatin1());
+        const QString fallback = QString::fromLatin1(CAddressEdit::FallbackAddress);
+        const struct {
+            const char *initial, *keys;
+            QString text;
+            int keyState, goRequests;
+        } sequences[] = {{"x.org", "\r", "x.org", 0, 1}, // Go without a line break
+                         {"x.org", "a\nb\n", "x.orgab", 0, 2},
+                         {"abc", "\t", "abc", 1, 0}, // the first Tab is swallowed
+                         {"abc", "\t \b", fallback, 0, 0},
+                         {"abc", "^ \b", fallback, 0, 0},
+                         {"", "\ta \b", fallback, 0, 0}, // letters between keep the sequence
+                         {"", "\t  ", " ", 2, 0},        // only one Space is swallowed
+                         {"abc", "\t\b", "ab", 1, 0},
+                         {"ab", " \b\b", "a", 0, 0},
+                         {"abc", "\t \r\b", "ab", 0, 1}, // Enter resets the sequence
+                         {"", "\t \bq\t \b", fallback, 0, 0}};
+        for (const auto& sequence : sequences) {
+            CAddressEdit edit;
+            edit.setText(sequence.initial);
+            QSignalSpy go(&edit, &CAddressEdit::goRequested);
+            for (const QChar key : QString(sequence.keys)) {
+                if (special.contains(key))
+                    QTest::keyClick(&edit, special[key].first, special[key].second);
+                else
+                    QTest::keyClick(&edit, key.toLatin1());
+            }
+            QCOMPARE(edit.text(), sequence.text);
+            QCOMPARE(edit.KeyState(), sequence.keyState);
+            QCOMPARE(go.count(), sequence.goRequests);
         }
-        QCOMPARE(edit.text(), text);
-        QCOMPARE(edit.KeyState(), keyState);
-        QCOMPARE(go.count(), goRequests);
     }
 
     void addressSecondTabMovesFocusOn() {
