@@ -13,7 +13,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
