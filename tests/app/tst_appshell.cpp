@@ -35,81 +35,54 @@ QList<QMdiSubWindow*> Windows() {
 class AppShellTest : public QObject {
     Q_OBJECT
 private slots:
-    void versionGate_data() {
-        QTest::addColumn<QByteArray>("version"); // null: none reported
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("5") << QByteArray("5") << true;
-        QTest::newRow("10.0") << QByteArray("10.0") << true;
-        QTest::newRow("5.00.2919.6307") << QByteArray("5.00.2919.6307") << true;
-        QTest::newRow("4.9") << QByteArray("4.9") << false;
-        QTest::newRow("empty") << QByteArray("") << false;
-        QTest::newRow("no number") << QByteArray("x.5") << false;
-        QTest::newRow("missing") << QByteArray() << false;
-    }
     void versionGate() {
-        QFETCH(QByteArray, version);
-        QFETCH(bool, accepted);
-        testsupport::ScriptedPrompts prompts;
-        QCOMPARE(VersionGate::Check(version.isNull() ? nullptr : version.constData(), prompts),
-                 accepted);
-        QCOMPARE(prompts.messages.size(), accepted ? 0 : 1);
-        if (!accepted) {
-            QCOMPARE(prompts.messages.first().text,
-                     QStringLiteral("This browser requires IE 5.0 or higher."));
-            QCOMPARE(prompts.messages.first().caption, QStringLiteral("IE 5"));
+        const QList<QPair<const char*, bool>> versions = {
+            {"5", true}, {"10.0", true}, {"5.00.2919.6307", true}, {"4.9", false},
+            {"", false}, {"x.5", false}, {nullptr, false}}; // none reported
+        for (const auto& [version, accepted] : versions) {
+            testsupport::ScriptedPrompts prompts;
+            QCOMPARE(VersionGate::Check(version, prompts), accepted);
+            QCOMPARE(prompts.messages.size(), accepted ? 0 : 1);
+            if (!accepted)
+                QCOMPARE(prompts.messages.first().text + "|" + prompts.messages.first().caption,
+                         QStringLiteral("This browser requires IE 5.0 or higher.|IE 5"));
         }
     }
 
-    void stringTableSplitsPromptAndTipKeepingBlanks_data() {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("prompt");
-        QTest::addColumn<QString>("tip");
-        QTest::newRow("folder label") << int(ID_FOLDER_LABEL) << "Current download directory. "
-                                      << " Current download directory.";
-        QTest::newRow("history") << int(ID_HISTORY) << "History"
-                                 << " History.";
-        QTest::newRow("dialog tip without prompt") << 1047 << "Select"
-                                                   << "";
-        QTest::newRow("files left has none") << int(ID_FILES_LEFT) << ""
-                                             << "";
-        QTest::newRow("animation has none") << int(ID_ANIMATION) << ""
-                                            << "";
-    }
     void stringTableSplitsPromptAndTipKeepingBlanks() {
-        QFETCH(int, id);
-        QFETCH(QString, prompt);
-        QFETCH(QString, tip);
-        QCOMPARE(StringTable::prompt(id), prompt);
-        QCOMPARE(StringTable::tip(id), tip);
-        QCOMPARE(StringTable::contains(id), !prompt.isEmpty());
+        const QList<std::tuple<int, QString, QString>> entries = {
+            {ID_FOLDER_LABEL, "Current download directory. ", " Current download directory."},
+            {ID_HISTORY, "History", " History."},
+            {1047, "Select", ""},
+            {ID_FILES_LEFT, "", ""}};
+        for (const auto& [id, prompt, tip] : entries) {
+            QCOMPARE(StringTable::prompt(id), prompt);
+            QCOMPARE(StringTable::tip(id), tip);
+            QCOMPARE(StringTable::contains(id), !prompt.isEmpty());
+        }
     }
 
-    void commandLine_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("action");
-        QTest::addColumn<QStringList>("addresses");
-        const int run = int(CommandLine::Action::Run);
-        const QString file = testsupport::testDataPath("pages/frameset.html");
-        QTest::newRow("none") << QStringList() << run << QStringList();
-        QTest::newRow("addresses") << QStringList{"example.org", "http://a/b?c=1"} << run
-                                   << QStringList{"example.org", "http://a/b?c=1"};
-        QTest::newRow("relative file")
-            << QStringList{QDir::current().relativeFilePath(file)} << run << QStringList{file};
-        QTest::newRow("after --") << QStringList{"--", "--help"} << run << QStringList{"--help"};
-        QTest::newRow("help") << QStringList{"x", "--help"} << int(CommandLine::Action::Help)
-                              << QStringList{"x"};
-        QTest::newRow("version") << QStringList{"-v"} << int(CommandLine::Action::Version)
-                                 << QStringList();
-        QTest::newRow("unknown") << QStringList{"--bogus", "x"} << int(CommandLine::Action::Error)
-                                 << QStringList{"x"};
-    }
     void commandLine() {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, action);
-        QFETCH(QStringList, addresses);
-        const CommandLine line = CommandLine::Parse(QStringList{"quillmar"} + arguments);
-        QCOMPARE(int(line.action), action);
-        QCOMPARE(line.addresses, addresses);
+        using Action = CommandLine::Action;
+        const QString file = testsupport::testDataPath("pages/frameset.html");
+        const struct {
+            QStringList arguments;
+            Action action;
+            QStringList addresses;
+        } lines[] = {
+            {{}, Action::Run, {}},
+            {{"example.org", "http://a/b?c=1"}, Action::Run, {"example.org", "http://a/b?c=1"}},
+            {{QDir::current().relativeFilePath(file)}, Action::Run, {file}},
+            {{"--", "--help"}, Action::Run, {"--help"}},
+            {{"x", "--help"}, Action::Help, {"x"}},
+            {{"-v"}, Action::Version, {}},
+            {{"--bogus", "x"}, Action::Error, {"x"}}};
+        for (const auto& expected : lines) {
+            const CommandLine line =
+                CommandLine::Parse(QStringList{"quillmar"} + expected.arguments);
+            QCOMPARE(line.action, expected.action);
+            QCOMPARE(line.addresses, expected.addresses);
+        }
     }
 
     void startUpFailsWhenNoBrowserWindowCanOpen() {
@@ -155,20 +128,25 @@ private slots:
         QCOMPARE(Windows().size(), 1);
     }
 
-    void aboutBoxShowsAndClosesWithOkEnterAndEscape() {
+    // Dialogs are green on black; the frame is not.
+    void aboutBoxPrintSetupAndColours() {
         testsupport::ScriptedPrompts prompts;
-        int shown = 0;
+        int asked = 0;
+        prompts.printerAnswer = [&](QPrinter&) { return ++asked; };
+        QVERIFY(CQuillmarApp::MainFrame()->Router().Execute(ID_FILE_PRINT_SETUP));
+        QCOMPARE(asked, 1);
+
         QStringList texts;
         QList<QRect> geometries; // dialog, OK button
         bool hasTitle = true;
+        QColor background;
         QList<int> results; // after Enter, Escape and OK
         prompts.dialogDriver = [&](QDialog& dialog) {
-            ++shown;
             auto* about = qobject_cast<CAboutDialog*>(&dialog);
-            if (!about)
-                return int(QDialog::Rejected);
             geometries = {about->rect(), about->OkButton()->geometry()};
             hasTitle = about->windowFlags().testFlag(Qt::WindowTitleHint);
+            about->ensurePolished();
+            background = about->palette().color(QPalette::Window);
             for (const QLabel* label : about->findChildren<QLabel*>())
                 texts.append(label->text());
             for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
@@ -181,36 +159,23 @@ private slots:
             return about->result();
         };
         QVERIFY(CQuillmarApp::MainFrame()->Router().Execute(ID_APP_ABOUT));
-        QCOMPARE(shown, 1);
         QVERIFY(!hasTitle);
         QVERIFY(texts.contains(QStringLiteral("Quillmar Browser")));
         QCOMPARE(geometries, (QList<QRect>{QRect(QPoint(), DialogUnits::toPixels(82, 116)),
                                            DialogUnits::toPixels(33, 100, 14, 14)}));
         QCOMPARE(results, (QList<int>{QDialog::Accepted, QDialog::Rejected, QDialog::Accepted}));
-    }
+        QCOMPARE(background, QColor(0, 0, 0));
 
-    void dialogsAreGreenOnBlackButTheFrameIsNot() {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("IE 5"), QStringLiteral("text"));
         box.ensurePolished();
         QCOMPARE(box.palette().color(QPalette::Window), QColor(0, 0, 0));
         auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
         label->ensurePolished();
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 255, 0));
-        CAboutDialog about;
-        about.ensurePolished();
-        QCOMPARE(about.palette().color(QPalette::Window), QColor(0, 0, 0));
         CMainFrame* frame = CQuillmarApp::MainFrame();
         QVERIFY(frame->palette().color(QPalette::Window) != QColor(0, 0, 0));
         frame->m_folderLabel->ensurePolished();
         QVERIFY(frame->m_folderLabel->palette().color(QPalette::WindowText) != QColor(0, 255, 0));
-    }
-
-    void printSetupAsksForAPrinter() {
-        testsupport::ScriptedPrompts prompts;
-        int asked = 0;
-        prompts.printerAnswer = [&](QPrinter&) { return ++asked; };
-        QVERIFY(CQuillmarApp::MainFrame()->Router().Execute(ID_FILE_PRINT_SETUP));
-        QCOMPARE(asked, 1);
     }
 
     void exitClosesTheFrameAndKeepsTheRecentFiles() {

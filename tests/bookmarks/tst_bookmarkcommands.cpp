@@ -21,25 +21,8 @@
 using namespace bookmarktest;
 
 namespace {
-
 const int BookmarkList = 1008, HistoryList = 1044, Select = 1039;
 const int NoRow = -1, Cancelled = -2;
-
-// Picks a row (or none) and presses Select, or cancels the dialog.
-std::function<int(QDialog&)> choose(int listId, int row) {
-    return [listId, row](QDialog& shown) {
-        auto& dialog = static_cast<CListDialog&>(shown);
-        if (row == Cancelled)
-            shown.reject();
-        else if (row != NoRow)
-            qobject_cast<QListWidget*>(dialog.ControlById(listId))
-                ->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-        if (row != Cancelled)
-            QTest::mouseClick(dialog.ControlById(Select), Qt::LeftButton);
-        return dialog.result();
-    };
-}
-
 } // namespace
 
 class BookmarkCommandsTest : public QObject {
@@ -56,11 +39,28 @@ class BookmarkCommandsTest : public QObject {
         writeBytes(m_dir.filePath(name), "<html><title>" + name.toUtf8() + "</title></html>");
         return QUrl::fromLocalFile(m_dir.filePath(name)).toString();
     }
-    // Runs the command with the given choice and waits for the page if any.
-    void chooseIn(int command, int listId, int row, const QString& expected) {
+    // Runs the command on the view, or through the frame without one, and in
+    // its dialog picks a row (or none) and presses Select, or cancels.
+    void choose(int command, int listId, int row, CQuillmarView* view = nullptr) {
         m_frame->m_addressBox->setText("unchanged");
-        m_prompts.dialogDriver = choose(listId, row);
-        QVERIFY(m_frame->Router().Execute(command));
+        m_prompts.dialogDriver = [listId, row](QDialog& shown) {
+            auto& dialog = static_cast<CListDialog&>(shown);
+            if (row == Cancelled)
+                shown.reject();
+            else if (row != NoRow)
+                qobject_cast<QListWidget*>(dialog.ControlById(listId))
+                    ->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+            if (row != Cancelled)
+                QTest::mouseClick(dialog.ControlById(Select), Qt::LeftButton);
+            return dialog.result();
+        };
+        if (view)
+            view->OnCommand(command);
+        else
+            QVERIFY(m_frame->Router().Execute(command));
+    }
+    void chooseAndGo(int command, int listId, int row, const QString& expected) {
+        choose(command, listId, row);
         QCOMPARE(address(), expected.isEmpty() ? QString("unchanged") : expected);
         if (!expected.isEmpty())
             QTRY_COMPARE_WITH_TIMEOUT(m_view->Engine()->Location(), expected, 30000);
@@ -105,11 +105,11 @@ private slots:
         const QString first = page("first.html"), other = page("other.html");
         writeBytes(m_frame->m_bookmarkPath, ("\r\nhttp://never/\r\n" + first + "\r\n").toUtf8());
         for (int row : {Cancelled, NoRow, 0}) // cancel, no row, the empty line
-            chooseIn(ID_OPEN_BOOKMARKS, BookmarkList, row, QString());
-        chooseIn(ID_OPEN_BOOKMARKS, BookmarkList, 2, first);
+            chooseAndGo(ID_OPEN_BOOKMARKS, BookmarkList, row, QString());
+        chooseAndGo(ID_OPEN_BOOKMARKS, BookmarkList, 2, first);
         m_view->m_linkHistory = {other, first}; // newest first: first, other
-        chooseIn(ID_HISTORY, HistoryList, NoRow, QString());
-        chooseIn(ID_HISTORY, HistoryList, 1, other);
+        chooseAndGo(ID_HISTORY, HistoryList, NoRow, QString());
+        chooseAndGo(ID_HISTORY, HistoryList, 1, other);
     }
 
     void withoutAnActiveViewNothingNavigates() {
@@ -119,15 +119,10 @@ private slots:
         CQuillmarView detached(nullptr);
         detached.m_linkHistory = {"http://history/"};
         writeBytes(m_frame->m_bookmarkPath, "http://bookmark/\r\n");
-        m_frame->m_addressBox->setText("unchanged");
-
-        m_prompts.dialogDriver = choose(BookmarkList, 0);
-        detached.OnCommand(ID_OPEN_BOOKMARKS);
+        choose(ID_OPEN_BOOKMARKS, BookmarkList, 0, &detached);
         QCOMPARE(message(), QString("Open new file."));
         QCOMPARE(address(), QString("unchanged"));
-
-        m_prompts.dialogDriver = choose(HistoryList, 0);
-        detached.OnCommand(ID_HISTORY);
+        choose(ID_HISTORY, HistoryList, 0, &detached);
         QCOMPARE(message(), QString("Open new view."));
         QCOMPARE(address(), QString("http://history/"));
     }

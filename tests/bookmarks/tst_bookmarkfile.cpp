@@ -1,14 +1,49 @@
 #include "BookmarkTestFiles.h"
 #include "bookmarks/BookmarkFile.h"
+#include "bookmarks/CBookmarkDialog.h"
+#include "bookmarks/CHistoryDialog.h"
+#include "controls/CDigitCounter.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
 
 using namespace bookmarktest;
 using Entries = QList<QByteArray>;
+
+namespace {
+
+struct Ids {
+    int list, remove, clear, counter;
+};
+const Ids Bookmarks{1008, 1035, 1047, 1036};
+const Ids History{1044, 1042, 1046, 1045};
+const int SearchBox = 1037, Search = 1038, Select = 1039;
+
+QListWidget* list(CListDialog& dialog, const Ids& ids) {
+    return qobject_cast<QListWidget*>(dialog.ControlById(ids.list));
+}
+// The counter, then the rows: "2: a,b".
+QString shown(CListDialog& dialog, const Ids& ids) {
+    QStringList rows;
+    for (int row = 0; row < list(dialog, ids)->count(); ++row)
+        rows << list(dialog, ids)->item(row)->text();
+    return qobject_cast<CDigitCounter*>(dialog.ControlById(ids.counter))->Text() + ": " +
+           rows.join(',');
+}
+// Selects the row (none when negative) and clicks the control.
+void click(CListDialog& dialog, int id, const Ids& ids = Bookmarks, int row = -1) {
+    if (row >= 0)
+        list(dialog, ids)->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    QTest::mouseClick(dialog.ControlById(id), Qt::LeftButton);
+}
+
+} // namespace
 
 class BookmarkFileTest : public QObject {
     Q_OBJECT
@@ -18,34 +53,20 @@ class BookmarkFileTest : public QObject {
 private slots:
     void init() { QFile::remove(m_path); }
 
-    void readsLinesAsWritten_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<Entries>("entries");
-        QTest::newRow("CR LF, LF, no final end")
-            << QByteArray("a\r\nb\nc") << Entries{"a", "b", "c"};
-        QTest::newRow("empty lines") << QByteArray("\r\na\n\n") << Entries{"", "a", ""};
-        QTest::newRow("blanks, lone CR, duplicates")
-            << QByteArray(" a \r\nx\ry\r\r\n a \n") << Entries{" a ", "x\ry\r", " a "};
-    }
-    void readsLinesAsWritten() {
-        QFETCH(QByteArray, content);
-        QFETCH(Entries, entries);
-        writeBytes(m_path, content);
-        Entries read;
-        QVERIFY(BookmarkFile(m_path).ReadAll(read));
-        QCOMPARE(read, entries);
-    }
-
-    void appendRewriteAndClear() {
+    void readAppendRewriteAndClear() {
         const BookmarkFile file(m_path);
         Entries read{"stale"};
         QVERIFY(file.ReadAll(read)); // a missing file is no error
         QVERIFY(read.isEmpty());
+        // Lines as written: CR LF or LF, blanks, lone CRs, duplicates, no final end.
+        writeBytes(m_path, "\r\n a \r\nx\ry\r\r\nb\n\nc\r\n a ");
+        QVERIFY(file.ReadAll(read));
+        QCOMPARE(read, (Entries{"", " a ", "x\ry\r", "b", "", "c", " a "}));
+        QVERIFY(file.Append("b\r\n c\r")); // ends the unterminated last line first
+        QVERIFY(readBytes(m_path).endsWith("c\r\n a \r\nb c\r\n"));
+        QFile::remove(m_path);
         QVERIFY(file.Append("http://a/ "));
         QCOMPARE(readBytes(m_path), QByteArray("http://a/ \r\n"));
-        writeBytes(m_path, "a\nb");
-        QVERIFY(file.Append("b\r\n c\r")); // ends the unterminated last line first
-        QCOMPARE(readBytes(m_path), QByteArray("a\nb\r\nb c\r\n"));
 
         const QByteArray content =
             "caf\xe9\r\nhttp://" + QByteArray(1 << 20, 'x') + "\r\n\r\n \xff \r\n";
@@ -82,6 +103,102 @@ private slots:
         QVERIFY(readBytes(m_path).startsWith(old));
         QCOMPARE(QDir(m_dir.path()).entryList({"Quillmar*"}, QDir::Files),
                  QStringList{BookmarkFile::FileName});
+    }
+
+    void searchFindsTheNextRowAndWrapsAround() {
+        writeBytes(m_path, "xabcx\r\nabc\r\nABC\r\n");
+        CBookmarkDialog dialog(nullptr, m_path);
+        dialog.show();
+        auto* searchBox = qobject_cast<QLineEdit*>(dialog.ControlById(SearchBox));
+        const auto selected = [&] { return list(dialog, Bookmarks)->selectedItems().value(0); };
+        QTest::keyClicks(searchBox, "abc");
+        QList<int> found;
+        for (int press = 0; press < 3; ++press) {
+            QTest::keyClick(searchBox, Qt::Key_Return);
+            found << list(dialog, Bookmarks)->row(selected());
+        }
+        QCOMPARE(found, (QList<int>{0, 1, 0}));
+        QVERIFY2(dialog.isVisible(), "Enter searches and never closes");
+        for (const QString text : {"AB", ""}) { // only the selected row matches; nothing to find
+            searchBox->setText(text);
+            click(dialog, Search, Bookmarks, 2);
+            QCOMPARE(selected()->text(), QString("ABC"));
+        }
+    }
+
+    void deleteAndClearChangeListAndFile() {
+        const QString a(100, 'A'); // long enough for the limit below
+        const QByteArray content = (a + "\nB\n\n" + a).toLatin1();
+        writeBytes(m_path, content);
+        CBookmarkDialog dialog(nullptr, m_path);
+        dialog.show();
+        click(dialog, Bookmarks.remove); // nothing selected
+        {
+            FileSizeLimit fullDisk(64);
+            click(dialog, Bookmarks.remove, Bookmarks, 3);
+        }
+        QCOMPARE(readBytes(m_path), content);
+        QCOMPARE(shown(dialog, Bookmarks), QString("4: " + a + ",B,," + a));
+        click(dialog, Bookmarks.remove, Bookmarks, 3);
+        QCOMPARE(shown(dialog, Bookmarks), QString("3: " + a + ",B,"));
+        QCOMPARE(readBytes(m_path), (a + "\r\nB\r\n\r\n").toLatin1());
+
+        click(dialog, Bookmarks.clear, Bookmarks, 1);
+        QCOMPARE(shown(dialog, Bookmarks), QString("0: "));
+        QCOMPARE(QFileInfo(m_path).size(), 0);
+        click(dialog, Select);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.m_selection, QString("BookmarkError"));
+        dialog.show();
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(dialog.m_selection.isEmpty());
+
+        // Rows kept from an earlier read must not replace a file read only in part.
+        writeBytes(m_path, "a\r\n");
+        dialog.LoadFromFile();
+        QVERIFY(QFile::remove(m_path) && mkfifo(qPrintable(m_path), 0600) == 0);
+        dialog.LoadFromFile(); // refused at once instead of waiting for a writer
+        // Even once the file is readable again, the rows are not its lines.
+        QVERIFY(QFile::remove(m_path));
+        writeBytes(m_path, "b\r\n");
+        testsupport::ScriptedPrompts prompts;
+        click(dialog, Bookmarks.remove, Bookmarks, 0);
+        click(dialog, Bookmarks.clear);
+        QCOMPARE(prompts.messages.size(), 2);
+        QCOMPARE(prompts.messages.at(0).caption + prompts.messages.at(1).caption, "ErrorError");
+        QVERIFY(list(dialog, Bookmarks)->count() == 1 && readBytes(m_path) == "b\r\n");
+    }
+
+    void historyShowsNewestFirstAndDeletesTheEntryOfTheRow() {
+        QStringList history{"a", "", "b", "", "c", "d"};
+        CHistoryDialog dialog(nullptr, &history);
+        QCOMPARE(shown(dialog, History), QString("4: d,c,b,a"));
+        click(dialog, Select, History, 3);
+        QCOMPARE(dialog.m_selection, QString("a"));
+        // Hidden empty entries break the row-to-index mirror: each row knows its entry.
+        for (int row : {2, 0, 1}) // "b", then "d" above it, then "a"
+            click(dialog, History.remove, History, row);
+        QCOMPARE(history, (QStringList{"", "", "c"}));
+        QCOMPARE(shown(dialog, History), QString("1: c"));
+        history.prepend("recorded meanwhile");
+        click(dialog, History.remove, History, 0);
+        QCOMPARE(history, (QStringList{"recorded meanwhile", "", ""}));
+
+        click(dialog, History.clear, History);
+        QVERIFY(history.isEmpty());
+        QCOMPARE(shown(dialog, History), QString("0: "));
+        click(dialog, Select, History);
+        QCOMPARE(dialog.m_selection, QString("HistoryError"));
+        // Of equal entries, the one of the row goes.
+        history = {"a", "b", "a", "b"};
+        CHistoryDialog twice(nullptr, &history);
+        click(twice, History.remove, History, 3); // the older "a"
+        click(twice, History.remove, History, 2); // the older "b"
+        QCOMPARE(history, (QStringList{"a", "b"}));
+        CHistoryDialog withoutHistory(nullptr, nullptr);
+        click(withoutHistory, History.clear, History);
+        QCOMPARE(shown(withoutHistory, History), QString("0: "));
     }
 };
 

@@ -75,52 +75,41 @@ class ControlsTest : public QObject {
 private slots:
     // Keys as characters: Tab, Shift+Tab ("^"), Space, Backspace, Return
     // ("\r") and the keypad's Enter ("\n"); anything else is typed.
-    void addressKeySequences_data() {
-        const QString fallback = QString::fromLatin1(CAddressEdit::FallbackAddress);
-        QTest::addColumn<QString>("initial");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("keyState");
-        QTest::addColumn<int>("goRequests");
-        const auto row = [](const char* name, const char* initial, const char* keys,
-                            const QString& text, int keyState, int goRequests) {
-            QTest::newRow(name) << QString(initial) << QString(keys) << text << keyState
-                                << goRequests;
-        };
-        row("Return asks for Go without a line break", "x.org", "\r", "x.org", 0, 1);
-        row("keypad Enter too", "x.org", "a\nb\n", "x.orgab", 0, 2);
-        row("first Tab swallowed", "abc", "\t", "abc", 1, 0);
-        row("Tab Space Backspace", "abc", "\t \b", fallback, 0, 0);
-        row("Shift+Tab counts as Tab", "abc", "^ \b", fallback, 0, 0);
-        row("letters between keep the sequence", "", "\ta \b", fallback, 0, 0);
-        row("only one Space is swallowed", "", "\t  ", " ", 2, 0);
-        row("Backspace after Tab deletes", "abc", "\t\b", "ab", 1, 0);
-        row("Space without Tab is typed", "ab", " \b\b", "a", 0, 0);
-        row("Enter resets the sequence", "abc", "\t \r\b", "ab", 0, 1);
-        row("sequence can be repeated", "", "\t \bq\t \b", fallback, 0, 0);
-    }
     void addressKeySequences() {
-        QFETCH(QString, initial);
-        QFETCH(QString, keys);
-        QFETCH(QString, text);
-        QFETCH(int, keyState);
-        QFETCH(int, goRequests);
         const QHash<QChar, QPair<Qt::Key, Qt::KeyboardModifiers>> special = {
             {'\t', {Qt::Key_Tab, Qt::NoModifier}},    {'^', {Qt::Key_Tab, Qt::ShiftModifier}},
             {' ', {Qt::Key_Space, Qt::NoModifier}},   {'\b', {Qt::Key_Backspace, Qt::NoModifier}},
             {'\r', {Qt::Key_Return, Qt::NoModifier}}, {'\n', {Qt::Key_Enter, Qt::KeypadModifier}}};
-        CAddressEdit edit;
-        edit.setText(initial);
-        QSignalSpy go(&edit, &CAddressEdit::goRequested);
-        for (const QChar key : keys) {
-            if (special.contains(key))
-                QTest::keyClick(&edit, special[key].first, special[key].second);
-            else
-                QTest::keyClick(&edit, key.toLatin1());
+        const QString fallback = QString::fromLatin1(CAddressEdit::FallbackAddress);
+        const struct {
+            const char *initial, *keys;
+            QString text;
+            int keyState, goRequests;
+        } sequences[] = {{"x.org", "\r", "x.org", 0, 1}, // Go without a line break
+                         {"x.org", "a\nb\n", "x.orgab", 0, 2},
+                         {"abc", "\t", "abc", 1, 0}, // the first Tab is swallowed
+                         {"abc", "\t \b", fallback, 0, 0},
+                         {"abc", "^ \b", fallback, 0, 0},
+                         {"", "\ta \b", fallback, 0, 0}, // letters between keep the sequence
+                         {"", "\t  ", " ", 2, 0},        // only one Space is swallowed
+                         {"abc", "\t\b", "ab", 1, 0},
+                         {"ab", " \b\b", "a", 0, 0},
+                         {"abc", "\t \r\b", "ab", 0, 1}, // Enter resets the sequence
+                         {"", "\t \bq\t \b", fallback, 0, 0}};
+        for (const auto& sequence : sequences) {
+            CAddressEdit edit;
+            edit.setText(sequence.initial);
+            QSignalSpy go(&edit, &CAddressEdit::goRequested);
+            for (const QChar key : QString(sequence.keys)) {
+                if (special.contains(key))
+                    QTest::keyClick(&edit, special[key].first, special[key].second);
+                else
+                    QTest::keyClick(&edit, key.toLatin1());
+            }
+            QCOMPARE(edit.text(), sequence.text);
+            QCOMPARE(edit.KeyState(), sequence.keyState);
+            QCOMPARE(go.count(), sequence.goRequests);
         }
-        QCOMPARE(edit.text(), text);
-        QCOMPARE(edit.KeyState(), keyState);
-        QCOMPARE(go.count(), goRequests);
     }
 
     void addressSecondTabMovesFocusOn() {
@@ -180,25 +169,17 @@ private slots:
         QTRY_VERIFY(animation.IsPlaying());
     }
 
-    void everyButtonPairIsTwoDifferentImages() {
+    void buttonsShowThePressedImageOnlyWhilePressed() {
         const int pairs[][2] = {{199, 197}, {196, 195}, {205, 206}, {193, 190}, {191, 192},
                                 {189, 194}, {187, 188}, {172, 173}, {170, 171}, {168, 169},
                                 {166, 167}, {164, 165}, {176, 174}, {177, 175}, {184, 183},
                                 {207, 208}, {186, 185}, {181, 179}, {182, 178}};
-        for (const auto& pair : pairs) {
-            QCOMPARE(imageOf(pair[0]).size(), QSize(20, 20));
-            QCOMPARE(imageOf(pair[1]).size(), QSize(20, 20));
-            QVERIFY(imageOf(pair[0]) != imageOf(pair[1]));
-        }
+        for (const auto& [up, down] : pairs)
+            QVERIFY(imageOf(up).size() == QSize(20, 20) && imageOf(down).size() == QSize(20, 20) &&
+                    imageOf(up) != imageOf(down));
         QCOMPARE(BitmapTable::pixmap(204).size(), QSize(100, 70));
-        QVERIFY(BitmapTable::pixmap(198).isNull());
         CBitmapButton button;
-        QVERIFY(!button.LoadBitmaps(187, 198));
-        QVERIFY(!button.LoadBitmaps(9999, 188));
-    }
-
-    void buttonShowsThePressedImageOnlyWhilePressed() {
-        CBitmapButton button;
+        QVERIFY(!button.LoadBitmaps(187, 198) && !button.LoadBitmaps(9999, 188));
         button.resize(20, 20);
         QVERIFY(button.LoadBitmaps(187, 188));
         QSignalSpy clicked(&button, &QAbstractButton::clicked);
@@ -213,27 +194,25 @@ private slots:
 
     // The lit segments of each cell, 11 pixels apart; the rest of a cell's
     // segments are unlit, so a minus sign is a wholly unlit cell.
-    void counterCellsShowTheNumber_data() {
-        QTest::addColumn<QString>("number"); // empty: never set
-        QTest::addColumn<QList<unsigned>>("cells");
-        const unsigned codes[10] = {0xFC, 0x60, 0xDA, 0xF2, 0x66, 0xB6, 0xBE, 0xE0, 0xFE, 0xF6};
-        for (int digit = 0; digit < 10; ++digit)
-            QTest::addRow("%d", digit) << QString::number(digit) << QList<unsigned>{codes[digit]};
-        QTest::newRow("zero until set") << QString() << QList<unsigned>{0xFC};
-        QTest::newRow("minus") << "-5" << QList<unsigned>{0x00, 0xB6};
-    }
     void counterCellsShowTheNumber() {
-        QFETCH(QString, number);
-        QFETCH(QList<unsigned>, cells);
+        const unsigned codes[10] = {0xFC, 0x60, 0xDA, 0xF2, 0x66, 0xB6, 0xBE, 0xE0, 0xFE, 0xF6};
+        QList<unsigned> digits;
+        for (int digit : {1, 2, 3, 4, 5, 6, 7, 8, 9, 0})
+            digits << codes[digit];
         CDigitCounter counter;
-        counter.resize(30, 20);
-        if (!number.isEmpty())
-            counter.SetNumber(number.toInt());
-        QCOMPARE(counter.Text(), number.isEmpty() ? QStringLiteral("0") : number);
-        const Rendered image(counter);
-        for (int cell = 0; cell < cells.size(); ++cell) {
-            QCOMPARE(image.segments(11 * cell, lit), cells[cell]);
-            QCOMPARE(image.segments(11 * cell, unlit), 0xFEu & ~cells[cell]);
+        counter.resize(120, 20);
+        QCOMPARE(counter.Text(), QStringLiteral("0")); // until set
+        QCOMPARE(Rendered(counter).segments(0, lit), 0xFCu);
+        const QList<QPair<int, QList<unsigned>>> numbers = {{1234567890, digits},
+                                                            {-5, {0x00, 0xB6}}};
+        for (const auto& [number, cells] : numbers) {
+            counter.SetNumber(number);
+            QCOMPARE(counter.Text(), QString::number(number));
+            const Rendered image(counter);
+            for (int cell = 0; cell < cells.size(); ++cell) {
+                QCOMPARE(image.segments(11 * cell, lit), cells[cell]);
+                QCOMPARE(image.segments(11 * cell, unlit), 0xFEu & ~cells[cell]);
+            }
         }
     }
 
@@ -300,7 +279,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(counter.paints > paintsBefore, 30000);
     }
 
-    void clockCellsSitCloserAroundColons() {
+    void clockCellsColonsDotAndMinus() {
         CDigitClock clock;
         clock.resize(77, 20);
         clock.SetText(QStringLiteral("00:00:00"));
@@ -316,28 +295,18 @@ private slots:
             QCOMPARE(image.row(15, lit).mid(x + 1, 7), QByteArray("...#..."));
         }
         QCOMPARE(image.row(7, lit).count('#'), 6 * 2 + 2);
-    }
-
-    void clockHasOwnShapesForDotAndMinus() {
-        CDigitClock clock;
-        clock.resize(60, 20);
-        clock.SetText(QStringLiteral("-.x"));
-        const Rendered image(clock);
-        QCOMPARE(image.segments(0, lit), 0x02u);
-        QCOMPARE(image.segments(0, unlit), 0xFCu);
-        // "." is a short lit stroke over the unlit bottom segment.
-        QCOMPARE(image.row(18, lit).mid(11, 11), QByteArray("..#........"));
-        QCOMPARE(image.row(18, unlit).mid(11, 11), QByteArray("...####...."));
-        QCOMPARE(image.segments(22, unlit), 0xFEu);
-    }
-
-    void clockKeepsTheMetricsOfTheFirstPaint() {
-        CDigitClock clock;
-        clock.resize(77, 20);
-        clock.SetText(QStringLiteral("12:34"));
-        const Rendered small(clock);
+        // Larger, it keeps the metrics of its first paint.
         clock.resize(200, 50);
-        QCOMPARE(Rendered(clock).image.copy(0, 0, 77, 20), small.image);
+        QCOMPARE(Rendered(clock).image.copy(0, 0, 77, 20), image.image);
+
+        clock.SetText(QStringLiteral("-.x"));
+        const Rendered shapes(clock);
+        QCOMPARE(shapes.segments(0, lit), 0x02u);
+        QCOMPARE(shapes.segments(0, unlit), 0xFCu);
+        // "." is a short lit stroke over the unlit bottom segment.
+        QCOMPARE(shapes.row(18, lit).mid(11, 11), QByteArray("..#........"));
+        QCOMPARE(shapes.row(18, unlit).mid(11, 11), QByteArray("...####...."));
+        QCOMPARE(shapes.segments(22, unlit), 0xFEu);
         clock.SetText(QString());
         QCOMPARE(Rendered(clock).segments(0, unlit), 0u);
     }
@@ -354,14 +323,11 @@ private slots:
             QCOMPARE(target.pixelColor(15, 10), QColor(Qt::white));
         }
         painter.end();
-        // The area's corners and edges, the red square's, and their outsides.
-        const QList<QPair<QPoint, QColor>> pixels = {
-            {{9, 5}, Qt::white},   {{10, 4}, Qt::white},  {{10, 5}, Qt::black},
-            {{29, 14}, Qt::black}, {{30, 14}, Qt::white}, {{29, 15}, Qt::white},
-            {{12, 7}, Qt::red},    {{13, 8}, Qt::red},    {{14, 8}, Qt::black},
-            {{13, 9}, Qt::black},  {{0, 0}, Qt::white}};
-        for (const auto& [point, colour] : pixels)
-            QCOMPARE(target.pixelColor(point), colour);
+        QImage expected(40, 30, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        QPainter(&expected).fillRect(QRect(10, 5, 20, 10), Qt::black);
+        QPainter(&expected).fillRect(QRect(12, 7, 2, 2), Qt::red);
+        QCOMPARE(target, expected);
         painter.begin(&target);
         {
             CMemoryDC whole(painter, QRect());
@@ -372,35 +338,26 @@ private slots:
         QCOMPARE(clipped.Area(), QRect(5, 6, 7, 8));
     }
 
-    void meterIsAlwaysEightyPixelsWide() {
-        CProgressMeter meter;
-        meter.setGeometry(535, 1, 55, 19);
-        QCOMPARE(meter.geometry(), QRect(535, 1, 80, 19));
-    }
-
     // Segments are 8 pixels wide from x = 1; the frames lie over their
     // outer pixels, so a segment's colour shows from row 3 and column 3.
-    void meterFillsFromTheLeftInsideThreeFrames_data() {
-        QTest::addColumn<int>("level");
-        for (int level : {0, 1, 10})
-            QTest::addRow("%d", level) << level;
-    }
     void meterFillsFromTheLeftInsideThreeFrames() {
-        QFETCH(int, level);
         CProgressMeter meter;
         meter.resize(80, 19);
         meter.SetBackgroundColour(Qt::black);
         meter.SetHighlightColour(lit);
         meter.SetShadowColour(darkGreen);
         meter.SetSegmentColour(yellow);
-        meter.SetLevel(level);
-        const Rendered image(meter);
-        QByteArray expected(80, '.');
-        for (int x = 3; x < qMin(1 + 8 * level, 77); ++x)
-            expected[x] = '#';
-        for (int y = 3; y <= 15; ++y)
-            QCOMPARE(image.row(y, yellow), expected);
+        for (int level : {0, 1, 10}) {
+            meter.SetLevel(level);
+            const Rendered image(meter);
+            QByteArray expected(80, '.');
+            for (int x = 3; x < qMin(1 + 8 * level, 77); ++x)
+                expected[x] = '#';
+            for (int y = 3; y <= 15; ++y)
+                QCOMPARE(image.row(y, yellow), expected);
+        }
         // Two raised frames and a sunk one inside them.
+        const Rendered image(meter);
         for (int inset : {0, 1}) {
             for (const QPoint& light : {QPoint(inset, inset), QPoint(40, inset), QPoint(inset, 9)})
                 QCOMPARE(image.at(light.x(), light.y()), lit);
@@ -412,36 +369,27 @@ private slots:
             QCOMPARE(image.at(inner.x(), inner.y()), lit);
     }
 
-    void meterProgressBecomesALevel_data() {
-        QTest::addColumn<int>("progress");
-        QTest::addColumn<int>("maximum");
-        QTest::addColumn<int>("level");
-        QTest::newRow("nothing yet") << 0 << 200 << 0;
-        QTest::newRow("9.5 %") << 19 << 200 << 0;
-        QTest::newRow("10 %") << 20 << 200 << 1;
-        QTest::newRow("99.5 %") << 199 << 200 << 9;
-        QTest::newRow("done empties the meter") << 200 << 200 << 0;
-        QTest::newRow("beyond the end fills it") << 300 << 200 << 10;
-        QTest::newRow("no maximum is ignored") << 50 << 0 << 4;
-        QTest::newRow("negative maximum is ignored") << 50 << -100 << 4;
-        QTest::newRow("negative progress is ignored") << -1 << 100 << 4;
-    }
+    // A meter at 4 ignores levels out of range, progress without a positive
+    // maximum and negative progress.
     void meterProgressBecomesALevel() {
-        QFETCH(int, progress);
-        QFETCH(int, maximum);
-        QFETCH(int, level);
-        CProgressMeter meter;
-        meter.SetLevel(4);
-        for (int outOfRange : {11, -1})
-            meter.SetLevel(outOfRange);
-        meter.SetProgress(progress, maximum);
-        QCOMPARE(meter.Level(), level);
+        const int cases[][3] = {{0, 200, 0},   {19, 200, 0},   {20, 200, 1}, {199, 200, 9},
+                                {200, 200, 0}, {300, 200, 10}, {50, 0, 4},   {50, -100, 4},
+                                {-1, 100, 4}}; // progress, maximum, level
+        for (const auto& [progress, maximum, level] : cases) {
+            CProgressMeter meter;
+            meter.SetLevel(4);
+            for (int outOfRange : {11, -1})
+                meter.SetLevel(outOfRange);
+            meter.SetProgress(progress, maximum);
+            QCOMPARE(meter.Level(), level);
+        }
     }
 
-    // Default colours; a double click is not turned into a second press.
+    // Default colours and width; a double click is not turned into a second press.
     void meterStartsInButtonFaceAndRedAndSwallowsDoubleClicks() {
         CProgressMeter meter;
-        meter.resize(80, 19);
+        meter.setGeometry(535, 1, 55, 19);
+        QCOMPARE(meter.geometry(), QRect(535, 1, 80, 19));
         meter.SetLevel(1);
         const Rendered image(meter);
         QCOMPARE(image.at(40, 9), QApplication::palette().color(QPalette::Button));

@@ -43,6 +43,13 @@ QByteArray read(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QByteArray page(const QString& title, const QStringList& images) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    CImagePageWriter(buffer).WritePage(title, images);
+    return buffer.data();
+}
+
 } // namespace
 
 class ImagePageDialogTest : public QObject {
@@ -91,17 +98,20 @@ private slots:
 
         dialog->imageList->item(2)->setSelected(true);
         dialog->imageList->item(0)->setSelected(true);
-        dialog->titleEdit->setText(QStringLiteral("Holiday & <friends>"));
+        dialog->titleEdit->setText(QStringLiteral("Holiday"));
         const QString path = images.filePath(QStringLiteral("Images.htm"));
         answers->saveFileAnswers << path;
         dialog->generateButton->click();
         dialog->generateButton->click(); // cancelled
         QCOMPARE(dialog->pagePath, path);
-        QBuffer expected;
-        expected.open(QIODevice::WriteOnly);
-        CImagePageWriter(expected).WritePage(QStringLiteral("Holiday & <friends>"),
-                                             {"a.GIF", "c.png"});
-        QCOMPARE(read(path), expected.data());
+        QCOMPARE(read(path),
+                 QByteArray("<HTML>\r\n<HEAD>\r\n<TITLE>\r\nHoliday</TITLE>\r\n</HEAD>\r\n"
+                            "<body bgcolor=\"#000000\"  text=\"#ffff00\"  link=\"#80ff00\"  "
+                            "vlink=\"#800080\"  alink=\"#80ff00\" >\r\n"
+                            "<br>\r\n<hr>\r\n<center>\r\n"
+                            "<img src=\"a.GIF\" alt=\"a.GIF\">\r\n<br>\r\n"
+                            "<img src=\"c.png\" alt=\"c.png\">\r\n<br>\r\n"
+                            "</center>\r\n<hr>\r\n</BODY>\r\n</HTML>\r\n"));
         QVERIFY(answers->messages.isEmpty());
 
         pick(QString()); // cancelled: the offered images stay, saving starts at the start folder
@@ -113,7 +123,28 @@ private slots:
         QCOMPARE(QDir::currentPath(), startFolder);
     }
 
+    void writesNamesAndTitleSafely() {
+        // A name, its src attribute, and its text in the title and the alt attribute.
+        const QList<std::tuple<QString, QByteArray, QByteArray>> names = {
+            {QStringLiteral("my caf\u00e9.jpg"), "my%20caf\xc3\xa9.jpg", "my caf\xc3\xa9.jpg"},
+            {QStringLiteral("z\" onerror=\"x\" <&>.png"),
+             "z&quot;%20onerror=&quot;x&quot;%20&lt;&amp;&gt;.png",
+             "z&quot; onerror=&quot;x&quot; &lt;&amp;&gt;.png"},
+            {QStringLiteral("my%20photo#1?x:y\\\t.jpg"), "my%2520photo%231%3Fx%3Ay%5C%09.jpg",
+             "my%20photo#1?x:y\\\t.jpg"}};
+        for (const auto& [name, src, text] : names) {
+            const QByteArray written = page(name, {name});
+            QVERIFY(written.contains("\n" + text + "</TITLE>\r\n"));
+            QVERIFY(written.contains("\n<img src=\"" + src + "\" alt=\"" + text + "\">\r\n"));
+        }
+    }
+
     void aPageThatCannotBeWrittenIsReportedAndTheOldOneKept() {
+        QFile full(QStringLiteral("/dev/full"));
+        QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        CImagePageWriter writer(full);
+        QVERIFY_THROWS_EXCEPTION(CImagePageWriter::WriteError, writer.WritePage("T", {"a.jpg"}));
+
         QTemporaryDir target;
         const QString folder = target.filePath(QStringLiteral("folder.htm"));
         QVERIFY(QDir().mkdir(folder));
