@@ -7,6 +7,9 @@
 
 namespace bookmarktest {
 
+// Control ids of the bookmark and history dialogs.
+const int BookmarkList = 1008, HistoryList = 1044, SearchBox = 1037, Search = 1038, Select = 1039;
+
 inline QByteArray readBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -21,7 +21,6 @@
 using namespace bookmarktest;
 
 namespace {
-const int BookmarkList = 1008, HistoryList = 1044, Select = 1039;
 const int NoRow = -1, Cancelled = -2;
 } // namespace
 

@@ -21,9 +21,8 @@ namespace {
 struct Ids {
     int list, remove, clear, counter;
 };
-const Ids Bookmarks{1008, 1035, 1047, 1036};
-const Ids History{1044, 1042, 1046, 1045};
-const int SearchBox = 1037, Search = 1038, Select = 1039;
+const Ids Bookmarks{BookmarkList, 1035, 1047, 1036};
+const Ids History{HistoryList, 1042, 1046, 1045};
 
 QListWidget* list(CListDialog& dialog, const Ids& ids) {
     return qobject_cast<QListWidget*>(dialog.ControlById(ids.list));
