@@ -67,10 +67,10 @@ void FrameDownloadSink::AnimationStarted() {
     });
 }
 
-// An ended worker leaves the total; the counter keeps what it showed until
-// another worker reports.
+// The worker's last report. It leaves the files-left total (the counter keeps
+// what it showed until another worker reports), and whatever it did not finish
+// was cancelled.
 void FrameDownloadSink::AnimationStopped() {
-    // The worker's last report: whatever it did not finish was cancelled.
     Post([part = filesLeftShown, job = reportedJob](CMainFrame& target) {
         ChangeFilesLeftTotal(target, -*part);
         *part = 0;
