@@ -26,7 +26,7 @@ bool registerApplication(ApplicationFactory make);
         testsupport::registerTestClass(TestClass::staticMetaObject,                                \
                                        [] { return std::unique_ptr<QObject>(new TestClass); });
 
-// The same for tests that start the browser engine; CTest runs these one at a time.
+// The same for tests that start the browser engine; the sanitizer builds leave these out.
 #define QUILLMAR_ENGINE_TEST_MAIN(TestClass) QUILLMAR_TEST_MAIN(TestClass)
 
 // For a test that needs the application to be of its own class.
