@@ -71,8 +71,11 @@ bool DownloadTransfer::Begin(int entry) {
         reason = QStringLiteral("not a plain file name");
         return false;
     }
-    if (!CheckSource())
-        return false;
+    return CheckSource() && StartAtListedAddress();
+}
+
+// Opens a fresh destination file and asks for the listed address again.
+bool DownloadTransfer::StartAtListedAddress() {
     if (!file.Open(job.Destinations.value(index))) {
         reason = file.Error();
         return false;
@@ -250,14 +253,10 @@ bool DownloadTransfer::ScheduleRetry() {
 // Each try starts again at the listed address.
 bool DownloadTransfer::Retry() {
     ++tries;
-    if (!file.Open(job.Destinations.value(index))) {
-        reason = file.Error() + QStringLiteral(" (%1 tries)").arg(tries);
-        return false;
-    }
-    hops = 0;
-    Request(address);
-    Restart();
-    return true;
+    if (StartAtListedAddress())
+        return true;
+    reason += QStringLiteral(" (%1 tries)").arg(tries);
+    return false;
 }
 
 void DownloadTransfer::Abandon(const QString& why) {

@@ -71,6 +71,7 @@ private:
     QString FailureReason(CURLcode result, long status) const;
     bool IsTransient(CURLcode result, long status) const;
     bool ScheduleRetry();
+    bool StartAtListedAddress();
     void Restart();
     QString NameByType() const;
     bool CommitUnder(const QString& saved);

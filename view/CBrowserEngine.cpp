@@ -188,21 +188,23 @@ QWebEnginePage* CBrowserEngine::Page() const {
     return view->page();
 }
 
+namespace {
+
+QString ResourceText(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
 const QString& CBrowserEngine::scanScript() {
-    static const QString script = [] {
-        QFile file(QStringLiteral(":/scan.js"));
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll());
-    }();
+    static const QString script = ResourceText(QStringLiteral(":/scan.js"));
     return script;
 }
 
 const QString& CBrowserEngine::deepScanScript() {
-    static const QString script = [] {
-        QFile file(QStringLiteral(":/deepscan.js"));
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll());
-    }();
+    static const QString script = ResourceText(QStringLiteral(":/deepscan.js"));
     return script;
 }
 
