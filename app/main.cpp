@@ -15,14 +15,21 @@ QStringList ArgumentsOf(int argc, char* argv[]) {
     return arguments;
 }
 
+// Qt's -platform option names a display of its own, such as offscreen.
+bool PlatformChosen(const QStringList& arguments) {
+    return arguments.contains(QStringLiteral("-platform")) ||
+           arguments.contains(QStringLiteral("--platform"));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     // Help and the version need no display, so they are answered before the browser starts.
-    const CommandLine early = CommandLine::Parse(ArgumentsOf(argc, argv));
+    const QStringList arguments = ArgumentsOf(argc, argv);
+    const CommandLine early = CommandLine::Parse(arguments);
     if (early.action == CommandLine::Action::Help || early.action == CommandLine::Action::Version)
         return early.Answer();
-    if (!EngineEnvironment::hasDisplay()) {
+    if (!PlatformChosen(arguments) && !EngineEnvironment::hasDisplay()) {
         std::fprintf(stderr, "quillmar: no display found; to run without one, use a virtual "
                              "display: xvfb-run -a ./run\n");
         return 1;

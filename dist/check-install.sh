@@ -36,3 +36,6 @@ for program in quillmar quillmar-harvest; do
     [ "$status" -eq 2 ] && grep -q "^usage: $program" "$root/err" ||
         { echo "$program with a bad option: status $status" >&2; exit 1; }
 done
+# Qt's own -platform option stands in for a display.
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM bin/quillmar -platform offscreen --version 2>/dev/null)" = "quillmar $version" ] ||
+    { echo "quillmar -platform offscreen --version" >&2; exit 1; }
