@@ -281,15 +281,15 @@ private slots:
 
     // Progress in hundredths; a scan still running when its engine goes answers nobody.
     void engineReportsProgressAndForgetsScansWhenDeleted() {
-        auto* engine = new CBrowserEngine;
-        QSignalSpy progress(engine, &CBrowserEngine::progressChange);
-        QSignalSpy complete(engine, &CBrowserEngine::downloadComplete);
+        auto engine = std::make_unique<CBrowserEngine>();
+        QSignalSpy progress(engine.get(), &CBrowserEngine::progressChange);
+        QSignalSpy complete(engine.get(), &CBrowserEngine::downloadComplete);
         engine->Navigate(server.url("second.html"));
         QVERIFY(complete.wait(timeout));
         QCOMPARE(progress.last(), (QVariantList{100, 100}));
         bool answered = false;
         engine->TakeSnapshot([&answered](const PageSnapshot&) { answered = true; });
-        delete engine;
+        engine.reset();
         QTest::qWait(500);
         QVERIFY(!answered);
     }
