@@ -1,3 +1,4 @@
+#include "bookmarks/LinkHistory.h"
 #include "download/TypeExtension.h"
 #include "harvest/CHarvestList.h"
 #include "harvest/DeepNameRule.h"
@@ -39,7 +40,8 @@ DomDocument documentWith(std::vector<QString> imageSources, std::vector<QString>
 
 } // namespace
 
-// The scan's rules without an engine: names, extension tables, list order, the page walk.
+// The scan's rules without an engine: names, extension tables, list order, the page walk,
+// the address history.
 class HarvestRulesTest : public QObject {
     Q_OBJECT
 private:
@@ -90,11 +92,12 @@ private slots:
             QVERIFY2(IsImageFileName(name), qPrintable(name));
         for (const QString& name : rejected)
             QVERIFY2(!IsImageFileName(name), qPrintable(name));
-        for (const QString entry :
-             {"iv",   "im",   "qt",   "ps",   "ai",   "png",  "jpg",  "gif",  "mpg", "avi",  "xpm",
-              "xbm",  "tga",  "ttf",  "rtf",  "rad",  "ray",  "pcx",  "psd",  "ppm", "pov",  "pix",
-              "pic",  "mng",  "emf",  "dxf",  "cgm",  "tif",  "sgi",  "bmp",  "svg", "qtvr", "pict",
-              "jfif", "fits", "bufr", "3dmf", "vrml", "tiff", "riff", "mpeg", "jpeg"}) {
+        const QStringList table = QStringLiteral("iv im qt ps ai png jpg gif mpg avi xpm xbm tga "
+                                                 "ttf rtf rad ray pcx psd ppm pov pix pic "
+                                                 "mng emf dxf cgm tif sgi bmp svg qtvr pict jfif "
+                                                 "fits bufr 3dmf vrml tiff riff mpeg jpeg")
+                                      .split(' ');
+        for (const QString& entry : table) {
             QVERIFY2(IsImageFileName("NAME." + entry.toUpper()), qPrintable(entry));
             QVERIFY2(!IsImageFileName("name." + entry + "x"), qPrintable(entry));
         }
@@ -219,34 +222,9 @@ private slots:
         QVERIFY(!ListOrder::LessThan("a.gif", "a.gif") && !ListOrder::LessThan("a.gif", "A.gif"));
     }
 
-    void listCountsAndReadsTheSelectionInLineOrder() {
-        CHarvestList list;
-        list.AddStrings(
-            {{"d.gif", "d"}, {"c.gif", "c1"}, {"b.gif", "b"}, {"a.gif", "a"}, {"c.gif", "c2"}});
-        for (int row : {4, 2, 3})
-            list.item(row)->setSelected(true);
-        QCOMPARE(list.GetSelCount(), 3);
-        QCOMPARE(list.SelectedLines(),
-                 (HarvestLines{{"c.gif", "c1"}, {"c.gif", "c2"}, {"d.gif", "d"}}));
-        list.ResetContent();
-        QCOMPARE(list.GetSelCount(), 0);
-        QVERIFY(list.Lines().isEmpty());
-    }
-
-    void listDoubleClickChangesNothing() {
-        CHarvestList list;
-        list.AddStrings({{"a.gif", "a"}, {"b.gif", "b"}});
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
-        // A click first: a double-click only edits the item already current.
-        const QPoint centre = list.visualItemRect(list.item(1)).center();
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-        QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-        QCOMPARE(list.Lines(), (QStringList{"a.gif", "b.gif"}));
-        QVERIFY(list.viewport()->findChildren<QWidget*>().isEmpty()); // no editor opened
-    }
-
-    void listSelectsManyRowsAtOnce() {
+    // A big selection is counted and read in line order, each line with its address; a
+    // double-click edits nothing.
+    void listSelectsManyRowsAtOnceAndEditsNone() {
         CHarvestList list;
         HarvestLines lines;
         for (int i = 0; i < 100000; ++i)
@@ -256,8 +234,33 @@ private slots:
         list.selectionModel()->select(
             QItemSelection(list.model()->index(10, 0), list.model()->index(59999, 0)),
             QItemSelectionModel::Select);
-        QCOMPARE(list.GetSelCount(), 59990);
-        QCOMPARE(list.SelectedLines(), lines.mid(10, 59990));
+        list.item(5)->setSelected(true);
+        QCOMPARE(list.GetSelCount(), 59991);
+        QCOMPARE(list.SelectedLines(), lines.mid(5, 1) + lines.mid(10, 59990));
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        // A click first: a double-click only edits the item already current.
+        const QPoint centre = list.visualItemRect(list.item(1)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+        QVERIFY(list.viewport()->findChildren<QWidget*>().isEmpty()); // no editor opened
+    }
+
+    // Oldest first, each address once: a revisit costs no entry, a new address the oldest.
+    // Only ASCII blanks are trimmed; blank addresses are left out.
+    void historyKeepsTheNewest51Addresses() {
+        QStringList history, added;
+        for (int i = 0; i < 51; ++i)
+            added << QStringLiteral("http://host/page%1.html").arg(i);
+        for (const QString& address : added + QStringList{added.first(), added.last()})
+            LinkHistory::Add(history, address);
+        QCOMPARE(history, added);
+        for (const QString address : {"http://host/PAGE0.html", " \t\r\nhttp://host/x.html\v\f ",
+                                      "http://host/y.html\u00a0", "", " \t\n"})
+            LinkHistory::Add(history, address);
+        QCOMPARE(history, added.mid(3) << "http://host/PAGE0.html"
+                                       << "http://host/x.html"
+                                       << "http://host/y.html\u00a0");
     }
 };
 
