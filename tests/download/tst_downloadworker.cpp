@@ -1,5 +1,6 @@
 #include "controls/CAnimation.h"
 #include "controls/CDigitCounter.h"
+#include "download/DownloadProgressSink.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/DownloadWorker.h"
