@@ -1,7 +1,5 @@
 #pragma once
 
-#include "support/TestEnvironment.h"
-
 #include <QApplication>
 #include <QTest>
 
@@ -18,6 +16,12 @@ using ApplicationFactory = std::unique_ptr<QApplication> (*)(int& argc, char** a
 bool registerTestClass(const QMetaObject& meta, TestFactory make);
 // At most one per executable; without one the tests run in a plain QApplication.
 bool registerApplication(ApplicationFactory make);
+
+// The fixture folder tests/data, or a path inside it.
+inline QString testDataPath(const QString& relative = QString()) {
+    const QString root = QStringLiteral(QUILLMAR_TEST_DATA);
+    return relative.isEmpty() ? root : root + QLatin1Char('/') + relative;
+}
 
 } // namespace testsupport
 
