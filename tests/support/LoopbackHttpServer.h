@@ -1,15 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <QObject>
-#include <QPair>
-#include <QString>
-
-class QJsonArray;
-class QJsonValue;
-class QProcess;
+#include <QProcess>
 
 namespace testsupport {
 
@@ -38,7 +31,7 @@ struct HttpRequest {
 // blocks; each call here waits for the server's reply.
 class LoopbackHttpServer : public QObject {
 public:
-    explicit LoopbackHttpServer(QObject* parent = nullptr);
+    explicit LoopbackHttpServer(QObject* parent = nullptr) : QObject(parent) {}
     ~LoopbackHttpServer() override { stop(); }
 
     bool start(quint16 port = 0);
@@ -62,9 +55,7 @@ public:
     void clearRequests();
 
 private:
-    QJsonValue call(const QJsonArray& command, const QByteArray& bodies = {}) const;
-
-    QProcess* server;
+    QProcess* server = new QProcess(this);
     quint16 listening = 0;
 };
 

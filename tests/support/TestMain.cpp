@@ -3,27 +3,13 @@
 #include "view/EngineEnvironment.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSet>
 #include <QTemporaryDir>
 
-#include <cstdio>
-#include <vector>
-
-namespace testsupport {
 namespace {
 
-std::vector<std::pair<const QMetaObject*, TestFactory>>& testClasses() {
-    static std::vector<std::pair<const QMetaObject*, TestFactory>> classes;
-    return classes;
-}
-
-ApplicationFactory applicationFactory = nullptr;
-
 // Qt Test's options that take a value in the next argument.
-const QSet<QString> optionsWithValue = {
-    "-o",          "-maxwarnings",  "-eventdelay",   "-keydelay", "-mousedelay", "-seed",
-    "-iterations", "-minimumvalue", "-minimumtotal", "-median",   "-perfcounter"};
+const QStringList optionsWithValue = {"-o",          "-maxwarnings", "-eventdelay", "-keydelay",
+                                      "-mousedelay", "-seed",        "-repeat"};
 
 // Points the engine's and the settings' storage (XDG folders) at a private
 // temporary folder removed at exit, and prepares the engine for headless runs.
@@ -32,8 +18,7 @@ void prepareTestEnvironment() {
     for (const char* name :
          {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"}) {
         const QString folder = home.filePath(QString::fromLatin1(name));
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv(name, folder.toLocal8Bit());
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -44,19 +29,6 @@ void prepareTestEnvironment() {
 }
 
 } // namespace
-
-bool registerTestClass(const QMetaObject& meta, TestFactory make) {
-    testClasses().emplace_back(&meta, make);
-    return true;
-}
-
-bool registerApplication(ApplicationFactory make) {
-    Q_ASSERT(!applicationFactory);
-    applicationFactory = make;
-    return true;
-}
-
-} // namespace testsupport
 
 // Runs every registered class, or only the classes ("Class") and functions
 // ("Class::function[:tag]" or "function[:tag]") the arguments name; fails when
@@ -95,6 +67,6 @@ int main(int argc, char* argv[]) {
             failures += QTest::qExec(make().get(), options + (whole ? QStringList() : functions));
     }
     for (const QString& selection : unused)
-        std::fprintf(stderr, "No test class or function %s\n", qPrintable(selection));
+        qWarning("No test class or function %s", qPrintable(selection));
     return qMin(failures + int(unused.size()), 127);
 }

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QStringList>
 
 namespace testsupport {
 
@@ -23,12 +22,8 @@ inline ToolRun runHarvestTool(const QStringList& arguments) {
     tool.setProcessEnvironment(environment);
     tool.setWorkingDirectory(testDataPath());
     tool.start(QStringLiteral(QUILLMAR_BINARY_DIR "/quillmar-harvest"), arguments);
-    if (!tool.waitForFinished(90000)) {
-        tool.kill();
-        tool.waitForFinished();
-    }
-    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
-            QString::fromUtf8(tool.readAllStandardOutput()),
+    const bool ended = tool.waitForFinished(90000) && tool.exitStatus() == QProcess::NormalExit;
+    return {ended ? tool.exitCode() : -1, QString::fromUtf8(tool.readAllStandardOutput()),
             QString::fromUtf8(tool.readAllStandardError())};
 }
 

@@ -78,7 +78,7 @@ class Handler(socketserver.StreamRequestHandler):
         head = [f"HTTP/1.1 {status} {'OK' if status < 400 else 'Error'}",
                 f"Content-Type: {route.get('contentType', 'text/html')}",
                 f"Content-Length: {len(body)}"]
-        head += [f"{name}: {value}" for name, value in route.get("headers", [])]
+        head += route.get("headers", [])
         head.append("Connection: " + ("close" if close else "keep-alive"))
         self.wfile.write(("\r\n".join(head) + "\r\n\r\n").encode("latin-1"))
         if method != "HEAD":
