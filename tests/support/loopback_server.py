@@ -95,6 +95,7 @@ class Handler(socketserver.StreamRequestHandler):
 
 class Server(socketserver.ThreadingTCPServer):
     daemon_threads = True
+    allow_reuse_address = True  # a fixed port can be taken again at once, as by QTcpServer
     request_queue_size = 64
 
     def handle_error(self, request, address):
