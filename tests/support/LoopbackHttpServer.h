@@ -1,16 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QElapsedTimer>
 #include <QHash>
-#include <QList>
 #include <QObject>
-#include <QPair>
-#include <QString>
-
-#include <QTcpServer>
-
-class QTcpSocket;
+#include <QProcess>
 
 namespace testsupport {
 
@@ -34,45 +26,37 @@ struct HttpRequest {
     qint64 atMs = 0;                       // when it arrived, since the server started
 };
 
-// A small HTTP/1.1 server on 127.0.0.1 for tests, with keep-alive, served from
-// the test's own event loop: tests must keep the loop running while a client waits.
+// A small HTTP/1.1 server on 127.0.0.1 for tests, with keep-alive. It runs in
+// a process of its own (loopback_server.py), so it answers while the test
+// blocks; each call here waits for the server's reply.
 class LoopbackHttpServer : public QObject {
-    Q_OBJECT
 public:
-    explicit LoopbackHttpServer(QObject* parent = nullptr);
-    ~LoopbackHttpServer() override;
+    explicit LoopbackHttpServer(QObject* parent = nullptr) : QObject(parent) {}
+    ~LoopbackHttpServer() override { stop(); }
 
     bool start(quint16 port = 0);
     void stop();
-    quint16 port() const { return server->serverPort(); }
+    quint16 port() const { return listening; }
     // "http://127.0.0.1:<port>/" followed by path (without its leading "/").
     QString url(const QString& path = QString()) const;
 
-    void setRoute(const QByteArray& path, const HttpRoute& route) { routes.insert(path, {route}); }
+    void setRoute(const QByteArray& path, const HttpRoute& route) { setRoutes(path, {route}); }
     // Answers the requests for path with these routes in turn; the last one stays.
-    void setRoutes(const QByteArray& path, const QList<HttpRoute>& answers) {
-        routes.insert(path, answers);
-    }
+    void setRoutes(const QByteArray& path, const QList<HttpRoute>& answers);
     void setFile(const QByteArray& path, const QByteArray& body,
-                 const QByteArray& contentType = "text/html");
+                 const QByteArray& contentType = "text/html") {
+        setRoute(path, {200, contentType, body, {}});
+    }
     // Paths without a route are served from this folder (404 when missing).
-    void serveDirectory(const QString& served) { folder = served; }
+    void serveDirectory(const QString& served);
 
-    QList<HttpRequest> requests() const { return received; }
-    void clearRequests() { received.clear(); }
+    // In order of arrival; each is listed before it is answered.
+    QList<HttpRequest> requests() const;
+    void clearRequests();
 
 private:
-    void acceptConnections();
-    void readRequests(QTcpSocket* socket);
-    void answer(QTcpSocket* socket, const HttpRequest& request);
-    HttpRoute routeFor(const QByteArray& path);
-    void sendBody(QTcpSocket* socket, const HttpRoute& route, qint64 offset, bool keepAlive);
-
-    QTcpServer* server;
-    QHash<QByteArray, QList<HttpRoute>> routes;
-    QElapsedTimer started;
-    QString folder;
-    QList<HttpRequest> received;
+    QProcess* server = new QProcess(this);
+    quint16 listening = 0;
 };
 
 } // namespace testsupport

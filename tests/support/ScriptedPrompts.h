@@ -3,8 +3,6 @@
 #include "app/Prompts.h"
 
 #include <QDialog>
-#include <QList>
-#include <QStringList>
 #include <QUrl>
 
 #include <functional>

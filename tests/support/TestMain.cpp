@@ -1,65 +1,37 @@
 #include "support/TestMain.h"
 
-#include <QSet>
+#include "view/EngineEnvironment.h"
 
-#include <cstdio>
-#include <vector>
+#include <QDir>
+#include <QTemporaryDir>
 
-namespace testsupport {
 namespace {
 
-using TestClasses = std::vector<std::pair<const QMetaObject*, TestFactory>>;
-
-TestClasses& testClasses() {
-    static TestClasses classes;
-    return classes;
-}
-
-ApplicationFactory applicationFactory = nullptr;
-
 // Qt Test's options that take a value in the next argument.
-const QSet<QString> optionsWithValue = {
-    "-o",          "-maxwarnings",  "-eventdelay",   "-keydelay", "-mousedelay", "-seed",
-    "-iterations", "-minimumvalue", "-minimumtotal", "-median",   "-perfcounter"};
+const QStringList optionsWithValue = {"-o",          "-maxwarnings", "-eventdelay", "-keydelay",
+                                      "-mousedelay", "-seed",        "-repeat"};
 
-// The functions of the class that the selections ("Class", "Class::function[:tag]"
-// or "function[:tag]") name, and whether one names the whole class; the
-// selections that matched go into `used`.
-QStringList functionsFor(const QMetaObject& meta, const QStringList& selections, bool& whole,
-                         QSet<QString>& used) {
-    const QString name = QString::fromLatin1(meta.className());
-    QStringList functions;
-    whole = selections.isEmpty();
-    for (const QString& selection : selections) {
-        const QString function =
-            selection.startsWith(name + "::") ? selection.mid(name.size() + 2) : selection;
-        const bool wholeClass = selection == name;
-        if (!wholeClass && meta.indexOfSlot(function.section(':', 0, 0).toUtf8() + "()") < 0)
-            continue;
-        whole = whole || wholeClass;
-        if (!wholeClass)
-            functions.append(function);
-        used.insert(selection);
+// Points the engine's and the settings' storage (XDG folders) at a private
+// temporary folder removed at exit, and prepares the engine for headless runs.
+void prepareTestEnvironment() {
+    static QTemporaryDir home(QDir::tempPath() + QStringLiteral("/quillmar-test-XXXXXX"));
+    for (const char* name :
+         {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"}) {
+        const QString folder = home.filePath(QString::fromLatin1(name));
+        QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv(name, folder.toLocal8Bit());
     }
-    return functions;
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("no_proxy", "127.0.0.1,localhost");
+    qputenv("NO_PROXY", "127.0.0.1,localhost");
+    EngineEnvironment::prepareProcess();
 }
 
 } // namespace
 
-bool registerTestClass(const QMetaObject& meta, TestFactory make) {
-    testClasses().emplace_back(&meta, make);
-    return true;
-}
-
-bool registerApplication(ApplicationFactory make) {
-    Q_ASSERT(!applicationFactory);
-    applicationFactory = make;
-    return true;
-}
-
-} // namespace testsupport
-
-// Runs every registered class, or only what the arguments name; fails when
+// Runs every registered class, or only the classes ("Class") and functions
+// ("Class::function[:tag]" or "function[:tag]") the arguments name; fails when
 // any class fails or an argument names nothing.
 int main(int argc, char* argv[]) {
     using namespace testsupport;
@@ -76,19 +48,25 @@ int main(int argc, char* argv[]) {
         if (isOption && optionsWithValue.contains(arguments[i]) && i + 1 < arguments.size())
             options.append(arguments[++i]);
     }
-    QSet<QString> used;
+    QStringList unused = selections;
     int failures = 0;
     for (const auto& [meta, make] : testClasses()) {
-        bool whole = false;
-        const QStringList functions = functionsFor(*meta, selections, whole, used);
+        const QString name = QString::fromLatin1(meta->className());
+        const bool whole = selections.isEmpty() || selections.contains(name);
+        QStringList functions;
+        for (const QString& selection : selections) {
+            const QString function =
+                selection.mid(selection.startsWith(name + "::") ? name.size() + 2 : 0);
+            const bool isSlot = meta->indexOfSlot(function.section(':', 0, 0).toUtf8() + "()") >= 0;
+            if (isSlot)
+                functions.append(function);
+            if (isSlot || selection == name)
+                unused.removeAll(selection);
+        }
         if (whole || !functions.isEmpty())
             failures += QTest::qExec(make().get(), options + (whole ? QStringList() : functions));
     }
-    for (const QString& selection : selections) {
-        if (!used.contains(selection)) {
-            std::fprintf(stderr, "No test class or function %s\n", qPrintable(selection));
-            ++failures;
-        }
-    }
-    return qMin(failures, 127);
+    for (const QString& selection : unused)
+        qWarning("No test class or function %s", qPrintable(selection));
+    return qMin(failures + int(unused.size()), 127);
 }

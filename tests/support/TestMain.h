@@ -1,11 +1,10 @@
 #pragma once
 
-#include "support/TestEnvironment.h"
-
 #include <QApplication>
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 // Each subsystem's test files build into one executable: every test class
 // registers itself here, and the shared main (TestMain.cpp) runs them in turn
@@ -15,16 +14,28 @@ namespace testsupport {
 using TestFactory = std::unique_ptr<QObject> (*)();
 using ApplicationFactory = std::unique_ptr<QApplication> (*)(int& argc, char** argv);
 
-bool registerTestClass(const QMetaObject& meta, TestFactory make);
+// Filled while the program starts, before main.
+inline std::vector<std::pair<const QMetaObject*, TestFactory>>& testClasses() {
+    static std::vector<std::pair<const QMetaObject*, TestFactory>> classes;
+    return classes;
+}
 // At most one per executable; without one the tests run in a plain QApplication.
-bool registerApplication(ApplicationFactory make);
+inline ApplicationFactory applicationFactory = nullptr;
+
+// The fixture folder tests/data, or a path inside it.
+inline QString testDataPath(const QString& relative = QString()) {
+    const QString root = QStringLiteral(QUILLMAR_TEST_DATA);
+    return relative.isEmpty() ? root : root + QLatin1Char('/') + relative;
+}
 
 } // namespace testsupport
 
 #define QUILLMAR_TEST_MAIN(TestClass)                                                              \
     [[maybe_unused]] static const bool quillmarTestRegistered##TestClass =                         \
-        testsupport::registerTestClass(TestClass::staticMetaObject,                                \
-                                       [] { return std::unique_ptr<QObject>(new TestClass); });
+        (testsupport::testClasses().emplace_back(                                                  \
+             &TestClass::staticMetaObject,                                                         \
+             [] { return std::unique_ptr<QObject>(new TestClass); }),                              \
+         true);
 
 // The same for tests that start the browser engine; the sanitizer builds leave these out.
 #define QUILLMAR_ENGINE_TEST_MAIN(TestClass) QUILLMAR_TEST_MAIN(TestClass)
@@ -32,8 +43,9 @@ bool registerApplication(ApplicationFactory make);
 // For a test that needs the application to be of its own class.
 #define QUILLMAR_APP_TEST_MAIN(TestClass, ApplicationClass)                                        \
     QUILLMAR_TEST_MAIN(TestClass)                                                                  \
-    [[maybe_unused]] static const bool quillmarApplicationRegistered =                             \
-        testsupport::registerApplication(                                                          \
-            [](int& argc, char** argv) -> std::unique_ptr<QApplication> {                          \
-                return std::make_unique<ApplicationClass>(argc, argv);                             \
-            });
+    [[maybe_unused]] static const bool quillmarApplicationRegistered = (                           \
+        testsupport::applicationFactory =                                                          \
+            [](int& argc, char** argv) {                                                           \
+                return std::unique_ptr<QApplication>(new ApplicationClass(argc, argv));            \
+            },                                                                                     \
+        true);

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "support/TestEnvironment.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QProcess>
-#include <QSignalSpy>
-#include <QStringList>
 
 namespace testsupport {
 
@@ -15,8 +13,7 @@ struct ToolRun {
     QString errors;
 };
 
-// Runs quillmar-harvest from the data folder, without a display, while the
-// caller's event loop keeps serving its requests.
+// Runs quillmar-harvest from the data folder, without a display.
 inline ToolRun runHarvestTool(const QStringList& arguments) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
@@ -24,15 +21,9 @@ inline ToolRun runHarvestTool(const QStringList& arguments) {
     QProcess tool;
     tool.setProcessEnvironment(environment);
     tool.setWorkingDirectory(testDataPath());
-    QSignalSpy finished(&tool, &QProcess::finished);
     tool.start(QStringLiteral(QUILLMAR_BINARY_DIR "/quillmar-harvest"), arguments);
-    if (!finished.wait(90000)) {
-        tool.kill();
-        tool.waitForFinished();
-        return {};
-    }
-    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
-            QString::fromUtf8(tool.readAllStandardOutput()),
+    const bool ended = tool.waitForFinished(90000) && tool.exitStatus() == QProcess::NormalExit;
+    return {ended ? tool.exitCode() : -1, QString::fromUtf8(tool.readAllStandardOutput()),
             QString::fromUtf8(tool.readAllStandardError())};
 }
 
