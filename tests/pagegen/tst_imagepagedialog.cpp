@@ -1,3 +1,4 @@
+#include "bookmarks/BookmarkTestFiles.h"
 #include "controls/CBitmapButton.h"
 #include "pagegen/CImagePageDialog.h"
 #include "pagegen/CImagePageWriter.h"
@@ -33,24 +34,9 @@ public:
     }
 };
 
-void write(const QString& path, const QByteArray& content = "x") {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-}
-
-QByteArray read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray page(const QString& title, const QStringList& images) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CImagePageWriter(buffer).WritePage(title, images);
-    return buffer.data();
-}
-
 } // namespace
+
+using namespace bookmarktest;
 
 class ImagePageDialogTest : public QObject {
     Q_OBJECT
@@ -74,7 +60,7 @@ class ImagePageDialogTest : public QObject {
 private slots:
     void initTestCase() {
         for (const char* name : {"c.png", "a.GIF", "B.jpg", "b.jpeg", "d.txt", "x.gif.bak", ".gif"})
-            write(images.filePath(QString::fromLatin1(name)));
+            writeBytes(images.filePath(QString::fromLatin1(name)), "x");
         QVERIFY(QDir(images.path()).mkdir(QStringLiteral("folder.png")));
     }
     void init() {
@@ -86,7 +72,7 @@ private slots:
 
     void picksGifJpgAndPngFilesAndSavesTheSelectionTopToBottom() {
         QTemporaryDir other;
-        write(other.filePath(QStringLiteral("z.jpg")));
+        writeBytes(other.filePath(QStringLiteral("z.jpg")), "x");
         pick(other.path());
         pick(images.path());
         QCOMPARE(offered(), QStringList({"a.GIF", "B.jpg", "c.png"}));
@@ -104,7 +90,7 @@ private slots:
         dialog->generateButton->click();
         dialog->generateButton->click(); // cancelled
         QCOMPARE(dialog->pagePath, path);
-        QCOMPARE(read(path),
+        QCOMPARE(readBytes(path),
                  QByteArray("<HTML>\r\n<HEAD>\r\n<TITLE>\r\nHoliday</TITLE>\r\n</HEAD>\r\n"
                             "<body bgcolor=\"#000000\"  text=\"#ffff00\"  link=\"#80ff00\"  "
                             "vlink=\"#800080\"  alink=\"#80ff00\" >\r\n"
@@ -133,7 +119,10 @@ private slots:
             {QStringLiteral("my%20photo#1?x:y\\\t.jpg"), "my%2520photo%231%3Fx%3Ay%5C%09.jpg",
              "my%20photo#1?x:y\\\t.jpg"}};
         for (const auto& [name, src, text] : names) {
-            const QByteArray written = page(name, {name});
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            CImagePageWriter(buffer).WritePage(name, {name});
+            const QByteArray written = buffer.data();
             QVERIFY(written.contains("\n" + text + "</TITLE>\r\n"));
             QVERIFY(written.contains("\n<img src=\"" + src + "\" alt=\"" + text + "\">\r\n"));
         }
@@ -150,7 +139,7 @@ private slots:
         QVERIFY(QDir().mkdir(folder));
         // No temporary file can be named beside a name this long.
         const QString longName = target.filePath(QString(250, QLatin1Char('p')) + ".htm");
-        write(longName, "old page");
+        writeBytes(longName, "old page");
         pick(images.path());
         dialog->imageList->item(0)->setSelected(true);
         answers->saveFileAnswers << folder << longName;
@@ -160,7 +149,7 @@ private slots:
         QCOMPARE(answers->messages.last().text, QStringLiteral("Unable to create web page."));
         QCOMPARE(answers->messages.last().caption, QStringLiteral("Error"));
         QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(read(longName), QByteArray("old page"));
+        QCOMPARE(readBytes(longName), QByteArray("old page"));
         QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
     }
 
