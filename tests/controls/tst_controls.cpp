@@ -62,34 +62,32 @@ private slots:
             {' ', {Qt::Key_Space, Qt::NoModifier}},   {'\b', {Qt::Key_Backspace, Qt::NoModifier}},
             {'\r', {Qt::Key_Return, Qt::NoModifier}}, {'\n', {Qt::Key_Enter, Qt::KeypadModifier}}};
         const QString fallback = QString::fromLatin1(CAddressEdit::FallbackAddress);
-        const struct {
-            const char *initial, *keys;
-            QString text;
-            int keyState, goRequests;
-        } sequences[] = {{"x.org", "\r", "x.org", 0, 1}, // Go without a line break
-                         {"x.org", "a\nb\n", "x.orgab", 0, 2},
-                         {"abc", "\t", "abc", 1, 0}, // the first Tab is swallowed
-                         {"abc", "\t \b", fallback, 0, 0},
-                         {"abc", "^ \b", fallback, 0, 0},
-                         {"", "\ta \b", fallback, 0, 0}, // letters between keep the sequence
-                         {"", "\t  ", " ", 2, 0},        // only one Space is swallowed
-                         {"abc", "\t\b", "ab", 1, 0},
-                         {"ab", " \b\b", "a", 0, 0},
-                         {"abc", "\t \r\b", "ab", 0, 1}, // Enter resets the sequence
-                         {"", "\t \bq\t \b", fallback, 0, 0}};
-        for (const auto& sequence : sequences) {
+        // Initial text, keys, then the text, key state and Go requests after them.
+        const QList<std::tuple<const char*, const char*, QString, int, int>> sequences = {
+            {"x.org", "\r", "x.org", 0, 1}, // Go without a line break
+            {"x.org", "a\nb\n", "x.orgab", 0, 2},
+            {"abc", "\t", "abc", 1, 0}, // the first Tab is swallowed
+            {"abc", "\t \b", fallback, 0, 0},
+            {"abc", "^ \b", fallback, 0, 0},
+            {"", "\ta \b", fallback, 0, 0}, // letters between keep the sequence
+            {"", "\t  ", " ", 2, 0},        // only one Space is swallowed
+            {"abc", "\t\b", "ab", 1, 0},
+            {"ab", " \b\b", "a", 0, 0},
+            {"abc", "\t \r\b", "ab", 0, 1}, // Enter resets the sequence
+            {"", "\t \bq\t \b", fallback, 0, 0}};
+        for (const auto& [initial, keys, text, keyState, goRequests] : sequences) {
             CAddressEdit edit;
-            edit.setText(sequence.initial);
+            edit.setText(initial);
             QSignalSpy go(&edit, &CAddressEdit::goRequested);
-            for (const QChar key : QString(sequence.keys)) {
+            for (const QChar key : QString(keys)) {
                 if (special.contains(key))
                     QTest::keyClick(&edit, special[key].first, special[key].second);
                 else
                     QTest::keyClick(&edit, key.toLatin1());
             }
-            QCOMPARE(edit.text(), sequence.text);
-            QCOMPARE(edit.KeyState(), sequence.keyState);
-            QCOMPARE(go.count(), sequence.goRequests);
+            QCOMPARE(edit.text(), text);
+            QCOMPARE(edit.KeyState(), keyState);
+            QCOMPARE(go.count(), goRequests);
         }
     }
 
@@ -110,8 +108,7 @@ private slots:
     void animationRepeatsAndStopsOnTheFirstFrame() {
         CAnimation animation;
         animation.resize(30, 23);
-        QVERIFY(!animation.Open(QStringLiteral(":/animation/missing.gif")));
-        QVERIFY(animation.movie() == nullptr);
+        QVERIFY(!animation.Open(QStringLiteral(":/animation/missing.gif")) && !animation.movie());
         QVERIFY(animation.Open(clipPath));
         QVERIFY(!animation.IsPlaying());
         const QImage first = QImageReader(clipPath).read().convertToFormat(QImage::Format_RGB32);
@@ -132,8 +129,7 @@ private slots:
         QCOMPARE(animation.movie()->currentFrameNumber(), 0);
 
         animation.Close();
-        QVERIFY(animation.movie() == nullptr);
-        QVERIFY(!animation.IsPlaying());
+        QVERIFY(!animation.movie() && !animation.IsPlaying());
     }
 
     // Also run under ThreadSanitizer.

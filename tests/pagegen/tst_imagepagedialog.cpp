@@ -43,17 +43,18 @@ class ImagePageDialogTest : public QObject {
 
     QTemporaryDir images;
     const QString startFolder = QDir::currentPath();
-    std::unique_ptr<WanderingPrompts> answers;
-    std::unique_ptr<CImagePageDialog> dialog;
+    // One dialog for every test: each picks its folder again.
+    CImagePageDialog dialog;
+    WanderingPrompts answers;
 
     void pick(const QString& folder) {
-        answers->folderAnswers << folder;
-        dialog->folderButton->click();
+        answers.folderAnswers << folder;
+        dialog.folderButton->click();
     }
     QStringList offered() const {
         QStringList names;
-        for (int row = 0; row < dialog->imageList->count(); ++row)
-            names << dialog->imageList->item(row)->text();
+        for (int row = 0; row < dialog.imageList->count(); ++row)
+            names << dialog.imageList->item(row)->text();
         return names;
     }
 
@@ -62,34 +63,28 @@ private slots:
         for (const char* name : {"c.png", "a.GIF", "B.jpg", "b.jpeg", "d.txt", "x.gif.bak", ".gif"})
             writeBytes(images.filePath(QString::fromLatin1(name)), "x");
         QVERIFY(QDir(images.path()).mkdir(QStringLiteral("folder.png")));
+        answers.dialog = &dialog;
     }
-    void init() {
-        answers.reset();
-        answers = std::make_unique<WanderingPrompts>();
-        dialog = std::make_unique<CImagePageDialog>();
-        answers->dialog = dialog.get();
-    }
-
     void picksGifJpgAndPngFilesAndSavesTheSelectionTopToBottom() {
         QTemporaryDir other;
         writeBytes(other.filePath(QStringLiteral("z.jpg")), "x");
         pick(other.path());
         pick(images.path());
         QCOMPARE(offered(), QStringList({"a.GIF", "B.jpg", "c.png"}));
-        QVERIFY(!answers->usableDuringPick);
-        QVERIFY(dialog->folderButton->isEnabled() && dialog->okButton->isEnabled() &&
-                dialog->cancelButton->isEnabled());
-        dialog->generateButton->click();
-        QVERIFY(answers->saveFileStartFolders.isEmpty()); // nothing selected, nothing asked
+        QVERIFY(!answers.usableDuringPick);
+        QVERIFY(dialog.folderButton->isEnabled() && dialog.okButton->isEnabled() &&
+                dialog.cancelButton->isEnabled());
+        dialog.generateButton->click();
+        QVERIFY(answers.saveFileStartFolders.isEmpty()); // nothing selected, nothing asked
 
-        dialog->imageList->item(2)->setSelected(true);
-        dialog->imageList->item(0)->setSelected(true);
-        dialog->titleEdit->setText(QStringLiteral("Holiday"));
+        dialog.imageList->item(2)->setSelected(true);
+        dialog.imageList->item(0)->setSelected(true);
+        dialog.titleEdit->setText(QStringLiteral("Holiday"));
         const QString path = images.filePath(QStringLiteral("Images.htm"));
-        answers->saveFileAnswers << path;
-        dialog->generateButton->click();
-        dialog->generateButton->click(); // cancelled
-        QCOMPARE(dialog->pagePath, path);
+        answers.saveFileAnswers << path;
+        dialog.generateButton->click();
+        dialog.generateButton->click(); // cancelled
+        QCOMPARE(dialog.pagePath, path);
         QCOMPARE(readBytes(path),
                  QByteArray("<HTML>\r\n<HEAD>\r\n<TITLE>\r\nHoliday</TITLE>\r\n</HEAD>\r\n"
                             "<body bgcolor=\"#000000\"  text=\"#ffff00\"  link=\"#80ff00\"  "
@@ -98,13 +93,13 @@ private slots:
                             "<img src=\"a.GIF\" alt=\"a.GIF\">\r\n<br>\r\n"
                             "<img src=\"c.png\" alt=\"c.png\">\r\n<br>\r\n"
                             "</center>\r\n<hr>\r\n</BODY>\r\n</HTML>\r\n"));
-        QVERIFY(answers->messages.isEmpty());
+        QVERIFY(answers.messages.isEmpty());
 
         pick(QString()); // cancelled: the offered images stay, saving starts at the start folder
-        QVERIFY(dialog->imageFolder.isEmpty());
+        QVERIFY(dialog.imageFolder.isEmpty());
         QCOMPARE(offered(), QStringList({"a.GIF", "B.jpg", "c.png"}));
-        dialog->generateButton->click();
-        QCOMPARE(answers->saveFileStartFolders,
+        dialog.generateButton->click();
+        QCOMPARE(answers.saveFileStartFolders,
                  QStringList({images.path(), images.path(), startFolder}));
         QCOMPARE(QDir::currentPath(), startFolder);
     }
@@ -141,13 +136,13 @@ private slots:
         const QString longName = target.filePath(QString(250, QLatin1Char('p')) + ".htm");
         writeBytes(longName, "old page");
         pick(images.path());
-        dialog->imageList->item(0)->setSelected(true);
-        answers->saveFileAnswers << folder << longName;
-        dialog->generateButton->click();
-        dialog->generateButton->click();
-        QCOMPARE(answers->messages.size(), 2);
-        QCOMPARE(answers->messages.last().text, QStringLiteral("Unable to create web page."));
-        QCOMPARE(answers->messages.last().caption, QStringLiteral("Error"));
+        dialog.imageList->item(0)->setSelected(true);
+        answers.saveFileAnswers << folder << longName;
+        dialog.generateButton->click();
+        dialog.generateButton->click();
+        QCOMPARE(answers.messages.size(), 2);
+        QCOMPARE(answers.messages.last().text + "|" + answers.messages.last().caption,
+                 QStringLiteral("Unable to create web page.|Error"));
         QVERIFY(QFileInfo(folder).isDir());
         QCOMPARE(readBytes(longName), QByteArray("old page"));
         QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
@@ -156,9 +151,9 @@ private slots:
     void opensAtThePointerWithLabelsThatFit() {
         const QPoint pointer(250, 200);
         QCursor::setPos(pointer);
-        dialog->show();
-        QVERIFY((dialog->geometry().center() - pointer).manhattanLength() <= 8); // frame width
-        for (const QLabel* label : dialog->findChildren<QLabel*>())
+        dialog.show();
+        QVERIFY((dialog.geometry().center() - pointer).manhattanLength() <= 8); // frame width
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
             QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
                      qPrintable(label->text()));
     }
