@@ -244,14 +244,11 @@ private slots:
         QPainter(&expected).fillRect(QRect(10, 5, 20, 10), Qt::black);
         QPainter(&expected).fillRect(QRect(12, 7, 2, 2), Qt::red);
         QCOMPARE(target, expected);
+        // An empty area stands for the whole target, or its clip box.
         painter.begin(&target);
-        {
-            CMemoryDC whole(painter, QRect());
-            QCOMPARE(whole.Area(), QRect(0, 0, 40, 30));
-        }
+        QCOMPARE(CMemoryDC(painter, QRect()).Area(), QRect(0, 0, 40, 30));
         painter.setClipRect(QRect(5, 6, 7, 8));
-        CMemoryDC clipped(painter, QRect());
-        QCOMPARE(clipped.Area(), QRect(5, 6, 7, 8));
+        QCOMPARE(CMemoryDC(painter, QRect()).Area(), QRect(5, 6, 7, 8));
     }
 
     // A meter at 4 ignores levels out of range, progress without a positive
