@@ -65,6 +65,7 @@ private slots:
         QVERIFY(QDir(images.path()).mkdir(QStringLiteral("folder.png")));
         answers.dialog = &dialog;
     }
+
     void picksGifJpgAndPngFilesAndSavesTheSelectionTopToBottom() {
         QTemporaryDir other;
         writeBytes(other.filePath(QStringLiteral("z.jpg")), "x");
