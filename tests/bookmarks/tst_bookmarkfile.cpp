@@ -63,9 +63,6 @@ private slots:
         QCOMPARE(read, (Entries{"", " a ", "x\ry\r", "b", "", "c", " a "}));
         QVERIFY(file.Append("b\r\n c\r")); // ends the unterminated last line first
         QVERIFY(readBytes(m_path).endsWith("c\r\n a \r\nb c\r\n"));
-        QFile::remove(m_path);
-        QVERIFY(file.Append("http://a/ "));
-        QCOMPARE(readBytes(m_path), QByteArray("http://a/ \r\n"));
 
         const QByteArray content =
             "caf\xe9\r\nhttp://" + QByteArray(1 << 20, 'x') + "\r\n\r\n \xff \r\n";
@@ -82,7 +79,6 @@ private slots:
         const BookmarkFile below(plainFile + "/" + BookmarkFile::FileName);
         QVERIFY(!below.Append("a") && !below.Clear());
         QCOMPARE(readBytes(plainFile), QByteArray("keep"));
-        QVERIFY(!BookmarkFile(QString()).Append("a"));
         const QString fifo = m_dir.filePath("fifo");
         QVERIFY(mkfifo(qPrintable(fifo), 0600) == 0);
         Entries read;
@@ -104,43 +100,38 @@ private slots:
                  QStringList{BookmarkFile::FileName});
     }
 
-    void searchFindsTheNextRowAndWrapsAround() {
-        writeBytes(m_path, "xabcx\r\nabc\r\nABC\r\n");
-        CBookmarkDialog dialog(nullptr, m_path);
-        dialog.show();
-        auto* searchBox = qobject_cast<QLineEdit*>(dialog.ControlById(SearchBox));
-        const auto selected = [&] { return list(dialog, Bookmarks)->selectedItems().value(0); };
-        QTest::keyClicks(searchBox, "abc");
-        QList<int> found;
-        for (int press = 0; press < 3; ++press) {
-            QTest::keyClick(searchBox, Qt::Key_Return);
-            found << list(dialog, Bookmarks)->row(selected());
-        }
-        QCOMPARE(found, (QList<int>{0, 1, 0}));
-        QVERIFY2(dialog.isVisible(), "Enter searches and never closes");
-        for (const QString text : {"AB", ""}) { // only the selected row matches; nothing to find
-            searchBox->setText(text);
-            click(dialog, Search, Bookmarks, 2);
-            QCOMPARE(selected()->text(), QString("ABC"));
-        }
-    }
-
-    void deleteAndClearChangeListAndFile() {
-        const QString a(100, 'A'); // long enough for the limit below
-        const QByteArray content = (a + "\nB\n\n" + a).toLatin1();
+    void searchDeleteAndClearChangeListAndFile() {
+        // Lines as written: LF, a blank, a duplicate, no final end.
+        const QByteArray content = "xabcx\nabc\n\nABC\nxabcx";
         writeBytes(m_path, content);
         CBookmarkDialog dialog(nullptr, m_path);
         dialog.show();
         click(dialog, Bookmarks.remove); // nothing selected
+        auto* searchBox = qobject_cast<QLineEdit*>(dialog.ControlById(SearchBox));
+        const auto selected = [&] { return list(dialog, Bookmarks)->selectedItems().value(0); };
+        QTest::keyClicks(searchBox, "abc");
+        QList<int> found;
+        for (int press = 0; press < 4; ++press) {
+            QTest::keyClick(searchBox, Qt::Key_Return);
+            found << list(dialog, Bookmarks)->row(selected());
+        }
+        QCOMPARE(found, (QList<int>{0, 1, 4, 0}));
+        QVERIFY2(dialog.isVisible(), "Enter searches and never closes");
+        for (const QString text : {"AB", ""}) { // only the selected row matches; nothing to find
+            searchBox->setText(text);
+            click(dialog, Search, Bookmarks, 3);
+            QCOMPARE(selected()->text(), QString("ABC"));
+        }
+
         {
-            FileSizeLimit fullDisk(64);
-            click(dialog, Bookmarks.remove, Bookmarks, 3);
+            FileSizeLimit fullDisk(16);
+            click(dialog, Bookmarks.remove, Bookmarks, 4);
         }
         QCOMPARE(readBytes(m_path), content);
-        QCOMPARE(shown(dialog, Bookmarks), QString("4: " + a + ",B,," + a));
-        click(dialog, Bookmarks.remove, Bookmarks, 3);
-        QCOMPARE(shown(dialog, Bookmarks), QString("3: " + a + ",B,"));
-        QCOMPARE(readBytes(m_path), (a + "\r\nB\r\n\r\n").toLatin1());
+        QCOMPARE(shown(dialog, Bookmarks), QString("5: xabcx,abc,,ABC,xabcx"));
+        click(dialog, Bookmarks.remove, Bookmarks, 4);
+        QCOMPARE(shown(dialog, Bookmarks), QString("4: xabcx,abc,,ABC"));
+        QCOMPARE(readBytes(m_path), "xabcx\r\nabc\r\n\r\nABC\r\n");
 
         click(dialog, Bookmarks.clear, Bookmarks, 1);
         QCOMPARE(shown(dialog, Bookmarks), QString("0: "));
@@ -173,8 +164,6 @@ private slots:
         QStringList history{"a", "", "b", "", "c", "d"};
         CHistoryDialog dialog(nullptr, &history);
         QCOMPARE(shown(dialog, History), QString("4: d,c,b,a"));
-        click(dialog, Select, History, 3);
-        QCOMPARE(dialog.m_selection, QString("a"));
         // Hidden empty entries break the row-to-index mirror: each row knows its entry.
         for (int row : {2, 0, 1}) // "b", then "d" above it, then "a"
             click(dialog, History.remove, History, row);
@@ -187,8 +176,6 @@ private slots:
         click(dialog, History.clear, History);
         QVERIFY(history.isEmpty());
         QCOMPARE(shown(dialog, History), QString("0: "));
-        click(dialog, Select, History);
-        QCOMPARE(dialog.m_selection, QString("HistoryError"));
         // Of equal entries, the one of the row goes.
         history = {"a", "b", "a", "b"};
         CHistoryDialog twice(nullptr, &history);

@@ -1,3 +1,4 @@
+#include "bookmarks/BookmarkTestFiles.h"
 #include "controls/CBitmapButton.h"
 #include "pagegen/CImagePageDialog.h"
 #include "pagegen/CImagePageWriter.h"
@@ -33,78 +34,59 @@ public:
     }
 };
 
-void write(const QString& path, const QByteArray& content = "x") {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-}
-
-QByteArray read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray page(const QString& title, const QStringList& images) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    CImagePageWriter(buffer).WritePage(title, images);
-    return buffer.data();
-}
-
 } // namespace
+
+using namespace bookmarktest;
 
 class ImagePageDialogTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir images;
     const QString startFolder = QDir::currentPath();
-    std::unique_ptr<WanderingPrompts> answers;
-    std::unique_ptr<CImagePageDialog> dialog;
+    // One dialog for every test: each picks its folder again.
+    CImagePageDialog dialog;
+    WanderingPrompts answers;
 
     void pick(const QString& folder) {
-        answers->folderAnswers << folder;
-        dialog->folderButton->click();
+        answers.folderAnswers << folder;
+        dialog.folderButton->click();
     }
     QStringList offered() const {
         QStringList names;
-        for (int row = 0; row < dialog->imageList->count(); ++row)
-            names << dialog->imageList->item(row)->text();
+        for (int row = 0; row < dialog.imageList->count(); ++row)
+            names << dialog.imageList->item(row)->text();
         return names;
     }
 
 private slots:
     void initTestCase() {
         for (const char* name : {"c.png", "a.GIF", "B.jpg", "b.jpeg", "d.txt", "x.gif.bak", ".gif"})
-            write(images.filePath(QString::fromLatin1(name)));
+            writeBytes(images.filePath(QString::fromLatin1(name)), "x");
         QVERIFY(QDir(images.path()).mkdir(QStringLiteral("folder.png")));
-    }
-    void init() {
-        answers.reset();
-        answers = std::make_unique<WanderingPrompts>();
-        dialog = std::make_unique<CImagePageDialog>();
-        answers->dialog = dialog.get();
+        answers.dialog = &dialog;
     }
 
     void picksGifJpgAndPngFilesAndSavesTheSelectionTopToBottom() {
         QTemporaryDir other;
-        write(other.filePath(QStringLiteral("z.jpg")));
+        writeBytes(other.filePath(QStringLiteral("z.jpg")), "x");
         pick(other.path());
         pick(images.path());
         QCOMPARE(offered(), QStringList({"a.GIF", "B.jpg", "c.png"}));
-        QVERIFY(!answers->usableDuringPick);
-        QVERIFY(dialog->folderButton->isEnabled() && dialog->okButton->isEnabled() &&
-                dialog->cancelButton->isEnabled());
-        dialog->generateButton->click();
-        QVERIFY(answers->saveFileStartFolders.isEmpty()); // nothing selected, nothing asked
+        QVERIFY(!answers.usableDuringPick);
+        QVERIFY(dialog.folderButton->isEnabled() && dialog.okButton->isEnabled() &&
+                dialog.cancelButton->isEnabled());
+        dialog.generateButton->click();
+        QVERIFY(answers.saveFileStartFolders.isEmpty()); // nothing selected, nothing asked
 
-        dialog->imageList->item(2)->setSelected(true);
-        dialog->imageList->item(0)->setSelected(true);
-        dialog->titleEdit->setText(QStringLiteral("Holiday"));
+        dialog.imageList->item(2)->setSelected(true);
+        dialog.imageList->item(0)->setSelected(true);
+        dialog.titleEdit->setText(QStringLiteral("Holiday"));
         const QString path = images.filePath(QStringLiteral("Images.htm"));
-        answers->saveFileAnswers << path;
-        dialog->generateButton->click();
-        dialog->generateButton->click(); // cancelled
-        QCOMPARE(dialog->pagePath, path);
-        QCOMPARE(read(path),
+        answers.saveFileAnswers << path;
+        dialog.generateButton->click();
+        dialog.generateButton->click(); // cancelled
+        QCOMPARE(dialog.pagePath, path);
+        QCOMPARE(readBytes(path),
                  QByteArray("<HTML>\r\n<HEAD>\r\n<TITLE>\r\nHoliday</TITLE>\r\n</HEAD>\r\n"
                             "<body bgcolor=\"#000000\"  text=\"#ffff00\"  link=\"#80ff00\"  "
                             "vlink=\"#800080\"  alink=\"#80ff00\" >\r\n"
@@ -112,13 +94,13 @@ private slots:
                             "<img src=\"a.GIF\" alt=\"a.GIF\">\r\n<br>\r\n"
                             "<img src=\"c.png\" alt=\"c.png\">\r\n<br>\r\n"
                             "</center>\r\n<hr>\r\n</BODY>\r\n</HTML>\r\n"));
-        QVERIFY(answers->messages.isEmpty());
+        QVERIFY(answers.messages.isEmpty());
 
         pick(QString()); // cancelled: the offered images stay, saving starts at the start folder
-        QVERIFY(dialog->imageFolder.isEmpty());
+        QVERIFY(dialog.imageFolder.isEmpty());
         QCOMPARE(offered(), QStringList({"a.GIF", "B.jpg", "c.png"}));
-        dialog->generateButton->click();
-        QCOMPARE(answers->saveFileStartFolders,
+        dialog.generateButton->click();
+        QCOMPARE(answers.saveFileStartFolders,
                  QStringList({images.path(), images.path(), startFolder}));
         QCOMPARE(QDir::currentPath(), startFolder);
     }
@@ -133,7 +115,10 @@ private slots:
             {QStringLiteral("my%20photo#1?x:y\\\t.jpg"), "my%2520photo%231%3Fx%3Ay%5C%09.jpg",
              "my%20photo#1?x:y\\\t.jpg"}};
         for (const auto& [name, src, text] : names) {
-            const QByteArray written = page(name, {name});
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            CImagePageWriter(buffer).WritePage(name, {name});
+            const QByteArray written = buffer.data();
             QVERIFY(written.contains("\n" + text + "</TITLE>\r\n"));
             QVERIFY(written.contains("\n<img src=\"" + src + "\" alt=\"" + text + "\">\r\n"));
         }
@@ -150,26 +135,26 @@ private slots:
         QVERIFY(QDir().mkdir(folder));
         // No temporary file can be named beside a name this long.
         const QString longName = target.filePath(QString(250, QLatin1Char('p')) + ".htm");
-        write(longName, "old page");
+        writeBytes(longName, "old page");
         pick(images.path());
-        dialog->imageList->item(0)->setSelected(true);
-        answers->saveFileAnswers << folder << longName;
-        dialog->generateButton->click();
-        dialog->generateButton->click();
-        QCOMPARE(answers->messages.size(), 2);
-        QCOMPARE(answers->messages.last().text, QStringLiteral("Unable to create web page."));
-        QCOMPARE(answers->messages.last().caption, QStringLiteral("Error"));
+        dialog.imageList->item(0)->setSelected(true);
+        answers.saveFileAnswers << folder << longName;
+        dialog.generateButton->click();
+        dialog.generateButton->click();
+        QCOMPARE(answers.messages.size(), 2);
+        QCOMPARE(answers.messages.last().text + "|" + answers.messages.last().caption,
+                 QStringLiteral("Unable to create web page.|Error"));
         QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(read(longName), QByteArray("old page"));
+        QCOMPARE(readBytes(longName), QByteArray("old page"));
         QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
     }
 
     void opensAtThePointerWithLabelsThatFit() {
         const QPoint pointer(250, 200);
         QCursor::setPos(pointer);
-        dialog->show();
-        QVERIFY((dialog->geometry().center() - pointer).manhattanLength() <= 8); // frame width
-        for (const QLabel* label : dialog->findChildren<QLabel*>())
+        dialog.show();
+        QVERIFY((dialog.geometry().center() - pointer).manhattanLength() <= 8); // frame width
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
             QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
                      qPrintable(label->text()));
     }

@@ -1,30 +1,38 @@
-#include "BookmarkTestFiles.h"
 #include "app/CChildFrame.h"
 #include "app/CDocTemplate.h"
 #include "app/CQuillmarApp.h"
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
+#include "bookmarks/BookmarkTestFiles.h"
 #include "bookmarks/CListDialog.h"
 #include "controls/CAddressEdit.h"
+#include "controls/CBitmapButton.h"
 #include "frame/CMainFrame.h"
+#include "harvest/CHarvestList.h"
+#include "pagegen/CImagePageDialog.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 #include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QWebEnginePage>
 
 using namespace bookmarktest;
 
 namespace {
-const int NoRow = -1, Cancelled = -2;
+const int NoRow = -1, Cancelled = -2, timeout = 30000;
 } // namespace
 
-class BookmarkCommandsTest : public QObject {
+// The frame's commands that reach a real browser view: the image page,
+// bookmarks and history.
+class BrowserWindowTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     CDocTemplate m_template{[](CQuillmarDoc* document) { return new CQuillmarView(document); }};
@@ -37,6 +45,25 @@ class BookmarkCommandsTest : public QObject {
     QString page(const QString& name) {
         writeBytes(m_dir.filePath(name), "<html><title>" + name.toUtf8() + "</title></html>");
         return QUrl::fromLocalFile(m_dir.filePath(name)).toString();
+    }
+    // Runs the command; the dialog saves a page of every picture when given a
+    // path, ticks the open box and ends with OK or Cancel.
+    void makePage(const QString& pagePath, bool ok) {
+        m_prompts.dialogDriver = [&](QDialog& shown) {
+            auto& dialog = static_cast<CImagePageDialog&>(shown);
+            if (!pagePath.isEmpty()) {
+                m_prompts.folderAnswers = QStringList{m_dir.path()};
+                m_prompts.saveFileAnswers = QStringList{pagePath};
+                dialog.folderButton->click();
+                dialog.imageList->selectAll();
+                dialog.titleEdit->setText(QStringLiteral("Holiday"));
+                dialog.generateButton->click();
+            }
+            dialog.openCheck->setChecked(true);
+            (ok ? dialog.okButton : dialog.cancelButton)->click();
+            return dialog.result();
+        };
+        m_frame->m_makePageButton->click();
     }
     // Runs the command on the view, or through the frame without one, and in
     // its dialog picks a row (or none) and presses Select, or cancels.
@@ -62,11 +89,14 @@ class BookmarkCommandsTest : public QObject {
         choose(command, listId, row);
         QCOMPARE(address(), expected.isEmpty() ? QString("unchanged") : expected);
         if (!expected.isEmpty())
-            QTRY_COMPARE_WITH_TIMEOUT(m_view->Engine()->Location(), expected, 30000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_view->Engine()->Location(), expected, timeout);
     }
 
 private slots:
     void initTestCase() {
+        for (const QString name : {"blue.png", "my photo.jpg", "one.gif"})
+            QVERIFY(QFile::copy(testsupport::testDataPath("pages/pictures/" + name),
+                                m_dir.filePath(name)));
         m_frame = std::make_unique<CMainFrame>();
         QVERIFY(m_frame->Create());
         CQuillmarApp::SetMainFrame(m_frame.get());
@@ -75,10 +105,37 @@ private slots:
         m_frame->show();
         m_view = qobject_cast<CQuillmarView*>(m_template.OpenNewDocument(*m_frame)->View());
         QVERIFY(m_view);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_view->m_linkHistory.isEmpty() && !m_view->LoadInProgress(),
+                                 timeout);
+        QTRY_VERIFY(m_frame->m_makePageButton->isEnabled());
     }
     void cleanupTestCase() {
         CQuillmarApp::SetMainFrame(nullptr);
         m_frame.reset();
+    }
+
+    void makePageOkOpensTheSavedPageAndListsItsImagesButNothingElseOpens() {
+        QSignalSpy begin(m_view->Engine(), &CBrowserEngine::downloadBegin);
+        makePage(QString(), true);
+        const QString cancelled = m_dir.filePath(QStringLiteral("cancelled.htm"));
+        makePage(cancelled, false);
+        QVERIFY(QFile::exists(cancelled));
+        QTest::qWait(500);
+        QCOMPARE(begin.count(), 0);
+        QCOMPARE(address(), QString());
+
+        const QString saved = m_dir.filePath(QStringLiteral("Images.htm"));
+        makePage(saved, true);
+        QTRY_VERIFY_WITH_TIMEOUT(begin.count() && !m_view->LoadInProgress(), timeout);
+        QCOMPARE(m_view->m_linkHistory.last(), QUrl::fromLocalFile(saved).toString());
+        QCOMPARE(m_view->Engine()->Page()->title(), QStringLiteral("Holiday"));
+        QCOMPARE(m_frame->m_imageList->Lines(),
+                 QStringList({"blue.png", "my%20photo.jpg", "one.gif"}));
+        int decoded = -1;
+        m_view->Engine()->Page()->runJavaScript(
+            "Array.from(document.images).filter(i => i.naturalWidth > 0).length",
+            [&decoded](const QVariant& count) { decoded = count.toInt(); });
+        QTRY_COMPARE_WITH_TIMEOUT(decoded, 3, timeout);
     }
 
     void addBookmarkAppendsTheAddressBox() {
@@ -127,5 +184,5 @@ private slots:
     }
 };
 
-QUILLMAR_ENGINE_TEST_MAIN(BookmarkCommandsTest)
-#include "tst_bookmarkcommands.moc"
+QUILLMAR_ENGINE_TEST_MAIN(BrowserWindowTest)
+#include "tst_browserwindow.moc"
