@@ -70,16 +70,11 @@ private slots:
         server.setFile("/pages/asking.html",
                        "<html><script>alert(1); confirm('?'); prompt('?');</script>"
                        "<img src='pictures/blue.png'><img src='login.png'></html>");
-        testsupport::HttpRoute login;
-        login.status = 401;
-        login.headers = {{"WWW-Authenticate", "Basic realm=\"pictures\""}};
-        server.setRoute("/pages/login.png", login);
-        testsupport::HttpRoute slow;
-        slow.contentType = "image/png";
-        slow.body = QByteArray(1 << 20, 'x');
-        slow.chunkSize = 4096;
-        slow.chunkDelayMs = 100;
-        server.setRoute("/pages/slow.png", slow);
+        server.setRoute("/pages/login.png",
+                        {401, "text/html", {}, {{"WWW-Authenticate", "Basic realm=\"pictures\""}}});
+        // A megabyte in pieces of 4 KiB, one every 100 ms.
+        server.setRoute("/pages/slow.png",
+                        {200, "image/png", QByteArray(1 << 20, 'x'), {}, 4096, 100});
         server.setFile("/pages/slow.html", "<html><a href='slow.png'>slow</a></html>");
         // One name in four folders, one picture shown twice and linked once.
         server.setFile("/pages/albums.html", "<img src='1/large.jpg'><img src='2/large.jpg'>"

@@ -27,11 +27,6 @@ bool LoopbackHttpServer::start(quint16 port) {
     return listening != 0;
 }
 
-void LoopbackHttpServer::stop() {
-    server->kill();
-    server->waitForFinished();
-}
-
 QString LoopbackHttpServer::url(const QString& path) const {
     return QStringLiteral("http://127.0.0.1:%1/").arg(port()) +
            path.mid(path.startsWith('/') ? 1 : 0);

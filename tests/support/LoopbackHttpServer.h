@@ -31,11 +31,12 @@ struct HttpRequest {
 // blocks; each call here waits for the server's reply.
 class LoopbackHttpServer : public QObject {
 public:
-    explicit LoopbackHttpServer(QObject* parent = nullptr) : QObject(parent) {}
-    ~LoopbackHttpServer() override { stop(); }
+    ~LoopbackHttpServer() override {
+        server->kill();
+        server->waitForFinished();
+    }
 
     bool start(quint16 port = 0);
-    void stop();
     quint16 port() const { return listening; }
     // "http://127.0.0.1:<port>/" followed by path (without its leading "/").
     QString url(const QString& path = QString()) const;

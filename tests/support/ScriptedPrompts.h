@@ -35,7 +35,6 @@ public:
     // What was asked.
     QList<Message> messages;
     QStringList questions;
-    int folderRequests = 0;
     QStringList saveFileStartFolders;
     QList<QUrl> openedAddresses;
 
@@ -47,7 +46,6 @@ public:
         return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
     }
     QString chooseFolder(QWidget*) override {
-        ++folderRequests;
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
     QString chooseSaveFile(QWidget*, const QString& startFolder, const QString&, const QString&,

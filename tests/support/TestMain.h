@@ -12,7 +12,6 @@
 namespace testsupport {
 
 using TestFactory = std::unique_ptr<QObject> (*)();
-using ApplicationFactory = std::unique_ptr<QApplication> (*)(int& argc, char** argv);
 
 // Filled while the program starts, before main.
 inline std::vector<std::pair<const QMetaObject*, TestFactory>>& testClasses() {
@@ -20,7 +19,7 @@ inline std::vector<std::pair<const QMetaObject*, TestFactory>>& testClasses() {
     return classes;
 }
 // At most one per executable; without one the tests run in a plain QApplication.
-inline ApplicationFactory applicationFactory = nullptr;
+inline std::unique_ptr<QApplication> (*applicationFactory)(int& argc, char** argv) = nullptr;
 
 // The fixture folder tests/data, or a path inside it.
 inline QString testDataPath(const QString& relative = QString()) {
