@@ -13,8 +13,7 @@
 
 #include <algorithm>
 
-using testsupport::LoopbackHttpServer;
-using testsupport::ToolRun;
+using namespace testsupport;
 
 namespace {
 
@@ -61,9 +60,9 @@ private slots:
     void initTestCase() {
         QVERIFY(server.start());
         QVERIFY(otherOrigin.start());
-        server.serveDirectory(testsupport::testDataPath());
-        otherOrigin.serveDirectory(testsupport::testDataPath());
-        testsupport::HttpRoute stalled;
+        server.serveDirectory(testDataPath());
+        otherOrigin.serveDirectory(testDataPath());
+        HttpRoute stalled;
         stalled.stall = true;
         server.setRoute("/pages/stalled.html", stalled);
         server.setFile("/pages/asking.html",
@@ -79,18 +78,18 @@ private slots:
         server.setFile("/pages/albums.html", "<img src='1/large.jpg'><img src='2/large.jpg'>"
                                              "<img src='3/large.jpg'><img src='4/large.jpg'>"
                                              "<img src='2/large.jpg'><a href='3/large.jpg'>3</a>");
-        QByteArray page = readFile(testsupport::testDataPath("deep/placements.html"));
+        QByteArray page = readFile(testDataPath("deep/placements.html"));
         page.replace("FOREIGN_ORIGIN", otherOrigin.url().chopped(1).toUtf8());
         server.setFile("/deep/placements.html", page);
         // A picture the page shows under an address without a file name.
-        server.setFile("/deep/render?id=5",
-                       readFile(testsupport::testDataPath("deep/pictures/wide.png")), "image/png");
+        server.setFile("/deep/render?id=5", readFile(testDataPath("deep/pictures/wide.png")),
+                       "image/png");
     }
 
     // One run checks every placement, the JSON report and the size filter: only sizes
     // known to be smaller go (tiny.png is 3 x 2), 0 is no limit, unknown sizes stay.
     void deepScanFindsEveryPlacementAtItsBestResolution() {
-        const ToolRun run = testsupport::runHarvestTool(
+        const ToolRun run = runHarvestTool(
             {"--deep", "--min-size", "0x3", "--json", server.url("deep/placements.html")});
         QCOMPARE(run.exitCode, 0);
         const QJsonObject report = QJsonDocument::fromJson(run.output.toUtf8()).object();
@@ -116,14 +115,14 @@ private slots:
 
     void scrollsUntilThePageStopsGrowing() {
         const QString threeMore = server.url("deep/endless.html?batches=4");
-        QCOMPARE(testsupport::runHarvestTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
-        QCOMPARE(testsupport::runHarvestTool({"--scroll", threeMore}).output.section('\n', 0, 0),
+        QCOMPARE(runHarvestTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
+        QCOMPARE(runHarvestTool({"--scroll", threeMore}).output.section('\n', 0, 0),
                  "images 16 16");
         // A page that never ends is scrolled for 15 seconds at most.
         QElapsedTimer clock;
         clock.start();
         const ToolRun endless =
-            testsupport::runHarvestTool({"--scroll", "--deep", server.url("deep/endless.html")});
+            runHarvestTool({"--scroll", "--deep", server.url("deep/endless.html")});
         QCOMPARE(endless.exitCode, 0);
         QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY2(endless.output.endsWith("\nlinks 0 0\n"), qPrintable(endless.output));
@@ -194,9 +193,8 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, output);
         QFETCH(QString, errors);
-        const QString local = QUrl::fromLocalFile(testsupport::testDataPath() + '/').toString();
-        const ToolRun run =
-            testsupport::runHarvestTool(arguments.replaceInStrings("@", server.url()));
+        const QString local = QUrl::fromLocalFile(testDataPath() + '/').toString();
+        const ToolRun run = runHarvestTool(arguments.replaceInStrings("@", server.url()));
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.output, output.replace('@', server.url()).replace('~', local));
         errors.replace('@', server.url());
@@ -210,7 +208,7 @@ private slots:
         tool.start(QStringLiteral(QUILLMAR_BINARY_DIR "/quillmar-harvest"),
                    {"--download", folder.path(), server.url("pages/slow.html")});
         const auto fetching = [this] {
-            const QList<testsupport::HttpRequest> requests = server.requests();
+            const QList<HttpRequest> requests = server.requests();
             return std::any_of(requests.begin(), requests.end(), [](const auto& request) {
                 return request.path == "/pages/slow.png";
             });
@@ -221,7 +219,7 @@ private slots:
         QVERIFY(tool.waitForFinished(30000));
         QCOMPARE(tool.exitCode(), 143);
         QVERIFY(tool.readAllStandardError().endsWith("quillmar-harvest: interrupted\n"));
-        QCOMPARE(testsupport::filesIn(folder.path()), QStringList());
+        QCOMPARE(filesIn(folder.path()), QStringList());
     }
 };
 
