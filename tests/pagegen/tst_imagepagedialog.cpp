@@ -64,6 +64,14 @@ private slots:
             writeBytes(images.filePath(QString::fromLatin1(name)), "x");
         QVERIFY(QDir(images.path()).mkdir(QStringLiteral("folder.png")));
         answers.dialog = &dialog;
+        // It opens at the pointer, with labels that fit.
+        const QPoint pointer(250, 200);
+        QCursor::setPos(pointer);
+        dialog.show();
+        QVERIFY((dialog.geometry().center() - pointer).manhattanLength() <= 8); // frame width
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->text()));
     }
 
     void picksGifJpgAndPngFilesAndSavesTheSelectionTopToBottom() {
@@ -147,16 +155,6 @@ private slots:
         QVERIFY(QFileInfo(folder).isDir());
         QCOMPARE(readBytes(longName), QByteArray("old page"));
         QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
-    }
-
-    void opensAtThePointerWithLabelsThatFit() {
-        const QPoint pointer(250, 200);
-        QCursor::setPos(pointer);
-        dialog.show();
-        QVERIFY((dialog.geometry().center() - pointer).manhattanLength() <= 8); // frame width
-        for (const QLabel* label : dialog.findChildren<QLabel*>())
-            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
-                     qPrintable(label->text()));
     }
 };
 
