@@ -135,11 +135,22 @@ private slots:
         QVERIFY(!f.frame.m_makePageButton->isEnabled());
     }
 
-    void commandsGoToTheActiveViewAndFollowItsState() {
+    void commandsMenusAndAcceleratorsFollowTheActiveView() {
         FrameWithWindows f;
         f.viewHandles = {ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER, ID_GO, ID_DOWNLOAD_IMAGES,
                          ID_IMAGE_LIST};
         QVERIFY(f.frame.Create());
+        // The menu titles, then the Scan menu's entries.
+        const auto menus = [&f] {
+            f.frame.UpdateUserInterface();
+            return f.Texts(f.frame.menuBar()->actions()).join(',') + " | " +
+                   f.Texts(f.Menu(2)->actions()).join(',');
+        };
+        const QString withoutWindows =
+            "&File,&View,&Scan,&Help | &Deep Scan,&Minimum Picture Size...";
+        QCOMPARE(menus(), withoutWindows);
+        QCOMPARE(f.Texts(f.Menu(0)->actions()), (QStringList{"&New\tCtrl+N", "-", "P&rint Setup...",
+                                                             "-", "Recent File", "-", "E&xit"}));
         const QList<int> alwaysEnabled = {
             ID_BACK,           ID_FORWARD,         ID_STOP,           ID_GO,
             ID_PROGRESS_METER, ID_DOWNLOAD_IMAGES, ID_DOWNLOAD_LINKS, ID_OPEN_BOOKMARKS,
@@ -158,6 +169,17 @@ private slots:
         f.frame.m_imageList->AddStrings({{"a.gif", "a"}, {"b.gif", "b"}});
         f.frame.m_imageList->item(1)->setSelected(true);
         QCOMPARE(view->ran, (QList<int>{ID_GO, ID_GO, ID_IMAGE_LIST}));
+        QCOMPARE(menus(), "&File,&View,&Scan,&Window,&Help | "
+                          "&Deep Scan,&Scroll and Scan\tCtrl+Shift+S,-,&Minimum Picture Size...");
+        QCOMPARE(f.Texts(f.Menu(3)->actions()), (QStringList{"&New Window", "&Cascade", "&Tile"}));
+
+        // Accelerators of commands nobody handles stay disabled, so the keys
+        // still reach the address box.
+        QList<QAction*> copy = f.frame.actions();
+        copy.removeIf(
+            [](QAction* item) { return !item->shortcuts().contains(Qt::CTRL | Qt::Key_C); });
+        QVERIFY(copy.size() == 1 && !copy.first()->isEnabled());
+        QVERIFY(copy.first()->shortcuts().contains(Qt::CTRL | Qt::Key_Insert));
 
         // A view reporting an always-enabled command disabled wins.
         view->disabled = {ID_DOWNLOAD_IMAGES};
@@ -176,36 +198,6 @@ private slots:
         f.frame.MdiArea()->closeAllSubWindows();
         QTRY_COMPARE(f.frame.MdiArea()->subWindowList().size(), 0);
         QCOMPARE(f.EnabledAmong(alwaysEnabled + needingAView), alwaysEnabled);
-    }
-
-    void menusAndAcceleratorsFollowTheOpenWindows() {
-        FrameWithWindows f;
-        QVERIFY(f.frame.Create());
-        // The menu titles, then the Scan menu's entries.
-        const auto menus = [&f] {
-            f.frame.UpdateUserInterface();
-            return f.Texts(f.frame.menuBar()->actions()).join(',') + " | " +
-                   f.Texts(f.Menu(2)->actions()).join(',');
-        };
-        const QString withoutWindows =
-            "&File,&View,&Scan,&Help | &Deep Scan,&Minimum Picture Size...";
-        QCOMPARE(menus(), withoutWindows);
-        QCOMPARE(f.Texts(f.Menu(0)->actions()), (QStringList{"&New\tCtrl+N", "-", "P&rint Setup...",
-                                                             "-", "Recent File", "-", "E&xit"}));
-        f.OpenWindow();
-        QCOMPARE(menus(), "&File,&View,&Scan,&Window,&Help | "
-                          "&Deep Scan,&Scroll and Scan\tCtrl+Shift+S,-,&Minimum Picture Size...");
-        QCOMPARE(f.Texts(f.Menu(3)->actions()), (QStringList{"&New Window", "&Cascade", "&Tile"}));
-
-        // Accelerators of commands nobody handles stay disabled, so the keys
-        // still reach the address box.
-        QList<QAction*> copy = f.frame.actions();
-        copy.removeIf(
-            [](QAction* item) { return !item->shortcuts().contains(Qt::CTRL | Qt::Key_C); });
-        QVERIFY(copy.size() == 1 && !copy.first()->isEnabled());
-        QVERIFY(copy.first()->shortcuts().contains(Qt::CTRL | Qt::Key_Insert));
-
-        f.frame.MdiArea()->closeAllSubWindows();
         QCOMPARE(menus(), withoutWindows);
 
         // View > Toolbar hides and shows both bars.
