@@ -107,8 +107,7 @@ private slots:
         CAnimation animation;
         animation.resize(30, 23);
         QVERIFY(!animation.Open(QStringLiteral(":/animation/missing.gif")) && !animation.movie());
-        QVERIFY(animation.Open(clipPath));
-        QVERIFY(!animation.IsPlaying());
+        QVERIFY(animation.Open(clipPath) && !animation.IsPlaying());
         const QImage first = QImageReader(clipPath).read().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(rendered(animation), first);
 

@@ -40,8 +40,6 @@ class BrowserWindowTest : public QObject {
     CQuillmarView* m_view = nullptr;
     testsupport::ScriptedPrompts m_prompts;
 
-    QString address() const { return m_frame->m_addressBox->text(); }
-    QString message() const { return m_frame->m_messageLine->text(); }
     // Runs the command; the dialog saves a page of every picture when given a
     // path, ticks the open box and ends with OK or Cancel.
     void makePage(const QString& pagePath, bool ok) {
@@ -83,7 +81,8 @@ class BrowserWindowTest : public QObject {
     }
     void chooseAndGo(int command, int listId, int row, const QString& expected) {
         choose(command, listId, row);
-        QCOMPARE(address(), expected.isEmpty() ? QString("unchanged") : expected);
+        QCOMPARE(m_frame->m_addressBox->text(),
+                 expected.isEmpty() ? QString("unchanged") : expected);
         if (!expected.isEmpty())
             QTRY_COMPARE_WITH_TIMEOUT(m_view->Engine()->Location(), expected, timeout);
     }
@@ -118,7 +117,7 @@ private slots:
         QVERIFY(QFile::exists(cancelled));
         QTest::qWait(500);
         QCOMPARE(begin.count(), 0);
-        QCOMPARE(address(), QString());
+        QCOMPARE(m_frame->m_addressBox->text(), QString());
 
         const QString saved = m_dir.filePath(QStringLiteral("Images.htm"));
         makePage(saved, true);
@@ -140,17 +139,17 @@ private slots:
         m_frame->m_addressBox->clear();
         QVERIFY(m_frame->Router().Execute(ID_ADD_BOOKMARK));
         QVERIFY(!QFile::exists(path));
-        QCOMPARE(message(), QString("before"));
+        QCOMPARE(m_frame->m_messageLine->text(), QString("before"));
 
         m_frame->m_addressBox->setText(" http://a/ ");
         QVERIFY(m_frame->Router().Execute(ID_ADD_BOOKMARK));
         QCOMPARE(readBytes(path), QByteArray(" http://a/ \r\n"));
-        QCOMPARE(message(), QString("Bookmark saved."));
+        QCOMPARE(m_frame->m_messageLine->text(), QString("Bookmark saved."));
 
         m_frame->m_bookmarkPath.clear();
         QVERIFY(m_frame->Router().Execute(ID_ADD_BOOKMARK));
         m_frame->m_bookmarkPath = path;
-        QCOMPARE(message(), QString("Unable to save bookmark!"));
+        QCOMPARE(m_frame->m_messageLine->text(), QString("Unable to save bookmark!"));
 
         // Bookmarks and history go to the chosen entry.
         const QString first = QUrl::fromLocalFile(m_dir.filePath("blue.png")).toString();
@@ -172,11 +171,11 @@ private slots:
         detached.m_linkHistory = {"http://history/"};
         writeBytes(m_frame->m_bookmarkPath, "http://bookmark/\r\n");
         choose(ID_OPEN_BOOKMARKS, BookmarkList, 0, &detached);
-        QCOMPARE(message(), QString("Open new file."));
-        QCOMPARE(address(), QString("unchanged"));
+        QCOMPARE(m_frame->m_messageLine->text(), QString("Open new file."));
+        QCOMPARE(m_frame->m_addressBox->text(), QString("unchanged"));
         choose(ID_HISTORY, HistoryList, 0, &detached);
-        QCOMPARE(message(), QString("Open new view."));
-        QCOMPARE(address(), QString("http://history/"));
+        QCOMPARE(m_frame->m_messageLine->text(), QString("Open new view."));
+        QCOMPARE(m_frame->m_addressBox->text(), QString("http://history/"));
     }
 };
 
