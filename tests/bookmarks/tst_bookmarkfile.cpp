@@ -52,7 +52,7 @@ class BookmarkFileTest : public QObject {
 private slots:
     void init() { QFile::remove(m_path); }
 
-    void readAppendRewriteAndClear() {
+    void readAppendRewriteAndClearOrKeepTheOldFile() {
         const BookmarkFile file(m_path);
         Entries read{"stale"};
         QVERIFY(file.ReadAll(read)); // a missing file is no error
@@ -71,9 +71,8 @@ private slots:
         QCOMPARE(readBytes(m_path), content);
         QVERIFY(file.Clear());
         QVERIFY(QFile::exists(m_path) && readBytes(m_path).isEmpty());
-    }
 
-    void failedWritesKeepTheOldFile() {
+        // Failed writes keep the old file.
         const QString plainFile = m_dir.filePath("plain");
         writeBytes(plainFile, "keep");
         const BookmarkFile below(plainFile + "/" + BookmarkFile::FileName);
@@ -81,7 +80,6 @@ private slots:
         QCOMPARE(readBytes(plainFile), QByteArray("keep"));
         const QString fifo = m_dir.filePath("fifo");
         QVERIFY(mkfifo(qPrintable(fifo), 0600) == 0);
-        Entries read;
         QVERIFY(!BookmarkFile(fifo).ReadAll(read) && !BookmarkFile(fifo).Append("a"));
         QVERIFY(!BookmarkFile(fifo).Clear() && !QFileInfo(fifo).isFile());
 
@@ -90,8 +88,8 @@ private slots:
         bool rewritten, appended;
         {
             FileSizeLimit fullDisk(64);
-            rewritten = BookmarkFile(m_path).Rewrite({"http://one", QByteArray(4096, 'y')});
-            appended = BookmarkFile(m_path).Append(QByteArray(4096, 'y'));
+            rewritten = file.Rewrite({"http://one", QByteArray(4096, 'y')});
+            appended = file.Append(QByteArray(4096, 'y'));
         }
         QVERIFY(!rewritten && !appended);
         // The append may leave part of its line; the rewrite left nothing behind.

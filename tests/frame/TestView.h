@@ -6,22 +6,15 @@
 #include <QSet>
 #include <QWidget>
 
-#include <functional>
-
 // A stand-in for the browser view: handles the ids it is given, reports the
 // ones in `disabled` as disabled and records what it was asked to run.
 class TestView : public QWidget, public CommandTarget {
 public:
     explicit TestView(QSet<int> handled = {}) : handled(std::move(handled)) {}
-    ~TestView() override {
-        if (onDestroy)
-            onDestroy();
-    }
 
     QSet<int> handled;
     QSet<int> disabled;
     QList<int> ran;
-    std::function<void()> onDestroy;
 
     bool HandlesCommand(int id) const override { return handled.contains(id); }
     void OnCommand(int id) override { ran.append(id); }
