@@ -144,7 +144,7 @@ private slots:
     // each hop gets the Referer the page gives its address (another host: the
     // origin only). A local page may list local files. A name without an
     // extension takes its type's, replacing no other file of the job; a file
-    // already there is replaced whole.
+    // already there is replaced whole, and a compressed answer is saved decoded.
     void savesEveryFileByteForByteAndReportsInOrder() {
         const QByteArray picture = BinaryBody(100000);
         server->setFile("/a.jpg", picture, "image/jpeg");
@@ -153,6 +153,9 @@ private slots:
         server->setRoute("/hop.jpg", {302, "text/html", "", {{"Location", elsewhere + "/a.jpg"}}});
         server->setFile("/render", "typed", "image/png; charset=binary");
         server->setFile("/render.png", "listed", "image/png");
+        server->setRoute(
+            "/deflated.jpg",
+            {200, "image/jpeg", qCompress("deflated").mid(4), {{"Content-Encoding", "deflate"}}});
         QTemporaryDir local;
         QVERIFY(WriteFile(local.filePath("local.png"), "local bytes"));
         QVERIFY(WriteFile(Path("empty.gif"), "an earlier download"));
@@ -160,7 +163,7 @@ private slots:
         job.Page = QUrl(server->url("gallery.html?token=1#top"));
         job.Add(folder->path(), "local.png",
                 QUrl::fromLocalFile(local.filePath("local.png")).toString());
-        for (const char* name : {"hop.jpg", "render", "render (2)", "render.png"})
+        for (const char* name : {"hop.jpg", "render", "render (2)", "render.png", "deflated.jpg"})
             job.Add(folder->path(), name,
                     server->url(qstrcmp(name, "render (2)") ? name : "render"));
         job.CookieLines = {"127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tabc",
@@ -170,94 +173,70 @@ private slots:
         const auto reports = Run(job);
         QVERIFY(reports);
         QCOMPARE(ReadFile(Path("a.jpg")) + ReadFile(Path("hop.jpg")) + ReadFile(Path("empty.gif")) +
-                     ReadFile(Path("render.png")),
-                 picture + picture + "listed");
+                     ReadFile(Path("render.png")) + ReadFile(Path("deflated.jpg")),
+                 picture + picture + "listed" + "deflated");
         QCOMPARE(filesIn(folder->path()),
-                 QStringList({"a.jpg", "empty.gif", "hop.jpg", "local.png", "render (2) (2).png",
-                              "render (2).png", "render.png"}));
-        QCOMPARE(
-            reports->Lines().filter(QRegularExpression("^(?!progress )")),
-            QStringList({"animation started", "files left 7", "saved a.jpg", "files left 6",
-                         "saved empty.gif", "files left 5", "saved local.png", "files left 4",
-                         "saved hop.jpg", "files left 3", "saved render (2).png", "files left 2",
-                         "saved render (2) (2).png", "files left 1", "saved render.png",
-                         "files left 0", "message Download complete", "animation stopped"}));
+                 QStringList({"a.jpg", "deflated.jpg", "empty.gif", "hop.jpg", "local.png",
+                              "render (2) (2).png", "render (2).png", "render.png"}));
+        QCOMPARE(reports->Lines().filter(QRegularExpression("^(?!progress )")),
+                 QStringList({"animation started",
+                              "files left 8",
+                              "saved a.jpg",
+                              "files left 7",
+                              "saved empty.gif",
+                              "files left 6",
+                              "saved local.png",
+                              "files left 5",
+                              "saved hop.jpg",
+                              "files left 4",
+                              "saved render (2).png",
+                              "files left 3",
+                              "saved render (2) (2).png",
+                              "files left 2",
+                              "saved render.png",
+                              "files left 1",
+                              "saved deflated.jpg",
+                              "files left 0",
+                              "message Download complete",
+                              "animation stopped"}));
         QByteArrayList sent; // host, cookies and referer of each request
         for (const auto& request : server->requests())
             sent << request.headers.value("host").split(':')[0] + '|' +
                         request.headers.value("cookie") + '|' + request.headers.value("referer");
         const QByteArray own =
             "127.0.0.1|session=abc; theme=dark|" + server->url("gallery.html?token=1").toUtf8();
-        QCOMPARE(sent, QByteArrayList(
-                           {own, own, own, "localhost||" + server->url().toUtf8(), own, own, own}));
-    }
-
-    // Only a whole resource from an address the page may name is saved.
-    void savesOnlyWholeAllowedResources_data() {
-        QTest::addColumn<QByteArray>("answer"); // the status, then maybe "Name: value"
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("source"); // empty: the server's route
-        QTest::addColumn<bool>("localPage");
-        QTest::addColumn<QString>("reason"); // empty: saved with the picture's bytes
-        const QByteArray picture = "picture bytes";
-        const auto row = [&](const char* name, const QByteArray& answer, const QByteArray& body,
-                             const QString& source, bool local, const QString& reason) {
-            QTest::newRow(name) << answer << body << source << local << reason;
-        };
-        row("compressed", "200 Content-Encoding: deflate", qCompress(picture).mid(4), "", false,
-            "");
-        row("no content", "204", "", "", false, "server answered 204");
-        row("reset content", "205", "", "", false, "server answered 205");
-        row("redirect without location", "302", picture, "", false, "server answered 302");
-        row("redirect to a local file", "302 Location: file:///etc/hostname", picture, "", true,
-            "not allowed from this page");
-        row("redirect loop", "302 Location: /x.jpg", picture, "", false,
-            "Maximum (20) redirects followed");
-        row("local file from a web page", "200", picture, "file:///etc/hostname?.jpg", false,
-            "not allowed from this page");
-        row("other scheme", "200", picture, "data:,picture%20bytes", true,
-            "not allowed from this page");
-        row("device", "200", picture, "file:///dev/zero?.jpg", true, "not a regular file");
-    }
-    void savesOnlyWholeAllowedResources() {
-        QFETCH(QByteArray, answer);
-        QFETCH(QByteArray, body);
-        QFETCH(QString, source);
-        QFETCH(bool, localPage);
-        QFETCH(QString, reason);
-        HttpRoute route{answer.left(3).toInt(), "text/html", body, {}};
-        const qsizetype colon = answer.indexOf(':');
-        if (colon > 0)
-            route.headers = {{answer.mid(4, colon - 4), answer.mid(colon + 1).trimmed()}};
-        server->setRoute("/x.jpg", route);
-        DownloadJob job;
-        job.Add(folder->path(), "x.jpg", source.isEmpty() ? server->url("x.jpg") : source);
-        job.FileSourcesAllowed = localPage;
-
-        const auto reports = Run(job);
-        QVERIFY(reports);
-        QCOMPARE(ReadFile(Path("x.jpg")),
-                 QByteArray(reason.isEmpty() ? "picture bytes" : "<missing>"));
-        QCOMPARE(reports->Lines("failed ").join('|').left(7 + reason.size()),
-                 reason.isEmpty() ? QString() : "x.jpg: " + reason);
+        QCOMPARE(sent, QByteArrayList({own, own, own, "localhost||" + server->url().toUtf8(), own,
+                                       own, own, own}));
     }
 
     // Nothing that did not arrive whole, could not be written (here: past the
-    // process's file size limit) or would land outside its folder is left
-    // under any name; a file already there survives a failed download, and
-    // the rest go on.
+    // process's file size limit), would land outside its folder, is not the
+    // resource itself or comes from an address the page may not name (a local
+    // page may name only regular local files, and no redirect leads to one) is
+    // left under any name; a file already there survives a failed download,
+    // and the rest go on.
     void failedTransfersLeaveNoFile() {
         server->setFile("/good.jpg", "good", "image/jpeg");
         server->setFile("/big.jpg", BinaryBody(1024 * 1024), "image/jpeg");
         HttpRoute cutOff{200, "image/jpeg", BinaryBody(50000), {}};
         cutOff.cutAfter = 20000;
         server->setRoute("/cut.jpg", cutOff);
+        for (const int status : {204, 205, 302})
+            server->setRoute("/" + QByteArray::number(status) + ".jpg",
+                             {status, "image/jpeg", "", {}});
+        server->setRoute("/loop.jpg", {302, "text/html", "moved", {{"Location", "/loop.jpg"}}});
+        server->setRoute("/tofile.jpg",
+                         {302, "text/html", "", {{"Location", "file:///etc/hostname"}}});
         const QString inner = Path("inner");
         QVERIFY(QDir().mkpath(inner));
         QVERIFY(WriteFile(inner + "/kept.jpg", "earlier download"));
         DownloadJob job;
-        for (const char* name : {"cut.jpg", "big.jpg", "good.jpg"})
+        for (const char* name : {"cut.jpg", "big.jpg", "good.jpg", "204.jpg", "205.jpg", "302.jpg",
+                                 "loop.jpg", "tofile.jpg"})
             job.Add(inner, name, server->url(name));
+        job.Add(inner, "data.jpg", "data:,picture");
+        job.Add(inner, "dev.jpg", "file:///dev/zero?.jpg");
+        job.FileSourcesAllowed = true;
         job.Add(inner, "kept.jpg", server->url("missing.jpg"));
         job.Add(Path("removed"), "good.jpg", server->url("good.jpg"));
         for (const QString& name : {QString(), QString("."), QString(".."), QString("../x.jpg"),
@@ -280,13 +259,20 @@ private slots:
         QCOMPARE(filesIn(folder->path()), QStringList());
         QCOMPARE(ReadFile(inner + "/kept.jpg"), QByteArray("earlier download"));
         QCOMPARE(reports->Lines("message "),
-                 QStringList({"Download complete: 1 of 11 files saved."}));
+                 QStringList({"Download complete: 1 of 18 files saved."}));
         const QStringList failures = reports->Lines("failed ");
-        QCOMPARE(failures.size(), 10);
+        QCOMPARE(failures.size(), 17);
         QVERIFY2(failures[1].startsWith("big.jpg: cannot write file"), qPrintable(failures[1]));
-        QVERIFY2(failures[3].startsWith("good.jpg: cannot create file"), qPrintable(failures[3]));
+        QCOMPARE(failures.mid(2, 8),
+                 QStringList({"204.jpg: server answered 204", "205.jpg: server answered 205",
+                              "302.jpg: server answered 302",
+                              "loop.jpg: Maximum (20) redirects followed",
+                              "tofile.jpg: not allowed from this page",
+                              "data.jpg: not allowed from this page", "dev.jpg: not a regular file",
+                              "kept.jpg: server answered 404"}));
+        QVERIFY2(failures[10].startsWith("good.jpg: cannot create file"), qPrintable(failures[10]));
         QCOMPARE(failures.filter(": not a plain file name").size(), 6);
-        QCOMPARE(server->requests().size(), 4);
+        QCOMPARE(server->requests().size(), 29);
     }
 
     // Part of the body is on disk in an unnamed file while the rest is still
@@ -359,14 +345,15 @@ private slots:
         DownloadJob job = Job(QStringList({"later.jpg", "dropped.jpg", "flaky.jpg", "too-long.jpg",
                                            "broken.jpg", "gone.jpg"}) +
                               quick);
+        job.Add(folder->path(), "local.jpg", "file:///etc/hostname?.jpg"); // not from a web page
         job.Parallel = 4;
 
         const auto reports = Run(job);
         QVERIFY(reports);
         QCOMPARE(reports->Lines("files left ").join(' '),
-                 QStringLiteral("11 10 9 8 7 6 5 4 3 2 1 0"));
+                 QStringLiteral("12 11 10 9 8 7 6 5 4 3 2 1 0"));
         QCOMPARE(reports->Lines("message "),
-                 QStringList({"Download complete: 8 of 11 files saved."}));
+                 QStringList({"Download complete: 8 of 12 files saved."}));
         QCOMPARE(filesIn(folder->path()),
                  QStringList({"dropped.jpg", "flaky.jpg", "later.jpg", "q1.jpg", "q2.jpg", "q3.jpg",
                               "q4.jpg", "q5.jpg"}));
@@ -374,6 +361,7 @@ private slots:
         failures.sort();
         QCOMPARE(failures, QStringList({"broken.jpg: server answered 500 (4 tries)",
                                         "gone.jpg: server answered 404",
+                                        "local.jpg: not allowed from this page",
                                         "too-long.jpg: server answered 503, asked to wait 120 "
                                         "seconds"}));
         QMap<QByteArray, QList<qint64>> arrivals;
