@@ -178,27 +178,13 @@ private slots:
         QCOMPARE(filesIn(folder->path()),
                  QStringList({"a.jpg", "deflated.jpg", "empty.gif", "hop.jpg", "local.png",
                               "render (2) (2).png", "render (2).png", "render.png"}));
-        QCOMPARE(reports->Lines().filter(QRegularExpression("^(?!progress )")),
-                 QStringList({"animation started",
-                              "files left 8",
-                              "saved a.jpg",
-                              "files left 7",
-                              "saved empty.gif",
-                              "files left 6",
-                              "saved local.png",
-                              "files left 5",
-                              "saved hop.jpg",
-                              "files left 4",
-                              "saved render (2).png",
-                              "files left 3",
-                              "saved render (2) (2).png",
-                              "files left 2",
-                              "saved render.png",
-                              "files left 1",
-                              "saved deflated.jpg",
-                              "files left 0",
-                              "message Download complete",
-                              "animation stopped"}));
+        QCOMPARE(reports->Lines().filter(QRegularExpression("^(?!progress )")).join(", "),
+                 QStringLiteral(
+                     "animation started, files left 8, saved a.jpg, files left 7, saved empty.gif, "
+                     "files left 6, saved local.png, files left 5, saved hop.jpg, files left 4, "
+                     "saved render (2).png, files left 3, saved render (2) (2).png, files left 2, "
+                     "saved render.png, files left 1, saved deflated.jpg, files left 0, message "
+                     "Download complete, animation stopped"));
         QByteArrayList sent; // host, cookies and referer of each request
         for (const auto& request : server->requests())
             sent << request.headers.value("host").split(':')[0] + '|' +
@@ -260,18 +246,18 @@ private slots:
         QCOMPARE(ReadFile(inner + "/kept.jpg"), QByteArray("earlier download"));
         QCOMPARE(reports->Lines("message "),
                  QStringList({"Download complete: 1 of 18 files saved."}));
-        const QStringList failures = reports->Lines("failed ");
-        QCOMPARE(failures.size(), 17);
-        QVERIFY2(failures[1].startsWith("big.jpg: cannot write file"), qPrintable(failures[1]));
-        QCOMPARE(failures.mid(2, 8),
-                 QStringList({"204.jpg: server answered 204", "205.jpg: server answered 205",
-                              "302.jpg: server answered 302",
-                              "loop.jpg: Maximum (20) redirects followed",
-                              "tofile.jpg: not allowed from this page",
-                              "data.jpg: not allowed from this page", "dev.jpg: not a regular file",
-                              "kept.jpg: server answered 404"}));
-        QVERIFY2(failures[10].startsWith("good.jpg: cannot create file"), qPrintable(failures[10]));
-        QCOMPARE(failures.filter(": not a plain file name").size(), 6);
+        QStringList failures = reports->Lines("failed ");
+        for (QString& failure : failures)
+            failure = failure.section(": ", 0, 1); // without the system's explanation
+        QCOMPARE(failures.mid(1).join(", "),
+                 QStringLiteral(
+                     "big.jpg: cannot write file, 204.jpg: server answered 204, 205.jpg: server "
+                     "answered 205, 302.jpg: server answered 302, loop.jpg: Maximum (20) redirects "
+                     "followed, tofile.jpg: not allowed from this page, data.jpg: not allowed from "
+                     "this page, dev.jpg: not a regular file, kept.jpg: server answered 404, "
+                     "good.jpg: cannot create file, : not a plain file name, .: not a plain file "
+                     "name, ..: not a plain file name, ../x.jpg: not a plain file name, sub/x.jpg: "
+                     "not a plain file name, nul\0x.jpg: not a plain file name"));
         QCOMPARE(server->requests().size(), 29);
     }
 
