@@ -381,25 +381,23 @@ private slots:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("referer");
-        const auto row = [](const char* name, const char* policy, const QString& page,
-                            const QString& target, const QString& referer) {
-            QTest::newRow(name) << policy << page << target << referer;
-        };
         const QString page = "http://user:pw@a.test:80/g.html?token=1#top";
         const QString full = "http://a.test/g.html?token=1";
         const QString secure = "https://a.test/g.html?token=1";
         const QString a = "http://a.test/x.jpg", b = "http://b.test/x.jpg";
         const QString origin = "http://a.test/";
-        row("other port", "", page, "http://a.test:81/x.jpg", origin);
-        row("https to http", "", secure, a, "");
-        row("file page", "", "file:///home/u/g.html", a, "");
-        row("no-referrer", "No-Referrer", page, a, "");
-        row("same-origin, same", "same-origin", page, a, full);
-        row("same-origin, other", "same-origin", page, b, "");
-        row("last known wins", "never, unsafe-url ,bogus", secure, b, secure);
-        row("no-referrer-when-downgrade", "no-referrer-when-downgrade", page, b, full);
-        row("origin-when-cross-origin", "origin-when-cross-origin", secure, a, "https://a.test/");
-        row("overlong address", "", origin + QString(5000, 'p'), a, origin);
+        QTest::newRow("other port") << "" << page << "http://a.test:81/x.jpg" << origin;
+        QTest::newRow("https to http") << "" << secure << a << "";
+        QTest::newRow("file page") << QString() << "file:///home/u/g.html" << a << "";
+        QTest::newRow("no-referrer") << "No-Referrer" << page << a << "";
+        QTest::newRow("same-origin, same") << "same-origin" << page << a << full;
+        QTest::newRow("same-origin, other") << "same-origin" << page << b << "";
+        QTest::newRow("last known wins") << "never, unsafe-url ,bogus" << secure << b << secure;
+        QTest::newRow("no-referrer-when-downgrade")
+            << "no-referrer-when-downgrade" << page << b << full;
+        QTest::newRow("origin-when-cross-origin")
+            << "origin-when-cross-origin" << secure << a << "https://a.test/";
+        QTest::newRow("overlong address") << "" << origin + QString(5000, 'p') << a << origin;
     }
     void refererFollowsThePagesPolicy() {
         QFETCH(QString, policy);
