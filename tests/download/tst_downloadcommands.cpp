@@ -229,9 +229,7 @@ private slots:
     // same folder once the server has it, and Open Folder shows that folder.
     void reportTellsEachFileAndRetriesTheFailed() {
         UseFolder();
-        HttpRoute missing;
-        missing.status = 404;
-        server.setRoute("/late.jpg", missing);
+        server.setRoute("/late.jpg", {404, "text/html", "", {}});
         OfferImages({"a.jpg", "late.jpg"}, {"a.jpg", "late.jpg"}, {"a.jpg", "late.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
         QTRY_COMPARE_WITH_TIMEOUT(Message(),

@@ -222,12 +222,12 @@ private slots:
             job.Add(inner, name, server->url(name));
         job.Add(inner, "data.jpg", "data:,picture");
         job.Add(inner, "dev.jpg", "file:///dev/zero?.jpg");
-        job.FileSourcesAllowed = true;
         job.Add(inner, "kept.jpg", server->url("missing.jpg"));
         job.Add(Path("removed"), "good.jpg", server->url("good.jpg"));
         for (const QString& name : {QString(), QString("."), QString(".."), QString("../x.jpg"),
                                     QString("sub/x.jpg"), QString("nul") + QChar(u'\0') + "x.jpg"})
             job.Add(inner, name, server->url("good.jpg"));
+        job.FileSourcesAllowed = true; // as for a local page
         rlimit previous{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
         const auto restore = qScopeGuard([&] {
@@ -354,7 +354,7 @@ private slots:
         for (const auto& request : server->requests())
             arrivals[request.path].append(request.atMs);
         const QList<qint64> later = arrivals["/later.jpg"], flaky = arrivals["/flaky.jpg"];
-        QVERIFY(later.size() == 2 && later[1] - later[0] >= 3900); // as asked
+        QVERIFY(later.size() == 2 && later[1] - later[0] >= 3900); // as Retry-After asked
         QVERIFY(flaky.size() == 3 && flaky[2] - flaky[0] >= 2900); // 1 s, then 2 s
     }
 
