@@ -86,7 +86,7 @@ class Handler(socketserver.StreamRequestHandler):
         return not close
 
     def send_body(self, body, route):
-        piece = route.get("chunkSize", 0) or len(body)
+        piece = route.get("chunkSize", 0) or max(len(body), 1)  # range needs a step, also for an empty body
         for offset in range(0, len(body), piece):
             if offset:
                 time.sleep(route.get("chunkDelayMs", 0) / 1000)
