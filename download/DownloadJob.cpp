@@ -9,6 +9,8 @@ void DownloadJob::Add(const QString& folder, const QString& name, const QString&
     Names.append(name);
     takenDestinations.insert(destination);
     takenSources.insert(source);
+    EntryPages.append(QUrl());
+    EntryPolicies.append(RefererPolicy());
     ++Count;
 }
 
@@ -22,8 +24,15 @@ DownloadJob DownloadJob::WithoutFiles() const {
     return empty;
 }
 
-QString DownloadJob::RefererFor(const QUrl& target) const {
-    return PagePolicy.RefererFor(Page, target);
+QString DownloadJob::RefererFor(int entry, const QUrl& target) const {
+    const QUrl page = EntryPages.value(entry);
+    return page.isEmpty() ? PagePolicy.RefererFor(Page, target)
+                          : EntryPolicies.value(entry).RefererFor(page, target);
+}
+
+bool DownloadJob::FileSourceAllowed(int entry) const {
+    const QUrl page = EntryPages.value(entry);
+    return page.isEmpty() ? FileSourcesAllowed : page.isLocalFile();
 }
 
 void DownloadJob::AddListed(const QString& folder, const QString& name, const QString& source) {
@@ -33,6 +42,16 @@ void DownloadJob::AddListed(const QString& folder, const QString& name, const QS
     for (int number = 2; takenDestinations.contains(Join(folder, free)); ++number)
         free = NumberedName(name, number);
     Add(folder, free, source);
+}
+
+void DownloadJob::AddListedFrom(const QString& folder, const QString& name, const QString& source,
+                                const QUrl& page, const RefererPolicy& policy) {
+    const int before = Count;
+    AddListed(folder, name, source);
+    if (Count == before)
+        return;
+    EntryPages.last() = page;
+    EntryPolicies.last() = policy;
 }
 
 QString DownloadJob::NumberedName(const QString& name, int number) {

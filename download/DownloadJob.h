@@ -28,6 +28,11 @@ struct DownloadJob {
     bool FileSourcesAllowed = false;
     // How many files are fetched at once; 1 fetches them one after another, in order.
     int Parallel = 1;
+    // The page each file was listed on and the policy it states, where that is
+    // not Page: pictures taken from viewer pages, files of several pages in one
+    // run. An empty address stands for Page. Kept in step by Add.
+    QList<QUrl> EntryPages;
+    QList<RefererPolicy> EntryPolicies;
 
     // Appends one file: name saved into folder, fetched from source.
     void Add(const QString& folder, const QString& name, const QString& source);
@@ -35,14 +40,19 @@ struct DownloadJob {
     // A job with the same page, cookies and settings and no files yet.
     DownloadJob WithoutFiles() const;
 
-    // The Referer header for a request to target, or empty for none.
-    QString RefererFor(const QUrl& target) const;
+    // The Referer header for a request of entry to target, or empty for none.
+    QString RefererFor(int entry, const QUrl& target) const;
+    // Whether entry may be a file: source: only when listed on a local page.
+    bool FileSourceAllowed(int entry) const;
 
     // Appends one listed line so that no two addresses of the job write the same
     // file: a source already in the job is left out, and a name another source
     // already took gets " (2)", " (3)", ... before its extension. Files that were
     // in the folder before the job are replaced as ever.
     void AddListed(const QString& folder, const QString& name, const QString& source);
+    // The same for a line listed on page, which states policy.
+    void AddListedFrom(const QString& folder, const QString& name, const QString& source,
+                       const QUrl& page, const RefererPolicy& policy);
 
     // True when an entry of the job writes destination.
     bool HasDestination(const QString& destination) const {

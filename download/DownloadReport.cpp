@@ -22,6 +22,8 @@ int DownloadReport::AddJob(const QString& folder, const DownloadJob& job) {
         file.name = job.Names.value(i);
         file.destination = job.Destinations.value(i);
         file.source = job.Sources.value(i);
+        file.page = job.EntryPages.value(i);
+        file.policy = job.EntryPolicies.value(i);
         added.files.append(file);
     }
     jobs.prepend(added);
@@ -102,7 +104,7 @@ DownloadJob DownloadReport::FailedFilesOf(int job) const {
     DownloadJob retry = found->settings;
     for (const File& file : found->files)
         if (file.outcome == Outcome::Failed)
-            retry.AddListed(found->folder, file.name, file.source);
+            retry.AddListedFrom(found->folder, file.name, file.source, file.page, file.policy);
     return retry;
 }
 

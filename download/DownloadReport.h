@@ -22,6 +22,8 @@ public:
         QString reason;      // why it failed
         qint64 received = 0; // bytes so far, or the saved file's size
         qint64 total = 0;    // expected bytes; 0 when unknown
+        QUrl page;           // listed on, where not the job's page: its Referer on a retry
+        RefererPolicy policy;
     };
 
     struct Job {

@@ -90,12 +90,12 @@ bool DownloadTransfer::StartAtListedAddress() {
 // Redirects are followed here rather than by the transfer library, which
 // would send the first address's Referer to every hop; a hop is never local.
 void DownloadTransfer::Request(const QByteArray& target) {
-    const QByteArray referer = job.RefererFor(QUrl::fromEncoded(target)).toUtf8();
+    const QByteArray referer = job.RefererFor(index, QUrl::fromEncoded(target)).toUtf8();
     curl_easy_setopt(handle, CURLOPT_URL, target.constData());
     curl_easy_setopt(handle, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR,
-                     hops == 0 && job.FileSourcesAllowed ? "http,https,ftp,ftps,file"
-                                                         : "http,https,ftp,ftps");
+                     hops == 0 && job.FileSourceAllowed(index) ? "http,https,ftp,ftps,file"
+                                                               : "http,https,ftp,ftps");
     errorText[0] = '\0';
 }
 
@@ -108,7 +108,7 @@ bool DownloadTransfer::CheckSource() {
         return false;
     }
     const bool local = source.scheme() == QLatin1String("file");
-    if (!(local && job.FileSourcesAllowed) && !IsRemoteScheme(source.scheme())) {
+    if (!(local && job.FileSourceAllowed(index)) && !IsRemoteScheme(source.scheme())) {
         reason = QStringLiteral("not allowed from this page");
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <utility>
@@ -23,6 +24,13 @@ struct DomImage {
     int width = 0;  // natural size of the picture at src; 0 when unknown
     int height = 0;
     bool shown = false; // the element shows a picture
+    // Deep Scan only, for following thumbnails: the largest box the page
+    // draws it in (CSS pixels), the srcset width of the chosen candidate and
+    // the pages its link or image map leads to.
+    int shownWidth = 0;
+    int shownHeight = 0;
+    int candidateWidth = 0;
+    QStringList linkTargets;
 };
 
 struct DomDocument {
@@ -37,6 +45,7 @@ struct PageSnapshot {
     QString contentType;                 // document.contentType; empty when unknown
     std::optional<DomDocument> document; // absent when the DOM could not be read
     QString referrerPolicy =
-        QString();             // the contents of its <meta name="referrer">, joined by commas
-    bool styleWalkCut = false; // Deep Scan ran out of time reading CSS backgrounds
+        QString();                // the contents of its <meta name="referrer">, joined by commas
+    bool styleWalkCut = false;    // Deep Scan ran out of time reading CSS backgrounds
+    QString nextPage = QString(); // Deep Scan: the page's first rel="next" address; empty for none
 };

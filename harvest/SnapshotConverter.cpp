@@ -28,6 +28,30 @@ void readDetails(const QVariantList& details, std::vector<DomImage>& images) {
     }
 }
 
+// An image drawn several times keeps its largest box and every link target.
+void readPlacements(const QVariantList& placements, std::vector<DomImage>& images) {
+    for (const QVariant& entry : placements) {
+        const QVariantList placement = entry.toList();
+        bool isIndex = false;
+        const qsizetype index = placement.value(0).toLongLong(&isIndex);
+        if (!isIndex || index < 0 || index >= qsizetype(images.size()) || placement.size() < 4)
+            continue;
+        DomImage& image = images[index];
+        const int width = std::max(0, placement.at(1).toInt());
+        const int height = std::max(0, placement.at(2).toInt());
+        if (qint64(width) * height > qint64(image.shownWidth) * image.shownHeight) {
+            image.shownWidth = width;
+            image.shownHeight = height;
+        }
+        image.candidateWidth = std::max(image.candidateWidth, placement.at(3).toInt());
+        for (qsizetype i = 4; i < placement.size(); ++i) {
+            const QString target = placement.at(i).toString();
+            if (!target.isEmpty() && !image.linkTargets.contains(target))
+                image.linkTargets.append(target);
+        }
+    }
+}
+
 DomDocument toDocument(const QVariantMap& map) {
     DomDocument document;
     const QVariantList frames = map.value(QStringLiteral("frames")).toList();
@@ -58,6 +82,7 @@ DomDocument toDocument(const QVariantMap& map) {
     for (const QVariant& src : images)
         document.images.push_back({addressOf(src)});
     readDetails(map.value(QStringLiteral("details")).toList(), document.images);
+    readPlacements(map.value(QStringLiteral("placements")).toList(), document.images);
     return document;
 }
 
@@ -72,5 +97,6 @@ PageSnapshot SnapshotConverter::FromScriptResult(const QVariant& result) {
     if (document.typeId() == QMetaType::QVariantMap)
         snapshot.document = toDocument(document.toMap());
     snapshot.styleWalkCut = map.value(QStringLiteral("cssCut")).toBool();
+    snapshot.nextPage = map.value(QStringLiteral("next")).toString();
     return snapshot;
 }

@@ -8,8 +8,10 @@ class QVariant;
 // place that knows the script's result format:
 //   { contentType: text, document: Doc, cssCut: bool }
 //   Doc = { frames: [Doc...], links: [href...], linkTags: [[index, TAG]...],
-//           images: [src...], details: [source, width, height, shown, ...] }
-// cssCut and details come from Deep Scan only: four details per image.
+//           images: [src...], details: [source, width, height, shown, ...],
+//           placements: [[index, shownWidth, shownHeight, srcsetWidth, target...]...] }
+// cssCut, details, placements and next (the rel="next" address, beside
+// cssCut) come from Deep Scan only: four details per image.
 // linkTags lists only links that are not anchors, which keeps big pages cheap;
 // every other link is an "A". A missing or malformed part reads as absent.
 class SnapshotConverter {

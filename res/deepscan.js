@@ -13,6 +13,10 @@
 // named elements shadow properties of documents and forms.
 // Each image adds one address and four details: source, natural width,
 // natural height (0 when unknown) and 1 when the element shows a picture.
+// For following thumbnails, an image drawn on the page or inside a link adds
+// a placement: [image index, drawn width, drawn height, srcset width of the
+// chosen candidate (0 when none), link targets...]; the scan also gives the
+// page's rel="next" address.
 (function (request) {
     'use strict';
     function getter(prototype, name) {
@@ -28,6 +32,8 @@
     var selectAll = DocumentFragment.prototype.querySelectorAll;
     var attributeOf = Element.prototype.getAttribute;
     var namesOf = Element.prototype.getAttributeNames;
+    var closestOf = Element.prototype.closest;
+    var boxOf = Element.prototype.getBoundingClientRect;
     var lazySingles = ['data-hi-res-src', 'data-full-src', 'data-src', 'data-lazy-src',
                        'data-original'];
     var svgNamespace = 'http://www.w3.org/2000/svg';
@@ -148,15 +154,54 @@
             source = 'img';
         }
         addShown(found, address, source, image);
+        notePlacement(found, address, image, base, candidateWidth(all, address));
+    }
+
+    function candidateWidth(list, address) {
+        for (var i = 0; i < list.length; i++) {
+            if (list[i].address === address) return list[i].w;
+        }
+        return 0;
+    }
+
+    // The pages an image leads to: its enclosing link, or the areas of its image map.
+    function linkTargets(image, base) {
+        var targets = [];
+        var anchor = closestOf.call(image, 'a[href]');
+        if (anchor)
+            targets.push(resolve(attributeOf.call(anchor, 'href'), baseOf.call(anchor)));
+        var map = (attributeOf.call(image, 'usemap') || '').replace(/^#/, '');
+        if (map) {
+            var areas = selectInDocument.call(image.ownerDocument,
+                                               'map[name="' + CSS.escape(map) + '"] area[href]');
+            for (var i = 0; i < areas.length; i++)
+                targets.push(resolve(attributeOf.call(areas[i], 'href'), base));
+        }
+        return targets.filter(function (target) { return target; });
+    }
+
+    function notePlacement(found, address, image, base, srcsetWidth) {
+        if (!address || /^data:/i.test(address)) return;
+        var images = found.result.images;
+        var index = images[images.length - 1] === address ? images.length - 1
+                                                          : images.indexOf(address);
+        if (index < 0) return;
+        var box = boxOf.call(image);
+        var targets = linkTargets(image, base);
+        if (targets.length === 0 && !(box.width > 0 && box.height > 0)) return;
+        found.result.placements.push(
+            [index, Math.round(box.width), Math.round(box.height), srcsetWidth].concat(targets));
     }
 
     function readPictureSource(found, element, base) {
         var sets = srcsetCandidates(element, base, true);
         var address = largest(sets.own.concat(sets.lazy));
         var image = element.parentNode.querySelector('img');
-        if (image)
+        if (image) {
             addShown(found, address, 'picture', image);
-        else
+            notePlacement(found, address, image, base, candidateWidth(sets.own.concat(sets.lazy),
+                                                                      address));
+        } else
             addImage(found, address, 'picture', 0, 0, false);
     }
 
@@ -281,7 +326,7 @@
     }
 
     function newResult() {
-        return {frames: [], links: [], linkTags: [], images: [], details: []};
+        return {frames: [], links: [], linkTags: [], images: [], details: [], placements: []};
     }
 
     // A document's own findings, without its frames.
@@ -383,6 +428,12 @@
         return policies.join(',');
     }
 
+    function nextPageOf(doc) {
+        var next = selectInDocument.call(doc, 'a[rel~="next" i][href], link[rel~="next" i][href]');
+        return next.length > 0 ? resolve(attributeOf.call(next[0], 'href'), baseOf.call(next[0]))
+                               : '';
+    }
+
     switch (request.task) {
     case 'listen':
         listen(request.secret);
@@ -395,6 +446,6 @@
         var walk = {deadline: performance.now() + (request.cssBudgetMs || 1500), cut: false};
         var top = readWindow(window, '', walk);
         return {contentType: contentTypeOf.call(document), document: top, cssCut: walk.cut,
-                referrerPolicy: referrerPolicyOf(document)};
+                referrerPolicy: referrerPolicyOf(document), next: nextPageOf(document)};
     }
 })

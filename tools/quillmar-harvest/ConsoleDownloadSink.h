@@ -2,13 +2,20 @@
 
 #include "download/DownloadProgressSink.h"
 
+#include <QStringList>
+
 #include <atomic>
 
+class DownloadArchive;
+
 // Prints a download's outcome on standard output: one line per file and the
-// closing message. Counts the files that failed.
+// closing message. Counts the files that failed, and records each saved file
+// in the archive, when there is one, as soon as it is saved.
 class ConsoleDownloadSink : public DownloadProgressSink {
 public:
-    explicit ConsoleDownloadSink(std::atomic<int>& failures);
+    // sources: the job's addresses, by entry.
+    ConsoleDownloadSink(std::atomic<int>& failures, DownloadArchive* archive,
+                        const QStringList& sources);
 
     void AnimationStarted() override {}
     void AnimationStopped() override {}
@@ -18,4 +25,6 @@ public:
 
 private:
     std::atomic<int>& failures;
+    DownloadArchive* archive;
+    QStringList sources;
 };

@@ -4,8 +4,11 @@
 
 #include <QString>
 
+#include <vector>
+
+class DownloadArchive;
+class FollowedList;
 class InterruptWatch;
-class PageHarvester;
 
 // Downloads what a harvest listed, through the browser's download worker.
 class HarvestDownload {
@@ -16,17 +19,21 @@ public:
         bool links = true;
         QString match;    // only names containing this text, ignoring case; empty: all
         int parallel = 4; // files fetched at once
+        QString archive;  // the record of files saved by earlier runs; empty: none
     };
 
-    // One entry per chosen line, images first, in list order, named as the
-    // download commands name them: each address once, a name shared by several
-    // addresses numbered. Every request carries the Referer a browser would send
-    // from the page and the engine's cookies; file: sources are allowed only from
-    // a file: page.
-    static DownloadJob BuildJob(const PageHarvester& harvester, const Choice& choice);
+    // One entry per chosen line of every harvest, images first, in list order,
+    // named as the download commands name them: each address once, a name shared
+    // by several addresses numbered. Every request carries the Referer a browser
+    // would send from the page the line was listed on or taken from, and the
+    // engine's cookies; file: sources are allowed only from a file: page.
+    // Addresses the archive has a record of are left out and named in skipped.
+    static DownloadJob BuildJob(const std::vector<FollowedList>& harvests, const Choice& choice,
+                                const DownloadArchive* archive, QStringList& skipped);
 
     // Runs the job on a worker thread while the event loop keeps running and
-    // prints each file's outcome; returns the exit code: 0 when every file was
-    // saved. An interruption cancels the transfers, leaving no partial file.
-    static int Run(DownloadJob job, InterruptWatch& interrupts);
+    // prints each file's outcome, recording each saved file in the archive when
+    // there is one; returns the exit code: 0 when every file was saved. An
+    // interruption cancels the transfers, leaving no partial file.
+    static int Run(DownloadJob job, InterruptWatch& interrupts, DownloadArchive* archive);
 };

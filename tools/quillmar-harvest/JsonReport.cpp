@@ -1,27 +1,31 @@
 #include "JsonReport.h"
 
-#include "PageHarvester.h"
+#include "follow/FollowedList.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-QByteArray JsonReport::Write(const PageHarvester& harvester, const QString& url) {
+QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool styleWalkCut) {
     QJsonArray images;
-    for (const DeepEntry& entry : harvester.ImageEntries())
-        images.append(QJsonObject{{QStringLiteral("name"), entry.name},
-                                  {QStringLiteral("address"), entry.address},
-                                  {QStringLiteral("width"), entry.width},
-                                  {QStringLiteral("height"), entry.height},
-                                  {QStringLiteral("source"), entry.source}});
+    for (const FollowedEntry& line : lines.Images()) {
+        const DeepEntry& entry = line.entry;
+        QJsonObject image{
+            {QStringLiteral("name"), entry.name},     {QStringLiteral("address"), entry.address},
+            {QStringLiteral("width"), entry.width},   {QStringLiteral("height"), entry.height},
+            {QStringLiteral("source"), entry.source}, {QStringLiteral("from"), line.from}};
+        if (!line.failure.isEmpty())
+            image.insert(QStringLiteral("followError"), line.failure);
+        images.append(image);
+    }
     QJsonArray links;
-    for (const DeepEntry& entry : harvester.LinkEntries())
-        links.append(QJsonObject{{QStringLiteral("name"), entry.name},
-                                 {QStringLiteral("address"), entry.address}});
+    for (const FollowedEntry& line : lines.Links())
+        links.append(QJsonObject{{QStringLiteral("name"), line.entry.name},
+                                 {QStringLiteral("address"), line.entry.address}});
     QJsonObject report{{QStringLiteral("url"), url},
                        {QStringLiteral("images"), images},
                        {QStringLiteral("links"), links}};
-    if (harvester.StyleWalkCut())
+    if (styleWalkCut)
         report.insert(QStringLiteral("cssCut"), true);
     return QJsonDocument(report).toJson(QJsonDocument::Compact) + '\n';
 }

@@ -2,13 +2,16 @@
 
 #include <QByteArray>
 
-class PageHarvester;
+class FollowedList;
+class QString;
 
-// What a harvest listed as one JSON object:
-//   {"url": ..., "images": [{"name", "address", "width", "height", "source"}],
+// What a harvest listed as one JSON object on one line:
+//   {"url": ..., "images": [{"name", "address", "width", "height", "source", "from"}],
 //    "links": [{"name", "address"}]}
-// with "cssCut": true added when a Deep Scan stopped reading CSS backgrounds early.
+// where "from" is the page an image was listed on or taken from; a thumbnail
+// kept because its viewer page gave nothing adds "followError" saying why, and
+// "cssCut": true is added when a Deep Scan stopped reading CSS backgrounds early.
 class JsonReport {
 public:
-    static QByteArray Write(const PageHarvester& harvester, const QString& url);
+    static QByteArray Write(const FollowedList& lines, const QString& url, bool styleWalkCut);
 };

@@ -77,6 +77,7 @@ void PageHarvester::scanSnapshot(const PageSnapshot& snapshot) {
         deepImages = scan.Images();
         deepLinks = scan.Links();
         styleWalkCut = snapshot.styleWalkCut;
+        deepSnapshot = snapshot;
     } else {
         PageScan(imageList, imageMap, linkList, linkMap).ScanPage(snapshot);
     }
@@ -149,4 +150,8 @@ std::vector<DeepEntry> PageHarvester::LinkEntries() const {
 
 bool PageHarvester::StyleWalkCut() const {
     return styleWalkCut;
+}
+
+const PageSnapshot& PageHarvester::DeepSnapshot() const {
+    return deepSnapshot;
 }

@@ -4,12 +4,13 @@
 #include "harvest/DeepPageScan.h"
 #include "harvest/PageScan.h"
 
+#include "harvest/DomSnapshot.h"
+
 #include <QObject>
 #include <QSize>
 #include <QTimer>
 
 class CBrowserEngine;
-struct PageSnapshot;
 
 struct HarvestMode {
     bool deep = false;   // Deep Scan instead of the plain scan
@@ -42,6 +43,8 @@ public:
     std::vector<DeepEntry> LinkEntries() const;
     // True when a Deep Scan had to stop reading CSS backgrounds early.
     bool StyleWalkCut() const;
+    // What a Deep Scan read of the page; empty after a plain scan.
+    const PageSnapshot& DeepSnapshot() const;
     // The engine that loaded the page; its profile holds the page's cookies.
     CBrowserEngine& Engine() const;
 
@@ -63,6 +66,7 @@ private:
     HarvestMap linkMap;
     std::vector<DeepEntry> deepImages;
     std::vector<DeepEntry> deepLinks;
+    PageSnapshot deepSnapshot;
     Mode mode;
     bool styleWalkCut = false;
     Outcome outcome = Outcome::Pending;

@@ -2,21 +2,21 @@
 // browser would list for it. With --download DIR it downloads those files
 // into DIR instead, as the browser's download commands would.
 
+#include "BatchHarvest.h"
 #include "HarvestDownload.h"
 #include "InterruptWatch.h"
-#include "JsonReport.h"
-#include "PageHarvester.h"
 #include "app/ProgramVersion.h"
+#include "download/DownloadArchive.h"
 #include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
-#include "view/CBrowserEngine.h"
 #include "view/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 #include <cstdio>
 #include <optional>
@@ -24,31 +24,40 @@
 namespace {
 
 struct Options {
-    QString address;
-    int timeoutSeconds = 30;
+    QStringList addresses;
     std::optional<HarvestDownload::Choice> download;
-    PageHarvester::Mode mode;
-    bool json = false;
+    BatchHarvest::Choice harvest;
 };
 
 const char* const usage =
-    "usage: quillmar-harvest [--timeout SECONDS] [SCAN] [--json] URL\n"
-    "       quillmar-harvest [--timeout SECONDS] [SCAN] --download DIR [--images] [--links]\n"
-    "                        [--match TEXT] [--parallel N] URL\n"
+    "usage: quillmar-harvest [--timeout SECONDS] [SCAN] [FOLLOW] [--json] URL\n"
+    "       quillmar-harvest [--timeout SECONDS] [SCAN] [FOLLOW] --download DIR [--images]\n"
+    "                        [--links] [--match TEXT] [--parallel N] [--archive FILE] URL\n"
+    "       quillmar-harvest [options] --input FILE\n"
     "       quillmar-harvest --help | --version\n"
     "  SCAN is any of:\n"
     "  --deep          Deep Scan: srcset, lazy loaders, CSS backgrounds, shadow roots,\n"
     "                  frames of any origin, ...\n"
     "  --scroll        scroll to the page's end first, so pictures that load on the way do\n"
     "  --min-size WxH  with --deep: leave out images known to be smaller (0: no limit)\n"
-    "  --json          print one JSON object with names, addresses, sizes and sources\n"
+    "  FOLLOW is any of (each scans with Deep Scan):\n"
+    "  --follow        replace each thumbnail that links to a page by the picture that\n"
+    "                  page shows largest\n"
+    "  --follow-other-sites  also follow links to other sites\n"
+    "  --follow-match TEXT   only follow links whose address contains TEXT\n"
+    "  --take main|all       the main picture of a followed page (default) or every one\n"
+    "  --pages N       also harvest up to N next pages (rel=\"next\"), 0 to 1000\n"
+    "  --follow-limit N      load at most N followed and next pages in all (default 500)\n"
+    "  --json          print one JSON object a page with names, addresses, sizes, sources\n"
+    "  --input FILE    harvest every address of FILE (one a line; - reads standard input)\n"
     "  --download DIR  download the listed files into the existing folder DIR, one line\n"
     "                  per file (saved NAME / failed NAME: reason), then a summary;\n"
-    "                  exit status 1 when any file failed\n"
+    "                  exit status 1 when any page or file failed\n"
     "  --images        download listed images (without --images or --links: both)\n"
     "  --links         download listed image links\n"
     "  --match TEXT    only files whose name contains TEXT, ignoring case\n"
-    "  --parallel N    fetch up to N files at once, 1 to 16 (default 4)\n";
+    "  --parallel N    fetch up to N files at once, 1 to 16 (default 4)\n"
+    "  --archive FILE  skip addresses FILE records as saved; record each file saved\n";
 
 // --help and --version answer at once, whatever else the command line holds.
 std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
@@ -77,6 +86,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
             error = QStringLiteral("--images, --links and --match need --download");
         if (parser.isSet(QStringLiteral("parallel")))
             error = QStringLiteral("--parallel needs --download");
+        if (parser.isSet(QStringLiteral("archive")))
+            error = QStringLiteral("--archive needs --download");
         return std::nullopt;
     }
     const QFileInfo folder(parser.value(QStringLiteral("download")));
@@ -89,6 +100,7 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     choice.images = images || !links;
     choice.links = links || !images;
     choice.match = parser.value(QStringLiteral("match"));
+    choice.archive = parser.value(QStringLiteral("archive"));
     bool isNumber = true;
     if (parser.isSet(QStringLiteral("parallel")))
         choice.parallel = parser.value(QStringLiteral("parallel")).toInt(&isNumber);
@@ -101,95 +113,154 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
 
 // --deep, --scroll, --min-size and --json; an error text when they do not fit.
 void parseScan(const QCommandLineParser& parser, Options& options, QString& error) {
-    options.mode.deep = parser.isSet(QStringLiteral("deep"));
-    options.mode.scroll = parser.isSet(QStringLiteral("scroll"));
-    options.json = parser.isSet(QStringLiteral("json"));
-    if (options.json && parser.isSet(QStringLiteral("download")))
+    BatchHarvest::Choice& harvest = options.harvest;
+    harvest.mode.deep = parser.isSet(QStringLiteral("deep"));
+    harvest.mode.scroll = parser.isSet(QStringLiteral("scroll"));
+    harvest.json = parser.isSet(QStringLiteral("json"));
+    if (harvest.json && parser.isSet(QStringLiteral("download")))
         error = QStringLiteral("--json does not go with --download");
     if (!parser.isSet(QStringLiteral("min-size")))
         return;
-    if (!options.mode.deep)
+    if (!harvest.mode.deep && !parser.isSet(QStringLiteral("follow")) &&
+        !parser.isSet(QStringLiteral("pages")))
         error = QStringLiteral("--min-size needs --deep");
     static const QRegularExpression size(QStringLiteral("^(\\d{1,6})[xX](\\d{1,6})$"));
     const QRegularExpressionMatch match = size.match(parser.value(QStringLiteral("min-size")));
     if (!match.hasMatch())
         error = QStringLiteral("--min-size takes WIDTHxHEIGHT, for instance 200x150");
-    options.mode.minimumSize = QSize(match.captured(1).toInt(), match.captured(2).toInt());
+    harvest.mode.minimumSize = QSize(match.captured(1).toInt(), match.captured(2).toInt());
+}
+
+// A whole number from minimum to maximum, or nothing.
+std::optional<int> numberIn(const QString& text, int minimum, int maximum) {
+    bool isNumber = false;
+    const int value = text.toInt(&isNumber);
+    return isNumber && value >= minimum && value <= maximum ? std::optional<int>(value)
+                                                            : std::nullopt;
+}
+
+// --follow and its companions, and --pages; both scan with Deep Scan.
+void parseFollow(const QCommandLineParser& parser, Options& options, QString& error) {
+    BatchHarvest::Choice& harvest = options.harvest;
+    FollowOptions& follow = harvest.follow;
+    harvest.followThumbnails = parser.isSet(QStringLiteral("follow"));
+    for (const char* companion : {"follow-other-sites", "follow-match", "take"})
+        if (parser.isSet(QString::fromLatin1(companion)) && !harvest.followThumbnails)
+            error = QStringLiteral("--%1 needs --follow").arg(QString::fromLatin1(companion));
+    follow.otherSites = parser.isSet(QStringLiteral("follow-other-sites"));
+    follow.match = parser.value(QStringLiteral("follow-match"));
+    const QString take =
+        parser.isSet(QStringLiteral("take")) ? parser.value(QStringLiteral("take")) : "main";
+    if (take != QLatin1String("main") && take != QLatin1String("all"))
+        error = QStringLiteral("--take is main or all");
+    follow.takeAll = take == QLatin1String("all");
+    if (parser.isSet(QStringLiteral("pages"))) {
+        const std::optional<int> pages = numberIn(parser.value(QStringLiteral("pages")), 0, 1000);
+        if (!pages)
+            error = QStringLiteral("--pages takes a number from 0 to 1000");
+        follow.nextPages = pages.value_or(0);
+        harvest.walkNextPages = follow.nextPages > 0;
+    }
+    const std::optional<int> limit =
+        parser.isSet(QStringLiteral("follow-limit"))
+            ? numberIn(parser.value(QStringLiteral("follow-limit")), 0, 1000000)
+            : 500;
+    if (!limit)
+        error = QStringLiteral("--follow-limit takes a number from 0 to 1000000");
+    follow.pageLimit = limit.value_or(0);
+    follow.minimumSize = harvest.mode.minimumSize;
+    harvest.mode.deep = harvest.mode.deep || harvest.followThumbnails || harvest.walkNextPages;
+}
+
+// The addresses of a list: one a line, blank lines and "#" comments skipped.
+std::optional<QStringList> readAddresses(const QString& path, QString& error) {
+    QFile file;
+    const bool opened = path == QLatin1String("-")
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        error = QStringLiteral("cannot read ") + path;
+        return std::nullopt;
+    }
+    QStringList addresses;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QString address = QString::fromUtf8(line).trimmed();
+        if (!address.isEmpty() && !address.startsWith(QLatin1Char('#')))
+            addresses << address;
+    }
+    return addresses;
+}
+
+void addOptions(QCommandLineParser& parser) {
+    for (const char* name : {"download", "match", "parallel", "min-size", "follow-match", "take",
+                             "pages", "follow-limit", "input", "archive", "timeout"})
+        parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
+    for (const char* name :
+         {"images", "links", "deep", "scroll", "json", "follow", "follow-other-sites"})
+        parser.addOption({QString::fromLatin1(name), QString()});
 }
 
 std::optional<Options> parseOptions(const QStringList& arguments) {
     QCommandLineParser parser;
-    const QCommandLineOption timeout(QStringLiteral("timeout"),
-                                     QStringLiteral("Seconds to wait for the page."),
-                                     QStringLiteral("SECONDS"), QStringLiteral("30"));
-    parser.addOption(timeout);
-    parser.addOption({QStringLiteral("download"), QString(), QStringLiteral("DIR")});
-    parser.addOption({QStringLiteral("images"), QString()});
-    parser.addOption({QStringLiteral("links"), QString()});
-    parser.addOption({QStringLiteral("match"), QString(), QStringLiteral("TEXT")});
-    parser.addOption({QStringLiteral("parallel"), QString(), QStringLiteral("N")});
-    parser.addOption({QStringLiteral("deep"), QString()});
-    parser.addOption({QStringLiteral("scroll"), QString()});
-    parser.addOption({QStringLiteral("min-size"), QString(), QStringLiteral("WxH")});
-    parser.addOption({QStringLiteral("json"), QString()});
-    if (!parser.parse(arguments) || parser.positionalArguments().size() != 1)
+    addOptions(parser);
+    const bool batch = arguments.contains(QStringLiteral("--input"));
+    if (!parser.parse(arguments) || parser.positionalArguments().size() != (batch ? 0 : 1))
         return std::nullopt;
     Options options;
     QString error;
     options.download = parseDownload(parser, error);
     if (error.isEmpty())
         parseScan(parser, options, error);
+    if (error.isEmpty())
+        parseFollow(parser, options, error);
+    if (error.isEmpty() && batch) {
+        options.addresses =
+            readAddresses(parser.value(QStringLiteral("input")), error).value_or(QStringList());
+        options.harvest.pageLines = true;
+    }
     if (!error.isEmpty()) {
         std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(error));
         return std::nullopt;
     }
-    bool isNumber = false;
-    options.timeoutSeconds = parser.value(timeout).toInt(&isNumber);
-    options.address = parser.positionalArguments().first();
-    if (!isNumber || options.timeoutSeconds <= 0 || options.address.trimmed().isEmpty())
+    const std::optional<int> timeout =
+        parser.isSet(QStringLiteral("timeout"))
+            ? numberIn(parser.value(QStringLiteral("timeout")), 1, std::numeric_limits<int>::max())
+            : 30;
+    options.harvest.timeoutSeconds = timeout.value_or(0);
+    if (!batch)
+        options.addresses << parser.positionalArguments().first();
+    options.harvest.print = !options.download;
+    if (!timeout || (!batch && options.addresses.first().trimmed().isEmpty()))
         return std::nullopt;
     return options;
-}
-
-// A relative path names a local file, not a host.
-QString addressFor(const QString& argument) {
-    const QFileInfo file(argument);
-    return file.exists() ? file.absoluteFilePath() : argument;
-}
-
-// "title <lines> <distinct addresses>", then each line with its own address.
-void printSection(const char* title, const HarvestLines& lines, const HarvestMap& map) {
-    std::printf("%s %lld %d\n", title, static_cast<long long>(lines.size()),
-                PageScan::AddressCount(map));
-    for (const HarvestLine& line : lines)
-        std::printf("%s\t%s\n", line.name.toUtf8().constData(), line.address.toUtf8().constData());
-}
-
-int report(const PageHarvester& harvester, const Options& options) {
-    const QString& address = options.address;
-    switch (harvester.Result()) {
-    case PageHarvester::Outcome::Harvested:
-        if (options.json) {
-            std::fputs(JsonReport::Write(harvester, harvester.Engine().Location()).constData(),
-                       stdout);
-            return 0;
-        }
-        printSection("images", harvester.ImageLines(), harvester.ImageMap());
-        printSection("links", harvester.LinkLines(), harvester.LinkMap());
-        return 0;
-    case PageHarvester::Outcome::TimedOut:
-        std::fprintf(stderr, "quillmar-harvest: timed out loading %s\n", qPrintable(address));
-        return 1;
-    default:
-        std::fprintf(stderr, "quillmar-harvest: cannot load %s\n", qPrintable(address));
-        return 1;
-    }
 }
 
 // The tool speaks only through its own output; the engine's chatter would hide it.
 void dropEngineChatter(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+// Downloads what the run listed, leaving out what the archive says was saved.
+int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
+             InterruptWatch& interrupts) {
+    std::optional<DownloadArchive> archive;
+    if (!choice.archive.isEmpty()) {
+        archive.emplace(choice.archive);
+        QString error;
+        if (!archive->Load(error)) {
+            std::fprintf(stderr, "quillmar-harvest: cannot read %s: %s\n",
+                         qPrintable(choice.archive), qPrintable(error));
+            return 1;
+        }
+    }
+    QStringList skipped;
+    DownloadJob job =
+        HarvestDownload::BuildJob(batch.Harvests(), choice, archive ? &*archive : nullptr, skipped);
+    for (const QString& name : skipped)
+        std::printf("skipped %s\n", name.toUtf8().constData());
+    std::fflush(stdout);
+    return HarvestDownload::Run(std::move(job), interrupts, archive ? &*archive : nullptr);
 }
 
 } // namespace
@@ -207,25 +278,19 @@ int main(int argc, char* argv[]) {
         std::fputs(usage, stderr);
         return 2;
     }
-    PageHarvester harvester;
-    int exitCode = 1;
-    const auto harvested = [&] { return harvester.Result() == PageHarvester::Outcome::Harvested; };
-    QObject::connect(&harvester, &PageHarvester::finished, &application, [&] {
-        if (!options->download || !harvested())
-            exitCode = report(harvester, *options);
-        QCoreApplication::quit();
-    });
-    // Followed from the first request on, so downloads carry the page's cookies.
+    // Followed from the first request on, so downloads carry the pages' cookies.
     if (options->download)
-        EngineCookieJar::ForProfile(harvester.Engine().Page()->profile());
+        EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
+    BatchHarvest batch(options->harvest);
+    QObject::connect(&batch, &BatchHarvest::finished, &application, &QCoreApplication::quit);
     InterruptWatch interrupts;
     QObject::connect(&interrupts, &InterruptWatch::interrupted, &application,
                      &QCoreApplication::quit);
-    harvester.Start(addressFor(options->address), options->timeoutSeconds, options->mode);
+    batch.Start(options->addresses);
     application.exec();
-    if (options->download && harvested() && !interrupts.ExitCode())
-        exitCode = HarvestDownload::Run(HarvestDownload::BuildJob(harvester, *options->download),
-                                        interrupts);
+    int exitCode = batch.AnyFailed() ? 1 : 0;
+    if (options->download && !batch.Harvests().empty() && !interrupts.ExitCode())
+        exitCode = std::max(exitCode, download(batch, *options->download, interrupts));
     std::fflush(stdout);
     if (interrupts.ExitCode()) {
         std::fputs("quillmar-harvest: interrupted\n", stderr);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// A plain-text record of what was saved, so a repeat run fetches only what is
+// new: one line per saved file, its address, a tab and the file name it was
+// saved under. Lines are appended as each file is saved, so an interrupted run
+// keeps its record. Recording happens on one thread at a time.
+class DownloadArchive {
+public:
+    explicit DownloadArchive(const QString& path);
+
+    // Reads the record; a missing file is an empty one. False, with error set,
+    // when the file exists but cannot be read.
+    bool Load(QString& error);
+    // The name an address was saved under; empty when it was not.
+    QString SavedName(const QString& address) const;
+    // Appends one line; false when the record could not be written.
+    bool Record(const QString& address, const QString& name);
+    QString Path() const;
+
+private:
+    QString path;
+    QHash<QString, QString> saved;
+};

@@ -1,0 +1,94 @@
+#include "follow/FollowedList.h"
+
+#include "harvest/ListOrder.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace {
+
+// One page's image lines as they are built.
+class PageLines {
+public:
+    PageLines(const QSet<QString>& earlier, const FollowedList::Page& page)
+        : earlier(earlier), page(page) {
+        for (const DeepEntry& image : page.images)
+            own.insert(image.address);
+    }
+
+    void keep(const DeepEntry& image, const QString& failure = QString()) {
+        if (!earlier.contains(image.address))
+            lines.push_back({image, page.address, page.refererPolicy, failure, false});
+    }
+
+    void take(const FollowResult& result) {
+        for (const DeepEntry& picture : result.taken) {
+            if (earlier.contains(picture.address) || own.contains(picture.address) ||
+                taken.contains(picture.address))
+                continue;
+            taken.insert(picture.address);
+            lines.push_back({picture, result.viewer, result.refererPolicy, QString(), true});
+        }
+    }
+
+    std::vector<FollowedEntry> sorted() {
+        std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
+            return ListOrder::LessThan(a.entry.name, b.entry.name);
+        });
+        return lines;
+    }
+
+private:
+    const QSet<QString>& earlier;
+    const FollowedList::Page& page;
+    QSet<QString> own;
+    QSet<QString> taken;
+    std::vector<FollowedEntry> lines;
+};
+
+} // namespace
+
+void FollowedList::AddPage(const Page& page, const std::vector<FollowTarget>& targets,
+                           const std::vector<FollowResult>& results) {
+    QHash<QString, std::vector<const FollowResult*>> byThumbnail;
+    for (std::size_t i = 0; i < targets.size() && i < results.size(); ++i)
+        for (const QString& thumbnail : targets[i].thumbnails)
+            byThumbnail[thumbnail].push_back(&results[i]);
+    PageLines lines(listedImages, page);
+    for (const DeepEntry& image : page.images) {
+        const auto followed = byThumbnail.constFind(image.address);
+        if (followed == byThumbnail.cend()) {
+            lines.keep(image);
+            continue;
+        }
+        const auto gave = std::find_if(followed->begin(), followed->end(),
+                                       [](const FollowResult* r) { return !r->taken.empty(); });
+        if (gave == followed->end())
+            lines.keep(image, followed->front()->failure);
+        for (const FollowResult* result : *followed)
+            lines.take(*result);
+    }
+    // Thumbnails too small to be listed still lead to pictures.
+    for (std::size_t i = 0; i < targets.size() && i < results.size(); ++i)
+        lines.take(results[i]);
+    for (FollowedEntry& line : lines.sorted()) {
+        listedImages.insert(line.entry.address);
+        images.push_back(std::move(line));
+    }
+    QSet<QString> pageLinks;
+    for (const DeepEntry& link : page.links)
+        if (!listedLinks.contains(link.address)) {
+            pageLinks.insert(link.address);
+            links.push_back({link, page.address, page.refererPolicy, QString(), false});
+        }
+    listedLinks.unite(pageLinks);
+}
+
+const std::vector<FollowedEntry>& FollowedList::Images() const {
+    return images;
+}
+
+const std::vector<FollowedEntry>& FollowedList::Links() const {
+    return links;
+}

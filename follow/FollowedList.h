@@ -1,0 +1,36 @@
+#pragma once
+
+#include "follow/FollowResult.h"
+#include "follow/FollowTarget.h"
+#include "follow/FollowedEntry.h"
+
+#include <QSet>
+
+#include <vector>
+
+// The image and link lines of a harvest over one or more gallery pages, each
+// page's lines after the previous page's, in list order within a page. A
+// thumbnail whose viewer page gave pictures is replaced by them; one whose
+// viewer page gave nothing stays, saying why. A page's lines already listed
+// on an earlier page, and taken pictures listed anywhere before, are left out.
+class FollowedList {
+public:
+    struct Page {
+        QString address;
+        QString refererPolicy;
+        std::vector<DeepEntry> images; // in list order
+        std::vector<DeepEntry> links;
+    };
+
+    // results: one per target.
+    void AddPage(const Page& page, const std::vector<FollowTarget>& targets,
+                 const std::vector<FollowResult>& results);
+    const std::vector<FollowedEntry>& Images() const;
+    const std::vector<FollowedEntry>& Links() const;
+
+private:
+    std::vector<FollowedEntry> images;
+    std::vector<FollowedEntry> links;
+    QSet<QString> listedImages;
+    QSet<QString> listedLinks;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "follow/FollowOptions.h"
+#include "follow/FollowTarget.h"
+#include "follow/FollowedList.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class QWebEngineProfile;
+class ThumbnailFollower;
+class ViewerLoader;
+
+// Harvests a gallery from its first page on: follows each page's thumbnails
+// to their viewer pages (when asked to), then loads the next page through
+// rel="next" in a hidden page, up to the number of next pages asked for and
+// within the run's page budget, gathering every page's lines in order.
+class GalleryFollower : public QObject {
+    Q_OBJECT
+public:
+    GalleryFollower(QWebEngineProfile* profile, QObject* parent = nullptr);
+    ~GalleryFollower() override;
+
+    // first: the gallery page as listed, snapshot: its Deep Scan. followThumbnails
+    // false only walks the next pages. pageBudget: pages this run may still load.
+    void Start(const FollowedList::Page& first, const PageSnapshot& snapshot,
+               const FollowOptions& options, bool followThumbnails, int pageBudget);
+    // Closes every hidden page at once; finished() follows.
+    void Cancel();
+
+    const FollowedList& Lines() const;
+    // The pages loaded, viewer and next pages alike.
+    int PagesLoaded() const;
+    // One text per next page that could not be harvested.
+    QStringList Failures() const;
+
+signals:
+    // done of known pages to load; known grows as pages reveal their thumbnails.
+    void progress(int done, int known);
+    void finished();
+
+private:
+    void walk(const FollowedList::Page& page, const PageSnapshot& snapshot);
+    void pageFollowed();
+    void nextPageScanned(const PageSnapshot& snapshot, const QString& location,
+                         const QString& policy);
+    void nextPageFailed(const QString& reason);
+    void continueWith(const PageSnapshot& snapshot);
+    void finish();
+
+    QWebEngineProfile* profile;
+    std::unique_ptr<ThumbnailFollower> follower;
+    std::unique_ptr<ViewerLoader> nextLoader;
+    FollowedList lines;
+    FollowOptions options;
+    FollowedList::Page current;
+    PageSnapshot currentSnapshot;
+    std::vector<FollowTarget> targets;
+    QStringList failures;
+    QUrl nextAddress;
+    bool followThumbnails = false;
+    bool running = false;
+    int budget = 0;
+    int loaded = 0;
+    int known = 0;
+    int nextPagesLeft = 0;
+};

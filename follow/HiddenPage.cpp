@@ -1,0 +1,48 @@
+#include "follow/HiddenPage.h"
+
+#include "follow/RequestCounter.h"
+
+#include <QAuthenticator>
+
+namespace {
+
+// A null authenticator tells the engine the login was cancelled.
+void cancelLogin(QAuthenticator* authenticator) {
+    *authenticator = QAuthenticator();
+}
+
+} // namespace
+
+HiddenPage::HiddenPage(QWebEngineProfile* profile, QObject* parent)
+    : QWebEnginePage(profile, parent), requests(new RequestCounter(this)) {
+    setAudioMuted(true);
+    setUrlRequestInterceptor(requests);
+    connect(this, &QWebEnginePage::authenticationRequired, this,
+            [](const QUrl&, QAuthenticator* authenticator) { cancelLogin(authenticator); });
+    connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
+            [](const QUrl&, QAuthenticator* authenticator, const QString&) {
+                cancelLogin(authenticator);
+            });
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl& origin, Feature feature) {
+                setFeaturePermission(origin, feature, PermissionDeniedByUser);
+            });
+}
+
+quint64 HiddenPage::Requests() const {
+    return requests->Count();
+}
+
+QWebEnginePage* HiddenPage::createWindow(WebWindowType) {
+    return nullptr;
+}
+
+void HiddenPage::javaScriptAlert(const QUrl&, const QString&) {}
+
+bool HiddenPage::javaScriptConfirm(const QUrl&, const QString&) {
+    return false;
+}
+
+bool HiddenPage::javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) {
+    return false;
+}

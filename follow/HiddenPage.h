@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWebEnginePage>
+
+class RequestCounter;
+
+// A page loaded for the program only, never seen: muted, it opens no windows,
+// its dialogs are dismissed and logins cancelled at once, and it counts the
+// requests it makes, so its loader can tell when it has settled. Its
+// downloads are cancelled by the pool that owns it.
+class HiddenPage : public QWebEnginePage {
+    Q_OBJECT
+public:
+    HiddenPage(QWebEngineProfile* profile, QObject* parent);
+
+    // Requests made since the page was made, the page's own documents included.
+    quint64 Requests() const;
+
+protected:
+    QWebEnginePage* createWindow(WebWindowType type) override;
+    void javaScriptAlert(const QUrl& origin, const QString& message) override;
+    bool javaScriptConfirm(const QUrl& origin, const QString& message) override;
+    bool javaScriptPrompt(const QUrl& origin, const QString& message, const QString& defaultValue,
+                          QString* result) override;
+
+private:
+    RequestCounter* requests;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "harvest/DeepPageScan.h"
+
+#include <QSize>
+
+#include <vector>
+
+// What is taken from a followed viewer page's Deep Scan snapshot: its main
+// picture, the one drawn largest, at the address Deep Scan chose for it; when
+// the page draws none, the largest by natural size or srcset width. Or every
+// listed picture. Pictures known to be smaller than the minimum size are never
+// taken. A viewer address that turned out to be a picture is taken itself.
+class PictureChoice {
+public:
+    static std::vector<DeepEntry> Take(const PageSnapshot& viewer, const QString& viewerAddress,
+                                       bool every, const QSize& minimumSize);
+};

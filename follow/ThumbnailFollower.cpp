@@ -1,0 +1,113 @@
+#include "follow/ThumbnailFollower.h"
+
+#include "follow/PictureChoice.h"
+#include "follow/ViewerLoader.h"
+
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+
+#include <algorithm>
+
+ThumbnailFollower::ThumbnailFollower(QWebEngineProfile* profile, QObject* parent)
+    : QObject(parent), profile(profile) {
+    connect(profile, &QWebEngineProfile::downloadRequested, this,
+            &ThumbnailFollower::refuseDownload);
+}
+
+ThumbnailFollower::~ThumbnailFollower() {
+    for (const auto& [loader, index] : busy)
+        delete loader;
+}
+
+void ThumbnailFollower::Start(const std::vector<FollowTarget>& chosen,
+                              const FollowOptions& chosenOptions) {
+    targets = chosen;
+    options = chosenOptions;
+    results.assign(targets.size(), FollowResult());
+    next = 0;
+    done = 0;
+    running = true;
+    const std::size_t pool = std::min<std::size_t>(targets.size(), FollowOptions::MaxHiddenPages);
+    for (std::size_t i = 0; i < pool; ++i)
+        feed(new ViewerLoader(profile, this));
+    // Without targets the caller still hears the end, after it has returned.
+    QMetaObject::invokeMethod(this, &ThumbnailFollower::finishIfDone, Qt::QueuedConnection);
+}
+
+void ThumbnailFollower::feed(ViewerLoader* loader) {
+    if (next >= targets.size()) {
+        close(loader);
+        return;
+    }
+    const std::size_t index = next++;
+    busy.emplace_back(loader, index);
+    const QString address = targets[index].viewer.toString();
+    connect(loader, &ViewerLoader::scanned, this,
+            [this, loader](const PageSnapshot& snapshot, const QString& location,
+                           const QString& policy) {
+                FollowResult result{
+                    PictureChoice::Take(snapshot, location, options.takeAll, options.minimumSize),
+                    location, policy, QString()};
+                if (result.taken.empty())
+                    result.failure = QStringLiteral("no picture found");
+                record(loader, std::move(result));
+            });
+    connect(loader, &ViewerLoader::failed, this, [this, loader, address](const QString& reason) {
+        record(loader, {{}, address, QString(), reason});
+    });
+    loader->Load(targets[index].viewer);
+}
+
+void ThumbnailFollower::record(ViewerLoader* loader, FollowResult result) {
+    const auto at = std::find_if(busy.begin(), busy.end(),
+                                 [loader](const auto& entry) { return entry.first == loader; });
+    if (at == busy.end())
+        return;
+    results[at->second] = std::move(result);
+    busy.erase(at);
+    disconnect(loader, nullptr, this, nullptr);
+    ++done;
+    emit progress(done, int(targets.size()));
+    feed(loader);
+    finishIfDone();
+}
+
+// Deleted later: it may be in the middle of emitting.
+void ThumbnailFollower::close(ViewerLoader* loader) {
+    disconnect(loader, nullptr, this, nullptr);
+    loader->deleteLater();
+}
+
+void ThumbnailFollower::Cancel() {
+    if (!running)
+        return;
+    for (const auto& [loader, index] : busy) {
+        results[index] = {
+            {}, targets[index].viewer.toString(), QString(), QStringLiteral("stopped")};
+        close(loader);
+    }
+    busy.clear();
+    for (; next < targets.size(); ++next)
+        results[next] = {{}, targets[next].viewer.toString(), QString(), QStringLiteral("stopped")};
+    done = int(targets.size());
+    finishIfDone();
+}
+
+void ThumbnailFollower::finishIfDone() {
+    if (!running || done < int(targets.size()))
+        return;
+    running = false;
+    emit finished();
+}
+
+void ThumbnailFollower::refuseDownload(QWebEngineDownloadRequest* download) {
+    const auto ours = std::any_of(busy.begin(), busy.end(), [download](const auto& entry) {
+        return entry.first->Owns(download->page());
+    });
+    if (ours)
+        download->cancel();
+}
+
+const std::vector<FollowResult>& ThumbnailFollower::Results() const {
+    return results;
+}

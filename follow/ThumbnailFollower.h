@@ -1,0 +1,52 @@
+#pragma once
+
+#include "follow/FollowOptions.h"
+#include "follow/FollowResult.h"
+#include "follow/FollowTarget.h"
+
+#include <QObject>
+
+#include <vector>
+
+class QWebEngineDownloadRequest;
+class QWebEngineProfile;
+class ViewerLoader;
+
+// Follows viewer pages in a small pool of hidden pages, at most
+// FollowOptions::MaxHiddenPages at once, each reused for the next page and
+// closed as soon as no page is left for it, so memory does not grow with the
+// number of pages. The pages share the profile, and so the cookies, of the
+// page they were found on.
+class ThumbnailFollower : public QObject {
+    Q_OBJECT
+public:
+    ThumbnailFollower(QWebEngineProfile* profile, QObject* parent = nullptr);
+    ~ThumbnailFollower() override;
+
+    // finished() follows once every target has a result, also for no targets.
+    void Start(const std::vector<FollowTarget>& targets, const FollowOptions& options);
+    // Closes every hidden page at once; the targets not done fail as stopped.
+    void Cancel();
+    // One per target, in the targets' order.
+    const std::vector<FollowResult>& Results() const;
+
+signals:
+    void progress(int done, int total);
+    void finished();
+
+private:
+    void feed(ViewerLoader* loader);
+    void record(ViewerLoader* loader, FollowResult result);
+    void close(ViewerLoader* loader);
+    void refuseDownload(QWebEngineDownloadRequest* download);
+    void finishIfDone();
+
+    QWebEngineProfile* profile;
+    std::vector<FollowTarget> targets;
+    std::vector<FollowResult> results;
+    std::vector<std::pair<ViewerLoader*, std::size_t>> busy; // loader, target index
+    FollowOptions options;
+    std::size_t next = 0;
+    int done = 0;
+    bool running = false;
+};

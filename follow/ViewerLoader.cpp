@@ -1,0 +1,142 @@
+#include "follow/ViewerLoader.h"
+
+#include "follow/FollowOptions.h"
+#include "follow/HiddenPage.h"
+#include "view/CBrowserEngine.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QWebEngineHistory>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+namespace {
+
+const QString& settleScript() {
+    static const QString script = [] {
+        QFile file(QStringLiteral(":/settle.js"));
+        file.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(file.readAll());
+    }();
+    return script;
+}
+
+constexpr int PollMilliseconds = 100;
+// A scan that has not answered this long after the page's time ran out is given up.
+constexpr int ScanGraceMilliseconds = 3000;
+
+} // namespace
+
+ViewerLoader::ViewerLoader(QWebEngineProfile* profile, QObject* parent)
+    : QObject(parent), engine(new CBrowserEngine) {
+    page = new HiddenPage(profile, engine->WebView());
+    engine->SetPage(page);
+    // Laid out and shown as far as the engine can tell, so lazy loaders fire.
+    engine->setAttribute(Qt::WA_DontShowOnScreen);
+    engine->resize(1280, 800);
+    engine->show();
+    pollTimer.setInterval(PollMilliseconds);
+    deadline.setSingleShot(true);
+    connect(&pollTimer, &QTimer::timeout, this, &ViewerLoader::poll);
+    connect(&deadline, &QTimer::timeout, this, &ViewerLoader::deadlinePassed);
+    connect(engine, &CBrowserEngine::downloadBegin, this, &ViewerLoader::loadStarted);
+    connect(engine, &CBrowserEngine::downloadComplete, this, &ViewerLoader::loadFinished);
+}
+
+ViewerLoader::~ViewerLoader() {
+    delete engine;
+}
+
+bool ViewerLoader::Owns(const QObject* other) const {
+    return other == page;
+}
+
+void ViewerLoader::Load(const QUrl& viewer) {
+    ++generation;
+    active = true;
+    loading = loaded = loadFailed = scanning = overtime = false;
+    lastSignature.clear();
+    // Earlier viewer pages are never gone back to: keep none of them alive.
+    page->history()->clear();
+    engine->WebView()->load(viewer);
+    pollTimer.start();
+    deadline.start(FollowOptions::PageMilliseconds);
+}
+
+void ViewerLoader::loadStarted() {
+    loading = true;
+    loadFailed = false;
+}
+
+void ViewerLoader::loadFinished(bool succeeded) {
+    loading = false;
+    loaded = loaded || succeeded;
+    loadFailed = !succeeded;
+}
+
+void ViewerLoader::poll() {
+    if (!active || scanning || loading)
+        return;
+    if (loadFailed && !loaded) {
+        fail(QStringLiteral("cannot load the page"));
+        return;
+    }
+    if (!loaded)
+        return;
+    QPointer<ViewerLoader> self(this);
+    const int asked = generation;
+    page->runJavaScript(settleScript(), QWebEngineScript::ApplicationWorld,
+                        [self, asked](const QVariant& state) {
+                            if (self && self->generation == asked && self->active)
+                                self->compare(state.toString());
+                        });
+}
+
+void ViewerLoader::compare(const QString& state) {
+    const QString signature = state + QLatin1Char(' ') + QString::number(page->Requests());
+    if (signature != lastSignature) {
+        lastSignature = signature;
+        quietSince.start();
+    } else if (quietSince.elapsed() >= QuietMilliseconds && !scanning) {
+        scan();
+    }
+}
+
+void ViewerLoader::scan() {
+    scanning = true;
+    pollTimer.stop();
+    QPointer<ViewerLoader> self(this);
+    const int asked = generation;
+    engine->TakeDeepSnapshot([self, asked](const PageSnapshot& snapshot) {
+        if (!self || self->generation != asked || !self->active)
+            return;
+        self->stop();
+        emit self->scanned(snapshot, self->engine->Location(),
+                           self->engine->StatedReferrerPolicy());
+    });
+}
+
+// A page that never settles is scanned as it is; one that never loaded has failed.
+void ViewerLoader::deadlinePassed() {
+    if (!overtime && loaded) {
+        overtime = true;
+        deadline.start(ScanGraceMilliseconds);
+        if (!scanning)
+            scan();
+        return;
+    }
+    engine->Stop();
+    fail(QStringLiteral("timed out"));
+}
+
+void ViewerLoader::fail(const QString& reason) {
+    stop();
+    emit failed(reason);
+}
+
+void ViewerLoader::stop() {
+    active = false;
+    ++generation;
+    pollTimer.stop();
+    deadline.stop();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "harvest/DomSnapshot.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <QUrl>
+
+class CBrowserEngine;
+class HiddenPage;
+class QWebEngineProfile;
+
+// One hidden engine view, 1280x800 as a reader's window, that loads viewer
+// pages one after another: each is Deep-Scanned once it has settled (loaded,
+// then neither requests nor DOM changes for half a second), or as it is when
+// it has not settled in time. Exactly one of scanned or failed follows a Load.
+class ViewerLoader : public QObject {
+    Q_OBJECT
+public:
+    ViewerLoader(QWebEngineProfile* profile, QObject* parent);
+    ~ViewerLoader() override;
+
+    void Load(const QUrl& viewer);
+    // Whether the page is ours: its downloads are refused.
+    bool Owns(const QObject* page) const;
+
+    static constexpr int QuietMilliseconds = 500;
+
+signals:
+    // location: where the page ended up, after redirects.
+    void scanned(const PageSnapshot& snapshot, const QString& location,
+                 const QString& refererPolicy);
+    void failed(const QString& reason);
+
+private:
+    void loadStarted();
+    void loadFinished(bool succeeded);
+    void poll();
+    void compare(const QString& signature);
+    void scan();
+    void deadlinePassed();
+    void fail(const QString& reason);
+    void stop();
+
+    CBrowserEngine* engine;
+    HiddenPage* page;
+    QTimer pollTimer;
+    QTimer deadline;
+    QElapsedTimer quietSince;
+    QString lastSignature;
+    int generation = 0; // answers of scripts run for an earlier Load are dropped
+    bool active = false;
+    bool loading = false;
+    bool loaded = false;
+    bool loadFailed = false;
+    bool scanning = false;
+    bool overtime = false;
+};

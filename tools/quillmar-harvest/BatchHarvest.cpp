@@ -1,0 +1,126 @@
+#include "BatchHarvest.h"
+
+#include "JsonReport.h"
+#include "follow/GalleryFollower.h"
+#include "view/CBrowserEngine.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+#include <cstdio>
+
+namespace {
+
+// A relative path names a local file, not a host.
+QString addressFor(const QString& argument) {
+    const QFileInfo file(argument);
+    return file.exists() ? file.absoluteFilePath() : argument;
+}
+
+// "title <lines> <distinct addresses>", then each line with its own address.
+void printSection(const char* title, const std::vector<FollowedEntry>& lines) {
+    QSet<QString> addresses;
+    for (const FollowedEntry& line : lines)
+        addresses.insert(line.entry.address);
+    std::printf("%s %lld %lld\n", title, static_cast<long long>(lines.size()),
+                static_cast<long long>(addresses.size()));
+    for (const FollowedEntry& line : lines)
+        std::printf("%s\t%s\n", line.entry.name.toUtf8().constData(),
+                    line.entry.address.toUtf8().constData());
+}
+
+} // namespace
+
+BatchHarvest::BatchHarvest(const Choice& choice, QObject* parent)
+    : QObject(parent), choice(choice), pagesLeft(choice.follow.pageLimit) {}
+
+BatchHarvest::~BatchHarvest() = default;
+
+void BatchHarvest::Start(const QStringList& list) {
+    addresses = list;
+    next = 0;
+    startNext();
+}
+
+void BatchHarvest::startNext() {
+    gallery.reset();
+    harvester.reset();
+    if (next >= addresses.size()) {
+        emit finished();
+        return;
+    }
+    address = addresses.at(next++);
+    harvester = std::make_unique<PageHarvester>();
+    connect(harvester.get(), &PageHarvester::finished, this, &BatchHarvest::pageHarvested);
+    harvester->Start(addressFor(address), choice.timeoutSeconds, choice.mode);
+}
+
+void BatchHarvest::pageHarvested() {
+    switch (harvester->Result()) {
+    case PageHarvester::Outcome::Harvested:
+        break;
+    case PageHarvester::Outcome::TimedOut:
+        failed(QStringLiteral("timed out loading ") + address);
+        return;
+    default:
+        failed(QStringLiteral("cannot load ") + address);
+        return;
+    }
+    CBrowserEngine& engine = harvester->Engine();
+    location = engine.Location();
+    styleWalkCut = harvester->StyleWalkCut();
+    const FollowedList::Page page{location, engine.StatedReferrerPolicy(),
+                                  harvester->ImageEntries(), harvester->LinkEntries()};
+    if (!choice.followThumbnails && !choice.walkNextPages) {
+        FollowedList lines;
+        lines.AddPage(page, {}, {});
+        report(lines);
+        return;
+    }
+    gallery = std::make_unique<GalleryFollower>(engine.Page()->profile());
+    connect(gallery.get(), &GalleryFollower::finished, this, &BatchHarvest::galleryDone);
+    gallery->Start(page, harvester->DeepSnapshot(), choice.follow, choice.followThumbnails,
+                   pagesLeft);
+}
+
+void BatchHarvest::galleryDone() {
+    pagesLeft -= gallery->PagesLoaded();
+    for (const QString& failure : gallery->Failures()) {
+        anyFailed = true;
+        std::fprintf(stderr, "quillmar-harvest: cannot harvest %s\n", qPrintable(failure));
+    }
+    const FollowedList lines = gallery->Lines();
+    gallery.release()->deleteLater(); // it is emitting
+    report(lines);
+}
+
+void BatchHarvest::report(const FollowedList& lines) {
+    if (choice.print && choice.json) {
+        std::fputs(JsonReport::Write(lines, location, styleWalkCut).constData(), stdout);
+    } else if (choice.print) {
+        if (choice.pageLines)
+            std::printf("page %s\n", address.toUtf8().constData());
+        printSection("images", lines.Images());
+        printSection("links", lines.Links());
+    }
+    std::fflush(stdout);
+    harvests.push_back(lines);
+    // The next address starts once this call's callers have returned.
+    QMetaObject::invokeMethod(this, &BatchHarvest::startNext, Qt::QueuedConnection);
+}
+
+void BatchHarvest::failed(const QString& text) {
+    anyFailed = true;
+    std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(text));
+    QMetaObject::invokeMethod(this, &BatchHarvest::startNext, Qt::QueuedConnection);
+}
+
+const std::vector<FollowedList>& BatchHarvest::Harvests() const {
+    return harvests;
+}
+
+bool BatchHarvest::AnyFailed() const {
+    return anyFailed;
+}
