@@ -5,6 +5,8 @@
 #include "follow/ThumbnailFollower.h"
 #include "follow/ViewerLoader.h"
 
+#include <algorithm>
+
 GalleryFollower::GalleryFollower(QWebEngineProfile* profile, QObject* parent)
     : QObject(parent), profile(profile) {}
 
@@ -25,8 +27,16 @@ void GalleryFollower::walk(const FollowedList::Page& page, const PageSnapshot& s
     current = page;
     currentSnapshot = snapshot;
     targets.clear();
+    visited.insert(QUrl(page.address));
     if (followThumbnails)
         targets = FollowTargets::Select(snapshot, QUrl(page.address), options);
+    targets.erase(std::remove_if(targets.begin(), targets.end(),
+                                 [this](const FollowTarget& target) {
+                                     return visited.contains(target.viewer);
+                                 }),
+                  targets.end());
+    for (const FollowTarget& target : targets)
+        visited.insert(target.viewer);
     if (int(targets.size()) > budget - loaded)
         targets.resize(std::max(0, budget - loaded));
     known += int(targets.size());
@@ -48,7 +58,7 @@ void GalleryFollower::pageFollowed() {
 
 void GalleryFollower::continueWith(const PageSnapshot& snapshot) {
     const QUrl next = FollowTargets::NextPage(snapshot, QUrl(current.address), options);
-    if (nextPagesLeft <= 0 || next.isEmpty() || loaded >= budget) {
+    if (nextPagesLeft <= 0 || next.isEmpty() || visited.contains(next) || loaded >= budget) {
         finish();
         return;
     }

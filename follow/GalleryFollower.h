@@ -5,6 +5,7 @@
 #include "follow/FollowedList.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -60,6 +61,7 @@ private:
     PageSnapshot currentSnapshot;
     std::vector<FollowTarget> targets;
     QStringList failures;
+    QSet<QUrl> visited; // gallery and viewer pages of this run: each is loaded once
     QUrl nextAddress;
     bool followThumbnails = false;
     bool running = false;

@@ -15,6 +15,8 @@ public:
 
     // Requests made since the page was made, the page's own documents included.
     quint64 Requests() const;
+    // Data requests of its scripts (fetch, XMLHttpRequest) since it was made.
+    quint64 DataRequests() const;
 
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;

@@ -56,6 +56,7 @@ void ViewerLoader::Load(const QUrl& viewer) {
     active = true;
     loading = loaded = loadFailed = scanning = overtime = false;
     lastSignature.clear();
+    dataRequestsBefore = page->DataRequests();
     // Earlier viewer pages are never gone back to: keep none of them alive.
     page->history()->clear();
     engine->WebView()->load(viewer);
@@ -88,18 +89,22 @@ void ViewerLoader::poll() {
     page->runJavaScript(settleScript(), QWebEngineScript::ApplicationWorld,
                         [self, asked](const QVariant& state) {
                             if (self && self->generation == asked && self->active)
-                                self->compare(state.toString());
+                                self->compare(state.toMap());
                         });
 }
 
-void ViewerLoader::compare(const QString& state) {
-    const QString signature = state + QLatin1Char(' ') + QString::number(page->Requests());
+void ViewerLoader::compare(const QVariantMap& state) {
+    const QString signature = state.value(QStringLiteral("state")).toString() +
+                              QLatin1Char(' ') + QString::number(page->Requests());
     if (signature != lastSignature) {
         lastSignature = signature;
         quietSince.start();
-    } else if (quietSince.elapsed() >= QuietMilliseconds && !scanning) {
-        scan();
+        return;
     }
+    const quint64 dataDone = state.value(QStringLiteral("dataDone")).toULongLong();
+    const bool dataPending = page->DataRequests() - dataRequestsBefore > dataDone;
+    if (quietSince.elapsed() >= (dataPending ? PendingQuietMilliseconds : QuietMilliseconds))
+        scan();
 }
 
 void ViewerLoader::scan() {

@@ -26,6 +26,9 @@ public:
     bool Owns(const QObject* page) const;
 
     static constexpr int QuietMilliseconds = 500;
+    // While a data request seems unanswered (or answered where the count
+    // cannot see it: a frame's, a failed one), the page must be quiet longer.
+    static constexpr int PendingQuietMilliseconds = 2000;
 
 signals:
     // location: where the page ended up, after redirects.
@@ -37,7 +40,7 @@ private:
     void loadStarted();
     void loadFinished(bool succeeded);
     void poll();
-    void compare(const QString& signature);
+    void compare(const QVariantMap& state);
     void scan();
     void deadlinePassed();
     void fail(const QString& reason);
@@ -49,6 +52,7 @@ private:
     QTimer deadline;
     QElapsedTimer quietSince;
     QString lastSignature;
+    quint64 dataRequestsBefore = 0; // those of earlier viewer pages
     int generation = 0; // answers of scripts run for an earlier Load are dropped
     bool active = false;
     bool loading = false;

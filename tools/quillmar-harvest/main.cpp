@@ -271,6 +271,8 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     EngineEnvironment::prepareProcess();
     QApplication application(argc, argv);
+    // The pages are shown off screen; closing one is no reason to end.
+    QApplication::setQuitOnLastWindowClosed(false);
     if (const std::optional<int> answered = answerHelpOrVersion(QCoreApplication::arguments()))
         return *answered;
     const std::optional<Options> options = parseOptions(QCoreApplication::arguments());
