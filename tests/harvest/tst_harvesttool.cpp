@@ -2,6 +2,7 @@
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -47,6 +48,19 @@ const QStringList placedPictures = {
     "wide.png @deep/pictures/wide.png srcset 40x30",
     "x3.jpg @deep/pictures/x3.jpg srcset 0x0",
 };
+
+// A line of a --json image list: name, address, the page it came from and why a
+// thumbnail was kept ("@" this origin, "%" the other site).
+QStringList imageLines(const QString& jsonLine) {
+    QStringList lines;
+    const QJsonObject report = QJsonDocument::fromJson(jsonLine.toUtf8()).object();
+    for (const QJsonValue& image : report["images"].toArray())
+        lines << QStringLiteral("%1 %2 %3 %4")
+                     .arg(image["name"].toString(), image["address"].toString(),
+                          image["from"].toString(), image["followError"].toString())
+                     .trimmed();
+    return lines;
+}
 
 } // namespace
 
@@ -199,6 +213,82 @@ private slots:
         QCOMPARE(run.output, output.replace('@', server.url()).replace('~', local));
         errors.replace('@', server.url());
         QCOMPARE(errors.isEmpty() ? run.errors : run.errors.left(errors.size()), errors);
+    }
+
+    // A gallery whose thumbnails lead to viewer pages of every kind: a plain picture, a
+    // srcset, a picture inserted once a slow data request answers, a lazy loader, one on
+    // another site, a missing page, an image map; and a next page.
+    void followsThumbnailsToTheirPictures() {
+        const QString otherSite = QStringLiteral("http://localhost:%1/").arg(otherOrigin.port());
+        QByteArray gallery = readFile(testDataPath("follow/gallery.html"));
+        gallery.replace("OTHER_SITE/", otherSite.toUtf8());
+        server.setFile("/follow/gallery.html", gallery);
+        // Eight bytes every 150 ms: the answer takes longer than the page's quiet time.
+        server.setRoute(
+            "/follow/picture.json",
+            {200, "application/json", R"({"address": "full/fetched.png"})", {}, 8, 150});
+        const QByteArray picture = readFile(testDataPath("deep/pictures/wide.png"));
+        for (const char* name :
+             {"logo", "placeholder", "full/plain", "full/srcset-small", "full/srcset-medium",
+              "full/srcset-large", "full/fetched", "full/lazy", "full/direct", "thumbs/direct",
+              "thumbs/missing", "thumbs/other"}) {
+            server.setFile(QByteArray("/follow/") + name + ".png", picture, "image/png");
+            otherOrigin.setFile(QByteArray("/follow/") + name + ".png", picture, "image/png");
+        }
+        const ToolRun listed = runHarvestTool({"--follow", "--follow-other-sites", "--pages", "1",
+                                               "--json", server.url("follow/gallery.html")});
+        QCOMPARE(listed.exitCode, 0);
+        const QString at = server.url("follow/");
+        QStringList expected = {
+            "direct.png @thumbs/direct.png @gallery.html",
+            "fetched.png @full/fetched.png @view-fetch.html",
+            "lazy.png @full/lazy.png @view-lazy.html",
+            "logo.png @logo.png @gallery.html",
+            "missing.png @thumbs/missing.png @gallery.html cannot load the page",
+            "plain.png @full/plain.png @view-plain.html?via=area",
+            "plain.png %follow/full/plain.png %follow/view-plain.html",
+            "srcset-large.png @full/srcset-large.png @view-srcset.html?id=2"};
+        QCOMPARE(imageLines(listed.output),
+                 expected.replaceInStrings("@", at).replaceInStrings("%", otherSite));
+
+        // Downloads send the viewer page as Referer, never touch the other site unless
+        // asked, and the archive keeps a repeat run from fetching anything again.
+        QTemporaryDir folder;
+        const QString archive = folder.filePath("saved.txt");
+        const QString pictures = folder.filePath("pictures");
+        QVERIFY(QDir().mkpath(pictures));
+        server.clearRequests();
+        otherOrigin.clearRequests();
+        const QStringList download = {
+            "--follow", "--take",    "all",   "--download",
+            pictures,   "--archive", archive, server.url("follow/gallery.html")};
+        const ToolRun first = runHarvestTool(download);
+        QVERIFY2(first.exitCode == 0, qPrintable(first.output + first.errors));
+        QCOMPARE(otherOrigin.requests().size(), 0);
+        QCOMPARE(filesIn(pictures),
+                 (QStringList{"direct (2).png", "direct.png", "fetched.png", "lazy.png", "logo.png",
+                              "missing.png", "other.png", "plain.png", "srcset-large.png"}));
+        // The download comes after the engine's own request.
+        const QList<HttpRequest> requests = server.requests();
+        const auto plain = std::find_if(requests.rbegin(), requests.rend(), [](const auto& r) {
+            return r.path == "/follow/full/plain.png";
+        });
+        QVERIFY(plain != requests.rend());
+        QCOMPARE(plain->headers["referer"], at.toUtf8() + "view-plain.html?via=area");
+        QVERIFY(readFile(archive).contains(at.toUtf8() + "full/lazy.png\tlazy.png\n"));
+
+        QFile list(folder.filePath("list.txt"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("# two pages\n\n" + at.toUtf8() + "gallery.html\n" + at.toUtf8() +
+                   "nowhere.html\n");
+        list.close();
+        const ToolRun again = runHarvestTool(
+            {"--download", pictures, "--archive", archive, "--input", list.fileName()});
+        QCOMPARE(again.exitCode, 1);
+        QVERIFY2(again.output.startsWith("skipped direct.png\nskipped logo.png\n"),
+                 qPrintable(again.output));
+        QVERIFY(!again.output.contains("saved "));
+        QCOMPARE(again.errors, "quillmar-harvest: cannot load " + at + "nowhere.html\n");
     }
 
     // Stopped mid-file, the tool cancels the transfer and leaves nothing behind.

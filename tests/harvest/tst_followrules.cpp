@@ -1,0 +1,148 @@
+#include "follow/FollowTargets.h"
+#include "follow/PictureChoice.h"
+#include "follow/SiteRule.h"
+#include "support/TestMain.h"
+
+#include <QUrl>
+
+namespace {
+
+// "address shown WxH drawn WxH srcset-width link-target", fields by position; "-" for none.
+DomImage imageFrom(const QString& text) {
+    const QStringList fields = text.split(' ');
+    DomImage image(fields.at(0));
+    const QStringList natural = fields.at(1).split('x');
+    image.width = natural.at(0).toInt();
+    image.height = natural.at(1).toInt();
+    const QStringList drawn = fields.at(2).split('x');
+    image.shownWidth = drawn.at(0).toInt();
+    image.shownHeight = drawn.at(1).toInt();
+    image.shown = image.width > 0;
+    image.candidateWidth = fields.at(3).toInt();
+    if (fields.at(4) != "-")
+        image.linkTargets << fields.at(4);
+    return image;
+}
+
+PageSnapshot snapshotOf(const QStringList& images) {
+    DomDocument document;
+    for (const QString& image : images)
+        document.images.push_back(imageFrom(image));
+    PageSnapshot snapshot;
+    snapshot.contentType = "text/html";
+    snapshot.document = document;
+    return snapshot;
+}
+
+QStringList addressesOf(const std::vector<DeepEntry>& entries) {
+    QStringList addresses;
+    for (const DeepEntry& entry : entries)
+        addresses << entry.address;
+    return addresses;
+}
+
+} // namespace
+
+class FollowRulesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sameSite_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("subdomain") << "https://www.example.com/a"
+                                   << "http://img.example.com/" << true;
+        QTest::newRow("other domain") << "https://example.com/"
+                                      << "https://example.org/" << false;
+        QTest::newRow("country second level") << "https://shop.example.co.uk/"
+                                              << "https://cdn.example.co.uk/" << true;
+        QTest::newRow("neighbours under co.uk") << "https://example.co.uk/"
+                                                << "https://other.co.uk/" << false;
+        QTest::newRow("case and dot") << "https://WWW.Example.COM./"
+                                      << "https://example.com/" << true;
+        QTest::newRow("ip, other port") << "http://127.0.0.1:80/"
+                                        << "http://127.0.0.1:81/" << true;
+        QTest::newRow("ips") << "http://127.0.0.1/"
+                             << "http://10.0.0.1/" << false;
+        QTest::newRow("ipv4 sharing labels") << "http://1.2.3.4/"
+                                             << "http://9.9.3.4/" << false;
+        QTest::newRow("localhost") << "http://localhost/"
+                                   << "http://127.0.0.1/" << false;
+        QTest::newRow("files") << "file:///a.html"
+                               << "file:///b/c.html" << true;
+        QTest::newRow("file and web") << "file:///a.html"
+                                      << "http://localhost/" << false;
+    }
+    void sameSite() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(bool, same);
+        QCOMPARE(SiteRule::SameSite(QUrl(first), QUrl(second)), same);
+        QCOMPARE(SiteRule::SameSite(QUrl(second), QUrl(first)), same);
+    }
+
+    void followsOnlyPagesItMay() {
+        const QUrl page("https://www.example.com/gallery.html");
+        FollowOptions options;
+        const PageSnapshot gallery = snapshotOf({
+            "https://www.example.com/t1.jpg 0x0 0x0 0 https://www.example.com/view?id=1",
+            "https://www.example.com/t2.jpg 0x0 0x0 0 https://www.example.com/view?id=1#zoom",
+            "https://www.example.com/t3.jpg 0x0 0x0 0 https://www.example.com/full/3.jpg",
+            "https://www.example.com/t4.jpg 0x0 0x0 0 https://hosted.example.net/view/4",
+            "https://www.example.com/t5.jpg 0x0 0x0 0 javascript:open()",
+            "https://www.example.com/t6.jpg 0x0 0x0 0 file:///etc/passwd",
+            "https://www.example.com/t7.jpg 0x0 0x0 0 https://www.example.com/gallery.html#top",
+            "https://www.example.com/t8.jpg 0x0 0x0 0 -",
+        });
+        std::vector<FollowTarget> targets = FollowTargets::Select(gallery, page, options);
+        QCOMPARE(targets.size(), std::size_t(1));
+        QCOMPARE(targets[0].viewer, QUrl("https://www.example.com/view?id=1"));
+        QCOMPARE(targets[0].thumbnails,
+                 (QStringList{"https://www.example.com/t1.jpg", "https://www.example.com/t2.jpg"}));
+        options.otherSites = true;
+        options.match = "VIEW/";
+        targets = FollowTargets::Select(gallery, page, options);
+        QCOMPARE(targets.size(), std::size_t(1));
+        QCOMPARE(targets[0].viewer, QUrl("https://hosted.example.net/view/4"));
+    }
+
+    void takesTheMainPicture_data() {
+        QTest::addColumn<QStringList>("images");
+        QTest::addColumn<bool>("every");
+        QTest::addColumn<QStringList>("taken");
+        const QString logo = "http://h/logo.png 40x30 40x30 0 -";
+        QTest::newRow("drawn largest, not largest file")
+            << QStringList{logo, "http://h/big.png 4000x3000 300x200 0 -",
+                           "http://h/main.png 1200x900 900x600 0 http://h/next"}
+            << false << QStringList{"http://h/main.png"};
+        QTest::newRow("none drawn: known size or srcset width")
+            << QStringList{"http://h/a.jpg 800x600 0x0 0 -", "http://h/b.jpg 0x0 0x0 1600 -"}
+            << false << QStringList{"http://h/b.jpg"};
+        QTest::newRow("never below the minimum")
+            << QStringList{"http://h/small.png 50x50 900x600 0 -"} << false << QStringList();
+        QTest::newRow("nothing known")
+            << QStringList{"http://h/a.jpg 0x0 0x0 0 -"} << false << QStringList();
+        QTest::newRow("every picture over the minimum")
+            << QStringList{logo, "http://h/a.jpg 800x600 0x0 0 -", "http://h/b.jpg 0x0 0x0 0 -",
+                           "http://h/c.jpg 90x900 0x0 0 -"}
+            << true << QStringList{"http://h/a.jpg", "http://h/b.jpg"};
+    }
+    void takesTheMainPicture() {
+        QFETCH(QStringList, images);
+        QFETCH(bool, every);
+        QFETCH(QStringList, taken);
+        const auto chosen =
+            PictureChoice::Take(snapshotOf(images), "http://h/view", every, QSize(100, 100));
+        QCOMPARE(addressesOf(chosen), taken);
+    }
+
+    void takesAViewerThatIsAPicture() {
+        PageSnapshot picture;
+        picture.contentType = "image/jpeg";
+        const auto chosen = PictureChoice::Take(picture, "http://h/photo?id=7", false, QSize());
+        QCOMPARE(addressesOf(chosen), QStringList{"http://h/photo?id=7"});
+    }
+};
+
+QUILLMAR_TEST_MAIN(FollowRulesTest)
+#include "tst_followrules.moc"
