@@ -22,23 +22,32 @@ void GalleryFollower::Start(const FollowedList::Page& first, const PageSnapshot&
     walk(first, snapshot);
 }
 
-// Follows the page's thumbnails within the budget; the rest keep their lines.
+// The page's viewer pages not followed before, within the budget; the rest keep their lines.
+std::vector<FollowTarget> GalleryFollower::newTargets(const PageSnapshot& snapshot,
+                                                      const QUrl& address) {
+    if (!followThumbnails)
+        return {};
+    std::vector<FollowTarget> chosen = FollowTargets::Select(snapshot, address, options);
+    // A picture in the link to the next page is no thumbnail.
+    const QUrl next = FollowTargets::NextPage(snapshot, address, options);
+    chosen.erase(std::remove_if(chosen.begin(), chosen.end(),
+                                [this, &next](const FollowTarget& target) {
+                                    return target.viewer == next ||
+                                           viewerPages.contains(target.viewer);
+                                }),
+                 chosen.end());
+    if (int(chosen.size()) > budget - loaded)
+        chosen.resize(std::max(0, budget - loaded));
+    for (const FollowTarget& target : chosen)
+        viewerPages.insert(target.viewer);
+    return chosen;
+}
+
 void GalleryFollower::walk(const FollowedList::Page& page, const PageSnapshot& snapshot) {
     current = page;
     currentSnapshot = snapshot;
-    targets.clear();
-    visited.insert(QUrl(page.address));
-    if (followThumbnails)
-        targets = FollowTargets::Select(snapshot, QUrl(page.address), options);
-    targets.erase(std::remove_if(targets.begin(), targets.end(),
-                                 [this](const FollowTarget& target) {
-                                     return visited.contains(target.viewer);
-                                 }),
-                  targets.end());
-    for (const FollowTarget& target : targets)
-        visited.insert(target.viewer);
-    if (int(targets.size()) > budget - loaded)
-        targets.resize(std::max(0, budget - loaded));
+    galleryPages.insert(QUrl(page.address));
+    targets = newTargets(snapshot, QUrl(page.address));
     known += int(targets.size());
     follower = std::make_unique<ThumbnailFollower>(profile);
     connect(follower.get(), &ThumbnailFollower::progress, this,
@@ -58,7 +67,7 @@ void GalleryFollower::pageFollowed() {
 
 void GalleryFollower::continueWith(const PageSnapshot& snapshot) {
     const QUrl next = FollowTargets::NextPage(snapshot, QUrl(current.address), options);
-    if (nextPagesLeft <= 0 || next.isEmpty() || visited.contains(next) || loaded >= budget) {
+    if (nextPagesLeft <= 0 || next.isEmpty() || galleryPages.contains(next) || loaded >= budget) {
         finish();
         return;
     }
@@ -66,16 +75,16 @@ void GalleryFollower::continueWith(const PageSnapshot& snapshot) {
     ++loaded;
     ++known;
     nextAddress = next;
-    if (!nextLoader) {
-        nextLoader = std::make_unique<ViewerLoader>(profile, nullptr);
-        connect(nextLoader.get(), &ViewerLoader::scanned, this, &GalleryFollower::nextPageScanned);
-        connect(nextLoader.get(), &ViewerLoader::failed, this, &GalleryFollower::nextPageFailed);
-    }
+    nextLoader = std::make_unique<ViewerLoader>(profile, nullptr);
+    connect(nextLoader.get(), &ViewerLoader::scanned, this, &GalleryFollower::nextPageScanned);
+    connect(nextLoader.get(), &ViewerLoader::failed, this, &GalleryFollower::nextPageFailed);
     nextLoader->Load(next);
 }
 
 void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QString& location,
                                       const QString& policy) {
+    // Its page is not kept loaded while its thumbnails are followed.
+    nextLoader.release()->deleteLater(); // it is emitting
     emit progress(loaded, known);
     SnapshotEntries::Lists lists = SnapshotEntries::Scan(snapshot, options.minimumSize);
     walk({location, policy, SnapshotEntries::InListOrder(std::move(lists.images)),

@@ -44,6 +44,7 @@ signals:
     void finished();
 
 private:
+    std::vector<FollowTarget> newTargets(const PageSnapshot& snapshot, const QUrl& address);
     void walk(const FollowedList::Page& page, const PageSnapshot& snapshot);
     void pageFollowed();
     void nextPageScanned(const PageSnapshot& snapshot, const QString& location,
@@ -61,7 +62,9 @@ private:
     PageSnapshot currentSnapshot;
     std::vector<FollowTarget> targets;
     QStringList failures;
-    QSet<QUrl> visited; // gallery and viewer pages of this run: each is loaded once
+    // Each gallery and each viewer page is loaded once a run.
+    QSet<QUrl> galleryPages;
+    QSet<QUrl> viewerPages;
     QUrl nextAddress;
     bool followThumbnails = false;
     bool running = false;

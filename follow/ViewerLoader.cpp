@@ -21,7 +21,7 @@ const QString& settleScript() {
     return script;
 }
 
-constexpr int PollMilliseconds = 100;
+constexpr int PollMilliseconds = 50;
 // A scan that has not answered this long after the page's time ran out is given up.
 constexpr int ScanGraceMilliseconds = 3000;
 
@@ -94,8 +94,8 @@ void ViewerLoader::poll() {
 }
 
 void ViewerLoader::compare(const QVariantMap& state) {
-    const QString signature = state.value(QStringLiteral("state")).toString() +
-                              QLatin1Char(' ') + QString::number(page->Requests());
+    const QString signature = state.value(QStringLiteral("state")).toString() + QLatin1Char(' ') +
+                              QString::number(page->Requests());
     if (signature != lastSignature) {
         lastSignature = signature;
         quietSince.start();

@@ -53,7 +53,7 @@ private:
     QElapsedTimer quietSince;
     QString lastSignature;
     quint64 dataRequestsBefore = 0; // those of earlier viewer pages
-    int generation = 0; // answers of scripts run for an earlier Load are dropped
+    int generation = 0;             // answers of scripts run for an earlier Load are dropped
     bool active = false;
     bool loading = false;
     bool loaded = false;

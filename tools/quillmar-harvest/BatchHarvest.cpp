@@ -41,7 +41,8 @@ BatchHarvest::~BatchHarvest() = default;
 void BatchHarvest::Start(const QStringList& list) {
     addresses = list;
     next = 0;
-    startNext();
+    // Even an empty list ends inside the caller's event loop.
+    QMetaObject::invokeMethod(this, &BatchHarvest::startNext, Qt::QueuedConnection);
 }
 
 void BatchHarvest::startNext() {
