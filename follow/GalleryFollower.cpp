@@ -1,5 +1,6 @@
 #include "follow/GalleryFollower.h"
 
+#include "download/RefererPolicy.h"
 #include "follow/FollowTargets.h"
 #include "follow/SnapshotEntries.h"
 #include "follow/ThumbnailFollower.h"
@@ -14,12 +15,22 @@ GalleryFollower::~GalleryFollower() = default;
 
 void GalleryFollower::Start(const FollowedList::Page& first, const PageSnapshot& snapshot,
                             const FollowOptions& chosen, bool follow, int pageBudget) {
+    begin(chosen, follow, pageBudget);
+    walk(first, snapshot);
+}
+
+void GalleryFollower::StartAt(const QUrl& first, const FollowOptions& chosen, bool follow,
+                              int pageBudget, int timeoutMilliseconds) {
+    begin(chosen, follow, pageBudget);
+    loadGalleryPage(first, QString(), timeoutMilliseconds);
+}
+
+void GalleryFollower::begin(const FollowOptions& chosen, bool follow, int pageBudget) {
     options = chosen;
     followThumbnails = follow;
     budget = pageBudget;
     nextPagesLeft = options.nextPages;
     running = true;
-    walk(first, snapshot);
 }
 
 // The page's viewer pages not followed before, within the budget; the rest keep their lines.
@@ -44,6 +55,7 @@ std::vector<FollowTarget> GalleryFollower::newTargets(const PageSnapshot& snapsh
 }
 
 void GalleryFollower::walk(const FollowedList::Page& page, const PageSnapshot& snapshot) {
+    firstWalked = true;
     current = page;
     currentSnapshot = snapshot;
     galleryPages.insert(QUrl(page.address));
@@ -53,7 +65,7 @@ void GalleryFollower::walk(const FollowedList::Page& page, const PageSnapshot& s
     connect(follower.get(), &ThumbnailFollower::progress, this,
             [this](int done) { emit progress(loaded + done, known); });
     connect(follower.get(), &ThumbnailFollower::finished, this, &GalleryFollower::pageFollowed);
-    follower->Start(targets, options);
+    follower->Start(targets, options, QUrl(page.address), page.refererPolicy);
 }
 
 void GalleryFollower::pageFollowed() {
@@ -74,11 +86,18 @@ void GalleryFollower::continueWith(const PageSnapshot& snapshot) {
     --nextPagesLeft;
     ++loaded;
     ++known;
-    nextAddress = next;
+    loadGalleryPage(next,
+                    RefererPolicy(current.refererPolicy).RefererFor(QUrl(current.address), next),
+                    FollowOptions::PageMilliseconds);
+}
+
+void GalleryFollower::loadGalleryPage(const QUrl& address, const QString& referer,
+                                      int timeoutMilliseconds) {
+    nextAddress = address;
     nextLoader = std::make_unique<ViewerLoader>(profile, nullptr);
     connect(nextLoader.get(), &ViewerLoader::scanned, this, &GalleryFollower::nextPageScanned);
     connect(nextLoader.get(), &ViewerLoader::failed, this, &GalleryFollower::nextPageFailed);
-    nextLoader->Load(next);
+    nextLoader->Load(address, referer, timeoutMilliseconds);
 }
 
 void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QString& location,
@@ -86,6 +105,10 @@ void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QStrin
     // Its page is not kept loaded while its thumbnails are followed.
     nextLoader.release()->deleteLater(); // it is emitting
     emit progress(loaded, known);
+    if (!firstWalked) {
+        firstLocation = location;
+        firstStyleWalkCut = snapshot.styleWalkCut;
+    }
     SnapshotEntries::Lists lists = SnapshotEntries::Scan(snapshot, options.minimumSize);
     walk({location, policy, SnapshotEntries::InListOrder(std::move(lists.images)),
           SnapshotEntries::InListOrder(std::move(lists.links))},
@@ -93,7 +116,10 @@ void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QStrin
 }
 
 void GalleryFollower::nextPageFailed(const QString& reason) {
-    failures << QStringLiteral("%1: %2").arg(nextAddress.toString(), reason);
+    if (firstWalked)
+        failures << QStringLiteral("%1: %2").arg(nextAddress.toString(), reason);
+    else
+        firstFailure = reason;
     finish();
 }
 
@@ -125,4 +151,16 @@ int GalleryFollower::PagesLoaded() const {
 
 QStringList GalleryFollower::Failures() const {
     return failures;
+}
+
+QString GalleryFollower::FirstPageFailure() const {
+    return firstFailure;
+}
+
+QString GalleryFollower::FirstLocation() const {
+    return firstLocation;
+}
+
+bool GalleryFollower::FirstStyleWalkCut() const {
+    return firstStyleWalkCut;
 }

@@ -29,6 +29,10 @@ public:
     // false only walks the next pages. pageBudget: pages this run may still load.
     void Start(const FollowedList::Page& first, const PageSnapshot& snapshot,
                const FollowOptions& options, bool followThumbnails, int pageBudget);
+    // The same from an address, loaded in a hidden page like the next pages,
+    // given timeoutMilliseconds to load and settle.
+    void StartAt(const QUrl& first, const FollowOptions& options, bool followThumbnails,
+                 int pageBudget, int timeoutMilliseconds);
     // Closes every hidden page at once; finished() follows.
     void Cancel();
 
@@ -37,6 +41,13 @@ public:
     int PagesLoaded() const;
     // One text per next page that could not be harvested.
     QStringList Failures() const;
+    // After StartAt: why the first page could not be harvested ("timed out",
+    // "cannot load the page"); empty when it was.
+    QString FirstPageFailure() const;
+    // Where the first page ended up, and whether its Deep Scan stopped
+    // reading CSS backgrounds for time.
+    QString FirstLocation() const;
+    bool FirstStyleWalkCut() const;
 
 signals:
     // done of known pages to load; known grows as pages reveal their thumbnails.
@@ -44,12 +55,14 @@ signals:
     void finished();
 
 private:
+    void begin(const FollowOptions& options, bool followThumbnails, int pageBudget);
     std::vector<FollowTarget> newTargets(const PageSnapshot& snapshot, const QUrl& address);
     void walk(const FollowedList::Page& page, const PageSnapshot& snapshot);
     void pageFollowed();
     void nextPageScanned(const PageSnapshot& snapshot, const QString& location,
                          const QString& policy);
     void nextPageFailed(const QString& reason);
+    void loadGalleryPage(const QUrl& address, const QString& referer, int timeoutMilliseconds);
     void continueWith(const PageSnapshot& snapshot);
     void finish();
 
@@ -66,6 +79,10 @@ private:
     QSet<QUrl> galleryPages;
     QSet<QUrl> viewerPages;
     QUrl nextAddress;
+    QString firstFailure;
+    QString firstLocation;
+    bool firstStyleWalkCut = false;
+    bool firstWalked = false;
     bool followThumbnails = false;
     bool running = false;
     int budget = 0;

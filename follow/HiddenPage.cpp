@@ -37,6 +37,11 @@ quint64 HiddenPage::DataRequests() const {
     return requests->DataRequests();
 }
 
+void HiddenPage::Open(const QUrl& address, const QString& referer) {
+    requests->SetOpenedFrom(address, referer.toUtf8());
+    load(address);
+}
+
 QWebEnginePage* HiddenPage::createWindow(WebWindowType) {
     return nullptr;
 }

@@ -17,6 +17,8 @@ public:
     quint64 Requests() const;
     // Data requests of its scripts (fetch, XMLHttpRequest) since it was made.
     quint64 DataRequests() const;
+    // Loads address as if opened from a link on a page that gives this Referer.
+    void Open(const QUrl& address, const QString& referer);
 
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;

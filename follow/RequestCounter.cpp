@@ -6,6 +6,9 @@ void RequestCounter::interceptRequest(QWebEngineUrlRequestInfo& info) {
     ++count;
     if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeXhr)
         ++dataRequests;
+    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
+        info.requestUrl() == openedPage && !openedFrom.isEmpty())
+        info.setHttpHeader(QByteArrayLiteral("Referer"), openedFrom);
 }
 
 quint64 RequestCounter::Count() const {
@@ -14,4 +17,9 @@ quint64 RequestCounter::Count() const {
 
 quint64 RequestCounter::DataRequests() const {
     return dataRequests;
+}
+
+void RequestCounter::SetOpenedFrom(const QUrl& page, const QByteArray& referer) {
+    openedPage = page;
+    openedFrom = referer;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QUrl>
 #include <QWebEngineUrlRequestInterceptor>
 
 // Counts the requests of one page, and among them the data requests of its
-// scripts (fetch and XMLHttpRequest); changes nothing about them.
+// scripts (fetch and XMLHttpRequest). Adds the Referer a browser would have
+// sent to the page's own address when it was opened from a link.
 class RequestCounter : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:
@@ -12,8 +15,12 @@ public:
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
     quint64 Count() const;
     quint64 DataRequests() const;
+    // referer: empty for none.
+    void SetOpenedFrom(const QUrl& page, const QByteArray& referer);
 
 private:
     quint64 count = 0;
     quint64 dataRequests = 0;
+    QUrl openedPage;
+    QByteArray openedFrom;
 };

@@ -1,5 +1,6 @@
 #include "follow/ThumbnailFollower.h"
 
+#include "download/RefererPolicy.h"
 #include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
 
@@ -20,9 +21,12 @@ ThumbnailFollower::~ThumbnailFollower() {
 }
 
 void ThumbnailFollower::Start(const std::vector<FollowTarget>& chosen,
-                              const FollowOptions& chosenOptions) {
+                              const FollowOptions& chosenOptions, const QUrl& from,
+                              const QString& policy) {
     targets = chosen;
     options = chosenOptions;
+    gallery = from;
+    refererPolicy = policy;
     results.assign(targets.size(), FollowResult());
     next = 0;
     done = 0;
@@ -55,7 +59,8 @@ void ThumbnailFollower::feed(ViewerLoader* loader) {
     connect(loader, &ViewerLoader::failed, this, [this, loader, address](const QString& reason) {
         record(loader, {{}, address, QString(), reason});
     });
-    loader->Load(targets[index].viewer);
+    const QUrl& viewer = targets[index].viewer;
+    loader->Load(viewer, RefererPolicy(refererPolicy).RefererFor(gallery, viewer));
 }
 
 void ThumbnailFollower::record(ViewerLoader* loader, FollowResult result) {

@@ -5,6 +5,7 @@
 #include "follow/FollowTarget.h"
 
 #include <QObject>
+#include <QUrl>
 
 #include <vector>
 
@@ -24,7 +25,9 @@ public:
     ~ThumbnailFollower() override;
 
     // finished() follows once every target has a result, also for no targets.
-    void Start(const std::vector<FollowTarget>& targets, const FollowOptions& options);
+    // gallery and refererPolicy: the page the targets are linked from, and its policy.
+    void Start(const std::vector<FollowTarget>& targets, const FollowOptions& options,
+               const QUrl& gallery, const QString& refererPolicy);
     // Closes every hidden page at once; the targets not done fail as stopped.
     void Cancel();
     // One per target, in the targets' order.
@@ -46,6 +49,8 @@ private:
     std::vector<FollowResult> results;
     std::vector<std::pair<ViewerLoader*, std::size_t>> busy; // loader, target index
     FollowOptions options;
+    QUrl gallery;
+    QString refererPolicy;
     std::size_t next = 0;
     int done = 0;
     bool running = false;

@@ -1,6 +1,5 @@
 #include "follow/ViewerLoader.h"
 
-#include "follow/FollowOptions.h"
 #include "follow/HiddenPage.h"
 #include "view/CBrowserEngine.h"
 
@@ -51,7 +50,7 @@ bool ViewerLoader::Owns(const QObject* other) const {
     return other == page;
 }
 
-void ViewerLoader::Load(const QUrl& viewer) {
+void ViewerLoader::Load(const QUrl& viewer, const QString& referer, int timeoutMilliseconds) {
     ++generation;
     active = true;
     loading = loaded = loadFailed = scanning = overtime = false;
@@ -59,9 +58,9 @@ void ViewerLoader::Load(const QUrl& viewer) {
     dataRequestsBefore = page->DataRequests();
     // Earlier viewer pages are never gone back to: keep none of them alive.
     page->history()->clear();
-    engine->WebView()->load(viewer);
+    page->Open(viewer, referer);
     pollTimer.start();
-    deadline.start(FollowOptions::PageMilliseconds);
+    deadline.start(timeoutMilliseconds);
 }
 
 void ViewerLoader::loadStarted() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "follow/FollowOptions.h"
 #include "harvest/DomSnapshot.h"
 
 #include <QElapsedTimer>
@@ -21,7 +22,9 @@ public:
     ViewerLoader(QWebEngineProfile* profile, QObject* parent);
     ~ViewerLoader() override;
 
-    void Load(const QUrl& viewer);
+    // referer: the header a browser would send from the page that led here; empty for none.
+    void Load(const QUrl& viewer, const QString& referer,
+              int timeoutMilliseconds = FollowOptions::PageMilliseconds);
     // Whether the page is ours: its downloads are refused.
     bool Owns(const QObject* page) const;
 

@@ -9,7 +9,9 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -53,6 +55,11 @@ void BatchHarvest::startNext() {
         return;
     }
     address = addresses.at(next++);
+    // A gallery is loaded as its next pages are, and settles before its scan.
+    if ((choice.followThumbnails || choice.walkNextPages) && !choice.mode.scroll) {
+        startGallery();
+        return;
+    }
     harvester = std::make_unique<PageHarvester>();
     connect(harvester.get(), &PageHarvester::finished, this, &BatchHarvest::pageHarvested);
     harvester->Start(addressFor(address), choice.timeoutSeconds, choice.mode);
@@ -86,8 +93,33 @@ void BatchHarvest::pageHarvested() {
                    pagesLeft);
 }
 
+void BatchHarvest::startGallery() {
+    const QUrl url = QUrl::fromUserInput(addressFor(address));
+    if (!url.isValid() || url.isEmpty()) {
+        failed(QStringLiteral("cannot load ") + address);
+        return;
+    }
+    gallery = std::make_unique<GalleryFollower>(QWebEngineProfile::defaultProfile());
+    connect(gallery.get(), &GalleryFollower::finished, this, &BatchHarvest::galleryDone);
+    // The timer counts milliseconds in an int; longer waits are as good as endless.
+    const int seconds = std::min(choice.timeoutSeconds, std::numeric_limits<int>::max() / 1000);
+    gallery->StartAt(url, choice.follow, choice.followThumbnails, pagesLeft, seconds * 1000);
+}
+
 void BatchHarvest::galleryDone() {
     pagesLeft -= gallery->PagesLoaded();
+    const QString firstFailure = gallery->FirstPageFailure();
+    if (!firstFailure.isEmpty()) {
+        gallery.release()->deleteLater(); // it is emitting
+        failed((firstFailure == QLatin1String("timed out") ? QStringLiteral("timed out loading ")
+                                                           : QStringLiteral("cannot load ")) +
+               address);
+        return;
+    }
+    if (!gallery->FirstLocation().isEmpty()) {
+        location = gallery->FirstLocation();
+        styleWalkCut = gallery->FirstStyleWalkCut();
+    }
     for (const QString& failure : gallery->Failures()) {
         anyFailed = true;
         std::fprintf(stderr, "quillmar-harvest: cannot harvest %s\n", qPrintable(failure));

@@ -46,6 +46,7 @@ signals:
 private:
     void startNext();
     void pageHarvested();
+    void startGallery();
     void galleryDone();
     void report(const FollowedList& lines);
     void failed(const QString& text);
