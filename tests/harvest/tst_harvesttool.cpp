@@ -23,7 +23,7 @@ QByteArray readFile(const QString& path) {
 }
 
 // Every picture of deep/placements.html: name, address ("@" this origin, "%" the other
-// one), source, natural width x height.
+// one), source, natural width x height of the file.
 const QStringList placedPictures = {
     "button.png @deep/pictures/button.png input 0x0",
     "cdn.jpg @deep/pictures/cdn.jpg?w=800#top img 0x0",
@@ -45,6 +45,7 @@ const QStringList placedPictures = {
     "tweet.jpg @deep/pictures/tweet.jpg meta 0x0",
     "vector.png @deep/pictures/vector.png svg 0x0",
     "wide.png @deep/pictures/wide.png srcset 40x30",
+    "wider.png @deep/pictures/wider.png srcset about 400x300",
     "x3.jpg @deep/pictures/x3.jpg srcset 0x0",
 };
 
@@ -96,9 +97,10 @@ private slots:
         QCOMPARE(report["url"].toString(), server.url("deep/placements.html"));
         QStringList listed;
         for (const QJsonValue& image : report["images"].toArray())
-            listed << QStringLiteral("%1 %2 %3 %4x%5")
+            listed << QStringLiteral("%1 %2 %3 %4%5x%6")
                           .arg(image["name"].toString(), image["address"].toString(),
-                               image["source"].toString())
+                               image["source"].toString(),
+                               image["sizeEstimated"].toBool() ? "about " : "")
                           .arg(image["width"].toInt())
                           .arg(image["height"].toInt());
         QStringList expected = placedPictures;
