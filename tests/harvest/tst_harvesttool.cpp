@@ -83,6 +83,7 @@ private slots:
         page.replace("FOREIGN_ORIGIN", otherOrigin.url().chopped(1).toUtf8());
         server.setFile("/deep/placements.html", page);
         // A picture the page shows under an address without a file name.
+        server.setRoute("/deep/feed", {200, "text/plain", "..", {}, 1, 1200});
         server.setFile("/deep/render?id=5", readFile(testDataPath("deep/pictures/wide.png")),
                        "image/png");
     }
@@ -120,6 +121,10 @@ private slots:
         QCOMPARE(runHarvestTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
         QCOMPARE(runHarvestTool({"--scroll", threeMore}).output.section('\n', 0, 0),
                  "images 16 16");
+        // Each step waits for a feed that answers in a little more than a second.
+        QCOMPARE(runHarvestTool({"--scroll", server.url("deep/feed.html?parts=2")})
+                     .output.section('\n', 0, 0),
+                 "images 12 12");
         // A page that never ends is scrolled for 15 seconds at most.
         QElapsedTimer clock;
         clock.start();
