@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -56,6 +57,7 @@ class HarvestToolTest : public QObject {
 private:
     LoopbackHttpServer server;      // all of tests/data
     LoopbackHttpServer otherOrigin; // the same from another port: another origin
+    QTemporaryDir downloads;        // stays empty
 
 private slots:
     void initTestCase() {
@@ -166,21 +168,34 @@ private slots:
             "images 2 2\ninner.png\t~pages/pictures/inner.png\none.gif\t~pages/pictures/one.gif\n"
             "links 2 2\ninner.tiff\t~pages/pictures/inner.tiff\n"
             "left.jpg\t~pages/pictures/left.jpg\n");
-        // The page's own picture is visited after its frames' pictures.
-        row("inline frames", {"@pages/iframes.html"}, 0,
-            "images 3 3\none.gif\t@pages/pictures/one.gif\none.gif\t@pages/pictures/top/one.gif\n"
-            "srcdoc.gif\t@pages/pictures/srcdoc.gif\n"
-            "links 1 1\nleft.jpg\t@pages/pictures/left.jpg\n");
+        // Frames in document order, then the page's own pictures: equal names show the order.
+        const QString framed = "images 4 4\none.gif\t@pages/pictures/one.gif\n"
+                               "one.gif\t@pages/pictures/second/one.gif\n"
+                               "one.gif\t@pages/pictures/top/one.gif\n"
+                               "srcdoc.gif\t@pages/pictures/srcdoc.gif\n"
+                               "links 1 1\nleft.jpg\t@pages/pictures/left.jpg\n";
+        row("inline frames", {"@pages/iframes.html"}, 0, framed);
+        row("inline frames, deep", {"--deep", "@pages/iframes.html"}, 0, framed);
         // Scripts that break the page's own objects change nothing.
         row("hostile", {"pages/hostile.html"}, 0,
             "images 3 3\nblue.png\t~pages/pictures/blue.png\none.gif\t~pages/pictures/one.gif\n"
             "red.gif\t~pages/pictures/red.gif\nlinks 2 2\nblue.png\t~pages/pictures/blue.png\n"
             "left.jpg\t~pages/pictures/left.jpg\n");
         row("picture", {"pages/pictures/red.gif"}, 0, "images 0 0\nlinks 0 0\n");
+        // A failed load says why.
         row("missing", {"@pages/missing.html"}, 1, "",
-            "quillmar-harvest: cannot load @pages/missing.html\n");
+            "quillmar-harvest: cannot load @pages/missing.html: the server answered HTTP 404\n");
         row("not an address", {"hello world"}, 1, "",
-            "quillmar-harvest: cannot load hello world\n");
+            "quillmar-harvest: cannot load hello world: not a valid address\n");
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+        closed.close();
+        row("refused", {refused}, 1, "",
+            "quillmar-harvest: cannot load " + refused + ": connection refused\n");
+        row("nothing matched",
+            {"--download", downloads.path(), "--match", "zzz", "@pages/albums.html"}, 0,
+            "Download complete\n", "quillmar-harvest: nothing matched zzz\n");
         row("stalled", {"--timeout", "2", "@pages/stalled.html"}, 1, "",
             "quillmar-harvest: timed out loading @pages/stalled.html\n");
         // Arguments split at "|".
