@@ -141,16 +141,17 @@
     }
 
     // The listed candidate's size: the file's own when the element loaded it;
-    // otherwise, about its width descriptor at the shape of the candidate of
-    // the same set that is loaded; otherwise unknown.
+    // otherwise, about its width descriptor at the shape of the loaded file,
+    // when that is a candidate of the same set; otherwise unknown.
     function sizeOf(listed, set, image) {
         var loaded = image.naturalWidth > 0 ? image.currentSrc : '';
-        var exact = loaded && loaded === listed.address ? fileSize(loaded) : null;
-        if (exact) return {width: exact[0], height: exact[1], estimated: false};
-        var fromSet = set.some(function (c) { return c.address === loaded; });
-        if (loaded && fromSet && listed.w > 0)
-            return {width: listed.w,
-                    height: Math.round(listed.w * image.naturalHeight / image.naturalWidth),
+        var file = loaded ? fileSize(loaded) : null;
+        if (file && loaded === listed.address)
+            return {width: file[0], height: file[1], estimated: false};
+        var shape = file || [image.naturalWidth, image.naturalHeight];
+        var fromSet = loaded && set.some(function (c) { return c.address === loaded; });
+        if (fromSet && listed.w > 0)
+            return {width: listed.w, height: Math.round(listed.w * shape[1] / shape[0]),
                     estimated: true};
         return {width: 0, height: 0, estimated: false};
     }
