@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(runHarvestTool({"--scroll", threeMore}).output.section('\n', 0, 0),
                  "images 16 16");
         // Each step waits for a feed that answers in a little more than a second.
-        QCOMPARE(runHarvestTool({"--scroll", server.url("deep/feed.html?parts=2")})
+        QCOMPARE(runHarvestTool({"--scroll", server.url("deep/endless.html?batches=3&ask=feed")})
                      .output.section('\n', 0, 0),
                  "images 12 12");
         // A page that never ends is scrolled for 15 seconds at most.
