@@ -28,6 +28,7 @@ QByteArray readFile(const QString& path) {
 const QStringList placedPictures = {
     "button.png @deep/pictures/button.png input 0x0",
     "cdn.jpg @deep/pictures/cdn.jpg?w=800#top img 0x0",
+    "doubled.png @deep/pictures/doubled.png img 40x30",
     "foreign-bg.jpg %deep/pictures/foreign-bg.jpg frame 0x0",
     "foreign.png %deep/pictures/foreign.png frame 0x0",
     "framed-big.jpg @deep/pictures/framed-big.jpg frame 0x0",
@@ -43,6 +44,7 @@ const QStringList placedPictures = {
     "shadowed.png @deep/pictures/shadowed.png shadow 0x0",
     "share.jpg @deep/pictures/share.jpg meta 0x0",
     "sheet.png @deep/pictures/sheet.png css 0x0",
+    "tripled.png @deep/pictures/tripled.png picture 0x0",
     "tweet.jpg @deep/pictures/tweet.jpg meta 0x0",
     "vector.png @deep/pictures/vector.png svg 0x0",
     "wide.png @deep/pictures/wide.png srcset 40x30",
@@ -84,10 +86,13 @@ private slots:
         QByteArray page = readFile(testDataPath("deep/placements.html"));
         page.replace("FOREIGN_ORIGIN", otherOrigin.url().chopped(1).toUtf8());
         server.setFile("/deep/placements.html", page);
-        // A picture the page shows under an address without a file name.
+        // A feed that answers in a little more than a second.
         server.setRoute("/deep/feed", {200, "text/plain", "..", {}, 1, 1200});
-        server.setFile("/deep/render?id=5", readFile(testDataPath("deep/pictures/wide.png")),
-                       "image/png");
+        // A picture the page shows under an address without a file name, and one a
+        // <picture> shows at twice its density.
+        const QByteArray wide = readFile(testDataPath("deep/pictures/wide.png"));
+        server.setFile("/deep/render?id=5", wide, "image/png");
+        server.setFile("/deep/pictures/doubled.png", wide, "image/png");
     }
 
     // One run checks every placement, the JSON report and the size filter: only sizes
