@@ -49,8 +49,8 @@ bool isPicture(const QString& contentType) {
 std::vector<DeepEntry> PictureChoice::Take(const PageSnapshot& viewer, const QString& viewerAddress,
                                            bool every, const QSize& minimumSize) {
     if (isPicture(viewer.contentType))
-        return {
-            {DeepNameRule::DisplayName(viewerAddress), viewerAddress, QStringLiteral("img"), 0, 0}};
+        return {{DeepNameRule::DisplayName(viewerAddress), viewerAddress, QStringLiteral("img"), 0,
+                 0, false}};
     const std::vector<DeepEntry> listed = SnapshotEntries::Scan(viewer, minimumSize).images;
     if (every || !viewer.document)
         return listed;

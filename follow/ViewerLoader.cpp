@@ -2,10 +2,12 @@
 
 #include "follow/HiddenPage.h"
 #include "view/CBrowserEngine.h"
+#include "view/LoadFailureText.h"
 
 #include <QFile>
 #include <QPointer>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
@@ -40,6 +42,10 @@ ViewerLoader::ViewerLoader(QWebEngineProfile* profile, QObject* parent)
     connect(&deadline, &QTimer::timeout, this, &ViewerLoader::deadlinePassed);
     connect(engine, &CBrowserEngine::downloadBegin, this, &ViewerLoader::loadStarted);
     connect(engine, &CBrowserEngine::downloadComplete, this, &ViewerLoader::loadFinished);
+    connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+            loadFailure = LoadFailureText::Describe(info);
+    });
 }
 
 ViewerLoader::~ViewerLoader() {
@@ -55,6 +61,7 @@ void ViewerLoader::Load(const QUrl& viewer, const QString& referer, int timeoutM
     active = true;
     loading = loaded = loadFailed = scanning = overtime = false;
     lastSignature.clear();
+    loadFailure.clear();
     dataRequestsBefore = page->DataRequests();
     // Earlier viewer pages are never gone back to: keep none of them alive.
     page->history()->clear();
@@ -78,7 +85,7 @@ void ViewerLoader::poll() {
     if (!active || scanning || loading)
         return;
     if (loadFailed && !loaded) {
-        fail(QStringLiteral("cannot load the page"));
+        fail(loadFailure.isEmpty() ? QStringLiteral("cannot load the page") : loadFailure);
         return;
     }
     if (!loaded)

@@ -55,6 +55,7 @@ private:
     QTimer deadline;
     QElapsedTimer quietSince;
     QString lastSignature;
+    QString loadFailure;            // why the engine said the last load failed
     quint64 dataRequestsBefore = 0; // those of earlier viewer pages
     int generation = 0;             // answers of scripts run for an earlier Load are dropped
     bool active = false;

@@ -3,9 +3,11 @@
 #include "JsonReport.h"
 #include "follow/GalleryFollower.h"
 #include "view/CBrowserEngine.h"
+#include "view/LoadFailureText.h"
 
 #include <QFileInfo>
 #include <QSet>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
@@ -61,6 +63,12 @@ void BatchHarvest::startNext() {
         return;
     }
     harvester = std::make_unique<PageHarvester>();
+    loadFailure.clear();
+    connect(harvester->Engine().Page(), &QWebEnginePage::loadingChanged, this,
+            [this](const QWebEngineLoadingInfo& info) {
+                if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+                    loadFailure = LoadFailureText::Describe(info);
+            });
     connect(harvester.get(), &PageHarvester::finished, this, &BatchHarvest::pageHarvested);
     harvester->Start(addressFor(address), choice.timeoutSeconds, choice.mode);
 }
@@ -73,7 +81,9 @@ void BatchHarvest::pageHarvested() {
         failed(QStringLiteral("timed out loading ") + address);
         return;
     default:
-        failed(QStringLiteral("cannot load ") + address);
+        // The engine tells why a load failed only after it has ended.
+        QMetaObject::invokeMethod(
+            this, [this] { cannotLoad(loadFailure); }, Qt::QueuedConnection);
         return;
     }
     CBrowserEngine& engine = harvester->Engine();
@@ -96,7 +106,7 @@ void BatchHarvest::pageHarvested() {
 void BatchHarvest::startGallery() {
     const QUrl url = QUrl::fromUserInput(addressFor(address));
     if (!url.isValid() || url.isEmpty()) {
-        failed(QStringLiteral("cannot load ") + address);
+        cannotLoad(QString());
         return;
     }
     gallery = std::make_unique<GalleryFollower>(QWebEngineProfile::defaultProfile());
@@ -142,6 +152,11 @@ void BatchHarvest::report(const FollowedList& lines) {
     harvests.push_back(lines);
     // The next address starts once this call's callers have returned.
     QMetaObject::invokeMethod(this, &BatchHarvest::startNext, Qt::QueuedConnection);
+}
+
+void BatchHarvest::cannotLoad(const QString& reason) {
+    failed(QStringLiteral("cannot load %1: %2")
+               .arg(address, reason.isEmpty() ? QStringLiteral("not a valid address") : reason));
 }
 
 void BatchHarvest::failed(const QString& text) {

@@ -50,6 +50,7 @@ private:
     void galleryDone();
     void report(const FollowedList& lines);
     void failed(const QString& text);
+    void cannotLoad(const QString& reason);
 
     Choice choice;
     QStringList addresses;
@@ -57,6 +58,7 @@ private:
     int pagesLeft = 0;
     QString address;
     QString location;
+    QString loadFailure; // why the engine said the page's load failed
     bool styleWalkCut = false;
     std::unique_ptr<PageHarvester> harvester;
     std::unique_ptr<GalleryFollower> gallery;

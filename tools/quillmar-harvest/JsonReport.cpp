@@ -10,10 +10,13 @@ QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool
     QJsonArray images;
     for (const FollowedEntry& line : lines.Images()) {
         const DeepEntry& entry = line.entry;
-        QJsonObject image{
-            {QStringLiteral("name"), entry.name},     {QStringLiteral("address"), entry.address},
-            {QStringLiteral("width"), entry.width},   {QStringLiteral("height"), entry.height},
-            {QStringLiteral("source"), entry.source}, {QStringLiteral("from"), line.from}};
+        QJsonObject image{{QStringLiteral("name"), entry.name},
+                          {QStringLiteral("address"), entry.address},
+                          {QStringLiteral("width"), entry.width},
+                          {QStringLiteral("height"), entry.height},
+                          {QStringLiteral("sizeEstimated"), entry.sizeEstimated},
+                          {QStringLiteral("source"), entry.source},
+                          {QStringLiteral("from"), line.from}};
         if (!line.failure.isEmpty())
             image.insert(QStringLiteral("followError"), line.failure);
         images.append(image);

@@ -6,7 +6,8 @@ class FollowedList;
 class QString;
 
 // What a harvest listed as one JSON object on one line:
-//   {"url": ..., "images": [{"name", "address", "width", "height", "source", "from"}],
+//   {"url": ..., "images": [{"name", "address", "width", "height", "sizeEstimated",
+//                 "source", "from"}],
 //    "links": [{"name", "address"}]}
 // where "from" is the page an image was listed on or taken from; a thumbnail
 // kept because its viewer page gave nothing adds "followError" saying why, and
