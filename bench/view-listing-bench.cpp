@@ -4,9 +4,9 @@
 
 #include "BenchPage.h"
 
-#include "app/CChildFrame.h"
-#include "app/CDocTemplate.h"
 #include "app/CQuillmarApp.h"
+#include "frame/CChildFrame.h"
+#include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
 #include "harvest/CHarvestList.h"
 #include "view/CBrowserEngine.h"

@@ -1,6 +1,6 @@
 #include "download/CDownloadReportDialog.h"
 
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "download/DownloadReport.h"
 #include "download/FrameDownloadSink.h"
 #include "frame/CMainFrame.h"

@@ -1,7 +1,7 @@
 #include "frame/ScanCommands.h"
 
-#include "app/CommandIds.h"
-#include "app/Settings.h"
+#include "core/CommandIds.h"
+#include "core/Settings.h"
 #include "view/CQuillmarView.h"
 
 #include <QAction>

@@ -1,10 +1,10 @@
-#include "app/CDocTemplate.h"
+#include "frame/CDocTemplate.h"
 
-#include "app/CChildFrame.h"
-#include "app/CQuillmarDoc.h"
-#include "app/CommandIds.h"
-#include "app/StringTable.h"
+#include "core/CommandIds.h"
+#include "core/StringTable.h"
+#include "frame/CChildFrame.h"
 #include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
 
 #include <QMdiArea>
 
