@@ -32,6 +32,7 @@ CChildFrame* CDocTemplate::CreateNewFrame(CQuillmarDoc& document, CMainFrame& fr
     QWidget* view = viewFactory ? viewFactory(&document) : nullptr;
     if (!view)
         return nullptr;
+    frame.AttachView(view);
     auto* child = new CChildFrame(document, view);
     frame.MdiArea()->addSubWindow(child);
     // Every browser window opens maximised, even after the previous one was restored.

@@ -28,7 +28,7 @@ public:
 private:
     void ToggleDeepScan();
     void AskMinimumSize();
-    static void RescanActivePage();
+    void RescanActivePage();
 
     QWidget& frame;
     QAction& deepScanAction;

@@ -11,6 +11,7 @@
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
 #include "frame/TestView.h"
+#include "support/FrameControls.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 
@@ -163,7 +164,7 @@ private slots:
         QCOMPARE((QList<QColor>{
                      about.palette().color(QPalette::Window), box.palette().color(QPalette::Window),
                      label.color(QPalette::WindowText), frame->palette().color(QPalette::Window),
-                     frame->m_folderLabel->palette().color(QPalette::WindowText)}),
+                     FrameControls(*frame).folderLabel->palette().color(QPalette::WindowText)}),
                  (QList<QColor>{Qt::black, Qt::black, QColor(0, 255, 0),
                                 QApplication::palette().color(QPalette::Window),
                                 QApplication::palette().color(QPalette::WindowText)}));
