@@ -15,6 +15,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
+#include "support/ToolRun.h"
 #include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
@@ -280,6 +281,36 @@ private slots:
     }
 
     // Progress in hundredths; a scan still running when its engine goes answers nobody.
+    // The window and quillmar-harvest list a page alike, in the plain scan and
+    // in Deep Scan (which name this page's "my photo.jpg" differently).
+    void windowAndToolListAPageAlike() {
+        const QString page = QStringLiteral("pages/gallery.html");
+        const FrameControls controls(*frame);
+        const auto section = [](const char* title, CHarvestList* list, CDigitCounter* count) {
+            list->selectAll();
+            const HarvestLines lines = list->SelectedLines();
+            list->clearSelection();
+            QString text =
+                QStringLiteral("%1 %2 %3\n").arg(title).arg(lines.size()).arg(count->Text());
+            for (const HarvestLine& line : lines)
+                text += line.name + '\t' + line.address + '\n';
+            return text;
+        };
+        for (const bool deep : {false, true}) {
+            Settings::SetDeepScan(deep);
+            CQuillmarView* view = openView();
+            QVERIFY(view);
+            QVERIFY(load(view, QUrl::fromLocalFile(testDataPath(page)).toString()));
+            const testsupport::ToolRun run =
+                testsupport::runHarvestTool(deep ? QStringList{"--deep", page} : QStringList{page});
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(section("images", controls.imageList, controls.imageCount) +
+                         section("links", controls.linkList, controls.linkCount),
+                     run.output);
+        }
+        Settings::SetDeepScan(false);
+    }
+
     void engineReportsProgressAndForgetsScansWhenDeleted() {
         auto engine = std::make_unique<CBrowserEngine>();
         QSignalSpy progress(engine.get(), &CBrowserEngine::progressChange);
