@@ -4,10 +4,11 @@
 
 class RequestCounter;
 
-// A page loaded for the program only, never seen: muted, it opens no windows,
-// its dialogs are dismissed and logins cancelled at once, and it counts the
-// requests it makes, so its loader can tell when it has settled. Its
-// downloads are cancelled by the pool that owns it.
+// A page loaded for the program only, never seen (a page harvested without a
+// window, a followed viewer page): muted, it opens no windows, its dialogs
+// are dismissed and logins cancelled at once, so it is harvested whatever it
+// asks, and it counts the requests it makes, so its loader can tell when it
+// has settled. The pool of followed pages cancels their downloads.
 class HiddenPage : public QWebEnginePage {
     Q_OBJECT
 public:

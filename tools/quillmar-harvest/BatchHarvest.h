@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PageHarvester.h"
+#include "core/Limits.h"
 #include "follow/FollowOptions.h"
 #include "follow/FollowedList.h"
 
@@ -20,7 +21,7 @@ class BatchHarvest : public QObject {
     Q_OBJECT
 public:
     struct Choice {
-        int timeoutSeconds = 30;
+        int timeoutSeconds = Limits::DefaultPageTimeoutSeconds;
         PageHarvester::Mode mode;
         bool json = false;
         bool print = true;      // lists are printed; false when downloading

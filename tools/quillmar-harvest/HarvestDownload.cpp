@@ -5,6 +5,7 @@
 #include "download/DownloadArchive.h"
 #include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
+#include "download/JobBuilder.h"
 #include "follow/FollowedList.h"
 
 #include <QCoreApplication>
@@ -16,7 +17,11 @@
 DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                                       const Choice& choice, const DownloadArchive* archive,
                                       QStringList& skipped) {
-    DownloadJob job;
+    const EngineCookieJar* cookies =
+        EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
+    // Every line names the page it came from; the job's own page is never used.
+    JobBuilder builder({QUrl(), RefererPolicy(), cookies->CurlCookieLines()}, choice.folder,
+                       choice.parallel);
     QSet<QString> skippedAddresses;
     const auto addEach = [&](const std::vector<FollowedEntry>& lines) {
         for (const FollowedEntry& line : lines) {
@@ -24,14 +29,13 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
             if (!entry.name.contains(choice.match, Qt::CaseInsensitive))
                 continue;
             const QString saved = archive ? archive->SavedName(entry.address) : QString();
-            if (!saved.isEmpty()) {
-                if (!skippedAddresses.contains(entry.address))
-                    skipped << saved;
+            if (saved.isEmpty()) {
+                builder.AddLineFrom({entry.name, entry.address}, QUrl(line.from),
+                                    RefererPolicy(line.refererPolicy));
+            } else if (!skippedAddresses.contains(entry.address)) {
                 skippedAddresses.insert(entry.address);
-                continue;
+                skipped << saved;
             }
-            job.AddListedFrom(choice.folder, entry.name, entry.address, QUrl(line.from),
-                              RefererPolicy(line.refererPolicy));
         }
     };
     for (const FollowedList& harvest : harvests) {
@@ -40,10 +44,7 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
         if (choice.links)
             addEach(harvest.Links());
     }
-    job.CookieLines =
-        EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile())->CurlCookieLines();
-    job.Parallel = choice.parallel;
-    return job;
+    return builder.Job();
 }
 
 int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, DownloadArchive* archive) {

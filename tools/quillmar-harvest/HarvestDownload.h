@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Limits.h"
 #include "download/DownloadJob.h"
 
 #include <QString>
@@ -17,9 +18,9 @@ public:
         QString folder;
         bool images = true;
         bool links = true;
-        QString match;    // only names containing this text, ignoring case; empty: all
-        int parallel = 4; // files fetched at once
-        QString archive;  // the record of files saved by earlier runs; empty: none
+        QString match; // only names containing this text, ignoring case; empty: all
+        int parallel = Limits::DefaultParallelDownloads; // files fetched at once
+        QString archive; // the record of files saved by earlier runs; empty: none
     };
 
     // One entry per chosen line of every harvest, images first, in list order,

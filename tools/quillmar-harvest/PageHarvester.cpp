@@ -1,10 +1,11 @@
 #include "PageHarvester.h"
 
-#include "SilentPage.h"
+#include "follow/HiddenPage.h"
 #include "harvest/ListOrder.h"
 #include "view/CBrowserEngine.h"
 #include "view/PageScroller.h"
 
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -12,7 +13,7 @@
 
 PageHarvester::PageHarvester(QObject* parent) : QObject(parent), engine(new CBrowserEngine) {
     // Nobody sees the page: its dialogs must not hold the load.
-    engine->SetPage(new SilentPage(engine->WebView()));
+    engine->SetPage(new HiddenPage(QWebEngineProfile::defaultProfile(), engine->WebView()));
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, this, &PageHarvester::giveUp);
     connect(engine, &CBrowserEngine::downloadComplete, this, &PageHarvester::pageLoaded);
@@ -70,17 +71,9 @@ void PageHarvester::takeSnapshot() {
 void PageHarvester::scanSnapshot(const PageSnapshot& snapshot) {
     if (outcome != Outcome::Pending)
         return;
-    if (mode.deep) {
-        DeepPageScan scan(imageList, imageMap, linkList, linkMap);
-        scan.SetMinimumSize(mode.minimumSize);
-        scan.ScanPage(snapshot);
-        deepImages = scan.Images();
-        deepLinks = scan.Links();
-        styleWalkCut = snapshot.styleWalkCut;
+    harvest = Harvest::Scan(snapshot, {mode.deep, mode.minimumSize});
+    if (mode.deep)
         deepSnapshot = snapshot;
-    } else {
-        PageScan(imageList, imageMap, linkList, linkMap).ScanPage(snapshot);
-    }
     finish(Outcome::Harvested);
 }
 
@@ -102,23 +95,27 @@ PageHarvester::Outcome PageHarvester::Result() const {
 }
 
 HarvestLines PageHarvester::ImageLines() const {
-    return imageList.SortedLines();
+    return Harvest::InListOrder(harvest.imageLines);
 }
 
 HarvestLines PageHarvester::LinkLines() const {
-    return linkList.SortedLines();
+    return Harvest::InListOrder(harvest.linkLines);
 }
 
 const HarvestMap& PageHarvester::ImageMap() const {
-    return imageMap;
+    return harvest.imageMap;
 }
 
 const HarvestMap& PageHarvester::LinkMap() const {
-    return linkMap;
+    return harvest.linkMap;
 }
 
 CBrowserEngine& PageHarvester::Engine() const {
     return *engine;
+}
+
+const Harvest& PageHarvester::Found() const {
+    return harvest;
 }
 
 namespace {
@@ -141,15 +138,16 @@ std::vector<DeepEntry> inListOrder(std::vector<DeepEntry> entries) {
 } // namespace
 
 std::vector<DeepEntry> PageHarvester::ImageEntries() const {
-    return mode.deep ? inListOrder(deepImages) : entriesOf(ImageLines(), QStringLiteral("img"));
+    return mode.deep ? inListOrder(harvest.imageDetails)
+                     : entriesOf(ImageLines(), QStringLiteral("img"));
 }
 
 std::vector<DeepEntry> PageHarvester::LinkEntries() const {
-    return mode.deep ? inListOrder(deepLinks) : entriesOf(LinkLines(), QString());
+    return mode.deep ? inListOrder(harvest.linkDetails) : entriesOf(LinkLines(), QString());
 }
 
 bool PageHarvester::StyleWalkCut() const {
-    return styleWalkCut;
+    return harvest.styleWalkCut;
 }
 
 const PageSnapshot& PageHarvester::DeepSnapshot() const {

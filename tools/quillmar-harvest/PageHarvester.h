@@ -1,10 +1,6 @@
 #pragma once
 
-#include "LineCollector.h"
-#include "harvest/DeepPageScan.h"
-#include "harvest/PageScan.h"
-
-#include "harvest/DomSnapshot.h"
+#include "harvest/Harvest.h"
 
 #include <QObject>
 #include <QSize>
@@ -47,6 +43,8 @@ public:
     const PageSnapshot& DeepSnapshot() const;
     // The engine that loaded the page; its profile holds the page's cookies.
     CBrowserEngine& Engine() const;
+    // What the scan found, lines in the order found.
+    const Harvest& Found() const;
 
 signals:
     void finished();
@@ -60,14 +58,8 @@ private:
 
     CBrowserEngine* engine;
     QTimer deadline;
-    LineCollector imageList;
-    LineCollector linkList;
-    HarvestMap imageMap;
-    HarvestMap linkMap;
-    std::vector<DeepEntry> deepImages;
-    std::vector<DeepEntry> deepLinks;
+    Harvest harvest;
     PageSnapshot deepSnapshot;
     Mode mode;
-    bool styleWalkCut = false;
     Outcome outcome = Outcome::Pending;
 };

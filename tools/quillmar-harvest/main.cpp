@@ -6,6 +6,7 @@
 #include "HarvestDownload.h"
 #include "InterruptWatch.h"
 #include "app/ProgramVersion.h"
+#include "core/Limits.h"
 #include "download/DownloadArchive.h"
 #include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
@@ -104,7 +105,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     bool isNumber = true;
     if (parser.isSet(QStringLiteral("parallel")))
         choice.parallel = parser.value(QStringLiteral("parallel")).toInt(&isNumber);
-    if (!isNumber || choice.parallel < 1 || choice.parallel > DownloadWorker::MaxParallel) {
+    if (!isNumber || choice.parallel < Limits::MinParallelDownloads ||
+        choice.parallel > Limits::MaxParallelDownloads) {
         error = QStringLiteral("--parallel takes a number from 1 to 16");
         return std::nullopt;
     }
@@ -225,7 +227,7 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     const std::optional<int> timeout =
         parser.isSet(QStringLiteral("timeout"))
             ? numberIn(parser.value(QStringLiteral("timeout")), 1, std::numeric_limits<int>::max())
-            : 30;
+            : Limits::DefaultPageTimeoutSeconds;
     options.harvest.timeoutSeconds = timeout.value_or(0);
     if (!batch)
         options.addresses << parser.positionalArguments().first();

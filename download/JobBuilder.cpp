@@ -1,0 +1,29 @@
+#include "download/JobBuilder.h"
+
+JobBuilder::JobBuilder(const JobOrigin& origin, const QString& folder, int parallel)
+    : folder(folder) {
+    job.Page = origin.page;
+    job.PagePolicy = origin.policy;
+    job.CookieLines = origin.cookieLines;
+    job.FileSourcesAllowed = origin.page.isLocalFile();
+    job.Parallel = parallel;
+}
+
+bool JobBuilder::AddLines(const HarvestLines& lines, const HarvestMap& map) {
+    const QSet<QString> listed = PageScan::AddressesOf(map);
+    for (const HarvestLine& line : lines) {
+        if (!listed.contains(line.address))
+            return false;
+        job.AddListed(folder, line.name, line.address);
+    }
+    return true;
+}
+
+void JobBuilder::AddLineFrom(const HarvestLine& line, const QUrl& page,
+                             const RefererPolicy& policy) {
+    job.AddListedFrom(folder, line.name, line.address, page, policy);
+}
+
+const DownloadJob& JobBuilder::Job() const {
+    return job;
+}
