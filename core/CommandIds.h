@@ -70,4 +70,6 @@ enum CommandId : int {
     ID_SCAN_DEEP = 32840,
     ID_SCAN_SCROLL = 32841,
     ID_SCAN_MIN_SIZE = 32842,
+    ID_SCAN_FOLLOW = 32843,
+    ID_VIEW_SKIP_SAVED = 32844,
 };

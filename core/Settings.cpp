@@ -70,3 +70,30 @@ void Settings::SetMinimumPictureSize(const QSize& size) {
     settings.setValue(QStringLiteral("Scan/Minimum Width"), std::max(0, size.width()));
     settings.setValue(QStringLiteral("Scan/Minimum Height"), std::max(0, size.height()));
 }
+
+FollowSettings Settings::Follow() {
+    QSettings settings;
+    FollowSettings follow;
+    follow.otherSites = settings.value(QStringLiteral("Follow/Other Sites"), false).toBool();
+    follow.match = settings.value(QStringLiteral("Follow/Link Text")).toString();
+    follow.everyPicture = settings.value(QStringLiteral("Follow/Every Picture"), false).toBool();
+    follow.nextPages = std::clamp(settings.value(QStringLiteral("Follow/Next Pages"), 0).toInt(), 0,
+                                  FollowSettings::MaxFollowNextPages);
+    return follow;
+}
+
+void Settings::SetFollow(const FollowSettings& follow) {
+    QSettings settings;
+    settings.setValue(QStringLiteral("Follow/Other Sites"), follow.otherSites);
+    settings.setValue(QStringLiteral("Follow/Link Text"), follow.match);
+    settings.setValue(QStringLiteral("Follow/Every Picture"), follow.everyPicture);
+    settings.setValue(QStringLiteral("Follow/Next Pages"), follow.nextPages);
+}
+
+bool Settings::SkipSavedPictures() {
+    return QSettings().value(QStringLiteral("Download/Skip Saved Pictures"), false).toBool();
+}
+
+void Settings::SetSkipSavedPictures(bool on) {
+    QSettings().setValue(QStringLiteral("Download/Skip Saved Pictures"), on);
+}

@@ -1,7 +1,17 @@
 #pragma once
 
 #include <QSize>
+#include <QString>
 #include <QStringList>
+
+// The choices of Follow Thumbnails, as last made.
+struct FollowSettings {
+    bool otherSites = false; // also follow links to other sites
+    QString match;           // only link addresses containing this text; empty: all
+    bool everyPicture = false;
+    int nextPages = 0; // 0 to MaxFollowNextPages
+    static constexpr int MaxFollowNextPages = 50;
+};
 
 // Every setting Quillmar keeps between runs, under the organisation
 // "QuillmarBrowser". The only place that reads or writes QSettings.
@@ -18,4 +28,9 @@ public:
     // Deep Scan hides images known to be smaller; 0 in a direction: no limit.
     static QSize MinimumPictureSize();
     static void SetMinimumPictureSize(const QSize& size);
+    static FollowSettings Follow();
+    static void SetFollow(const FollowSettings& follow);
+    // Downloads leave out what was saved into the same folder before (off by default).
+    static bool SkipSavedPictures();
+    static void SetSkipSavedPictures(bool on);
 };

@@ -46,6 +46,10 @@ const std::unordered_map<int, const char*>& entries() {
          "Find every picture: srcset, lazy loaders, CSS backgrounds, frames.\nDeep Scan"},
         {ID_SCAN_SCROLL, "Scroll the page to its end, then scan it.\nScroll and Scan"},
         {ID_SCAN_MIN_SIZE, "Hide pictures smaller than a size in Deep Scan.\nMinimum Picture Size"},
+        {ID_SCAN_FOLLOW,
+         "Replace thumbnails by the pictures of the pages they lead to.\nFollow Thumbnails"},
+        {ID_VIEW_SKIP_SAVED, "Do not download pictures saved into the same folder before.\n"
+                             "Skip Pictures Already Saved"},
 
         // Dialog tool tips
         {1040, "Cancel"},

@@ -1,8 +1,25 @@
 #include "download/DownloadArchive.h"
 
+#include "core/DataFolder.h"
+
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 DownloadArchive::DownloadArchive(const QString& path) : path(path) {}
+
+std::shared_ptr<DownloadArchive> DownloadArchive::ForFolder(const QString& folder) {
+    const QByteArray key =
+        QCryptographicHash::hash(QDir::cleanPath(folder).toUtf8(), QCryptographicHash::Sha1);
+    auto archive = std::make_shared<DownloadArchive>(
+        DataFolder::Path() + QStringLiteral("/Saved/") + QString::fromLatin1(key.toHex()) +
+        QStringLiteral(".txt"));
+    // An unreadable record only costs fetching those pictures again.
+    QString unread;
+    archive->Load(unread);
+    return archive;
+}
 
 bool DownloadArchive::Load(QString& error) {
     QFile file(path);
@@ -30,6 +47,7 @@ QString DownloadArchive::SavedName(const QString& address) const {
 bool DownloadArchive::Record(const QString& address, const QString& name) {
     saved.insert(address, name);
     QFile file(path);
+    QDir().mkpath(QFileInfo(path).absolutePath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
     const QByteArray line = (address + QLatin1Char('\t') + name + QLatin1Char('\n')).toUtf8();
@@ -38,4 +56,12 @@ bool DownloadArchive::Record(const QString& address, const QString& name) {
 
 QString DownloadArchive::Path() const {
     return path;
+}
+
+HarvestLines DownloadArchive::Unsaved(const HarvestLines& lines) const {
+    HarvestLines unsaved;
+    for (const HarvestLine& line : lines)
+        if (!saved.contains(line.address))
+            unsaved.append(line);
+    return unsaved;
 }

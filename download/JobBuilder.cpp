@@ -9,12 +9,17 @@ JobBuilder::JobBuilder(const JobOrigin& origin, const QString& folder, int paral
     job.Parallel = parallel;
 }
 
-bool JobBuilder::AddLines(const HarvestLines& lines, const HarvestMap& map) {
+bool JobBuilder::AddLines(const HarvestLines& lines, const HarvestMap& map,
+                          const LineSources& sources) {
     const QSet<QString> listed = PageScan::AddressesOf(map);
     for (const HarvestLine& line : lines) {
         if (!listed.contains(line.address))
             return false;
-        job.AddListed(folder, line.name, line.address);
+        const LineSource source = sources.value(line.address);
+        if (source.page.isEmpty())
+            job.AddListed(folder, line.name, line.address);
+        else
+            AddLineFrom(line, QUrl(source.page), RefererPolicy(source.refererPolicy));
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "download/DownloadJob.h"
 #include "harvest/HarvestLine.h"
+#include "harvest/LineSource.h"
 #include "harvest/PageScan.h"
 
 #include <QByteArray>
@@ -26,7 +27,9 @@ public:
 
     // Appends lines in the order given; false when a line's address is not one
     // listed in map (the page was scanned again since), and the job is not to run.
-    bool AddLines(const HarvestLines& lines, const HarvestMap& map);
+    // A line taken from another page (sources) carries that page's Referer.
+    bool AddLines(const HarvestLines& lines, const HarvestMap& map,
+                  const LineSources& sources = {});
     // Appends one line listed on another page than the origin's (a followed
     // viewer page, another page of the same run): its requests carry that
     // page's Referer, and it may be a file: source only when that page is local.

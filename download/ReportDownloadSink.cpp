@@ -1,5 +1,6 @@
 #include "download/ReportDownloadSink.h"
 
+#include "download/ArchivingSink.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 
@@ -9,10 +10,14 @@
 ReportDownloadSink::ReportDownloadSink(DownloadReport* report, int reportedJob)
     : report(report), reportedJob(reportedJob), filesLeftShown(std::make_shared<int>(0)) {}
 
-bool ReportDownloadSink::Start(DownloadReport* report, const QString& folder, DownloadJob job) {
+bool ReportDownloadSink::Start(DownloadReport* report, const QString& folder, DownloadJob job,
+                               std::shared_ptr<DownloadArchive> archive) {
     const int reported = report ? report->AddJob(folder, job) : 0;
-    if (DownloadRegistry::Instance().Start(std::move(job),
-                                           std::make_unique<ReportDownloadSink>(report, reported)))
+    std::unique_ptr<DownloadProgressSink> sink =
+        std::make_unique<ReportDownloadSink>(report, reported);
+    if (archive)
+        sink = std::make_unique<ArchivingSink>(std::move(sink), std::move(archive), job.Sources);
+    if (DownloadRegistry::Instance().Start(std::move(job), std::move(sink)))
         return true;
     if (report)
         report->JobEnded(reported);

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class DownloadArchive;
 class DownloadReport;
 
 // Feeds a worker's reports into the download report: files left (summed over
@@ -20,8 +21,10 @@ public:
     explicit ReportDownloadSink(DownloadReport* report, int reportedJob = 0);
 
     // Notes the job in the report and starts a worker on it that reports
-    // there; false when no worker could be started.
-    static bool Start(DownloadReport* report, const QString& folder, DownloadJob job);
+    // there, recording each saved file in archive when there is one; false
+    // when no worker could be started.
+    static bool Start(DownloadReport* report, const QString& folder, DownloadJob job,
+                      std::shared_ptr<DownloadArchive> archive = nullptr);
 
     void AnimationStarted() override;
     void AnimationStopped() override;

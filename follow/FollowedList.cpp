@@ -92,3 +92,30 @@ const std::vector<FollowedEntry>& FollowedList::Images() const {
 const std::vector<FollowedEntry>& FollowedList::Links() const {
     return links;
 }
+
+namespace {
+
+void addLines(const std::vector<FollowedEntry>& lines, HarvestLines& listed, HarvestMap& map,
+              std::vector<DeepEntry>& details, LineSources& sources) {
+    for (const FollowedEntry& line : lines) {
+        const DeepEntry& entry = line.entry;
+        listed.append({entry.name, entry.address});
+        QStringList& addresses = map[entry.name];
+        if (!addresses.contains(entry.address))
+            addresses.append(entry.address);
+        details.push_back(entry);
+        if (line.taken)
+            sources.insert(entry.address, {line.from, line.refererPolicy, QString()});
+        else if (!line.failure.isEmpty())
+            sources.insert(entry.address, {QString(), QString(), line.failure});
+    }
+}
+
+} // namespace
+
+Harvest FollowedList::ToHarvest() const {
+    Harvest harvest;
+    addLines(images, harvest.imageLines, harvest.imageMap, harvest.imageDetails, harvest.sources);
+    addLines(links, harvest.linkLines, harvest.linkMap, harvest.linkDetails, harvest.sources);
+    return harvest;
+}

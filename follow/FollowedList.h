@@ -3,6 +3,7 @@
 #include "follow/FollowResult.h"
 #include "follow/FollowTarget.h"
 #include "follow/FollowedEntry.h"
+#include "harvest/Harvest.h"
 
 #include <QSet>
 
@@ -27,6 +28,9 @@ public:
                  const std::vector<FollowResult>& results);
     const std::vector<FollowedEntry>& Images() const;
     const std::vector<FollowedEntry>& Links() const;
+    // The lines as a browser window's harvest: lines in list order, maps,
+    // details and, for lines from viewer pages, their sources.
+    Harvest ToHarvest() const;
 
 private:
     std::vector<FollowedEntry> images;

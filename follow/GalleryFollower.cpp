@@ -61,6 +61,7 @@ void GalleryFollower::walk(const FollowedList::Page& page, const PageSnapshot& s
     galleryPages.insert(QUrl(page.address));
     targets = newTargets(snapshot, QUrl(page.address));
     known += int(targets.size());
+    emit progress(loaded, known);
     follower = std::make_unique<ThumbnailFollower>(profile);
     connect(follower.get(), &ThumbnailFollower::progress, this,
             [this](int done) { emit progress(loaded + done, known); });

@@ -5,6 +5,7 @@
 #include "view/LoadFailureText.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
@@ -26,16 +27,28 @@ constexpr int PollMilliseconds = 50;
 // A scan that has not answered this long after the page's time ran out is given up.
 constexpr int ScanGraceMilliseconds = 3000;
 
+// Laid out and shown as far as the engine can tell, so lazy loaders fire. On
+// a real display a window that is never mapped stalls the window's painting,
+// so there it is a frameless window placed beyond every screen.
+void ShowOffScreen(CBrowserEngine& engine) {
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        engine.setAttribute(Qt::WA_DontShowOnScreen);
+    } else {
+        engine.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+        engine.setAttribute(Qt::WA_ShowWithoutActivating);
+        engine.move(-32000, -32000);
+    }
+    engine.resize(1280, 800);
+    engine.show();
+}
+
 } // namespace
 
 ViewerLoader::ViewerLoader(QWebEngineProfile* profile, QObject* parent)
     : QObject(parent), engine(new CBrowserEngine) {
     page = new HiddenPage(profile, engine->WebView());
     engine->SetPage(page);
-    // Laid out and shown as far as the engine can tell, so lazy loaders fire.
-    engine->setAttribute(Qt::WA_DontShowOnScreen);
-    engine->resize(1280, 800);
-    engine->show();
+    ShowOffScreen(*engine);
     pollTimer.setInterval(PollMilliseconds);
     deadline.setSingleShot(true);
     connect(&pollTimer, &QTimer::timeout, this, &ViewerLoader::poll);

@@ -15,10 +15,12 @@
 #include "download/DownloadReport.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
+#include "frame/CFollowDialog.h"
 #include "frame/CMinimumSizeDialog.h"
 #include "frame/CQuillmarDoc.h"
 #include "frame/FrameMenus.h"
 #include "frame/FullTextToolTip.h"
+#include "frame/GalleryCommands.h"
 #include "frame/LockKeyIndicators.h"
 #include "frame/ScanCommands.h"
 #include "harvest/CHarvestList.h"
@@ -79,6 +81,8 @@ bool CMainFrame::Create() {
     router = new CommandRouter([this] { return CommandRoute(); }, this);
     menus = new FrameMenus(*this, *mdiArea, *router);
     scanCommands = new ScanCommands(*this, *menus->Action(ID_SCAN_DEEP), &CMinimumSizeDialog::Ask);
+    galleryCommands =
+        new GalleryCommands(*this, *menus->Action(ID_VIEW_SKIP_SAVED), &CFollowDialog::Ask);
     menus->ShowRecentFiles(recentFiles.Entries());
 
     m_navBar = AddBar();
@@ -244,7 +248,7 @@ void CMainFrame::ShowHarvest(const Harvest& harvest) {
     m_linkList->AddStrings(harvest.linkLines);
     // Only Deep Scan knows more of a line than its name and address.
     if (!harvest.imageDetails.empty())
-        LineToolTips::Show(*m_imageList, harvest.imageDetails);
+        LineToolTips::Show(*m_imageList, harvest.imageDetails, harvest.sources);
     if (!harvest.linkDetails.empty())
         LineToolTips::Show(*m_linkList, harvest.linkDetails);
     m_imageCount->SetNumber(PageScan::AddressCount(harvest.imageMap));
@@ -263,6 +267,8 @@ QList<CommandTarget*> CMainFrame::CommandRoute() const {
     route.append(const_cast<CMainFrame*>(this));
     if (scanCommands)
         route.append(scanCommands);
+    if (galleryCommands)
+        route.append(galleryCommands);
     if (auto* application = dynamic_cast<CommandTarget*>(QCoreApplication::instance()))
         route.append(application);
     return route;

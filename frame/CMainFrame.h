@@ -20,6 +20,7 @@ class CommandRouter;
 class DownloadReport;
 struct Harvest;
 class FrameMenus;
+class GalleryCommands;
 class ScanCommands;
 class LockKeyIndicators;
 class QLabel;
@@ -153,6 +154,7 @@ private:
     CommandRouter* router = nullptr;
     FrameMenus* menus = nullptr;
     ScanCommands* scanCommands = nullptr;
+    GalleryCommands* galleryCommands = nullptr;
     LockKeyIndicators* lockIndicators = nullptr;
     RecentFileList recentFiles;
     QHash<int, QWidget*> controlsById;

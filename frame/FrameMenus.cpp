@@ -61,6 +61,10 @@ void FrameMenus::CreateActions() {
     AddAction(ID_SCAN_SCROLL, QStringLiteral("&Scroll and Scan\tCtrl+Shift+S"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     AddAction(ID_SCAN_MIN_SIZE, QStringLiteral("&Minimum Picture Size..."));
+    AddAction(ID_SCAN_FOLLOW, QStringLiteral("&Follow Thumbnails...\tCtrl+Shift+F"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    AddAction(ID_VIEW_SKIP_SAVED, QStringLiteral("S&kip Pictures Already Saved"))
+        ->setCheckable(true);
     ShowRecentFiles({});
 }
 
@@ -108,7 +112,7 @@ void FrameMenus::CreateMenus() {
     for (int i = 0; i < RecentFileList::MaxEntries; ++i)
         recentFiles.append(ID_FILE_MRU_FILE1 + i);
     QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator,
-                                                    ID_VIEW_DOWNLOAD_REPORT});
+                                                    ID_VIEW_DOWNLOAD_REPORT, ID_VIEW_SKIP_SAVED});
     view->addMenu(new ParallelDownloadsMenu(&frame));
     QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
     noWindowMenus = {NewMenu(QStringLiteral("&File"),
@@ -123,7 +127,7 @@ void FrameMenus::CreateMenus() {
         NewMenu(QStringLiteral("&File"), {ID_FILE_NEW, ID_FILE_CLOSE, Separator, ID_APP_EXIT}),
         view,
         NewMenu(QStringLiteral("&Scan"),
-                {ID_SCAN_DEEP, ID_SCAN_SCROLL, Separator, ID_SCAN_MIN_SIZE}),
+                {ID_SCAN_DEEP, ID_SCAN_SCROLL, ID_SCAN_FOLLOW, Separator, ID_SCAN_MIN_SIZE}),
         window, help};
 }
 

@@ -3,6 +3,7 @@
 #include "harvest/DeepPageScan.h"
 #include "harvest/DomSnapshot.h"
 #include "harvest/HarvestLine.h"
+#include "harvest/LineSource.h"
 #include "harvest/PageScan.h"
 
 #include <QSize>
@@ -26,6 +27,7 @@ struct Harvest {
     std::vector<DeepEntry> imageDetails; // Deep Scan only; else empty
     std::vector<DeepEntry> linkDetails;
     bool styleWalkCut = false; // Deep Scan had to stop reading CSS backgrounds early
+    LineSources sources;       // after following thumbnails: lines from other pages
 
     static Harvest Scan(const PageSnapshot& page, const ScanMode& mode);
 

@@ -12,7 +12,18 @@ QString LineToolTips::Text(const QString& address, int width, int height, bool e
     return address + QLatin1Char('\n') + size;
 }
 
-void LineToolTips::Show(CHarvestList& list, const std::vector<DeepEntry>& entries) {
+namespace {
+
+QString sourceText(const LineSource& source) {
+    if (!source.failure.isEmpty())
+        return QStringLiteral("\nnot followed: ") + source.failure;
+    return source.page.isEmpty() ? QString() : QStringLiteral("\nfrom ") + source.page;
+}
+
+} // namespace
+
+void LineToolTips::Show(CHarvestList& list, const std::vector<DeepEntry>& entries,
+                        const LineSources& sources) {
     QHash<QString, const DeepEntry*> byAddress;
     byAddress.reserve(qsizetype(entries.size()));
     for (const DeepEntry& entry : entries)
@@ -21,7 +32,8 @@ void LineToolTips::Show(CHarvestList& list, const std::vector<DeepEntry>& entrie
         QListWidgetItem* item = list.item(row);
         const QString address = item->data(CHarvestList::AddressRole).toString();
         const DeepEntry* entry = byAddress.value(address);
-        item->setToolTip(entry ? Text(address, entry->width, entry->height, entry->sizeEstimated)
-                               : Text(address, 0, 0, false));
+        const QString tip = entry ? Text(address, entry->width, entry->height, entry->sizeEstimated)
+                                  : Text(address, 0, 0, false);
+        item->setToolTip(tip + sourceText(sources.value(address)));
     }
 }

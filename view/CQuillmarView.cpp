@@ -7,6 +7,7 @@
 #include "core/CommandIds.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
+#include "download/DownloadArchive.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/EngineCookieJar.h"
@@ -153,6 +154,7 @@ void CQuillmarView::OnStop() {
     emit messageChanged(QStringLiteral("Stop download."));
     engine->Stop();
     emit progressCleared();
+    emit stopRequested();
 }
 
 void CQuillmarView::OnGo() {
@@ -267,9 +269,12 @@ void CQuillmarView::DownloadSelected(const HarvestLines& selected, const Harvest
 // always shown before the first of them.
 bool CQuillmarView::StartDownload(const HarvestLines& selected, const HarvestMap& map) {
     JobBuilder builder(engine->DownloadOrigin(), DownloadFolder, Settings::ParallelDownloads());
-    if (!builder.AddLines(selected, map))
+    std::shared_ptr<DownloadArchive> saved;
+    if (Settings::SkipSavedPictures())
+        saved = DownloadArchive::ForFolder(DownloadFolder);
+    if (!builder.AddLines(saved ? saved->Unsaved(selected) : selected, map, harvest.sources))
         return false;
-    return ReportDownloadSink::Start(downloads, DownloadFolder, builder.Job());
+    return ReportDownloadSink::Start(downloads, DownloadFolder, builder.Job(), saved);
 }
 
 // Bookmarks and history ------------------------------------------------------

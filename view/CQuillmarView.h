@@ -102,6 +102,8 @@ signals:
     void harvestShown(const Harvest& harvest);
     void progressChanged(int progress, int maximum);
     void progressCleared();
+    // Stop was asked for: whatever runs for this window ends.
+    void stopRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;

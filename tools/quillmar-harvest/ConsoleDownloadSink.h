@@ -2,20 +2,13 @@
 
 #include "download/DownloadProgressSink.h"
 
-#include <QStringList>
-
 #include <atomic>
 
-class DownloadArchive;
-
 // Prints a download's outcome on standard output: one line per file and the
-// closing message. Counts the files that failed, and records each saved file
-// in the archive, when there is one, as soon as it is saved.
+// closing message. Counts the files that failed.
 class ConsoleDownloadSink : public DownloadProgressSink {
 public:
-    // sources: the job's addresses, by entry.
-    ConsoleDownloadSink(std::atomic<int>& failures, DownloadArchive* archive,
-                        const QStringList& sources);
+    explicit ConsoleDownloadSink(std::atomic<int>& failures);
 
     void AnimationStarted() override {}
     void AnimationStopped() override {}
@@ -25,6 +18,4 @@ public:
 
 private:
     std::atomic<int>& failures;
-    DownloadArchive* archive;
-    QStringList sources;
 };

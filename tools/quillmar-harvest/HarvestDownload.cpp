@@ -2,6 +2,7 @@
 
 #include "ConsoleDownloadSink.h"
 #include "InterruptWatch.h"
+#include "download/ArchivingSink.h"
 #include "download/DownloadArchive.h"
 #include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
@@ -47,11 +48,13 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     return builder.Job();
 }
 
-int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, DownloadArchive* archive) {
+int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts,
+                         const std::shared_ptr<DownloadArchive>& archive) {
     std::atomic<int> failures{0};
-    const QStringList sources = job.Sources;
-    DownloadWorker worker(std::move(job),
-                          std::make_unique<ConsoleDownloadSink>(failures, archive, sources));
+    std::unique_ptr<DownloadProgressSink> sink = std::make_unique<ConsoleDownloadSink>(failures);
+    if (archive)
+        sink = std::make_unique<ArchivingSink>(std::move(sink), archive, job.Sources);
+    DownloadWorker worker(std::move(job), std::move(sink));
     const QObject whileRunning; // ends the connection below with this call
     QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileRunning,
                      [&worker] { worker.RequestCancel(); });

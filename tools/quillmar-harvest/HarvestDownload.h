@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class DownloadArchive;
@@ -36,5 +37,6 @@ public:
     // prints each file's outcome, recording each saved file in the archive when
     // there is one; returns the exit code: 0 when every file was saved. An
     // interruption cancels the transfers, leaving no partial file.
-    static int Run(DownloadJob job, InterruptWatch& interrupts, DownloadArchive* archive);
+    static int Run(DownloadJob job, InterruptWatch& interrupts,
+                   const std::shared_ptr<DownloadArchive>& archive);
 };

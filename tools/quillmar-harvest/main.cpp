@@ -246,9 +246,9 @@ void dropEngineChatter(QtMsgType type, const QMessageLogContext&, const QString&
 // Downloads what the run listed, leaving out what the archive says was saved.
 int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
              InterruptWatch& interrupts) {
-    std::optional<DownloadArchive> archive;
+    std::shared_ptr<DownloadArchive> archive;
     if (!choice.archive.isEmpty()) {
-        archive.emplace(choice.archive);
+        archive = std::make_shared<DownloadArchive>(choice.archive);
         QString error;
         if (!archive->Load(error)) {
             std::fprintf(stderr, "quillmar-harvest: cannot read %s: %s\n",
@@ -257,14 +257,13 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
         }
     }
     QStringList skipped;
-    DownloadJob job =
-        HarvestDownload::BuildJob(batch.Harvests(), choice, archive ? &*archive : nullptr, skipped);
+    DownloadJob job = HarvestDownload::BuildJob(batch.Harvests(), choice, archive.get(), skipped);
     for (const QString& name : skipped)
         std::printf("skipped %s\n", name.toUtf8().constData());
     std::fflush(stdout);
     if (job.Count == 0 && skipped.isEmpty() && !choice.match.isEmpty())
         std::fprintf(stderr, "quillmar-harvest: nothing matched %s\n", qPrintable(choice.match));
-    return HarvestDownload::Run(std::move(job), interrupts, archive ? &*archive : nullptr);
+    return HarvestDownload::Run(std::move(job), interrupts, archive);
 }
 
 } // namespace

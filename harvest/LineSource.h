@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// Where a line came from when that is not the page shown: the viewer page a
+// followed thumbnail's picture was taken from, with the Referer policy that
+// page states; or, on a thumbnail kept, why its viewer page gave nothing.
+struct LineSource {
+    QString page;
+    QString refererPolicy;
+    QString failure;
+};
+
+// By address.
+using LineSources = QHash<QString, LineSource>;
