@@ -19,6 +19,7 @@
 #include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -207,6 +208,66 @@ private slots:
         view->Engine()->Page()->runJavaScript("window.scrollY",
                                               [&](const QVariant& y) { readerAt = y; });
         QTRY_COMPARE_WITH_TIMEOUT(readerAt, QVariant(0), timeout);
+    }
+
+    // Follow Thumbnails on the window's page: a thumbnail whose viewer page shows a picture
+    // gives way to it, one whose viewer page is missing stays and says why; the choices are
+    // remembered; Stop ends a follow at once and leaves the lists as they were.
+    void followThumbnailsReplacesThemInTheWindow() {
+        const auto fixture = [](const QString& name) {
+            QFile file(testDataPath("follow/" + name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        server.setFile("/follow/gallery.html", fixture("gallery.html"));
+        server.setFile("/follow/view-plain.html", fixture("view-plain.html"));
+        server.setFile("/follow/view-srcset.html", fixture("view-srcset.html"));
+        QFile png(testDataPath("deep/pictures/wide.png"));
+        QVERIFY(png.open(QIODevice::ReadOnly));
+        const QByteArray picture = png.readAll();
+        for (const char* name : {"logo", "full/plain", "full/srcset-small", "full/srcset-large"})
+            server.setFile(QByteArray("/follow/") + name + ".png", picture, "image/png");
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        const QString gallery = server.url("follow/gallery.html");
+        QVERIFY(load(view, gallery));
+        const QStringList before = FrameControls(*frame).imageList->Lines();
+
+        QTimer::singleShot(0, [] {
+            QDialog* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            dialog->findChild<QSpinBox*>()->setValue(1);
+            dialog->accept();
+        });
+        QVERIFY(frame->Router().Execute(ID_SCAN_FOLLOW));
+        QCOMPARE(Settings::Follow().nextPages, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(FrameControls(*frame).messageLine->text().startsWith("Followed "),
+                                 timeout);
+        QHash<QString, QString> tips; // by address
+        CHarvestList& images = *FrameControls(*frame).imageList;
+        for (int row = 0; row < images.count(); ++row)
+            tips.insert(images.item(row)->data(CHarvestList::AddressRole).toString(),
+                        images.item(row)->toolTip());
+        const QString at = server.url("follow/");
+        QVERIFY2(tips.value(at + "full/plain.png").contains("\nfrom " + at + "view-plain.html"),
+                 qPrintable(tips.keys().join(' ')));
+        QVERIFY(tips.contains(at + "full/srcset-large.png"));
+        QVERIFY(!tips.contains(at + "thumbs/plain.png") &&
+                !tips.contains(at + "thumbs/srcset.png"));
+        QVERIFY(tips.value(at + "thumbs/missing.png")
+                    .endsWith("\nnot followed: the server answered HTTP 404"));
+
+        QVERIFY(load(view, gallery));
+        QTimer::singleShot(0, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        QVERIFY(frame->Router().Execute(ID_SCAN_FOLLOW));
+        view->OnCommand(ID_STOP);
+        QTRY_COMPARE_WITH_TIMEOUT(FrameControls(*frame).messageLine->text(),
+                                  QStringLiteral("Following stopped."), timeout);
+        QCOMPARE(FrameControls(*frame).imageList->Lines(), before);
+        Settings::SetFollow(FollowSettings());
     }
 
     // A gallery fills lists, counters and buttons; each window shows its own last scan,
