@@ -29,12 +29,14 @@ constexpr int ScanGraceMilliseconds = 3000;
 
 // Laid out and shown as far as the engine can tell, so lazy loaders fire. On
 // a real display a window that is never mapped stalls the window's painting,
-// so there it is a frameless window placed beyond every screen.
+// so there it is a frameless window beyond every screen, which no window
+// manager moves back into view.
 void ShowOffScreen(CBrowserEngine& engine) {
     if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
         engine.setAttribute(Qt::WA_DontShowOnScreen);
     } else {
-        engine.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+        engine.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                              Qt::X11BypassWindowManagerHint);
         engine.setAttribute(Qt::WA_ShowWithoutActivating);
         engine.move(-32000, -32000);
     }
