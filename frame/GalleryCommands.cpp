@@ -8,6 +8,8 @@
 
 #include <QAction>
 
+#include <algorithm>
+
 GalleryCommands::GalleryCommands(CMainFrame& frame, QAction& skipSavedAction,
                                  FollowQuestion askFollow)
     : QObject(&frame), frame(frame), skipSavedAction(skipSavedAction),
