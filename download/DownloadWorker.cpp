@@ -3,6 +3,8 @@
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace {
@@ -21,10 +23,17 @@ QString CompletionMessage(int saved, int count) {
 // The longest sleep between looks at the transfers; curl wakes earlier for its own timers.
 constexpr int PollMilliseconds = 1000;
 
+QStringList FoldersOf(const DownloadJob& job) {
+    QStringList folders;
+    for (const QString& destination : job.Destinations)
+        folders.append(QFileInfo(destination).path());
+    return folders;
+}
+
 } // namespace
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
-    : job(std::move(job)), sink(std::move(sink)) {
+    : job(std::move(job)), sink(std::move(sink)), folders(FoldersOf(this->job)) {
     InitialiseCurlOnce();
     multi = curl_multi_init();
     const int parallel = std::clamp(this->job.Parallel, 1, MaxParallel);
@@ -52,7 +61,7 @@ bool DownloadWorker::CancelRequested() const {
 int DownloadWorker::Run() {
     for (Slot& slot : workSlots)
         slot.transfer =
-            std::make_unique<DownloadTransfer>(job, cancelRequested, *sink, typedDestinations);
+            std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink, savedDestinations);
     filesLeft = job.Count;
     sink->AnimationStarted();
     sink->FilesLeft(filesLeft);

@@ -177,10 +177,20 @@ private slots:
         row("stalled", {"--timeout", "2", "@pages/stalled.html"}, 1, "",
             "quillmar-harvest: timed out loading @pages/stalled.html\n");
         // Arguments split at "|".
-        for (const QString wrong : {"", "a.html|b.html", "  ", "--fast|a.html",
-                                    "--timeout|soon|a.html", "--timeout|0|a.html", "--timeout|5"})
+        for (const QString wrong : {"", "a.html|b.html", "  ", "--timeout|5"})
             row(qPrintable("usage: " + wrong), wrong.split('|', Qt::SkipEmptyParts), 2, "",
                 "usage: quillmar-harvest");
+        // Every bad value says what is wrong on one line before the usage.
+        const QString timeoutRange = "quillmar-harvest: --timeout takes a number of seconds from "
+                                     "1 to 86400\nusage:";
+        for (const QString wrong : {"soon", "0", "99999999999", " 4", "1e3"})
+            row(qPrintable("timeout " + wrong), {"--timeout", wrong, "a.html"}, 2, "",
+                timeoutRange);
+        for (const QString wrong : {" 4", "+4", "0", "17", "4x"})
+            row(qPrintable("parallel " + wrong), {"--download", ".", "--parallel", wrong, "a.html"},
+                2, "", "quillmar-harvest: --parallel takes a number from 1 to 16\nusage:");
+        row("unknown option", {"--fast", "a.html"}, 2, "",
+            "quillmar-harvest: Unknown option 'fast'.\nusage:");
         row("size without deep scan", {"--min-size", "9x9", "a.html"}, 2, "",
             "quillmar-harvest: --min-size needs --deep\n");
         row("size without height", {"--deep", "--min-size", "9", "a.html"}, 2, "",
