@@ -52,8 +52,8 @@ ssize_t ReadFully(int descriptor, char* data, size_t size) {
 
 // A regular file of the folder, opened without following a link.
 int OpenRegular(int folder, const QByteArray& name, struct stat& info) {
-    const int descriptor = ::openat(folder, name.constData(),
-                                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int descriptor =
+        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (descriptor >= 0 && (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(descriptor);
         return -1;
@@ -185,8 +185,8 @@ bool DownloadFile::HoldsSameBytesAs(const QString& name) const {
     struct stat theirs {};
     const int own = OpenRegular(folder, temporaryName, mine);
     const int other = OpenRegular(folder, QFile::encodeName(name), theirs);
-    const bool same = own >= 0 && other >= 0 && mine.st_size == theirs.st_size &&
-                      SameContents(own, other);
+    const bool same =
+        own >= 0 && other >= 0 && mine.st_size == theirs.st_size && SameContents(own, other);
     for (const int descriptor : {own, other})
         if (descriptor >= 0)
             ::close(descriptor);

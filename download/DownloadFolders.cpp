@@ -13,17 +13,16 @@ DownloadFolders::DownloadFolders(const QStringList& folders) {
         if (handles.contains(folder) || errors.contains(folder))
             continue;
         const QString resolved = QFileInfo(folder).canonicalFilePath();
-        const int handle =
-            resolved.isEmpty()
-                ? -1
-                : ::open(QFile::encodeName(resolved).constData(),
-                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int handle = resolved.isEmpty()
+                               ? -1
+                               : ::open(QFile::encodeName(resolved).constData(),
+                                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (handle >= 0)
             handles.insert(folder, handle);
         else
             errors.insert(folder, QStringLiteral("cannot open folder: ") +
-                                      QString::fromLocal8Bit(std::strerror(
-                                          resolved.isEmpty() ? ENOENT : errno)));
+                                      QString::fromLocal8Bit(
+                                          std::strerror(resolved.isEmpty() ? ENOENT : errno)));
     }
 }
 

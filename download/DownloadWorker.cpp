@@ -60,8 +60,8 @@ bool DownloadWorker::CancelRequested() const {
 
 int DownloadWorker::Run() {
     for (Slot& slot : workSlots)
-        slot.transfer =
-            std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink, savedDestinations);
+        slot.transfer = std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink,
+                                                           savedDestinations);
     filesLeft = job.Count;
     sink->AnimationStarted();
     sink->FilesLeft(filesLeft);

@@ -60,7 +60,7 @@ private:
     std::atomic<bool> cancelRequested{false};
     CURLM* multi; // drives every transfer; RequestCancel wakes it
     std::vector<Slot> workSlots;
-    DownloadFolders folders;          // opened when the job starts
+    DownloadFolders folders;         // opened when the job starts
     QSet<QString> savedDestinations; // shared by the transfers
     int nextEntry = 0;
     int filesLeft = 0;

@@ -20,8 +20,8 @@ QString SafeFileName::Of(const QString& name) {
     safe.reserve(name.size());
     for (qsizetype i = 0; i < name.size(); ++i) {
         // Tag characters and other invisible ones lie beyond the first plane too.
-        const bool pair = name[i].isHighSurrogate() && i + 1 < name.size() &&
-                          name[i + 1].isLowSurrogate();
+        const bool pair =
+            name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
         const char32_t code =
             pair ? QChar::surrogateToUcs4(name[i], name[i + 1]) : name[i].unicode();
         if (isInvisible(code))

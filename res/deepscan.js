@@ -2,12 +2,11 @@
 // A function of one request; the caller appends the call, for instance
 // ({task: 'scan', cssBudgetMs: 1500}). Tasks:
 //   'listen'  installed in every frame: answers the top document's questions
-//             that carry request.secret
-//   'ask'     asks every frame of another origin for its findings, with
-//             request.secret; returns how many were asked
-//   'pending' how many of them have not answered yet
+//   'ask'     asks every frame of another origin for its findings under
+//             request.ask; returns how many were asked
 //   'scan'    the snapshot of the page: the frame tree of the scan script,
-//             each document with images, details and links
+//             each document with images, details and links; request.answers
+//             holds the frames' answers by frame path ("0/2")
 // Runs in the isolated world: the page's scripts cannot see or change what
 // is kept on `window` here. Built-ins are read through prototypes, because
 // named elements shadow properties of documents and forms.
@@ -35,9 +34,8 @@
     var shareNames = {'og:image': 1, 'og:image:url': 1, 'og:image:secure_url': 1,
                       'twitter:image': 1, 'twitter:image:src': 1};
 
-    var state = window.quillmarDeepScan || (window.quillmarDeepScan = {
-        askId: 0, asked: 0, answers: [], listening: false
-    });
+    var state = window.quillmarDeepScan || (window.quillmarDeepScan = {listening: false});
+    var reportPrefix = 'quillmar-frame-report ';
 
     function isSpace(c) {
         return c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f';
@@ -311,21 +309,35 @@
         }
     }
 
-    function answerFor(view) {
-        for (var i = 0; i < state.answers.length; i++) {
-            if (state.answers[i].view === view) return state.answers[i].result;
+    function strings(list) {
+        return Array.isArray(list) ? list.filter(function (x) { return typeof x === 'string'; })
+                                   : [];
+    }
+
+    // What a frame answered, reduced to plain lists: any page can forge an
+    // answer, so it may add addresses but never break the scan.
+    function answerFor(path) {
+        var answer = (request.answers || {})[path], result = newResult();
+        if (!answer || typeof answer !== 'object') return result;
+        result.links = strings(answer.links);
+        result.images = strings(answer.images);
+        var details = Array.isArray(answer.details) ? answer.details : [];
+        for (var i = 0; i < result.images.length; i++) {
+            var at = details.slice(4 * i, 4 * i + 4);
+            result.details.push(typeof at[0] === 'string' ? at[0] : 'frame', +at[1] || 0,
+                                +at[2] || 0, at[3] ? 1 : 0);
         }
-        return newResult();
+        return result;
     }
 
     // Frames first, as the scan script walks them; another origin's frame
     // gives what it answered, and its own frames are walked from here.
-    function readWindow(view, source, walk) {
+    function readWindow(view, source, walk, path) {
         var frames = [];
         for (var i = 0; i < view.length; i++)
-            frames.push(readWindow(view[i], 'frame', walk));
+            frames.push(readWindow(view[i], 'frame', walk, path + (path ? '/' : '') + i));
         var document = documentOf(view);
-        var result = document ? readDocument(document, source, walk) : answerFor(view);
+        var result = document ? readDocument(document, source, walk) : answerFor(path);
         result.frames = frames;
         return result;
     }
@@ -338,40 +350,47 @@
         }
     }
 
-    // A frame answers only the top document, only questions that carry this
-    // browser's secret, and only through the port that came with the
-    // question: page scripts can neither ask a frame of another origin for
-    // its addresses nor read the answers.
-    function listen(secret) {
-        if (state.listening || typeof secret !== 'string' || !secret) return;
+    // Where a frame sits below the top window: the index at each level.
+    function pathOf(view) {
+        var path = [];
+        while (view !== view.top) {
+            var parent = view.parent;
+            for (var i = 0; i < parent.length; i++) {
+                if (parent[i] === view) {
+                    path.unshift(i);
+                    break;
+                }
+            }
+            view = parent;
+        }
+        return path.join('/');
+    }
+
+    // A question says nothing but its number, and the answer goes to the
+    // browser through this world's console, which no page script can read:
+    // pages of any origin may ask, none learns what another frame shows.
+    function listen() {
+        if (state.listening) return;
         state.listening = true;
         window.addEventListener('message', function (event) {
             var data = event.data;
-            if (!data || data.quillmarDeepAsk !== secret || event.source !== window.top ||
-                event.ports.length !== 1)
+            if (!data || typeof data.quillmarDeepAsk !== 'number' || window === window.top)
                 return;
             var walk = {deadline: performance.now() + 1000, cut: false};
-            var port = event.ports[0];
-            port.postMessage(readDocument(document, 'frame', walk));
-            port.close();
+            console.log(reportPrefix + JSON.stringify({
+                ask: data.quillmarDeepAsk, path: pathOf(window),
+                result: readDocument(document, 'frame', walk)
+            }));
         });
     }
 
-    function ask(secret) {
-        var askId = ++state.askId;
-        state.answers = [];
-        state.asked = 0;
+    function ask(askId) {
+        var asked = 0;
         forEachForeignFrame(window, function (frame) {
-            var channel = new MessageChannel();
-            channel.port1.onmessage = function (event) {
-                channel.port1.close();
-                if (askId === state.askId && event.data && typeof event.data === 'object')
-                    state.answers.push({view: frame, result: event.data});
-            };
-            frame.postMessage({quillmarDeepAsk: secret}, '*', [channel.port2]);
-            state.asked += 1;
+            frame.postMessage({quillmarDeepAsk: askId}, '*');
+            asked += 1;
         });
-        return state.asked;
+        return asked;
     }
 
     // The page's <meta name="referrer"> policies, joined by commas, as the plain scan reads them.
@@ -385,15 +404,13 @@
 
     switch (request.task) {
     case 'listen':
-        listen(request.secret);
+        listen();
         return null;
     case 'ask':
-        return ask(request.secret);
-    case 'pending':
-        return state.asked - state.answers.length;
+        return ask(request.ask);
     default:
         var walk = {deadline: performance.now() + (request.cssBudgetMs || 1500), cut: false};
-        var top = readWindow(window, '', walk);
+        var top = readWindow(window, '', walk, '');
         return {contentType: contentTypeOf.call(document), document: top, cssCut: walk.cut,
                 referrerPolicy: referrerPolicyOf(document)};
     }

