@@ -25,6 +25,7 @@
     var allOf = Document.prototype.getElementsByTagName;
     var selectInDocument = Document.prototype.querySelectorAll;
     var selectAll = DocumentFragment.prototype.querySelectorAll;
+    var boxOf = Element.prototype.getBoundingClientRect;
     var attributeOf = Element.prototype.getAttribute;
     var namesOf = Element.prototype.getAttributeNames;
     var lazySingles = ['data-hi-res-src', 'data-full-src', 'data-src', 'data-lazy-src',
@@ -208,56 +209,86 @@
         }
     }
 
-    function styleRules(sheet, selectors) {
+    // True once the walk's time is spent; from then on no more styles are read.
+    function timeIsUp(walk) {
+        if (!walk.cut && performance.now() > walk.deadline) walk.cut = true;
+        return walk.cut;
+    }
+
+    // Reads each element's computed background once, while time is left.
+    function readCssOnce(found, element, walk) {
+        if (walk.styled.has(element) || timeIsUp(walk)) return;
+        walk.styled.add(element);
+        readCss(found, element);
+    }
+
+    // The selectors of rules with a url() background, rule by rule while time
+    // is left, so a sheet of a million rules costs no more than the budget.
+    function styleRules(sheet, selectors, walk) {
         var rules = sheet.cssRules; // throws for a sheet of another origin
-        for (var i = 0; i < rules.length; i++) {
+        for (var i = 0; i < rules.length && !(i % 256 === 0 && timeIsUp(walk)); i++) {
             var rule = rules[i];
             if (rule.styleSheet)
-                styleRules(rule.styleSheet, selectors);
+                styleRules(rule.styleSheet, selectors, walk);
             else if (rule.cssRules)
-                styleRules(rule, selectors);
+                styleRules(rule, selectors, walk);
             if (rule.selectorText && rule.style &&
                 /url\(/i.test(rule.style.getPropertyValue('background-image')))
                 selectors.push(rule.selectorText);
         }
     }
 
-    // The elements that may have a background picture: those with an inline
-    // style and those a rule with a url() background selects. Null when a
-    // style sheet cannot be read: then every element is looked at.
-    function styledElements(document) {
+    // The elements on screen, in document order, looked at while time is left.
+    function visibleElements(document, elements, walk) {
+        var view = document.defaultView, visible = [];
+        var width = view ? view.innerWidth : 0, height = view ? view.innerHeight : 0;
+        for (var i = 0; i < elements.length && !(i % 256 === 0 && timeIsUp(walk)); i++) {
+            var box = boxOf.call(elements[i]);
+            if (box.width > 0 && box.height > 0 && box.bottom > 0 && box.right > 0 &&
+                box.top < height && box.left < width)
+                visible.push(elements[i]);
+        }
+        return visible;
+    }
+
+    // Backgrounds from any style sheet, within the walk's budget: first the
+    // elements on screen, then those with an inline style, then those a rule
+    // with a url() background selects (every element when a sheet cannot be read).
+    function readBackgrounds(found, document, elements, walk) {
+        visibleElements(document, elements, walk).forEach(function (e) {
+            readCssOnce(found, e, walk);
+        });
+        selectInDocument.call(document, '[style]').forEach(function (e) {
+            readCssOnce(found, e, walk);
+        });
         var selectors = [], sheets = sheetsOf.call(document);
         try {
-            for (var i = 0; i < sheets.length; i++)
-                styleRules(sheets[i], selectors);
+            for (var i = 0; i < sheets.length && !timeIsUp(walk); i++)
+                styleRules(sheets[i], selectors, walk);
         } catch (unreadable) {
-            return null;
+            for (var k = 0; k < elements.length && !walk.cut; k++)
+                readCssOnce(found, elements[k], walk);
+            return;
         }
-        var styled = new Set(selectInDocument.call(document, '[style]'));
-        for (var j = 0; j < selectors.length; j++) {
+        for (var j = 0; j < selectors.length && !timeIsUp(walk); j++) {
             try {
                 selectInDocument.call(document, selectors[j]).forEach(function (e) {
-                    styled.add(e);
+                    readCssOnce(found, e, walk);
                 });
             } catch (pseudoElement) {
             }
         }
-        return styled;
     }
 
-    // One pass over a document or shadow root; computed styles only while
-    // time is left, and only for elements that may have a background.
-    function readRoot(found, elements, base, walk, styled) {
+    // One pass over a document or shadow root; in a shadow root, where no
+    // selector list can tell, every element's background while time is left.
+    function readRoot(found, elements, base, walk, shadowRoot) {
         var count = elements.length;
         for (var i = 0; i < count; i++) {
             var element = elements[i];
             readElement(found, element, base);
-            if (!walk.cut && (styled === null || styled.has(element))) {
-                if (performance.now() > walk.deadline)
-                    walk.cut = true;
-                else
-                    readCss(found, element);
-            }
+            if (shadowRoot)
+                readCssOnce(found, element, walk);
             var shadow = shadowOf.call(element);
             if (shadow)
                 readShadow(found, shadow, base, walk);
@@ -266,7 +297,7 @@
 
     function readShadow(found, shadow, base, walk) {
         var inner = {result: found.result, source: found.source || 'shadow', seen: found.seen};
-        readRoot(inner, selectAll.call(shadow, '*'), base, walk, null);
+        readRoot(inner, selectAll.call(shadow, '*'), base, walk, true);
         var anchors = selectAll.call(shadow, 'a[href], area[href]');
         for (var i = 0; i < anchors.length; i++)
             addLink(found.result, anchors[i]);
@@ -293,7 +324,9 @@
         } catch (unreadable) {
         }
         try {
-            readRoot(found, allOf.call(document, '*'), base, walk, styledElements(document));
+            var elements = allOf.call(document, '*');
+            readRoot(found, elements, base, walk, false);
+            readBackgrounds(found, document, elements, walk);
         } catch (unreadable) {
         }
         return found.result;
@@ -376,7 +409,7 @@
             var data = event.data;
             if (!data || typeof data.quillmarDeepAsk !== 'number' || window === window.top)
                 return;
-            var walk = {deadline: performance.now() + 1000, cut: false};
+            var walk = {deadline: performance.now() + 1000, cut: false, styled: new Set()};
             console.log(reportPrefix + JSON.stringify({
                 ask: data.quillmarDeepAsk, path: pathOf(window),
                 result: readDocument(document, 'frame', walk)
@@ -409,7 +442,8 @@
     case 'ask':
         return ask(request.ask);
     default:
-        var walk = {deadline: performance.now() + (request.cssBudgetMs || 1500), cut: false};
+        var walk = {deadline: performance.now() + (request.cssBudgetMs || 1500), cut: false,
+                    styled: new Set()};
         var top = readWindow(window, '', walk, '');
         return {contentType: contentTypeOf.call(document), document: top, cssCut: walk.cut,
                 referrerPolicy: referrerPolicyOf(document)};

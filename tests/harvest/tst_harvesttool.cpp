@@ -151,6 +151,33 @@ private slots:
         QVERIFY2(leaks.filter("SESSION987").isEmpty(), qPrintable(leaks.join('\n')));
     }
 
+    // Style sheets far too long to read within the budget (the engine itself uses no more
+    // than 2^18 rules of a sheet) still give the backgrounds of the pictures on screen.
+    void hugeStyleSheetsStillGiveTheVisibleBackgrounds() {
+        QByteArray sheet;
+        for (int i = 0; i < 250000; ++i)
+            sheet += ".r" + QByteArray::number(i) + "{color:red}";
+        QByteArray page = "<link rel='stylesheet' href='huge.css?1'>"
+                          "<link rel='stylesheet' href='huge.css?2'><style>";
+        QByteArray divs;
+        QStringList expected;
+        for (int i = 0; i < 20; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            page += ".b" + n + "{background-image:url(bg" + n + ".png)}";
+            divs += "<div class='b" + n + "' style='width:40px;height:40px'></div>";
+            expected << "bg" + n + ".png";
+        }
+        server.setFile("/deep/huge.css", sheet, "text/css");
+        server.setFile("/deep/huge.html", page + "</style>" + divs);
+        const ToolRun run = runHarvestTool({"--deep", "--json", server.url("deep/huge.html")});
+        QStringList listed;
+        const QJsonObject report = QJsonDocument::fromJson(run.output.toUtf8()).object();
+        for (const QJsonValue& image : report["images"].toArray())
+            listed << image["name"].toString();
+        expected.sort();
+        QCOMPARE(listed, expected);
+    }
+
     void scrollsUntilThePageStopsGrowing() {
         const QString threeMore = server.url("deep/endless.html?batches=4");
         QCOMPARE(runHarvestTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
