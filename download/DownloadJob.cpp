@@ -24,8 +24,8 @@ DownloadJob DownloadJob::WithoutFiles() const {
     return empty;
 }
 
-QString DownloadJob::RefererFor(const QUrl& target) const {
-    return PagePolicy.RefererFor(Page, target);
+QString DownloadJob::RefererFor(const QString& source, const QUrl& target) const {
+    return PagePolicy.RefererFor(Page, target, source);
 }
 
 void DownloadJob::AddListed(const QString& folder, const QString& name, const QString& source) {

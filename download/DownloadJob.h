@@ -35,8 +35,8 @@ struct DownloadJob {
     // A job with the same page, cookies and settings and no files yet.
     DownloadJob WithoutFiles() const;
 
-    // The Referer header for a request to target, or empty for none.
-    QString RefererFor(const QUrl& target) const;
+    // The Referer header for a request to target while fetching source, or empty for none.
+    QString RefererFor(const QString& source, const QUrl& target) const;
 
     // Appends one listed line under its safe name (SafeFileName) so that no two
     // addresses of the job write the same file: a source already in the job is

@@ -98,7 +98,8 @@ bool DownloadTransfer::StartAtListedAddress() {
 // Redirects are followed here rather than by the transfer library, which
 // would send the first address's Referer to every hop; a hop is never local.
 void DownloadTransfer::Request(const QByteArray& target) {
-    const QByteArray referer = job.RefererFor(QUrl::fromEncoded(target)).toUtf8();
+    const QByteArray referer =
+        job.RefererFor(job.Sources.value(index), QUrl::fromEncoded(target)).toUtf8();
     curl_easy_setopt(handle, CURLOPT_URL, target.constData());
     curl_easy_setopt(handle, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR,

@@ -4,6 +4,8 @@
 //   'listen'  installed in every frame: answers the top document's questions
 //   'ask'     asks every frame of another origin for its findings under
 //             request.ask; returns how many were asked
+//   'referrer' the top document's referrer policy as the engine applied it and
+//             the policies its elements give their own addresses
 //   'scan'    the snapshot of the page: the frame tree of the scan script,
 //             each document with images, details and links; request.answers
 //             holds the frames' answers by frame path ("0/2")
@@ -28,6 +30,7 @@
     var boxOf = Element.prototype.getBoundingClientRect;
     var attributeOf = Element.prototype.getAttribute;
     var namesOf = Element.prototype.getAttributeNames;
+    var allIn = Element.prototype.getElementsByTagName;
     var lazySingles = ['data-hi-res-src', 'data-full-src', 'data-src', 'data-lazy-src',
                        'data-original'];
     var svgNamespace = 'http://www.w3.org/2000/svg';
@@ -426,26 +429,109 @@
         return asked;
     }
 
-    // The page's <meta name="referrer"> policies, joined by commas, as the plain scan reads them.
-    function referrerPolicyOf(doc) {
-        var metas = selectInDocument.call(doc, 'meta[name="referrer" i]');
-        var policies = [];
-        for (var i = 0; i < metas.length; i++)
-            policies.push(attributeOf.call(metas[i], 'content') || '');
-        return policies.join(',');
+    function noteReferrerMetas(node) {
+        if (node.nodeType !== 1) return;
+        var metas = node.localName === 'meta' ? [node] : allIn.call(node, 'meta');
+        for (var i = 0; i < metas.length; i++) {
+            if ((attributeOf.call(metas[i], 'name') || '').toLowerCase() === 'referrer')
+                state.metaPolicies.push(attributeOf.call(metas[i], 'content') || '');
+        }
+    }
+
+    function noteRecords(records) {
+        records.forEach(function (record) {
+            if (record.type === 'attributes')
+                noteReferrerMetas(record.target);
+            else
+                record.addedNodes.forEach(noteReferrerMetas);
+        });
+    }
+
+    // The top document's policy as the engine applies it: its Referrer-Policy
+    // header, then every referrer meta in the order it was met, also one a
+    // script removed later. Until the header is read it counts as no-referrer.
+    function watchReferrerPolicy() {
+        if (window !== window.top || state.metaPolicies) return;
+        state.metaPolicies = [];
+        state.headerPolicy = 'no-referrer';
+        state.metaWatch = new MutationObserver(noteRecords);
+        state.metaWatch.observe(document, {childList: true, subtree: true, attributes: true,
+                                           attributeFilter: ['name', 'content']});
+        if (!/^https?:$/.test(location.protocol)) return;
+        fetch(location.href, {cache: 'force-cache', credentials: 'include'}).then(function (answer) {
+            if (!answer.redirected)
+                state.headerPolicy = answer.headers.get('referrer-policy') || '';
+        }, function () {});
+    }
+
+    function policyOfElement(element) {
+        var policy = attributeOf.call(element, 'referrerpolicy') || '';
+        if (element.localName !== 'img' &&
+            /(^|\s)noreferrer(\s|$)/i.test(attributeOf.call(element, 'rel') || ''))
+            policy += ',no-referrer';
+        return policy;
+    }
+
+    // Every address an element with a policy of its own may be fetched from.
+    function addressesOf(element, base) {
+        if (element.localName !== 'img') return [element.href];
+        var sets = srcsetCandidates(element, base, true);
+        var all = sets.own.concat(sets.lazy).map(function (c) { return c.address; });
+        lazySingles.forEach(function (name) {
+            all.push(resolve(attributeOf.call(element, name), base));
+        });
+        all.push(element.src, element.currentSrc);
+        var parent = element.parentNode;
+        if (parent && parent.localName === 'picture') {
+            var sources = allIn.call(parent, 'source');
+            for (var i = 0; i < sources.length; i++) {
+                var more = srcsetCandidates(sources[i], base, true);
+                more.own.concat(more.lazy).forEach(function (c) { all.push(c.address); });
+            }
+        }
+        return all.filter(function (address) { return !!address; });
+    }
+
+    function referrerOf(doc) {
+        var policies;
+        if (state.metaPolicies) {
+            noteRecords(state.metaWatch.takeRecords());
+            policies = [state.headerPolicy].concat(state.metaPolicies);
+        } else {
+            policies = ['no-referrer'];
+            var metas = selectInDocument.call(doc, 'meta[name="referrer" i]');
+            for (var m = 0; m < metas.length; m++)
+                policies.push(attributeOf.call(metas[m], 'content') || '');
+        }
+        var elements = [], base = baseOf.call(doc);
+        var marked = selectInDocument.call(doc, 'img[referrerpolicy], a[referrerpolicy], ' +
+                                                'area[referrerpolicy], a[rel], area[rel]');
+        for (var i = 0; i < marked.length; i++) {
+            var policy = policyOfElement(marked[i]);
+            if (policy) {
+                addressesOf(marked[i], base).forEach(function (address) {
+                    elements.push([address, policy]);
+                });
+            }
+        }
+        return {referrerPolicy: policies.join(','), elementPolicies: elements};
     }
 
     switch (request.task) {
     case 'listen':
         listen();
+        watchReferrerPolicy();
         return null;
+    case 'referrer':
+        return referrerOf(document);
     case 'ask':
         return ask(request.ask);
     default:
         var walk = {deadline: performance.now() + (request.cssBudgetMs || 1500), cut: false,
                     styled: new Set()};
         var top = readWindow(window, '', walk, '');
+        var referrer = referrerOf(document);
         return {contentType: contentTypeOf.call(document), document: top, cssCut: walk.cut,
-                referrerPolicy: referrerPolicyOf(document)};
+                referrerPolicy: referrer.referrerPolicy, elementPolicies: referrer.elementPolicies};
     }
 })

@@ -108,18 +108,35 @@ QString CBrowserEngine::Location() const {
 
 void CBrowserEngine::TakeSnapshot(std::function<void(const PageSnapshot&)> done) {
     QPointer<CBrowserEngine> engine(this);
-    view->page()->runJavaScript(scanScript(), QWebEngineScript::ApplicationWorld,
-                                [engine, done = std::move(done)](const QVariant& result) {
+    view->page()->runJavaScript(
+        scanScript(), QWebEngineScript::ApplicationWorld,
+        [engine, done = std::move(done)](const QVariant& result) mutable {
+            if (engine && engine->answersSnapshots)
+                engine->readReferrer(SnapshotConverter::FromScriptResult(result), std::move(done));
+        });
+}
+
+// The policy as the engine applied it lives with Deep Scan's script.
+void CBrowserEngine::readReferrer(PageSnapshot snapshot,
+                                  std::function<void(const PageSnapshot&)> done) {
+    QPointer<CBrowserEngine> engine(this);
+    view->page()->runJavaScript(deepScanScript() + QStringLiteral("({task: 'referrer'})"),
+                                QWebEngineScript::ApplicationWorld,
+                                [engine, snapshot = std::move(snapshot),
+                                 done = std::move(done)](const QVariant& result) mutable {
                                     if (!engine || !engine->answersSnapshots)
                                         return;
-                                    const PageSnapshot snapshot =
-                                        SnapshotConverter::FromScriptResult(result);
-                                    engine->statedReferrerPolicy = snapshot.referrerPolicy;
+                                    SnapshotConverter::ReadReferrer(result, snapshot);
+                                    engine->keepReferrerPolicy(snapshot);
                                     done(snapshot);
                                 });
 }
 
-QString CBrowserEngine::StatedReferrerPolicy() const {
+void CBrowserEngine::keepReferrerPolicy(const PageSnapshot& snapshot) {
+    statedReferrerPolicy = RefererPolicy(snapshot.referrerPolicy, snapshot.elementReferrerPolicies);
+}
+
+RefererPolicy CBrowserEngine::StatedReferrerPolicy() const {
     return statedReferrerPolicy;
 }
 
@@ -173,7 +190,7 @@ void CBrowserEngine::runDeepScan(std::function<void(const PageSnapshot&)> done) 
             if (!engine || !engine->answersSnapshots)
                 return;
             const PageSnapshot snapshot = SnapshotConverter::FromScriptResult(result);
-            engine->statedReferrerPolicy = snapshot.referrerPolicy;
+            engine->keepReferrerPolicy(snapshot);
             done(snapshot);
         });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/RefererPolicy.h"
 #include "harvest/DomSnapshot.h"
 
 #include <QJsonObject>
@@ -35,8 +36,8 @@ public:
     // reachable frames; done runs later on this thread, and never once this
     // engine is destroyed.
     void TakeSnapshot(std::function<void(const PageSnapshot&)> done);
-    // The referrer policy the page stated when the last snapshot was taken.
-    QString StatedReferrerPolicy() const;
+    // The referrer policy of the page and its elements when the last snapshot was taken.
+    RefererPolicy StatedReferrerPolicy() const;
     // The same with the Deep Scan script: first asks frames of other origins
     // for their findings and waits a moment for their answers.
     void TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done);
@@ -64,6 +65,8 @@ private:
     void installFrameListener();
     void awaitFrameAnswers(int asked, int triesLeft, std::function<void(const PageSnapshot&)> done);
     void runDeepScan(std::function<void(const PageSnapshot&)> done);
+    void readReferrer(PageSnapshot snapshot, std::function<void(const PageSnapshot&)> done);
+    void keepReferrerPolicy(const PageSnapshot& snapshot);
 
     QWebEngineView* view;
     // The number of the last Deep Scan question to the frames, and their
@@ -71,7 +74,7 @@ private:
     int askNumber = 0;
     QJsonObject frameAnswers;
     std::function<void(bool)> printDone;
-    QString statedReferrerPolicy;
+    RefererPolicy statedReferrerPolicy;
     // Cleared while the engine is destroyed, so late script answers are dropped.
     bool answersSnapshots = true;
 };

@@ -178,6 +178,38 @@ private slots:
         QCOMPARE(listed, expected);
     }
 
+    // Downloads send no more Referer than the engine would: the page's header, a meta a
+    // script removed after the engine applied it, and the elements' own policies count.
+    void downloadsFollowThePagesReferrerPolicy() {
+        server.setRoute(
+            "/ref/header.html",
+            {200, "text/html", "<img src='h.png'>", {{"Referrer-Policy", "no-referrer"}}});
+        server.setFile("/ref/meta.html", "<meta name='referrer' content='no-referrer'>"
+                                         "<img src='m.png'><script>document.querySelector("
+                                         "'meta').remove();</script>");
+        server.setFile("/ref/elements.html",
+                       "<img referrerpolicy='no-referrer' src='e1.png'>"
+                       "<a rel='nofollow noreferrer' href='e2.png'>2</a>"
+                       "<a referrerpolicy='origin' href='e3.png'>3</a><img src='e4.png'>");
+        for (const char* name : {"h", "m", "e1", "e2", "e3", "e4"})
+            server.setFile("/ref/" + QByteArray(name) + ".png", name, "image/png");
+        server.clearRequests();
+        for (const char* page : {"header", "meta", "elements"}) {
+            QTemporaryDir folder;
+            const ToolRun run = runHarvestTool(
+                {"--download", folder.path(), server.url("ref/" + QString(page) + ".html")});
+            QCOMPARE(run.exitCode, 0);
+        }
+        QStringList sent; // picture and Referer of each download
+        for (const HttpRequest& request : server.requests())
+            if (request.headers.value("user-agent") == "Quillmar")
+                sent << request.path.mid(5) + '|' + request.headers.value("referer");
+        sent.sort();
+        QCOMPARE(sent,
+                 (QStringList{"e1.png|", "e2.png|", "e3.png|" + server.url(),
+                              "e4.png|" + server.url("ref/elements.html"), "h.png|", "m.png|"}));
+    }
+
     void scrollsUntilThePageStopsGrowing() {
         const QString threeMore = server.url("deep/endless.html?batches=4");
         QCOMPARE(runHarvestTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
