@@ -388,25 +388,35 @@
         }
     }
 
-    function strings(list) {
-        return Array.isArray(list) ? list.filter(function (x) { return typeof x === 'string'; })
-                                   : [];
+    function listOf(value, test) {
+        return Array.isArray(value) && value.every(test) ? value : null;
     }
 
-    // What a frame answered, reduced to plain lists: any page can forge an
-    // answer, so it may add addresses but never break the scan.
+    function isString(value) {
+        return typeof value === 'string';
+    }
+
+    function isDetail(value) {
+        return typeof value === 'string' || typeof value === 'number';
+    }
+
+    function isTag(value) {
+        return Array.isArray(value) && value.length === 2 && typeof value[0] === 'number' &&
+               typeof value[1] === 'string';
+    }
+
+    // What a frame answered, when it has the shape of a document's findings:
+    // any page can forge an answer, so it may add addresses but never break the scan.
     function answerFor(path) {
-        var answer = (request.answers || {})[path], result = newResult();
-        if (!answer || typeof answer !== 'object') return result;
-        result.links = strings(answer.links);
-        result.images = strings(answer.images);
-        var details = Array.isArray(answer.details) ? answer.details : [];
-        for (var i = 0; i < result.images.length; i++) {
-            var at = details.slice(4 * i, 4 * i + 4);
-            result.details.push(typeof at[0] === 'string' ? at[0] : 'frame', +at[1] || 0,
-                                +at[2] || 0, at[3] ? 1 : 0);
-        }
-        return result;
+        var answers = request.answers || {};
+        var answer = Object.prototype.hasOwnProperty.call(answers, path) ? answers[path] : null;
+        if (!answer || typeof answer !== 'object') return newResult();
+        var result = {frames: [], links: listOf(answer.links, isString),
+                      linkTags: listOf(answer.linkTags, isTag),
+                      images: listOf(answer.images, isString),
+                      details: listOf(answer.details, isDetail)};
+        return result.links && result.linkTags && result.images && result.details ? result
+                                                                                  : newResult();
     }
 
     // Frames first, as the scan script walks them; another origin's frame
