@@ -1,5 +1,6 @@
 #include "view/CBrowserEngine.h"
 
+#include "download/EngineCookieJar.h"
 #include "harvest/SnapshotConverter.h"
 #include "view/BrowserProfile.h"
 #include "view/ScanPage.h"
@@ -138,6 +139,11 @@ void CBrowserEngine::keepReferrerPolicy(const PageSnapshot& snapshot) {
 
 RefererPolicy CBrowserEngine::StatedReferrerPolicy() const {
     return statedReferrerPolicy;
+}
+
+JobOrigin CBrowserEngine::DownloadOrigin() const {
+    const EngineCookieJar* cookies = EngineCookieJar::ForProfile(Page()->profile());
+    return {QUrl(Location()), StatedReferrerPolicy(), cookies->CurlCookieLines()};
 }
 
 // Every frame answers the Deep Scan's questions, whatever its origin.

@@ -8,6 +8,7 @@
 #include "LoadFailureText.h"
 #include "PageHarvester.h"
 #include "app/ProgramVersion.h"
+#include "core/Limits.h"
 #include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
 #include "view/CBrowserEngine.h"
@@ -27,13 +28,11 @@ namespace {
 
 struct Options {
     QString address;
-    int timeoutSeconds = 30;
+    int timeoutSeconds = Limits::DefaultPageTimeoutSeconds;
     std::optional<HarvestDownload::Choice> download;
     PageHarvester::Mode mode;
     bool json = false;
 };
-
-constexpr int MaxTimeout = 86400; // a day
 
 const char* const usage =
     "usage: quillmar-harvest [--timeout SECONDS] [SCAN] [--json] URL\n"
@@ -101,7 +100,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     choice.match = parser.value(QStringLiteral("match"));
     if (parser.isSet(QStringLiteral("parallel")))
         choice.parallel = plainNumber(parser.value(QStringLiteral("parallel")));
-    if (choice.parallel < 1 || choice.parallel > DownloadWorker::MaxParallel) {
+    if (choice.parallel < Limits::MinParallelDownloads ||
+        choice.parallel > Limits::MaxParallelDownloads) {
         error = QStringLiteral("--parallel takes a number from 1 to 16");
         return std::nullopt;
     }
@@ -150,8 +150,10 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     if (error.isEmpty())
         parseScan(parser, options, error);
     options.timeoutSeconds = plainNumber(parser.value(timeout));
-    if (error.isEmpty() && (options.timeoutSeconds < 1 || options.timeoutSeconds > MaxTimeout))
-        error = QStringLiteral("--timeout takes a number of seconds from 1 to %1").arg(MaxTimeout);
+    if (error.isEmpty() &&
+        (options.timeoutSeconds < 1 || options.timeoutSeconds > Limits::MaxPageTimeoutSeconds))
+        error = QStringLiteral("--timeout takes a number of seconds from 1 to %1")
+                    .arg(Limits::MaxPageTimeoutSeconds);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(error));
         return std::nullopt;
