@@ -1,5 +1,7 @@
 #include "download/DownloadJob.h"
 
+#include "harvest/SafeFileName.h"
+
 #include <QDir>
 
 void DownloadJob::Add(const QString& folder, const QString& name, const QString& source) {
@@ -26,8 +28,9 @@ DownloadJob DownloadJob::WithoutFiles() const {
 
 QString DownloadJob::RefererFor(int entry, const QUrl& target) const {
     const QUrl page = EntryPages.value(entry);
-    return page.isEmpty() ? PagePolicy.RefererFor(Page, target)
-                          : EntryPolicies.value(entry).RefererFor(page, target);
+    const QString source = Sources.value(entry);
+    return page.isEmpty() ? PagePolicy.RefererFor(Page, target, source)
+                          : EntryPolicies.value(entry).RefererFor(page, target, source);
 }
 
 bool DownloadJob::FileSourceAllowed(int entry) const {
@@ -38,9 +41,10 @@ bool DownloadJob::FileSourceAllowed(int entry) const {
 void DownloadJob::AddListed(const QString& folder, const QString& name, const QString& source) {
     if (takenSources.contains(source))
         return;
-    QString free = name;
+    const QString safe = SafeFileName::Of(name);
+    QString free = safe;
     for (int number = 2; takenDestinations.contains(Join(folder, free)); ++number)
-        free = NumberedName(name, number);
+        free = NumberedName(safe, number);
     Add(folder, free, source);
 }
 

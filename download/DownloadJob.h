@@ -45,10 +45,11 @@ struct DownloadJob {
     // Whether entry may be a file: source: only when listed on a local page.
     bool FileSourceAllowed(int entry) const;
 
-    // Appends one listed line so that no two addresses of the job write the same
-    // file: a source already in the job is left out, and a name another source
-    // already took gets " (2)", " (3)", ... before its extension. Files that were
-    // in the folder before the job are replaced as ever.
+    // Appends one listed line under its safe name (SafeFileName) so that no two
+    // addresses of the job write the same file: a source already in the job is
+    // left out, and a name another source already took gets " (2)", " (3)", ...
+    // before its extension. Files that were in the folder before the job are
+    // never replaced (see DownloadTransfer).
     void AddListed(const QString& folder, const QString& name, const QString& source);
     // The same for a line listed on page, which states policy.
     void AddListedFrom(const QString& folder, const QString& name, const QString& source,

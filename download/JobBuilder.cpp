@@ -19,7 +19,8 @@ bool JobBuilder::AddLines(const HarvestLines& lines, const HarvestMap& map,
         if (source.page.isEmpty())
             job.AddListed(folder, line.name, line.address);
         else
-            AddLineFrom(line, QUrl(source.page), RefererPolicy(source.refererPolicy));
+            AddLineFrom(line, QUrl(source.page),
+                        RefererPolicy(source.referrer.policy, source.referrer.elements));
     }
     return true;
 }

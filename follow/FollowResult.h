@@ -1,6 +1,7 @@
 #pragma once
 
 #include "harvest/DeepPageScan.h"
+#include "harvest/StatedReferrer.h"
 
 #include <QString>
 
@@ -11,6 +12,6 @@
 struct FollowResult {
     std::vector<DeepEntry> taken;
     QString viewer; // where the viewer page ended up
-    QString refererPolicy;
+    StatedReferrer referrer;
     QString failure; // empty when pictures were taken
 };

@@ -19,7 +19,7 @@ public:
 
     void keep(const DeepEntry& image, const QString& failure = QString()) {
         if (!earlier.contains(image.address))
-            lines.push_back({image, page.address, page.refererPolicy, failure, false});
+            lines.push_back({image, page.address, page.referrer, failure, false});
     }
 
     void take(const FollowResult& result) {
@@ -28,7 +28,7 @@ public:
                 taken.contains(picture.address))
                 continue;
             taken.insert(picture.address);
-            lines.push_back({picture, result.viewer, result.refererPolicy, QString(), true});
+            lines.push_back({picture, result.viewer, result.referrer, QString(), true});
         }
     }
 
@@ -80,7 +80,7 @@ void FollowedList::AddPage(const Page& page, const std::vector<FollowTarget>& ta
     for (const DeepEntry& link : page.links)
         if (!listedLinks.contains(link.address)) {
             pageLinks.insert(link.address);
-            links.push_back({link, page.address, page.refererPolicy, QString(), false});
+            links.push_back({link, page.address, page.referrer, QString(), false});
         }
     listedLinks.unite(pageLinks);
 }
@@ -105,9 +105,9 @@ void addLines(const std::vector<FollowedEntry>& lines, HarvestLines& listed, Har
             addresses.append(entry.address);
         details.push_back(entry);
         if (line.taken)
-            sources.insert(entry.address, {line.from, line.refererPolicy, QString()});
+            sources.insert(entry.address, {line.from, line.referrer, QString()});
         else if (!line.failure.isEmpty())
-            sources.insert(entry.address, {QString(), QString(), line.failure});
+            sources.insert(entry.address, {QString(), StatedReferrer(), line.failure});
     }
 }
 

@@ -18,7 +18,7 @@ class FollowedList {
 public:
     struct Page {
         QString address;
-        QString refererPolicy;
+        StatedReferrer referrer;
         std::vector<DeepEntry> images; // in list order
         std::vector<DeepEntry> links;
     };

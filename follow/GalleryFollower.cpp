@@ -66,7 +66,7 @@ void GalleryFollower::walk(const FollowedList::Page& page, const PageSnapshot& s
     connect(follower.get(), &ThumbnailFollower::progress, this,
             [this](int done) { emit progress(loaded + done, known); });
     connect(follower.get(), &ThumbnailFollower::finished, this, &GalleryFollower::pageFollowed);
-    follower->Start(targets, options, QUrl(page.address), page.refererPolicy);
+    follower->Start(targets, options, QUrl(page.address), page.referrer);
 }
 
 void GalleryFollower::pageFollowed() {
@@ -88,7 +88,8 @@ void GalleryFollower::continueWith(const PageSnapshot& snapshot) {
     ++loaded;
     ++known;
     loadGalleryPage(next,
-                    RefererPolicy(current.refererPolicy).RefererFor(QUrl(current.address), next),
+                    RefererPolicy(current.referrer.policy, current.referrer.elements)
+                        .RefererFor(QUrl(current.address), next),
                     FollowOptions::PageMilliseconds);
 }
 
@@ -101,8 +102,7 @@ void GalleryFollower::loadGalleryPage(const QUrl& address, const QString& refere
     nextLoader->Load(address, referer, timeoutMilliseconds);
 }
 
-void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QString& location,
-                                      const QString& policy) {
+void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QString& location) {
     // Its page is not kept loaded while its thumbnails are followed.
     nextLoader.release()->deleteLater(); // it is emitting
     emit progress(loaded, known);
@@ -111,7 +111,8 @@ void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QStrin
         firstStyleWalkCut = snapshot.styleWalkCut;
     }
     SnapshotEntries::Lists lists = SnapshotEntries::Scan(snapshot, options.minimumSize);
-    walk({location, policy, SnapshotEntries::InListOrder(std::move(lists.images)),
+    walk({location, StatedReferrer::Of(snapshot),
+          SnapshotEntries::InListOrder(std::move(lists.images)),
           SnapshotEntries::InListOrder(std::move(lists.links))},
          snapshot);
 }

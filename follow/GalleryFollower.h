@@ -59,8 +59,7 @@ private:
     std::vector<FollowTarget> newTargets(const PageSnapshot& snapshot, const QUrl& address);
     void walk(const FollowedList::Page& page, const PageSnapshot& snapshot);
     void pageFollowed();
-    void nextPageScanned(const PageSnapshot& snapshot, const QString& location,
-                         const QString& policy);
+    void nextPageScanned(const PageSnapshot& snapshot, const QString& location);
     void nextPageFailed(const QString& reason);
     void loadGalleryPage(const QUrl& address, const QString& referer, int timeoutMilliseconds);
     void continueWith(const PageSnapshot& snapshot);

@@ -14,7 +14,7 @@ void cancelLogin(QAuthenticator* authenticator) {
 } // namespace
 
 HiddenPage::HiddenPage(QWebEngineProfile* profile, QObject* parent)
-    : QWebEnginePage(profile, parent), requests(new RequestCounter(this)) {
+    : ScanPage(profile, parent), requests(new RequestCounter(this)) {
     setAudioMuted(true);
     setUrlRequestInterceptor(requests);
     connect(this, &QWebEnginePage::authenticationRequired, this,

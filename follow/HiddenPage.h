@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWebEnginePage>
+#include "view/ScanPage.h"
 
 class RequestCounter;
 
@@ -9,7 +9,7 @@ class RequestCounter;
 // are dismissed and logins cancelled at once, so it is harvested whatever it
 // asks, and it counts the requests it makes, so its loader can tell when it
 // has settled. The pool of followed pages cancels their downloads.
-class HiddenPage : public QWebEnginePage {
+class HiddenPage : public ScanPage {
     Q_OBJECT
 public:
     HiddenPage(QWebEngineProfile* profile, QObject* parent);

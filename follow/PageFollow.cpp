@@ -23,7 +23,7 @@ void PageFollow::Start(const FollowOptions& chosen) {
 
 void PageFollow::Follow(const PageSnapshot& snapshot) {
     const Harvest scan = Harvest::Scan(snapshot, {true, options.minimumSize});
-    const FollowedList::Page page{engine->Location(), engine->StatedReferrerPolicy(),
+    const FollowedList::Page page{engine->Location(), StatedReferrer::Of(snapshot),
                                   SnapshotEntries::InListOrder(scan.imageDetails),
                                   SnapshotEntries::InListOrder(scan.linkDetails)};
     gallery = std::make_unique<GalleryFollower>(engine->Page()->profile());

@@ -22,11 +22,11 @@ ThumbnailFollower::~ThumbnailFollower() {
 
 void ThumbnailFollower::Start(const std::vector<FollowTarget>& chosen,
                               const FollowOptions& chosenOptions, const QUrl& from,
-                              const QString& policy) {
+                              const StatedReferrer& stated) {
     targets = chosen;
     options = chosenOptions;
     gallery = from;
-    refererPolicy = policy;
+    referrer = stated;
     results.assign(targets.size(), FollowResult());
     next = 0;
     done = 0;
@@ -47,20 +47,20 @@ void ThumbnailFollower::feed(ViewerLoader* loader) {
     busy.emplace_back(loader, index);
     const QString address = targets[index].viewer.toString();
     connect(loader, &ViewerLoader::scanned, this,
-            [this, loader](const PageSnapshot& snapshot, const QString& location,
-                           const QString& policy) {
+            [this, loader](const PageSnapshot& snapshot, const QString& location) {
                 FollowResult result{
                     PictureChoice::Take(snapshot, location, options.takeAll, options.minimumSize),
-                    location, policy, QString()};
+                    location, StatedReferrer::Of(snapshot), QString()};
                 if (result.taken.empty())
                     result.failure = QStringLiteral("no picture found");
                 record(loader, std::move(result));
             });
     connect(loader, &ViewerLoader::failed, this, [this, loader, address](const QString& reason) {
-        record(loader, {{}, address, QString(), reason});
+        record(loader, {{}, address, StatedReferrer(), reason});
     });
     const QUrl& viewer = targets[index].viewer;
-    loader->Load(viewer, RefererPolicy(refererPolicy).RefererFor(gallery, viewer));
+    loader->Load(viewer,
+                 RefererPolicy(referrer.policy, referrer.elements).RefererFor(gallery, viewer));
 }
 
 void ThumbnailFollower::record(ViewerLoader* loader, FollowResult result) {
@@ -88,12 +88,13 @@ void ThumbnailFollower::Cancel() {
         return;
     for (const auto& [loader, index] : busy) {
         results[index] = {
-            {}, targets[index].viewer.toString(), QString(), QStringLiteral("stopped")};
+            {}, targets[index].viewer.toString(), StatedReferrer(), QStringLiteral("stopped")};
         close(loader);
     }
     busy.clear();
     for (; next < targets.size(); ++next)
-        results[next] = {{}, targets[next].viewer.toString(), QString(), QStringLiteral("stopped")};
+        results[next] = {
+            {}, targets[next].viewer.toString(), StatedReferrer(), QStringLiteral("stopped")};
     done = int(targets.size());
     finishIfDone();
 }

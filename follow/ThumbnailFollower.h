@@ -3,6 +3,7 @@
 #include "follow/FollowOptions.h"
 #include "follow/FollowResult.h"
 #include "follow/FollowTarget.h"
+#include "harvest/StatedReferrer.h"
 
 #include <QObject>
 #include <QUrl>
@@ -25,9 +26,9 @@ public:
     ~ThumbnailFollower() override;
 
     // finished() follows once every target has a result, also for no targets.
-    // gallery and refererPolicy: the page the targets are linked from, and its policy.
+    // gallery and referrer: the page the targets are linked from, and its policy.
     void Start(const std::vector<FollowTarget>& targets, const FollowOptions& options,
-               const QUrl& gallery, const QString& refererPolicy);
+               const QUrl& gallery, const StatedReferrer& referrer);
     // Closes every hidden page at once; the targets not done fail as stopped.
     void Cancel();
     // One per target, in the targets' order.
@@ -50,7 +51,7 @@ private:
     std::vector<std::pair<ViewerLoader*, std::size_t>> busy; // loader, target index
     FollowOptions options;
     QUrl gallery;
-    QString refererPolicy;
+    StatedReferrer referrer;
     std::size_t next = 0;
     int done = 0;
     bool running = false;

@@ -137,8 +137,7 @@ void ViewerLoader::scan() {
         if (!self || self->generation != asked || !self->active)
             return;
         self->stop();
-        emit self->scanned(snapshot, self->engine->Location(),
-                           self->engine->StatedReferrerPolicy());
+        emit self->scanned(snapshot, self->engine->Location());
     });
 }
 

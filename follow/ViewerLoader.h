@@ -35,8 +35,7 @@ public:
 
 signals:
     // location: where the page ended up, after redirects.
-    void scanned(const PageSnapshot& snapshot, const QString& location,
-                 const QString& refererPolicy);
+    void scanned(const PageSnapshot& snapshot, const QString& location);
     void failed(const QString& reason);
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "harvest/StatedReferrer.h"
+
 #include <QHash>
 #include <QString>
 
@@ -8,7 +10,7 @@
 // page states; or, on a thumbnail kept, why its viewer page gave nothing.
 struct LineSource {
     QString page;
-    QString refererPolicy;
+    StatedReferrer referrer;
     QString failure;
 };
 

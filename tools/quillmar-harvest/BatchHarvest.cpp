@@ -89,7 +89,7 @@ void BatchHarvest::pageHarvested() {
     CBrowserEngine& engine = harvester->Engine();
     location = engine.Location();
     styleWalkCut = harvester->StyleWalkCut();
-    const FollowedList::Page page{location, engine.StatedReferrerPolicy(),
+    const FollowedList::Page page{location, StatedReferrer::Of(harvester->Snapshot()),
                                   harvester->ImageEntries(), harvester->LinkEntries()};
     if (!choice.followThumbnails && !choice.walkNextPages) {
         FollowedList lines;
@@ -99,8 +99,7 @@ void BatchHarvest::pageHarvested() {
     }
     gallery = std::make_unique<GalleryFollower>(engine.Page()->profile());
     connect(gallery.get(), &GalleryFollower::finished, this, &BatchHarvest::galleryDone);
-    gallery->Start(page, harvester->DeepSnapshot(), choice.follow, choice.followThumbnails,
-                   pagesLeft);
+    gallery->Start(page, harvester->Snapshot(), choice.follow, choice.followThumbnails, pagesLeft);
 }
 
 void BatchHarvest::startGallery() {

@@ -32,7 +32,7 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
             const QString saved = archive ? archive->SavedName(entry.address) : QString();
             if (saved.isEmpty()) {
                 builder.AddLineFrom({entry.name, entry.address}, QUrl(line.from),
-                                    RefererPolicy(line.refererPolicy));
+                                    RefererPolicy(line.referrer.policy, line.referrer.elements));
             } else if (!skippedAddresses.contains(entry.address)) {
                 skippedAddresses.insert(entry.address);
                 skipped << saved;

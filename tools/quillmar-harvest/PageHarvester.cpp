@@ -72,8 +72,7 @@ void PageHarvester::scanSnapshot(const PageSnapshot& snapshot) {
     if (outcome != Outcome::Pending)
         return;
     harvest = Harvest::Scan(snapshot, {mode.deep, mode.minimumSize});
-    if (mode.deep)
-        deepSnapshot = snapshot;
+    lastSnapshot = snapshot;
     finish(Outcome::Harvested);
 }
 
@@ -150,6 +149,6 @@ bool PageHarvester::StyleWalkCut() const {
     return harvest.styleWalkCut;
 }
 
-const PageSnapshot& PageHarvester::DeepSnapshot() const {
-    return deepSnapshot;
+const PageSnapshot& PageHarvester::Snapshot() const {
+    return lastSnapshot;
 }

@@ -39,8 +39,8 @@ public:
     std::vector<DeepEntry> LinkEntries() const;
     // True when a Deep Scan had to stop reading CSS backgrounds early.
     bool StyleWalkCut() const;
-    // What a Deep Scan read of the page; empty after a plain scan.
-    const PageSnapshot& DeepSnapshot() const;
+    // What the scan read of the page.
+    const PageSnapshot& Snapshot() const;
     // The engine that loaded the page; its profile holds the page's cookies.
     CBrowserEngine& Engine() const;
     // What the scan found, lines in the order found.
@@ -59,7 +59,7 @@ private:
     CBrowserEngine* engine;
     QTimer deadline;
     Harvest harvest;
-    PageSnapshot deepSnapshot;
+    PageSnapshot lastSnapshot;
     Mode mode;
     Outcome outcome = Outcome::Pending;
 };

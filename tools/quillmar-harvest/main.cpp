@@ -77,6 +77,14 @@ std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
     return std::nullopt;
 }
 
+// A whole number from minimum to maximum written in digits only (no sign,
+// space or exponent), or nothing.
+std::optional<int> numberIn(const QString& text, int minimum, int maximum) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    const int value = digits.match(text).hasMatch() ? text.toInt() : -1;
+    return value >= minimum && value <= maximum ? std::optional<int>(value) : std::nullopt;
+}
+
 // The download part of the options; an error text when they do not fit together.
 std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& parser,
                                                      QString& error) {
@@ -102,11 +110,11 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     choice.links = links || !images;
     choice.match = parser.value(QStringLiteral("match"));
     choice.archive = parser.value(QStringLiteral("archive"));
-    bool isNumber = true;
     if (parser.isSet(QStringLiteral("parallel")))
-        choice.parallel = parser.value(QStringLiteral("parallel")).toInt(&isNumber);
-    if (!isNumber || choice.parallel < Limits::MinParallelDownloads ||
-        choice.parallel > Limits::MaxParallelDownloads) {
+        choice.parallel = numberIn(parser.value(QStringLiteral("parallel")),
+                                   Limits::MinParallelDownloads, Limits::MaxParallelDownloads)
+                              .value_or(0);
+    if (choice.parallel == 0) {
         error = QStringLiteral("--parallel takes a number from 1 to 16");
         return std::nullopt;
     }
@@ -131,14 +139,6 @@ void parseScan(const QCommandLineParser& parser, Options& options, QString& erro
     if (!match.hasMatch())
         error = QStringLiteral("--min-size takes WIDTHxHEIGHT, for instance 200x150");
     harvest.mode.minimumSize = QSize(match.captured(1).toInt(), match.captured(2).toInt());
-}
-
-// A whole number from minimum to maximum, or nothing.
-std::optional<int> numberIn(const QString& text, int minimum, int maximum) {
-    bool isNumber = false;
-    const int value = text.toInt(&isNumber);
-    return isNumber && value >= minimum && value <= maximum ? std::optional<int>(value)
-                                                            : std::nullopt;
 }
 
 // --follow and its companions, and --pages; both scan with Deep Scan.
@@ -205,12 +205,13 @@ void addOptions(QCommandLineParser& parser) {
 std::optional<Options> parseOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     addOptions(parser);
-    const bool batch = arguments.contains(QStringLiteral("--input"));
-    if (!parser.parse(arguments) || parser.positionalArguments().size() != (batch ? 0 : 1))
-        return std::nullopt;
     Options options;
     QString error;
-    options.download = parseDownload(parser, error);
+    if (!parser.parse(arguments))
+        error = parser.errorText();
+    const bool batch = parser.isSet(QStringLiteral("input"));
+    if (error.isEmpty())
+        options.download = parseDownload(parser, error);
     if (error.isEmpty())
         parseScan(parser, options, error);
     if (error.isEmpty())
@@ -220,20 +221,24 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
             readAddresses(parser.value(QStringLiteral("input")), error).value_or(QStringList());
         options.harvest.pageLines = true;
     }
+    const std::optional<int> timeout =
+        parser.isSet(QStringLiteral("timeout"))
+            ? numberIn(parser.value(QStringLiteral("timeout")), 1, Limits::MaxPageTimeoutSeconds)
+            : Limits::DefaultPageTimeoutSeconds;
+    if (error.isEmpty() && !timeout)
+        error = QStringLiteral("--timeout takes a number of seconds from 1 to %1")
+                    .arg(Limits::MaxPageTimeoutSeconds);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(error));
         return std::nullopt;
     }
-    const std::optional<int> timeout =
-        parser.isSet(QStringLiteral("timeout"))
-            ? numberIn(parser.value(QStringLiteral("timeout")), 1, std::numeric_limits<int>::max())
-            : Limits::DefaultPageTimeoutSeconds;
-    options.harvest.timeoutSeconds = timeout.value_or(0);
-    if (!batch)
-        options.addresses << parser.positionalArguments().first();
+    options.harvest.timeoutSeconds = *timeout;
     options.harvest.print = !options.download;
-    if (!timeout || (!batch && options.addresses.first().trimmed().isEmpty()))
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != (batch ? 0 : 1) || (!batch && positional.first().trimmed().isEmpty()))
         return std::nullopt;
+    if (!batch)
+        options.addresses << positional.first();
     return options;
 }
 
