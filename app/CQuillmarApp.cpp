@@ -6,6 +6,7 @@
 #include "app/Prompts.h"
 #include "app/StringTable.h"
 #include "app/VersionGate.h"
+#include "controls/AccessibleFactory.h"
 #include "download/DownloadRegistry.h"
 #include "frame/CMainFrame.h"
 
@@ -25,6 +26,7 @@ CQuillmarApp::CQuillmarApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(ProgramVersion::Text());
     // Desktops match the windows to the installed desktop entry by this name.
     setDesktopFileName(QStringLiteral("org.quillmar.Quillmar"));
+    AccessibleFactory::Install();
 }
 
 CQuillmarApp::~CQuillmarApp() {

@@ -15,6 +15,7 @@ enum CommandId : int {
     IDS_INDICATOR_SCRL = 59139,
 
     // Toolkit commands
+    IDOK = 1,
     ID_FILE_NEW = 57600,
     ID_FILE_CLOSE = 57602,
     ID_FILE_SAVE = 57603,

@@ -9,6 +9,7 @@
 #include "download/EngineCookieJar.h"
 #include "frame/CMainFrame.h"
 #include "harvest/CHarvestList.h"
+#include "support/AccessibilityWalk.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
@@ -237,6 +238,7 @@ private slots:
         QVERIFY(Execute(ID_VIEW_DOWNLOAD_REPORT));
         auto* report = frame->findChild<CDownloadReportDialog*>();
         QVERIFY(report && report->isVisible());
+        QCOMPARE(testsupport::accessibilityFaults(*report), QStringList());
         QCOMPARE(ReportLines(),
                  QStringList({"a.jpg|saved", "late.jpg|failed: server answered 404"}));
         QCOMPARE(report->Files()->topLevelItem(0)->child(0)->text(1), folder->path());
