@@ -1,10 +1,10 @@
 #include "app/CAboutDialog.h"
 
-#include "app/CommandIds.h"
-#include "app/DialogUnits.h"
 #include "controls/BitmapTable.h"
 #include "controls/CBitmapButton.h"
 #include "controls/ControlTexts.h"
+#include "core/CommandIds.h"
+#include "core/DialogUnits.h"
 
 #include <QKeyEvent>
 #include <QLabel>

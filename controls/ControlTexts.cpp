@@ -1,7 +1,7 @@
 #include "controls/ControlTexts.h"
 
-#include "app/StringTable.h"
 #include "controls/ToolTips.h"
+#include "core/StringTable.h"
 
 #include <QWidget>
 
