@@ -28,6 +28,7 @@ const std::unordered_map<int, const char*>& entries() {
         {ID_SET_DOWNLOAD_FOLDER, "Set download directory.\n Set download directory."},
         {ID_FOLDER_LABEL, "Current download directory. \n Current download directory."},
         {ID_MESSAGE_LINE, "Messages.\nMessages."},
+        {ID_VIEW_RELOAD, "Load the page again\nReload"},
         {ID_VIEW_DOWNLOAD_REPORT,
          "Show what each file of this run's downloads did\nDownload Report"},
         {ID_IMAGE_LIST, "Images on current page.\nImages on current page."},
@@ -81,6 +82,8 @@ const std::unordered_map<int, const char*>& names() {
         {ID_FILES_LEFT, "Files left"},
         {ID_ONLINE_CLOCK, "Online time"},
         {IDOK, "OK"},
+        {ID_VIEW_TOOLBAR, "Navigation bar"},
+        {IDR_HARVESTBAR, "Harvest bar"},
         {1036, "Bookmarks"}, // the bookmark and history dialogs' counters
         {1045, "Links"},
     };

@@ -77,6 +77,10 @@ void CBrowserEngine::GoForward() {
     view->forward();
 }
 
+void CBrowserEngine::Reload() {
+    view->reload();
+}
+
 void CBrowserEngine::Stop() {
     view->stop();
 }
