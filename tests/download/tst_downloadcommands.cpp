@@ -314,14 +314,14 @@ private slots:
             {Qt::ALT | Qt::Key_Left, gallery},
             {Qt::ALT | Qt::Key_Right, server.url("iframes.html")},
             {QKeyCombination(Qt::Key_F5), server.url("iframes.html")}};
+        QWidget* page = view->Engine()->findChild<QWebEngineView*>()->focusProxy();
+        page->setFocus();
         for (const auto& [key, address] : keys) {
             loads.clear();
-            QTest::keyClick(FrameControls(*frame).imageList, key.key(), key.keyboardModifiers());
+            QTest::keyClick(page, key.key(), key.keyboardModifiers());
             QVERIFY(loads.wait(30000));
             QCOMPARE(FrameControls(*frame).addressBox->text(), address);
         }
-        QWidget* page = view->Engine()->findChild<QWebEngineView*>()->focusProxy();
-        page->setFocus();
         QTest::keyClick(page, Qt::Key_Escape);
         QTRY_COMPARE(Message(), QStringLiteral("Stop download."));
         QTest::keyClick(page, Qt::Key_W, Qt::ControlModifier);
