@@ -21,6 +21,13 @@ CHarvestList::CHarvestList(QWidget* parent) : QListWidget(parent) {
     DescribeSelection();
 }
 
+// The base class clears the model and the selection while it is destroyed:
+// their signals must no longer reach this part, which is already gone.
+CHarvestList::~CHarvestList() {
+    disconnect(model(), nullptr, this, nullptr);
+    disconnect(this, &QListWidget::itemSelectionChanged, this, nullptr);
+}
+
 // Screen readers hear of each change of the description, so a selection made
 // by keyboard is followed by its count. Lines added one by one would each
 // recount: the count is taken once, when the event loop is next free.

@@ -17,6 +17,7 @@ public:
     static constexpr int AddressRole = Qt::UserRole;
 
     explicit CHarvestList(QWidget* parent = nullptr);
+    ~CHarvestList() override;
 
     // Adds one line at its sorted place.
     void AddString(const QString& line, const QString& address) override;
