@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -45,15 +44,6 @@ public:
     }
     std::vector<HarvestLine> lines;
 };
-
-void writePicture(const QString& folder) {
-    static const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,"
-                              "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02"
-                              "D\x01\x00;";
-    QFile file(folder + QStringLiteral("/a.gif"));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(gif, sizeof gif - 1);
-}
 
 bool load(CBrowserEngine& engine, const QString& path) {
     QEventLoop loop;
@@ -174,7 +164,6 @@ int main(int argc, char* argv[]) {
     EngineEnvironment::prepareProcess();
     QApplication application(argc, argv);
     QTemporaryDir folder;
-    writePicture(folder.path());
     QList<int> counts;
     for (const QString& argument : QCoreApplication::arguments().mid(1))
         counts << argument.toInt();
