@@ -33,3 +33,15 @@ QString BenchPage::Write(const QString& folder, int count) {
         file.write(html);
     return path;
 }
+
+QString BenchPage::BareScript() {
+    return QStringLiteral(R"(
+(function () {
+    var result = [];
+    var images = document.images, links = document.links;
+    for (var i = 0; i < images.length; i++) result.push(images[i].src);
+    for (var j = 0; j < links.length; j++) result.push(links[j].href);
+    return result;
+})()
+)");
+}

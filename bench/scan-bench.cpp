@@ -27,16 +27,6 @@ namespace {
 
 constexpr int repetitions = 5;
 
-const char* const bareScript = R"(
-(function () {
-    var result = [];
-    var images = document.images, links = document.links;
-    for (var i = 0; i < images.length; i++) result.push(images[i].src);
-    for (var j = 0; j < links.length; j++) result.push(links[j].href);
-    return result;
-})()
-)";
-
 class LineVector : public ListSink {
 public:
     void AddString(const QString& line, const QString& address) override {
@@ -103,8 +93,8 @@ double timeBareCall(CBrowserEngine& engine, int& addresses) {
     QElapsedTimer clock;
     clock.start();
     double elapsed = 0;
-    engine.Page()->runJavaScript(QString::fromLatin1(bareScript),
-                                 QWebEngineScript::ApplicationWorld, [&](const QVariant& result) {
+    engine.Page()->runJavaScript(BenchPage::BareScript(), QWebEngineScript::ApplicationWorld,
+                                 [&](const QVariant& result) {
                                      addresses = int(result.toList().size());
                                      elapsed = clock.nsecsElapsed() / 1e6;
                                      loop.quit();

@@ -62,20 +62,11 @@ double timeListing(CQuillmarView& view, const QString& path) {
 
 // Milliseconds for a script that only reads the addresses of the page shown.
 double timeBareCall(CQuillmarView& view) {
-    static const char* const bareScript = R"(
-(function () {
-    var result = [];
-    var images = document.images, links = document.links;
-    for (var i = 0; i < images.length; i++) result.push(images[i].src);
-    for (var j = 0; j < links.length; j++) result.push(links[j].href);
-    return result;
-})()
-)";
     QElapsedTimer clock;
     clock.start();
     double elapsed = -1;
     view.Engine()->Page()->runJavaScript(
-        QString::fromLatin1(bareScript), QWebEngineScript::ApplicationWorld,
+        BenchPage::BareScript(), QWebEngineScript::ApplicationWorld,
         [&](const QVariant&) { elapsed = clock.nsecsElapsed() / 1e6; });
     return waitFor([&] { return elapsed >= 0; }) ? elapsed : -1;
 }

@@ -47,6 +47,7 @@ const QStringList placedPictures = {
     "sheet.png @deep/pictures/sheet.png css 0x0",
     "tweet.jpg @deep/pictures/tweet.jpg meta 0x0",
     "vector.png @deep/pictures/vector.png svg 0x0",
+    "w1280.jpg @deep/pictures/w1280.jpg lazy 0x0",
     "wide.png @deep/pictures/wide.png srcset 40x30",
     "wider.png @deep/pictures/wider.png srcset about 400x300",
     "x3.jpg @deep/pictures/x3.jpg srcset 0x0",

@@ -28,10 +28,14 @@ PageHarvester::~PageHarvester() {
 void PageHarvester::Start(const QString& address, int timeoutSeconds, const Mode& harvestMode) {
     mode = harvestMode;
     // Scrolling needs the page laid out as it grows. Deep Scan needs only its
-    // first screen: shown from the start, the engine would lay out and paint
-    // the page again and again while it loads.
-    if (mode.scroll)
-        ShowAtDesktopSize();
+    // first screen, shown again once the page has loaded: shown all along, the
+    // engine would lay out and paint the page again and again while it loads.
+    // Shown once, the page keeps the window's size while hidden, so responsive
+    // pages choose the pictures a reader's window would.
+    if (mode.deep || mode.scroll)
+        ShowOffScreen();
+    if (!mode.scroll)
+        engine->hide();
     // The timer counts milliseconds in an int; longer waits are as good as endless.
     deadline.start(std::min(timeoutSeconds, std::numeric_limits<int>::max() / 1000) * 1000);
     // Text that is no address fails at once, after the caller got to its event loop.
@@ -51,7 +55,7 @@ void PageHarvester::pageLoaded(bool succeeded) {
     // Loads the page starts itself later must not start a second scan.
     disconnect(engine, &CBrowserEngine::downloadComplete, this, &PageHarvester::pageLoaded);
     if (mode.deep && !mode.scroll) {
-        ShowAtDesktopSize();
+        ShowOffScreen();
         AwaitFirstScreen(firstScreenTries);
         return;
     }
@@ -65,9 +69,9 @@ void PageHarvester::pageLoaded(bool succeeded) {
 }
 
 // Without a shown view of a desktop size nothing is ever in view, so lazy
-// loaders never fire and scrolling moves nothing.
-void PageHarvester::ShowAtDesktopSize() {
-    // Laid out and shown as far as the engine can tell, yet never on a real screen.
+// loaders never fire and scrolling moves nothing. Laid out and shown as far as
+// the engine can tell, yet never on a real screen.
+void PageHarvester::ShowOffScreen() {
     engine->setAttribute(Qt::WA_DontShowOnScreen);
     engine->resize(1280, 800);
     engine->show();

@@ -50,7 +50,7 @@ signals:
 
 private:
     void pageLoaded(bool succeeded);
-    void ShowAtDesktopSize();
+    void ShowOffScreen();
     void AwaitFirstScreen(int triesLeft);
     void takeSnapshot();
     void scanSnapshot(const PageSnapshot& snapshot);
