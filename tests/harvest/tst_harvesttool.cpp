@@ -34,7 +34,7 @@ const QStringList placedPictures = {
     "framed-big.jpg @deep/pictures/framed-big.jpg frame 0x0",
     "hall-1600.jpg @deep/pictures/hall-1600.jpg picture 0x0",
     "holiday.2024.heic @deep/pictures/holiday.2024.heic img 0x0",
-    "in-view.jpg @deep/pictures/in-view.jpg img 0x0",
+    "in-view.jpg @deep/pictures/in-view.jpg lazy 0x0",
     "inline.jpg @deep/pictures/inline.jpg css 0x0",
     "l,1200.webp @deep/pictures/l,1200.webp lazy 0x0",
     "lazy.jpg @deep/pictures/lazy.jpg lazy 0x0",
