@@ -32,10 +32,11 @@ void PageHarvester::Start(const QString& address, int timeoutSeconds, const Mode
     // engine would lay out and paint the page again and again while it loads.
     // Shown once, the page keeps the window's size while hidden, so responsive
     // pages choose the pictures a reader's window would.
-    if (mode.deep || mode.scroll)
+    if (mode.deep || mode.scroll) {
         ShowOffScreen();
-    if (!mode.scroll)
-        engine->hide();
+        if (!mode.scroll)
+            engine->hide();
+    }
     // The timer counts milliseconds in an int; longer waits are as good as endless.
     deadline.start(std::min(timeoutSeconds, std::numeric_limits<int>::max() / 1000) * 1000);
     // Text that is no address fails at once, after the caller got to its event loop.
