@@ -30,6 +30,8 @@ void ThumbnailLoader::Reset(const DownloadJob& rules) {
     fetcher.Reset(rules);
     stages.clear();
     wanted.clear();
+    decoding = 0;
+    ++generation;
 }
 
 void ThumbnailLoader::Want(const QStringList& addresses) {
@@ -64,9 +66,13 @@ void ThumbnailLoader::Missing(const QString& address) {
     if (stages.value(address) != Stage::LookingUp)
         return;
     stages.insert(address, Stage::Queued);
+    ScheduleQueueFetches();
+}
+
+// Many misses and decodes end together: the fetch queue is rebuilt once for all of them.
+void ThumbnailLoader::ScheduleQueueFetches() {
     if (fetchQueueDirty)
         return;
-    // Many misses arrive together: the fetch queue is rebuilt once for all of them.
     fetchQueueDirty = true;
     QTimer::singleShot(0, this, &ThumbnailLoader::QueueFetches);
 }
@@ -75,7 +81,7 @@ void ThumbnailLoader::QueueFetches() {
     fetchQueueDirty = false;
     QStringList queue;
     for (const QString& address : std::as_const(wanted)) {
-        if (stages.value(address) == Stage::Queued)
+        if (decoding < MaxDecoding && stages.value(address) == Stage::Queued)
             queue.append(address);
     }
     fetcher.Queue(queue);
@@ -85,13 +91,21 @@ void ThumbnailLoader::Decode(const QString& address, const QByteArray& data) {
     if (!stages.contains(address) || stages.value(address) == Stage::Done)
         return;
     stages.insert(address, Stage::Decoding);
+    if (++decoding == MaxDecoding)
+        QueueFetches();
     const ThumbnailCache writer = cache;
     // Decoding goes before reading the cache: it holds a whole picture in memory.
     pool.start(
-        [this, writer, address, data] {
+        [this, writer, address, data, started = generation] {
             const Thumbnail made = ThumbnailMaker::Make(data);
             writer.Store(address, made);
-            QMetaObject::invokeMethod(this, [this, address, made] { Finish(address, made); });
+            QMetaObject::invokeMethod(this, [this, address, made, started] {
+                if (started != generation)
+                    return;
+                --decoding;
+                ScheduleQueueFetches();
+                Finish(address, made);
+            });
         },
         std::numeric_limits<int>::max());
 }

@@ -27,6 +27,10 @@ public:
     // already made or on their way are left as they are.
     void Want(const QStringList& addresses);
 
+    // Fetching waits while this many fetched pictures wait to be decoded, so a
+    // fast server does not pile whole pictures up in memory.
+    static constexpr int MaxDecoding = 4;
+
 signals:
     // Once per address asked for: the thumbnail, or a note saying why there is none.
     void Ready(const QString& address, const Thumbnail& thumbnail);
@@ -39,6 +43,7 @@ private:
     void Decode(const QString& address, const QByteArray& data);
     void Finish(const QString& address, const Thumbnail& thumbnail);
     void QueueFetches();
+    void ScheduleQueueFetches();
 
     ThumbnailCache cache;
     QThreadPool pool;
@@ -46,4 +51,6 @@ private:
     QHash<QString, Stage> stages;
     QStringList wanted;
     bool fetchQueueDirty = false;
+    int decoding = 0;   // fetched pictures held in memory until decoded
+    int generation = 0; // counts resets; a decode of an earlier harvest ends unnoticed
 };
