@@ -2,15 +2,11 @@
 
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
+#include "download/TransferRules.h"
 
 #include <algorithm>
 
 namespace {
-
-bool InitialiseCurlOnce() {
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return initialised;
-}
 
 QString CompletionMessage(int saved, int count) {
     if (saved == count)
@@ -25,7 +21,7 @@ constexpr int PollMilliseconds = 1000;
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
     : job(std::move(job)), sink(std::move(sink)) {
-    InitialiseCurlOnce();
+    TransferRules::InitialiseOnce();
     multi = curl_multi_init();
     const int parallel = std::clamp(this->job.Parallel, 1, MaxParallel);
     if (multi)

@@ -154,9 +154,11 @@ QSize CThumbnailsWindow::DefaultSize() const {
                  grid.height() + others.height());
 }
 
+// A rescan that lists the same lines keeps the cells, their selection and the scroll position.
 void CThumbnailsWindow::SetHarvest(const ThumbnailHarvest& harvest) {
+    if (!model->SetHarvest(harvest))
+        return;
     loader->Reset(harvest.rules);
-    model->SetHarvest(harvest);
     WantVisibleFirst();
 }
 

@@ -1,6 +1,7 @@
 #include "thumbnails/PictureFetcher.h"
 
 #include "download/DownloadJob.h"
+#include "download/TransferRules.h"
 #include "thumbnails/PictureTransfer.h"
 
 struct PictureFetcher::Slot {

@@ -2,33 +2,36 @@
 
 #include "thumbnails/ThumbnailMaker.h"
 
+#include <algorithm>
+
 ThumbnailModel::ThumbnailModel(QObject* parent) : QAbstractListModel(parent) {}
 
 // A rescan keeps the thumbnails already made for addresses it lists again.
-void ThumbnailModel::SetHarvest(const ThumbnailHarvest& harvest) {
-    QHash<QString, Thumbnail> made;
-    for (const Cell& cell : cells) {
-        if (cell.done)
-            made.insert(cell.address, cell.thumbnail);
-    }
-    beginResetModel();
-    cells.clear();
-    rows.clear();
+bool ThumbnailModel::SetHarvest(const ThumbnailHarvest& harvest) {
+    std::vector<Cell> listed;
+    QHash<QString, int> listedRows;
     for (const DeepEntry& entry : harvest.images)
-        Add(entry, false);
+        Add(listed, listedRows, entry, false);
     for (const DeepEntry& entry : harvest.links)
-        Add(entry, true);
-    for (Cell& cell : cells) {
-        const auto kept = made.constFind(cell.address);
-        if (kept != made.constEnd()) {
-            cell.thumbnail = *kept;
+        Add(listed, listedRows, entry, true);
+    if (std::equal(listed.begin(), listed.end(), cells.begin(), cells.end(), &Cell::SameLine))
+        return false;
+    for (Cell& cell : listed) {
+        const int row = RowOf(cell.address);
+        if (row >= 0 && cells[size_t(row)].done) {
+            cell.thumbnail = cells[size_t(row)].thumbnail;
             cell.done = true;
         }
     }
+    beginResetModel();
+    cells = std::move(listed);
+    rows = std::move(listedRows);
     endResetModel();
+    return true;
 }
 
-void ThumbnailModel::Add(const DeepEntry& entry, bool fromLinks) {
+void ThumbnailModel::Add(std::vector<Cell>& cells, QHash<QString, int>& rows,
+                         const DeepEntry& entry, bool fromLinks) {
     auto known = rows.constFind(entry.address);
     if (known == rows.constEnd()) {
         Cell cell;

@@ -28,7 +28,8 @@ public:
 
     explicit ThumbnailModel(QObject* parent = nullptr);
 
-    void SetHarvest(const ThumbnailHarvest& harvest);
+    // False, changing nothing, when the harvest lists the same lines as before.
+    bool SetHarvest(const ThumbnailHarvest& harvest);
     // Gives the cell of address its thumbnail; the scan's size stays where the
     // picture could not be read.
     void Apply(const QString& address, const Thumbnail& thumbnail);
@@ -48,9 +49,15 @@ private:
         bool inLinks = false;
         bool done = false;
         Thumbnail thumbnail;
+
+        static bool SameLine(const Cell& one, const Cell& other) {
+            return one.name == other.name && one.address == other.address &&
+                   one.inImages == other.inImages && one.inLinks == other.inLinks;
+        }
     };
 
-    void Add(const DeepEntry& entry, bool fromLinks);
+    static void Add(std::vector<Cell>& cells, QHash<QString, int>& rows, const DeepEntry& entry,
+                    bool fromLinks);
     QString AccessibleText(const Cell& cell) const;
 
     std::vector<Cell> cells;
