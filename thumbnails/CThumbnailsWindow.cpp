@@ -57,6 +57,7 @@ CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
     connect(filter, &QAbstractItemModel::rowsRemoved, this, shownCellsChanged);
     resize(DefaultSize());
     ShowCounts();
+    view->setFocus();
 }
 
 CThumbnailsWindow::~CThumbnailsWindow() = default;

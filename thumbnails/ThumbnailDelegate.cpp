@@ -53,14 +53,15 @@ void ThumbnailDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     }
     const QRect box(option.rect.left() + Margin, option.rect.top() + Margin, ThumbnailMaker::Side,
                     ThumbnailMaker::Side);
-    PaintPicture(painter, box, index);
-    PaintBadge(painter, box, index.data(ThumbnailModel::TypeRole).toString());
+    const QRect picture = PaintPicture(painter, box, index);
+    PaintBadge(painter, picture, index.data(ThumbnailModel::TypeRole).toString());
     PaintText(painter, option, box, index);
     painter->restore();
 }
 
-void ThumbnailDelegate::PaintPicture(QPainter* painter, const QRect& box,
-                                     const QModelIndex& index) const {
+// Returns where the picture went: the badge sits on its corner.
+QRect ThumbnailDelegate::PaintPicture(QPainter* painter, const QRect& box,
+                                      const QModelIndex& index) const {
     const QPixmap pixmap = PixmapOf(index);
     if (!pixmap.isNull()) {
         const QSize shown =
@@ -68,7 +69,7 @@ void ThumbnailDelegate::PaintPicture(QPainter* painter, const QRect& box,
         QRect target(QPoint(), shown);
         target.moveCenter(box.center());
         painter->drawPixmap(target, pixmap);
-        return;
+        return target;
     }
     painter->setPen(QColor(128, 128, 128));
     painter->drawRect(box.adjusted(0, 0, -1, -1));
@@ -76,9 +77,11 @@ void ThumbnailDelegate::PaintPicture(QPainter* painter, const QRect& box,
     const bool wanted = index.data(ThumbnailModel::WantedRole).toBool();
     painter->drawText(box.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap,
                       wanted ? QStringLiteral("loading...") : note);
+    return box;
 }
 
-void ThumbnailDelegate::PaintBadge(QPainter* painter, const QRect& box, const QString& type) const {
+void ThumbnailDelegate::PaintBadge(QPainter* painter, const QRect& picture,
+                                   const QString& type) const {
     if (type.isEmpty())
         return;
     QFont font = painter->font();
@@ -86,7 +89,7 @@ void ThumbnailDelegate::PaintBadge(QPainter* painter, const QRect& box, const QS
     font.setBold(true);
     painter->setFont(font);
     const QRect text = QFontMetrics(font).boundingRect(type).adjusted(-3, -1, 3, 1);
-    const QRect badge(box.topLeft() + QPoint(2, 2), text.size());
+    const QRect badge(picture.topLeft() + QPoint(2, 2), text.size());
     painter->fillRect(badge, QColor(0, 0, 0, 170));
     painter->setPen(Qt::white);
     painter->drawText(badge, Qt::AlignCenter, type);

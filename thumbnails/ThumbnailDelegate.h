@@ -17,8 +17,8 @@ public:
     static QSize CellSize();
 
 private:
-    void PaintPicture(QPainter* painter, const QRect& box, const QModelIndex& index) const;
-    void PaintBadge(QPainter* painter, const QRect& box, const QString& type) const;
+    QRect PaintPicture(QPainter* painter, const QRect& box, const QModelIndex& index) const;
+    void PaintBadge(QPainter* painter, const QRect& picture, const QString& type) const;
     void PaintText(QPainter* painter, const QStyleOptionViewItem& option, const QRect& box,
                    const QModelIndex& index) const;
 };
