@@ -75,6 +75,7 @@ void PictureFetcher::TakeRequests() {
     std::lock_guard<std::mutex> lock(mutex);
     if (requestedRules) {
         DropRunning();
+        settled.clear();
         rules = std::move(requestedRules);
         requestedRules.reset();
     }
@@ -90,16 +91,16 @@ void PictureFetcher::TakeRequests() {
 void PictureFetcher::StartNext(Slot& slot) {
     while (!queue.isEmpty()) {
         const QString address = queue.takeFirst();
-        if (IsRunning(address))
+        if (IsRunning(address) || settled.contains(address))
             continue;
         if (!slot.transfer || &slot.transfer->Rules() != rules.get())
             slot.transfer = std::make_unique<PictureTransfer>(rules);
         if (!slot.transfer->Begin(address)) {
-            emit Failed(address, slot.transfer->Reason());
+            Fail(address, slot.transfer->Reason());
             continue;
         }
         if (curl_multi_add_handle(multi, slot.transfer->Handle()) != CURLM_OK) {
-            emit Failed(address, QStringLiteral("cannot start a transfer"));
+            Fail(address, QStringLiteral("cannot start a transfer"));
             continue;
         }
         slot.running = true;
@@ -119,15 +120,16 @@ void PictureFetcher::Collect() {
         slot->running = false;
         switch (transfer.Finish(result)) {
         case PictureTransfer::Outcome::Fetched:
+            settled.insert(transfer.Address());
             emit Fetched(transfer.Address(), transfer.TakeData());
             break;
         case PictureTransfer::Outcome::Failed:
-            emit Failed(transfer.Address(), transfer.Reason());
+            Fail(transfer.Address(), transfer.Reason());
             break;
         case PictureTransfer::Outcome::Redirect:
             slot->running = curl_multi_add_handle(multi, transfer.Handle()) == CURLM_OK;
             if (!slot->running)
-                emit Failed(transfer.Address(), QStringLiteral("cannot start a transfer"));
+                Fail(transfer.Address(), QStringLiteral("cannot start a transfer"));
             break;
         }
     }
@@ -139,6 +141,11 @@ void PictureFetcher::DropRunning() {
             curl_multi_remove_handle(multi, slot->transfer->Handle());
         slot->running = false;
     }
+}
+
+void PictureFetcher::Fail(const QString& address, const QString& reason) {
+    settled.insert(address);
+    emit Failed(address, reason);
 }
 
 bool PictureFetcher::IsRunning(const QString& address) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <curl/curl.h>
@@ -27,7 +28,7 @@ public:
     // rules (the page, its Referer policy, the browser's cookies).
     void Reset(const DownloadJob& rules);
     // Replaces the queue: addresses are fetched in this order, after those
-    // already running; an address running already is not fetched twice.
+    // already running; an address is fetched once until the next reset.
     void Queue(const QStringList& addresses);
 
     static constexpr int MaxParallel = 6;
@@ -46,6 +47,7 @@ private:
     void Collect();
     void DropRunning();
     bool IsRunning(const QString& address) const;
+    void Fail(const QString& address, const QString& reason);
     Slot* SlotOf(CURL* handle);
 
     CURLM* multi;
@@ -58,7 +60,8 @@ private:
     std::shared_ptr<const DownloadJob> requestedRules; // non-null: reset with these
     bool queueChanged = false;
 
-    QStringList queue; // of the fetching thread
+    QStringList queue;     // of the fetching thread
+    QSet<QString> settled; // fetched or failed since the last reset; never fetched again
     std::atomic<bool> stopRequested{false};
     std::thread worker;
 };
