@@ -76,6 +76,7 @@ private slots:
     void makesSmallCopies();
     void cacheDropsOldestBeyondCap();
     void windowShowsPagePictures();
+    void fetchesCellsInViewFirst();
 };
 
 void ThumbnailsTest::makesSmallCopies_data() {
@@ -260,6 +261,19 @@ void ThumbnailsTest::windowShowsPagePictures() {
     QVERIFY(!downloads.last().first().toStringList().contains(server.url("photo.jpg")));
     QVERIFY(downloads.last().first().toStringList().contains(server.url("wide.webp")));
 
+    // Keyboard: Space toggles the current cell, Enter opens it.
+    window.SetMinimumSize(QSize());
+    window.View()->setCurrentIndex(window.Filter()->index(0, 0));
+    window.SelectAddresses({});
+    QTest::keyClick(window.View(), Qt::Key_Space);
+    QCOMPARE(window.SelectedAddresses(), QStringList({server.url("photo.jpg")}));
+    QTest::keyClick(window.View(), Qt::Key_Space);
+    QCOMPARE(window.SelectedAddresses(), QStringList());
+    QSignalSpy opened(&window, &CThumbnailsWindow::OpenRequested);
+    QTest::keyClick(window.View(), Qt::Key_Return);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.last().first().toString(), server.url("photo.jpg"));
+
     // A second window has the pictures it made from the disk cache.
     server.clearRequests();
     CThumbnailsWindow again;
@@ -271,6 +285,36 @@ void ThumbnailsTest::windowShowsPagePictures() {
         refetched.append(QString::fromUtf8(request.path));
     refetched.sort();
     QCOMPARE(refetched, QStringList({"/gone.jpg", "/huge.jpg"}));
+}
+
+// Slow answers keep the order of requests visible: once the grid is scrolled
+// to its end, the cells there are fetched before those it passed over.
+void ThumbnailsTest::fetchesCellsInViewFirst() {
+    LoopbackHttpServer server;
+    QVERIFY(server.start());
+    const QByteArray picture = Encoded(Picture(200, 150), "jpeg");
+    ThumbnailHarvest harvest;
+    constexpr int Count = 32;
+    for (int i = 0; i < Count; ++i) {
+        const QString name = QStringLiteral("slow-%1.jpg").arg(i);
+        server.setRoute(name.toUtf8().prepend('/'),
+                        {200, "image/jpeg", picture, {}, int(picture.size() / 2 + 1), 150});
+        harvest.images.push_back(Entry(name, server.url(name)));
+    }
+    CThumbnailsWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.SetHarvest(harvest);
+    QTest::qWait(20);
+    window.View()->scrollToBottom();
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 20000);
+    QStringList order;
+    for (const auto& request : server.requests())
+        order.append(QString::fromUtf8(request.path));
+    QCOMPARE(order.size(), Count);
+    const QString last = QStringLiteral("/slow-%1.jpg").arg(Count - 1);
+    const QString middle = QStringLiteral("/slow-%1.jpg").arg(Count / 2 - 2);
+    QVERIFY2(order.indexOf(last) < order.indexOf(middle), qPrintable(order.join(' ')));
 }
 
 QUILLMAR_TEST_MAIN(ThumbnailsTest)
