@@ -14,6 +14,7 @@
 #include <QImageWriter>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -305,8 +306,10 @@ void ThumbnailsTest::fetchesCellsInViewFirst() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.SetHarvest(harvest);
-    QTest::qWait(20);
+    const QScrollBar* scrollBar = window.View()->verticalScrollBar();
+    QTRY_VERIFY(scrollBar->maximum() > 0);
     window.View()->scrollToBottom();
+    QCOMPARE(scrollBar->value(), scrollBar->maximum());
     QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 20000);
     QStringList order;
     for (const auto& request : server.requests())
