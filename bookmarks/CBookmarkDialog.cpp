@@ -88,10 +88,14 @@ void CBookmarkDialog::OnDeleteSelected() {
     SetCount(m_list->count());
 }
 
+// Asked also after a partial read: the user gives up every line either way.
 void CBookmarkDialog::OnClearAll() {
-    if (!MayRewrite() || !BookmarkFile(m_filePath).Clear())
+    if (!Prompts::current().askYesNo(this, QStringLiteral("Delete all bookmarks?"),
+                                     QStringLiteral("Clear BookMarks")) ||
+        !BookmarkFile(m_filePath).Clear())
         return;
     m_list->clear();
+    readWhole = true;
     SetCount(0);
 }
 

@@ -20,10 +20,10 @@ public:
     // whole file could be read.
     void LoadFromFile();
     // Rewrites the file without the selected line; the row goes only when the
-    // file was written. Delete and Clear are refused, with a message, when the
-    // file could not be read whole.
+    // file was written. Delete is refused, with a message, when the file could
+    // not be read whole.
     void OnDeleteSelected() override;
-    // Empties the file; the rows go only when that worked.
+    // Empties the file once the user agreed; the rows go only when that worked.
     void OnClearAll() override;
 
     QString m_filePath;

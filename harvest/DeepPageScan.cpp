@@ -31,7 +31,7 @@ void DeepPageScan::CollectLinks(const DomDocument& document) {
         if (!DeepNameRule::HasAcceptedExtension(name))
             continue;
         linkAddresses.insert(link.href);
-        links.push_back({name, link.href, QString(), 0, 0});
+        links.push_back({name, link.href, QString(), 0, 0, false});
         linkList.AddString(name, link.href);
         linkMap[name].append(link.href);
     }
@@ -45,11 +45,14 @@ void DeepPageScan::CollectImages(const DomDocument& document) {
             continue;
         const auto seen = imageAddresses.constFind(image.src);
         if (seen != imageAddresses.cend()) {
-            // A sharing tag or a background may name the picture an element shows.
+            // A sharing tag or a background may name the picture an element shows;
+            // another element may show the file a srcset only let guess.
             DeepEntry& entry = images[*seen];
-            if (entry.width == 0 && image.width > 0) {
+            if (image.width > 0 &&
+                (entry.width == 0 || (entry.sizeEstimated && !image.sizeEstimated))) {
                 entry.width = image.width;
                 entry.height = image.height;
+                entry.sizeEstimated = image.sizeEstimated;
             }
             continue;
         }
@@ -59,7 +62,8 @@ void DeepPageScan::CollectImages(const DomDocument& document) {
         if (!listed)
             continue;
         imageAddresses.insert(image.src, images.size());
-        images.push_back({name, image.src, image.source, image.width, image.height});
+        images.push_back(
+            {name, image.src, image.source, image.width, image.height, image.sizeEstimated});
         imageList.AddString(name, image.src);
         imageMap[name].append(image.src);
     }

@@ -17,6 +17,7 @@ struct DeepEntry {
     QString source; // where the page placed it: "img", "srcset", "css", ...; empty for links
     int width = 0;  // natural size; 0 when unknown
     int height = 0;
+    bool sizeEstimated = false;
 };
 
 // Walks a Deep Scan snapshot like PageScan walks a plain one (frames first,

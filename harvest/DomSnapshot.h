@@ -22,7 +22,8 @@ struct DomImage {
     QString source; // where the address came from: "img", "srcset", "lazy", "css", ...
     int width = 0;  // natural size of the picture at src; 0 when unknown
     int height = 0;
-    bool shown = false; // the element shows a picture
+    bool sizeEstimated = false; // the size is that of a candidate the engine did not load
+    bool shown = false;         // the element shows a picture
 };
 
 struct DomDocument {

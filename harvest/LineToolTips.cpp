@@ -4,9 +4,11 @@
 
 #include <QHash>
 
-QString LineToolTips::Text(const QString& address, int width, int height) {
-    const QString size = width > 0 && height > 0 ? QStringLiteral("%1 x %2").arg(width).arg(height)
-                                                 : QStringLiteral("size unknown");
+QString LineToolTips::Text(const QString& address, int width, int height, bool estimated) {
+    const QString about = estimated ? QStringLiteral("about ") : QString();
+    const QString size = width > 0 && height > 0
+                             ? about + QStringLiteral("%1 x %2").arg(width).arg(height)
+                             : QStringLiteral("size unknown");
     return address + QLatin1Char('\n') + size;
 }
 
@@ -19,6 +21,7 @@ void LineToolTips::Show(CHarvestList& list, const std::vector<DeepEntry>& entrie
         QListWidgetItem* item = list.item(row);
         const QString address = item->data(CHarvestList::AddressRole).toString();
         const DeepEntry* entry = byAddress.value(address);
-        item->setToolTip(Text(address, entry ? entry->width : 0, entry ? entry->height : 0));
+        item->setToolTip(entry ? Text(address, entry->width, entry->height, entry->sizeEstimated)
+                               : Text(address, 0, 0, false));
     }
 }

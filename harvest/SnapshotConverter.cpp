@@ -24,7 +24,9 @@ void readDetails(const QVariantList& details, std::vector<DomImage>& images) {
         image.source = details.at(at).toString();
         image.width = std::max(0, details.at(at + 1).toInt());
         image.height = std::max(0, details.at(at + 2).toInt());
-        image.shown = details.at(at + 3).toInt() != 0;
+        const int flags = details.at(at + 3).toInt();
+        image.shown = (flags & 1) != 0;
+        image.sizeEstimated = (flags & 2) != 0;
     }
 }
 

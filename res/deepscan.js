@@ -12,7 +12,8 @@
 // is kept on `window` here. Built-ins are read through prototypes, because
 // named elements shadow properties of documents and forms.
 // Each image adds one address and four details: source, natural width,
-// natural height (0 when unknown) and 1 when the element shows a picture.
+// natural height (0 when unknown) of the file, and flags: 1 when the element
+// shows a picture, 2 when the size is an estimate.
 (function (request) {
     'use strict';
     function getter(prototype, name) {
@@ -73,14 +74,14 @@
         return list;
     }
 
-    // By width descriptor where any candidate has one, else by density.
+    // By width descriptor where any candidate has one, else by density; null for none.
     function largest(list) {
         var best = null, byWidth = list.some(function (c) { return c.w > 0; });
         for (var i = 0; i < list.length; i++) {
             var c = list[i], size = byWidth ? c.w : c.x;
             if (best === null || size > (byWidth ? best.w : best.x)) best = c;
         }
-        return best ? best.address : '';
+        return best;
     }
 
     // An absolute address, or '' for nothing, a data: address or a broken one.
@@ -95,21 +96,25 @@
         }
     }
 
-    // Each address once per document; a later sighting may tell its size.
-    function addImage(found, address, source, width, height, shown) {
+    // Each address once per document; a later sighting may tell its size, or
+    // its exact size where an earlier one only estimated it.
+    function addImage(found, address, source, width, height, shown, estimated) {
         if (!address || /^data:/i.test(address)) return;
         var details = found.result.details, at = found.seen.get(address);
+        var estimateFlag = estimated ? 2 : 0;
         if (at !== undefined) {
-            if (details[at + 1] === 0 && width > 0) {
+            if (width > 0 && (details[at + 1] === 0 || (details[at + 3] & 2 && !estimated))) {
                 details[at + 1] = width;
                 details[at + 2] = height;
+                details[at + 3] = (details[at + 3] & 1) | estimateFlag;
             }
-            if (shown) details[at + 3] = 1;
+            if (shown) details[at + 3] |= 1;
             return;
         }
         found.seen.set(address, details.length);
         found.result.images.push(address);
-        found.result.details.push(found.source || source, width, height, shown ? 1 : 0);
+        found.result.details.push(found.source || source, width, height,
+                                  (shown ? 1 : 0) | estimateFlag);
     }
 
     function srcsetCandidates(element, base, lazyToo) {
@@ -125,24 +130,65 @@
         return {own: own, lazy: lazy};
     }
 
-    // The size is known only for the version the element shows.
+    // The pixel size of the file at address, as an element without a srcset
+    // reads it: the element that shows it scales its natural size by the
+    // candidate's density. Synchronous only for a picture the page already
+    // holds, so it is asked only for the one the element loaded.
+    function fileSize(address) {
+        var probe = new Image();
+        probe.src = address;
+        return probe.naturalWidth > 0 ? [probe.naturalWidth, probe.naturalHeight] : null;
+    }
+
+    // The listed candidate's size: the file's own when the element loaded it;
+    // otherwise, about its width descriptor at the shape of the loaded file,
+    // when that is a candidate of the same set; otherwise unknown.
+    function sizeOf(listed, set, image) {
+        var loaded = image.naturalWidth > 0 ? image.currentSrc : '';
+        var file = loaded ? fileSize(loaded) : null;
+        if (file && loaded === listed.address)
+            return {width: file[0], height: file[1], estimated: false};
+        var shape = file || [image.naturalWidth, image.naturalHeight];
+        var fromSet = loaded && set.some(function (c) { return c.address === loaded; });
+        if (fromSet && listed.w > 0)
+            return {width: listed.w, height: Math.round(listed.w * shape[1] / shape[0]),
+                    estimated: true};
+        return {width: 0, height: 0, estimated: false};
+    }
+
+    // A picture of a candidate set, with the size of the listed candidate.
+    function addCandidate(found, listed, set, source, image) {
+        var size = image ? sizeOf(listed, set, image) : {width: 0, height: 0, estimated: false};
+        addImage(found, listed.address, source, size.width, size.height,
+                 image !== null && image.naturalWidth > 0, size.estimated);
+    }
+
+    // The size is known only for the version the element shows; a source of
+    // a <picture> may scale it by its density.
     function addShown(found, address, source, image) {
-        var loaded = image.naturalWidth > 0 && image.currentSrc === address;
-        addImage(found, address, source, loaded ? image.naturalWidth : 0,
-                 loaded ? image.naturalHeight : 0, image.naturalWidth > 0);
+        var size = null;
+        if (image.naturalWidth > 0 && image.currentSrc === address) {
+            var parent = image.parentNode;
+            size = parent && parent.localName === 'picture' ? fileSize(address)
+                                                            : [image.naturalWidth, image.naturalHeight];
+        }
+        addImage(found, address, source, size ? size[0] : 0, size ? size[1] : 0,
+                 image.naturalWidth > 0, false);
     }
 
     // The largest candidate of any srcset, then a lazy loader's address, then what is shown.
     function readImg(found, image, base) {
         var sets = srcsetCandidates(image, base, true);
         var all = sets.own.concat(sets.lazy);
-        var address = largest(all), source = 'srcset';
-        if (address && sets.own.every(function (c) { return c.address !== address; }))
-            source = 'lazy';
-        for (var i = 0; !address && i < lazySingles.length; i++) {
-            address = resolve(attributeOf.call(image, lazySingles[i]), base);
-            source = 'lazy';
+        var best = largest(all);
+        if (best) {
+            var own = sets.own.some(function (c) { return c.address === best.address; });
+            addCandidate(found, best, all, own ? 'srcset' : 'lazy', image);
+            return;
         }
+        var address = '', source = 'lazy';
+        for (var i = 0; !address && i < lazySingles.length; i++)
+            address = resolve(attributeOf.call(image, lazySingles[i]), base);
         if (!address) {
             address = image.currentSrc || image.src;
             source = 'img';
@@ -152,12 +198,9 @@
 
     function readPictureSource(found, element, base) {
         var sets = srcsetCandidates(element, base, true);
-        var address = largest(sets.own.concat(sets.lazy));
-        var image = element.parentNode.querySelector('img');
-        if (image)
-            addShown(found, address, 'picture', image);
-        else
-            addImage(found, address, 'picture', 0, 0, false);
+        var all = sets.own.concat(sets.lazy), best = largest(all);
+        if (best)
+            addCandidate(found, best, all, 'picture', element.parentNode.querySelector('img'));
     }
 
     function readCss(found, element) {

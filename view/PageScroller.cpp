@@ -5,20 +5,29 @@
 
 namespace {
 
-// A step waits at least this long for loaders to react, at most the longer time.
-constexpr qint64 minimumSettleMs = 300;
+// A step is over once the page stayed quiet this long, or after the longer
+// time; at the end of the page it waits the longer time for a feed to answer.
+constexpr qint64 quietMs = 300;
 constexpr qint64 maximumSettleMs = 2000;
 constexpr int pollMs = 100;
 
+// The state lists: page height, elements, pictures still loading, at the end.
+enum StateField { Height, Elements, Loading, AtEnd };
+
 const char* const positionScript = "[window.scrollX, window.scrollY]";
-const char* const stepScript = "(function () { window.scrollBy(0, window.innerHeight);"
-                               " return [document.documentElement.scrollHeight]; })()";
 const char* const stateScript =
     "(function () { var images = document.images, loading = 0;"
     " for (var i = 0; i < images.length; i++) if (!images[i].complete) loading++;"
     " var root = document.documentElement;"
-    " return [root.scrollHeight, loading,"
+    " return [root.scrollHeight, document.getElementsByTagName('*').length, loading,"
     " window.scrollY + window.innerHeight >= root.scrollHeight - 1]; })()";
+
+// The state before the step, so the first poll already tells whether the step changed anything.
+QString stepScript() {
+    return QStringLiteral("(function () { var before = %1; window.scrollBy(0, window.innerHeight);"
+                          " return before; })()")
+        .arg(QLatin1String(stateScript));
+}
 
 } // namespace
 
@@ -59,23 +68,32 @@ void PageScroller::step() {
     if (done || returning)
         return;
     ++steps;
-    run(QString::fromLatin1(stepScript), [this](const QVariantList& state) {
-        heightBefore = state.value(0).toDouble();
+    run(stepScript(), [this](const QVariantList& before) {
+        stateBefore = before;
+        lastState = before;
         stepStarted = clock.elapsed();
-        lastState.clear();
+        lastChange = stepStarted;
         QTimer::singleShot(pollMs, this, &PageScroller::poll);
     });
 }
 
-// Settled: page height and pictures in flight unchanged between two polls.
+bool PageScroller::grew() const {
+    return lastState.value(Height).toDouble() > stateBefore.value(Height).toDouble() ||
+           lastState.value(Elements).toInt() > stateBefore.value(Elements).toInt();
+}
+
+// Settled: height, elements and pictures in flight unchanged for a moment;
+// at the end of a page that has not grown, only once a feed had the time to answer.
 void PageScroller::poll() {
     if (done || returning)
         return;
     run(QString::fromLatin1(stateScript), [this](const QVariantList& state) {
-        const qint64 waited = clock.elapsed() - stepStarted;
-        const bool steady = state.mid(0, 2) == lastState.mid(0, 2);
+        const qint64 now = clock.elapsed();
+        if (state.mid(0, AtEnd) != lastState.mid(0, AtEnd))
+            lastChange = now;
         lastState = state;
-        if ((steady && waited >= minimumSettleMs) || waited >= maximumSettleMs)
+        const bool awaitingFeed = state.value(AtEnd).toBool() && !grew();
+        if (now - stepStarted >= maximumSettleMs || (!awaitingFeed && now - lastChange >= quietMs))
             settled();
         else
             QTimer::singleShot(pollMs, this, &PageScroller::poll);
@@ -85,9 +103,7 @@ void PageScroller::poll() {
 void PageScroller::settled() {
     if (returning)
         return;
-    const bool grew = lastState.value(0).toDouble() > heightBefore;
-    const bool atEnd = lastState.value(2).toBool();
-    if ((atEnd && !grew) || steps >= MaxSteps)
+    if ((lastState.value(AtEnd).toBool() && !grew()) || steps >= MaxSteps)
         returnToReader();
     else
         step();

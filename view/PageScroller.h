@@ -9,8 +9,9 @@ class QWebEnginePage;
 
 // Scrolls a page to its end in steps of one window height, so pictures that
 // load only when the reader gets there are loaded, then returns to where the
-// reader was. Each step waits for the page to settle; the walk ends when the
-// page stops growing, after MaxSteps steps or after MaxMilliseconds.
+// reader was. Each step waits for the page to settle, at the end of the page
+// long enough for an endless feed to answer; the walk ends when the page
+// stops growing, after MaxSteps steps or after MaxMilliseconds.
 class PageScroller : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +30,7 @@ private:
     void run(const QString& script, std::function<void(const QVariantList&)> next);
     void step();
     void poll();
+    bool grew() const;
     void settled();
     void returnToReader();
     void finish();
@@ -37,10 +39,12 @@ private:
     QElapsedTimer clock;
     QTimer deadline;
     QVariantList readerPosition;
-    QVariantList lastState; // page height and pictures still loading at the last poll
+    // Page height, elements, pictures still loading and whether at the end.
+    QVariantList stateBefore; // before the step
+    QVariantList lastState;   // at the last poll
     qint64 stepStarted = 0;
+    qint64 lastChange = 0; // when the last poll saw the page change
     int steps = 0;
-    double heightBefore = 0;
     bool returning = false; // on the way back to the reader's place
     bool done = false;
 };

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -23,10 +24,11 @@ QByteArray readFile(const QString& path) {
 }
 
 // Every picture of deep/placements.html: name, address ("@" this origin, "%" the other
-// one), source, natural width x height.
+// one), source, natural width x height of the file.
 const QStringList placedPictures = {
     "button.png @deep/pictures/button.png input 0x0",
     "cdn.jpg @deep/pictures/cdn.jpg?w=800#top img 0x0",
+    "doubled.png @deep/pictures/doubled.png img 40x30",
     "foreign-bg.jpg %deep/pictures/foreign-bg.jpg frame 0x0",
     "foreign.png %deep/pictures/foreign.png frame 0x0",
     "framed-big.jpg @deep/pictures/framed-big.jpg frame 0x0",
@@ -42,9 +44,11 @@ const QStringList placedPictures = {
     "shadowed.png @deep/pictures/shadowed.png shadow 0x0",
     "share.jpg @deep/pictures/share.jpg meta 0x0",
     "sheet.png @deep/pictures/sheet.png css 0x0",
+    "tripled.png @deep/pictures/tripled.png picture 0x0",
     "tweet.jpg @deep/pictures/tweet.jpg meta 0x0",
     "vector.png @deep/pictures/vector.png svg 0x0",
     "wide.png @deep/pictures/wide.png srcset 40x30",
+    "wider.png @deep/pictures/wider.png srcset about 400x300",
     "x3.jpg @deep/pictures/x3.jpg srcset 0x0",
 };
 
@@ -55,6 +59,7 @@ class HarvestToolTest : public QObject {
 private:
     LoopbackHttpServer server;      // all of tests/data
     LoopbackHttpServer otherOrigin; // the same from another port: another origin
+    QTemporaryDir downloads;        // stays empty
 
 private slots:
     void initTestCase() {
@@ -81,9 +86,13 @@ private slots:
         QByteArray page = readFile(testDataPath("deep/placements.html"));
         page.replace("FOREIGN_ORIGIN", otherOrigin.url().chopped(1).toUtf8());
         server.setFile("/deep/placements.html", page);
-        // A picture the page shows under an address without a file name.
-        server.setFile("/deep/render?id=5", readFile(testDataPath("deep/pictures/wide.png")),
-                       "image/png");
+        // A feed that answers in a little more than a second.
+        server.setRoute("/deep/feed", {200, "text/plain", "..", {}, 1, 1200});
+        // A picture the page shows under an address without a file name, and one a
+        // <picture> shows at twice its density.
+        const QByteArray wide = readFile(testDataPath("deep/pictures/wide.png"));
+        server.setFile("/deep/render?id=5", wide, "image/png");
+        server.setFile("/deep/pictures/doubled.png", wide, "image/png");
     }
 
     // One run checks every placement, the JSON report and the size filter: only sizes
@@ -96,9 +105,10 @@ private slots:
         QCOMPARE(report["url"].toString(), server.url("deep/placements.html"));
         QStringList listed;
         for (const QJsonValue& image : report["images"].toArray())
-            listed << QStringLiteral("%1 %2 %3 %4x%5")
+            listed << QStringLiteral("%1 %2 %3 %4%5x%6")
                           .arg(image["name"].toString(), image["address"].toString(),
-                               image["source"].toString())
+                               image["source"].toString(),
+                               image["sizeEstimated"].toBool() ? "about " : "")
                           .arg(image["width"].toInt())
                           .arg(image["height"].toInt());
         QStringList expected = placedPictures;
@@ -118,6 +128,10 @@ private slots:
         QCOMPARE(runHarvestTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
         QCOMPARE(runHarvestTool({"--scroll", threeMore}).output.section('\n', 0, 0),
                  "images 16 16");
+        // Each step waits for a feed that answers in a little more than a second.
+        QCOMPARE(runHarvestTool({"--scroll", server.url("deep/endless.html?batches=2&ask=feed")})
+                     .output.section('\n', 0, 0),
+                 "images 8 8");
         // A page that never ends is scrolled for 15 seconds at most.
         QElapsedTimer clock;
         clock.start();
@@ -159,21 +173,34 @@ private slots:
             "images 2 2\ninner.png\t~pages/pictures/inner.png\none.gif\t~pages/pictures/one.gif\n"
             "links 2 2\ninner.tiff\t~pages/pictures/inner.tiff\n"
             "left.jpg\t~pages/pictures/left.jpg\n");
-        // The page's own picture is visited after its frames' pictures.
-        row("inline frames", {"@pages/iframes.html"}, 0,
-            "images 3 3\none.gif\t@pages/pictures/one.gif\none.gif\t@pages/pictures/top/one.gif\n"
-            "srcdoc.gif\t@pages/pictures/srcdoc.gif\n"
-            "links 1 1\nleft.jpg\t@pages/pictures/left.jpg\n");
+        // Frames in document order, then the page's own pictures: equal names show the order.
+        const QString framed = "images 4 4\none.gif\t@pages/pictures/one.gif\n"
+                               "one.gif\t@pages/pictures/second/one.gif\n"
+                               "one.gif\t@pages/pictures/top/one.gif\n"
+                               "srcdoc.gif\t@pages/pictures/srcdoc.gif\n"
+                               "links 1 1\nleft.jpg\t@pages/pictures/left.jpg\n";
+        row("inline frames", {"@pages/iframes.html"}, 0, framed);
+        row("inline frames, deep", {"--deep", "@pages/iframes.html"}, 0, framed);
         // Scripts that break the page's own objects change nothing.
         row("hostile", {"pages/hostile.html"}, 0,
             "images 3 3\nblue.png\t~pages/pictures/blue.png\none.gif\t~pages/pictures/one.gif\n"
             "red.gif\t~pages/pictures/red.gif\nlinks 2 2\nblue.png\t~pages/pictures/blue.png\n"
             "left.jpg\t~pages/pictures/left.jpg\n");
         row("picture", {"pages/pictures/red.gif"}, 0, "images 0 0\nlinks 0 0\n");
+        // A failed load says why.
         row("missing", {"@pages/missing.html"}, 1, "",
-            "quillmar-harvest: cannot load @pages/missing.html\n");
+            "quillmar-harvest: cannot load @pages/missing.html: the server answered HTTP 404\n");
         row("not an address", {"hello world"}, 1, "",
-            "quillmar-harvest: cannot load hello world\n");
+            "quillmar-harvest: cannot load hello world: not a valid address\n");
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+        closed.close();
+        row("refused", {refused}, 1, "",
+            "quillmar-harvest: cannot load " + refused + ": connection refused\n");
+        row("nothing matched",
+            {"--download", downloads.path(), "--match", "zzz", "@pages/albums.html"}, 0,
+            "Download complete\n", "quillmar-harvest: nothing matched zzz\n");
         row("stalled", {"--timeout", "2", "@pages/stalled.html"}, 1, "",
             "quillmar-harvest: timed out loading @pages/stalled.html\n");
         // Arguments split at "|".

@@ -170,6 +170,8 @@ private slots:
         const int wide = int(frame->m_imageList->Lines().indexOf("wide.png"));
         QCOMPARE(frame->m_imageList->item(wide)->toolTip(),
                  placements.resolved(QUrl("pictures/wide.png")).toString() + "\n40 x 30");
+        const int wider = int(frame->m_imageList->Lines().indexOf("wider.png"));
+        QVERIFY(frame->m_imageList->item(wider)->toolTip().endsWith("\nabout 400 x 300"));
 
         // Pictures known to be smaller go; those of unknown size stay.
         QTimer::singleShot(0, [] {

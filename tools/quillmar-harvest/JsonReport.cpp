@@ -13,6 +13,7 @@ QByteArray JsonReport::Write(const PageHarvester& harvester, const QString& url)
                                   {QStringLiteral("address"), entry.address},
                                   {QStringLiteral("width"), entry.width},
                                   {QStringLiteral("height"), entry.height},
+                                  {QStringLiteral("sizeEstimated"), entry.sizeEstimated},
                                   {QStringLiteral("source"), entry.source}});
     QJsonArray links;
     for (const DeepEntry& entry : harvester.LinkEntries())

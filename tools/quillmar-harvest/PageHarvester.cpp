@@ -126,7 +126,7 @@ namespace {
 std::vector<DeepEntry> entriesOf(const HarvestLines& lines, const QString& source) {
     std::vector<DeepEntry> entries;
     for (const HarvestLine& line : lines)
-        entries.push_back({line.name, line.address, source, 0, 0});
+        entries.push_back({line.name, line.address, source, 0, 0, false});
     return entries;
 }
 

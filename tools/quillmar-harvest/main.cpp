@@ -5,6 +5,7 @@
 #include "HarvestDownload.h"
 #include "InterruptWatch.h"
 #include "JsonReport.h"
+#include "LoadFailureText.h"
 #include "PageHarvester.h"
 #include "app/ProgramVersion.h"
 #include "download/DownloadWorker.h"
@@ -16,6 +17,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 
 #include <cstdio>
@@ -165,7 +167,7 @@ void printSection(const char* title, const HarvestLines& lines, const HarvestMap
         std::printf("%s\t%s\n", line.name.toUtf8().constData(), line.address.toUtf8().constData());
 }
 
-int report(const PageHarvester& harvester, const Options& options) {
+int report(const PageHarvester& harvester, const Options& options, const QString& failure) {
     const QString& address = options.address;
     switch (harvester.Result()) {
     case PageHarvester::Outcome::Harvested:
@@ -181,7 +183,9 @@ int report(const PageHarvester& harvester, const Options& options) {
         std::fprintf(stderr, "quillmar-harvest: timed out loading %s\n", qPrintable(address));
         return 1;
     default:
-        std::fprintf(stderr, "quillmar-harvest: cannot load %s\n", qPrintable(address));
+        std::fprintf(
+            stderr, "quillmar-harvest: cannot load %s: %s\n", qPrintable(address),
+            qPrintable(failure.isEmpty() ? QStringLiteral("not a valid address") : failure));
         return 1;
     }
 }
@@ -208,13 +212,15 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     PageHarvester harvester;
+    QString loadFailure; // why the last load of the page failed
+    QObject::connect(harvester.Engine().Page(), &QWebEnginePage::loadingChanged, &application,
+                     [&](const QWebEngineLoadingInfo& info) {
+                         if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+                             loadFailure = LoadFailureText::Describe(info);
+                     });
     int exitCode = 1;
     const auto harvested = [&] { return harvester.Result() == PageHarvester::Outcome::Harvested; };
-    QObject::connect(&harvester, &PageHarvester::finished, &application, [&] {
-        if (!options->download || !harvested())
-            exitCode = report(harvester, *options);
-        QCoreApplication::quit();
-    });
+    QObject::connect(&harvester, &PageHarvester::finished, &application, &QCoreApplication::quit);
     // Followed from the first request on, so downloads carry the page's cookies.
     if (options->download)
         EngineCookieJar::ForProfile(harvester.Engine().Page()->profile());
@@ -223,9 +229,17 @@ int main(int argc, char* argv[]) {
                      &QCoreApplication::quit);
     harvester.Start(addressFor(options->address), options->timeoutSeconds, options->mode);
     application.exec();
-    if (options->download && harvested() && !interrupts.ExitCode())
-        exitCode = HarvestDownload::Run(HarvestDownload::BuildJob(harvester, *options->download),
-                                        interrupts);
+    // Reported once the loop is left: the engine tells why a load failed after it ended.
+    const bool ended = harvester.Result() != PageHarvester::Outcome::Pending;
+    if (ended && (!options->download || !harvested()))
+        exitCode = report(harvester, *options, loadFailure);
+    if (options->download && harvested() && !interrupts.ExitCode()) {
+        DownloadJob job = HarvestDownload::BuildJob(harvester, *options->download);
+        const QString& match = options->download->match;
+        if (job.Count == 0 && !match.isEmpty())
+            std::fprintf(stderr, "quillmar-harvest: nothing matched %s\n", qPrintable(match));
+        exitCode = HarvestDownload::Run(std::move(job), interrupts);
+    }
     std::fflush(stdout);
     if (interrupts.ExitCode()) {
         std::fputs("quillmar-harvest: interrupted\n", stderr);
