@@ -24,6 +24,9 @@ constexpr int Spacing = 4;
 constexpr int MaxSide = 100000;
 // Scrolling and re-filtering come in bursts; the queue is re-ordered once after each.
 constexpr int WantDelayMs = 50;
+// Cells beyond the view that are made ahead of scrolling, so the size filter
+// and the order by size soon know them.
+constexpr int FetchAhead = 1000;
 
 } // namespace
 
@@ -223,7 +226,8 @@ void CThumbnailsWindow::WantVisibleFirst() {
 }
 
 // The shown cells still to be made, those in view first, then those below
-// the view, then those above it, each nearest first.
+// the view, then those above it, each nearest first; cells far from the view
+// wait until the user comes near them.
 QStringList CThumbnailsWindow::AddressesByDistanceFromView() const {
     const QRect viewport = view->viewport()->rect();
     QStringList inView, below, above;
@@ -240,7 +244,7 @@ QStringList CThumbnailsWindow::AddressesByDistanceFromView() const {
         else
             above.prepend(address);
     }
-    return inView + below + above;
+    return (inView + below + above).mid(0, inView.size() + FetchAhead);
 }
 
 // Space toggles the current cell's selection, as in a list of check boxes.
