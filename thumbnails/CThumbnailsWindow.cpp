@@ -28,6 +28,13 @@ constexpr int WantDelayMs = 50;
 // and the order by size soon know them.
 constexpr int FetchAhead = 1000;
 
+// A label that names buddy for screen readers and gives it a mnemonic.
+QLabel* Labelled(const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
 } // namespace
 
 CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
@@ -99,6 +106,7 @@ QWidget* CThumbnailsWindow::MakeFilterRow() {
             [this](int index) { filter->SetOrder(ThumbnailFilter::Order(index)); });
     auto* name = new QLineEdit(row);
     name->setPlaceholderText(QStringLiteral("Name contains"));
+    name->setAccessibleName(name->placeholderText());
     name->setClearButtonEnabled(true);
     connect(name, &QLineEdit::textChanged, filter, &ThumbnailFilter::SetNameText);
     for (QSpinBox* side : {minimumWidth, minimumHeight}) {
@@ -108,12 +116,12 @@ QWidget* CThumbnailsWindow::MakeFilterRow() {
     }
     minimumWidth->setAccessibleName(QStringLiteral("Minimum width"));
     minimumHeight->setAccessibleName(QStringLiteral("Minimum height"));
-    layout->addWidget(new QLabel(QStringLiteral("Show:"), row));
+    layout->addWidget(Labelled(QStringLiteral("&Show:"), lists, row));
     layout->addWidget(lists);
-    layout->addWidget(new QLabel(QStringLiteral("Order:"), row));
+    layout->addWidget(Labelled(QStringLiteral("&Order:"), order, row));
     layout->addWidget(order);
     layout->addWidget(name, 1);
-    layout->addWidget(new QLabel(QStringLiteral("At least:"), row));
+    layout->addWidget(Labelled(QStringLiteral("At &least:"), minimumWidth, row));
     layout->addWidget(minimumWidth);
     layout->addWidget(new QLabel(QStringLiteral("x"), row));
     layout->addWidget(minimumHeight);
