@@ -27,6 +27,9 @@ constexpr int WantDelayMs = 50;
 // Cells beyond the view that are made ahead of scrolling, so the size filter
 // and the order by size soon know them.
 constexpr int FetchAhead = 1000;
+// The grid follows every step of a minimum size being typed; the setting only
+// the size the user stays at.
+constexpr int SizeSettleMs = 400;
 
 // A label that names buddy for screen readers and gives it a mnemonic.
 QLabel* Labelled(const QString& text, QWidget* buddy, QWidget* parent) {
@@ -43,7 +46,7 @@ CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
       view(new QListView(this)), lists(new QComboBox(this)), order(new QComboBox(this)),
       minimumWidth(new QSpinBox(this)), minimumHeight(new QSpinBox(this)), counts(new QLabel(this)),
       download(new QPushButton(QStringLiteral("Download Selected"), this)),
-      wantTimer(new QTimer(this)) {
+      wantTimer(new QTimer(this)), sizeSettled(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Thumbnails"));
     setObjectName(QStringLiteral("thumbnails"));
     filter->setSourceModel(model);
@@ -56,6 +59,11 @@ CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
     wantTimer->setSingleShot(true);
     wantTimer->setInterval(WantDelayMs);
     connect(wantTimer, &QTimer::timeout, this, &CThumbnailsWindow::WantVisibleFirst);
+    sizeSettled->setSingleShot(true);
+    sizeSettled->setInterval(SizeSettleMs);
+    connect(sizeSettled, &QTimer::timeout, this, [this] {
+        emit MinimumSizeChanged(QSize(minimumWidth->value(), minimumHeight->value()));
+    });
     connect(loader, &ThumbnailLoader::Ready, model, &ThumbnailModel::Apply);
     const auto shownCellsChanged = [this] {
         ShowCounts();
@@ -198,6 +206,7 @@ QStringList CThumbnailsWindow::SelectedAddresses() const {
 void CThumbnailsWindow::SetMinimumSize(const QSize& size) {
     const QSignalBlocker widthBlocker(minimumWidth);
     const QSignalBlocker heightBlocker(minimumHeight);
+    sizeSettled->stop();
     minimumWidth->setValue(size.width());
     minimumHeight->setValue(size.height());
     filter->SetMinimumSize(size);
@@ -206,7 +215,7 @@ void CThumbnailsWindow::SetMinimumSize(const QSize& size) {
 void CThumbnailsWindow::OnMinimumSizeEdited() {
     const QSize size(minimumWidth->value(), minimumHeight->value());
     filter->SetMinimumSize(size);
-    emit MinimumSizeChanged(size);
+    sizeSettled->start();
 }
 
 void CThumbnailsWindow::OnSelectionChanged() {

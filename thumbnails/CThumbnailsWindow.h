@@ -44,6 +44,7 @@ signals:
     void SelectionChanged(const QStringList& addresses);
     void DownloadRequested(const QStringList& addresses);
     void OpenRequested(const QString& address);
+    // The user changed the minimum size and has stopped typing.
     void MinimumSizeChanged(const QSize& size);
 
 protected:
@@ -74,5 +75,6 @@ private:
     QLabel* counts;
     QPushButton* download;
     QTimer* wantTimer;
+    QTimer* sizeSettled;
     bool selectingFromOutside = false;
 };
