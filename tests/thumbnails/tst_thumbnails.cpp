@@ -316,8 +316,8 @@ void ThumbnailsTest::fetchesCellsInViewFirst() {
         order.append(QString::fromUtf8(request.path));
     QCOMPARE(order.size(), Count);
     const QString last = QStringLiteral("/slow-%1.jpg").arg(Count - 1);
-    const QString middle = QStringLiteral("/slow-%1.jpg").arg(Count / 2 - 2);
-    QVERIFY2(order.indexOf(last) < order.indexOf(middle), qPrintable(order.join(' ')));
+    const QString passed = QStringLiteral("/slow-%1.jpg").arg(Count / 4);
+    QVERIFY2(order.indexOf(last) < order.indexOf(passed), qPrintable(order.join(' ')));
 }
 
 QUILLMAR_TEST_MAIN(ThumbnailsTest)
