@@ -1,8 +1,8 @@
 #include "app/CAboutDialog.h"
 
-#include "app/DialogUnits.h"
 #include "controls/BitmapTable.h"
 #include "controls/CBitmapButton.h"
+#include "core/DialogUnits.h"
 
 #include <QKeyEvent>
 #include <QLabel>

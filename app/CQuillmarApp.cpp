@@ -1,11 +1,11 @@
 #include "app/CQuillmarApp.h"
 
 #include "app/CAboutDialog.h"
-#include "app/CommandIds.h"
 #include "app/ProgramVersion.h"
-#include "app/Prompts.h"
-#include "app/StringTable.h"
 #include "app/VersionGate.h"
+#include "core/CommandIds.h"
+#include "core/Prompts.h"
+#include "core/StringTable.h"
 #include "download/DownloadRegistry.h"
 #include "frame/CMainFrame.h"
 

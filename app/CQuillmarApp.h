@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CDocTemplate.h"
-#include "app/CommandTarget.h"
+#include "core/CommandTarget.h"
+#include "frame/CDocTemplate.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "app/VersionGate.h"
 
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 
 #include <QtWebEngineCore/qtwebenginecoreglobal.h>
 

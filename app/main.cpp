@@ -1,5 +1,6 @@
 #include "app/CQuillmarApp.h"
 #include "app/CommandLine.h"
+#include "frame/CQuillmarDoc.h"
 #include "view/BrowserProfile.h"
 #include "view/CQuillmarView.h"
 #include "view/EngineEnvironment.h"
@@ -41,7 +42,8 @@ int main(int argc, char* argv[]) {
     if (commandLine.action != CommandLine::Action::Run)
         return commandLine.Answer();
     BrowserProfile::UsePersistent(&application);
-    application.SetViewFactory([](CQuillmarDoc* document) { return new CQuillmarView(document); });
+    application.SetViewFactory(
+        [](CQuillmarDoc* document) { return new CQuillmarView(document->TakeStartAddress()); });
     if (!application.InitInstance(commandLine.addresses))
         return 1;
     return application.exec();

@@ -4,11 +4,13 @@
 
 #include "BenchPage.h"
 
-#include "app/CChildFrame.h"
-#include "app/CDocTemplate.h"
 #include "app/CQuillmarApp.h"
+#include "frame/CChildFrame.h"
+#include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
 #include "harvest/CHarvestList.h"
+#include "support/FrameControls.h"
 #include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 #include "view/EngineEnvironment.h"
@@ -61,7 +63,8 @@ int main(int argc, char* argv[]) {
     EngineEnvironment::prepareProcess();
     QApplication application(argc, argv);
     QTemporaryDir folder;
-    CDocTemplate docTemplate([](CQuillmarDoc* document) { return new CQuillmarView(document); });
+    CDocTemplate docTemplate(
+        [](CQuillmarDoc* document) { return new CQuillmarView(document->TakeStartAddress()); });
     CMainFrame frame;
     if (!folder.isValid() || !frame.Create())
         return 1;
@@ -79,10 +82,10 @@ int main(int argc, char* argv[]) {
         for (int i = 0; i < repetitions; ++i)
             times.push_back(timeListing(*view, page));
         std::sort(times.begin(), times.end());
-        if (times.front() < 0 || frame.m_linkList->count() != count)
+        if (times.front() < 0 || FrameControls(frame).linkList->count() != count)
             return 1;
-        std::printf("%8d %8d %10.0f %10.0f\n", frame.m_imageList->count(),
-                    frame.m_linkList->count(), times[times.size() / 2], times.back());
+        std::printf("%8d %8d %10.0f %10.0f\n", FrameControls(frame).imageList->count(),
+                    FrameControls(frame).linkList->count(), times[times.size() / 2], times.back());
     }
     CQuillmarApp::SetMainFrame(nullptr);
     return 0;

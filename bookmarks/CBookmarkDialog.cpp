@@ -1,7 +1,7 @@
 #include "bookmarks/CBookmarkDialog.h"
 
-#include "app/Prompts.h"
 #include "bookmarks/BookmarkFile.h"
+#include "core/Prompts.h"
 
 #include <QListWidget>
 

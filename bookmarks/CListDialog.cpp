@@ -1,11 +1,11 @@
 #include "bookmarks/CListDialog.h"
 
-#include "app/DialogUnits.h"
-#include "app/PopupPlacement.h"
-#include "app/StringTable.h"
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitCounter.h"
 #include "controls/ToolTips.h"
+#include "core/DialogUnits.h"
+#include "core/PopupPlacement.h"
+#include "core/StringTable.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,9 +1,8 @@
 #include "download/CDownloadReportDialog.h"
 
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "download/DownloadReport.h"
-#include "download/FrameDownloadSink.h"
-#include "frame/CMainFrame.h"
+#include "download/ReportDownloadSink.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -27,8 +26,8 @@ QString SizeText(const DownloadReport::File& file) {
 
 } // namespace
 
-CDownloadReportDialog::CDownloadReportDialog(CMainFrame& frame, DownloadReport& report)
-    : QDialog(&frame), frame(frame), report(report), files(new QTreeWidget(this)) {
+CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& report)
+    : QDialog(&owner), report(report), files(new QTreeWidget(this)) {
     setWindowTitle(QStringLiteral("Download Report"));
     setObjectName(QStringLiteral("downloadReport"));
     // The list takes the dialogs' black ground and green text too.
@@ -68,10 +67,10 @@ CDownloadReportDialog::CDownloadReportDialog(CMainFrame& frame, DownloadReport& 
     FillJobs();
 }
 
-CDownloadReportDialog* CDownloadReportDialog::ShowFor(CMainFrame& frame) {
-    auto* dialog = frame.findChild<CDownloadReportDialog*>(QString(), Qt::FindDirectChildrenOnly);
+CDownloadReportDialog* CDownloadReportDialog::ShowFor(QWidget& owner, DownloadReport& report) {
+    auto* dialog = owner.findChild<CDownloadReportDialog*>(QString(), Qt::FindDirectChildrenOnly);
     if (!dialog)
-        dialog = new CDownloadReportDialog(frame, DownloadReport::For(frame));
+        dialog = new CDownloadReportDialog(owner, report);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
@@ -141,8 +140,8 @@ void CDownloadReportDialog::OnRetryFailed() {
     if (!found)
         return;
     DownloadJob retry = report.FailedFilesOf(job);
-    if (retry.Count > 0 && FrameDownloadSink::Start(&frame, found->folder, std::move(retry)))
-        frame.m_messageLine->setText(QStringLiteral("Downloading..."));
+    if (retry.Count > 0 && ReportDownloadSink::Start(&report, found->folder, std::move(retry)))
+        report.SetMessage(QStringLiteral("Downloading..."));
 }
 
 void CDownloadReportDialog::OnOpenFolder() {

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-class CMainFrame;
 class DownloadReport;
 class QPushButton;
 class QTreeWidget;
@@ -14,10 +13,10 @@ class QTreeWidgetItem;
 class CDownloadReportDialog : public QDialog {
     Q_OBJECT
 public:
-    CDownloadReportDialog(CMainFrame& frame, DownloadReport& report);
+    CDownloadReportDialog(QWidget& owner, DownloadReport& report);
 
-    // Shows the frame's report window, opening it when it is not open yet.
-    static CDownloadReportDialog* ShowFor(CMainFrame& frame);
+    // Shows the owner's window on report, opening it when it is not open yet.
+    static CDownloadReportDialog* ShowFor(QWidget& owner, DownloadReport& report);
 
     void OnRetryFailed();
     void OnOpenFolder();
@@ -33,7 +32,6 @@ private:
     int SelectedJob() const;
     QTreeWidgetItem* JobItem(int job) const;
 
-    CMainFrame& frame;
     DownloadReport& report;
     QTreeWidget* files;
 };

@@ -106,6 +106,38 @@ DownloadJob DownloadReport::FailedFilesOf(int job) const {
     return retry;
 }
 
+int DownloadReport::FilesLeft() const {
+    return filesLeftShown;
+}
+
+void DownloadReport::ReportFilesLeft(int change) {
+    filesLeftTotal = qMax(0, filesLeftTotal + change);
+    filesLeftShown = filesLeftTotal;
+    emit filesLeftChanged(filesLeftShown);
+}
+
+void DownloadReport::LeaveFilesLeft(int part) {
+    filesLeftTotal = qMax(0, filesLeftTotal - part);
+}
+
+int DownloadReport::RunningJobs() const {
+    return runningJobs;
+}
+
+void DownloadReport::ChangeRunningJobs(int change) {
+    runningJobs = qMax(0, runningJobs + change);
+    emit runningJobsChanged(runningJobs);
+}
+
+QString DownloadReport::Message() const {
+    return message;
+}
+
+void DownloadReport::SetMessage(const QString& text) {
+    message = text;
+    emit messageChanged(message);
+}
+
 QString DownloadReport::SummaryText(const Job& job) {
     if (!job.ended)
         return QString();

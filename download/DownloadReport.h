@@ -6,11 +6,16 @@
 #include <QObject>
 #include <QString>
 
-// What every download of this run did, file by file, newest job first. Fed on
-// the user-interface thread from the workers' reports (FrameDownloadSink); the
-// Download Report window shows it.
+// What every download of this run did, file by file, newest job first, and
+// where the running ones stand: files left, running jobs, the last message.
+// Fed on the user-interface thread from the workers' reports
+// (ReportDownloadSink); the frame's counter, animation and message line and
+// the Download Report window show it.
 class DownloadReport : public QObject {
     Q_OBJECT
+    Q_PROPERTY(int filesLeft READ FilesLeft NOTIFY filesLeftChanged)
+    Q_PROPERTY(int runningJobs READ RunningJobs NOTIFY runningJobsChanged)
+    Q_PROPERTY(QString message READ Message NOTIFY messageChanged)
 public:
     enum class Outcome { Waiting, Downloading, Saved, Failed, Cancelled };
 
@@ -52,6 +57,21 @@ public:
     // A new job of the job's failed files, same folder and names.
     DownloadJob FailedFilesOf(int job) const;
 
+    // The files left of the running workers together, as last reported.
+    int FilesLeft() const;
+    // A worker's files left changed by change; the new total is announced.
+    void ReportFilesLeft(int change);
+    // A worker ended with part files left: they leave the total, which stays
+    // shown until another worker reports.
+    void LeaveFilesLeft(int part);
+    // Workers running (their animation started and not yet stopped).
+    int RunningJobs() const;
+    void ChangeRunningJobs(int change);
+    // The workers' last message; every one is announced, repeated ones too, as
+    // others may have written the message line since.
+    QString Message() const;
+    void SetMessage(const QString& text);
+
     static QString OutcomeText(const File& file);
     // "N of M saved" once the job has ended; empty while it runs.
     static QString SummaryText(const Job& job);
@@ -61,10 +81,17 @@ signals:
     void jobsChanged();
     void fileChanged(int job, int index);
     void jobEnded(int job);
+    void filesLeftChanged(int count);
+    void runningJobsChanged(int running);
+    void messageChanged(const QString& text);
 
 private:
     File* FindFile(int job, int index);
 
     QList<Job> jobs;
     int lastId = 0;
+    int filesLeftTotal = 0; // over the running workers, shown or not
+    int filesLeftShown = 0;
+    int runningJobs = 0;
+    QString message;
 };

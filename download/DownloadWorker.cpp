@@ -1,5 +1,6 @@
 #include "download/DownloadWorker.h"
 
+#include "core/Limits.h"
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
 #include "download/TransferRules.h"
@@ -23,7 +24,8 @@ DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgress
     : job(std::move(job)), sink(std::move(sink)) {
     TransferRules::InitialiseOnce();
     multi = curl_multi_init();
-    const int parallel = std::clamp(this->job.Parallel, 1, MaxParallel);
+    const int parallel =
+        std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);
     if (multi)
         curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(parallel));
     workSlots.resize(size_t(std::clamp(this->job.Count, 1, parallel)));

@@ -32,8 +32,6 @@ public:
     void RequestCancel();
     bool CancelRequested() const;
 
-    static constexpr int MaxParallel = 16;
-
 private:
     // One transfer and what it is doing.
     struct Slot {

@@ -1,12 +1,5 @@
 #include "frame/CMainFrame.h"
 
-#include "app/CChildFrame.h"
-#include "app/CDocTemplate.h"
-#include "app/CQuillmarDoc.h"
-#include "app/CommandIds.h"
-#include "app/CommandRouter.h"
-#include "app/DataFolder.h"
-#include "app/StringTable.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CAnimation.h"
 #include "controls/CBitmapButton.h"
@@ -14,13 +7,24 @@
 #include "controls/CDigitCounter.h"
 #include "controls/CProgressMeter.h"
 #include "controls/ToolTips.h"
+#include "core/CommandIds.h"
+#include "core/CommandRouter.h"
+#include "core/DataFolder.h"
+#include "core/StringTable.h"
 #include "download/CDownloadReportDialog.h"
+#include "download/DownloadReport.h"
+#include "frame/CChildFrame.h"
+#include "frame/CDocTemplate.h"
 #include "frame/CMinimumSizeDialog.h"
+#include "frame/CQuillmarDoc.h"
 #include "frame/FrameMenus.h"
 #include "frame/FullTextToolTip.h"
 #include "frame/LockKeyIndicators.h"
 #include "frame/ScanCommands.h"
 #include "harvest/CHarvestList.h"
+#include "harvest/Harvest.h"
+#include "harvest/LineToolTips.h"
+#include "view/CQuillmarView.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -46,7 +50,8 @@ QRect BarRect(int left, int top, int right, int bottom) {
 
 } // namespace
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent), downloads(&DownloadReport::For(*this)) {
     m_bookmarkPath = ChooseBookmarkPath(
         QDir::toNativeSeparators(QCoreApplication::applicationFilePath()), DataFolder::Path());
     recentFiles.Load();
@@ -85,6 +90,7 @@ bool CMainFrame::Create() {
         return false;
     CreateStatusBar();
     StartOnlineTimer();
+    BindDownloads();
 
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateUserInterface);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -141,6 +147,110 @@ QWidget* CMainFrame::ControlById(int id) const {
     return controlsById.value(id);
 }
 
+DownloadReport& CMainFrame::Downloads() const {
+    return *downloads;
+}
+
+void CMainFrame::AttachView(QWidget* widget) {
+    auto* view = qobject_cast<CQuillmarView*>(widget);
+    if (!view)
+        return;
+    view->SetInput(this);
+    view->SetDownloadReport(downloads);
+    m_folderLabel->setText(view->DownloadFolder);
+    // Every view's announcements are shown; a view announces list, count and
+    // address changes only while its window is the active one.
+    connect(view, &CQuillmarView::messageChanged, m_messageLine, &QLabel::setText);
+    connect(view, &CQuillmarView::addressChanged, this, &CMainFrame::ShowAddress);
+    connect(view, &CQuillmarView::addressTyped, m_addressBox, &QLineEdit::setText);
+    connect(view, &CQuillmarView::folderChanged, m_folderLabel, &QLabel::setText);
+    connect(view, &CQuillmarView::downloadButtonsEnabled, this, &CMainFrame::EnableDownloadButtons);
+    connect(view, &CQuillmarView::folderPickerOpen, this, [this](bool open) {
+        m_folderButton->setEnabled(!open);
+        EnableDownloadButtons(!open);
+    });
+    connect(view, &CQuillmarView::listsCleared, this, &CMainFrame::ClearLists);
+    connect(view, &CQuillmarView::harvestShown, this, &CMainFrame::ShowHarvest);
+    connect(view, &CQuillmarView::progressChanged, m_progressMeter, &CProgressMeter::SetProgress);
+    connect(view, &CQuillmarView::progressCleared, m_progressMeter,
+            [meter = m_progressMeter] { meter->SetLevel(0); });
+    connect(mdiArea, &QMdiArea::subWindowActivated, view, &CQuillmarView::OnSubWindowActivated);
+}
+
+QString CMainFrame::TypedAddress() const {
+    return m_addressBox->text();
+}
+
+HarvestLines CMainFrame::SelectedImages() const {
+    return m_imageList->SelectedLines();
+}
+
+HarvestLines CMainFrame::SelectedLinks() const {
+    return m_linkList->SelectedLines();
+}
+
+QString CMainFrame::BookmarkPath() const {
+    return m_bookmarkPath;
+}
+
+void CMainFrame::SetBookmarkPath(const QString& path) {
+    m_bookmarkPath = path;
+}
+
+qint64 CMainFrame::StartTime() const {
+    return m_startTime;
+}
+
+void CMainFrame::SetStartTime(qint64 seconds) {
+    m_startTime = seconds;
+}
+
+void CMainFrame::BindDownloads() {
+    connect(downloads, &DownloadReport::filesLeftChanged, m_filesLeft, &CDigitCounter::SetNumber);
+    connect(downloads, &DownloadReport::messageChanged, m_messageLine, &QLabel::setText);
+    connect(downloads, &DownloadReport::runningJobsChanged, this, &CMainFrame::ShowRunningJobs);
+}
+
+// The animation restarts with every job that starts and stops with the last.
+void CMainFrame::ShowRunningJobs(int running) {
+    if (running > animationJobs)
+        m_animation->Play();
+    else if (running == 0)
+        m_animation->Stop();
+    animationJobs = running;
+}
+
+void CMainFrame::ShowAddress(const QString& address) {
+    m_addressBox->setText(address);
+    // Show the start of a long address, as browsers do.
+    m_addressBox->setCursorPosition(0);
+}
+
+void CMainFrame::EnableDownloadButtons(bool enable) {
+    m_getImagesButton->setEnabled(enable);
+    m_getLinksButton->setEnabled(enable);
+}
+
+void CMainFrame::ClearLists() {
+    m_imageList->ResetContent();
+    m_linkList->ResetContent();
+    m_linkSelCount->SetNumber(0);
+    m_imageSelCount->SetNumber(0);
+}
+
+void CMainFrame::ShowHarvest(const Harvest& harvest) {
+    ClearLists();
+    m_imageList->AddStrings(harvest.imageLines);
+    m_linkList->AddStrings(harvest.linkLines);
+    // Only Deep Scan knows more of a line than its name and address.
+    if (!harvest.imageDetails.empty())
+        LineToolTips::Show(*m_imageList, harvest.imageDetails);
+    if (!harvest.linkDetails.empty())
+        LineToolTips::Show(*m_linkList, harvest.linkDetails);
+    m_imageCount->SetNumber(PageScan::AddressCount(harvest.imageMap));
+    m_linkCount->SetNumber(PageScan::AddressCount(harvest.linkMap));
+}
+
 QList<CommandTarget*> CMainFrame::CommandRoute() const {
     QList<CommandTarget*> route;
     if (CChildFrame* child = ActiveChildFrame()) {
@@ -167,6 +277,8 @@ bool CMainFrame::HandlesCommand(int id) const {
     case ID_WINDOW_NEW:
     case ID_WINDOW_CASCADE:
     case ID_WINDOW_TILE_HORZ:
+    case ID_IMAGE_LIST:
+    case ID_LINK_LIST:
         return true;
     default:
         return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + RecentFileList::MaxEntries;
@@ -184,6 +296,8 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     case ID_VIEW_TOOLBAR:
     case ID_VIEW_STATUS_BAR:
     case ID_VIEW_DOWNLOAD_REPORT:
+    case ID_IMAGE_LIST:
+    case ID_LINK_LIST:
         return true;
     default:
         return id - ID_FILE_MRU_FILE1 < recentFiles.Entries().size();
@@ -202,7 +316,13 @@ void CMainFrame::OnCommand(int id) {
         m_statusBar->setVisible(m_statusBar->isHidden());
         break;
     case ID_VIEW_DOWNLOAD_REPORT:
-        CDownloadReportDialog::ShowFor(*this);
+        CDownloadReportDialog::ShowFor(*this, *downloads);
+        break;
+    case ID_IMAGE_LIST:
+        m_imageSelCount->SetNumber(m_imageList->GetSelCount());
+        break;
+    case ID_LINK_LIST:
+        m_linkSelCount->SetNumber(m_linkList->GetSelCount());
         break;
     case ID_WINDOW_NEW:
         OpenNewWindow();
@@ -323,7 +443,12 @@ void CMainFrame::CreateNavBarControls(QWidget* panel) {
     m_goButton = AddBitmapButton(panel, ID_GO, BarRect(122, 1, 142, 21), 187, 188);
 
     m_addressBox = AddControl<CAddressEdit>(panel, ID_ADDRESS_BOX, BarRect(145, 0, 530, 23));
-    connect(m_addressBox, &CAddressEdit::goRequested, this, [this] { router->Execute(ID_GO); });
+    connect(m_addressBox, &CAddressEdit::goRequested, this, [this] {
+        router->Execute(ID_GO);
+        // Without a browser window Go has nowhere to go.
+        if (!ActiveViewWidget())
+            m_messageLine->setText(QString::fromLatin1(CQuillmarView::OpenNewViewText));
+    });
 
     m_progressMeter =
         AddControl<CProgressMeter>(panel, ID_PROGRESS_METER, BarRect(535, 1, 590, 20));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/CommandTarget.h"
-
+#include "core/CommandTarget.h"
 #include "frame/RecentFileList.h"
+#include "view/ViewInput.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -17,6 +17,8 @@ class CDigitCounter;
 class CHarvestList;
 class CProgressMeter;
 class CommandRouter;
+class DownloadReport;
+struct Harvest;
 class FrameMenus;
 class ScanCommands;
 class LockKeyIndicators;
@@ -28,8 +30,9 @@ class QStatusBar;
 class QToolBar;
 
 // The one top-level window: the browser windows in its client area, every
-// control of the program on its two bars.
-class CMainFrame : public QMainWindow, public CommandTarget {
+// control of the program on its two bars. Its controls are its own: they show
+// what the browser views announce and what the download report holds.
+class CMainFrame : public QMainWindow, public CommandTarget, public ViewInput {
     Q_OBJECT
 public:
     explicit CMainFrame(QWidget* parent = nullptr);
@@ -46,6 +49,18 @@ public:
     CommandRouter& Router() const;
     // The control (or bar widget) with this id, for tests and the router.
     QWidget* ControlById(int id) const;
+    // This run's downloads, which the files-left counter, the animation and
+    // the message line follow.
+    DownloadReport& Downloads() const;
+    // Wires a new browser window's view to the frame's controls and report;
+    // other widgets are left alone.
+    void AttachView(QWidget* view);
+
+    QString TypedAddress() const override;
+    HarvestLines SelectedImages() const override;
+    HarvestLines SelectedLinks() const override;
+    QString BookmarkPath() const override;
+    void SetBookmarkPath(const QString& path);
 
     // The bookmark file beside the program at programPath; empty when the path
     // is empty or has no separator after its first character.
@@ -56,8 +71,12 @@ public:
 
     // An online time span as "HH:MM:SS"; days are dropped.
     static QString FormatElapsed(qint64 seconds);
-    // Shows the time since m_startTime in the online clock; now in seconds since the epoch.
+    // Shows the time since the online timer started in the online clock; now in
+    // seconds since the epoch.
     void ShowOnlineTime(qint64 now);
+    // Seconds since the epoch when the online timer started.
+    qint64 StartTime() const;
+    void SetStartTime(qint64 seconds);
 
     // Brings the controls' and menu items' states and the menu bar up to date
     // with the active browser window; runs whenever the event loop goes idle.
@@ -67,6 +86,11 @@ public:
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;
 
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
     // Navigation bar
     QToolBar* m_navBar = nullptr;
     CAddressEdit* m_addressBox = nullptr;
@@ -101,11 +125,6 @@ public:
     QStatusBar* m_statusBar = nullptr;
     qint64 m_startTime = 0; // seconds since the epoch when the online timer started
 
-protected:
-    void timerEvent(QTimerEvent* event) override;
-    QMenu* createPopupMenu() override;
-
-private:
     QList<CommandTarget*> CommandRoute() const;
     QToolBar* AddBar();
     QWidget* AddPanel(QToolBar* bar);
@@ -123,6 +142,12 @@ private:
     void RegisterControl(int id, QWidget* control);
     void ToggleBars();
     void OpenNewWindow();
+    void BindDownloads();
+    void ShowAddress(const QString& address);
+    void ClearLists();
+    void ShowHarvest(const Harvest& harvest);
+    void EnableDownloadButtons(bool enable);
+    void ShowRunningJobs(int running);
 
     QMdiArea* mdiArea = nullptr;
     CommandRouter* router = nullptr;
@@ -131,6 +156,8 @@ private:
     LockKeyIndicators* lockIndicators = nullptr;
     RecentFileList recentFiles;
     QHash<int, QWidget*> controlsById;
+    DownloadReport* downloads;
+    int animationJobs = 0; // running jobs when the animation was last told
     int onlineTimerId = 0;
     bool resourcesMissing = false;
 };

@@ -1,5 +1,6 @@
 #include "frame/CMinimumSizeDialog.h"
 
+#include "core/Limits.h"
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QSpinBox>
@@ -8,7 +9,7 @@ namespace {
 
 QSpinBox* newPixelBox(int value, QWidget* parent) {
     auto* box = new QSpinBox(parent);
-    box->setRange(0, 100000);
+    box->setRange(0, Limits::MaxMinimumPictureSide);
     box->setSuffix(QStringLiteral(" px"));
     box->setSpecialValueText(QStringLiteral("no limit"));
     box->setValue(value);

@@ -1,8 +1,8 @@
 #include "frame/FrameMenus.h"
 
-#include "app/CommandIds.h"
-#include "app/CommandRouter.h"
-#include "app/StringTable.h"
+#include "core/CommandIds.h"
+#include "core/CommandRouter.h"
+#include "core/StringTable.h"
 #include "frame/ParallelDownloadsMenu.h"
 #include "frame/RecentFileList.h"
 

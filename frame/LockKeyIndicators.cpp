@@ -1,7 +1,7 @@
 #include "frame/LockKeyIndicators.h"
 
-#include "app/CommandIds.h"
-#include "app/StringTable.h"
+#include "core/CommandIds.h"
+#include "core/StringTable.h"
 #include "frame/LockKeyState.h"
 
 #include <QGuiApplication>

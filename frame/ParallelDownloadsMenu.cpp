@@ -1,6 +1,6 @@
 #include "frame/ParallelDownloadsMenu.h"
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <QActionGroup>
 

@@ -1,6 +1,6 @@
 #include "frame/RecentFileList.h"
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 void RecentFileList::Load() {
     entries = Settings::RecentFiles(MaxEntries);

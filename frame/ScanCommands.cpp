@@ -1,7 +1,8 @@
 #include "frame/ScanCommands.h"
 
-#include "app/CommandIds.h"
-#include "app/Settings.h"
+#include "core/CommandIds.h"
+#include "core/Settings.h"
+#include "frame/CMainFrame.h"
 #include "view/CQuillmarView.h"
 
 #include <QAction>
@@ -39,6 +40,8 @@ void ScanCommands::AskMinimumSize() {
 }
 
 void ScanCommands::RescanActivePage() {
-    if (CQuillmarView* view = CQuillmarView::ActiveView())
+    const auto* mainFrame = qobject_cast<const CMainFrame*>(&frame);
+    if (auto* view =
+            qobject_cast<CQuillmarView*>(mainFrame ? mainFrame->ActiveViewWidget() : nullptr))
         view->Rescan();
 }

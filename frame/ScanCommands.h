@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandTarget.h"
+#include "core/CommandTarget.h"
 
 #include <QObject>
 #include <QSize>
@@ -28,7 +28,7 @@ public:
 private:
     void ToggleDeepScan();
     void AskMinimumSize();
-    static void RescanActivePage();
+    void RescanActivePage();
 
     QWidget& frame;
     QAction& deepScanAction;

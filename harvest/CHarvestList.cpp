@@ -1,5 +1,6 @@
 #include "harvest/CHarvestList.h"
 
+#include "harvest/Harvest.h"
 #include "harvest/ListOrder.h"
 
 #include <QSignalBlocker>
@@ -41,8 +42,7 @@ void CHarvestList::AddStrings(const HarvestLines& lines) {
             AddString(line.name, line.address);
         return;
     }
-    HarvestLines sorted = lines;
-    std::stable_sort(sorted.begin(), sorted.end(), ListOrder());
+    const HarvestLines sorted = Harvest::InListOrder(lines);
     QStringList names;
     names.reserve(sorted.size());
     for (const HarvestLine& line : sorted)

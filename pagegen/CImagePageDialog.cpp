@@ -1,11 +1,11 @@
 #include "pagegen/CImagePageDialog.h"
 
-#include "app/DialogUnits.h"
-#include "app/PopupPlacement.h"
-#include "app/Prompts.h"
-#include "app/StringTable.h"
 #include "controls/CBitmapButton.h"
 #include "controls/ToolTips.h"
+#include "core/DialogUnits.h"
+#include "core/PopupPlacement.h"
+#include "core/Prompts.h"
+#include "core/StringTable.h"
 #include "pagegen/CImagePageWriter.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "view/BrowserProfile.h"
 
-#include "app/DataFolder.h"
+#include "core/DataFolder.h"
 
 #include <QPointer>
 #include <QStandardPaths>

@@ -1,5 +1,6 @@
 #include "view/CBrowserEngine.h"
 
+#include "download/EngineCookieJar.h"
 #include "harvest/SnapshotConverter.h"
 #include "view/BrowserProfile.h"
 
@@ -117,6 +118,11 @@ void CBrowserEngine::TakeSnapshot(std::function<void(const PageSnapshot&)> done)
 
 QString CBrowserEngine::StatedReferrerPolicy() const {
     return statedReferrerPolicy;
+}
+
+JobOrigin CBrowserEngine::DownloadOrigin() const {
+    const EngineCookieJar* cookies = EngineCookieJar::ForProfile(Page()->profile());
+    return {QUrl(Location()), RefererPolicy(StatedReferrerPolicy()), cookies->CurlCookieLines()};
 }
 
 // Every frame answers the Deep Scan's questions, whatever its origin.

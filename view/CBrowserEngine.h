@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/JobBuilder.h"
 #include "harvest/DomSnapshot.h"
 
 #include <QWidget>
@@ -35,6 +36,9 @@ public:
     void TakeSnapshot(std::function<void(const PageSnapshot&)> done);
     // The referrer policy the page stated when the last snapshot was taken.
     QString StatedReferrerPolicy() const;
+    // The page shown as its downloads present it: address, stated Referer
+    // policy and the profile's cookies.
+    JobOrigin DownloadOrigin() const;
     // The same with the Deep Scan script: first asks frames of other origins
     // for their findings and waits a moment for their answers.
     void TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done);

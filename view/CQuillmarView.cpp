@@ -1,35 +1,24 @@
 #include "view/CQuillmarView.h"
 
-#include "app/CQuillmarApp.h"
-#include "app/CQuillmarDoc.h"
-#include "app/CommandIds.h"
-#include "app/Prompts.h"
-#include "app/Settings.h"
 #include "bookmarks/BookmarkFile.h"
 #include "bookmarks/CBookmarkDialog.h"
 #include "bookmarks/CHistoryDialog.h"
 #include "bookmarks/LinkHistory.h"
-#include "controls/CAddressEdit.h"
-#include "controls/CBitmapButton.h"
-#include "controls/CDigitCounter.h"
-#include "controls/CProgressMeter.h"
-#include "download/DownloadJob.h"
+#include "core/CommandIds.h"
+#include "core/Prompts.h"
+#include "core/Settings.h"
 #include "download/DownloadRegistry.h"
+#include "download/DownloadReport.h"
 #include "download/EngineCookieJar.h"
-#include "download/FrameDownloadSink.h"
-#include "download/RefererPolicy.h"
-#include "frame/CMainFrame.h"
-#include "harvest/CHarvestList.h"
-#include "harvest/DeepPageScan.h"
-#include "harvest/LineToolTips.h"
+#include "download/JobBuilder.h"
+#include "download/ReportDownloadSink.h"
 #include "pagegen/CImagePageDialog.h"
 #include "view/CBrowserEngine.h"
-#include "view/LineBatch.h"
 #include "view/PageScroller.h"
+#include "view/ViewInput.h"
 
 #include <QCloseEvent>
 #include <QHash>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -41,17 +30,15 @@
 namespace {
 // The view whose last scan the frame's lists show; they follow the active window.
 QPointer<CQuillmarView> listsShownFor;
-
-const char* const AttachedProperty = "quillmarViewsAttached";
 } // namespace
 
 const char* const CQuillmarView::NoFolderText = "No download directory selected.";
 const char* const CQuillmarView::OpenNewViewText = "Open new view.";
 const char* const CQuillmarView::NotAnAddressText = "Not a valid address.";
 
-CQuillmarView::CQuillmarView(CQuillmarDoc* document, QWidget* parent)
-    : QWidget(parent), DownloadFolder(QString::fromLatin1(NoFolderText)), document(document),
-      engine(new CBrowserEngine(this)) {
+CQuillmarView::CQuillmarView(const QString& startAddress, QWidget* parent)
+    : QWidget(parent), DownloadFolder(QString::fromLatin1(NoFolderText)),
+      startAddress(startAddress), engine(new CBrowserEngine(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(engine);
@@ -59,18 +46,10 @@ CQuillmarView::CQuillmarView(CQuillmarDoc* document, QWidget* parent)
 
     connect(engine, &CBrowserEngine::downloadBegin, this, &CQuillmarView::OnDownloadBegin);
     connect(engine, &CBrowserEngine::downloadComplete, this, &CQuillmarView::OnDownloadComplete);
-    connect(engine, &CBrowserEngine::progressChange, this, &CQuillmarView::OnProgressChange);
+    connect(engine, &CBrowserEngine::progressChange, this, &CQuillmarView::progressChanged);
     connect(engine, &CBrowserEngine::titleChange, this, &CQuillmarView::OnTitleChange);
     // Follows the engine's cookies from the first page on, for the downloads.
     EngineCookieJar::ForProfile(engine->Page()->profile());
-
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
-        return;
-    frame->m_folderLabel->setText(DownloadFolder);
-    AttachToFrame(*frame);
-    connect(frame->MdiArea(), &QMdiArea::subWindowActivated, this,
-            &CQuillmarView::OnSubWindowActivated);
 }
 
 CQuillmarView::~CQuillmarView() {
@@ -78,73 +57,16 @@ CQuillmarView::~CQuillmarView() {
     delete engine;
 }
 
-CQuillmarView* CQuillmarView::ActiveView() {
-    CMainFrame* frame = CQuillmarApp::MainFrame();
-    return frame ? qobject_cast<CQuillmarView*>(frame->ActiveViewWidget()) : nullptr;
+void CQuillmarView::SetInput(ViewInput* frameInput) {
+    input = frameInput;
 }
 
-void CQuillmarView::AttachToFrame(CMainFrame& frame) {
-    if (frame.property(AttachedProperty).toBool())
-        return;
-    frame.setProperty(AttachedProperty, true);
-    // With a browser window open, Enter reaches the active view's Go through the
-    // frame's command routing; without one, Go has nowhere to go.
-    connect(frame.m_addressBox, &CAddressEdit::goRequested, &frame, [&frame] {
-        if (!frame.ActiveViewWidget())
-            frame.m_messageLine->setText(QString::fromLatin1(OpenNewViewText));
-    });
-}
-
-CMainFrame* CQuillmarView::GetMainFrame() const {
-    return CQuillmarApp::MainFrame();
-}
-
-CQuillmarDoc* CQuillmarView::GetDocument() const {
-    return document;
+void CQuillmarView::SetDownloadReport(DownloadReport* report) {
+    downloads = report;
 }
 
 CBrowserEngine* CQuillmarView::Engine() const {
     return engine;
-}
-
-void CQuillmarView::ShowMessage(const QString& text) {
-    if (CMainFrame* frame = GetMainFrame())
-        frame->m_messageLine->setText(text);
-}
-
-void CQuillmarView::ShowAddress(const QString& text) {
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
-        return;
-    frame->m_addressBox->setText(text);
-    // Show the start of a long address, as browsers do.
-    frame->m_addressBox->setCursorPosition(0);
-}
-
-void CQuillmarView::EnableDownloadButtons(bool enable) {
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
-        return;
-    frame->m_getImagesButton->setEnabled(enable);
-    frame->m_getLinksButton->setEnabled(enable);
-}
-
-void CQuillmarView::ClearLists() {
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
-        return;
-    frame->m_imageList->ResetContent();
-    frame->m_linkList->ResetContent();
-    frame->m_linkSelCount->SetNumber(0);
-    frame->m_imageSelCount->SetNumber(0);
-}
-
-void CQuillmarView::UpdateCounts() {
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
-        return;
-    frame->m_imageCount->SetNumber(PageScan::AddressCount(imageMap));
-    frame->m_linkCount->SetNumber(PageScan::AddressCount(linkMap));
 }
 
 void CQuillmarView::RecordLocation() {
@@ -153,32 +75,24 @@ void CQuillmarView::RecordLocation() {
         return;
     // The address box belongs to the active window; others only keep their history.
     if (IsActive())
-        ShowAddress(location);
-    AddToHistory(location);
+        emit addressChanged(location);
+    LinkHistory::Add(m_linkHistory, location);
 }
 
 bool CQuillmarView::IsActive() const {
-    return ActiveView() == this;
+    return ActiveViewInFrame() == this;
+}
+
+CQuillmarView* CQuillmarView::ActiveViewInFrame() const {
+    const auto* window = qobject_cast<const QMdiSubWindow*>(parentWidget());
+    const QMdiArea* area = window ? window->mdiArea() : nullptr;
+    const QMdiSubWindow* current = area ? area->currentSubWindow() : nullptr;
+    return current ? qobject_cast<CQuillmarView*>(current->widget()) : nullptr;
 }
 
 void CQuillmarView::ShowOwnScan() {
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
-        return;
     listsShownFor = this;
-    ClearLists();
-    frame->m_imageList->AddStrings(imageLines);
-    frame->m_linkList->AddStrings(linkLines);
-    // Only Deep Scan knows more of a line than its name and address.
-    if (!imageDetails.empty())
-        LineToolTips::Show(*frame->m_imageList, imageDetails);
-    if (!linkDetails.empty())
-        LineToolTips::Show(*frame->m_linkList, linkDetails);
-    UpdateCounts();
-}
-
-void CQuillmarView::AddToHistory(const QString& address) {
-    LinkHistory::Add(m_linkHistory, address);
+    emit harvestShown(harvest);
 }
 
 void CQuillmarView::ScanPage() {
@@ -218,26 +132,12 @@ bool CQuillmarView::LoadInProgress() const {
 }
 
 void CQuillmarView::ShowScanResult(const PageSnapshot& page, bool deep) {
-    LineBatch images;
-    LineBatch links;
-    imageMap.clear();
-    linkMap.clear();
-    DeepPageScan deepScan(images, imageMap, links, linkMap);
-    if (deep) {
-        deepScan.SetMinimumSize(Settings::MinimumPictureSize());
-        deepScan.ScanPage(page);
-    } else {
-        PageScan(images, imageMap, links, linkMap).ScanPage(page);
-    }
-    imageLines = images.Lines();
-    linkLines = links.Lines();
-    imageDetails = deepScan.Images();
-    linkDetails = deepScan.Links();
+    harvest = Harvest::Scan(page, {deep, deep ? Settings::MinimumPictureSize() : QSize()});
     loadInProgress = false;
     if (!IsActive())
         return;
     ShowOwnScan();
-    EnableDownloadButtons(true);
+    emit downloadButtonsEnabled(true);
 }
 
 void CQuillmarView::OnBack() {
@@ -250,23 +150,23 @@ void CQuillmarView::OnForward() {
 
 void CQuillmarView::OnStop() {
     DownloadRegistry::Instance().RequestCancelAll();
-    ShowMessage(QStringLiteral("Stop download."));
+    emit messageChanged(QStringLiteral("Stop download."));
     engine->Stop();
-    if (CMainFrame* frame = GetMainFrame())
-        frame->m_progressMeter->SetLevel(0);
+    emit progressCleared();
 }
 
 void CQuillmarView::OnGo() {
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
-        return;
-    const QString address = frame->m_addressBox->text();
-    if (!ActiveView()) {
-        ShowMessage(QString::fromLatin1(OpenNewViewText));
+    if (input)
+        Go(input->TypedAddress());
+}
+
+void CQuillmarView::Go(const QString& address) {
+    if (!ActiveViewInFrame()) {
+        emit messageChanged(QString::fromLatin1(OpenNewViewText));
         return;
     }
     if (!address.isEmpty() && !engine->Navigate(address))
-        ShowMessage(QString::fromLatin1(NotAnAddressText));
+        emit messageChanged(QString::fromLatin1(NotAnAddressText));
 }
 
 void CQuillmarView::OnSendMail() {
@@ -293,52 +193,35 @@ void CQuillmarView::PrintFinished() {
     printer.reset();
 }
 
-void CQuillmarView::OnImageSelChange() {
-    if (CMainFrame* frame = GetMainFrame())
-        frame->m_imageSelCount->SetNumber(frame->m_imageList->GetSelCount());
-}
-
-void CQuillmarView::OnLinkSelChange() {
-    if (CMainFrame* frame = GetMainFrame())
-        frame->m_linkSelCount->SetNumber(frame->m_linkList->GetSelCount());
-}
-
 // Download commands and the download folder -------------------------------
 
 void CQuillmarView::OnSetDownloadFolder() {
     if (!BrowseForDownloadFolder())
         return;
     FolderChosen = true;
-    if (CMainFrame* frame = GetMainFrame())
-        frame->m_folderLabel->setText(DownloadFolder);
+    emit folderChanged(DownloadFolder);
 }
 
 void CQuillmarView::OnDownloadImages() {
-    if (CMainFrame* frame = GetMainFrame())
-        DownloadSelected(*frame->m_imageList, imageMap,
+    if (input)
+        DownloadSelected(input->SelectedImages(), harvest.imageMap,
                          QStringLiteral("No available image files."));
 }
 
 void CQuillmarView::OnDownloadImageLinks() {
-    if (CMainFrame* frame = GetMainFrame())
-        DownloadSelected(*frame->m_linkList, linkMap, QStringLiteral("No available image links."));
+    if (input)
+        DownloadSelected(input->SelectedLinks(), harvest.linkMap,
+                         QStringLiteral("No available image links."));
 }
 
 bool CQuillmarView::BrowseForDownloadFolder() {
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
-        return false;
-    const QList<QWidget*> buttons = {frame->m_folderButton, frame->m_getImagesButton,
-                                     frame->m_getLinksButton};
-    folderPickerOpen = true;
-    for (QWidget* button : buttons)
-        button->setEnabled(false);
+    folderPickerIsOpen = true;
+    emit folderPickerOpen(true);
     const QString folder = Prompts::current().chooseFolder(nullptr);
     if (!folder.isEmpty())
         DownloadFolder = folder;
-    folderPickerOpen = false;
-    for (QWidget* button : buttons)
-        button->setEnabled(true);
+    folderPickerIsOpen = false;
+    emit folderPickerOpen(false);
     return !folder.isEmpty();
 }
 
@@ -347,8 +230,7 @@ bool CQuillmarView::EnsureDownloadFolder() {
         return true;
     if (!BrowseForDownloadFolder())
         return false;
-    if (CMainFrame* frame = GetMainFrame())
-        frame->m_folderLabel->setText(DownloadFolder);
+    emit folderChanged(DownloadFolder);
     return true;
 }
 
@@ -358,87 +240,77 @@ void CQuillmarView::AskCancelDownload() {
         DownloadRegistry::Instance().RequestCancelAll();
 }
 
-void CQuillmarView::DownloadSelected(CHarvestList& list, const HarvestMap& map,
+void CQuillmarView::DownloadSelected(const HarvestLines& selected, const HarvestMap& map,
                                      const QString& emptyMessage) {
     const qsizetype n = map.size();
     if (DownloadRegistry::Instance().DownloadRunning())
         AskCancelDownload();
     if (n < 1) {
-        ShowMessage(emptyMessage);
+        emit messageChanged(emptyMessage);
         return;
     }
-    if (list.GetSelCount() < 1) {
-        ShowMessage(QStringLiteral("Please select a file."));
+    if (selected.isEmpty()) {
+        emit messageChanged(QStringLiteral("Please select a file."));
         return;
     }
-    ShowMessage(QStringLiteral("Get image file(s)..."));
+    emit messageChanged(QStringLiteral("Get image file(s)..."));
     if (!EnsureDownloadFolder()) {
-        ShowMessage(QString());
+        emit messageChanged(QString());
         return;
     }
     FolderChosen = true;
-    ShowMessage(StartDownload(list, map) ? QStringLiteral("Downloading...")
-                                         : QStringLiteral("Unable to download file."));
+    emit messageChanged(StartDownload(selected, map) ? QStringLiteral("Downloading...")
+                                                     : QStringLiteral("Unable to download file."));
 }
 
 // The worker's reports are queued to this thread, so "Downloading..." above is
 // always shown before the first of them.
-bool CQuillmarView::StartDownload(CHarvestList& list, const HarvestMap& map) {
-    const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine->Page()->profile());
-    const QUrl page(engine->Location());
-    const QSet<QString> scanned = PageScan::AddressesOf(map);
-    DownloadJob job;
-    job.Page = page;
-    job.PagePolicy = RefererPolicy(engine->StatedReferrerPolicy());
-    const HarvestLines lines = list.SelectedLines();
-    for (const HarvestLine& line : lines) {
-        // Each line downloads its own address, once this window's scan listed it.
-        if (!scanned.contains(line.address))
-            return false;
-        job.AddListed(DownloadFolder, line.name, line.address);
-    }
-    job.CookieLines = cookies->CurlCookieLines();
-    job.FileSourcesAllowed = page.isLocalFile();
-    job.Parallel = Settings::ParallelDownloads();
-    return FrameDownloadSink::Start(GetMainFrame(), DownloadFolder, std::move(job));
+bool CQuillmarView::StartDownload(const HarvestLines& selected, const HarvestMap& map) {
+    JobBuilder builder(engine->DownloadOrigin(), DownloadFolder, Settings::ParallelDownloads());
+    if (!builder.AddLines(selected, map))
+        return false;
+    return ReportDownloadSink::Start(downloads, DownloadFolder, builder.Job());
 }
 
 // Bookmarks and history ------------------------------------------------------
 
 void CQuillmarView::OnAddBookmark() {
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
+    if (input)
+        AddBookmark(input->TypedAddress(), input->BookmarkPath());
+}
+
+void CQuillmarView::AddBookmark(const QString& address, const QString& bookmarkPath) {
+    if (address.isEmpty())
         return;
-    const QString entry = frame->m_addressBox->text();
-    if (entry.isEmpty())
-        return;
-    if (!BookmarkFile(frame->m_bookmarkPath).Append(entry.toUtf8())) {
-        ShowMessage(QStringLiteral("Unable to save bookmark!"));
+    if (!BookmarkFile(bookmarkPath).Append(address.toUtf8())) {
+        emit messageChanged(QStringLiteral("Unable to save bookmark!"));
         return;
     }
-    ShowMessage(QStringLiteral("Bookmark added."));
-    ShowMessage(QStringLiteral("Bookmark saved."));
+    emit messageChanged(QStringLiteral("Bookmark added."));
+    emit messageChanged(QStringLiteral("Bookmark saved."));
 }
 
 void CQuillmarView::OnOpenBookmarks() {
-    CMainFrame* frame = GetMainFrame();
-    if (!frame)
-        return;
-    CBookmarkDialog dialog(this, frame->m_bookmarkPath);
+    if (input)
+        OpenBookmarks(input->BookmarkPath());
+}
+
+void CQuillmarView::OpenBookmarks(const QString& bookmarkPath) {
+    CBookmarkDialog dialog(this, bookmarkPath);
     if (Prompts::current().runModal(dialog) != QDialog::Accepted)
         return;
     const QString choice = dialog.m_selection;
     if (choice.isEmpty())
         return;
-    if (!ActiveView()) {
-        ShowMessage(QStringLiteral("Open new file."));
+    if (!ActiveViewInFrame()) {
+        emit messageChanged(QStringLiteral("Open new file."));
         return;
     }
     if (choice == CBookmarkDialog::ErrorResult)
         return;
-    ShowAddress(choice);
+    emit addressChanged(choice);
     if (!engine->Navigate(choice))
-        ShowMessage(QString::fromLatin1(NotAnAddressText));
+        emit messageChanged(QString::fromLatin1(NotAnAddressText));
 }
 
 void CQuillmarView::OnShowHistory() {
@@ -446,8 +318,8 @@ void CQuillmarView::OnShowHistory() {
     if (Prompts::current().runModal(dialog) != QDialog::Accepted ||
         dialog.m_selection == CHistoryDialog::ErrorResult)
         return;
-    ShowAddress(dialog.m_selection);
-    OnGo();
+    emit addressChanged(dialog.m_selection);
+    Go(dialog.m_selection);
 }
 
 namespace {
@@ -463,8 +335,6 @@ Handler HandlerFor(int id) {
         {ID_STOP, &CQuillmarView::OnStop},
         {ID_GO, &CQuillmarView::OnGo},
         {ID_SEND_MAIL, &CQuillmarView::OnSendMail},
-        {ID_IMAGE_LIST, &CQuillmarView::OnImageSelChange},
-        {ID_LINK_LIST, &CQuillmarView::OnLinkSelChange},
         {ID_SET_DOWNLOAD_FOLDER, &CQuillmarView::OnSetDownloadFolder},
         {ID_DOWNLOAD_IMAGES, &CQuillmarView::OnDownloadImages},
         {ID_DOWNLOAD_LINKS, &CQuillmarView::OnDownloadImageLinks},
@@ -493,9 +363,9 @@ bool CQuillmarView::IsCommandEnabled(int id) const {
     case ID_DOWNLOAD_IMAGES:
     case ID_DOWNLOAD_LINKS:
         // The frame would re-enable them at idle time while a page still loads.
-        return !loadInProgress && !folderPickerOpen;
+        return !loadInProgress && !folderPickerIsOpen;
     case ID_SET_DOWNLOAD_FOLDER:
-        return !folderPickerOpen;
+        return !folderPickerIsOpen;
     case ID_FILE_PRINT:
         return !printer;
     default:
@@ -517,49 +387,41 @@ void CQuillmarView::closeEvent(QCloseEvent* event) {
     // The lists must not outlive the window they show; the next active one fills them.
     if (closed && listsShownFor == this) {
         listsShownFor = nullptr;
-        imageMap.clear();
-        linkMap.clear();
-        ClearLists();
-        UpdateCounts();
+        harvest.imageMap.clear();
+        harvest.linkMap.clear();
+        emit harvestShown(Harvest());
     }
 }
 
 void CQuillmarView::OnInitialUpdate() {
-    const QString start = GetDocument() ? GetDocument()->TakeStartAddress() : QString();
-    if (start.isEmpty())
+    if (startAddress.isEmpty())
         engine->LoadAboutPage();
     else
-        engine->Navigate(start);
+        engine->Navigate(startAddress);
 }
 
 void CQuillmarView::OnDownloadBegin() {
     ++loadEvents;
     loadInProgress = true;
-    imageMap.clear();
-    linkMap.clear();
-    imageLines.clear();
-    linkLines.clear();
+    harvest.imageMap.clear();
+    harvest.linkMap.clear();
+    harvest.imageLines.clear();
+    harvest.linkLines.clear();
     if (IsActive())
-        EnableDownloadButtons(false);
+        emit downloadButtonsEnabled(false);
 }
 
 void CQuillmarView::OnDownloadComplete() {
     ++loadEvents;
-    if (CMainFrame* frame = GetMainFrame())
-        frame->m_progressMeter->SetLevel(0);
+    emit progressCleared();
     if (IsActive())
-        ClearLists();
+        emit listsCleared();
     ScanPage();
-}
-
-void CQuillmarView::OnProgressChange(int progress, int maximum) {
-    if (CMainFrame* frame = GetMainFrame())
-        frame->m_progressMeter->SetProgress(progress, maximum);
 }
 
 void CQuillmarView::OnTitleChange() {
     RecordLocation();
-    ShowMessage(QString());
+    emit messageChanged(QString());
 }
 
 void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
@@ -568,8 +430,7 @@ void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
     // Reactivating the window already shown keeps the user's selection.
     if (listsShownFor != this) {
         ShowOwnScan();
-        if (CMainFrame* frame = GetMainFrame())
-            frame->m_folderLabel->setText(DownloadFolder);
+        emit folderChanged(DownloadFolder);
     }
     RecordLocation();
 }
@@ -580,7 +441,6 @@ void CQuillmarView::OnMakePage() {
     CImagePageDialog dialog(this);
     if (Prompts::current().runModal(dialog) != QDialog::Accepted || !dialog.openWhenDone)
         return;
-    if (CMainFrame* frame = GetMainFrame())
-        frame->m_addressBox->setText(dialog.pagePath);
-    OnGo();
+    emit addressTyped(dialog.pagePath);
+    Go(dialog.pagePath);
 }

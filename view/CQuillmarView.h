@@ -1,9 +1,8 @@
 #pragma once
 
-#include "app/CommandTarget.h"
-#include "harvest/DeepPageScan.h"
+#include "core/CommandTarget.h"
+#include "harvest/Harvest.h"
 #include "harvest/HarvestLine.h"
-#include "harvest/PageScan.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -12,15 +11,16 @@
 #include <memory>
 
 class CBrowserEngine;
-class CHarvestList;
-class CMainFrame;
+class DownloadReport;
 class PageScroller;
-class CQuillmarDoc;
 class QMdiSubWindow;
 class QPrinter;
+class ViewInput;
 
-// The view inside every browser window: hosts the engine, refills the frame's
-// lists after every load and carries the per-window harvest state.
+// The view inside every browser window: hosts the engine, scans the page after
+// every load and carries the per-window harvest state. It writes no window
+// control itself: it announces what the frame's controls should show through
+// its signals, and reads what they hold through the ViewInput it is given.
 class CQuillmarView : public QWidget, public CommandTarget {
     Q_OBJECT
 public:
@@ -28,62 +28,55 @@ public:
     static const char* const OpenNewViewText;
     static const char* const NotAnAddressText;
 
-    explicit CQuillmarView(CQuillmarDoc* document, QWidget* parent = nullptr);
+    // startAddress: the page the window opens instead of the about page.
+    explicit CQuillmarView(const QString& startAddress = QString(), QWidget* parent = nullptr);
     ~CQuillmarView() override;
 
-    // The main frame's active browser view, or nullptr.
-    static CQuillmarView* ActiveView();
+    // Wiring by the frame that shows the view: where commands read their input
+    // and where downloads are reported.
+    void SetInput(ViewInput* input);
+    void SetDownloadReport(DownloadReport* report);
 
-    CMainFrame* GetMainFrame() const;
-    CQuillmarDoc* GetDocument() const;
     CBrowserEngine* Engine() const;
 
-    void ShowMessage(const QString& text);
-    void ShowAddress(const QString& text);
-    void EnableDownloadButtons(bool enable);
-    void ClearLists();
-    void UpdateCounts();
-    void RecordLocation();
-    // True for the view of the active browser window.
+    // True for the view of the active browser window of its frame.
     bool IsActive() const;
-    // Fills the frame's lists and counters with this window's last scan.
+    // Announces this window's last scan for the frame's lists and counters.
     void ShowOwnScan();
-    void AddToHistory(const QString& address);
+    void RecordLocation();
     void ScanPage();
     // Scans the page shown again, for a change of scan mode.
     void Rescan();
-    // Scrolls the page to its end so late pictures load, then rescans it.
-    void OnScrollAndScan();
     // True from download begin until that load's page scan has been listed.
     bool LoadInProgress() const;
+    // Follows the frame's window activation: the active window's scan, folder
+    // and address take the frame's controls.
+    void OnSubWindowActivated(QMdiSubWindow* window);
 
+    // Commands, with the frame's input as arguments.
+    void Go(const QString& address);
+    void DownloadSelected(const HarvestLines& selected, const HarvestMap& map,
+                          const QString& emptyMessage);
+    bool StartDownload(const HarvestLines& selected, const HarvestMap& map);
+    void AddBookmark(const QString& address, const QString& bookmarkPath);
+    void OpenBookmarks(const QString& bookmarkPath);
+
+    // The command handlers; those that need the frame's input read it from the ViewInput.
     void OnBack();
     void OnForward();
     void OnStop();
     void OnGo();
     void OnSendMail();
     void OnPrint();
-    void OnImageSelChange();
-    void OnLinkSelChange();
-
-    // Download commands and the download folder.
     void OnSetDownloadFolder();
     void OnDownloadImages();
     void OnDownloadImageLinks();
-    bool BrowseForDownloadFolder();
-    bool EnsureDownloadFolder();
-    void AskCancelDownload();
-    void DownloadSelected(CHarvestList& list, const HarvestMap& map, const QString& emptyMessage);
-    bool StartDownload(CHarvestList& list, const HarvestMap& map);
-
-    // Bookmarks and history
     void OnAddBookmark();
     void OnOpenBookmarks();
     void OnShowHistory();
-
-    // Image page generator: runs its dialog and, when asked to, opens the
-    // saved page in this window.
     void OnMakePage();
+    // Scrolls the page to its end so late pictures load, then rescans it.
+    void OnScrollAndScan();
 
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
@@ -91,39 +84,51 @@ public:
 
     QString DownloadFolder;
     bool FolderChosen = false;
-    HarvestMap imageMap;
-    HarvestMap linkMap;
-    HarvestLines imageLines; // this window's last scan, in the order found
-    HarvestLines linkLines;
-    std::vector<DeepEntry> imageDetails; // sizes and sources of a Deep Scan; else empty
-    std::vector<DeepEntry> linkDetails;
+    Harvest harvest; // this window's last scan
     QStringList m_linkHistory;
+
+signals:
+    void messageChanged(const QString& text);
+    // The address of the page shown, to show from its start.
+    void addressChanged(const QString& address);
+    // An address put in the address box as if typed.
+    void addressTyped(const QString& address);
+    void folderChanged(const QString& folder);
+    void downloadButtonsEnabled(bool enable);
+    // The folder picker is open: the folder and download buttons stay off.
+    void folderPickerOpen(bool open);
+    void listsCleared();
+    // A scan to fill the lists and counters with, replacing what they show.
+    void harvestShown(const Harvest& harvest);
+    void progressChanged(int progress, int maximum);
+    void progressCleared();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Makes Enter in the address box answer even when no browser window is
-    // open; does nothing when this frame is already attached.
-    static void AttachToFrame(CMainFrame& frame);
-
+    // The view of the active browser window in this view's frame, or nullptr.
+    CQuillmarView* ActiveViewInFrame() const;
+    bool BrowseForDownloadFolder();
+    bool EnsureDownloadFolder();
+    void AskCancelDownload();
     void OnInitialUpdate();
     void OnDownloadBegin();
     void OnDownloadComplete();
-    void OnProgressChange(int progress, int maximum);
     void OnTitleChange();
-    void OnSubWindowActivated(QMdiSubWindow* window);
     void ShowScanResult(const PageSnapshot& page, bool deep);
     void PrintFinished();
 
-    CQuillmarDoc* document;
+    QString startAddress;
     CBrowserEngine* engine;
+    ViewInput* input = nullptr;
+    QPointer<DownloadReport> downloads;
     std::unique_ptr<QPrinter> printer; // set while the engine prints
     QPointer<PageScroller> scroller;   // set while Scroll and Scan scrolls
     bool initialUpdateDone = false;
     bool loadInProgress = false;
-    bool closed = false;           // the window is going; its late scan results are dropped
-    bool folderPickerOpen = false; // the folder and download buttons stay off meanwhile
-    quint64 loadEvents = 0;        // download begin and complete events seen so far
+    bool closed = false;             // the window is going; its late scan results are dropped
+    bool folderPickerIsOpen = false; // the folder and download buttons stay off meanwhile
+    quint64 loadEvents = 0;          // download begin and complete events seen so far
 };

@@ -1,16 +1,17 @@
 #include "app/CAboutDialog.h"
-#include "app/CChildFrame.h"
 #include "app/CQuillmarApp.h"
-#include "app/CQuillmarDoc.h"
-#include "app/CommandIds.h"
 #include "app/CommandLine.h"
-#include "app/CommandRouter.h"
-#include "app/DialogUnits.h"
-#include "app/StringTable.h"
 #include "app/VersionGate.h"
 #include "controls/CBitmapButton.h"
+#include "core/CommandIds.h"
+#include "core/CommandRouter.h"
+#include "core/DialogUnits.h"
+#include "core/StringTable.h"
+#include "frame/CChildFrame.h"
 #include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
 #include "frame/TestView.h"
+#include "support/FrameControls.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 
@@ -163,7 +164,7 @@ private slots:
         QCOMPARE((QList<QColor>{
                      about.palette().color(QPalette::Window), box.palette().color(QPalette::Window),
                      label.color(QPalette::WindowText), frame->palette().color(QPalette::Window),
-                     frame->m_folderLabel->palette().color(QPalette::WindowText)}),
+                     FrameControls(*frame).folderLabel->palette().color(QPalette::WindowText)}),
                  (QList<QColor>{Qt::black, Qt::black, QColor(0, 255, 0),
                                 QApplication::palette().color(QPalette::Window),
                                 QApplication::palette().color(QPalette::WindowText)}));

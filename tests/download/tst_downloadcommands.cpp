@@ -1,14 +1,16 @@
-#include "app/CDocTemplate.h"
 #include "app/CQuillmarApp.h"
-#include "app/CommandIds.h"
-#include "app/CommandRouter.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CBitmapButton.h"
+#include "core/CommandIds.h"
+#include "core/CommandRouter.h"
 #include "download/CDownloadReportDialog.h"
 #include "download/DownloadRegistry.h"
 #include "download/EngineCookieJar.h"
+#include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
 #include "harvest/CHarvestList.h"
+#include "support/FrameControls.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
@@ -39,10 +41,10 @@ struct PickerWatch : testsupport::ScriptedPrompts {
 
     QString chooseFolder(QWidget* owner) override {
         frame->Router().UpdateStates(); // the idle-time update runs while a picker is open
-        const bool enabled = frame->m_folderButton->isEnabled() ||
-                             frame->m_getImagesButton->isEnabled() ||
-                             frame->m_getLinksButton->isEnabled();
-        seen << frame->m_messageLine->text() + (enabled ? " (enabled)" : "");
+        const bool enabled = FrameControls(*frame).folderButton->isEnabled() ||
+                             FrameControls(*frame).getImagesButton->isEnabled() ||
+                             FrameControls(*frame).getLinksButton->isEnabled();
+        seen << FrameControls(*frame).messageLine->text() + (enabled ? " (enabled)" : "");
         return ScriptedPrompts::chooseFolder(owner);
     }
 };
@@ -69,7 +71,7 @@ private:
     PickerWatch* prompts = nullptr;
     QTemporaryDir* folder = nullptr;
 
-    QString Message() const { return frame->m_messageLine->text(); }
+    QString Message() const { return FrameControls(*frame).messageLine->text(); }
     bool Execute(int id) { return frame->Router().Execute(id); }
     QStringList Saved() const { return testsupport::filesIn(folder->path()); }
     bool Running() const { return DownloadRegistry::Instance().DownloadRunning(); }
@@ -81,8 +83,9 @@ private:
     // "name|outcome" of every file in the download report, newest job first.
     QStringList ReportLines() const {
         QStringList lines;
-        for (QTreeWidgetItemIterator file(CDownloadReportDialog::ShowFor(*frame)->Files(),
-                                          QTreeWidgetItemIterator::NoChildren);
+        for (QTreeWidgetItemIterator file(
+                 CDownloadReportDialog::ShowFor(*frame, frame->Downloads())->Files(),
+                 QTreeWidgetItemIterator::NoChildren);
              *file; ++file)
             lines << (*file)->text(0) + "|" + (*file)->text(3);
         return lines;
@@ -92,15 +95,15 @@ private:
     // with the server's file of that name, and maps the names of mapped.
     void OfferImages(const QStringList& listed, const QStringList& mapped,
                      const QStringList& selected) {
-        view->imageMap.clear();
+        view->harvest.imageMap.clear();
         for (const QString& name : mapped)
-            view->imageMap.insert(name, {server.url(name)});
-        frame->m_imageList->ResetContent();
+            view->harvest.imageMap.insert(name, {server.url(name)});
+        FrameControls(*frame).imageList->ResetContent();
         for (const QString& name : listed)
-            frame->m_imageList->AddString(name, server.url(name));
-        for (int row = 0; row < frame->m_imageList->count(); ++row)
-            frame->m_imageList->item(row)->setSelected(
-                selected.contains(frame->m_imageList->item(row)->text()));
+            FrameControls(*frame).imageList->AddString(name, server.url(name));
+        for (int row = 0; row < FrameControls(*frame).imageList->count(); ++row)
+            FrameControls(*frame).imageList->item(row)->setSelected(
+                selected.contains(FrameControls(*frame).imageList->item(row)->text()));
     }
 
     // "cookie|referer" of each download request (the engine fetches things of
@@ -132,10 +135,10 @@ private slots:
         prompts->frame = frame;
         QVERIFY(frame->Create());
         CQuillmarApp::SetMainFrame(frame);
-        docTemplate =
-            new CDocTemplate([](CQuillmarDoc* document) { return new CQuillmarView(document); });
+        docTemplate = new CDocTemplate(
+            [](CQuillmarDoc* document) { return new CQuillmarView(document->TakeStartAddress()); });
         QVERIFY(docTemplate->OpenNewDocument(*frame));
-        view = CQuillmarView::ActiveView();
+        view = qobject_cast<CQuillmarView*>(frame->ActiveViewWidget());
         QVERIFY(view);
         // The about page must have loaded: a load in progress disables downloads.
         QSignalSpy loaded(view->Engine(), &CBrowserEngine::downloadComplete);
@@ -169,11 +172,12 @@ private slots:
         OfferImages({"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"}, {"a.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
         QCOMPARE(Message(), QString());
-        QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
+        QCOMPARE(FrameControls(*frame).folderLabel->text(),
+                 QStringLiteral("No download directory selected."));
         prompts->folderAnswers = {folder->path()};
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
         QCOMPARE(Message(), QStringLiteral("Downloading..."));
-        QCOMPARE(frame->m_folderLabel->text(), folder->path());
+        QCOMPARE(FrameControls(*frame).folderLabel->text(), folder->path());
         QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
 
         OfferImages({"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"});
@@ -186,14 +190,14 @@ private slots:
         QCOMPARE(Message(), QStringLiteral("Unable to download file."));
 
         QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
-        QCOMPARE(frame->m_folderLabel->text(), folder->path());
+        QCOMPARE(FrameControls(*frame).folderLabel->text(), folder->path());
         prompts->folderAnswers = {folder->filePath("other")};
         QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
-        QCOMPARE(frame->m_folderLabel->text(), folder->filePath("other"));
+        QCOMPARE(FrameControls(*frame).folderLabel->text(), folder->filePath("other"));
         QCOMPARE(prompts->seen,
                  QStringList({"Get image file(s)...", "Get image file(s)...",
                               "Unable to download file.", "Unable to download file."}));
-        QVERIFY(frame->m_folderButton->isEnabled());
+        QVERIFY(FrameControls(*frame).folderButton->isEnabled());
     }
 
     void runningDownloadAsksAndYesOrStopEndsIt() {
@@ -269,7 +273,7 @@ private slots:
         for (const char* album : {"1", "2", "3", "4"})
             server.setFile(QByteArray("/") + album + "/large.jpg", album, "image/jpeg");
         UseFolder();
-        frame->m_addressBox->setText(server.url("members.html"));
+        FrameControls(*frame).addressBox->setText(server.url("members.html"));
         QVERIFY(Execute(ID_GO));
         EngineCookieJar* jar = EngineCookieJar::ForProfile(view->Engine()->Page()->profile());
         QTRY_COMPARE_WITH_TIMEOUT(
@@ -282,10 +286,10 @@ private slots:
         QVERIFY(qAbs(scoped.value(4).toLongLong() - QDateTime::currentSecsSinceEpoch() - 3600) <
                 60);
 
-        QTRY_VERIFY_WITH_TIMEOUT(view->imageMap.contains("large.jpg") && !view->LoadInProgress(),
-                                 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            view->harvest.imageMap.contains("large.jpg") && !view->LoadInProgress(), 30000);
         server.clearRequests();
-        frame->m_imageList->selectAll();
+        FrameControls(*frame).imageList->selectAll();
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
         QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
         const QString expected = "member=42|" + server.url();

@@ -4,9 +4,10 @@
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/DownloadWorker.h"
-#include "download/FrameDownloadSink.h"
 #include "download/RefererPolicy.h"
+#include "download/ReportDownloadSink.h"
 #include "frame/CMainFrame.h"
+#include "support/FrameControls.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
@@ -438,16 +439,16 @@ private slots:
     // Reports made on a worker thread wait for the interface thread's event
     // loop, so the command's own "Downloading..." always comes first. The
     // download report shows each file's progress and the name it was saved
-    // under. Reports for a closed frame are dropped.
-    void frameSinkAppliesReportsInOrderOnlyFromTheEventLoop() {
+    // under. Reports for a closed frame's report are dropped.
+    void reportSinkAppliesReportsInOrderOnlyFromTheEventLoop() {
         CMainFrame frame;
         QVERIFY(frame.Create());
-        frame.m_filesLeft->SetNumber(7);
+        FrameControls(frame).filesLeft->SetNumber(7);
         DownloadJob job;
         job.Add("/f", "render", "http://a.test/render");
         job.Add("/f", "b.jpg", "http://a.test/b.jpg");
-        const int reported = DownloadReport::For(frame).AddJob("/f", job);
-        FrameDownloadSink sink(&frame, reported);
+        const int reported = frame.Downloads().AddJob("/f", job);
+        ReportDownloadSink sink(&frame.Downloads(), reported);
         std::thread([&sink] {
             sink.AnimationStarted();
             sink.FileProgress(1, 50, 200);
@@ -456,46 +457,46 @@ private slots:
             sink.FilesLeft(2);
             sink.Message(QStringLiteral("Download complete: 2 of 3 files saved."));
         }).join();
-        frame.m_messageLine->setText(QStringLiteral("Downloading..."));
-        QCOMPARE(frame.m_filesLeft->Text(), QStringLiteral("7"));
-        QVERIFY(!frame.m_animation->IsPlaying());
+        FrameControls(frame).messageLine->setText(QStringLiteral("Downloading..."));
+        QCOMPARE(FrameControls(frame).filesLeft->Text(), QStringLiteral("7"));
+        QVERIFY(!FrameControls(frame).animation->IsPlaying());
 
-        QTRY_COMPARE(frame.m_messageLine->text(),
+        QTRY_COMPARE(FrameControls(frame).messageLine->text(),
                      QStringLiteral("Download complete: 2 of 3 files saved."));
-        QCOMPARE(frame.m_filesLeft->Text(), QStringLiteral("2"));
-        QVERIFY(frame.m_animation->IsPlaying());
-        const auto& files = DownloadReport::For(frame).FindJob(reported)->files;
+        QCOMPARE(FrameControls(frame).filesLeft->Text(), QStringLiteral("2"));
+        QVERIFY(FrameControls(frame).animation->IsPlaying());
+        const auto& files = frame.Downloads().FindJob(reported)->files;
         QCOMPARE(files[0].destination, QStringLiteral("/f") + QDir::separator() + "render.png");
         QCOMPARE(DownloadReport::OutcomeText(files[1]), QStringLiteral("downloading 25 %"));
 
         // The first worker to end must not stop the animation of one still
         // running; files left is the sum over the workers running.
-        FrameDownloadSink second(&frame);
+        ReportDownloadSink second(&frame.Downloads());
         second.AnimationStarted();
         second.FilesLeft(5);
-        QTRY_COMPARE(frame.m_filesLeft->Text(), QStringLiteral("7"));
+        QTRY_COMPARE(FrameControls(frame).filesLeft->Text(), QStringLiteral("7"));
         sink.AnimationStopped();
         second.FilesLeft(4);
-        QTRY_COMPARE(frame.m_filesLeft->Text(), QStringLiteral("4"));
-        QVERIFY(frame.m_animation->IsPlaying());
+        QTRY_COMPARE(FrameControls(frame).filesLeft->Text(), QStringLiteral("4"));
+        QVERIFY(FrameControls(frame).animation->IsPlaying());
         second.AnimationStopped();
-        QTRY_VERIFY(!frame.m_animation->IsPlaying());
+        QTRY_VERIFY(!FrameControls(frame).animation->IsPlaying());
 
         // Each frame counts its own workers.
         auto* closed = new CMainFrame;
         QVERIFY(closed->Create());
-        FrameDownloadSink gone(closed);
+        ReportDownloadSink gone(&closed->Downloads());
         gone.AnimationStarted();
-        QTRY_VERIFY(closed->m_animation->IsPlaying());
+        QTRY_VERIFY(FrameControls(*closed).animation->IsPlaying());
         gone.Message(QStringLiteral("Download complete"));
         delete closed;
         gone.AnimationStopped();
-        FrameDownloadSink next(&frame);
+        ReportDownloadSink next(&frame.Downloads());
         next.AnimationStarted();
         next.AnimationStopped();
         QTest::qWait(50);
-        QVERIFY(!frame.m_animation->IsPlaying());
-        QCOMPARE(frame.m_messageLine->text(),
+        QVERIFY(!FrameControls(frame).animation->IsPlaying());
+        QCOMPARE(FrameControls(frame).messageLine->text(),
                  QStringLiteral("Download complete: 2 of 3 files saved."));
     }
 };

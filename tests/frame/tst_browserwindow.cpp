@@ -1,15 +1,17 @@
-#include "app/CChildFrame.h"
-#include "app/CDocTemplate.h"
 #include "app/CQuillmarApp.h"
-#include "app/CommandIds.h"
-#include "app/CommandRouter.h"
 #include "bookmarks/BookmarkTestFiles.h"
 #include "bookmarks/CListDialog.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CBitmapButton.h"
+#include "core/CommandIds.h"
+#include "core/CommandRouter.h"
+#include "frame/CChildFrame.h"
+#include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
 #include "harvest/CHarvestList.h"
 #include "pagegen/CImagePageDialog.h"
+#include "support/FrameControls.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 #include "view/CBrowserEngine.h"
@@ -35,7 +37,8 @@ const int NoRow = -1, Cancelled = -2, timeout = 30000;
 class BrowserWindowTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    CDocTemplate m_template{[](CQuillmarDoc* document) { return new CQuillmarView(document); }};
+    CDocTemplate m_template{
+        [](CQuillmarDoc* document) { return new CQuillmarView(document->TakeStartAddress()); }};
     std::unique_ptr<CMainFrame> m_frame;
     CQuillmarView* m_view = nullptr;
     testsupport::ScriptedPrompts m_prompts;
@@ -56,12 +59,12 @@ class BrowserWindowTest : public QObject {
             (ok ? dialog.okButton : dialog.cancelButton)->click();
             return dialog.result();
         };
-        m_frame->m_makePageButton->click();
+        FrameControls(*m_frame).makePageButton->click();
     }
     // Runs the command on the view, or through the frame without one, and in
     // its dialog picks a row (or none) and presses Select, or cancels.
     void choose(int command, int listId, int row, CQuillmarView* view = nullptr) {
-        m_frame->m_addressBox->setText("unchanged");
+        FrameControls(*m_frame).addressBox->setText("unchanged");
         m_prompts.dialogDriver = [listId, row](QDialog& shown) {
             auto& dialog = static_cast<CListDialog&>(shown);
             if (row == Cancelled)
@@ -80,7 +83,7 @@ class BrowserWindowTest : public QObject {
     }
     void chooseAndGo(int command, int listId, int row, const QString& expected) {
         choose(command, listId, row);
-        QCOMPARE(m_frame->m_addressBox->text(),
+        QCOMPARE(FrameControls(*m_frame).addressBox->text(),
                  expected.isEmpty() ? QString("unchanged") : expected);
         if (!expected.isEmpty())
             QTRY_COMPARE_WITH_TIMEOUT(m_view->Engine()->Location(), expected, timeout);
@@ -95,13 +98,13 @@ private slots:
         QVERIFY(m_frame->Create());
         CQuillmarApp::SetMainFrame(m_frame.get());
         // In a folder not made yet, as the user's data folder is on a first run.
-        m_frame->m_bookmarkPath = m_dir.filePath("data/QuillmarLinks.txt");
+        m_frame->SetBookmarkPath(m_dir.filePath("data/QuillmarLinks.txt"));
         m_frame->show();
         m_view = qobject_cast<CQuillmarView*>(m_template.OpenNewDocument(*m_frame)->View());
         QVERIFY(m_view);
         QTRY_VERIFY_WITH_TIMEOUT(!m_view->m_linkHistory.isEmpty() && !m_view->LoadInProgress(),
                                  timeout);
-        QTRY_VERIFY(m_frame->m_makePageButton->isEnabled());
+        QTRY_VERIFY(FrameControls(*m_frame).makePageButton->isEnabled());
     }
     void cleanupTestCase() {
         CQuillmarApp::SetMainFrame(nullptr);
@@ -116,13 +119,13 @@ private slots:
         QVERIFY(QFile::exists(cancelled));
         QTest::qWait(500);
         QCOMPARE(begin.count(), 0);
-        QCOMPARE(m_frame->m_addressBox->text(), QString());
+        QCOMPARE(FrameControls(*m_frame).addressBox->text(), QString());
 
         const QString saved = m_dir.filePath(QStringLiteral("Images.htm"));
         makePage(saved, true);
         QTRY_VERIFY_WITH_TIMEOUT(begin.count() && !m_view->LoadInProgress(), timeout);
         QCOMPARE(m_view->m_linkHistory.last(), QUrl::fromLocalFile(saved).toString());
-        QCOMPARE(m_frame->m_imageList->Lines(),
+        QCOMPARE(FrameControls(*m_frame).imageList->Lines(),
                  QStringList({"blue.png", "my%20photo.jpg", "one.gif"}));
         int decoded = -1;
         m_view->Engine()->Page()->runJavaScript(
@@ -132,27 +135,27 @@ private slots:
     }
 
     void addBookmarkAppendsTheAddressBoxAndBookmarksAndHistoryNavigate() {
-        const QString path = m_frame->m_bookmarkPath;
-        m_frame->m_messageLine->setText("before");
-        m_frame->m_addressBox->clear();
+        const QString path = m_frame->BookmarkPath();
+        FrameControls(*m_frame).messageLine->setText("before");
+        FrameControls(*m_frame).addressBox->clear();
         QVERIFY(m_frame->Router().Execute(ID_ADD_BOOKMARK));
         QVERIFY(!QFile::exists(path));
-        QCOMPARE(m_frame->m_messageLine->text(), QString("before"));
+        QCOMPARE(FrameControls(*m_frame).messageLine->text(), QString("before"));
 
-        m_frame->m_addressBox->setText(" http://a/ ");
+        FrameControls(*m_frame).addressBox->setText(" http://a/ ");
         QVERIFY(m_frame->Router().Execute(ID_ADD_BOOKMARK));
         QCOMPARE(readBytes(path), QByteArray(" http://a/ \r\n"));
-        QCOMPARE(m_frame->m_messageLine->text(), QString("Bookmark saved."));
+        QCOMPARE(FrameControls(*m_frame).messageLine->text(), QString("Bookmark saved."));
 
-        m_frame->m_bookmarkPath.clear();
+        m_frame->SetBookmarkPath(QString());
         QVERIFY(m_frame->Router().Execute(ID_ADD_BOOKMARK));
-        m_frame->m_bookmarkPath = path;
-        QCOMPARE(m_frame->m_messageLine->text(), QString("Unable to save bookmark!"));
+        m_frame->SetBookmarkPath(path);
+        QCOMPARE(FrameControls(*m_frame).messageLine->text(), QString("Unable to save bookmark!"));
 
         // Bookmarks and history go to the chosen entry.
         const QString first = QUrl::fromLocalFile(m_dir.filePath("blue.png")).toString();
         const QString other = QUrl::fromLocalFile(m_dir.filePath("one.gif")).toString();
-        writeBytes(m_frame->m_bookmarkPath, ("\r\nhttp://never/\r\n" + first + "\r\n").toUtf8());
+        writeBytes(m_frame->BookmarkPath(), ("\r\nhttp://never/\r\n" + first + "\r\n").toUtf8());
         for (int row : {Cancelled, NoRow, 0}) // cancel, no row, the empty line
             chooseAndGo(ID_OPEN_BOOKMARKS, BookmarkList, row, QString());
         chooseAndGo(ID_OPEN_BOOKMARKS, BookmarkList, 2, first);
@@ -165,15 +168,16 @@ private slots:
         // A view outside any browser window: the frame has no active view.
         m_frame->MdiArea()->closeAllSubWindows();
         QTRY_VERIFY(!m_frame->ActiveViewWidget());
-        CQuillmarView detached(nullptr);
+        CQuillmarView detached;
+        m_frame->AttachView(&detached);
         detached.m_linkHistory = {"http://history/"};
-        writeBytes(m_frame->m_bookmarkPath, "http://bookmark/\r\n");
+        writeBytes(m_frame->BookmarkPath(), "http://bookmark/\r\n");
         choose(ID_OPEN_BOOKMARKS, BookmarkList, 0, &detached);
-        QCOMPARE(m_frame->m_messageLine->text(), QString("Open new file."));
-        QCOMPARE(m_frame->m_addressBox->text(), QString("unchanged"));
+        QCOMPARE(FrameControls(*m_frame).messageLine->text(), QString("Open new file."));
+        QCOMPARE(FrameControls(*m_frame).addressBox->text(), QString("unchanged"));
         choose(ID_HISTORY, HistoryList, 0, &detached);
-        QCOMPARE(m_frame->m_messageLine->text(), QString("Open new view."));
-        QCOMPARE(m_frame->m_addressBox->text(), QString("http://history/"));
+        QCOMPARE(FrameControls(*m_frame).messageLine->text(), QString("Open new view."));
+        QCOMPARE(FrameControls(*m_frame).addressBox->text(), QString("http://history/"));
     }
 };
 

@@ -1,14 +1,15 @@
-#include "app/CChildFrame.h"
-#include "app/CDocTemplate.h"
-#include "app/CQuillmarDoc.h"
-#include "app/CommandIds.h"
-#include "app/CommandRouter.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitClock.h"
+#include "core/CommandIds.h"
+#include "core/CommandRouter.h"
+#include "frame/CChildFrame.h"
+#include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
 #include "frame/TestView.h"
 #include "harvest/CHarvestList.h"
+#include "support/FrameControls.h"
 #include "support/TestMain.h"
 
 #include <QAbstractButton>
@@ -100,38 +101,40 @@ private slots:
         f.frame.resize(900, 600);
         f.frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
-        QVERIFY(f.frame.m_navBar->y() < f.frame.m_harvestBar->y());
+        QVERIFY(FrameControls(f.frame).navBar->y() < FrameControls(f.frame).harvestBar->y());
         for (const auto& [id, type, onHarvestBar, left, top, right, bottom] : controls) {
             QWidget* control = f.frame.ControlById(id);
             QVERIFY2(control && control->inherits(type) && control->isVisible() &&
-                         (onHarvestBar ? f.frame.m_harvestBar : f.frame.m_navBar)
+                         (onHarvestBar ? FrameControls(f.frame).harvestBar
+                                       : FrameControls(f.frame).navBar)
                              ->isAncestorOf(control) &&
                          control->parentWidget()->rect().contains(control->geometry()),
                      qPrintable(QString::number(id)));
             QCOMPARE(control->geometry(), QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
         }
-        QCOMPARE(f.frame.m_goButton->toolTip(), QStringLiteral(" GO!"));
+        QCOMPARE(FrameControls(f.frame).goButton->toolTip(), QStringLiteral(" GO!"));
 
         // Hovering shows the prompt in the status bar; leaving brings "Ready" back.
-        QTest::mouseMove(f.frame.m_goButton, QPoint(10, 10));
-        QTRY_COMPARE(f.frame.m_statusBar->currentMessage(), QStringLiteral("Go to webpage"));
+        QTest::mouseMove(FrameControls(f.frame).goButton, QPoint(10, 10));
+        QTRY_COMPARE(FrameControls(f.frame).statusBar->currentMessage(),
+                     QStringLiteral("Go to webpage"));
         QTest::mouseMove(f.frame.MdiArea(), QPoint(100, 100));
-        QTRY_VERIFY(f.frame.m_statusBar->currentMessage().isEmpty());
+        QTRY_VERIFY(FrameControls(f.frame).statusBar->currentMessage().isEmpty());
         QStringList panes;
-        for (const QLabel* pane : f.frame.m_statusBar->findChildren<QLabel*>())
+        for (const QLabel* pane : FrameControls(f.frame).statusBar->findChildren<QLabel*>())
             panes.append(pane->text());
         QCOMPARE(panes, (QStringList{"Ready", "CAP", "NUM", "SCRL"}));
 
         // Idle time keeps the button states current.
-        QVERIFY(!f.frame.m_makePageButton->isEnabled());
+        QVERIFY(!FrameControls(f.frame).makePageButton->isEnabled());
         f.OpenWindow();
-        QTRY_VERIFY(f.frame.m_makePageButton->isEnabled());
+        QTRY_VERIFY(FrameControls(f.frame).makePageButton->isEnabled());
         f.views.last()->disabled = {ID_MAKE_PAGE};
         // A real event loop, which goes idle (waits for events) unlike QTest::qWait.
         QEventLoop loop;
         QTimer::singleShot(100, &loop, &QEventLoop::quit);
         loop.exec();
-        QVERIFY(!f.frame.m_makePageButton->isEnabled());
+        QVERIFY(!FrameControls(f.frame).makePageButton->isEnabled());
     }
 
     void commandsMenusAndAcceleratorsFollowTheActiveView() {
@@ -164,9 +167,9 @@ private slots:
         // Make-page is handled by nobody here.
         QCOMPARE(f.EnabledAmong(needingAView), (QList<int>{ID_FILE_PRINT, ID_SET_DOWNLOAD_FOLDER}));
         static_cast<QAbstractButton*>(f.frame.ControlById(ID_GO))->click();
-        QTest::keyClick(f.frame.m_addressBox, Qt::Key_Return);
-        f.frame.m_imageList->AddStrings({{"a.gif", "a"}, {"b.gif", "b"}});
-        f.frame.m_imageList->item(1)->setSelected(true);
+        QTest::keyClick(FrameControls(f.frame).addressBox, Qt::Key_Return);
+        FrameControls(f.frame).imageList->AddStrings({{"a.gif", "a"}, {"b.gif", "b"}});
+        FrameControls(f.frame).imageList->item(1)->setSelected(true);
         QCOMPARE(view->ran, (QList<int>{ID_GO, ID_GO, ID_IMAGE_LIST}));
         QCOMPARE(menus(), "&File,&View,&Scan,&Window,&Help | "
                           "&Deep Scan,&Scroll and Scan\tCtrl+Shift+S,-,&Minimum Picture Size...");
@@ -205,10 +208,11 @@ private slots:
         QVERIFY(toolbar->isChecked());
         toolbar->trigger();
         f.frame.UpdateUserInterface();
-        QVERIFY(f.frame.m_navBar->isHidden() && f.frame.m_harvestBar->isHidden() &&
-                !toolbar->isChecked());
+        QVERIFY(FrameControls(f.frame).navBar->isHidden() &&
+                FrameControls(f.frame).harvestBar->isHidden() && !toolbar->isChecked());
         toolbar->trigger();
-        QVERIFY(f.frame.m_navBar->isVisible() && f.frame.m_harvestBar->isVisible());
+        QVERIFY(FrameControls(f.frame).navBar->isVisible() &&
+                FrameControls(f.frame).harvestBar->isVisible());
     }
 
     void newWindowSharesTheDocumentAndWindowsAreArranged() {
@@ -258,8 +262,8 @@ private slots:
         for (TestView* view : f.views) {
             if (view)
                 QObject::connect(view, &QObject::destroyed, [&seen, frame = &f.frame] {
-                    frame->m_messageLine->setText(QStringLiteral("bye"));
-                    seen.append(frame->m_messageLine->text());
+                    FrameControls(*frame).messageLine->setText(QStringLiteral("bye"));
+                    seen.append(FrameControls(*frame).messageLine->text());
                 });
         }
         owner.reset();
@@ -271,13 +275,13 @@ private slots:
         QSettings().setValue(QStringLiteral("Recent File List/File1"), QStringLiteral("/tmp/a&b"));
         FrameWithWindows f;
         QVERIFY(f.frame.Create());
-        QCOMPARE(f.frame.m_onlineClock->Text(), QStringLiteral("00:00:00"));
+        QCOMPARE(FrameControls(f.frame).onlineClock->Text(), QStringLiteral("00:00:00"));
         f.frame.UpdateUserInterface();
         QList<QAction*> enabled = f.Menu(0)->actions();
         enabled.removeIf([](QAction* item) { return !item->isEnabled() || item->isSeparator(); });
         // New and Print Setup belong to the application, which this test has not.
         QCOMPARE(f.Texts(enabled), (QStringList{"&1 /tmp/a&&b", "E&xit"}));
-        QCOMPARE(f.frame.m_bookmarkPath,
+        QCOMPARE(f.frame.BookmarkPath(),
                  QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                      "/Quillmar/QuillmarLinks.txt");
 
@@ -298,9 +302,9 @@ private slots:
                  folder.filePath("QuillmarLinks.txt"));
 
         // Ticks compute from the start time rather than counting.
-        f.frame.m_startTime -= 2 * 3600;
-        QTRY_VERIFY_WITH_TIMEOUT(f.frame.m_onlineClock->Text().startsWith(QStringLiteral("02:00:")),
-                                 10000);
+        f.frame.SetStartTime(f.frame.StartTime() - 2 * 3600);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            FrameControls(f.frame).onlineClock->Text().startsWith(QStringLiteral("02:00:")), 10000);
         // Days are dropped; a clock set back shows zero.
         const QList<QPair<qint64, QString>> elapsed = {
             {3725, "01:02:05"}, {86399, "23:59:59"}, {25 * 3600, "01:00:00"}, {-30, "00:00:00"}};

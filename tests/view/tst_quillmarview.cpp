@@ -1,18 +1,21 @@
-#include "app/CChildFrame.h"
-#include "app/CDocTemplate.h"
 #include "app/CQuillmarApp.h"
-#include "app/CommandIds.h"
-#include "app/CommandRouter.h"
-#include "app/Settings.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitCounter.h"
 #include "controls/CProgressMeter.h"
+#include "core/CommandIds.h"
+#include "core/CommandRouter.h"
+#include "core/Settings.h"
+#include "frame/CChildFrame.h"
+#include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
 #include "harvest/CHarvestList.h"
+#include "support/FrameControls.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
+#include "support/ToolRun.h"
 #include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
@@ -64,7 +67,7 @@ private:
         CChildFrame* child = docTemplate->OpenNewDocument(*frame);
         auto* view = child ? qobject_cast<CQuillmarView*>(child->View()) : nullptr;
         const auto ready = [view] {
-            return view->imageMap.isEmpty() && !view->m_linkHistory.isEmpty() &&
+            return view->harvest.imageMap.isEmpty() && !view->m_linkHistory.isEmpty() &&
                    !view->LoadInProgress();
         };
         return view && QTest::qWaitFor(ready, timeout) ? view : nullptr;
@@ -72,17 +75,17 @@ private:
 
     // The four counters, then whether both download buttons are enabled.
     QStringList status() const {
-        const bool buttons =
-            frame->m_getImagesButton->isEnabled() && frame->m_getLinksButton->isEnabled();
-        return {frame->m_imageCount->Text(), frame->m_linkCount->Text(),
-                frame->m_imageSelCount->Text(), frame->m_linkSelCount->Text(),
-                buttons ? "buttons on" : "buttons off"};
+        const bool buttons = FrameControls(*frame).getImagesButton->isEnabled() &&
+                             FrameControls(*frame).getLinksButton->isEnabled();
+        return {FrameControls(*frame).imageCount->Text(), FrameControls(*frame).linkCount->Text(),
+                FrameControls(*frame).imageSelCount->Text(),
+                FrameControls(*frame).linkSelCount->Text(), buttons ? "buttons on" : "buttons off"};
     }
 
 private slots:
     void initTestCase() {
         docTemplate = std::make_unique<CDocTemplate>(
-            [](CQuillmarDoc* document) { return new CQuillmarView(document); });
+            [](CQuillmarDoc* document) { return new CQuillmarView(document->TakeStartAddress()); });
         frame = std::make_unique<CMainFrame>();
         QVERIFY(frame->Create());
         CQuillmarApp::SetMainFrame(frame.get());
@@ -112,46 +115,46 @@ private slots:
         server.setFile("/same-a.html", "<title>Same</title><p>a</p>");
         server.setFile("/same-b.html", "<title>Same</title><p>b</p>");
         QTemporaryDir folder;
-        frame->m_bookmarkPath = folder.filePath("QuillmarLinks.txt");
+        frame->SetBookmarkPath(folder.filePath("QuillmarLinks.txt"));
         CQuillmarView* view = openView();
         QVERIFY(view);
         QCOMPARE(view->Engine()->Page()->title(), QStringLiteral("Quillmar"));
-        view->ShowMessage(QStringLiteral("Stop download."));
+        emit view->messageChanged(QStringLiteral("Stop download."));
         const QString page = server.url("twotitles.html");
-        frame->m_addressBox->setText("   " + page);
+        FrameControls(*frame).addressBox->setText("   " + page);
         QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
-        QTest::keyClick(frame->m_addressBox, Qt::Key_Return);
+        QTest::keyClick(FrameControls(*frame).addressBox, Qt::Key_Return);
         QVERIFY(waitForListing(view, complete));
         // Each title change records the address, but only once.
         QTRY_COMPARE(view->Engine()->Page()->title(), QStringLiteral("Third title"));
         QCOMPARE(view->m_linkHistory,
                  QStringList({CBrowserEngine::AboutPageUrl().toString(), page}));
-        QVERIFY(frame->m_messageLine->text().isEmpty());
+        QVERIFY(FrameControls(*frame).messageLine->text().isEmpty());
 
         QSignalSpy begin(view->Engine(), &CBrowserEngine::downloadBegin);
-        frame->m_addressBox->setText("hello world");
-        QTest::keyClick(frame->m_addressBox, Qt::Key_Return);
-        QCOMPARE(frame->m_messageLine->text(), QStringLiteral("Not a valid address."));
+        FrameControls(*frame).addressBox->setText("hello world");
+        QTest::keyClick(FrameControls(*frame).addressBox, Qt::Key_Return);
+        QCOMPARE(FrameControls(*frame).messageLine->text(), QStringLiteral("Not a valid address."));
         QTest::qWait(300);
         QVERIFY(begin.isEmpty());
 
         // A message too long for its line shows whole as the tool tip; a short one does not.
-        const QString tip = frame->m_messageLine->toolTip();
+        const QString tip = FrameControls(*frame).messageLine->toolTip();
         const QString longText = QString("Download complete: 0 of 1 files saved. ").repeated(6);
-        frame->m_messageLine->setText(longText);
-        QTRY_COMPARE(frame->m_messageLine->toolTip(), longText);
-        frame->m_messageLine->setText(QStringLiteral("Bookmark saved."));
-        QTRY_COMPARE(frame->m_messageLine->toolTip(), tip);
+        FrameControls(*frame).messageLine->setText(longText);
+        QTRY_COMPARE(FrameControls(*frame).messageLine->toolTip(), longText);
+        FrameControls(*frame).messageLine->setText(QStringLiteral("Bookmark saved."));
+        QTRY_COMPARE(FrameControls(*frame).messageLine->toolTip(), tip);
 
         const QString a = server.url("same-a.html");
         QVERIFY(load(view, a));
         QVERIFY(load(view, server.url("same-b.html")));
         view->OnCommand(ID_BACK);
-        QTRY_COMPARE_WITH_TIMEOUT(frame->m_addressBox->text(), a, timeout);
+        QTRY_COMPARE_WITH_TIMEOUT(FrameControls(*frame).addressBox->text(), a, timeout);
         view->OnCommand(ID_ADD_BOOKMARK);
         view->Engine()->Page()->runJavaScript("location.hash = 'part'");
-        QTRY_COMPARE_WITH_TIMEOUT(frame->m_addressBox->text(), a + "#part", timeout);
-        QFile bookmarks(frame->m_bookmarkPath);
+        QTRY_COMPARE_WITH_TIMEOUT(FrameControls(*frame).addressBox->text(), a + "#part", timeout);
+        QFile bookmarks(frame->BookmarkPath());
         QVERIFY(bookmarks.open(QIODevice::ReadOnly));
         QCOMPARE(bookmarks.readAll().trimmed(), a.toUtf8());
         QCOMPARE(view->m_linkHistory.mid(1),
@@ -160,18 +163,20 @@ private slots:
         // The Scan menu: Deep Scan, its size filter and scrolling, in the same window.
         const QUrl placements = QUrl::fromLocalFile(testDataPath("deep/placements.html"));
         QVERIFY(load(view, placements.toString()));
-        const QStringList plain = frame->m_imageList->Lines();
+        const QStringList plain = FrameControls(*frame).imageList->Lines();
         QVERIFY(plain.contains("x1.jpg") && !plain.contains("wide.png"));
 
         // Deep Scan rescans at once and tells each line's address and size.
         QVERIFY(frame->Router().Execute(ID_SCAN_DEEP));
-        QTRY_VERIFY_WITH_TIMEOUT(frame->m_imageList->Lines().contains("wide.png"), timeout);
-        QVERIFY(frame->m_imageList->Lines().contains("tiny.png"));
-        const int wide = int(frame->m_imageList->Lines().indexOf("wide.png"));
-        QCOMPARE(frame->m_imageList->item(wide)->toolTip(),
+        QTRY_VERIFY_WITH_TIMEOUT(FrameControls(*frame).imageList->Lines().contains("wide.png"),
+                                 timeout);
+        QVERIFY(FrameControls(*frame).imageList->Lines().contains("tiny.png"));
+        const int wide = int(FrameControls(*frame).imageList->Lines().indexOf("wide.png"));
+        QCOMPARE(FrameControls(*frame).imageList->item(wide)->toolTip(),
                  placements.resolved(QUrl("pictures/wide.png")).toString() + "\n40 x 30");
-        const int wider = int(frame->m_imageList->Lines().indexOf("wider.png"));
-        QVERIFY(frame->m_imageList->item(wider)->toolTip().endsWith("\nabout 400 x 300"));
+        const int wider = int(FrameControls(*frame).imageList->Lines().indexOf("wider.png"));
+        QVERIFY(
+            FrameControls(*frame).imageList->item(wider)->toolTip().endsWith("\nabout 400 x 300"));
 
         // Pictures known to be smaller go; those of unknown size stay.
         QTimer::singleShot(0, [] {
@@ -183,20 +188,21 @@ private slots:
         });
         QVERIFY(frame->Router().Execute(ID_SCAN_MIN_SIZE));
         QCOMPARE(Settings::MinimumPictureSize(), QSize(10, 0));
-        QTRY_VERIFY_WITH_TIMEOUT(!frame->m_imageList->Lines().contains("tiny.png"), timeout);
-        QVERIFY(frame->m_imageList->Lines().contains("wide.png") &&
-                frame->m_imageList->Lines().contains("x3.jpg"));
+        QTRY_VERIFY_WITH_TIMEOUT(!FrameControls(*frame).imageList->Lines().contains("tiny.png"),
+                                 timeout);
+        QVERIFY(FrameControls(*frame).imageList->Lines().contains("wide.png") &&
+                FrameControls(*frame).imageList->Lines().contains("x3.jpg"));
 
         QVERIFY(frame->Router().Execute(ID_SCAN_DEEP));
-        QTRY_COMPARE_WITH_TIMEOUT(frame->m_imageList->Lines(), plain, timeout);
+        QTRY_COMPARE_WITH_TIMEOUT(FrameControls(*frame).imageList->Lines(), plain, timeout);
         Settings::SetMinimumPictureSize(QSize());
 
         QUrl endless = QUrl::fromLocalFile(testDataPath("deep/endless.html"));
         endless.setQuery("batches=3"); // the page adds three screenfuls of four pictures
         QVERIFY(load(view, endless.toString()));
-        QCOMPARE(frame->m_imageList->count(), 4);
+        QCOMPARE(FrameControls(*frame).imageList->count(), 4);
         QVERIFY(frame->Router().Execute(ID_SCAN_SCROLL));
-        QTRY_COMPARE_WITH_TIMEOUT(frame->m_imageList->count(), 12, timeout);
+        QTRY_COMPARE_WITH_TIMEOUT(FrameControls(*frame).imageList->count(), 12, timeout);
         QVariant readerAt;
         view->Engine()->Page()->runJavaScript("window.scrollY",
                                               [&](const QVariant& y) { readerAt = y; });
@@ -210,48 +216,50 @@ private slots:
         QVERIFY(first);
         const QString gallery = server.url("gallery/index.html");
         QVERIFY(load(first, gallery));
-        QCOMPARE(frame->m_imageList->Lines().first(), QStringLiteral("alpine-lake.png"));
-        QCOMPARE(frame->m_linkList->Lines().last(), QStringLiteral("tide-pools.jpg"));
-        QCOMPARE(frame->m_progressMeter->Level(), 0);
+        QCOMPARE(FrameControls(*frame).imageList->Lines().first(),
+                 QStringLiteral("alpine-lake.png"));
+        QCOMPARE(FrameControls(*frame).linkList->Lines().last(), QStringLiteral("tide-pools.jpg"));
+        QCOMPARE(FrameControls(*frame).progressMeter->Level(), 0);
         // A shift-click selection is counted at once.
-        CHarvestList* links = frame->m_linkList;
+        CHarvestList* links = FrameControls(*frame).linkList;
         links->scrollToTop();
         for (const auto& [row, modifier] : {std::pair{0, Qt::NoModifier}, {2, Qt::ShiftModifier}})
             QTest::mouseClick(links->viewport(), Qt::LeftButton, modifier,
                               links->visualItemRect(links->item(row)).center());
         QCOMPARE(status(), QStringList({"12", "12", "0", "3", "buttons on"}));
         first->DownloadFolder = QStringLiteral("/tmp/pictures");
-        frame->m_folderLabel->setText(first->DownloadFolder);
+        FrameControls(*frame).folderLabel->setText(first->DownloadFolder);
 
         CQuillmarView* second = openView();
         QVERIFY(second);
-        QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("No download directory selected."));
+        QCOMPARE(FrameControls(*frame).folderLabel->text(),
+                 QStringLiteral("No download directory selected."));
         const QString secondPage = server.url("second.html");
         QVERIFY(load(second, secondPage));
-        QCOMPARE(frame->m_imageList->Lines(), QStringList({"old-bridge.png"}));
+        QCOMPARE(FrameControls(*frame).imageList->Lines(), QStringList({"old-bridge.png"}));
 
         QMdiArea* area = frame->MdiArea();
         for (int round = 0; round < 2; ++round) {
             area->setActiveSubWindow(area->subWindowList().first());
-            QCOMPARE(frame->m_addressBox->text(), gallery);
-            QCOMPARE(frame->m_imageList->count(), 12);
-            QCOMPARE(frame->m_folderLabel->text(), QStringLiteral("/tmp/pictures"));
+            QCOMPARE(FrameControls(*frame).addressBox->text(), gallery);
+            QCOMPARE(FrameControls(*frame).imageList->count(), 12);
+            QCOMPARE(FrameControls(*frame).folderLabel->text(), QStringLiteral("/tmp/pictures"));
             QCOMPARE(status(), QStringList({"12", "12", "0", "0", "buttons on"}));
-            frame->m_imageList->selectAll();
+            FrameControls(*frame).imageList->selectAll();
             area->setActiveSubWindow(area->subWindowList().last());
-            QCOMPARE(frame->m_addressBox->text(), secondPage);
-            QCOMPARE(frame->m_imageList->Lines(), QStringList({"old-bridge.png"}));
-            QCOMPARE(frame->m_folderLabel->text(),
+            QCOMPARE(FrameControls(*frame).addressBox->text(), secondPage);
+            QCOMPARE(FrameControls(*frame).imageList->Lines(), QStringList({"old-bridge.png"}));
+            QCOMPARE(FrameControls(*frame).folderLabel->text(),
                      QStringLiteral("No download directory selected."));
             QCOMPARE(status(), QStringList({"1", "0", "0", "0", "buttons on"}));
         }
         // A scan completing in the window behind leaves the active window's lists alone.
         QVERIFY(load(first, server.url("nopictures.html")));
-        QCOMPARE(frame->m_imageList->Lines(), QStringList({"old-bridge.png"}));
+        QCOMPARE(FrameControls(*frame).imageList->Lines(), QStringList({"old-bridge.png"}));
         area->setActiveSubWindow(area->subWindowList().first());
         QCOMPARE(first->m_linkHistory, QStringList({CBrowserEngine::AboutPageUrl().toString(),
                                                     gallery, server.url("nopictures.html")}));
-        QVERIFY(frame->m_imageList->Lines().isEmpty());
+        QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty());
         QCOMPARE(status(), QStringList({"0", "0", "0", "0", "buttons on"}));
 
         // A deleted entry returns as the newest when its window is shown again.
@@ -269,13 +277,43 @@ private slots:
         area->setActiveSubWindow(area->subWindowList().last());
         area->closeAllSubWindows();
         QTRY_VERIFY(area->subWindowList().isEmpty());
-        QVERIFY(frame->m_imageList->Lines().isEmpty());
-        QCOMPARE(frame->m_imageCount->Text(), QStringLiteral("0"));
-        QTest::keyClick(frame->m_addressBox, Qt::Key_Return);
-        QCOMPARE(frame->m_messageLine->text(), QStringLiteral("Open new view."));
+        QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty());
+        QCOMPARE(FrameControls(*frame).imageCount->Text(), QStringLiteral("0"));
+        QTest::keyClick(FrameControls(*frame).addressBox, Qt::Key_Return);
+        QCOMPARE(FrameControls(*frame).messageLine->text(), QStringLiteral("Open new view."));
     }
 
     // Progress in hundredths; a scan still running when its engine goes answers nobody.
+    // The window and quillmar-harvest list a page alike, in the plain scan and
+    // in Deep Scan (which name this page's "my photo.jpg" differently).
+    void windowAndToolListAPageAlike() {
+        const QString page = QStringLiteral("pages/gallery.html");
+        const FrameControls controls(*frame);
+        const auto section = [](const char* title, CHarvestList* list, CDigitCounter* count) {
+            list->selectAll();
+            const HarvestLines lines = list->SelectedLines();
+            list->clearSelection();
+            QString text =
+                QStringLiteral("%1 %2 %3\n").arg(title).arg(lines.size()).arg(count->Text());
+            for (const HarvestLine& line : lines)
+                text += line.name + '\t' + line.address + '\n';
+            return text;
+        };
+        for (const bool deep : {false, true}) {
+            Settings::SetDeepScan(deep);
+            CQuillmarView* view = openView();
+            QVERIFY(view);
+            QVERIFY(load(view, QUrl::fromLocalFile(testDataPath(page)).toString()));
+            const testsupport::ToolRun run =
+                testsupport::runHarvestTool(deep ? QStringList{"--deep", page} : QStringList{page});
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(section("images", controls.imageList, controls.imageCount) +
+                         section("links", controls.linkList, controls.linkCount),
+                     run.output);
+        }
+        Settings::SetDeepScan(false);
+    }
+
     void engineReportsProgressAndForgetsScansWhenDeleted() {
         auto engine = std::make_unique<CBrowserEngine>();
         QSignalSpy progress(engine.get(), &CBrowserEngine::progressChange);
@@ -327,8 +365,8 @@ private slots:
         QVERIFY(!view->IsCommandEnabled(ID_DOWNLOAD_IMAGES));
 
         view->OnCommand(ID_STOP);
-        QCOMPARE(frame->m_messageLine->text(), QStringLiteral("Stop download."));
-        QCOMPARE(frame->m_progressMeter->Level(), 0);
+        QCOMPARE(FrameControls(*frame).messageLine->text(), QStringLiteral("Stop download."));
+        QCOMPARE(FrameControls(*frame).progressMeter->Level(), 0);
         QVERIFY(waitForListing(view, complete));
         QVERIFY(view->IsCommandEnabled(ID_DOWNLOAD_IMAGES));
 
@@ -339,20 +377,21 @@ private slots:
         emit engine->downloadComplete(true);
         emit engine->downloadComplete(true);
         QVERIFY(settle(view));
-        QCOMPARE(frame->m_imageList->Lines().size(), 12);
+        QCOMPARE(FrameControls(*frame).imageList->Lines().size(), 12);
 
         // A load begun before the scan answers keeps the lists and maps empty.
         emit engine->downloadComplete(true);
         emit engine->downloadBegin();
         QVERIFY(settle(view));
-        QVERIFY(frame->m_imageList->Lines().isEmpty() && view->imageMap.isEmpty());
+        QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty() &&
+                view->harvest.imageMap.isEmpty());
         QVERIFY(view->LoadInProgress());
 
         // A window closed before its scan answers lists nothing.
         emit engine->downloadComplete(true);
         frame->MdiArea()->closeAllSubWindows();
         QTest::qWait(500);
-        QVERIFY(frame->m_imageList->Lines().isEmpty());
+        QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty());
     }
 };
 

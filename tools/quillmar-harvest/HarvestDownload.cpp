@@ -4,36 +4,27 @@
 #include "InterruptWatch.h"
 #include "PageHarvester.h"
 #include "download/DownloadWorker.h"
-#include "download/EngineCookieJar.h"
-#include "download/RefererPolicy.h"
+#include "download/JobBuilder.h"
 #include "view/CBrowserEngine.h"
 
 #include <QCoreApplication>
-#include <QUrl>
-#include <QWebEnginePage>
 
 #include <thread>
 
 DownloadJob HarvestDownload::BuildJob(const PageHarvester& harvester, const Choice& choice) {
-    CBrowserEngine& engine = harvester.Engine();
-    const EngineCookieJar* cookies = EngineCookieJar::ForProfile(engine.Page()->profile());
-    const QUrl page(engine.Location());
-    DownloadJob job;
-    job.Page = page;
-    job.PagePolicy = RefererPolicy(engine.StatedReferrerPolicy());
-    const auto addEach = [&](const HarvestLines& lines) {
+    JobBuilder builder(harvester.Engine().DownloadOrigin(), choice.folder, choice.parallel);
+    const auto addEach = [&](const HarvestLines& lines, const HarvestMap& map) {
+        HarvestLines chosen;
         for (const HarvestLine& line : lines)
             if (line.name.contains(choice.match, Qt::CaseInsensitive))
-                job.AddListed(choice.folder, line.name, line.address);
+                chosen.append(line);
+        builder.AddLines(chosen, map);
     };
     if (choice.images)
-        addEach(harvester.ImageLines());
+        addEach(harvester.ImageLines(), harvester.ImageMap());
     if (choice.links)
-        addEach(harvester.LinkLines());
-    job.CookieLines = cookies->CurlCookieLines();
-    job.FileSourcesAllowed = page.isLocalFile();
-    job.Parallel = choice.parallel;
-    return job;
+        addEach(harvester.LinkLines(), harvester.LinkMap());
+    return builder.Job();
 }
 
 int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts) {

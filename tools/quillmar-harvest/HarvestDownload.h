@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Limits.h"
 #include "download/DownloadJob.h"
 
 #include <QString>
@@ -14,8 +15,8 @@ public:
         QString folder;
         bool images = true;
         bool links = true;
-        QString match;    // only names containing this text, ignoring case; empty: all
-        int parallel = 4; // files fetched at once
+        QString match; // only names containing this text, ignoring case; empty: all
+        int parallel = Limits::DefaultParallelDownloads; // files fetched at once
     };
 
     // One entry per chosen line, images first, in list order, named as the

@@ -70,16 +70,7 @@ void PageHarvester::takeSnapshot() {
 void PageHarvester::scanSnapshot(const PageSnapshot& snapshot) {
     if (outcome != Outcome::Pending)
         return;
-    if (mode.deep) {
-        DeepPageScan scan(imageList, imageMap, linkList, linkMap);
-        scan.SetMinimumSize(mode.minimumSize);
-        scan.ScanPage(snapshot);
-        deepImages = scan.Images();
-        deepLinks = scan.Links();
-        styleWalkCut = snapshot.styleWalkCut;
-    } else {
-        PageScan(imageList, imageMap, linkList, linkMap).ScanPage(snapshot);
-    }
+    harvest = Harvest::Scan(snapshot, {mode.deep, mode.minimumSize});
     finish(Outcome::Harvested);
 }
 
@@ -101,23 +92,27 @@ PageHarvester::Outcome PageHarvester::Result() const {
 }
 
 HarvestLines PageHarvester::ImageLines() const {
-    return imageList.SortedLines();
+    return Harvest::InListOrder(harvest.imageLines);
 }
 
 HarvestLines PageHarvester::LinkLines() const {
-    return linkList.SortedLines();
+    return Harvest::InListOrder(harvest.linkLines);
 }
 
 const HarvestMap& PageHarvester::ImageMap() const {
-    return imageMap;
+    return harvest.imageMap;
 }
 
 const HarvestMap& PageHarvester::LinkMap() const {
-    return linkMap;
+    return harvest.linkMap;
 }
 
 CBrowserEngine& PageHarvester::Engine() const {
     return *engine;
+}
+
+const Harvest& PageHarvester::Found() const {
+    return harvest;
 }
 
 namespace {
@@ -140,13 +135,14 @@ std::vector<DeepEntry> inListOrder(std::vector<DeepEntry> entries) {
 } // namespace
 
 std::vector<DeepEntry> PageHarvester::ImageEntries() const {
-    return mode.deep ? inListOrder(deepImages) : entriesOf(ImageLines(), QStringLiteral("img"));
+    return mode.deep ? inListOrder(harvest.imageDetails)
+                     : entriesOf(ImageLines(), QStringLiteral("img"));
 }
 
 std::vector<DeepEntry> PageHarvester::LinkEntries() const {
-    return mode.deep ? inListOrder(deepLinks) : entriesOf(LinkLines(), QString());
+    return mode.deep ? inListOrder(harvest.linkDetails) : entriesOf(LinkLines(), QString());
 }
 
 bool PageHarvester::StyleWalkCut() const {
-    return styleWalkCut;
+    return harvest.styleWalkCut;
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "LineCollector.h"
-#include "harvest/DeepPageScan.h"
-#include "harvest/PageScan.h"
+#include "harvest/Harvest.h"
 
 #include <QObject>
 #include <QSize>
@@ -44,6 +42,8 @@ public:
     bool StyleWalkCut() const;
     // The engine that loaded the page; its profile holds the page's cookies.
     CBrowserEngine& Engine() const;
+    // What the scan found, lines in the order found.
+    const Harvest& Found() const;
 
 signals:
     void finished();
@@ -57,13 +57,7 @@ private:
 
     CBrowserEngine* engine;
     QTimer deadline;
-    LineCollector imageList;
-    LineCollector linkList;
-    HarvestMap imageMap;
-    HarvestMap linkMap;
-    std::vector<DeepEntry> deepImages;
-    std::vector<DeepEntry> deepLinks;
+    Harvest harvest;
     Mode mode;
-    bool styleWalkCut = false;
     Outcome outcome = Outcome::Pending;
 };

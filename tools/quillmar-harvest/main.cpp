@@ -8,6 +8,7 @@
 #include "LoadFailureText.h"
 #include "PageHarvester.h"
 #include "app/ProgramVersion.h"
+#include "core/Limits.h"
 #include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
 #include "view/CBrowserEngine.h"
@@ -27,7 +28,7 @@ namespace {
 
 struct Options {
     QString address;
-    int timeoutSeconds = 30;
+    int timeoutSeconds = Limits::DefaultPageTimeoutSeconds;
     std::optional<HarvestDownload::Choice> download;
     PageHarvester::Mode mode;
     bool json = false;
@@ -94,7 +95,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     bool isNumber = true;
     if (parser.isSet(QStringLiteral("parallel")))
         choice.parallel = parser.value(QStringLiteral("parallel")).toInt(&isNumber);
-    if (!isNumber || choice.parallel < 1 || choice.parallel > DownloadWorker::MaxParallel) {
+    if (!isNumber || choice.parallel < Limits::MinParallelDownloads ||
+        choice.parallel > Limits::MaxParallelDownloads) {
         error = QStringLiteral("--parallel takes a number from 1 to 16");
         return std::nullopt;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 
 // The real prompts: Qt's message boxes, file dialogs and desktop services.
 class QtPrompts : public Prompts {

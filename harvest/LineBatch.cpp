@@ -1,4 +1,4 @@
-#include "view/LineBatch.h"
+#include "harvest/LineBatch.h"
 
 void LineBatch::AddString(const QString& line, const QString& address) {
     lines.append({line, address});

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandTarget.h"
+#include "core/CommandTarget.h"
 
 #include <QList>
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "app/CommandRouter.h"
+#include "core/CommandRouter.h"
 
-#include "app/CommandIds.h"
-#include "app/CommandTarget.h"
+#include "core/CommandIds.h"
+#include "core/CommandTarget.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,7 +1,7 @@
-#include "app/CChildFrame.h"
+#include "frame/CChildFrame.h"
 
-#include "app/CQuillmarDoc.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
+#include "frame/CQuillmarDoc.h"
 
 CChildFrame::CChildFrame(CQuillmarDoc& document, QWidget* view) : document(&document) {
     setAttribute(Qt::WA_DeleteOnClose);

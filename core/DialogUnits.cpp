@@ -1,4 +1,4 @@
-#include "app/DialogUnits.h"
+#include "core/DialogUnits.h"
 
 #include <cmath>
 

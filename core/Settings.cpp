@@ -1,5 +1,6 @@
-#include "app/Settings.h"
+#include "core/Settings.h"
 
+#include "core/Limits.h"
 #include <QSettings>
 
 #include <algorithm>
@@ -39,7 +40,10 @@ void Settings::SetRecentFiles(const QStringList& paths, int maxEntries) {
 int Settings::ParallelDownloads() {
     bool isNumber = false;
     const int count = QSettings().value(ParallelDownloadsKey).toInt(&isNumber);
-    return isNumber && count >= 1 && count <= 16 ? count : 4;
+    return isNumber && count >= Limits::MinParallelDownloads &&
+                   count <= Limits::MaxParallelDownloads
+               ? count
+               : Limits::DefaultParallelDownloads;
 }
 
 void Settings::SetParallelDownloads(int count) {

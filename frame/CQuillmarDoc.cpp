@@ -1,7 +1,7 @@
-#include "app/CQuillmarDoc.h"
+#include "frame/CQuillmarDoc.h"
 
-#include "app/CChildFrame.h"
-#include "app/CDocTemplate.h"
+#include "frame/CChildFrame.h"
+#include "frame/CDocTemplate.h"
 
 #include <utility>
 

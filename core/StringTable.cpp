@@ -1,6 +1,6 @@
-#include "app/StringTable.h"
+#include "core/StringTable.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 
 #include <unordered_map>
 

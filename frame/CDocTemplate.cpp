@@ -1,10 +1,10 @@
-#include "app/CDocTemplate.h"
+#include "frame/CDocTemplate.h"
 
-#include "app/CChildFrame.h"
-#include "app/CQuillmarDoc.h"
-#include "app/CommandIds.h"
-#include "app/StringTable.h"
+#include "core/CommandIds.h"
+#include "core/StringTable.h"
+#include "frame/CChildFrame.h"
 #include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
 
 #include <QMdiArea>
 
@@ -32,6 +32,7 @@ CChildFrame* CDocTemplate::CreateNewFrame(CQuillmarDoc& document, CMainFrame& fr
     QWidget* view = viewFactory ? viewFactory(&document) : nullptr;
     if (!view)
         return nullptr;
+    frame.AttachView(view);
     auto* child = new CChildFrame(document, view);
     frame.MdiArea()->addSubWindow(child);
     // Every browser window opens maximised, even after the previous one was restored.

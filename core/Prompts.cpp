@@ -1,6 +1,6 @@
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 
-#include "app/QtPrompts.h"
+#include "core/QtPrompts.h"
 
 namespace {
 Prompts* installedPrompts = nullptr;

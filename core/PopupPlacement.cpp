@@ -1,4 +1,4 @@
-#include "app/PopupPlacement.h"
+#include "core/PopupPlacement.h"
 
 #include <QCursor>
 #include <QGuiApplication>

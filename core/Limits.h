@@ -1,0 +1,14 @@
+#pragma once
+
+// Limits and defaults the window, its settings and quillmar-harvest share,
+// each defined here once.
+struct Limits {
+    // Files one download fetches at once.
+    static constexpr int MinParallelDownloads = 1;
+    static constexpr int MaxParallelDownloads = 16;
+    static constexpr int DefaultParallelDownloads = 4;
+    // The largest minimum picture size one may ask for, in pixels each way.
+    static constexpr int MaxMinimumPictureSide = 100000;
+    // How long quillmar-harvest waits for a page unless told otherwise.
+    static constexpr int DefaultPageTimeoutSeconds = 30;
+};

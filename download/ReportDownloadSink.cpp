@@ -1,0 +1,73 @@
+#include "download/ReportDownloadSink.h"
+
+#include "download/DownloadRegistry.h"
+#include "download/DownloadReport.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+ReportDownloadSink::ReportDownloadSink(DownloadReport* report, int reportedJob)
+    : report(report), reportedJob(reportedJob), filesLeftShown(std::make_shared<int>(0)) {}
+
+bool ReportDownloadSink::Start(DownloadReport* report, const QString& folder, DownloadJob job) {
+    const int reported = report ? report->AddJob(folder, job) : 0;
+    if (DownloadRegistry::Instance().Start(std::move(job),
+                                           std::make_unique<ReportDownloadSink>(report, reported)))
+        return true;
+    if (report)
+        report->JobEnded(reported);
+    return false;
+}
+
+template <typename Apply> void ReportDownloadSink::Post(Apply apply) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return;
+    QMetaObject::invokeMethod(
+        application,
+        [target = report, apply] {
+            if (target)
+                apply(*target);
+        },
+        Qt::QueuedConnection);
+}
+
+void ReportDownloadSink::AnimationStarted() {
+    Post([](DownloadReport& target) { target.ChangeRunningJobs(+1); });
+}
+
+// The worker's last report. It leaves the files-left total (the counter keeps
+// what it showed until another worker reports), and whatever it did not finish
+// was cancelled.
+void ReportDownloadSink::AnimationStopped() {
+    Post([part = filesLeftShown, job = reportedJob](DownloadReport& target) {
+        target.LeaveFilesLeft(*part);
+        *part = 0;
+        target.ChangeRunningJobs(-1);
+        target.JobEnded(job);
+    });
+}
+
+void ReportDownloadSink::FilesLeft(int count) {
+    Post([count, part = filesLeftShown](DownloadReport& target) {
+        target.ReportFilesLeft(count - *part);
+        *part = count;
+    });
+}
+
+void ReportDownloadSink::Message(const QString& text) {
+    Post([text](DownloadReport& target) { target.SetMessage(text); });
+}
+
+void ReportDownloadSink::FileFinished(int index, const QString& name, bool saved,
+                                      const QString& reason) {
+    Post([job = reportedJob, index, name, saved, reason](DownloadReport& target) {
+        target.FileFinished(job, index, name, saved, reason);
+    });
+}
+
+void ReportDownloadSink::FileProgress(int index, qint64 received, qint64 total) {
+    Post([job = reportedJob, index, received, total](DownloadReport& target) {
+        target.FileProgress(job, index, received, total);
+    });
+}
