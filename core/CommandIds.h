@@ -35,6 +35,7 @@ enum CommandId : int {
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,
     ID_VIEW_DOWNLOAD_REPORT = 32833,
+    ID_VIEW_THUMBNAILS = 32834,
 
     // Navigation bar
     ID_ADDRESS_BOX = 32771,

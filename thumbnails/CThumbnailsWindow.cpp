@@ -1,5 +1,6 @@
 #include "thumbnails/CThumbnailsWindow.h"
 
+#include "core/Settings.h"
 #include "thumbnails/ThumbnailDelegate.h"
 #include "thumbnails/ThumbnailFilter.h"
 #include "thumbnails/ThumbnailLoader.h"
@@ -73,7 +74,8 @@ CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
     connect(filter, &QAbstractItemModel::modelReset, this, shownCellsChanged);
     connect(filter, &QAbstractItemModel::rowsInserted, this, shownCellsChanged);
     connect(filter, &QAbstractItemModel::rowsRemoved, this, shownCellsChanged);
-    resize(DefaultSize());
+    const QSize remembered = Settings::ThumbnailsWindowSize();
+    resize(remembered.isEmpty() ? DefaultSize() : remembered);
     ShowCounts();
     view->setFocus();
 }
@@ -262,6 +264,13 @@ QStringList CThumbnailsWindow::AddressesByDistanceFromView() const {
             above.prepend(address);
     }
     return (inView + below + above).mid(0, inView.size() + FetchAhead);
+}
+
+// Only a size the user gives the open window is remembered.
+void CThumbnailsWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isVisible())
+        Settings::SetThumbnailsWindowSize(size());
 }
 
 // Space toggles the current cell's selection, as in a list of check boxes.

@@ -27,7 +27,8 @@ public:
 
     // The addresses of the selected cells that are shown; hidden cells never count.
     QStringList SelectedAddresses() const;
-    // The size the window first opens at: at least 4 x 3 cells without scrolling.
+    // The size the window first opens at, until the user gives it another:
+    // at least 4 x 3 cells without scrolling.
     QSize DefaultSize() const;
 
     QListView* View() const { return view; }
@@ -49,6 +50,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* MakeFilterRow();

@@ -53,9 +53,10 @@ void ThumbnailDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     }
     const QRect box(option.rect.left() + Margin, option.rect.top() + Margin, ThumbnailMaker::Side,
                     ThumbnailMaker::Side);
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     const QRect picture = PaintPicture(painter, box, index);
-    PaintBadge(painter, picture, index.data(ThumbnailModel::TypeRole).toString());
     PaintText(painter, option, box, index);
+    PaintBadge(painter, picture, index.data(ThumbnailModel::TypeRole).toString());
     painter->restore();
 }
 
@@ -71,8 +72,10 @@ QRect ThumbnailDelegate::PaintPicture(QPainter* painter, const QRect& box,
         painter->drawPixmap(target, pixmap);
         return target;
     }
+    const QPen text = painter->pen();
     painter->setPen(QColor(128, 128, 128));
     painter->drawRect(box.adjusted(0, 0, -1, -1));
+    painter->setPen(text);
     const QString note = index.data(ThumbnailModel::NoteRole).toString();
     const bool wanted = index.data(ThumbnailModel::WantedRole).toBool();
     painter->drawText(box.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap,
@@ -98,8 +101,6 @@ void ThumbnailDelegate::PaintBadge(QPainter* painter, const QRect& picture,
 void ThumbnailDelegate::PaintText(QPainter* painter, const QStyleOptionViewItem& option,
                                   const QRect& box, const QModelIndex& index) const {
     painter->setFont(option.font);
-    painter->setPen(option.palette.color(
-        option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
     const int line = LineHeight();
     const QRect nameRect(box.left(), box.bottom() + 1 + LineGap, box.width(), line);
     const QString name = index.data(Qt::DisplayRole).toString();
