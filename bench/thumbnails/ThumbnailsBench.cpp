@@ -1,7 +1,17 @@
-// Times the Thumbnails window on 1,000 linked 800x600 JPEGs served on
-// loopback; see run-thumbnails-bench.sh.
+// Times the Thumbnails window in the real main frame on a page of 1,000
+// linked 800x600 JPEGs served on loopback; see run-thumbnails-bench.sh.
+#include "app/CQuillmarApp.h"
+#include "core/CommandIds.h"
+#include "core/CommandRouter.h"
+#include "frame/CChildFrame.h"
+#include "frame/CDocTemplate.h"
+#include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
+#include "harvest/CHarvestList.h"
 #include "thumbnails/CThumbnailsWindow.h"
 #include "thumbnails/ThumbnailModel.h"
+#include "view/CQuillmarView.h"
+#include "view/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QDir>
@@ -49,12 +59,13 @@ void WritePictures(const QString& folder) {
     }
 }
 
-ThumbnailHarvest Harvest(const QString& site) {
-    ThumbnailHarvest harvest;
-    harvest.rules.Page = QUrl(site + QStringLiteral("index.html"));
+// The page: every picture linked, as a gallery of photographs would.
+void WritePage(const QString& folder) {
+    QFile page(folder + QStringLiteral("/index.html"));
+    page.open(QIODevice::WriteOnly);
+    page.write("<!DOCTYPE html><title>1,000 photographs</title>\n");
     for (int i = 0; i < Count; ++i)
-        harvest.links.push_back(DeepEntry{NameOf(i), site + NameOf(i), QString(), 0, 0});
-    return harvest;
+        page.write(QStringLiteral("<a href=\"%1\">%1</a>\n").arg(NameOf(i)).toUtf8());
 }
 
 double ResidentMegabytes() {
@@ -106,12 +117,12 @@ struct Opening {
     double shown, screenful, all;
 };
 
-Opening Open(std::unique_ptr<CThumbnailsWindow>& window, const ThumbnailHarvest& harvest) {
+// Ctrl+T, as the frame's command router runs it.
+Opening Open(CMainFrame& frame) {
     QElapsedTimer clock;
     clock.start();
-    window = std::make_unique<CThumbnailsWindow>();
-    window->SetHarvest(harvest);
-    window->show();
+    frame.Router().Execute(ID_VIEW_THUMBNAILS);
+    CThumbnailsWindow* window = frame.findChild<CThumbnailsWindow*>();
     Opening opening{};
     opening.shown = SecondsUntil(
         clock, [&] { return window->windowHandle() && window->windowHandle()->isExposed(); });
@@ -120,9 +131,21 @@ Opening Open(std::unique_ptr<CThumbnailsWindow>& window, const ThumbnailHarvest&
     return opening;
 }
 
+// The browser window has loaded the page and listed its links.
+bool LoadPage(CMainFrame& frame, CDocTemplate& docTemplate, const QString& address) {
+    CChildFrame* child = docTemplate.OpenNewDocument(frame, address);
+    const auto* links = qobject_cast<CHarvestList*>(frame.ControlById(ID_LINK_LIST));
+    QElapsedTimer clock;
+    clock.start();
+    while (child && links->count() < Count && clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return links->count() == Count;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    EngineEnvironment::prepareProcess();
     QApplication application(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s FOLDER SITE_URL\n", argv[0]);
@@ -130,14 +153,25 @@ int main(int argc, char* argv[]) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     WritePictures(folder);
-    const ThumbnailHarvest harvest = Harvest(QString::fromLocal8Bit(argv[2]));
+    WritePage(folder);
+    CDocTemplate docTemplate(
+        [](CQuillmarDoc* document) { return new CQuillmarView(document->TakeStartAddress()); });
+    CMainFrame frame;
+    if (!frame.Create())
+        return 1;
+    CQuillmarApp::SetMainFrame(&frame);
+    frame.show();
+    if (!LoadPage(frame, docTemplate, QString::fromLocal8Bit(argv[2]) + "index.html")) {
+        std::fprintf(stderr, "the page was not listed\n");
+        return 1;
+    }
     const double before = ResidentMegabytes();
-    std::unique_ptr<CThumbnailsWindow> window;
-    const Opening first = Open(window, harvest);
+    const Opening first = Open(frame);
     QCoreApplication::processEvents();
     const double after = ResidentMegabytes();
-    window.reset();
-    const Opening again = Open(window, harvest);
+    delete frame.findChild<CThumbnailsWindow*>();
+    const Opening again = Open(frame);
+    CQuillmarApp::SetMainFrame(nullptr);
     QTextStream out(stdout);
     out << QStringLiteral("first opening: window shown %1 s, first screenful %2 s, all %3 %4 s\n")
                .arg(first.shown, 0, 'f', 3)
