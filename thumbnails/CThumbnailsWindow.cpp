@@ -1,5 +1,6 @@
 #include "thumbnails/CThumbnailsWindow.h"
 
+#include "core/Limits.h"
 #include "core/Settings.h"
 #include "thumbnails/ThumbnailDelegate.h"
 #include "thumbnails/ThumbnailFilter.h"
@@ -22,7 +23,6 @@
 namespace {
 
 constexpr int Spacing = 4;
-constexpr int MaxSide = 100000;
 // Scrolling and re-filtering come in bursts; the queue is re-ordered once after each.
 constexpr int WantDelayMs = 50;
 // Cells beyond the view that are made ahead of scrolling, so the size filter
@@ -120,7 +120,7 @@ QWidget* CThumbnailsWindow::MakeFilterRow() {
     name->setClearButtonEnabled(true);
     connect(name, &QLineEdit::textChanged, filter, &ThumbnailFilter::SetNameText);
     for (QSpinBox* side : {minimumWidth, minimumHeight}) {
-        side->setRange(0, MaxSide);
+        side->setRange(0, Limits::MaxMinimumPictureSide);
         side->setSpecialValueText(QStringLiteral("any"));
         connect(side, &QSpinBox::valueChanged, this, &CThumbnailsWindow::OnMinimumSizeEdited);
     }
