@@ -181,7 +181,8 @@ void CThumbnailsWindow::SetHarvest(const ThumbnailHarvest& harvest) {
     if (!model->SetHarvest(harvest))
         return;
     loader->Reset(harvest.rules);
-    WantVisibleFirst();
+    if (isVisible())
+        WantVisibleFirst();
 }
 
 void CThumbnailsWindow::SelectAddresses(const QStringList& addresses) {
@@ -236,7 +237,7 @@ void CThumbnailsWindow::ShowCounts() {
 }
 
 void CThumbnailsWindow::ScheduleWant() {
-    if (!wantTimer->isActive())
+    if (isVisible() && !wantTimer->isActive())
         wantTimer->start();
 }
 
@@ -271,6 +272,18 @@ void CThumbnailsWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (isVisible())
         Settings::SetThumbnailsWindowSize(size());
+}
+
+void CThumbnailsWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ScheduleWant();
+}
+
+// A closed window fetches nothing more; the fetches under way end.
+void CThumbnailsWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    wantTimer->stop();
+    loader->Want(QStringList());
 }
 
 // Space toggles the current cell's selection, as in a list of check boxes.

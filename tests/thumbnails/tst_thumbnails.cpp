@@ -278,6 +278,7 @@ void ThumbnailsTest::windowShowsPagePictures() {
     // A second window has the pictures it made from the disk cache.
     server.clearRequests();
     CThumbnailsWindow again;
+    again.show();
     again.SetHarvest(harvest);
     QTRY_VERIFY_WITH_TIMEOUT(AllMade(*again.Filter()), 10000);
     QCOMPARE(CellData(again, "photo.jpg", ThumbnailModel::SizeRole).toSize(), QSize(800, 600));
