@@ -50,7 +50,7 @@ void DownloadReport::FileFinished(int job, int index, const QString& name, bool 
         file->name = name;
     }
     file->outcome = saved ? Outcome::Saved : Outcome::Failed;
-    file->reason = saved ? QString() : reason;
+    file->reason = reason; // a saved file may be "already saved"
     file->received = saved ? QFileInfo(file->destination).size() : 0;
     emit fileChanged(job, index);
 }
@@ -156,7 +156,7 @@ QString DownloadReport::OutcomeText(const File& file) {
                    ? QStringLiteral("downloading %1 %").arg(file.received * 100 / file.total)
                    : QStringLiteral("downloading");
     case Outcome::Saved:
-        return QStringLiteral("saved");
+        return file.reason.isEmpty() ? QStringLiteral("saved") : file.reason;
     case Outcome::Failed:
         return QStringLiteral("failed: ") + file.reason;
     case Outcome::Cancelled:

@@ -49,9 +49,9 @@ QString TransferRules::SourceRefusal(const QUrl& source, bool fileSourcesAllowed
     return QString();
 }
 
-void TransferRules::Request(CURL* handle, const DownloadJob& job, const QByteArray& target,
-                            int hops) {
-    const QByteArray referer = job.RefererFor(QUrl::fromEncoded(target)).toUtf8();
+void TransferRules::Request(CURL* handle, const DownloadJob& job, const QString& source,
+                            const QByteArray& target, int hops) {
+    const QByteArray referer = job.RefererFor(source, QUrl::fromEncoded(target)).toUtf8();
     curl_easy_setopt(handle, CURLOPT_URL, target.constData());
     curl_easy_setopt(handle, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR,

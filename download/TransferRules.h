@@ -24,11 +24,12 @@ public:
     static void Configure(CURL* handle, const DownloadJob& job, char* errorText);
     // Why source may not be fetched for the job's page; empty when it may.
     static QString SourceRefusal(const QUrl& source, bool fileSourcesAllowed);
-    // Points handle at target with the Referer the page gives that address.
-    // Redirects are followed by the caller rather than the transfer library,
-    // which would send the first address's Referer to every hop; a hop
-    // (hops > 0) is never local.
-    static void Request(CURL* handle, const DownloadJob& job, const QByteArray& target, int hops);
+    // Points handle at target, met while fetching the listed source, with the
+    // Referer the page gives it. Redirects are followed by the caller rather
+    // than the transfer library, which would send the first address's Referer
+    // to every hop; a hop (hops > 0) is never local.
+    static void Request(CURL* handle, const DownloadJob& job, const QString& source,
+                        const QByteArray& target, int hops);
     // Where an ended answer redirects to, or empty when it is not a redirect.
     static QByteArray RedirectTarget(CURL* handle, CURLcode result, long status);
     // Why the redirect to target is not followed after hops others; empty when it is.

@@ -36,7 +36,7 @@ bool PictureTransfer::Begin(const QString& picture) {
                     : QStringLiteral("cannot start a transfer");
     if (!reason.isEmpty())
         return false;
-    TransferRules::Request(handle, *rules, source.toEncoded(), hops);
+    TransferRules::Request(handle, *rules, address, source.toEncoded(), hops);
     return true;
 }
 
@@ -50,7 +50,7 @@ PictureTransfer::Outcome PictureTransfer::Finish(CURLcode result) {
         ++hops;
         data.clear();
         errorText[0] = '\0';
-        TransferRules::Request(handle, *rules, target, hops);
+        TransferRules::Request(handle, *rules, address, target, hops);
         return Outcome::Redirect;
     }
     if (!reason.isEmpty())
