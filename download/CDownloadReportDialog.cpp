@@ -38,6 +38,7 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
     files->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"),
                             QStringLiteral("Size"), QStringLiteral("Outcome")});
     files->setRootIsDecorated(true);
+    files->setAccessibleName(QStringLiteral("Downloaded files"));
     files->header()->setStretchLastSection(true);
     files->setColumnWidth(NameColumn, 220);
     files->setColumnWidth(FolderColumn, 220);
@@ -49,12 +50,13 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, handler);
         buttons->addWidget(button);
+        return button;
     };
     addButton(QStringLiteral("Retry Failed"), &CDownloadReportDialog::OnRetryFailed);
     addButton(QStringLiteral("Open Folder"), &CDownloadReportDialog::OnOpenFolder);
     addButton(QStringLiteral("Clear"), &CDownloadReportDialog::OnClear);
     buttons->addStretch();
-    addButton(QStringLiteral("Close"), &QDialog::close);
+    addButton(QStringLiteral("Close"), &QDialog::close)->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(files);

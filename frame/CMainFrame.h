@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 class CAddressEdit;
@@ -141,6 +142,7 @@ private:
     QLabel* AddStatic(QWidget* panel, int id, const QRect& rect);
     CHarvestList* AddList(QWidget* panel, int id, const QRect& rect);
     void RegisterControl(int id, QWidget* control);
+    void AddAddressKey();
     void ToggleBars();
     void OpenNewWindow();
     void BindDownloads();
@@ -148,6 +150,7 @@ private:
     void ClearLists();
     void ShowHarvest(const Harvest& harvest);
     void EnableDownloadButtons(bool enable);
+    void ShowFolderPickerOpen(bool open);
     void ShowRunningJobs(int running);
 
     QMdiArea* mdiArea = nullptr;
@@ -159,6 +162,7 @@ private:
     RecentFileList recentFiles;
     QHash<int, QWidget*> controlsById;
     DownloadReport* downloads;
+    QPointer<QWidget> focusBeforePicker;
     int animationJobs = 0; // running jobs when the animation was last told
     int onlineTimerId = 0;
     bool resourcesMissing = false;
