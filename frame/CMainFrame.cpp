@@ -25,6 +25,7 @@
 #include "harvest/CHarvestList.h"
 #include "harvest/Harvest.h"
 #include "harvest/LineToolTips.h"
+#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QAbstractEventDispatcher>
@@ -184,10 +185,16 @@ void CMainFrame::AttachView(QWidget* widget) {
     connect(view, &CQuillmarView::progressCleared, m_progressMeter,
             [meter = m_progressMeter] { meter->SetLevel(0); });
     connect(mdiArea, &QMdiArea::subWindowActivated, view, &CQuillmarView::OnSubWindowActivated);
-    // Escape in the page stops, as the Stop button does.
+    // Escape in the page stops a load, as the Stop button does; once the page
+    // has loaded, Escape is the page's own again (closing its pop-ups).
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), view, nullptr, nullptr,
                                Qt::WidgetWithChildrenShortcut);
+    stop->setEnabled(false);
     connect(stop, &QShortcut::activated, view, &CQuillmarView::OnStop);
+    connect(view->Engine(), &CBrowserEngine::downloadBegin, stop,
+            [stop] { stop->setEnabled(true); });
+    connect(view->Engine(), &CBrowserEngine::downloadComplete, stop,
+            [stop] { stop->setEnabled(false); });
 }
 
 // Disabling the focused button would pass the focus on for good: it comes back
