@@ -70,3 +70,11 @@ void Settings::SetMinimumPictureSize(const QSize& size) {
     settings.setValue(QStringLiteral("Scan/Minimum Width"), std::max(0, size.width()));
     settings.setValue(QStringLiteral("Scan/Minimum Height"), std::max(0, size.height()));
 }
+
+QSize Settings::ThumbnailsWindowSize() {
+    return QSettings().value(QStringLiteral("Thumbnails/Window Size")).toSize();
+}
+
+void Settings::SetThumbnailsWindowSize(const QSize& size) {
+    QSettings().setValue(QStringLiteral("Thumbnails/Window Size"), size);
+}

@@ -18,4 +18,7 @@ public:
     // Deep Scan hides images known to be smaller; 0 in a direction: no limit.
     static QSize MinimumPictureSize();
     static void SetMinimumPictureSize(const QSize& size);
+    // The size the user gave the Thumbnails window; invalid until then.
+    static QSize ThumbnailsWindowSize();
+    static void SetThumbnailsWindowSize(const QSize& size);
 };
