@@ -97,3 +97,11 @@ bool Settings::SkipSavedPictures() {
 void Settings::SetSkipSavedPictures(bool on) {
     QSettings().setValue(QStringLiteral("Download/Skip Saved Pictures"), on);
 }
+
+QSize Settings::ThumbnailsWindowSize() {
+    return QSettings().value(QStringLiteral("Thumbnails/Window Size")).toSize();
+}
+
+void Settings::SetThumbnailsWindowSize(const QSize& size) {
+    QSettings().setValue(QStringLiteral("Thumbnails/Window Size"), size);
+}

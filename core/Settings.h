@@ -33,4 +33,7 @@ public:
     // Downloads leave out what was saved into the same folder before (off by default).
     static bool SkipSavedPictures();
     static void SetSkipSavedPictures(bool on);
+    // The size the user gave the Thumbnails window; invalid until then.
+    static QSize ThumbnailsWindowSize();
+    static void SetThumbnailsWindowSize(const QSize& size);
 };

@@ -26,15 +26,15 @@ DownloadJob DownloadJob::WithoutFiles() const {
     return empty;
 }
 
-QString DownloadJob::RefererFor(int entry, const QUrl& target) const {
+QString DownloadJob::RefererFor(const QString& source, const QUrl& target) const {
+    const qsizetype entry = Sources.indexOf(source);
     const QUrl page = EntryPages.value(entry);
-    const QString source = Sources.value(entry);
     return page.isEmpty() ? PagePolicy.RefererFor(Page, target, source)
                           : EntryPolicies.value(entry).RefererFor(page, target, source);
 }
 
-bool DownloadJob::FileSourceAllowed(int entry) const {
-    const QUrl page = EntryPages.value(entry);
+bool DownloadJob::FileSourceAllowed(const QString& source) const {
+    const QUrl page = EntryPages.value(Sources.indexOf(source));
     return page.isEmpty() ? FileSourcesAllowed : page.isLocalFile();
 }
 

@@ -40,10 +40,12 @@ struct DownloadJob {
     // A job with the same page, cookies and settings and no files yet.
     DownloadJob WithoutFiles() const;
 
-    // The Referer header for a request of entry to target, or empty for none.
-    QString RefererFor(int entry, const QUrl& target) const;
-    // Whether entry may be a file: source: only when listed on a local page.
-    bool FileSourceAllowed(int entry) const;
+    // The Referer header for a request to target while fetching the listed
+    // address source, or empty for none.
+    QString RefererFor(const QString& source, const QUrl& target) const;
+    // Whether the listed address source may be a file: source: only when
+    // listed on a local page.
+    bool FileSourceAllowed(const QString& source) const;
 
     // Appends one listed line under its safe name (SafeFileName) so that no two
     // addresses of the job write the same file: a source already in the job is

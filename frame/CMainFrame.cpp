@@ -23,6 +23,7 @@
 #include "frame/GalleryCommands.h"
 #include "frame/LockKeyIndicators.h"
 #include "frame/ScanCommands.h"
+#include "frame/ThumbnailsBinding.h"
 #include "harvest/CHarvestList.h"
 #include "harvest/Harvest.h"
 #include "harvest/LineToolTips.h"
@@ -98,6 +99,7 @@ bool CMainFrame::Create() {
     CreateHarvestBarControls(AddPanel(m_harvestBar));
     if (resourcesMissing)
         return false;
+    thumbnails = new ThumbnailsBinding(*this, *m_imageList, *m_linkList, *scanCommands);
     CreateStatusBar();
     StartOnlineTimer();
     BindDownloads();
@@ -178,6 +180,11 @@ void CMainFrame::AttachView(QWidget* widget) {
     connect(view, &CQuillmarView::folderPickerOpen, this, &CMainFrame::ShowFolderPickerOpen);
     connect(view, &CQuillmarView::listsCleared, this, &CMainFrame::ClearLists);
     connect(view, &CQuillmarView::harvestShown, this, &CMainFrame::ShowHarvest);
+    connect(view, &CQuillmarView::harvestShown, thumbnails,
+            [thumbnails = thumbnails, view](const Harvest& harvest) {
+                thumbnails->ShowHarvest(*view, harvest);
+            });
+    connect(view, &CQuillmarView::listsCleared, thumbnails, &ThumbnailsBinding::ClearHarvest);
     connect(view, &CQuillmarView::progressChanged, m_progressMeter, &CProgressMeter::SetProgress);
     connect(view, &CQuillmarView::progressCleared, m_progressMeter,
             [meter = m_progressMeter] { meter->SetLevel(0); });
@@ -293,6 +300,8 @@ QList<CommandTarget*> CMainFrame::CommandRoute() const {
         route.append(scanCommands);
     if (galleryCommands)
         route.append(galleryCommands);
+    if (thumbnails)
+        route.append(thumbnails);
     if (auto* application = dynamic_cast<CommandTarget*>(QCoreApplication::instance()))
         route.append(application);
     return route;

@@ -23,6 +23,7 @@ struct Harvest;
 class FrameMenus;
 class GalleryCommands;
 class ScanCommands;
+class ThumbnailsBinding;
 class LockKeyIndicators;
 class QLabel;
 class QMdiArea;
@@ -158,6 +159,7 @@ private:
     FrameMenus* menus = nullptr;
     ScanCommands* scanCommands = nullptr;
     GalleryCommands* galleryCommands = nullptr;
+    ThumbnailsBinding* thumbnails = nullptr;
     LockKeyIndicators* lockIndicators = nullptr;
     RecentFileList recentFiles;
     QHash<int, QWidget*> controlsById;

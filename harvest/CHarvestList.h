@@ -4,6 +4,7 @@
 #include "harvest/ListSink.h"
 
 #include <QListWidget>
+#include <QSet>
 #include <QStringList>
 
 // The image list and the link list: sorted lines (case-insensitive, then
@@ -27,6 +28,8 @@ public:
     int GetSelCount() const;
     // The selected lines in ascending line order.
     HarvestLines SelectedLines() const;
+    // Selects the lines of these addresses and no others, in one step.
+    void SelectAddresses(const QSet<QString>& addresses);
     // The names of all lines, in line order.
     QStringList Lines() const;
 
