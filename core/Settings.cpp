@@ -70,3 +70,11 @@ void Settings::SetMinimumPictureSize(const QSize& size) {
     settings.setValue(QStringLiteral("Scan/Minimum Width"), std::max(0, size.width()));
     settings.setValue(QStringLiteral("Scan/Minimum Height"), std::max(0, size.height()));
 }
+
+QString Settings::DownloadFolder() {
+    return QSettings().value(QStringLiteral("Settings/Download Folder")).toString();
+}
+
+void Settings::SetDownloadFolder(const QString& folder) {
+    QSettings().setValue(QStringLiteral("Settings/Download Folder"), folder);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSize>
+#include <QString>
 #include <QStringList>
 
 // Every setting Quillmar keeps between runs, under the organisation
@@ -18,4 +19,7 @@ public:
     // Deep Scan hides images known to be smaller; 0 in a direction: no limit.
     static QSize MinimumPictureSize();
     static void SetMinimumPictureSize(const QSize& size);
+    // The download folder last chosen in any window; empty until one is.
+    static QString DownloadFolder();
+    static void SetDownloadFolder(const QString& folder);
 };

@@ -44,6 +44,8 @@ public:
     // extension of the answer's type when it had none.
     QString Name() const { return name; }
     QString Reason() const { return reason; }
+    // Tries of the current entry so far, the one running included.
+    int Tries() const { return tries; }
     Clock::time_point RetryTime() const { return retryTime; }
 
     static const char* const UserAgent;

@@ -25,6 +25,8 @@ public:
     int GetSelCount() const;
     // The selected lines in ascending line order.
     HarvestLines SelectedLines() const;
+    // Selects exactly the lines equal to one of lines, in name and address.
+    void SelectLines(const HarvestLines& lines);
     // The names of all lines, in line order.
     QStringList Lines() const;
 

@@ -145,7 +145,7 @@ void CImagePageDialog::OnPickFolder() {
     EnablePickAndClose(false);
     {
         const CurrentFolderKeeper keeper;
-        const QString folder = Prompts::current().chooseFolder(nullptr);
+        const QString folder = Prompts::current().chooseFolder(nullptr, QString());
         if (!folder.isEmpty()) {
             imageFolder = folder;
             imageList->clear();

@@ -39,13 +39,13 @@ struct PickerWatch : testsupport::ScriptedPrompts {
     CMainFrame* frame = nullptr;
     QStringList seen; // the message line, and whether a button that opens a picker was enabled
 
-    QString chooseFolder(QWidget* owner) override {
+    QString chooseFolder(QWidget* owner, const QString& start) override {
         frame->Router().UpdateStates(); // the idle-time update runs while a picker is open
         const bool enabled = FrameControls(*frame).folderButton->isEnabled() ||
                              FrameControls(*frame).getImagesButton->isEnabled() ||
                              FrameControls(*frame).getLinksButton->isEnabled();
         seen << FrameControls(*frame).messageLine->text() + (enabled ? " (enabled)" : "");
-        return ScriptedPrompts::chooseFolder(owner);
+        return ScriptedPrompts::chooseFolder(owner, start);
     }
 };
 
