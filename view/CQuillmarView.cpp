@@ -129,8 +129,6 @@ void CQuillmarView::ShowOwnOrFreshScan() {
         return;
     }
     harvest = Harvest();
-    keptImages.clear();
-    keptLinks.clear();
     ShowOwnScan();
     ScanPage();
 }
@@ -153,6 +151,9 @@ void CQuillmarView::ScanPage() {
 }
 
 void CQuillmarView::Rescan() {
+    // The lines still listed after the rescan stay selected.
+    if (listsShownFor == this)
+        KeepSelection();
     // A page still loading is scanned when it completes, in the new mode.
     if (!loadInProgress)
         ScanPage();
@@ -176,8 +177,6 @@ bool CQuillmarView::LoadInProgress() const {
 void CQuillmarView::ShowScanResult(const PageSnapshot& page, const ScanMode& mode) {
     harvest = Harvest::Scan(page, mode);
     harvestMode = mode;
-    keptImages.clear();
-    keptLinks.clear();
     loadInProgress = false;
     if (!IsActive())
         return;
@@ -455,6 +454,8 @@ void CQuillmarView::OnDownloadBegin() {
     harvest.linkMap.clear();
     harvest.imageLines.clear();
     harvest.linkLines.clear();
+    keptImages.clear();
+    keptLinks.clear();
     if (IsActive())
         emit downloadButtonsEnabled(false);
 }

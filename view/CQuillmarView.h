@@ -46,7 +46,8 @@ public:
     void ShowOwnScan();
     void RecordLocation();
     void ScanPage();
-    // Scans the page shown again, for a change of scan mode.
+    // Scans the page shown again, for a change of scan mode, keeping the
+    // selection of the lines it lists again.
     void Rescan();
     // True from download begin until that load's page scan has been listed.
     bool LoadInProgress() const;
@@ -134,7 +135,7 @@ private:
     QPointer<PageScroller> scroller;   // set while Scroll and Scan scrolls
     ScanMode harvestMode;              // the settings the last scan was made under
     quint64 scanRequests = 0;
-    HarvestLines keptImages; // the selection of the lists when they last showed this window
+    HarvestLines keptImages; // the selection of this page's lines when the lists last showed them
     HarvestLines keptLinks;
     bool initialUpdateDone = false;
     bool loadInProgress = false;

@@ -174,9 +174,13 @@ private slots:
         CQuillmarView* behind = openView();
         QVERIFY(behind && load(behind, placements.toString()));
         frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList().first());
+        CHarvestList* images = FrameControls(*frame).imageList;
+        images->item(int(plain.indexOf("tiny.png")))->setSelected(true);
         QVERIFY(frame->Router().Execute(ID_SCAN_DEEP));
-        QTRY_VERIFY_WITH_TIMEOUT(FrameControls(*frame).imageList->Lines().contains("wide.png"),
-                                 timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(images->Lines().contains("wide.png"), timeout);
+        // The lines listed again stay selected.
+        QCOMPARE(images->SelectedLines().size(), 1);
+        QCOMPARE(images->SelectedLines().first().name, QStringLiteral("tiny.png"));
         frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList().last());
         QVERIFY(FrameControls(*frame).imageList->Lines() != plain);
         QTRY_VERIFY_WITH_TIMEOUT(FrameControls(*frame).imageList->Lines().contains("wide.png"),
