@@ -11,4 +11,6 @@ struct Limits {
     static constexpr int MaxMinimumPictureSide = 100000;
     // How long quillmar-harvest waits for a page unless told otherwise.
     static constexpr int DefaultPageTimeoutSeconds = 30;
+    // The longest wait for a page one may ask quillmar-harvest for: a day.
+    static constexpr int MaxPageTimeoutSeconds = 86400;
 };

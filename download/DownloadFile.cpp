@@ -1,22 +1,22 @@
 #include "download/DownloadFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 std::atomic<unsigned> nextTemporaryNumber{0};
 
-// Hidden and short, so it fits beside any destination name the folder allows.
-QByteArray TemporaryPathIn(const QByteArray& folder) {
-    return folder + "/.quillmar-" + QByteArray::number(qint64(getpid())) + '-' +
+// Hidden and short, so it fits beside any name the folder allows.
+QByteArray TemporaryName() {
+    return ".quillmar-" + QByteArray::number(qint64(getpid())) + '-' +
            QByteArray::number(nextTemporaryNumber++) + ".part";
 }
 
@@ -36,19 +36,55 @@ bool WriteAll(int descriptor, const char* data, size_t size) {
     return true;
 }
 
+// Reads up to size bytes; fewer only at the end of the file.
+ssize_t ReadFully(int descriptor, char* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(descriptor, data + done, size - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got < 0 ? got : ssize_t(done);
+        done += size_t(got);
+    }
+    return ssize_t(done);
+}
+
+// A regular file of the folder, opened without following a link.
+int OpenRegular(int folder, const QByteArray& name, struct stat& info) {
+    const int descriptor =
+        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor >= 0 && (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+bool SameContents(int first, int second) {
+    std::vector<char> a(64 * 1024), b(64 * 1024);
+    for (;;) {
+        const ssize_t gotA = ReadFully(first, a.data(), a.size());
+        const ssize_t gotB = ReadFully(second, b.data(), b.size());
+        if (gotA < 0 || gotA != gotB || std::memcmp(a.data(), b.data(), size_t(gotA)) != 0)
+            return false;
+        if (gotA == 0)
+            return true;
+    }
+}
+
 } // namespace
 
 DownloadFile::~DownloadFile() {
     Discard();
 }
 
-bool DownloadFile::Open(const QString& destination) {
+bool DownloadFile::Open(int openFolder) {
     Discard();
     error.clear();
-    destinationPath = QFile::encodeName(destination);
-    folder = QFile::encodeName(QFileInfo(destination).path());
+    folder = openFolder;
     // An unnamed file vanishes by itself however the program ends.
-    descriptor = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    descriptor = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (descriptor < 0 && !OpenNamed()) {
         SetErrorFromErrno("cannot create file");
         return false;
@@ -59,12 +95,12 @@ bool DownloadFile::Open(const QString& destination) {
 
 bool DownloadFile::OpenNamed() {
     do {
-        temporaryPath = TemporaryPathIn(folder);
-        descriptor =
-            ::open(temporaryPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temporaryName = TemporaryName();
+        descriptor = ::openat(folder, temporaryName.constData(),
+                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     } while (descriptor < 0 && errno == EEXIST);
     if (descriptor < 0)
-        temporaryPath.clear();
+        temporaryName.clear();
     return descriptor >= 0;
 }
 
@@ -93,23 +129,19 @@ bool DownloadFile::LinkUnnamed() {
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(descriptor);
     int linked = -1;
     do {
-        temporaryPath = TemporaryPathIn(folder);
-        linked = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporaryPath.constData(),
+        temporaryName = TemporaryName();
+        linked = ::linkat(AT_FDCWD, self.constData(), folder, temporaryName.constData(),
                           AT_SYMLINK_FOLLOW);
     } while (linked != 0 && errno == EEXIST);
     if (linked != 0) {
-        temporaryPath.clear();
+        temporaryName.clear();
         SetErrorFromErrno("cannot save file");
     }
     return linked == 0;
 }
 
-void DownloadFile::RenameDestination(const QString& name) {
-    destinationPath = folder + '/' + QFile::encodeName(name);
-}
-
-bool DownloadFile::Commit() {
-    if (!Flush() || (temporaryPath.isEmpty() && !LinkUnnamed())) {
+bool DownloadFile::Finish() {
+    if (!Flush() || (temporaryName.isEmpty() && !LinkUnnamed())) {
         Discard();
         return false;
     }
@@ -120,14 +152,45 @@ bool DownloadFile::Commit() {
         Discard();
         return false;
     }
-    // Linked under a hidden name and renamed, so an existing file is replaced at once.
-    if (::rename(temporaryPath.constData(), destinationPath.constData()) != 0) {
-        SetErrorFromErrno("cannot save file");
-        Discard();
-        return false;
-    }
-    temporaryPath.clear();
     return true;
+}
+
+DownloadFile::Placement DownloadFile::PlaceAs(const QString& name) {
+    if (MoveWithoutReplacing(QFile::encodeName(name))) {
+        temporaryName.clear();
+        return Placement::Placed;
+    }
+    if (errno == EEXIST)
+        return Placement::Taken;
+    SetErrorFromErrno("cannot save file");
+    Discard();
+    return Placement::Failed;
+}
+
+bool DownloadFile::MoveWithoutReplacing(const QByteArray& name) {
+    const char* from = temporaryName.constData();
+    if (::renameat2(folder, from, folder, name.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system that cannot rename without replacing can still link.
+    if (::linkat(folder, from, folder, name.constData(), 0) != 0)
+        return false;
+    ::unlinkat(folder, from, 0);
+    return true;
+}
+
+bool DownloadFile::HoldsSameBytesAs(const QString& name) const {
+    struct stat mine {};
+    struct stat theirs {};
+    const int own = OpenRegular(folder, temporaryName, mine);
+    const int other = OpenRegular(folder, QFile::encodeName(name), theirs);
+    const bool same =
+        own >= 0 && other >= 0 && mine.st_size == theirs.st_size && SameContents(own, other);
+    for (const int descriptor : {own, other})
+        if (descriptor >= 0)
+            ::close(descriptor);
+    return same;
 }
 
 void DownloadFile::Discard() {
@@ -135,9 +198,9 @@ void DownloadFile::Discard() {
     if (descriptor >= 0)
         ::close(descriptor);
     descriptor = -1;
-    if (!temporaryPath.isEmpty())
-        ::unlink(temporaryPath.constData());
-    temporaryPath.clear();
+    if (!temporaryName.isEmpty())
+        ::unlinkat(folder, temporaryName.constData(), 0);
+    temporaryName.clear();
 }
 
 void DownloadFile::SetErrorFromErrno(const char* what) {

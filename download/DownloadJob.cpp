@@ -1,5 +1,7 @@
 #include "download/DownloadJob.h"
 
+#include "harvest/SafeFileName.h"
+
 #include <QDir>
 
 void DownloadJob::Add(const QString& folder, const QString& name, const QString& source) {
@@ -22,16 +24,17 @@ DownloadJob DownloadJob::WithoutFiles() const {
     return empty;
 }
 
-QString DownloadJob::RefererFor(const QUrl& target) const {
-    return PagePolicy.RefererFor(Page, target);
+QString DownloadJob::RefererFor(const QString& source, const QUrl& target) const {
+    return PagePolicy.RefererFor(Page, target, source);
 }
 
 void DownloadJob::AddListed(const QString& folder, const QString& name, const QString& source) {
     if (takenSources.contains(source))
         return;
-    QString free = name;
+    const QString safe = SafeFileName::Of(name);
+    QString free = safe;
     for (int number = 2; takenDestinations.contains(Join(folder, free)); ++number)
-        free = NumberedName(name, number);
+        free = NumberedName(safe, number);
     Add(folder, free, source);
 }
 

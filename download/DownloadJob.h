@@ -35,13 +35,14 @@ struct DownloadJob {
     // A job with the same page, cookies and settings and no files yet.
     DownloadJob WithoutFiles() const;
 
-    // The Referer header for a request to target, or empty for none.
-    QString RefererFor(const QUrl& target) const;
+    // The Referer header for a request to target while fetching source, or empty for none.
+    QString RefererFor(const QString& source, const QUrl& target) const;
 
-    // Appends one listed line so that no two addresses of the job write the same
-    // file: a source already in the job is left out, and a name another source
-    // already took gets " (2)", " (3)", ... before its extension. Files that were
-    // in the folder before the job are replaced as ever.
+    // Appends one listed line under its safe name (SafeFileName) so that no two
+    // addresses of the job write the same file: a source already in the job is
+    // left out, and a name another source already took gets " (2)", " (3)", ...
+    // before its extension. Files that were in the folder before the job are
+    // never replaced (see DownloadTransfer).
     void AddListed(const QString& folder, const QString& name, const QString& source);
 
     // True when an entry of the job writes destination.

@@ -72,7 +72,7 @@ void DownloadReport::FileFinished(int job, int index, const QString& name, bool 
         file->name = name;
     }
     file->outcome = saved ? Outcome::Saved : Outcome::Failed;
-    file->reason = saved ? QString() : reason;
+    file->reason = reason; // a saved file may be "already saved"
     file->received = saved ? QFileInfo(file->destination).size() : 0;
     emit fileChanged(job, index);
 }
@@ -180,7 +180,7 @@ QString DownloadReport::OutcomeText(const File& file) {
     case Outcome::Retrying:
         return QStringLiteral("waiting to retry, try %1 of %2").arg(file.nextTry).arg(file.tries);
     case Outcome::Saved:
-        return QStringLiteral("saved");
+        return file.reason.isEmpty() ? QStringLiteral("saved") : file.reason;
     case Outcome::Failed:
         return QStringLiteral("failed: ") + file.reason;
     case Outcome::Cancelled:

@@ -24,7 +24,7 @@ public:
         QString destination; // full path
         QString source;
         Outcome outcome = Outcome::Waiting;
-        QString reason;      // why it failed
+        QString reason;      // why it failed, or "already saved"
         qint64 received = 0; // bytes so far, or the saved file's size
         qint64 total = 0;    // expected bytes; 0 when unknown
         int nextTry = 0;     // while Retrying: the try waited for, of tries

@@ -1,10 +1,12 @@
 #include "download/DownloadTransfer.h"
 
+#include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
 #include "download/DownloadProgressSink.h"
 #include "download/TypeExtension.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -26,10 +28,11 @@ bool IsRemoteScheme(const QString& scheme) {
 
 const char* const DownloadTransfer::UserAgent = "Quillmar";
 
-DownloadTransfer::DownloadTransfer(const DownloadJob& job, const std::atomic<bool>& cancelRequested,
-                                   DownloadProgressSink& sink, QSet<QString>& typedDestinations)
-    : job(job), cancelRequested(cancelRequested), sink(sink), typedDestinations(typedDestinations),
-      handle(curl_easy_init()) {
+DownloadTransfer::DownloadTransfer(const DownloadJob& job, const DownloadFolders& folders,
+                                   const std::atomic<bool>& cancelRequested,
+                                   DownloadProgressSink& sink, QSet<QString>& savedDestinations)
+    : job(job), folders(folders), cancelRequested(cancelRequested), sink(sink),
+      savedDestinations(savedDestinations), handle(curl_easy_init()) {
     if (handle)
         Configure();
 }
@@ -76,7 +79,12 @@ bool DownloadTransfer::Begin(int entry) {
 
 // Opens a fresh destination file and asks for the listed address again.
 bool DownloadTransfer::StartAtListedAddress() {
-    if (!file.Open(job.Destinations.value(index))) {
+    const int folder = folders.Handle(Folder());
+    if (folder < 0) {
+        reason = folders.Error(Folder());
+        return false;
+    }
+    if (!file.Open(folder)) {
         reason = file.Error();
         return false;
     }
@@ -90,7 +98,8 @@ bool DownloadTransfer::StartAtListedAddress() {
 // Redirects are followed here rather than by the transfer library, which
 // would send the first address's Referer to every hop; a hop is never local.
 void DownloadTransfer::Request(const QByteArray& target) {
-    const QByteArray referer = job.RefererFor(QUrl::fromEncoded(target)).toUtf8();
+    const QByteArray referer =
+        job.RefererFor(job.Sources.value(index), QUrl::fromEncoded(target)).toUtf8();
     curl_easy_setopt(handle, CURLOPT_URL, target.constData());
     curl_easy_setopt(handle, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR,
@@ -141,10 +150,11 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
         Request(target);
         return Outcome::Redirect;
     }
-    if (reason.isEmpty() && CommitUnder(NameByType()))
-        return Outcome::Saved;
-    if (reason.isEmpty())
-        reason = file.Error();
+    if (reason.isEmpty()) {
+        const QString saved = NameByType();
+        if (!saved.isEmpty() && Place(saved))
+            return Outcome::Saved;
+    }
     file.Discard();
     if (IsTransient(result, status) && ScheduleRetry())
         return Outcome::Retry;
@@ -153,31 +163,67 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
     return Outcome::Failed;
 }
 
-// A name without an extension takes the one of the answer's type, numbered
-// like the job's names so that it replaces no other file of the job.
-QString DownloadTransfer::NameByType() const {
+// A name without a picture or media extension takes the one of the answer's
+// type; an answer that is no picture is not saved under it at all.
+QString DownloadTransfer::NameByType() {
     const char* type = nullptr;
     curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
-    const QString typed = TypeExtension::NameWithExtension(name, QString::fromLatin1(type));
-    if (typed == name)
-        return name;
-    const QString folder = job.Destinations.value(index).chopped(name.size());
-    QString free = typed;
-    for (int number = 2;
-         job.HasDestination(folder + free) || typedDestinations.contains(folder + free); ++number)
-        free = DownloadJob::NumberedName(typed, number);
-    return free;
+    const QString typeText = QString::fromLatin1(type);
+    const QString typed = TypeExtension::NameWithExtension(name, typeText);
+    if (typed.isEmpty())
+        reason = QStringLiteral("not a picture: ") +
+                 (type ? typeText.section(QLatin1Char(';'), 0, 0).trimmed()
+                       : QStringLiteral("no type given"));
+    return typed;
 }
 
-bool DownloadTransfer::CommitUnder(const QString& saved) {
-    if (saved != name)
-        file.RenameDestination(saved);
-    if (!file.Commit())
+// Gives the finished file the first name, from wanted on, that neither replaces
+// a file nor takes a name another entry of the job writes.
+bool DownloadTransfer::Place(const QString& wanted) {
+    if (!file.Finish()) {
+        reason = file.Error();
         return false;
-    if (saved != name)
-        typedDestinations.insert(file.Destination());
-    name = saved;
-    return true;
+    }
+    QString candidate = wanted;
+    for (int number = 2; number <= MaxNumberedNames; ++number) {
+        if (!IsTakenByJob(candidate)) {
+            switch (file.PlaceAs(candidate)) {
+            case DownloadFile::Placement::Placed:
+                savedDestinations.insert(DestinationFor(candidate));
+                name = candidate;
+                return true;
+            case DownloadFile::Placement::Failed:
+                reason = file.Error();
+                return false;
+            case DownloadFile::Placement::Taken:
+                if (!savedDestinations.contains(DestinationFor(candidate)) &&
+                    file.HoldsSameBytesAs(candidate)) {
+                    file.Discard();
+                    name = candidate;
+                    reason = QStringLiteral("already saved");
+                    return true;
+                }
+                break;
+            }
+        }
+        candidate = DownloadJob::NumberedName(wanted, number);
+    }
+    reason = QStringLiteral("cannot save file: no free name");
+    return false;
+}
+
+bool DownloadTransfer::IsTakenByJob(const QString& candidate) const {
+    const QString destination = DestinationFor(candidate);
+    return destination != job.Destinations.value(index) &&
+           (job.HasDestination(destination) || savedDestinations.contains(destination));
+}
+
+QString DownloadTransfer::DestinationFor(const QString& candidate) const {
+    return job.Destinations.value(index).chopped(job.Names.value(index).size()) + candidate;
+}
+
+QString DownloadTransfer::Folder() const {
+    return QFileInfo(job.Destinations.value(index)).path();
 }
 
 // Where a finished answer redirects to, or empty when it is not a redirect to follow.

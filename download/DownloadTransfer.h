@@ -11,16 +11,20 @@
 #include <chrono>
 
 struct DownloadJob;
+class DownloadFolders;
 class DownloadProgressSink;
 
 // One handle of the transfer library, reused for entry after entry of a job so
 // its connections stay open, with the file the current entry is written to.
-// typedDestinations holds the files of the job saved under a name that took
-// its extension from the answer's type; the worker's transfers share it.
+// savedDestinations holds every file the job has saved; the worker's
+// transfers share it. A file already in the folder that the job did not
+// write is never replaced: an answer with the same bytes is "already saved",
+// any other is saved under the next free "name (N).ext".
 class DownloadTransfer {
 public:
-    DownloadTransfer(const DownloadJob& job, const std::atomic<bool>& cancelRequested,
-                     DownloadProgressSink& sink, QSet<QString>& typedDestinations);
+    DownloadTransfer(const DownloadJob& job, const DownloadFolders& folders,
+                     const std::atomic<bool>& cancelRequested, DownloadProgressSink& sink,
+                     QSet<QString>& savedDestinations);
     ~DownloadTransfer();
     DownloadTransfer(const DownloadTransfer&) = delete;
     DownloadTransfer& operator=(const DownloadTransfer&) = delete;
@@ -41,7 +45,8 @@ public:
 
     int Index() const { return index; }
     // The name the entry is saved under: the listed one, or that name with the
-    // extension of the answer's type when it had none.
+    // extension of the answer's type when it had no picture or media extension,
+    // numbered when a file of that name was in the way.
     QString Name() const { return name; }
     QString Reason() const { return reason; }
     // Tries of the current entry so far, the one running included.
@@ -62,6 +67,8 @@ public:
     static constexpr curl_off_t MaxRetryAfterSeconds = 60;
     // The shortest time between two progress reports of a file.
     static constexpr std::chrono::milliseconds ProgressInterval{250};
+    // How far "name (N).ext" is counted before a file is given up.
+    static constexpr int MaxNumberedNames = 1000;
 
 private:
     void Configure();
@@ -75,17 +82,21 @@ private:
     bool ScheduleRetry();
     bool StartAtListedAddress();
     void Restart();
-    QString NameByType() const;
-    bool CommitUnder(const QString& saved);
+    QString NameByType();
+    bool Place(const QString& wanted);
+    bool IsTakenByJob(const QString& candidate) const;
+    QString DestinationFor(const QString& candidate) const;
+    QString Folder() const;
     void ReportProgress(curl_off_t received, curl_off_t total);
     static size_t WriteBlock(char* data, size_t size, size_t count, void* self);
     static int WatchProgress(void* self, curl_off_t total, curl_off_t received, curl_off_t,
                              curl_off_t);
 
     const DownloadJob& job;
+    const DownloadFolders& folders;
     const std::atomic<bool>& cancelRequested;
     DownloadProgressSink& sink;
-    QSet<QString>& typedDestinations;
+    QSet<QString>& savedDestinations;
     CURL* handle;
     DownloadFile file;
     QByteArray address;

@@ -4,6 +4,8 @@
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace {
@@ -22,10 +24,17 @@ QString CompletionMessage(int saved, int count) {
 // The longest sleep between looks at the transfers; curl wakes earlier for its own timers.
 constexpr int PollMilliseconds = 1000;
 
+QStringList FoldersOf(const DownloadJob& job) {
+    QStringList folders;
+    for (const QString& destination : job.Destinations)
+        folders.append(QFileInfo(destination).path());
+    return folders;
+}
+
 } // namespace
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
-    : job(std::move(job)), sink(std::move(sink)) {
+    : job(std::move(job)), sink(std::move(sink)), folders(FoldersOf(this->job)) {
     InitialiseCurlOnce();
     multi = curl_multi_init();
     const int parallel =
@@ -53,8 +62,8 @@ bool DownloadWorker::CancelRequested() const {
 
 int DownloadWorker::Run() {
     for (Slot& slot : workSlots)
-        slot.transfer =
-            std::make_unique<DownloadTransfer>(job, cancelRequested, *sink, typedDestinations);
+        slot.transfer = std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink,
+                                                           savedDestinations);
     filesLeft = job.Count;
     sink->AnimationStarted();
     sink->FilesLeft(filesLeft);

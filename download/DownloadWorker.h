@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
 
 #include <QSet>
@@ -17,6 +18,7 @@ class DownloadTransfer;
 // Fetches the files of one job, up to job.Parallel at a time over reused
 // connections, and writes each into its destination. Run blocks; it is meant
 // for a thread of its own. Touches no window: everything shown goes to the sink.
+// The job's folders are opened when the worker is made.
 class DownloadWorker {
 public:
     DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink);
@@ -56,7 +58,8 @@ private:
     std::atomic<bool> cancelRequested{false};
     CURLM* multi; // drives every transfer; RequestCancel wakes it
     std::vector<Slot> workSlots;
-    QSet<QString> typedDestinations; // shared by the transfers
+    DownloadFolders folders;         // opened when the job starts
+    QSet<QString> savedDestinations; // shared by the transfers
     int nextEntry = 0;
     int filesLeft = 0;
     int saved = 0;

@@ -51,7 +51,18 @@ QString fullAddressOf(const QUrl& page) {
 
 } // namespace
 
-RefererPolicy::RefererPolicy(const QString& stated) {
+RefererPolicy::RefererPolicy(const QString& stated,
+                             const QList<QPair<QString, QString>>& elements) {
+    LastKnownRule(stated, rule);
+    for (const auto& [address, policy] : elements) {
+        Rule own = rule;
+        if (LastKnownRule(policy, own))
+            elementRules[address].append(own);
+    }
+}
+
+// False when stated names no known policy.
+bool RefererPolicy::LastKnownRule(const QString& stated, Rule& found) {
     // Older names, still understood by browsers, map onto the current ones.
     static const QHash<QString, Rule> names{
         {QStringLiteral("no-referrer"), Rule::NoReferrer},
@@ -67,15 +78,30 @@ RefererPolicy::RefererPolicy(const QString& stated) {
         {QStringLiteral("unsafe-url"), Rule::UnsafeUrl},
         {QStringLiteral("always"), Rule::UnsafeUrl},
     };
+    bool known = false;
     const QStringList tokens = stated.split(QLatin1Char(','));
     for (const QString& token : tokens) {
-        const auto found = names.constFind(token.trimmed().toLower());
-        if (found != names.constEnd())
-            rule = *found;
+        const auto named = names.constFind(token.trimmed().toLower());
+        if (named != names.constEnd()) {
+            found = *named;
+            known = true;
+        }
     }
+    return known;
 }
 
-QString RefererPolicy::RefererFor(const QUrl& page, const QUrl& target) const {
+QString RefererPolicy::RefererFor(const QUrl& page, const QUrl& target,
+                                  const QString& source) const {
+    QString referer = RefererBy(rule, page, target);
+    for (const Rule own : elementRules.value(source)) {
+        const QString element = RefererBy(own, page, target);
+        if (element.size() < referer.size())
+            referer = element;
+    }
+    return referer;
+}
+
+QString RefererPolicy::RefererBy(Rule rule, const QUrl& page, const QUrl& target) {
     if (!isWeb(page) || !isWeb(target))
         return QString();
     const bool same = sameOrigin(page, target);

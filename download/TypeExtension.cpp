@@ -1,5 +1,7 @@
 #include "download/TypeExtension.h"
 
+#include "harvest/DeepNameRule.h"
+
 #include <QHash>
 
 namespace {
@@ -29,7 +31,8 @@ QString TypeExtension::For(const QString& contentType) {
 }
 
 QString TypeExtension::NameWithExtension(const QString& name, const QString& contentType) {
-    if (name.lastIndexOf(QLatin1Char('.')) > 0)
+    if (DeepNameRule::HasAcceptedExtension(name))
         return name;
-    return name + For(contentType);
+    const QString extension = For(contentType);
+    return extension.isEmpty() ? QString() : name + extension;
 }

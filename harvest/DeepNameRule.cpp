@@ -2,6 +2,7 @@
 
 #include "harvest/IsImageFileName.h"
 #include "harvest/NameProp.h"
+#include "harvest/SafeFileName.h"
 
 #include <QByteArray>
 #include <QLatin1StringView>
@@ -36,7 +37,7 @@ QString DeepNameRule::DisplayName(const QString& address) {
     const QString encoded = NameProp(address).section(QLatin1Char('?'), 0, 0);
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString decoded = utf8(QByteArray::fromPercentEncoding(encoded.toUtf8()));
-    return !utf8.hasError() && isPlainFileName(decoded) ? decoded : encoded;
+    return SafeFileName::Of(!utf8.hasError() && isPlainFileName(decoded) ? decoded : encoded);
 }
 
 bool DeepNameRule::HasAcceptedExtension(const QString& name) {

@@ -8,7 +8,8 @@
 class DeepNameRule {
 public:
     // The decoded name; the encoded one when decoding would not give a plain
-    // file name (a "/", NUL or control character, ".", "..", or broken UTF-8).
+    // file name (a "/", NUL or control character, ".", "..", or broken UTF-8);
+    // either made safe to save (SafeFileName).
     static QString DisplayName(const QString& address);
     // True when the text after the name's last dot is a known picture,
     // graphics or media extension.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <optional>
@@ -38,6 +40,8 @@ struct PageSnapshot {
     QString contentType;                 // document.contentType; empty when unknown
     std::optional<DomDocument> document; // absent when the DOM could not be read
     QString referrerPolicy =
-        QString();             // the contents of its <meta name="referrer">, joined by commas
+        QString(); // the policies it applied (header, then referrer metas), joined by commas
+    // (address, policy) for elements with a referrer policy of their own
+    QList<QPair<QString, QString>> elementReferrerPolicies = {};
     bool styleWalkCut = false; // Deep Scan ran out of time reading CSS backgrounds
 };

@@ -3,6 +3,7 @@
 #include "harvest/IsImageFileName.h"
 #include "harvest/ListSink.h"
 #include "harvest/NameProp.h"
+#include "harvest/SafeFileName.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ void PageScan::CollectLinks(const DomDocument& document) {
             continue;
         const QString name = NameProp(link.href);
         if (IsImageFileName(name))
-            AddLinkEntry(name, link.href);
+            AddLinkEntry(SafeFileName::Of(name), link.href);
     }
 }
 
@@ -47,7 +48,7 @@ void PageScan::CollectImages(const DomDocument& document) {
             continue;
         const QString name = NameProp(image.src);
         if (IsImageFileName(name))
-            AddImageEntry(name, image.src);
+            AddImageEntry(SafeFileName::Of(name), image.src);
     }
 }
 

@@ -69,10 +69,21 @@ PageSnapshot SnapshotConverter::FromScriptResult(const QVariant& result) {
     PageSnapshot snapshot;
     const QVariantMap map = result.toMap();
     snapshot.contentType = map.value(QStringLiteral("contentType")).toString();
-    snapshot.referrerPolicy = map.value(QStringLiteral("referrerPolicy")).toString();
+    ReadReferrer(result, snapshot);
     const QVariant document = map.value(QStringLiteral("document"));
     if (document.typeId() == QMetaType::QVariantMap)
         snapshot.document = toDocument(document.toMap());
     snapshot.styleWalkCut = map.value(QStringLiteral("cssCut")).toBool();
     return snapshot;
+}
+
+void SnapshotConverter::ReadReferrer(const QVariant& result, PageSnapshot& snapshot) {
+    const QVariantMap map = result.toMap();
+    snapshot.referrerPolicy = map.value(QStringLiteral("referrerPolicy")).toString();
+    snapshot.elementReferrerPolicies.clear();
+    for (const QVariant& pair : map.value(QStringLiteral("elementPolicies")).toList()) {
+        const QVariantList parts = pair.toList();
+        if (parts.size() == 2)
+            snapshot.elementReferrerPolicies.append({parts[0].toString(), parts[1].toString()});
+    }
 }

@@ -2,12 +2,13 @@
 // A function of one request; the caller appends the call, for instance
 // ({task: 'scan', cssBudgetMs: 1500}). Tasks:
 //   'listen'  installed in every frame: answers the top document's questions
-//             that carry request.secret
-//   'ask'     asks every frame of another origin for its findings, with
-//             request.secret; returns how many were asked
-//   'pending' how many of them have not answered yet
+//   'ask'     asks every frame of another origin for its findings under
+//             request.ask; returns how many were asked
+//   'referrer' the top document's referrer policy as the engine applied it and
+//             the policies its elements give their own addresses
 //   'scan'    the snapshot of the page: the frame tree of the scan script,
-//             each document with images, details and links
+//             each document with images, details and links; request.answers
+//             holds the frames' answers by frame path ("0/2")
 // Runs in the isolated world: the page's scripts cannot see or change what
 // is kept on `window` here. Built-ins are read through prototypes, because
 // named elements shadow properties of documents and forms.
@@ -27,8 +28,10 @@
     var allOf = Document.prototype.getElementsByTagName;
     var selectInDocument = Document.prototype.querySelectorAll;
     var selectAll = DocumentFragment.prototype.querySelectorAll;
+    var boxOf = Element.prototype.getBoundingClientRect;
     var attributeOf = Element.prototype.getAttribute;
     var namesOf = Element.prototype.getAttributeNames;
+    var allIn = Element.prototype.getElementsByTagName;
     var lazySingles = ['data-hi-res-src', 'data-full-src', 'data-src', 'data-lazy-src',
                        'data-original'];
     var svgNamespace = 'http://www.w3.org/2000/svg';
@@ -36,9 +39,8 @@
     var shareNames = {'og:image': 1, 'og:image:url': 1, 'og:image:secure_url': 1,
                       'twitter:image': 1, 'twitter:image:src': 1};
 
-    var state = window.quillmarDeepScan || (window.quillmarDeepScan = {
-        askId: 0, asked: 0, answers: [], listening: false
-    });
+    var state = window.quillmarDeepScan || (window.quillmarDeepScan = {listening: false});
+    var reportPrefix = 'quillmar-frame-report ';
 
     function isSpace(c) {
         return c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f';
@@ -253,56 +255,86 @@
         }
     }
 
-    function styleRules(sheet, selectors) {
+    // True once the walk's time is spent; from then on no more styles are read.
+    function timeIsUp(walk) {
+        if (!walk.cut && performance.now() > walk.deadline) walk.cut = true;
+        return walk.cut;
+    }
+
+    // Reads each element's computed background once, while time is left.
+    function readCssOnce(found, element, walk) {
+        if (walk.styled.has(element) || timeIsUp(walk)) return;
+        walk.styled.add(element);
+        readCss(found, element);
+    }
+
+    // The selectors of rules with a url() background, rule by rule while time
+    // is left, so a sheet of a million rules costs no more than the budget.
+    function styleRules(sheet, selectors, walk) {
         var rules = sheet.cssRules; // throws for a sheet of another origin
-        for (var i = 0; i < rules.length; i++) {
+        for (var i = 0; i < rules.length && !(i % 256 === 0 && timeIsUp(walk)); i++) {
             var rule = rules[i];
             if (rule.styleSheet)
-                styleRules(rule.styleSheet, selectors);
+                styleRules(rule.styleSheet, selectors, walk);
             else if (rule.cssRules)
-                styleRules(rule, selectors);
+                styleRules(rule, selectors, walk);
             if (rule.selectorText && rule.style &&
                 /url\(/i.test(rule.style.getPropertyValue('background-image')))
                 selectors.push(rule.selectorText);
         }
     }
 
-    // The elements that may have a background picture: those with an inline
-    // style and those a rule with a url() background selects. Null when a
-    // style sheet cannot be read: then every element is looked at.
-    function styledElements(document) {
+    // The elements on screen, in document order, looked at while time is left.
+    function visibleElements(document, elements, walk) {
+        var view = document.defaultView, visible = [];
+        var width = view ? view.innerWidth : 0, height = view ? view.innerHeight : 0;
+        for (var i = 0; i < elements.length && !(i % 256 === 0 && timeIsUp(walk)); i++) {
+            var box = boxOf.call(elements[i]);
+            if (box.width > 0 && box.height > 0 && box.bottom > 0 && box.right > 0 &&
+                box.top < height && box.left < width)
+                visible.push(elements[i]);
+        }
+        return visible;
+    }
+
+    // Backgrounds from any style sheet, within the walk's budget: first the
+    // elements on screen, then those with an inline style, then those a rule
+    // with a url() background selects (every element when a sheet cannot be read).
+    function readBackgrounds(found, document, elements, walk) {
+        visibleElements(document, elements, walk).forEach(function (e) {
+            readCssOnce(found, e, walk);
+        });
+        selectInDocument.call(document, '[style]').forEach(function (e) {
+            readCssOnce(found, e, walk);
+        });
         var selectors = [], sheets = sheetsOf.call(document);
         try {
-            for (var i = 0; i < sheets.length; i++)
-                styleRules(sheets[i], selectors);
+            for (var i = 0; i < sheets.length && !timeIsUp(walk); i++)
+                styleRules(sheets[i], selectors, walk);
         } catch (unreadable) {
-            return null;
+            for (var k = 0; k < elements.length && !walk.cut; k++)
+                readCssOnce(found, elements[k], walk);
+            return;
         }
-        var styled = new Set(selectInDocument.call(document, '[style]'));
-        for (var j = 0; j < selectors.length; j++) {
+        for (var j = 0; j < selectors.length && !timeIsUp(walk); j++) {
             try {
                 selectInDocument.call(document, selectors[j]).forEach(function (e) {
-                    styled.add(e);
+                    readCssOnce(found, e, walk);
                 });
             } catch (pseudoElement) {
             }
         }
-        return styled;
     }
 
-    // One pass over a document or shadow root; computed styles only while
-    // time is left, and only for elements that may have a background.
-    function readRoot(found, elements, base, walk, styled) {
+    // One pass over a document or shadow root; in a shadow root, where no
+    // selector list can tell, every element's background while time is left.
+    function readRoot(found, elements, base, walk, shadowRoot) {
         var count = elements.length;
         for (var i = 0; i < count; i++) {
             var element = elements[i];
             readElement(found, element, base);
-            if (!walk.cut && (styled === null || styled.has(element))) {
-                if (performance.now() > walk.deadline)
-                    walk.cut = true;
-                else
-                    readCss(found, element);
-            }
+            if (shadowRoot)
+                readCssOnce(found, element, walk);
             var shadow = shadowOf.call(element);
             if (shadow)
                 readShadow(found, shadow, base, walk);
@@ -311,7 +343,7 @@
 
     function readShadow(found, shadow, base, walk) {
         var inner = {result: found.result, source: found.source || 'shadow', seen: found.seen};
-        readRoot(inner, selectAll.call(shadow, '*'), base, walk, null);
+        readRoot(inner, selectAll.call(shadow, '*'), base, walk, true);
         var anchors = selectAll.call(shadow, 'a[href], area[href]');
         for (var i = 0; i < anchors.length; i++)
             addLink(found.result, anchors[i]);
@@ -338,7 +370,9 @@
         } catch (unreadable) {
         }
         try {
-            readRoot(found, allOf.call(document, '*'), base, walk, styledElements(document));
+            var elements = allOf.call(document, '*');
+            readRoot(found, elements, base, walk, false);
+            readBackgrounds(found, document, elements, walk);
         } catch (unreadable) {
         }
         return found.result;
@@ -354,21 +388,45 @@
         }
     }
 
-    function answerFor(view) {
-        for (var i = 0; i < state.answers.length; i++) {
-            if (state.answers[i].view === view) return state.answers[i].result;
-        }
-        return newResult();
+    function listOf(value, test) {
+        return Array.isArray(value) && value.every(test) ? value : null;
+    }
+
+    function isString(value) {
+        return typeof value === 'string';
+    }
+
+    function isDetail(value) {
+        return typeof value === 'string' || typeof value === 'number';
+    }
+
+    function isTag(value) {
+        return Array.isArray(value) && value.length === 2 && typeof value[0] === 'number' &&
+               typeof value[1] === 'string';
+    }
+
+    // What a frame answered, when it has the shape of a document's findings:
+    // any page can forge an answer, so it may add addresses but never break the scan.
+    function answerFor(path) {
+        var answers = request.answers || {};
+        var answer = Object.prototype.hasOwnProperty.call(answers, path) ? answers[path] : null;
+        if (!answer || typeof answer !== 'object') return newResult();
+        var result = {frames: [], links: listOf(answer.links, isString),
+                      linkTags: listOf(answer.linkTags, isTag),
+                      images: listOf(answer.images, isString),
+                      details: listOf(answer.details, isDetail)};
+        return result.links && result.linkTags && result.images && result.details ? result
+                                                                                  : newResult();
     }
 
     // Frames first, as the scan script walks them; another origin's frame
     // gives what it answered, and its own frames are walked from here.
-    function readWindow(view, source, walk) {
+    function readWindow(view, source, walk, path) {
         var frames = [];
         for (var i = 0; i < view.length; i++)
-            frames.push(readWindow(view[i], 'frame', walk));
+            frames.push(readWindow(view[i], 'frame', walk, path + (path ? '/' : '') + i));
         var document = documentOf(view);
-        var result = document ? readDocument(document, source, walk) : answerFor(view);
+        var result = document ? readDocument(document, source, walk) : answerFor(path);
         result.frames = frames;
         return result;
     }
@@ -381,63 +439,152 @@
         }
     }
 
-    // A frame answers only the top document, only questions that carry this
-    // browser's secret, and only through the port that came with the
-    // question: page scripts can neither ask a frame of another origin for
-    // its addresses nor read the answers.
-    function listen(secret) {
-        if (state.listening || typeof secret !== 'string' || !secret) return;
+    // Where a frame sits below the top window: the index at each level.
+    function pathOf(view) {
+        var path = [];
+        while (view !== view.top) {
+            var parent = view.parent;
+            for (var i = 0; i < parent.length; i++) {
+                if (parent[i] === view) {
+                    path.unshift(i);
+                    break;
+                }
+            }
+            view = parent;
+        }
+        return path.join('/');
+    }
+
+    // A question says nothing but its number, and the answer goes to the
+    // browser through this world's console, which no page script can read:
+    // pages of any origin may ask, none learns what another frame shows.
+    function listen() {
+        if (state.listening) return;
         state.listening = true;
         window.addEventListener('message', function (event) {
             var data = event.data;
-            if (!data || data.quillmarDeepAsk !== secret || event.source !== window.top ||
-                event.ports.length !== 1)
+            if (!data || typeof data.quillmarDeepAsk !== 'number' || window === window.top)
                 return;
-            var walk = {deadline: performance.now() + 1000, cut: false};
-            var port = event.ports[0];
-            port.postMessage(readDocument(document, 'frame', walk));
-            port.close();
+            var walk = {deadline: performance.now() + 1000, cut: false, styled: new Set()};
+            console.log(reportPrefix + JSON.stringify({
+                ask: data.quillmarDeepAsk, path: pathOf(window),
+                result: readDocument(document, 'frame', walk)
+            }));
         });
     }
 
-    function ask(secret) {
-        var askId = ++state.askId;
-        state.answers = [];
-        state.asked = 0;
+    function ask(askId) {
+        var asked = 0;
         forEachForeignFrame(window, function (frame) {
-            var channel = new MessageChannel();
-            channel.port1.onmessage = function (event) {
-                channel.port1.close();
-                if (askId === state.askId && event.data && typeof event.data === 'object')
-                    state.answers.push({view: frame, result: event.data});
-            };
-            frame.postMessage({quillmarDeepAsk: secret}, '*', [channel.port2]);
-            state.asked += 1;
+            frame.postMessage({quillmarDeepAsk: askId}, '*');
+            asked += 1;
         });
-        return state.asked;
+        return asked;
     }
 
-    // The page's <meta name="referrer"> policies, joined by commas, as the plain scan reads them.
-    function referrerPolicyOf(doc) {
-        var metas = selectInDocument.call(doc, 'meta[name="referrer" i]');
-        var policies = [];
-        for (var i = 0; i < metas.length; i++)
-            policies.push(attributeOf.call(metas[i], 'content') || '');
-        return policies.join(',');
+    function noteReferrerMetas(node) {
+        if (node.nodeType !== 1) return;
+        var metas = node.localName === 'meta' ? [node] : allIn.call(node, 'meta');
+        for (var i = 0; i < metas.length; i++) {
+            if ((attributeOf.call(metas[i], 'name') || '').toLowerCase() === 'referrer')
+                state.metaPolicies.push(attributeOf.call(metas[i], 'content') || '');
+        }
+    }
+
+    function noteRecords(records) {
+        records.forEach(function (record) {
+            if (record.type === 'attributes')
+                noteReferrerMetas(record.target);
+            else
+                record.addedNodes.forEach(noteReferrerMetas);
+        });
+    }
+
+    // The top document's policy as the engine applies it: its Referrer-Policy
+    // header, then every referrer meta in the order it was met, also one a
+    // script removed later. Until the header is read it counts as no-referrer.
+    function watchReferrerPolicy() {
+        if (window !== window.top || state.metaPolicies) return;
+        state.metaPolicies = [];
+        state.headerPolicy = 'no-referrer';
+        state.metaWatch = new MutationObserver(noteRecords);
+        state.metaWatch.observe(document, {childList: true, subtree: true, attributes: true,
+                                           attributeFilter: ['name', 'content']});
+        if (!/^https?:$/.test(location.protocol)) return;
+        fetch(location.href, {cache: 'force-cache', credentials: 'include'}).then(function (answer) {
+            if (!answer.redirected)
+                state.headerPolicy = answer.headers.get('referrer-policy') || '';
+        }, function () {});
+    }
+
+    function policyOfElement(element) {
+        var policy = attributeOf.call(element, 'referrerpolicy') || '';
+        if (element.localName !== 'img' &&
+            /(^|\s)noreferrer(\s|$)/i.test(attributeOf.call(element, 'rel') || ''))
+            policy += ',no-referrer';
+        return policy;
+    }
+
+    // Every address an element with a policy of its own may be fetched from.
+    function addressesOf(element, base) {
+        if (element.localName !== 'img') return [element.href];
+        var sets = srcsetCandidates(element, base, true);
+        var all = sets.own.concat(sets.lazy).map(function (c) { return c.address; });
+        lazySingles.forEach(function (name) {
+            all.push(resolve(attributeOf.call(element, name), base));
+        });
+        all.push(element.src, element.currentSrc);
+        var parent = element.parentNode;
+        if (parent && parent.localName === 'picture') {
+            var sources = allIn.call(parent, 'source');
+            for (var i = 0; i < sources.length; i++) {
+                var more = srcsetCandidates(sources[i], base, true);
+                more.own.concat(more.lazy).forEach(function (c) { all.push(c.address); });
+            }
+        }
+        return all.filter(function (address) { return !!address; });
+    }
+
+    function referrerOf(doc) {
+        var policies;
+        if (state.metaPolicies) {
+            noteRecords(state.metaWatch.takeRecords());
+            policies = [state.headerPolicy].concat(state.metaPolicies);
+        } else {
+            policies = ['no-referrer'];
+            var metas = selectInDocument.call(doc, 'meta[name="referrer" i]');
+            for (var m = 0; m < metas.length; m++)
+                policies.push(attributeOf.call(metas[m], 'content') || '');
+        }
+        var elements = [], base = baseOf.call(doc);
+        var marked = selectInDocument.call(doc, 'img[referrerpolicy], a[referrerpolicy], ' +
+                                                'area[referrerpolicy], a[rel], area[rel]');
+        for (var i = 0; i < marked.length; i++) {
+            var policy = policyOfElement(marked[i]);
+            if (policy) {
+                addressesOf(marked[i], base).forEach(function (address) {
+                    elements.push([address, policy]);
+                });
+            }
+        }
+        return {referrerPolicy: policies.join(','), elementPolicies: elements};
     }
 
     switch (request.task) {
     case 'listen':
-        listen(request.secret);
+        listen();
+        watchReferrerPolicy();
         return null;
+    case 'referrer':
+        return referrerOf(document);
     case 'ask':
-        return ask(request.secret);
-    case 'pending':
-        return state.asked - state.answers.length;
+        return ask(request.ask);
     default:
-        var walk = {deadline: performance.now() + (request.cssBudgetMs || 1500), cut: false};
-        var top = readWindow(window, '', walk);
+        var walk = {deadline: performance.now() + (request.cssBudgetMs || 1500), cut: false,
+                    styled: new Set()};
+        var top = readWindow(window, '', walk, '');
+        var referrer = referrerOf(document);
         return {contentType: contentTypeOf.call(document), document: top, cssCut: walk.cut,
-                referrerPolicy: referrerPolicyOf(document)};
+                referrerPolicy: referrer.referrerPolicy, elementPolicies: referrer.elementPolicies};
     }
 })

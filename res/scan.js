@@ -14,7 +14,6 @@
     var contentTypeOf = getter(Document.prototype, 'contentType');
     var linksOf = getter(Document.prototype, 'links');
     var imagesOf = getter(Document.prototype, 'images');
-    var select = Document.prototype.querySelectorAll;
 
     function readLinks(document, result) {
         var links = linksOf.call(document);
@@ -57,18 +56,8 @@
         return result;
     }
 
-    // The referrer policies the page states, in document order; the last known one applies.
-    function readReferrerPolicy() {
-        var metas = select.call(document, 'meta[name="referrer" i]');
-        var policies = [];
-        for (var i = 0; i < metas.length; i++)
-            policies.push(metas[i].content);
-        return policies.join(',');
-    }
-
     return {
         contentType: contentTypeOf.call(document),
-        referrerPolicy: readReferrerPolicy(),
         document: readWindow(window)
     };
 })()

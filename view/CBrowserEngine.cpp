@@ -3,12 +3,13 @@
 #include "download/EngineCookieJar.h"
 #include "harvest/SnapshotConverter.h"
 #include "view/BrowserProfile.h"
+#include "view/ScanPage.h"
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
-#include <QUuid>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -16,22 +17,25 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
-CBrowserEngine::CBrowserEngine(QWidget* parent)
-    : QWidget(parent), view(new QWebEngineView(this)),
-      frameSecret(QUuid::createUuid().toString(QUuid::Id128)) {
+CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWebEngineView(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
     connectEngineEvents();
     if (QWebEngineProfile* profile = BrowserProfile::Current())
-        SetPage(new QWebEnginePage(profile, view));
+        SetPage(new ScanPage(profile, view));
     else
-        installFrameListener();
+        SetPage(new ScanPage(view));
 }
 
-void CBrowserEngine::SetPage(QWebEnginePage* page) {
+void CBrowserEngine::SetPage(ScanPage* page) {
     view->setPage(page);
     installFrameListener();
+    connect(page, &ScanPage::frameReport, this,
+            [this](int ask, const QString& path, const QJsonObject& findings) {
+                if (ask == askNumber)
+                    frameAnswers.insert(path, findings);
+            });
 }
 
 CBrowserEngine::~CBrowserEngine() {
@@ -105,32 +109,48 @@ QString CBrowserEngine::Location() const {
 
 void CBrowserEngine::TakeSnapshot(std::function<void(const PageSnapshot&)> done) {
     QPointer<CBrowserEngine> engine(this);
-    view->page()->runJavaScript(scanScript(), QWebEngineScript::ApplicationWorld,
-                                [engine, done = std::move(done)](const QVariant& result) {
+    view->page()->runJavaScript(
+        scanScript(), QWebEngineScript::ApplicationWorld,
+        [engine, done = std::move(done)](const QVariant& result) mutable {
+            if (engine && engine->answersSnapshots)
+                engine->readReferrer(SnapshotConverter::FromScriptResult(result), std::move(done));
+        });
+}
+
+// The policy as the engine applied it lives with Deep Scan's script.
+void CBrowserEngine::readReferrer(PageSnapshot snapshot,
+                                  std::function<void(const PageSnapshot&)> done) {
+    QPointer<CBrowserEngine> engine(this);
+    view->page()->runJavaScript(deepScanScript() + QStringLiteral("({task: 'referrer'})"),
+                                QWebEngineScript::ApplicationWorld,
+                                [engine, snapshot = std::move(snapshot),
+                                 done = std::move(done)](const QVariant& result) mutable {
                                     if (!engine || !engine->answersSnapshots)
                                         return;
-                                    const PageSnapshot snapshot =
-                                        SnapshotConverter::FromScriptResult(result);
-                                    engine->statedReferrerPolicy = snapshot.referrerPolicy;
+                                    SnapshotConverter::ReadReferrer(result, snapshot);
+                                    engine->keepReferrerPolicy(snapshot);
                                     done(snapshot);
                                 });
 }
 
-QString CBrowserEngine::StatedReferrerPolicy() const {
+void CBrowserEngine::keepReferrerPolicy(const PageSnapshot& snapshot) {
+    statedReferrerPolicy = RefererPolicy(snapshot.referrerPolicy, snapshot.elementReferrerPolicies);
+}
+
+RefererPolicy CBrowserEngine::StatedReferrerPolicy() const {
     return statedReferrerPolicy;
 }
 
 JobOrigin CBrowserEngine::DownloadOrigin() const {
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(Page()->profile());
-    return {QUrl(Location()), RefererPolicy(StatedReferrerPolicy()), cookies->CurlCookieLines()};
+    return {QUrl(Location()), StatedReferrerPolicy(), cookies->CurlCookieLines()};
 }
 
 // Every frame answers the Deep Scan's questions, whatever its origin.
 void CBrowserEngine::installFrameListener() {
     QWebEngineScript listener;
     listener.setName(QStringLiteral("quillmar-deep-scan-listener"));
-    listener.setSourceCode(deepScanScript() +
-                           QStringLiteral("({task: 'listen', secret: '%1'})").arg(frameSecret));
+    listener.setSourceCode(deepScanScript() + QStringLiteral("({task: 'listen'})"));
     listener.setWorldId(QWebEngineScript::ApplicationWorld);
     listener.setInjectionPoint(QWebEngineScript::DocumentCreation);
     listener.setRunsOnSubFrames(true);
@@ -139,49 +159,44 @@ void CBrowserEngine::installFrameListener() {
 
 void CBrowserEngine::TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done) {
     QPointer<CBrowserEngine> engine(this);
-    view->page()->runJavaScript(
-        deepScanScript() + QStringLiteral("({task: 'ask', secret: '%1'})").arg(frameSecret),
-        QWebEngineScript::ApplicationWorld,
-        [engine, done = std::move(done)](const QVariant& asked) mutable {
-            if (!engine || !engine->answersSnapshots)
-                return;
-            if (asked.toInt() > 0)
-                engine->awaitFrameAnswers(20, std::move(done));
-            else
-                engine->runDeepScan(std::move(done));
-        });
+    frameAnswers = QJsonObject();
+    view->page()->runJavaScript(deepScanScript() +
+                                    QStringLiteral("({task: 'ask', ask: %1})").arg(++askNumber),
+                                QWebEngineScript::ApplicationWorld,
+                                [engine, done = std::move(done)](const QVariant& asked) mutable {
+                                    if (!engine || !engine->answersSnapshots)
+                                        return;
+                                    engine->awaitFrameAnswers(asked.toInt(), 20, std::move(done));
+                                });
 }
 
-// Polls every 50 ms; a frame that has not answered within a second is left out.
-void CBrowserEngine::awaitFrameAnswers(int triesLeft,
+// Looks every 50 ms; a frame that has not answered within a second is left out.
+void CBrowserEngine::awaitFrameAnswers(int asked, int triesLeft,
                                        std::function<void(const PageSnapshot&)> done) {
+    if (frameAnswers.size() >= asked || triesLeft <= 0) {
+        runDeepScan(std::move(done));
+        return;
+    }
     QPointer<CBrowserEngine> engine(this);
-    QTimer::singleShot(50, this, [engine, triesLeft, done = std::move(done)]() mutable {
-        if (!engine || !engine->answersSnapshots)
-            return;
-        engine->view->page()->runJavaScript(
-            deepScanScript() + QStringLiteral("({task: 'pending'})"),
-            QWebEngineScript::ApplicationWorld,
-            [engine, triesLeft, done = std::move(done)](const QVariant& pending) mutable {
-                if (!engine || !engine->answersSnapshots)
-                    return;
-                if (pending.toInt() > 0 && triesLeft > 1)
-                    engine->awaitFrameAnswers(triesLeft - 1, std::move(done));
-                else
-                    engine->runDeepScan(std::move(done));
-            });
+    QTimer::singleShot(50, this, [engine, asked, triesLeft, done = std::move(done)]() mutable {
+        if (engine && engine->answersSnapshots)
+            engine->awaitFrameAnswers(asked, triesLeft - 1, std::move(done));
     });
 }
 
+// The answers travel as JSON written here, so a forged one is data, never code.
 void CBrowserEngine::runDeepScan(std::function<void(const PageSnapshot&)> done) {
     QPointer<CBrowserEngine> engine(this);
+    const QString answers =
+        QString::fromUtf8(QJsonDocument(frameAnswers).toJson(QJsonDocument::Compact));
     view->page()->runJavaScript(
-        deepScanScript() + QStringLiteral("({task: 'scan'})"), QWebEngineScript::ApplicationWorld,
+        deepScanScript() + QStringLiteral("({task: 'scan', answers: %1})").arg(answers),
+        QWebEngineScript::ApplicationWorld,
         [engine, done = std::move(done)](const QVariant& result) {
             if (!engine || !engine->answersSnapshots)
                 return;
             const PageSnapshot snapshot = SnapshotConverter::FromScriptResult(result);
-            engine->statedReferrerPolicy = snapshot.referrerPolicy;
+            engine->keepReferrerPolicy(snapshot);
             done(snapshot);
         });
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "download/JobBuilder.h"
+#include "download/RefererPolicy.h"
 #include "harvest/DomSnapshot.h"
 
+#include <QJsonObject>
 #include <QWidget>
 
 #include <functional>
@@ -10,6 +12,7 @@
 class QPrinter;
 class QWebEnginePage;
 class QWebEngineView;
+class ScanPage;
 
 // The embedded browser engine of one view (Qt WebEngine).
 class CBrowserEngine : public QWidget {
@@ -34,8 +37,8 @@ public:
     // reachable frames; done runs later on this thread, and never once this
     // engine is destroyed.
     void TakeSnapshot(std::function<void(const PageSnapshot&)> done);
-    // The referrer policy the page stated when the last snapshot was taken.
-    QString StatedReferrerPolicy() const;
+    // The referrer policy of the page and its elements when the last snapshot was taken.
+    RefererPolicy StatedReferrerPolicy() const;
     // The page shown as its downloads present it: address, stated Referer
     // policy and the profile's cookies.
     JobOrigin DownloadOrigin() const;
@@ -46,7 +49,7 @@ public:
     QWebEngineView* WebView() const;
     // Shows page (owned by the view from now on) in place of the engine's own,
     // with the frame listener Deep Scan needs.
-    void SetPage(QWebEnginePage* page);
+    void SetPage(ScanPage* page);
     QWebEnginePage* Page() const;
 
     // The address of the built-in about page.
@@ -64,15 +67,18 @@ private:
     static const QString& scanScript();
     static const QString& deepScanScript();
     void installFrameListener();
-    void awaitFrameAnswers(int triesLeft, std::function<void(const PageSnapshot&)> done);
+    void awaitFrameAnswers(int asked, int triesLeft, std::function<void(const PageSnapshot&)> done);
     void runDeepScan(std::function<void(const PageSnapshot&)> done);
+    void readReferrer(PageSnapshot snapshot, std::function<void(const PageSnapshot&)> done);
+    void keepReferrerPolicy(const PageSnapshot& snapshot);
 
     QWebEngineView* view;
-    // Known only to this engine's isolated-world scripts: frames answer Deep
-    // Scan questions that carry it, and no page script can ask them.
-    QString frameSecret;
+    // The number of the last Deep Scan question to the frames, and their
+    // answers to it by frame path.
+    int askNumber = 0;
+    QJsonObject frameAnswers;
     std::function<void(bool)> printDone;
-    QString statedReferrerPolicy;
+    RefererPolicy statedReferrerPolicy;
     // Cleared while the engine is destroyed, so late script answers are dropped.
     bool answersSnapshots = true;
 };

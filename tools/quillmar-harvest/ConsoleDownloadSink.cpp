@@ -12,7 +12,9 @@ void ConsoleDownloadSink::Message(const QString& text) {
 void ConsoleDownloadSink::FileFinished(int, const QString& name, bool saved,
                                        const QString& reason) {
     if (saved) {
-        std::printf("saved %s\n", name.toUtf8().constData());
+        // "saved NAME", or "already saved NAME" for a file that was there.
+        std::printf("%s %s\n", reason.isEmpty() ? "saved" : reason.toUtf8().constData(),
+                    name.toUtf8().constData());
     } else {
         ++failures;
         std::printf("failed %s: %s\n", name.toUtf8().constData(), reason.toUtf8().constData());

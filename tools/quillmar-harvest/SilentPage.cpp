@@ -11,7 +11,7 @@ void cancelLogin(QAuthenticator* authenticator) {
 
 } // namespace
 
-SilentPage::SilentPage(QObject* parent) : QWebEnginePage(parent) {
+SilentPage::SilentPage(QObject* parent) : ScanPage(parent) {
     connect(this, &QWebEnginePage::authenticationRequired, this,
             [](const QUrl&, QAuthenticator* authenticator) { cancelLogin(authenticator); });
     connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QWebEnginePage>
+#include "view/ScanPage.h"
 
 // A page whose dialogs nobody is there to answer: alerts are dismissed,
 // confirmations (leaving the page included), prompts and logins cancelled at
 // once, so a page that asks something while it loads is still harvested.
-class SilentPage : public QWebEnginePage {
+class SilentPage : public ScanPage {
     Q_OBJECT
 public:
     explicit SilentPage(QObject* parent = nullptr);

@@ -70,6 +70,12 @@ std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
     return std::nullopt;
 }
 
+// Digits only, as written (no sign, space or exponent); -1 for anything else.
+int plainNumber(const QString& text) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    return digits.match(text).hasMatch() ? text.toInt() : -1;
+}
+
 // The download part of the options; an error text when they do not fit together.
 std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& parser,
                                                      QString& error) {
@@ -92,10 +98,9 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     choice.images = images || !links;
     choice.links = links || !images;
     choice.match = parser.value(QStringLiteral("match"));
-    bool isNumber = true;
     if (parser.isSet(QStringLiteral("parallel")))
-        choice.parallel = parser.value(QStringLiteral("parallel")).toInt(&isNumber);
-    if (!isNumber || choice.parallel < Limits::MinParallelDownloads ||
+        choice.parallel = plainNumber(parser.value(QStringLiteral("parallel")));
+    if (choice.parallel < Limits::MinParallelDownloads ||
         choice.parallel > Limits::MaxParallelDownloads) {
         error = QStringLiteral("--parallel takes a number from 1 to 16");
         return std::nullopt;
@@ -136,22 +141,27 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     parser.addOption({QStringLiteral("scroll"), QString()});
     parser.addOption({QStringLiteral("min-size"), QString(), QStringLiteral("WxH")});
     parser.addOption({QStringLiteral("json"), QString()});
-    if (!parser.parse(arguments) || parser.positionalArguments().size() != 1)
-        return std::nullopt;
     Options options;
     QString error;
-    options.download = parseDownload(parser, error);
+    if (!parser.parse(arguments))
+        error = parser.errorText();
+    if (error.isEmpty())
+        options.download = parseDownload(parser, error);
     if (error.isEmpty())
         parseScan(parser, options, error);
+    options.timeoutSeconds = plainNumber(parser.value(timeout));
+    if (error.isEmpty() &&
+        (options.timeoutSeconds < 1 || options.timeoutSeconds > Limits::MaxPageTimeoutSeconds))
+        error = QStringLiteral("--timeout takes a number of seconds from 1 to %1")
+                    .arg(Limits::MaxPageTimeoutSeconds);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(error));
         return std::nullopt;
     }
-    bool isNumber = false;
-    options.timeoutSeconds = parser.value(timeout).toInt(&isNumber);
-    options.address = parser.positionalArguments().first();
-    if (!isNumber || options.timeoutSeconds <= 0 || options.address.trimmed().isEmpty())
+    if (parser.positionalArguments().size() != 1 ||
+        parser.positionalArguments().first().trimmed().isEmpty())
         return std::nullopt;
+    options.address = parser.positionalArguments().first();
     return options;
 }
 

@@ -1,0 +1,31 @@
+#include "view/ScanPage.h"
+
+#include <QJsonDocument>
+
+namespace {
+
+const QString reportPrefix = QStringLiteral("quillmar-frame-report ");
+
+} // namespace
+
+ScanPage::ScanPage(QObject* parent) : QWebEnginePage(parent) {}
+
+ScanPage::ScanPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
+
+void ScanPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                        int lineNumber, const QString& sourceId) {
+    if (!message.startsWith(reportPrefix)) {
+        QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceId);
+        return;
+    }
+    const QJsonObject report =
+        QJsonDocument::fromJson(QStringView(message).mid(reportPrefix.size()).toUtf8()).object();
+    if (report.value(QLatin1String("ask")).isDouble() &&
+        report.value(QLatin1String("path")).isString())
+        emit frameReport(report.value(QLatin1String("ask")).toInt(),
+                         report.value(QLatin1String("path")).toString(),
+                         report.value(QLatin1String("result")).toObject());
+}
+
+// Compiled here so linking this class does not pull in the moc code of other classes.
+#include "moc_ScanPage.cpp"
