@@ -2,6 +2,8 @@
 
 #include "controls/BitmapTable.h"
 #include "controls/CBitmapButton.h"
+#include "controls/ControlTexts.h"
+#include "core/CommandIds.h"
 #include "core/DialogUnits.h"
 
 #include <QKeyEvent>
@@ -23,6 +25,7 @@ QLabel* AddCentredText(QWidget* dialog, const QString& text, const QRect& rect) 
 CAboutDialog::CAboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint) {
     setFixedSize(DialogUnits::toPixels(82, 116));
+    setAccessibleName(QStringLiteral("About Quillmar"));
 
     auto* picture = new QLabel(this);
     picture->setPixmap(BitmapTable::pixmap(204));
@@ -37,6 +40,7 @@ CAboutDialog::CAboutDialog(QWidget* parent)
     okButton->setGeometry(DialogUnits::toPixels(33, 100, 14, 14));
     okButton->LoadBitmaps(176, 174);
     okButton->setFocusPolicy(Qt::StrongFocus);
+    NameControl(okButton, IDOK);
     okButton->setFocus();
     connect(okButton, &CBitmapButton::clicked, this, &QDialog::accept);
 }

@@ -3,6 +3,7 @@
 #include "app/CAboutDialog.h"
 #include "app/ProgramVersion.h"
 #include "app/VersionGate.h"
+#include "controls/AccessibleFactory.h"
 #include "core/CommandIds.h"
 #include "core/Prompts.h"
 #include "core/StringTable.h"
@@ -25,6 +26,7 @@ CQuillmarApp::CQuillmarApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(ProgramVersion::Text());
     // Desktops match the windows to the installed desktop entry by this name.
     setDesktopFileName(QStringLiteral("org.quillmar.Quillmar"));
+    AccessibleFactory::Install();
 }
 
 CQuillmarApp::~CQuillmarApp() {

@@ -2,7 +2,7 @@
 
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitCounter.h"
-#include "controls/ToolTips.h"
+#include "controls/ControlTexts.h"
 #include "core/DialogUnits.h"
 #include "core/PopupPlacement.h"
 #include "core/StringTable.h"
@@ -40,6 +40,7 @@ CListDialog::CListDialog(QWidget* parent, const Template& layout)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_noSelection(layout.noSelection) {
     setModal(true);
     setFixedSize(DialogUnits::toPixels(186, 57));
+    setAccessibleName(StringTable::name(layout.listTip));
 
     // Created in the template's order, which is also the tab order.
     CBitmapButton* select = AddButton(SelectId, 154, SelectUp, SelectDown, SelectTip);
@@ -53,8 +54,9 @@ CListDialog::CListDialog(QWidget* parent, const Template& layout)
         AddButton(layout.searchId, layout.searchLeft, SearchUp, SearchDown, layout.searchTip);
     CBitmapButton* clear =
         AddButton(layout.clearId, layout.clearLeft, ClearUp, ClearDown, layout.clearTip);
-    select->setFocus();
+    m_list->setFocus();
 
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &CListDialog::OnSelect);
     connect(select, &QAbstractButton::clicked, this, &CListDialog::OnSelect);
     connect(cancel, &QAbstractButton::clicked, this, &CListDialog::reject);
     connect(search, &QAbstractButton::clicked, this, &CListDialog::OnSearch);
@@ -77,6 +79,7 @@ void CListDialog::AddCounter(int id) {
     m_counter = new CDigitCounter(this);
     place(m_counter, 5, 41, 25, 11);
     m_counter->SetNumber(0);
+    NameControl(m_counter, id);
     m_controls.insert(id, m_counter);
 }
 
@@ -97,7 +100,7 @@ CBitmapButton* CListDialog::AddButton(int id, int left, int upBitmap, int downBi
 
 // Every control with a tip is a tab stop; each one added goes last in the tab order.
 void CListDialog::AddControl(int id, QWidget* control, int tipId) {
-    AddToolTip(control, StringTable::text(tipId));
+    ApplyControlTexts(control, tipId);
     if (m_lastTabStop)
         setTabOrder(m_lastTabStop, control);
     m_lastTabStop = control;
@@ -148,6 +151,13 @@ int CListDialog::SelectedRow() const {
     return selected.isEmpty() ? -1 : m_list->row(selected.constFirst());
 }
 
+// Before any arrow key the list marks its first line as current without
+// selecting it; Enter opens that line then.
+int CListDialog::LineToOpen() const {
+    const int selected = SelectedRow();
+    return selected >= 0 ? selected : m_list->currentRow();
+}
+
 void CListDialog::SetCount(int count) {
     m_counter->SetNumber(count);
 }
@@ -157,9 +167,17 @@ void CListDialog::reject() {
     QDialog::reject();
 }
 
+// Reaches the dialog when the focused control leaves Enter alone: the list
+// (which opens its selected line) or the search box (which searches).
 void CListDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        OnSearch();
+        const int line = LineToOpen();
+        if (m_list->hasFocus() && line >= 0) {
+            m_list->setCurrentRow(line, QItemSelectionModel::ClearAndSelect);
+            OnSelect();
+        } else {
+            OnSearch();
+        }
         event->accept();
         return;
     }

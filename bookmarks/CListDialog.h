@@ -10,9 +10,10 @@ class QLineEdit;
 class QListWidget;
 
 // The frame the bookmark and history dialogs share: a list above a row of
-// counter, clear, delete, search box, search, select and cancel. Enter
-// searches and never closes; Escape cancels; an entry is chosen with the
-// select button only.
+// counter, clear, delete, search box, search, select and cancel. The list has
+// the first focus. An entry is chosen with the select button, a double click,
+// or Enter in the list; Enter elsewhere searches and never closes; Escape
+// cancels.
 class CListDialog : public QDialog {
     Q_OBJECT
 public:
@@ -69,6 +70,8 @@ protected:
     QListWidget* m_list = nullptr;
 
 private:
+    // The selected row, else the current one; -1 when there is neither.
+    int LineToOpen() const;
     CBitmapButton* AddButton(int id, int left, int upBitmap, int downBitmap, int tipId);
     void AddList(int id, int tipId);
     void AddCounter(int id);

@@ -1,5 +1,6 @@
 #include "controls/CAnimation.h"
 
+#include <QAccessible>
 #include <QMetaObject>
 #include <QMovie>
 #include <QThread>
@@ -32,8 +33,10 @@ void CAnimation::Play() {
     }
     if (!clip)
         return;
+    const bool wasPlaying = IsPlaying();
     clip->stop();
     clip->start();
+    AnnounceBusy(wasPlaying);
 }
 
 void CAnimation::Stop() {
@@ -43,8 +46,10 @@ void CAnimation::Stop() {
     }
     if (!clip)
         return;
+    const bool wasPlaying = IsPlaying();
     clip->stop();
     clip->jumpToFrame(0);
+    AnnounceBusy(wasPlaying);
 }
 
 void CAnimation::Close() {
@@ -55,6 +60,15 @@ void CAnimation::Close() {
 
 bool CAnimation::IsPlaying() const {
     return clip && clip->state() == QMovie::Running;
+}
+
+void CAnimation::AnnounceBusy(bool wasPlaying) {
+    if (wasPlaying == IsPlaying())
+        return;
+    QAccessible::State changed;
+    changed.busy = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 #include "moc_CAnimation.cpp"

@@ -22,5 +22,8 @@ public:
     bool IsPlaying() const;
 
 private:
+    // Tells screen readers when the busy state the clip stands for changes.
+    void AnnounceBusy(bool wasPlaying);
+
     QMovie* clip = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "controls/BitmapTable.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 CBitmapButton::CBitmapButton(QWidget* parent) : QAbstractButton(parent) {}
@@ -22,7 +23,7 @@ QSize CBitmapButton::sizeHint() const {
     return upImage.isNull() ? QSize(20, 20) : upImage.size();
 }
 
-// Focus and disabled states have no image of their own: they look as when up.
+// The disabled state has no image of its own: it looks as when up.
 void CBitmapButton::paintEvent(QPaintEvent*) {
     const QPixmap& image = isDown() ? downImage : upImage;
     QPainter painter(this);
@@ -32,6 +33,26 @@ void CBitmapButton::paintEvent(QPaintEvent*) {
     QRect target(QPoint(0, 0), image.size());
     target.moveCenter(rect().center());
     painter.drawPixmap(target.topLeft(), image);
+    if (!ShowsFocus())
+        return;
+    // Inside the two-pixel bevel, clear of the picture in the middle.
+    painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    painter.drawRect(target.adjusted(2, 2, -3, -3));
+}
+
+// As the platform's own buttons do: the mark appears once the keyboard has
+// moved the focus in this window, so mouse users see the buttons unchanged.
+bool CBitmapButton::ShowsFocus() const {
+    return hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void CBitmapButton::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 #include "moc_CBitmapButton.cpp"

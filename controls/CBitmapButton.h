@@ -5,7 +5,8 @@
 #include <QString>
 
 // A push button drawn with one image while up and another while pressed;
-// no text, no focus or disabled image.
+// no text and no disabled image. Focus reached by keyboard is marked with a
+// dotted frame inside the bevel; Space and Enter press the button.
 class CBitmapButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -18,8 +19,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    bool ShowsFocus() const;
+
     QPixmap upImage;
     QPixmap downImage;
 };

@@ -3,6 +3,8 @@
 #include "controls/CMemoryDC.h"
 #include "controls/SevenSegmentPainter.h"
 
+#include <QAccessible>
+
 CDigitClock::CDigitClock(QWidget* parent) : QWidget(parent) {
     // The paint covers every pixel: nothing needs erasing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -10,8 +12,14 @@ CDigitClock::CDigitClock(QWidget* parent) : QWidget(parent) {
 }
 
 void CDigitClock::SetText(const QString& newText) {
+    const QString oldText = Text();
     text = newText.toUtf8();
     update();
+    if (newText == oldText)
+        return;
+    // The time is text, not a number: readers learn of it as changed text.
+    QAccessibleTextUpdateEvent event(this, 0, oldText, newText);
+    QAccessible::updateAccessibility(&event);
 }
 
 QString CDigitClock::Text() const {

@@ -3,6 +3,7 @@
 #include "controls/CMemoryDC.h"
 #include "controls/SevenSegmentPainter.h"
 
+#include <QAccessible>
 #include <QMetaObject>
 #include <QMutexLocker>
 #include <QThread>
@@ -19,12 +20,18 @@ void CDigitCounter::SetNumber(int n) {
         text = QByteArray::number(n);
     }
     // Widgets may only be touched on their own thread: a worker's call
-    // queues the repaint there instead. The call by name keeps the queued
+    // queues the repaint and the announcement there instead. The call by name keeps the queued
     // event inside Qt, so thread checkers see no unsynchronised hand-over.
     if (QThread::currentThread() == thread())
-        update();
+        Refresh();
     else
-        QMetaObject::invokeMethod(this, "update", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "Refresh", Qt::QueuedConnection);
+}
+
+void CDigitCounter::Refresh() {
+    update();
+    QAccessibleValueChangeEvent event(this, Text().toInt());
+    QAccessible::updateAccessibility(&event);
 }
 
 QString CDigitCounter::Text() const {

@@ -22,6 +22,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Repaints and tells screen readers the number shown.
+    Q_INVOKABLE void Refresh();
     QByteArray LockedText() const;
     void ComputeMetrics();
 

@@ -1,5 +1,6 @@
 #include "controls/CProgressMeter.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -32,8 +33,7 @@ void CProgressMeter::SetSegmentColour(const QColor& colour) {
 void CProgressMeter::SetLevel(int n) {
     if (n < 0 || n > SegmentCount)
         return;
-    level = n;
-    update();
+    ShowLevel(n);
 }
 
 void CProgressMeter::SetProgress(int progress, int maximum) {
@@ -41,13 +41,22 @@ void CProgressMeter::SetProgress(int progress, int maximum) {
         return;
     const double percent = static_cast<double>(progress) / maximum * 100;
     if (percent > 100) {
-        level = SegmentCount;
+        ShowLevel(SegmentCount);
     } else {
         // A finished load reads exactly 100 % and empties the meter.
         const float rounded = static_cast<float>(percent);
-        level = rounded == 100.0f ? 0 : static_cast<int>(rounded * 0.1);
+        ShowLevel(rounded == 100.0f ? 0 : static_cast<int>(rounded * 0.1));
     }
+}
+
+void CProgressMeter::ShowLevel(int n) {
+    const bool changed = n != level;
+    level = n;
     update();
+    if (!changed)
+        return;
+    QAccessibleValueChangeEvent event(this, level);
+    QAccessible::updateAccessibility(&event);
 }
 
 int CProgressMeter::Level() const {

@@ -25,17 +25,19 @@ public:
     void SetProgress(int progress, int maximum);
     int Level() const;
 
+    static constexpr int SegmentCount = 10;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     static constexpr int Width = 80;
-    static constexpr int SegmentCount = 10;
 
     void ComputeSegments(const QRect& item);
     static void DrawFrame(QPainter& painter, const QRect& frame, const QColor& topLeft,
                           const QColor& bottomRight);
+    void ShowLevel(int n);
 
     QColor backgroundColour;
     QColor highlightColour = QColor(0, 255, 0);

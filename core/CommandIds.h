@@ -15,6 +15,7 @@ enum CommandId : int {
     IDS_INDICATOR_SCRL = 59139,
 
     // Toolkit commands
+    IDOK = 1,
     ID_FILE_NEW = 57600,
     ID_FILE_CLOSE = 57602,
     ID_FILE_SAVE = 57603,
@@ -35,6 +36,7 @@ enum CommandId : int {
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,
     ID_VIEW_DOWNLOAD_REPORT = 32833,
+    ID_VIEW_RELOAD = 32834,
 
     // Navigation bar
     ID_ADDRESS_BOX = 32771,

@@ -28,6 +28,7 @@ const std::unordered_map<int, const char*>& entries() {
         {ID_SET_DOWNLOAD_FOLDER, "Set download directory.\n Set download directory."},
         {ID_FOLDER_LABEL, "Current download directory. \n Current download directory."},
         {ID_MESSAGE_LINE, "Messages.\nMessages."},
+        {ID_VIEW_RELOAD, "Load the page again\nReload"},
         {ID_VIEW_DOWNLOAD_REPORT,
          "Show what each file of this run's downloads did\nDownload Report"},
         {ID_IMAGE_LIST, "Images on current page.\nImages on current page."},
@@ -69,6 +70,34 @@ const std::unordered_map<int, const char*>& entries() {
     return table;
 }
 
+// What each control is, in a word or two, for screen readers, where
+// neither its prompt nor its tip says it that briefly; other entries are named
+// by the shorter of the two.
+const std::unordered_map<int, const char*>& names() {
+    static const std::unordered_map<int, const char*> table = {
+        {ID_GO, "Go"},
+        {ID_ANIMATION, "Activity"},
+        {ID_IMAGE_COUNT, "Images"},
+        {ID_LINK_COUNT, "Image links"},
+        {ID_FILES_LEFT, "Files left"},
+        {ID_ONLINE_CLOCK, "Online time"},
+        {IDOK, "OK"},
+        {ID_VIEW_TOOLBAR, "Navigation bar"},
+        {IDR_HARVESTBAR, "Harvest bar"},
+        {1036, "Bookmarks"}, // the bookmark and history dialogs' counters
+        {1045, "Links"},
+    };
+    return table;
+}
+
+// Spaces and a final full stop say nothing of their own.
+QString bare(const QString& text) {
+    QString trimmed = text.trimmed();
+    if (trimmed.endsWith(QLatin1Char('.')))
+        trimmed.chop(1);
+    return trimmed.trimmed();
+}
+
 } // namespace
 
 QString StringTable::text(int id) {
@@ -88,4 +117,20 @@ QString StringTable::tip(int id) {
     const QString entry = text(id);
     const int lineFeed = entry.indexOf(QLatin1Char('\n'));
     return lineFeed < 0 ? QString() : entry.mid(lineFeed + 1);
+}
+
+QString StringTable::name(int id) {
+    const auto found = names().find(id);
+    if (found != names().end())
+        return QString::fromUtf8(found->second);
+    const QString promptText = bare(prompt(id));
+    const QString tipText = bare(tip(id));
+    return !tipText.isEmpty() && tipText.size() < promptText.size() ? tipText : promptText;
+}
+
+QString StringTable::description(int id) {
+    const QString promptText = bare(prompt(id));
+    const QString tipText = bare(tip(id));
+    const QString longer = tipText.size() > promptText.size() ? tipText : promptText;
+    return longer.compare(name(id), Qt::CaseInsensitive) == 0 ? QString() : longer;
 }

@@ -13,4 +13,9 @@ public:
     static QString prompt(int id);
     // The part after the line feed; empty when the entry has none.
     static QString tip(int id);
+    // A control's accessible name: what it is, in a word or two.
+    static QString name(int id);
+    // A control's accessible description: the longer of prompt and tip, or
+    // empty when it would only repeat the name.
+    static QString description(int id);
 };

@@ -39,6 +39,7 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
     files->setHeaderLabels(
         {QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Outcome")});
     files->setRootIsDecorated(true);
+    files->setAccessibleName(QStringLiteral("Downloaded files"));
     // The outcome, a failure's reason above all, takes the room the names leave.
     files->header()->setStretchLastSection(true);
     files->setColumnWidth(NameColumn, 240);
@@ -57,7 +58,7 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
         addButton(QStringLiteral("Open Folder"), &CDownloadReportDialog::OnOpenFolder);
     addButton(QStringLiteral("Clear"), &CDownloadReportDialog::OnClear);
     buttons->addStretch();
-    addButton(QStringLiteral("Close"), &QDialog::close);
+    addButton(QStringLiteral("Close"), &QDialog::close)->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(files);

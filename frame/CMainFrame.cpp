@@ -6,7 +6,7 @@
 #include "controls/CDigitClock.h"
 #include "controls/CDigitCounter.h"
 #include "controls/CProgressMeter.h"
-#include "controls/ToolTips.h"
+#include "controls/ControlTexts.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
 #include "core/DataFolder.h"
@@ -31,6 +31,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -38,6 +39,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimerEvent>
 #include <QToolBar>
@@ -88,6 +90,9 @@ bool CMainFrame::Create() {
     m_navBar = AddBar();
     addToolBarBreak();
     m_harvestBar = AddBar();
+    NameControl(m_navBar, ID_VIEW_TOOLBAR);
+    NameControl(m_harvestBar, IDR_HARVESTBAR);
+    AddAddressKey();
     CreateNavBarControls(AddPanel(m_navBar));
     CreateHarvestBarControls(AddPanel(m_harvestBar));
     if (resourcesMissing)
@@ -169,10 +174,7 @@ void CMainFrame::AttachView(QWidget* widget) {
     connect(view, &CQuillmarView::addressTyped, m_addressBox, &QLineEdit::setText);
     connect(view, &CQuillmarView::folderChanged, m_folderLabel, &QLabel::setText);
     connect(view, &CQuillmarView::downloadButtonsEnabled, this, &CMainFrame::EnableDownloadButtons);
-    connect(view, &CQuillmarView::folderPickerOpen, this, [this](bool open) {
-        m_folderButton->setEnabled(!open);
-        EnableDownloadButtons(!open);
-    });
+    connect(view, &CQuillmarView::folderPickerOpen, this, &CMainFrame::ShowFolderPickerOpen);
     connect(view, &CQuillmarView::listsCleared, this, &CMainFrame::ClearLists);
     connect(view, &CQuillmarView::harvestShown, this, &CMainFrame::ShowHarvest);
     connect(view, &CQuillmarView::selectionShown, this,
@@ -184,6 +186,21 @@ void CMainFrame::AttachView(QWidget* widget) {
     connect(view, &CQuillmarView::progressCleared, m_progressMeter,
             [meter = m_progressMeter] { meter->SetLevel(0); });
     connect(mdiArea, &QMdiArea::subWindowActivated, view, &CQuillmarView::OnSubWindowActivated);
+    // Escape in the page stops, as the Stop button does.
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), view, nullptr, nullptr,
+                               Qt::WidgetWithChildrenShortcut);
+    connect(stop, &QShortcut::activated, view, &CQuillmarView::OnStop);
+}
+
+// Disabling the focused button would pass the focus on for good: it comes back
+// once the picker has closed, so a keyboard user goes on where they were.
+void CMainFrame::ShowFolderPickerOpen(bool open) {
+    if (open)
+        focusBeforePicker = QApplication::focusWidget();
+    m_folderButton->setEnabled(!open);
+    EnableDownloadButtons(!open);
+    if (!open && focusBeforePicker)
+        focusBeforePicker->setFocus(Qt::OtherFocusReason);
 }
 
 QString CMainFrame::TypedAddress() const {
@@ -438,10 +455,7 @@ void CMainFrame::RegisterControl(int id, QWidget* control) {
     control->setObjectName(QString::number(id));
     control->setProperty("commandId", id);
     controlsById.insert(id, control);
-    if (StringTable::contains(id)) {
-        control->setStatusTip(StringTable::prompt(id));
-        AddToolTip(control, StringTable::tip(id));
-    }
+    ApplyControlTexts(control, id);
     if (qobject_cast<QAbstractButton*>(control) || CommandRouter::IsAlwaysEnabled(id))
         router->AddControl(id, control);
 }
@@ -464,6 +478,9 @@ QLabel* CMainFrame::AddStatic(QWidget* panel, int id, const QRect& rect) {
     auto* label = AddControl<QLabel>(panel, id, rect);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setTextFormat(Qt::PlainText);
+    // Screen readers read a static's text as its name; the table says what it is.
+    label->setAccessibleName(QString());
+    label->setAccessibleDescription(StringTable::name(id));
     return label;
 }
 
@@ -548,6 +565,17 @@ void CMainFrame::StartOnlineTimer() {
     // Without a timer the clock just stays at "00:00:00".
     if (onlineTimerId != 0)
         m_startTime = QDateTime::currentSecsSinceEpoch();
+}
+
+// Ctrl+L, as in other browsers: the address ready to be typed over.
+void CMainFrame::AddAddressKey() {
+    auto* toAddress = new QAction(this);
+    toAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    addAction(toAddress);
+    connect(toAddress, &QAction::triggered, this, [this] {
+        m_addressBox->setFocus(Qt::ShortcutFocusReason);
+        m_addressBox->selectAll();
+    });
 }
 
 void CMainFrame::ToggleBars() {

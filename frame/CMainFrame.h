@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 class CAddressEdit;
@@ -145,6 +146,7 @@ private:
     // A harvest list whose menu's Download runs downloadCommand.
     CHarvestList* AddList(QWidget* panel, int id, const QRect& rect, int downloadCommand);
     void RegisterControl(int id, QWidget* control);
+    void AddAddressKey();
     void ToggleBars();
     void OpenNewWindow();
     void OpenAddressInNewWindow(const QString& address);
@@ -153,6 +155,7 @@ private:
     void ClearLists();
     void ShowHarvest(const Harvest& harvest);
     void EnableDownloadButtons(bool enable);
+    void ShowFolderPickerOpen(bool open);
     void ShowRunningJobs(int running);
 
     QMdiArea* mdiArea = nullptr;
@@ -163,6 +166,7 @@ private:
     RecentFileList recentFiles;
     QHash<int, QWidget*> controlsById;
     DownloadReport* downloads;
+    QPointer<QWidget> focusBeforePicker;
     int animationJobs = 0; // running jobs when the animation was last told
     int onlineTimerId = 0;
     bool resourcesMissing = false;

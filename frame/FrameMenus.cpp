@@ -45,13 +45,14 @@ QAction* FrameMenus::AddAction(int id, const QString& text) {
 
 void FrameMenus::CreateActions() {
     AddAction(ID_FILE_NEW, QStringLiteral("&New\tCtrl+N"));
-    AddAction(ID_FILE_CLOSE, QStringLiteral("&Close"));
+    AddAction(ID_FILE_CLOSE, QStringLiteral("&Close\tCtrl+W"));
     AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("P&rint Setup..."));
     for (int i = 0; i < RecentFileList::MaxEntries; ++i)
         AddAction(ID_FILE_MRU_FILE1 + i, QString());
     AddAction(ID_APP_EXIT, QStringLiteral("E&xit"));
     AddAction(ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"))->setCheckable(true);
     AddAction(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"))->setCheckable(true);
+    AddAction(ID_VIEW_RELOAD, QStringLiteral("&Reload\tF5"));
     AddAction(ID_VIEW_DOWNLOAD_REPORT, QStringLiteral("&Download Report...\tCtrl+J"));
     AddAction(ID_WINDOW_NEW, QStringLiteral("&New Window"));
     AddAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"));
@@ -67,6 +68,9 @@ void FrameMenus::CreateActions() {
 void FrameMenus::CreateAccelerators() {
     const QList<std::pair<int, QList<QKeySequence>>> accelerators = {
         {ID_FILE_NEW, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+        {ID_VIEW_RELOAD, {QKeySequence(Qt::Key_F5)}},
+        {ID_BACK, {QKeySequence(Qt::ALT | Qt::Key_Left)}},
+        {ID_FORWARD, {QKeySequence(Qt::ALT | Qt::Key_Right)}},
         {ID_FILE_PRINT, {QKeySequence(Qt::CTRL | Qt::Key_P)}},
         {ID_VIEW_DOWNLOAD_REPORT, {QKeySequence(Qt::CTRL | Qt::Key_J)}},
         {ID_FILE_SAVE, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
@@ -90,6 +94,11 @@ void FrameMenus::CreateAccelerators() {
         // Commands nobody handles stay disabled, so their keys reach the focused control.
         action->setShortcuts(keys);
     }
+    // The browser windows close with the desktop's Close keys, Ctrl+W on most;
+    // a second binding of the same key would make it do nothing.
+    const QKeySequence closeKey(Qt::CTRL | Qt::Key_W);
+    if (!QKeySequence::keyBindings(QKeySequence::Close).contains(closeKey))
+        actions.value(ID_FILE_CLOSE)->setShortcut(closeKey);
 }
 
 QMenu* FrameMenus::NewMenu(const QString& title, const QList<int>& ids) {
@@ -108,7 +117,7 @@ void FrameMenus::CreateMenus() {
     for (int i = 0; i < RecentFileList::MaxEntries; ++i)
         recentFiles.append(ID_FILE_MRU_FILE1 + i);
     QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator,
-                                                    ID_VIEW_DOWNLOAD_REPORT});
+                                                    ID_VIEW_RELOAD, ID_VIEW_DOWNLOAD_REPORT});
     view->addMenu(new ParallelDownloadsMenu(&frame));
     QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
     noWindowMenus = {NewMenu(QStringLiteral("&File"),

@@ -16,6 +16,35 @@ CHarvestList::CHarvestList(QWidget* parent) : QListWidget(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Every line is one text row; uniform sizes spare a slow first layout of long lists.
     setUniformItemSizes(true);
+    connect(this, &QListWidget::itemSelectionChanged, this, &CHarvestList::DescribeSelection);
+    connect(model(), &QAbstractItemModel::rowsInserted, this, &CHarvestList::DescribeSelection);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, &CHarvestList::DescribeSelection);
+    connect(model(), &QAbstractItemModel::modelReset, this, &CHarvestList::DescribeSelection);
+    DescribeSelection();
+}
+
+// The base class clears the model and the selection while it is destroyed:
+// their signals must no longer reach this part, which is already gone.
+CHarvestList::~CHarvestList() {
+    disconnect(model(), nullptr, this, nullptr);
+    disconnect(this, &QListWidget::itemSelectionChanged, this, nullptr);
+}
+
+// Screen readers hear of each change of the description, so a selection made
+// by keyboard is followed by its count. Lines added one by one would each
+// recount: the count is taken once, when the event loop is next free.
+void CHarvestList::DescribeSelection() {
+    if (descriptionPending)
+        return;
+    descriptionPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            descriptionPending = false;
+            setAccessibleDescription(
+                QStringLiteral("%1 of %2 selected").arg(GetSelCount()).arg(count()));
+        },
+        Qt::QueuedConnection);
 }
 
 QListWidgetItem* CHarvestList::NewItem(const HarvestLine& line) {

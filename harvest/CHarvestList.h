@@ -8,7 +8,8 @@
 
 // The image list and the link list: sorted lines (case-insensitive, then
 // byte-wise), duplicates kept in the order added, extended selection. Each line
-// shows a display name and carries the address it was listed for.
+// shows a display name and carries the address it was listed for. The
+// accessible description tells how many lines are selected.
 class CHarvestList : public QListWidget, public ListSink {
     Q_OBJECT
 public:
@@ -16,6 +17,7 @@ public:
     static constexpr int AddressRole = Qt::UserRole;
 
     explicit CHarvestList(QWidget* parent = nullptr);
+    ~CHarvestList() override;
 
     // Adds one line at its sorted place.
     void AddString(const QString& line, const QString& address) override;
@@ -31,5 +33,8 @@ public:
     QStringList Lines() const;
 
 private:
+    void DescribeSelection();
     static QListWidgetItem* NewItem(const HarvestLine& line);
+
+    bool descriptionPending = false;
 };

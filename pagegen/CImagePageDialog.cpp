@@ -1,7 +1,8 @@
 #include "pagegen/CImagePageDialog.h"
 
 #include "controls/CBitmapButton.h"
-#include "controls/ToolTips.h"
+#include "controls/ControlTexts.h"
+#include "core/CommandIds.h"
 #include "core/DialogUnits.h"
 #include "core/PopupPlacement.h"
 #include "core/Prompts.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -90,6 +92,9 @@ CImagePageDialog::CImagePageDialog(QWidget* parent)
     ShrinkLabelsToFit(findChildren<QLabel*>());
     titleEdit->setMaxLength(MaxTitleLength);
     AddToolTips();
+    setAccessibleName(StringTable::name(ID_MAKE_PAGE));
+    // A page starts with its folder.
+    folderButton->setFocus();
 }
 
 void CImagePageDialog::CreateControls() {
@@ -131,13 +136,13 @@ CBitmapButton* CImagePageDialog::AddBitmapButton(int upBitmapId, int downBitmapI
 }
 
 void CImagePageDialog::AddToolTips() {
-    AddToolTip(imageList, StringTable::text(TipImageList));
-    AddToolTip(folderButton, StringTable::text(TipFolderButton));
-    AddToolTip(titleEdit, StringTable::text(TipTitle));
-    AddToolTip(generateButton, StringTable::text(TipGenerate));
-    AddToolTip(openCheck, StringTable::text(TipOpenPage));
-    AddToolTip(okButton, StringTable::text(TipSelect));
-    AddToolTip(cancelButton, StringTable::text(TipCancel));
+    ApplyControlTexts(imageList, TipImageList);
+    ApplyControlTexts(folderButton, TipFolderButton);
+    ApplyControlTexts(titleEdit, TipTitle);
+    ApplyControlTexts(generateButton, TipGenerate);
+    ApplyControlTexts(openCheck, TipOpenPage);
+    ApplyControlTexts(okButton, TipSelect);
+    ApplyControlTexts(cancelButton, TipCancel);
 }
 
 void CImagePageDialog::OnPickFolder() {
@@ -218,6 +223,16 @@ void CImagePageDialog::OnOK() {
 
 void CImagePageDialog::OnCancel() {
     reject();
+}
+
+// The check-mark button is the default: Enter that no control takes presses it.
+void CImagePageDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        okButton->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CImagePageDialog::showEvent(QShowEvent* event) {

@@ -42,6 +42,7 @@ public:
     void OnCancel();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -81,6 +81,10 @@ void CBrowserEngine::GoForward() {
     view->forward();
 }
 
+void CBrowserEngine::Reload() {
+    view->reload();
+}
+
 void CBrowserEngine::Stop() {
     view->stop();
 }

@@ -28,6 +28,7 @@ public:
     bool Navigate(const QString& address);
     void GoBack();
     void GoForward();
+    void Reload();
     void Stop();
     // Prints the page shown; done(success) runs when printing has finished.
     void Print(QPrinter& printer, std::function<void(bool)> done);

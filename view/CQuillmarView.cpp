@@ -192,6 +192,10 @@ void CQuillmarView::OnForward() {
     engine->GoForward();
 }
 
+void CQuillmarView::OnReload() {
+    engine->Reload();
+}
+
 void CQuillmarView::OnStop() {
     DownloadRegistry::Instance().RequestCancelAll();
     emit messageChanged(QStringLiteral("Stop download."));
@@ -379,6 +383,7 @@ Handler HandlerFor(int id) {
         {ID_FILE_PRINT, &CQuillmarView::OnPrint},
         {ID_BACK, &CQuillmarView::OnBack},
         {ID_FORWARD, &CQuillmarView::OnForward},
+        {ID_VIEW_RELOAD, &CQuillmarView::OnReload},
         {ID_STOP, &CQuillmarView::OnStop},
         {ID_GO, &CQuillmarView::OnGo},
         {ID_SEND_MAIL, &CQuillmarView::OnSendMail},

@@ -66,6 +66,7 @@ public:
     // The command handlers; those that need the frame's input read it from the ViewInput.
     void OnBack();
     void OnForward();
+    void OnReload();
     void OnStop();
     void OnGo();
     void OnSendMail();

@@ -11,6 +11,7 @@
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
 #include "frame/TestView.h"
+#include "support/AccessibilityWalk.h"
 #include "support/FrameControls.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
@@ -50,16 +51,29 @@ private slots:
         }
     }
 
-    void stringTableSplitsPromptAndTipKeepingBlanks() {
-        const QList<std::tuple<int, QString, QString>> entries = {
-            {ID_FOLDER_LABEL, "Current download directory. ", " Current download directory."},
-            {ID_HISTORY, "History", " History."},
-            {1047, "Select", ""},
-            {ID_FILES_LEFT, "", ""}};
-        for (const auto& [id, prompt, tip] : entries) {
+    // The accessible description is left out where it would only repeat the name.
+    void stringTableSplitsPromptAndTipKeepingBlanksAndNamesControls() {
+        const QList<std::tuple<int, QString, QString, QString, QString>> entries = {
+            {ID_FOLDER_LABEL, "Current download directory. ", " Current download directory.",
+             "Current download directory", ""},
+            {ID_IMAGE_COUNT, "Number of images.", " Number of images.", "Images",
+             "Number of images"},
+            {ID_HISTORY, "History", " History.", "History", ""},
+            {ID_FILE_PRINT, "Print the active document", "Print", "Print",
+             "Print the active document"},
+            {ID_DOWNLOAD_IMAGES, "Download selected images.", " Download selected images.",
+             "Download selected images", ""},
+            {ID_VIEW_DOWNLOAD_REPORT, "Show what each file of this run's downloads did",
+             "Download Report", "Download Report",
+             "Show what each file of this run's downloads did"},
+            {1047, "Select", "", "Select", ""},
+            {ID_FILES_LEFT, "", "", "Files left", ""}};
+        for (const auto& [id, prompt, tip, name, description] : entries) {
             QCOMPARE(StringTable::prompt(id), prompt);
             QCOMPARE(StringTable::tip(id), tip);
             QCOMPARE(StringTable::contains(id), !prompt.isEmpty());
+            QCOMPARE(StringTable::name(id), name);
+            QCOMPARE(StringTable::description(id), description);
         }
     }
 
@@ -135,8 +149,10 @@ private slots:
         QCOMPARE(asked, 1);
 
         QList<int> results; // after Enter, Escape and OK
+        QStringList faults;
         prompts.dialogDriver = [&](QDialog& dialog) {
             auto* about = qobject_cast<CAboutDialog*>(&dialog);
+            faults = testsupport::accessibilityFaults(*about);
             for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
                 QTest::keyClick(about, key);
                 results.append(about->result());
@@ -148,6 +164,7 @@ private slots:
         };
         QVERIFY(CQuillmarApp::MainFrame()->Router().Execute(ID_APP_ABOUT));
         QCOMPARE(results, (QList<int>{QDialog::Accepted, QDialog::Rejected, QDialog::Accepted}));
+        QCOMPARE(faults, QStringList());
         CAboutDialog about;
         about.ensurePolished();
         QVERIFY(!about.windowFlags().testFlag(Qt::WindowTitleHint));

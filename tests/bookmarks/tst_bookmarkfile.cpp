@@ -3,6 +3,7 @@
 #include "bookmarks/CBookmarkDialog.h"
 #include "bookmarks/CHistoryDialog.h"
 #include "controls/CDigitCounter.h"
+#include "support/AccessibilityWalk.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 
@@ -23,6 +24,7 @@ struct Ids {
 };
 const Ids Bookmarks{BookmarkList, 1035, 1047, 1036};
 const Ids History{HistoryList, 1042, 1046, 1045};
+const int HistorySearchBox = 1043;
 
 QListWidget* list(CListDialog& dialog, const Ids& ids) {
     return qobject_cast<QListWidget*>(dialog.ControlById(ids.list));
@@ -192,6 +194,43 @@ private slots:
         CHistoryDialog withoutHistory(nullptr, nullptr);
         click(withoutHistory, History.clear, History);
         QCOMPARE(shown(withoutHistory, History), QString("0: "));
+    }
+
+    // Read by a screen reader and driven by keyboard: every control is named,
+    // the list has the first focus, Enter there or a double click opens a line,
+    // Enter in the search box still searches.
+    void dialogsAreNamedAndOpenALineByKeyboardOrDoubleClick() {
+        writeBytes(m_path, "http://one\r\nhttp://two\r\n");
+        QStringList history{"a", "b", "c"};
+        CBookmarkDialog bookmarks(nullptr, m_path);
+        CHistoryDialog links(nullptr, &history);
+        const QList<std::pair<CListDialog*, Ids>> dialogs = {{&bookmarks, Bookmarks},
+                                                             {&links, History}};
+        for (const auto& [dialog, ids] : dialogs) {
+            dialog->show();
+            dialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            QCOMPARE(testsupport::accessibilityFaults(*dialog), QStringList());
+            QListWidget* rows = list(*dialog, ids);
+            QVERIFY(rows->hasFocus());
+            QTest::keyClick(rows, Qt::Key_Return); // the first line, current but not selected
+            QVERIFY(!dialog->isVisible() && dialog->result() == QDialog::Accepted);
+            QCOMPARE(dialog->m_selection, rows->item(0)->text());
+
+            dialog->show();
+            auto* searchBox = qobject_cast<QLineEdit*>(
+                dialog->ControlById(ids.list == BookmarkList ? SearchBox : int(HistorySearchBox)));
+            searchBox->setText(rows->item(1)->text());
+            QTest::keyClick(searchBox, Qt::Key_Enter);
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(rows->currentRow(), 1);
+            const QPoint last = rows->visualItemRect(rows->item(rows->count() - 1)).center();
+            QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, last);
+            QTest::mouseDClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, last);
+            QVERIFY(!dialog->isVisible());
+            QCOMPARE(dialog->m_selection, rows->item(rows->count() - 1)->text());
+        }
+        QCOMPARE(links.m_selection, QString("a"));
     }
 };
 

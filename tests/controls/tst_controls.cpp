@@ -8,6 +8,7 @@
 #include "controls/CProgressMeter.h"
 #include "support/TestMain.h"
 
+#include <QAccessible>
 #include <QAtomicInt>
 #include <QHash>
 #include <QImageReader>
@@ -139,6 +140,80 @@ private slots:
         worker->start();
         QVERIFY(worker->wait(30000));
         QTRY_VERIFY(animation.IsPlaying());
+    }
+
+    // Each custom-painted control reads, through Qt's accessibility API, what it
+    // paints: role, value text, read-only text, value and range, busy state.
+    void controlsReadWhatTheyShow() {
+        CDigitCounter counter;
+        CDigitClock clock;
+        CProgressMeter meter;
+        CAnimation animation;
+        QVERIFY(animation.Open(clipPath));
+        const auto read = [](QWidget& control) {
+            QAccessibleInterface* object = QAccessible::queryAccessibleInterface(&control);
+            QAccessibleTextInterface* text = object->textInterface();
+            QAccessibleValueInterface* value = object->valueInterface();
+            return QStringLiteral("%1 \"%2\" text \"%3\" value %4 of %5%6")
+                .arg(int(object->role()), 0, 16)
+                .arg(object->text(QAccessible::Value),
+                     text ? text->text(0, text->characterCount()) : QString("-"),
+                     value ? value->currentValue().toString() : QString("-"),
+                     value ? value->maximumValue().toString() : QString("-"),
+                     object->state().busy ? QString(" busy") : QString());
+        };
+        const struct {
+            QWidget& control;
+            std::function<void()> change;
+            QString reads;
+        } rows[] = {
+            {counter, [] {}, "29 \"0\" text \"0\" value 0 of 2147483647"},
+            {counter, [&] { counter.SetNumber(12); },
+             "29 \"12\" text \"12\" value 12 of 2147483647"},
+            {clock, [&] { clock.SetText("00:03:15"); },
+             "29 \"00:03:15\" text \"00:03:15\" value - of -"},
+            {meter, [] {}, "30 \"0 of 10\" text \"-\" value 0 of 10"},
+            {meter, [&] { meter.SetProgress(57, 100); }, "30 \"5 of 10\" text \"-\" value 5 of 10"},
+            {animation, [&] { animation.Play(); }, "36 \"Busy\" text \"-\" value - of - busy"},
+            {animation, [&] { animation.Stop(); }, "36 \"Not busy\" text \"-\" value - of -"},
+        };
+        for (const auto& row : rows) {
+            row.change();
+            QCOMPARE(read(row.control), row.reads);
+        }
+    }
+
+    // The keyboard presses a button with Space or Enter, and a dotted frame marks
+    // it once the keyboard has moved the focus; the mouse leaves its look alone.
+    void buttonsTakeKeysAndMarkKeyboardFocus() {
+        QWidget window;
+        auto* before = new QLineEdit(&window);
+        auto* button = new CBitmapButton(&window);
+        button->setGeometry(0, 30, 20, 20);
+        QVERIFY(button->LoadBitmaps(187, 188));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        button->setFocus(Qt::MouseFocusReason);
+        QVERIFY(button->hasFocus());
+        QCOMPARE(rendered(*button), imageOf(187));
+
+        before->setFocus();
+        QTest::keyClick(before, Qt::Key_Tab);
+        QVERIFY(button->hasFocus());
+        // Between the bevel and the picture: both unchanged.
+        const QImage marked = rendered(*button);
+        const QImage plain = imageOf(187);
+        QVERIFY(marked != plain);
+        QCOMPARE(marked.copy(4, 4, 12, 12), plain.copy(4, 4, 12, 12));
+        for (const QRect bevel :
+             {QRect(0, 0, 20, 2), QRect(0, 18, 20, 2), QRect(0, 0, 2, 20), QRect(18, 0, 2, 20)})
+            QCOMPARE(marked.copy(bevel), plain.copy(bevel));
+
+        QSignalSpy clicked(button, &QAbstractButton::clicked);
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+            QTest::keyClick(button, key);
+        QCOMPARE(clicked.count(), 3);
     }
 
     void buttonsShowThePressedImageOnlyWhilePressed() {

@@ -11,6 +11,7 @@
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
 #include "harvest/CHarvestList.h"
+#include "support/AccessibilityWalk.h"
 #include "support/FrameControls.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScriptedPrompts.h"
@@ -22,6 +23,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLabel>
+#include <QMdiArea>
 #include <QNetworkCookie>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -30,6 +32,7 @@
 #include <QTreeWidgetItemIterator>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineView>
 
 using testsupport::HttpRoute;
 using testsupport::runHarvestTool;
@@ -275,6 +278,7 @@ private slots:
         QVERIFY(Execute(ID_VIEW_DOWNLOAD_REPORT));
         auto* report = frame->findChild<CDownloadReportDialog*>();
         QVERIFY(report && report->isVisible());
+        QCOMPARE(testsupport::accessibilityFaults(*report), QStringList());
         QCOMPARE(ReportLines(),
                  QStringList({"a.jpg|saved", "late.jpg|failed: server answered 404"}));
         QVERIFY(report->Files()->topLevelItem(0)->text(0).endsWith(" into " + folder->path() +
@@ -302,6 +306,74 @@ private slots:
         report->OnClear();
         QCOMPARE(report->Files()->topLevelItemCount(), 0);
         QVERIFY(!retry->isEnabled() && !openFolder->isEnabled());
+    }
+
+    // Load, select, choose a folder, download and open the report with the
+    // keyboard alone; read as a screen reader reads them, the window and the
+    // report name every control and the counters say their numbers.
+    void keyboardAloneHarvestsAPage() {
+        const FrameControls controls(*frame);
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        };
+        press(Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(controls.addressBox->hasFocus() && controls.addressBox->hasSelectedText());
+        QTest::keyClicks(controls.addressBox, server.url("gallery.html"));
+        press(Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(controls.imageList->count(), 3, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->LoadInProgress(), 30000);
+        QCOMPARE(testsupport::accessibilityFaults(*frame), QStringList());
+
+        prompts->folderAnswers << folder->path();
+        // The address box keeps the first Tab; then the bar's order.
+        const QList<std::pair<Qt::Key, QWidget*>> steps = {
+            {Qt::Key_Tab, controls.addressBox},        {Qt::Key_Tab, controls.folderButton},
+            {Qt::Key_Space, controls.folderButton},    {Qt::Key_Tab, controls.imageList},
+            {Qt::Key_A, controls.imageList},           {Qt::Key_Tab, controls.getImagesButton},
+            {Qt::Key_Return, controls.getImagesButton}};
+        for (const auto& [key, focused] : steps) {
+            press(key, key == Qt::Key_A ? Qt::ControlModifier : Qt::NoModifier);
+            QCOMPARE(QApplication::focusWidget(), focused);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(Saved(), QStringList({"blue.png", "red (2).gif", "red.gif"}),
+                                  30000);
+        QCOMPARE(controls.imageSelCount->Text(), QStringLiteral("3"));
+        press(Qt::Key_J, Qt::ControlModifier);
+        auto* report = frame->findChild<CDownloadReportDialog*>();
+        QVERIFY(report && report->isVisible());
+        QCOMPARE(testsupport::accessibilityFaults(*report), QStringList());
+        report->close();
+    }
+
+    // Alt+Left and Alt+Right go back and forward, F5 reloads, Escape in the
+    // page stops, Ctrl+W closes the window.
+    void browserKeys() {
+        QSignalSpy loads(view->Engine(), &CBrowserEngine::downloadComplete);
+        QVERIFY(view->Engine()->Navigate(server.url("gallery.html")));
+        QVERIFY(loads.wait(30000));
+        QVERIFY(view->Engine()->Navigate(server.url("iframes.html")));
+        QVERIFY(loads.wait(30000));
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        const QString gallery = server.url("gallery.html");
+        const QList<std::tuple<QKeyCombination, QString>> keys = {
+            {Qt::ALT | Qt::Key_Left, gallery},
+            {Qt::ALT | Qt::Key_Right, server.url("iframes.html")},
+            {QKeyCombination(Qt::Key_F5), server.url("iframes.html")}};
+        QWidget* page = view->Engine()->findChild<QWebEngineView*>()->focusProxy();
+        page->setFocus();
+        for (const auto& [key, address] : keys) {
+            loads.clear();
+            QTest::keyClick(page, key.key(), key.keyboardModifiers());
+            QVERIFY(loads.wait(30000));
+            QCOMPARE(FrameControls(*frame).addressBox->text(), address);
+        }
+        QTest::keyClick(page, Qt::Key_Escape);
+        QTRY_COMPARE(Message(), QStringLiteral("Stop download."));
+        QTest::keyClick(page, Qt::Key_W, Qt::ControlModifier);
+        QTRY_VERIFY(frame->MdiArea()->subWindowList().isEmpty());
     }
 
     // A page behind a login: the cookie jar follows what the engine stores, and

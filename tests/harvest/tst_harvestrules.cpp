@@ -215,8 +215,8 @@ private slots:
         QVERIFY(!ListOrder::LessThan("a.gif", "a.gif") && !ListOrder::LessThan("a.gif", "A.gif"));
     }
 
-    // A big selection is counted and read in line order, each line with its address; a
-    // double-click edits nothing.
+    // A big selection is counted (also for screen readers) and read in line order, each
+    // line with its address; Ctrl+A selects all; a double-click edits nothing.
     void listSelectsManyRowsAtOnceAndEditsNone() {
         CHarvestList list;
         HarvestLines lines;
@@ -230,13 +230,18 @@ private slots:
         list.item(5)->setSelected(true);
         QCOMPARE(list.GetSelCount(), 59991);
         QCOMPARE(list.SelectedLines(), lines.mid(5, 1) + lines.mid(10, 59990));
+        QTRY_COMPARE(list.accessibleDescription(), QStringLiteral("59991 of 100000 selected"));
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
+        QTRY_COMPARE(list.accessibleDescription(), QStringLiteral("100000 of 100000 selected"));
         // A click first: a double-click only edits the item already current.
         const QPoint centre = list.visualItemRect(list.item(1)).center();
         QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
         QVERIFY(list.viewport()->findChildren<QWidget*>().isEmpty()); // no editor opened
+        list.ResetContent();
+        QTRY_COMPARE(list.accessibleDescription(), QStringLiteral("0 of 0 selected"));
     }
 
     // Oldest first, each address once: a revisit costs no entry, a new address the oldest.

@@ -2,10 +2,12 @@
 #include "controls/CBitmapButton.h"
 #include "pagegen/CImagePageDialog.h"
 #include "pagegen/CImagePageWriter.h"
+#include "support/AccessibilityWalk.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -153,6 +155,21 @@ private slots:
         QVERIFY(QFileInfo(folder).isDir());
         QCOMPARE(readBytes(longName), QByteArray("old page"));
         QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
+    }
+
+    // Every control is named for screen readers; the folder button has the
+    // first focus; Enter that no control takes presses the check mark.
+    void namedForScreenReadersWithTheCheckMarkAsDefault() {
+        CImagePageDialog fresh;
+        fresh.show();
+        fresh.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&fresh));
+        QCOMPARE(testsupport::accessibilityFaults(fresh), QStringList());
+        QVERIFY(fresh.folderButton->hasFocus());
+        fresh.openCheck->setChecked(true);
+        QTest::keyClick(fresh.titleEdit, Qt::Key_Return);
+        QVERIFY(!fresh.isVisible() && fresh.result() == QDialog::Accepted);
+        QCOMPARE(fresh.openWhenDone, 1);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "support/TestMain.h"
 
+#include "controls/AccessibleFactory.h"
 #include "view/EngineEnvironment.h"
 
 #include <QDir>
@@ -39,6 +40,7 @@ int main(int argc, char* argv[]) {
     const std::unique_ptr<QApplication> application =
         applicationFactory ? applicationFactory(argc, argv)
                            : std::make_unique<QApplication>(argc, argv);
+    AccessibleFactory::Install();
     const QStringList arguments = QCoreApplication::arguments();
     QStringList options(arguments.first()); // the program and Qt Test's options with their values
     QStringList selections;
