@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -28,16 +27,6 @@ namespace {
 
 constexpr int repetitions = 5;
 
-const char* const bareScript = R"(
-(function () {
-    var result = [];
-    var images = document.images, links = document.links;
-    for (var i = 0; i < images.length; i++) result.push(images[i].src);
-    for (var j = 0; j < links.length; j++) result.push(links[j].href);
-    return result;
-})()
-)";
-
 class LineVector : public ListSink {
 public:
     void AddString(const QString& line, const QString& address) override {
@@ -45,15 +34,6 @@ public:
     }
     std::vector<HarvestLine> lines;
 };
-
-void writePicture(const QString& folder) {
-    static const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,"
-                              "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02"
-                              "D\x01\x00;";
-    QFile file(folder + QStringLiteral("/a.gif"));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(gif, sizeof gif - 1);
-}
 
 bool load(CBrowserEngine& engine, const QString& path) {
     QEventLoop loop;
@@ -113,8 +93,8 @@ double timeBareCall(CBrowserEngine& engine, int& addresses) {
     QElapsedTimer clock;
     clock.start();
     double elapsed = 0;
-    engine.Page()->runJavaScript(QString::fromLatin1(bareScript),
-                                 QWebEngineScript::ApplicationWorld, [&](const QVariant& result) {
+    engine.Page()->runJavaScript(BenchPage::BareScript(), QWebEngineScript::ApplicationWorld,
+                                 [&](const QVariant& result) {
                                      addresses = int(result.toList().size());
                                      elapsed = clock.nsecsElapsed() / 1e6;
                                      loop.quit();
@@ -174,7 +154,6 @@ int main(int argc, char* argv[]) {
     EngineEnvironment::prepareProcess();
     QApplication application(argc, argv);
     QTemporaryDir folder;
-    writePicture(folder.path());
     QList<int> counts;
     for (const QString& argument : QCoreApplication::arguments().mid(1))
         counts << argument.toInt();

@@ -1,6 +1,7 @@
 // Measures a browser view on big generated pages inside the real main frame:
 // from load complete until both lists, the maps and the counters show the
-// page, i.e. snapshot, scan and filling the sorted lists.
+// page, i.e. snapshot, scan and filling the sorted lists; against a bare
+// script call in the same view that returns the page's addresses.
 
 #include "BenchPage.h"
 
@@ -20,6 +21,8 @@
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,7 +30,7 @@
 
 namespace {
 
-constexpr int repetitions = 3;
+constexpr int repetitions = 5;
 
 // Runs the event loop until done() holds; false after a minute.
 template <typename Condition> bool waitFor(Condition done) {
@@ -57,6 +60,17 @@ double timeListing(CQuillmarView& view, const QString& path) {
     return listed ? clock.nsecsElapsed() / 1e6 : -1;
 }
 
+// Milliseconds for a script that only reads the addresses of the page shown.
+double timeBareCall(CQuillmarView& view) {
+    QElapsedTimer clock;
+    clock.start();
+    double elapsed = -1;
+    view.Engine()->Page()->runJavaScript(
+        BenchPage::BareScript(), QWebEngineScript::ApplicationWorld,
+        [&](const QVariant&) { elapsed = clock.nsecsElapsed() / 1e6; });
+    return waitFor([&] { return elapsed >= 0; }) ? elapsed : -1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -75,17 +89,27 @@ int main(int argc, char* argv[]) {
     if (!view || !waitFor([view] { return !view->m_linkHistory.isEmpty(); }))
         return 1;
 
-    std::printf("%8s %8s %10s %10s\n", "images", "links", "median ms", "max ms");
+    std::printf("%8s %8s | %-26s | %-26s | %s\n", "images", "links", "listing ms: min median max",
+                "bare call ms: min median max", "median ratio");
     for (int count : {10000, 100000}) {
         const QString page = BenchPage::Write(folder.path(), count);
         std::vector<double> times;
-        for (int i = 0; i < repetitions; ++i)
+        std::vector<double> bares;
+        for (int i = 0; i < repetitions; ++i) {
             times.push_back(timeListing(*view, page));
+            bares.push_back(timeBareCall(*view));
+        }
         std::sort(times.begin(), times.end());
-        if (times.front() < 0 || FrameControls(frame).linkList->count() != count)
+        std::sort(bares.begin(), bares.end());
+        if (times.front() < 0 || bares.front() < 0 ||
+            FrameControls(frame).linkList->count() != count)
             return 1;
-        std::printf("%8d %8d %10.0f %10.0f\n", FrameControls(frame).imageList->count(),
-                    FrameControls(frame).linkList->count(), times[times.size() / 2], times.back());
+        const double listing = times[times.size() / 2];
+        const double bare = bares[bares.size() / 2];
+        std::printf("%8d %8d | %8.0f %8.0f %8.0f | %8.0f %8.0f %8.0f | %.2f\n",
+                    FrameControls(frame).imageList->count(), FrameControls(frame).linkList->count(),
+                    times.front(), listing, times.back(), bares.front(), bare, bares.back(),
+                    listing / bare);
     }
     CQuillmarApp::SetMainFrame(nullptr);
     return 0;

@@ -37,6 +37,7 @@ enum CommandId : int {
     ID_VIEW_STATUS_BAR = 59393,
     ID_VIEW_DOWNLOAD_REPORT = 32833,
     ID_VIEW_RELOAD = 32834,
+    ID_VIEW_THUMBNAILS = 32835,
 
     // Navigation bar
     ID_ADDRESS_BOX = 32771,

@@ -78,3 +78,11 @@ QString Settings::DownloadFolder() {
 void Settings::SetDownloadFolder(const QString& folder) {
     QSettings().setValue(QStringLiteral("Settings/Download Folder"), folder);
 }
+
+QSize Settings::ThumbnailsWindowSize() {
+    return QSettings().value(QStringLiteral("Thumbnails/Window Size")).toSize();
+}
+
+void Settings::SetThumbnailsWindowSize(const QSize& size) {
+    QSettings().setValue(QStringLiteral("Thumbnails/Window Size"), size);
+}

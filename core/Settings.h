@@ -22,4 +22,7 @@ public:
     // The download folder last chosen in any window; empty until one is.
     static QString DownloadFolder();
     static void SetDownloadFolder(const QString& folder);
+    // The size the user gave the Thumbnails window; invalid until then.
+    static QSize ThumbnailsWindowSize();
+    static void SetThumbnailsWindowSize(const QSize& size);
 };

@@ -31,6 +31,8 @@ const std::unordered_map<int, const char*>& entries() {
         {ID_VIEW_RELOAD, "Load the page again\nReload"},
         {ID_VIEW_DOWNLOAD_REPORT,
          "Show what each file of this run's downloads did\nDownload Report"},
+        {ID_VIEW_THUMBNAILS, "Show the pictures of the active window as thumbnails, with sizes and "
+                             "filters\nThumbnails"},
         {ID_IMAGE_LIST, "Images on current page.\nImages on current page."},
         {ID_IMAGE_COUNT, "Number of images.\n Number of images."},
         {ID_IMAGE_SEL_COUNT, "Image download counter.\n Image download counter."},

@@ -3,30 +3,11 @@
 #include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
 #include "download/DownloadProgressSink.h"
+#include "download/TransferRules.h"
 #include "download/TypeExtension.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
-
-#include <sys/stat.h>
-
-namespace {
-
-// Only a final answer that carries the resource itself is saved.
-bool IsSavedHttpStatus(long status) {
-    return status >= 200 && status < 300 && status != 204 && status != 205;
-}
-
-// A page may have web and file-transfer addresses fetched, and so may a redirect.
-bool IsRemoteScheme(const QString& scheme) {
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-           scheme == QLatin1String("ftp") || scheme == QLatin1String("ftps");
-}
-
-} // namespace
-
-const char* const DownloadTransfer::UserAgent = "Quillmar";
 
 DownloadTransfer::DownloadTransfer(const DownloadJob& job, const DownloadFolders& folders,
                                    const std::atomic<bool>& cancelRequested,
@@ -43,22 +24,13 @@ DownloadTransfer::~DownloadTransfer() {
 }
 
 void DownloadTransfer::Configure() {
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, UserAgent);
+    TransferRules::Configure(handle, job, errorText);
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, BlockSize);
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, ConnectSeconds);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DownloadTransfer::WriteBlock);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &DownloadTransfer::WatchProgress);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
-    // The cookie engine sends each request and redirect only the cookies of its
-    // address; an empty cookie file switches it on, the job's lines fill it.
-    curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
-    for (const QByteArray& line : job.CookieLines)
-        curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.constData());
 }
 
 bool DownloadTransfer::Begin(int entry) {
@@ -94,41 +66,17 @@ bool DownloadTransfer::StartAtListedAddress() {
     return true;
 }
 
-// Points the handle at target with the Referer the page gives that address.
-// Redirects are followed here rather than by the transfer library, which
-// would send the first address's Referer to every hop; a hop is never local.
 void DownloadTransfer::Request(const QByteArray& target) {
-    const QByteArray referer =
-        job.RefererFor(job.Sources.value(index), QUrl::fromEncoded(target)).toUtf8();
-    curl_easy_setopt(handle, CURLOPT_URL, target.constData());
-    curl_easy_setopt(handle, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR,
-                     hops == 0 && job.FileSourcesAllowed ? "http,https,ftp,ftps,file"
-                                                         : "http,https,ftp,ftps");
+    TransferRules::Request(handle, job, job.Sources.value(index), target, hops);
     errorText[0] = '\0';
 }
 
-// A page decides which addresses are fetched: only web and file-transfer
-// addresses, and local regular files only for a local page.
+// A page decides which addresses are fetched.
 bool DownloadTransfer::CheckSource() {
     const QUrl source(job.Sources.value(index));
-    if (!source.isValid() || source.isRelative()) {
-        reason = QStringLiteral("not a valid address");
-        return false;
-    }
-    const bool local = source.scheme() == QLatin1String("file");
-    if (!(local && job.FileSourcesAllowed) && !IsRemoteScheme(source.scheme())) {
-        reason = QStringLiteral("not allowed from this page");
-        return false;
-    }
-    struct stat info {};
-    if (local && ::stat(QFile::encodeName(source.toLocalFile()).constData(), &info) == 0 &&
-        !S_ISREG(info.st_mode)) {
-        reason = QStringLiteral("not a regular file");
-        return false;
-    }
+    reason = TransferRules::SourceRefusal(source, job.FileSourcesAllowed);
     address = source.toEncoded();
-    return true;
+    return reason.isEmpty();
 }
 
 void DownloadTransfer::Restart() {
@@ -143,8 +91,10 @@ void DownloadTransfer::Restart() {
 DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    const QByteArray target = RedirectTarget(result, status);
-    reason = target.isEmpty() ? FailureReason(result, status) : RedirectRefusal(target);
+    const QByteArray target =
+        cancelRequested ? QByteArray() : TransferRules::RedirectTarget(handle, result, status);
+    reason = target.isEmpty() ? FailureReason(result, status)
+                              : TransferRules::RedirectRefusal(target, hops);
     if (!target.isEmpty() && reason.isEmpty()) {
         ++hops;
         Request(target);
@@ -226,24 +176,6 @@ QString DownloadTransfer::Folder() const {
     return QFileInfo(job.Destinations.value(index)).path();
 }
 
-// Where a finished answer redirects to, or empty when it is not a redirect to follow.
-QByteArray DownloadTransfer::RedirectTarget(CURLcode result, long status) const {
-    const char* target = nullptr;
-    if (result == CURLE_OK && !cancelRequested && IsHttp() && status >= 300 && status < 400 &&
-        status != 304)
-        curl_easy_getinfo(handle, CURLINFO_REDIRECT_URL, &target);
-    return QByteArray(target);
-}
-
-// Empty when the redirect to target is followed.
-QString DownloadTransfer::RedirectRefusal(const QByteArray& target) const {
-    if (!IsRemoteScheme(QUrl::fromEncoded(target).scheme()))
-        return QStringLiteral("not allowed from this page");
-    if (hops >= MaxRedirects)
-        return QStringLiteral("Maximum (%1) redirects followed").arg(MaxRedirects);
-    return QString();
-}
-
 // Empty when the answer is to be saved.
 QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
     if (cancelRequested)
@@ -256,8 +188,8 @@ QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
             .arg(StallSeconds);
     if (result != CURLE_OK)
         return QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
-    if (IsHttp() && !IsSavedHttpStatus(status))
-        return QStringLiteral("server answered %1").arg(status);
+    if (IsHttp() && !TransferRules::IsKeptHttpStatus(status))
+        return TransferRules::StatusReason(status);
     return QString();
 }
 
@@ -311,9 +243,7 @@ void DownloadTransfer::Abandon(const QString& why) {
 }
 
 bool DownloadTransfer::IsHttp() const {
-    const char* scheme = nullptr;
-    curl_easy_getinfo(handle, CURLINFO_SCHEME, &scheme);
-    return scheme && (qstricmp(scheme, "http") == 0 || qstricmp(scheme, "https") == 0);
+    return TransferRules::IsHttp(handle);
 }
 
 // Writes one received block straight to the file. The body of an answer that
@@ -323,7 +253,8 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
     const size_t length = size * count;
     long status = 0;
     curl_easy_getinfo(transfer->handle, CURLINFO_RESPONSE_CODE, &status);
-    if ((!transfer->IsHttp() || IsSavedHttpStatus(status)) && !transfer->file.Write(data, length)) {
+    if ((!transfer->IsHttp() || TransferRules::IsKeptHttpStatus(status)) &&
+        !transfer->file.Write(data, length)) {
         transfer->writeFailed = true;
         return CURL_WRITEFUNC_ERROR;
     }

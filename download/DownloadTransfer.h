@@ -53,14 +53,11 @@ public:
     int Tries() const { return tries; }
     Clock::time_point RetryTime() const { return retryTime; }
 
-    static const char* const UserAgent;
     // Big blocks keep large files at the speed of the disk; one is held per transfer.
     static constexpr long BlockSize = 256 * 1024;
     // A transfer that moves fewer bytes than this in StallSeconds is given up.
     static constexpr curl_off_t StallBytes = 1024;
     static constexpr int StallSeconds = 60;
-    static constexpr long ConnectSeconds = 30;
-    static constexpr int MaxRedirects = 20;
     // Tries of an entry that fails for a passing reason, and the longest wait a
     // server may ask for between them.
     static constexpr int MaxTries = 4;
@@ -74,8 +71,6 @@ private:
     void Configure();
     bool CheckSource();
     void Request(const QByteArray& target);
-    QByteArray RedirectTarget(CURLcode result, long status) const;
-    QString RedirectRefusal(const QByteArray& target) const;
     bool IsHttp() const;
     QString FailureReason(CURLcode result, long status) const;
     bool IsTransient(CURLcode result, long status) const;

@@ -3,17 +3,13 @@
 #include "core/Limits.h"
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
+#include "download/TransferRules.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
 
 namespace {
-
-bool InitialiseCurlOnce() {
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return initialised;
-}
 
 QString CompletionMessage(int saved, int count) {
     if (saved == count)
@@ -35,7 +31,7 @@ QStringList FoldersOf(const DownloadJob& job) {
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
     : job(std::move(job)), sink(std::move(sink)), folders(FoldersOf(this->job)) {
-    InitialiseCurlOnce();
+    TransferRules::InitialiseOnce();
     multi = curl_multi_init();
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);

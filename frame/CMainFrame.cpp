@@ -24,9 +24,11 @@
 #include "frame/ListLineMenu.h"
 #include "frame/LockKeyIndicators.h"
 #include "frame/ScanCommands.h"
+#include "frame/ThumbnailsBinding.h"
 #include "harvest/CHarvestList.h"
 #include "harvest/Harvest.h"
 #include "harvest/LineToolTips.h"
+#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QAbstractEventDispatcher>
@@ -97,6 +99,7 @@ bool CMainFrame::Create() {
     CreateHarvestBarControls(AddPanel(m_harvestBar));
     if (resourcesMissing)
         return false;
+    thumbnails = new ThumbnailsBinding(*this, *m_imageList, *m_linkList, *scanCommands);
     CreateStatusBar();
     StartOnlineTimer();
     BindDownloads();
@@ -182,14 +185,25 @@ void CMainFrame::AttachView(QWidget* widget) {
                 m_imageList->SelectLines(images);
                 m_linkList->SelectLines(links);
             });
+    connect(view, &CQuillmarView::harvestShown, thumbnails,
+            [thumbnails = thumbnails, view](const Harvest& harvest) {
+                thumbnails->ShowHarvest(*view, harvest);
+            });
+    connect(view, &CQuillmarView::listsCleared, thumbnails, &ThumbnailsBinding::ClearHarvest);
     connect(view, &CQuillmarView::progressChanged, m_progressMeter, &CProgressMeter::SetProgress);
     connect(view, &CQuillmarView::progressCleared, m_progressMeter,
             [meter = m_progressMeter] { meter->SetLevel(0); });
     connect(mdiArea, &QMdiArea::subWindowActivated, view, &CQuillmarView::OnSubWindowActivated);
-    // Escape in the page stops, as the Stop button does.
+    // Escape in the page stops a load, as the Stop button does; once the page
+    // has loaded, Escape is the page's own again (closing its pop-ups).
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), view, nullptr, nullptr,
                                Qt::WidgetWithChildrenShortcut);
+    stop->setEnabled(false);
     connect(stop, &QShortcut::activated, view, &CQuillmarView::OnStop);
+    connect(view->Engine(), &CBrowserEngine::downloadBegin, stop,
+            [stop] { stop->setEnabled(true); });
+    connect(view->Engine(), &CBrowserEngine::downloadComplete, stop,
+            [stop] { stop->setEnabled(false); });
 }
 
 // Disabling the focused button would pass the focus on for good: it comes back
@@ -289,6 +303,8 @@ QList<CommandTarget*> CMainFrame::CommandRoute() const {
     route.append(const_cast<CMainFrame*>(this));
     if (scanCommands)
         route.append(scanCommands);
+    if (thumbnails)
+        route.append(thumbnails);
     if (auto* application = dynamic_cast<CommandTarget*>(QCoreApplication::instance()))
         route.append(application);
     return route;

@@ -22,6 +22,7 @@ class DownloadReport;
 struct Harvest;
 class FrameMenus;
 class ScanCommands;
+class ThumbnailsBinding;
 class LockKeyIndicators;
 class QLabel;
 class QMdiArea;
@@ -162,6 +163,7 @@ private:
     CommandRouter* router = nullptr;
     FrameMenus* menus = nullptr;
     ScanCommands* scanCommands = nullptr;
+    ThumbnailsBinding* thumbnails = nullptr;
     LockKeyIndicators* lockIndicators = nullptr;
     RecentFileList recentFiles;
     QHash<int, QWidget*> controlsById;

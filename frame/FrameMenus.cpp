@@ -54,6 +54,7 @@ void FrameMenus::CreateActions() {
     AddAction(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"))->setCheckable(true);
     AddAction(ID_VIEW_RELOAD, QStringLiteral("&Reload\tF5"));
     AddAction(ID_VIEW_DOWNLOAD_REPORT, QStringLiteral("&Download Report...\tCtrl+J"));
+    AddAction(ID_VIEW_THUMBNAILS, QStringLiteral("T&humbnails...\tCtrl+T"));
     AddAction(ID_WINDOW_NEW, QStringLiteral("&New Window"));
     AddAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"));
     AddAction(ID_WINDOW_TILE_HORZ, QStringLiteral("&Tile"));
@@ -73,6 +74,7 @@ void FrameMenus::CreateAccelerators() {
         {ID_FORWARD, {QKeySequence(Qt::ALT | Qt::Key_Right)}},
         {ID_FILE_PRINT, {QKeySequence(Qt::CTRL | Qt::Key_P)}},
         {ID_VIEW_DOWNLOAD_REPORT, {QKeySequence(Qt::CTRL | Qt::Key_J)}},
+        {ID_VIEW_THUMBNAILS, {QKeySequence(Qt::CTRL | Qt::Key_T)}},
         {ID_FILE_SAVE, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
         {ID_EDIT_COPY,
          {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
@@ -116,8 +118,9 @@ void FrameMenus::CreateMenus() {
     QList<int> recentFiles;
     for (int i = 0; i < RecentFileList::MaxEntries; ++i)
         recentFiles.append(ID_FILE_MRU_FILE1 + i);
-    QMenu* view = NewMenu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator,
-                                                    ID_VIEW_RELOAD, ID_VIEW_DOWNLOAD_REPORT});
+    QMenu* view = NewMenu(QStringLiteral("&View"),
+                          {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator, ID_VIEW_RELOAD,
+                           ID_VIEW_DOWNLOAD_REPORT, ID_VIEW_THUMBNAILS});
     view->addMenu(new ParallelDownloadsMenu(&frame));
     QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
     noWindowMenus = {NewMenu(QStringLiteral("&File"),

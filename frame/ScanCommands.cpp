@@ -32,9 +32,15 @@ void ScanCommands::ToggleDeepScan() {
 
 void ScanCommands::AskMinimumSize() {
     const std::optional<QSize> size = askSize(&frame, Settings::MinimumPictureSize());
-    if (!size || *size == Settings::MinimumPictureSize())
+    if (size)
+        SetMinimumSize(*size);
+}
+
+void ScanCommands::SetMinimumSize(const QSize& size) {
+    if (size == Settings::MinimumPictureSize())
         return;
-    Settings::SetMinimumPictureSize(*size);
+    Settings::SetMinimumPictureSize(size);
+    emit minimumSizeChanged(Settings::MinimumPictureSize());
     if (Settings::DeepScan())
         RescanActivePage();
 }

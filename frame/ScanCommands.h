@@ -25,6 +25,12 @@ public:
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
 
+    // Remembers a new minimum size and rescans the active page under Deep Scan.
+    void SetMinimumSize(const QSize& size);
+
+signals:
+    void minimumSizeChanged(const QSize& size);
+
 private:
     void ToggleDeepScan();
     void AskMinimumSize();

@@ -134,4 +134,15 @@ QStringList CHarvestList::Lines() const {
     return lines;
 }
 
+void CHarvestList::SelectAddresses(const QSet<QString>& addresses) {
+    QItemSelection selection;
+    for (int row = 0; row < count(); ++row) {
+        if (addresses.contains(item(row)->data(AddressRole).toString())) {
+            const QModelIndex line = model()->index(row, 0);
+            selection.select(line, line);
+        }
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
 #include "moc_CHarvestList.cpp"

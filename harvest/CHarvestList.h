@@ -4,6 +4,7 @@
 #include "harvest/ListSink.h"
 
 #include <QListWidget>
+#include <QSet>
 #include <QStringList>
 
 // The image list and the link list: sorted lines (case-insensitive, then
@@ -29,6 +30,8 @@ public:
     HarvestLines SelectedLines() const;
     // Selects exactly the lines equal to one of lines, in name and address.
     void SelectLines(const HarvestLines& lines);
+    // Selects the lines of these addresses and no others, in one step.
+    void SelectAddresses(const QSet<QString>& addresses);
     // The names of all lines, in line order.
     QStringList Lines() const;
 

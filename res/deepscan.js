@@ -198,11 +198,33 @@
         addShown(found, address, source, image);
     }
 
-    function readPictureSource(found, element, base) {
-        var sets = srcsetCandidates(element, base, true);
-        var all = sets.own.concat(sets.lazy), best = largest(all);
-        if (best)
-            addCandidate(found, best, all, 'picture', element.parentNode.querySelector('img'));
+    // The types of picture the engine shows; it skips a <source> of any other.
+    var shownTypes = /^image\/(jpeg|png|gif|webp|avif|apng|bmp|x-icon|vnd\.microsoft\.icon|svg\+xml)$/i;
+    // The <img> elements whose <picture> gave their line.
+    var readPictureImages = new Set();
+
+    // One picture, one line: the largest candidate across its sources of a
+    // shown type and its <img>'s own sets. Without source candidates the
+    // <img> is read as any other.
+    function readPicture(found, picture, base) {
+        var all = [], image = null, fromSources = false;
+        for (var child = picture.firstElementChild; child; child = child.nextElementSibling) {
+            if (child.localName === 'img' && !image)
+                image = child;
+            if (child.localName !== 'source') continue;
+            var type = (attributeOf.call(child, 'type') || '').trim();
+            if (type && !shownTypes.test(type)) continue;
+            var sets = srcsetCandidates(child, base, true);
+            all = all.concat(sets.own, sets.lazy);
+            fromSources = fromSources || all.length > 0;
+        }
+        if (!fromSources) return;
+        if (image) {
+            var own = srcsetCandidates(image, base, true);
+            all = all.concat(own.own, own.lazy);
+            readPictureImages.add(image);
+        }
+        addCandidate(found, largest(all), all, 'picture', image);
     }
 
     function readCss(found, element) {
@@ -219,11 +241,11 @@
     function readElement(found, element, base) {
         switch (element.localName) {
         case 'img':
-            readImg(found, element, base);
+            if (!readPictureImages.has(element))
+                readImg(found, element, base);
             break;
-        case 'source':
-            if (element.parentNode && element.parentNode.localName === 'picture')
-                readPictureSource(found, element, base);
+        case 'picture':
+            readPicture(found, element, base);
             break;
         case 'video':
             addImage(found, resolve(attributeOf.call(element, 'poster'), base), 'poster', 0, 0,

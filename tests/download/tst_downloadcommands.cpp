@@ -371,6 +371,16 @@ private slots:
             QCOMPARE(FrameControls(*frame).addressBox->text(), address);
         }
         QTest::keyClick(page, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QVERIFY(Message() != QStringLiteral("Stop download."));
+        HttpRoute stalled;
+        stalled.stall = true;
+        server.setRoute("/never-loads.html", stalled);
+        QSignalSpy begins(view->Engine(), &CBrowserEngine::downloadBegin);
+        QVERIFY(view->Engine()->Navigate(server.url("never-loads.html")));
+        QVERIFY(begins.count() > 0 || begins.wait(30000));
+        page->setFocus();
+        QTest::keyClick(page, Qt::Key_Escape);
         QTRY_COMPARE(Message(), QStringLiteral("Stop download."));
         QTest::keyClick(page, Qt::Key_W, Qt::ControlModifier);
         QTRY_VERIFY(frame->MdiArea()->subWindowList().isEmpty());

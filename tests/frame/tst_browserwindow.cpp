@@ -14,13 +14,19 @@
 #include "support/FrameControls.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
+#include "thumbnails/CThumbnailsWindow.h"
+#include "thumbnails/ThumbnailFilter.h"
+#include "thumbnails/ThumbnailModel.h"
 #include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -162,6 +168,67 @@ private slots:
         m_view->m_linkHistory = {other, first}; // newest first: first, other
         chooseAndGo(ID_HISTORY, HistoryList, NoRow, QString());
         chooseAndGo(ID_HISTORY, HistoryList, 1, other);
+    }
+
+    // Ctrl+T through the router on a page of the window: the cells get the
+    // pictures' sizes, the filter hides the right cells, the selection goes
+    // both ways with the lists and their counters, and Download Selected
+    // fetches the shown selected cells only.
+    void thumbnailsWindowSharesTheListsSelection() {
+        QImage(300, 100, QImage::Format_RGB32).save(m_dir.filePath("wide.png"));
+        QImage(8, 8, QImage::Format_RGB32).save(m_dir.filePath("tiny.png"));
+        QImage(640, 480, QImage::Format_RGB32).save(m_dir.filePath("photo.jpg"));
+        writeBytes(m_dir.filePath("thumbs.html"),
+                   "<img src=wide.png><img src=tiny.png><a href=photo.jpg>photo</a>"
+                   "<a href=tiny.png>tiny</a><a href=missing.jpg>gone</a>");
+        m_view->Go(QUrl::fromLocalFile(m_dir.filePath("thumbs.html")).toString());
+        const FrameControls controls(*m_frame);
+        QTRY_COMPARE_WITH_TIMEOUT(controls.linkList->count(), 3, timeout);
+        QVERIFY(m_frame->Router().Execute(ID_VIEW_THUMBNAILS));
+        auto* window = m_frame->findChild<CThumbnailsWindow*>();
+        QVERIFY(window && window->isVisible());
+        const QAbstractItemModel& cells = *window->Filter();
+        const auto sizeOf = [&cells](const QString& name) {
+            for (int row = 0; row < cells.rowCount(); ++row) {
+                if (cells.index(row, 0).data().toString() == name)
+                    return cells.index(row, 0).data(ThumbnailModel::SizeRole).toSize();
+            }
+            return QSize();
+        };
+        QCOMPARE(cells.rowCount(), 4);
+        QTRY_COMPARE_WITH_TIMEOUT(sizeOf("photo.jpg"), QSize(640, 480), timeout);
+        QTRY_COMPARE(sizeOf("wide.png"), QSize(300, 100));
+        QTRY_COMPARE(sizeOf("tiny.png"), QSize(8, 8));
+
+        window->Filter()->SetMinimumSize(QSize(50, 50));
+        QCOMPARE(cells.rowCount(), 3);
+        window->View()->selectAll();
+        QCOMPARE(controls.imageList->SelectedLines(),
+                 HarvestLines(
+                     {{"wide.png", QUrl::fromLocalFile(m_dir.filePath("wide.png")).toString()}}));
+        QCOMPARE(controls.linkList->SelectedLines().size(), 2);
+        QCOMPARE(controls.imageSelCount->Text(), QString("1"));
+        QCOMPARE(controls.linkSelCount->Text(), QString("2"));
+
+        controls.imageList->clearSelection();
+        controls.linkList->clearSelection();
+        controls.linkList->setCurrentRow(controls.linkList->Lines().indexOf("photo.jpg"),
+                                         QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(window->SelectedAddresses(),
+                 QStringList({QUrl::fromLocalFile(m_dir.filePath("photo.jpg")).toString()}));
+
+        // Every line selected in the lists, the hidden tiny.png among them.
+        controls.imageList->selectAll();
+        controls.linkList->selectAll();
+        QCOMPARE(window->SelectedAddresses().size(), 3);
+        m_prompts.folderAnswers = QStringList{m_dir.filePath("saved")};
+        QVERIFY(QDir().mkpath(m_dir.filePath("saved")));
+        window->findChild<QPushButton*>()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(controls.messageLine->text(),
+                                  QString("Download complete: 2 of 3 files saved."), timeout);
+        QCOMPARE(QDir(m_dir.filePath("saved")).entryList(QDir::Files),
+                 QStringList({"photo.jpg", "wide.png"}));
+        delete window;
     }
 
     void withoutAnActiveViewNothingNavigates() {

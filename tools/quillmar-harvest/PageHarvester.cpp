@@ -5,6 +5,9 @@
 #include "view/CBrowserEngine.h"
 #include "view/PageScroller.h"
 
+#include <QPointer>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -24,13 +27,15 @@ PageHarvester::~PageHarvester() {
 
 void PageHarvester::Start(const QString& address, int timeoutSeconds, const Mode& harvestMode) {
     mode = harvestMode;
-    // Without a shown view of a desktop size nothing is ever in view, so
-    // lazy loaders never fire and scrolling moves nothing.
+    // Scrolling needs the page laid out as it grows. Deep Scan needs only its
+    // first screen, shown again once the page has loaded: shown all along, the
+    // engine would lay out and paint the page again and again while it loads.
+    // Shown once, the page keeps the window's size while hidden, so responsive
+    // pages choose the pictures a reader's window would.
     if (mode.deep || mode.scroll) {
-        // Laid out and shown as far as the engine can tell, yet never on a real screen.
-        engine->setAttribute(Qt::WA_DontShowOnScreen);
-        engine->resize(1280, 800);
-        engine->show();
+        ShowOffScreen();
+        if (!mode.scroll)
+            engine->hide();
     }
     // The timer counts milliseconds in an int; longer waits are as good as endless.
     deadline.start(std::min(timeoutSeconds, std::numeric_limits<int>::max() / 1000) * 1000);
@@ -50,6 +55,11 @@ void PageHarvester::pageLoaded(bool succeeded) {
     }
     // Loads the page starts itself later must not start a second scan.
     disconnect(engine, &CBrowserEngine::downloadComplete, this, &PageHarvester::pageLoaded);
+    if (mode.deep && !mode.scroll) {
+        ShowOffScreen();
+        AwaitFirstScreen(firstScreenTries);
+        return;
+    }
     if (!mode.scroll) {
         takeSnapshot();
         return;
@@ -57,6 +67,62 @@ void PageHarvester::pageLoaded(bool succeeded) {
     auto* scroller = new PageScroller(engine->Page(), this);
     connect(scroller, &PageScroller::finished, this, &PageHarvester::takeSnapshot);
     scroller->Start();
+}
+
+// Without a shown view of a desktop size nothing is ever in view, so lazy
+// loaders never fire and scrolling moves nothing. Laid out and shown as far as
+// the engine can tell, yet never on a real screen.
+void PageHarvester::ShowOffScreen() {
+    engine->setAttribute(Qt::WA_DontShowOnScreen);
+    engine->resize(1280, 800);
+    engine->show();
+}
+
+namespace {
+
+// True once two frames have been drawn since the first call, so lazy loaders
+// watching the first screen have fired, and no picture in that screen is
+// still loading.
+const char* const firstScreenSettled = R"(
+(function () {
+    'use strict';
+    var state = window.quillmarFirstScreen || (window.quillmarFirstScreen = {frames: 0});
+    if (state.frames === 0) {
+        state.frames = 1;
+        requestAnimationFrame(function () {
+            requestAnimationFrame(function () { state.frames = 2; });
+        });
+    }
+    if (state.frames < 2) return false;
+    var images = Object.getOwnPropertyDescriptor(Document.prototype, 'images').get.call(document);
+    for (var i = 0; i < images.length; i++) {
+        if (images[i].complete) continue;
+        var box = images[i].getBoundingClientRect();
+        if (box.bottom > 0 && box.top < innerHeight && box.right > 0 && box.left < innerWidth)
+            return false;
+    }
+    return true;
+})()
+)";
+
+} // namespace
+
+// Polls every 50 ms; a first screen that has not settled by the last try is scanned as it is.
+void PageHarvester::AwaitFirstScreen(int triesLeft) {
+    QPointer<PageHarvester> self(this);
+    engine->Page()->runJavaScript(QString::fromLatin1(firstScreenSettled),
+                                  QWebEngineScript::ApplicationWorld,
+                                  [self, triesLeft](const QVariant& settled) {
+                                      if (!self || self->outcome != Outcome::Pending)
+                                          return;
+                                      if (settled.toBool() || triesLeft <= 1)
+                                          self->takeSnapshot();
+                                      else
+                                          QTimer::singleShot(50, self, [self, triesLeft] {
+                                              if (self)
+                                                  self->AwaitFirstScreen(triesLeft - 1);
+                                          });
+                                  });
 }
 
 void PageHarvester::takeSnapshot() {

@@ -50,10 +50,15 @@ signals:
 
 private:
     void pageLoaded(bool succeeded);
+    void ShowOffScreen();
+    void AwaitFirstScreen(int triesLeft);
     void takeSnapshot();
     void scanSnapshot(const PageSnapshot& snapshot);
     void giveUp();
     void finish(Outcome outcome);
+
+    // A second at 50 ms a try.
+    static constexpr int firstScreenTries = 20;
 
     CBrowserEngine* engine;
     QTimer deadline;

@@ -1,0 +1,126 @@
+#include "frame/ThumbnailsBinding.h"
+
+#include "core/CommandIds.h"
+#include "core/Settings.h"
+#include "download/JobBuilder.h"
+#include "frame/CChildFrame.h"
+#include "frame/CDocTemplate.h"
+#include "frame/CMainFrame.h"
+#include "frame/CQuillmarDoc.h"
+#include "frame/ScanCommands.h"
+#include "harvest/CHarvestList.h"
+#include "harvest/Harvest.h"
+#include "thumbnails/CThumbnailsWindow.h"
+#include "view/CBrowserEngine.h"
+#include "view/CQuillmarView.h"
+
+namespace {
+
+QSet<QString> AddressesOf(const HarvestLines& lines) {
+    QSet<QString> addresses;
+    for (const HarvestLine& line : lines)
+        addresses.insert(line.address);
+    return addresses;
+}
+
+// Both lists' names and addresses, for a download of lines from either.
+HarvestMap BothMaps(const Harvest& harvest) {
+    HarvestMap both = harvest.imageMap;
+    for (auto entry = harvest.linkMap.cbegin(); entry != harvest.linkMap.cend(); ++entry)
+        both[entry.key()] += entry.value();
+    return both;
+}
+
+} // namespace
+
+ThumbnailsBinding::ThumbnailsBinding(CMainFrame& frame, CHarvestList& images, CHarvestList& links,
+                                     ScanCommands& scanCommands)
+    : QObject(&frame), frame(frame), images(images), links(links), scanCommands(scanCommands) {
+    for (CHarvestList* list : {&images, &links})
+        connect(list, &QListWidget::itemSelectionChanged, this,
+                &ThumbnailsBinding::ListSelectionChanged);
+}
+
+bool ThumbnailsBinding::HandlesCommand(int id) const {
+    return id == ID_VIEW_THUMBNAILS;
+}
+
+void ThumbnailsBinding::OnCommand(int) {
+    Open();
+}
+
+CThumbnailsWindow* ThumbnailsBinding::Open() {
+    if (!window) {
+        window = new CThumbnailsWindow(&frame);
+        connect(window, &CThumbnailsWindow::SelectionChanged, this,
+                &ThumbnailsBinding::SelectInLists);
+        connect(window, &CThumbnailsWindow::DownloadRequested, this, &ThumbnailsBinding::Download);
+        connect(window, &CThumbnailsWindow::OpenRequested, this, &ThumbnailsBinding::OpenPicture);
+        connect(window, &CThumbnailsWindow::MinimumSizeChanged, &scanCommands,
+                &ScanCommands::SetMinimumSize);
+        connect(&scanCommands, &ScanCommands::minimumSizeChanged, window,
+                &CThumbnailsWindow::SetMinimumSize);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    if (CQuillmarView* view = ActiveView())
+        ShowHarvest(*view, view->harvest);
+    else
+        ClearHarvest();
+    return window;
+}
+
+// A closed window is not kept up to date: it fetches nothing meanwhile.
+bool ThumbnailsBinding::IsShown() const {
+    return window && window->isVisible();
+}
+
+void ThumbnailsBinding::ShowHarvest(CQuillmarView& view, const Harvest& harvest) {
+    if (!IsShown())
+        return;
+    const JobBuilder rules(view.Engine()->DownloadOrigin(), QString(), 1);
+    window->SetMinimumSize(Settings::MinimumPictureSize());
+    window->SetHarvest(ThumbnailHarvest::From(harvest, rules.Job()));
+    ListSelectionChanged();
+}
+
+void ThumbnailsBinding::ClearHarvest() {
+    if (IsShown())
+        window->SetHarvest(ThumbnailHarvest());
+}
+
+CQuillmarView* ThumbnailsBinding::ActiveView() const {
+    return qobject_cast<CQuillmarView*>(frame.ActiveViewWidget());
+}
+
+void ThumbnailsBinding::ListSelectionChanged() {
+    if (IsShown() && !selectingLists)
+        window->SelectAddresses(
+            QStringList(AddressesOf(images.SelectedLines() + links.SelectedLines()).values()));
+}
+
+void ThumbnailsBinding::SelectInLists(const QStringList& addresses) {
+    const QSet<QString> selected(addresses.begin(), addresses.end());
+    selectingLists = true;
+    images.SelectAddresses(selected);
+    links.SelectAddresses(selected);
+    selectingLists = false;
+}
+
+// The lines of the cells asked for, and only those: cells the window hides
+// are never downloaded, whatever else the lists have selected.
+void ThumbnailsBinding::Download(const QStringList& addresses) {
+    CQuillmarView* view = ActiveView();
+    if (!view)
+        return;
+    SelectInLists(addresses);
+    view->DownloadSelected(images.SelectedLines() + links.SelectedLines(), BothMaps(view->harvest),
+                           QStringLiteral("No available image files."));
+}
+
+void ThumbnailsBinding::OpenPicture(const QString& address) {
+    CChildFrame* child = frame.ActiveChildFrame();
+    if (child && child->Document())
+        child->Document()->Template().OpenNewDocument(frame, address);
+}

@@ -1,0 +1,325 @@
+#include "download/RefererPolicy.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/TestMain.h"
+#include "thumbnails/CThumbnailsWindow.h"
+#include "thumbnails/ThumbnailCache.h"
+#include "thumbnails/ThumbnailFilter.h"
+#include "thumbnails/ThumbnailMaker.h"
+#include "thumbnails/ThumbnailModel.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QListView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+using testsupport::LoopbackHttpServer;
+
+namespace {
+
+QByteArray Encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, format).write(image);
+    return bytes;
+}
+
+QImage Picture(int width, int height, bool transparent = false) {
+    QImage image(width, height, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    image.fill(transparent ? QColor(200, 40, 40, 128) : QColor(40, 120, 200));
+    return image;
+}
+
+QSize DecodedSize(const QByteArray& encoded) {
+    return QImage::fromData(encoded).size();
+}
+
+DeepEntry Entry(const QString& name, const QString& address, int width = 0, int height = 0) {
+    return DeepEntry{name, address, QString(), width, height};
+}
+
+bool AllMade(const QAbstractItemModel& model) {
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.index(row, 0).data(ThumbnailModel::WantedRole).toBool())
+            return false;
+    }
+    return true;
+}
+
+QVariant CellData(const CThumbnailsWindow& window, const QString& name, int role) {
+    const QAbstractItemModel* model = window.Filter()->sourceModel();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data().toString() == name)
+            return model->index(row, 0).data(role);
+    }
+    return QVariant();
+}
+
+QStringList ShownNames(const CThumbnailsWindow& window) {
+    QStringList names;
+    for (int row = 0; row < window.Filter()->rowCount(); ++row)
+        names.append(window.Filter()->index(row, 0).data().toString());
+    return names;
+}
+
+} // namespace
+
+class ThumbnailsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void makesSmallCopies_data();
+    void makesSmallCopies();
+    void cacheDropsOldestBeyondCap();
+    void windowShowsPagePictures();
+    void fetchesCellsInViewFirst();
+};
+
+void ThumbnailsTest::makesSmallCopies_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QSize>("natural");
+    QTest::addColumn<QSize>("small");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("jpeg landscape")
+        << Encoded(Picture(800, 600), "jpeg") << "JPEG" << QSize(800, 600) << QSize(160, 120) << "";
+    QTest::newRow("png portrait, transparent") << Encoded(Picture(100, 400, true), "png") << "PNG"
+                                               << QSize(100, 400) << QSize(40, 160) << "";
+    // Qt writes no GIF: a 1 x 1 one by hand.
+    QTest::newRow("small gif kept")
+        << QByteArray("GIF89a\x01\0\x01\0\x80\0\0\xff\xff\xff\0\0\0,\0\0\0\0\x01\0\x01\0\0"
+                      "\x02\x02"
+                      "D\x01\0;",
+                      35)
+        << "GIF" << QSize(1, 1) << QSize(1, 1) << "";
+    QTest::newRow("webp") << Encoded(Picture(320, 320), "webp") << "WebP" << QSize(320, 320)
+                          << QSize(160, 160) << "";
+    QTest::newRow("tiff") << Encoded(Picture(480, 160), "tiff") << "TIFF" << QSize(480, 160)
+                          << QSize(160, 53) << "";
+    QTest::newRow("bmp") << Encoded(Picture(320, 20), "bmp") << "BMP" << QSize(320, 20)
+                         << QSize(160, 10) << "";
+    QTest::newRow("svg") << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='600' "
+                                       "height='300'><rect width='600' height='300' "
+                                       "fill='red'/></svg>")
+                         << "SVG" << QSize(600, 300) << QSize(160, 80) << "";
+    QTest::newRow("avif without decoder")
+        << QByteArray("\0\0\0\x1c"
+                      "ftypavif\0\0\0\0",
+                      16)
+        << "AVIF" << QSize() << QSize(0, 0) << "no decoder for AVIF";
+    QTest::newRow("html") << QByteArray("<html><body>Not found</body></html>") << "" << QSize()
+                          << QSize(0, 0) << "not a picture";
+    QTest::newRow("cut jpeg") << Encoded(Picture(800, 600), "jpeg").left(20) << "JPEG" << QSize()
+                              << QSize(0, 0) << "cannot be decoded";
+}
+
+void ThumbnailsTest::makesSmallCopies() {
+    QFETCH(QByteArray, data);
+    QFETCH(QString, type);
+    QFETCH(QSize, natural);
+    QFETCH(QSize, small);
+    QFETCH(QString, note);
+    const Thumbnail made = ThumbnailMaker::Make(data);
+    QCOMPARE(made.type, type);
+    QVERIFY2(note.isEmpty() ? made.note.isEmpty() : made.note.startsWith(note),
+             qPrintable(made.note));
+    QCOMPARE(DecodedSize(made.image), small);
+    if (!small.isEmpty())
+        QCOMPARE(made.size, natural);
+    // Transparency survives the small copy.
+    if (QTest::currentDataTag() == QLatin1String("png portrait, transparent"))
+        QVERIFY(QImage::fromData(made.image).hasAlphaChannel());
+}
+
+void ThumbnailsTest::cacheDropsOldestBeyondCap() {
+    QTemporaryDir folder;
+    const Thumbnail thumbnail{Encoded(Picture(160, 120), "jpeg"), QSize(800, 600), "JPEG", {}};
+    const ThumbnailCache unlimited(folder.path(), ThumbnailCache::DefaultCap);
+    const QStringList addresses = {"http://a/1.jpg", "http://a/2.jpg", "http://a/3.jpg"};
+    for (const QString& address : addresses)
+        unlimited.Store(address, thumbnail);
+    const std::optional<Thumbnail> found = unlimited.Find(addresses[0]);
+    QVERIFY(found);
+    QCOMPARE(found->size, QSize(800, 600));
+    QCOMPARE(found->type, QStringLiteral("JPEG"));
+    QCOMPARE(found->image, thumbnail.image);
+    // The second file is the oldest, the first the newest.
+    QDir files(folder.path());
+    const QFileInfoList stored = files.entryInfoList(QDir::Files);
+    QCOMPARE(stored.size(), 3);
+    qint64 fileSize = stored.first().size();
+    const QDateTime now = QDateTime::currentDateTime();
+    const int ages[] = {0, 300, 100};
+    for (int i = 0; i < 3; ++i) {
+        unlimited.Store(addresses[i], thumbnail);
+        QFile file(files.filePath(files.entryList(QDir::Files, QDir::Time).first()));
+        file.open(QIODevice::ReadWrite);
+        file.setFileTime(now.addSecs(-ages[i]), QFileDevice::FileModificationTime);
+    }
+    ThumbnailCache(folder.path(), 2 * fileSize + 10).Trim();
+    QVERIFY(unlimited.Find(addresses[0]));
+    QVERIFY(!unlimited.Find(addresses[1]));
+    QVERIFY(unlimited.Find(addresses[2]));
+}
+
+// Pictures of a page served on loopback, through the real window: the
+// fetched sizes and the reasons of failures show in the cells, the filters
+// hide the right cells, the selection goes both ways, and a second window
+// takes the thumbnails from the disk cache.
+void ThumbnailsTest::windowShowsPagePictures() {
+    QTemporaryDir served;
+    const auto put = [&served](const QString& name, const QByteArray& body) {
+        QFile file(served.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(body);
+    };
+    put("photo.jpg", Encoded(Picture(800, 600), "jpeg"));
+    put("icon.png", Encoded(Picture(40, 30, true), "png"));
+    put("wide.webp", Encoded(Picture(1200, 300), "webp"));
+    QFile huge(served.filePath("huge.jpg"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(26 * 1024 * 1024));
+    huge.close();
+    LoopbackHttpServer server;
+    QVERIFY(server.start());
+    server.serveDirectory(served.path());
+
+    ThumbnailHarvest harvest;
+    harvest.rules.Page = QUrl(server.url("gallery/index.html#top"));
+    harvest.rules.CookieLines = {"127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tabc"};
+    harvest.images = {Entry("photo.jpg", server.url("photo.jpg")),
+                      Entry("icon.png", server.url("icon.png")),
+                      Entry("gone.jpg", server.url("gone.jpg"), 640, 480)};
+    harvest.links = {
+        Entry("photo.jpg", server.url("photo.jpg")), Entry("wide.webp", server.url("wide.webp")),
+        Entry("huge.jpg", server.url("huge.jpg")), Entry("clip.mp4", server.url("clip.mp4")),
+        Entry("local.jpg", QUrl::fromLocalFile(served.filePath("photo.jpg")).toString())};
+
+    CThumbnailsWindow window;
+    window.show();
+    window.SetHarvest(harvest);
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 10000);
+    QCOMPARE(window.Filter()->rowCount(), 7); // photo.jpg is in both lists: one cell
+    QCOMPARE(CellData(window, "photo.jpg", ThumbnailModel::SizeRole).toSize(), QSize(800, 600));
+    QCOMPARE(CellData(window, "wide.webp", ThumbnailModel::SizeRole).toSize(), QSize(1200, 300));
+    QCOMPARE(DecodedSize(CellData(window, "wide.webp", ThumbnailModel::ImageRole).toByteArray()),
+             QSize(160, 40));
+    QCOMPARE(CellData(window, "icon.png", Qt::AccessibleTextRole).toString(),
+             QStringLiteral("icon.png, 40 x 30, PNG"));
+    QCOMPARE(CellData(window, "gone.jpg", ThumbnailModel::NoteRole).toString(),
+             QStringLiteral("server answered 404"));
+    // What the scan knew stays where the picture could not be read.
+    QCOMPARE(CellData(window, "gone.jpg", ThumbnailModel::SizeRole).toSize(), QSize(640, 480));
+    QCOMPARE(CellData(window, "huge.jpg", ThumbnailModel::NoteRole).toString(),
+             QStringLiteral("larger than 25 MB, not fetched"));
+    QCOMPARE(CellData(window, "clip.mp4", ThumbnailModel::TypeRole).toString(),
+             QStringLiteral("video"));
+    QCOMPARE(CellData(window, "local.jpg", ThumbnailModel::NoteRole).toString(),
+             QStringLiteral("not allowed from this page"));
+    QStringList fetched;
+    for (const auto& request : server.requests()) {
+        fetched.append(QString::fromUtf8(request.path));
+        QCOMPARE(request.headers.value("referer"),
+                 QByteArray(server.url("gallery/index.html").toUtf8()));
+        QCOMPARE(request.headers.value("cookie"), QByteArray("session=abc"));
+    }
+    fetched.sort();
+    QCOMPARE(fetched,
+             QStringList({"/gone.jpg", "/huge.jpg", "/icon.png", "/photo.jpg", "/wide.webp"}));
+
+    // Filters: size (unknown sizes stay), types, name, lists; then the order by size.
+    window.SetMinimumSize(QSize(100, 100));
+    QCOMPARE(ShownNames(window), QStringList({"photo.jpg", "gone.jpg", "wide.webp", "huge.jpg",
+                                              "clip.mp4", "local.jpg"}));
+    window.Filter()->SetTypeShown(ThumbnailMaker::Video, false);
+    window.Filter()->SetNameText("O");
+    QCOMPARE(ShownNames(window), QStringList({"photo.jpg", "gone.jpg", "local.jpg"}));
+    window.Filter()->SetNameText(QString());
+    window.Filter()->SetLists(ThumbnailFilter::Lists::Images);
+    QCOMPARE(ShownNames(window), QStringList({"photo.jpg", "gone.jpg"}));
+    window.Filter()->SetLists(ThumbnailFilter::Lists::Both);
+    window.Filter()->SetOrder(ThumbnailFilter::Order::Size);
+    QCOMPARE(ShownNames(window).mid(0, 3), QStringList({"photo.jpg", "wide.webp", "gone.jpg"}));
+
+    // One selection: from outside without an echo; Ctrl+A takes only the shown cells.
+    QSignalSpy selected(&window, &CThumbnailsWindow::SelectionChanged);
+    window.SelectAddresses({server.url("icon.png"), server.url("wide.webp")});
+    QCOMPARE(window.SelectedAddresses(), QStringList({server.url("wide.webp")}));
+    QCOMPARE(selected.count(), 0);
+    window.View()->setFocus();
+    QTest::keyClick(window.View(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(selected.last().first().toStringList().size(), 5);
+    QVERIFY(!selected.last().first().toStringList().contains(server.url("icon.png")));
+    QSignalSpy downloads(&window, &CThumbnailsWindow::DownloadRequested);
+    window.SetMinimumSize(QSize(1000, 100));
+    QTest::mouseClick(window.findChild<QPushButton*>(), Qt::LeftButton);
+    QCOMPARE(downloads.count(), 1);
+    QVERIFY(!downloads.last().first().toStringList().contains(server.url("photo.jpg")));
+    QVERIFY(downloads.last().first().toStringList().contains(server.url("wide.webp")));
+
+    // Keyboard: Space toggles the current cell, Enter opens it.
+    window.SetMinimumSize(QSize());
+    window.View()->setCurrentIndex(window.Filter()->index(0, 0));
+    window.SelectAddresses({});
+    QTest::keyClick(window.View(), Qt::Key_Space);
+    QCOMPARE(window.SelectedAddresses(), QStringList({server.url("photo.jpg")}));
+    QTest::keyClick(window.View(), Qt::Key_Space);
+    QCOMPARE(window.SelectedAddresses(), QStringList());
+    QSignalSpy opened(&window, &CThumbnailsWindow::OpenRequested);
+    QTest::keyClick(window.View(), Qt::Key_Return);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.last().first().toString(), server.url("photo.jpg"));
+
+    // A second window has the pictures it made from the disk cache.
+    server.clearRequests();
+    CThumbnailsWindow again;
+    again.show();
+    again.SetHarvest(harvest);
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*again.Filter()), 10000);
+    QCOMPARE(CellData(again, "photo.jpg", ThumbnailModel::SizeRole).toSize(), QSize(800, 600));
+    QStringList refetched;
+    for (const auto& request : server.requests())
+        refetched.append(QString::fromUtf8(request.path));
+    refetched.sort();
+    QCOMPARE(refetched, QStringList({"/gone.jpg", "/huge.jpg"}));
+}
+
+// Slow answers keep the order of requests visible: once the grid is scrolled
+// to its end, the cells there are fetched before those it passed over.
+void ThumbnailsTest::fetchesCellsInViewFirst() {
+    LoopbackHttpServer server;
+    QVERIFY(server.start());
+    const QByteArray picture = Encoded(Picture(200, 150), "jpeg");
+    ThumbnailHarvest harvest;
+    constexpr int Count = 32;
+    for (int i = 0; i < Count; ++i) {
+        const QString name = QStringLiteral("slow-%1.jpg").arg(i);
+        server.setRoute(name.toUtf8().prepend('/'),
+                        {200, "image/jpeg", picture, {}, int(picture.size() / 2 + 1), 150});
+        harvest.images.push_back(Entry(name, server.url(name)));
+    }
+    CThumbnailsWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.SetHarvest(harvest);
+    const QScrollBar* scrollBar = window.View()->verticalScrollBar();
+    QTRY_VERIFY(scrollBar->maximum() > 0);
+    window.View()->scrollToBottom();
+    QCOMPARE(scrollBar->value(), scrollBar->maximum());
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 20000);
+    QStringList order;
+    for (const auto& request : server.requests())
+        order.append(QString::fromUtf8(request.path));
+    QCOMPARE(order.size(), Count);
+    const QString last = QStringLiteral("/slow-%1.jpg").arg(Count - 1);
+    const QString passed = QStringLiteral("/slow-%1.jpg").arg(Count / 4);
+    QVERIFY2(order.indexOf(last) < order.indexOf(passed), qPrintable(order.join(' ')));
+}
+
+QUILLMAR_TEST_MAIN(ThumbnailsTest)
+#include "tst_thumbnails.moc"

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+struct DownloadJob;
+class PictureTransfer;
+
+// Fetches pictures into memory on a thread of its own, at most MaxParallel at
+// once, in the order last asked for: the owner re-orders the queue as the
+// user scrolls, so the pictures in view come first.
+class PictureFetcher : public QObject {
+    Q_OBJECT
+public:
+    explicit PictureFetcher(QObject* parent = nullptr);
+    ~PictureFetcher() override;
+
+    // Drops the queue and every running fetch; what follows is fetched under
+    // rules (the page, its Referer policy, the browser's cookies).
+    void Reset(const DownloadJob& rules);
+    // Replaces the queue: addresses are fetched in this order, after those
+    // already running; an address is fetched once until the next reset.
+    void Queue(const QStringList& addresses);
+
+    static constexpr int MaxParallel = 6;
+
+signals:
+    // Emitted on the fetching thread.
+    void Fetched(const QString& address, const QByteArray& data);
+    void Failed(const QString& address, const QString& reason);
+
+private:
+    struct Slot;
+
+    void Run();
+    void TakeRequests();
+    void StartNext(Slot& slot);
+    void Collect();
+    void DropRunning();
+    bool IsRunning(const QString& address) const;
+    void Fail(const QString& address, const QString& reason);
+    Slot* SlotOf(CURL* handle);
+
+    CURLM* multi;
+    std::vector<std::unique_ptr<Slot>> workSlots;
+    std::shared_ptr<const DownloadJob> rules; // of the fetching thread
+
+    // Handed from the owner's thread to the fetching thread.
+    std::mutex mutex;
+    QStringList requested;
+    std::shared_ptr<const DownloadJob> requestedRules; // non-null: reset with these
+    bool queueChanged = false;
+
+    QStringList queue;     // of the fetching thread
+    QSet<QString> settled; // fetched or failed since the last reset; never fetched again
+    std::atomic<bool> stopRequested{false};
+    std::thread worker;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <curl/curl.h>
+
+#include <memory>
+
+struct DownloadJob;
+
+// One handle of the transfer library that fetches a picture whole into
+// memory under the download rules of its page (allowed sources, cookies,
+// Referer on every hop), reused from picture to picture.
+class PictureTransfer {
+public:
+    explicit PictureTransfer(std::shared_ptr<const DownloadJob> rules);
+    ~PictureTransfer();
+    PictureTransfer(const PictureTransfer&) = delete;
+    PictureTransfer& operator=(const PictureTransfer&) = delete;
+
+    enum class Outcome { Fetched, Failed, Redirect };
+
+    CURL* Handle() const { return handle; }
+    const DownloadJob& Rules() const { return *rules; }
+    // Prepares the fetch of address; false with Reason() when it may not start.
+    bool Begin(const QString& address);
+    // Judges the ended transfer: Fetched with TakeData(), Failed with Reason(),
+    // or Redirect when the handle now points to the next hop.
+    Outcome Finish(CURLcode result);
+    QString Address() const { return address; }
+    QString Reason() const { return reason; }
+    QByteArray TakeData();
+
+    // Larger pictures are not fetched for a thumbnail.
+    static constexpr qint64 MaxBytes = 25 * 1024 * 1024;
+    // A transfer slower than this many bytes a second for LowSpeedSeconds is given up.
+    static constexpr long LowSpeedBytes = 1024;
+    static constexpr long LowSpeedSeconds = 30;
+
+private:
+    void Configure();
+    QString FailureReason(CURLcode result, long status) const;
+    static size_t Append(char* data, size_t size, size_t count, void* self);
+
+    std::shared_ptr<const DownloadJob> rules;
+    CURL* handle;
+    QString address;
+    QByteArray data;
+    QString reason;
+    int hops = 0;
+    bool tooLarge = false;
+    char errorText[CURL_ERROR_SIZE] = {};
+};

@@ -1,0 +1,70 @@
+#include "thumbnails/ThumbnailCache.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+// A file: this line, a line "width height type", then the encoded small copy.
+const QByteArray Magic = "QMT1\n";
+
+QString UserCacheFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/Quillmar/thumbnails");
+}
+
+} // namespace
+
+ThumbnailCache::ThumbnailCache(const QString& folder, qint64 capBytes)
+    : folder(folder.isEmpty() ? UserCacheFolder() : folder), capBytes(capBytes) {}
+
+std::optional<Thumbnail> ThumbnailCache::Find(const QString& address) const {
+    QFile file(PathOf(address));
+    if (!file.open(QIODevice::ReadOnly) || file.read(Magic.size()) != Magic)
+        return std::nullopt;
+    const QList<QByteArray> header = file.readLine(256).trimmed().split(' ');
+    if (header.size() != 3)
+        return std::nullopt;
+    Thumbnail found;
+    found.size = QSize(header[0].toInt(), header[1].toInt());
+    found.type = QString::fromUtf8(header[2]);
+    found.image = file.readAll();
+    if (found.image.isEmpty() || !found.size.isValid())
+        return std::nullopt;
+    return found;
+}
+
+void ThumbnailCache::Store(const QString& address, const Thumbnail& thumbnail) const {
+    if (thumbnail.image.isEmpty() || !thumbnail.size.isValid() || thumbnail.type.contains(' '))
+        return;
+    QDir().mkpath(folder);
+    // Written whole under a temporary name, so a reader never sees half a file.
+    QSaveFile file(PathOf(address));
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(Magic);
+    file.write(QByteArray::number(thumbnail.size.width()) + ' ' +
+               QByteArray::number(thumbnail.size.height()) + ' ' + thumbnail.type.toUtf8() + '\n');
+    file.write(thumbnail.image);
+    file.commit();
+}
+
+void ThumbnailCache::Trim() const {
+    QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Time); // newest first
+    qint64 total = 0;
+    for (const QFileInfo& info : files)
+        total += info.size();
+    while (total > capBytes && !files.isEmpty()) {
+        total -= files.last().size();
+        QFile::remove(files.takeLast().filePath());
+    }
+}
+
+QString ThumbnailCache::PathOf(const QString& address) const {
+    return folder + QLatin1Char('/') +
+           QString::fromLatin1(
+               QCryptographicHash::hash(address.toUtf8(), QCryptographicHash::Sha1).toHex());
+}
