@@ -20,8 +20,9 @@ public:
                          Icon icon) = 0;
     // A Yes/No message box with the question icon; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& text, const QString& caption) = 0;
-    // An existing folder chosen by the user, or an empty string when cancelled.
-    virtual QString chooseFolder(QWidget* owner) = 0;
+    // An existing folder chosen by the user, starting in startFolder (empty:
+    // the picker's own choice), or an empty string when cancelled.
+    virtual QString chooseFolder(QWidget* owner, const QString& startFolder) = 0;
     // A file name to save to, starting in startFolder; empty when cancelled.
     // The dialog asks before overwriting and adds defaultSuffix when none is typed.
     virtual QString chooseSaveFile(QWidget* owner, const QString& startFolder,

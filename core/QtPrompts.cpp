@@ -39,8 +39,8 @@ bool QtPrompts::askYesNo(QWidget* owner, const QString& text, const QString& cap
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtPrompts::chooseFolder(QWidget* owner) {
-    return QFileDialog::getExistingDirectory(owner, QString(), QString(),
+QString QtPrompts::chooseFolder(QWidget* owner, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(owner, QString(), startFolder,
                                              QFileDialog::ShowDirsOnly);
 }
 

@@ -98,6 +98,14 @@ void Settings::SetSkipSavedPictures(bool on) {
     QSettings().setValue(QStringLiteral("Download/Skip Saved Pictures"), on);
 }
 
+QString Settings::DownloadFolder() {
+    return QSettings().value(QStringLiteral("Settings/Download Folder")).toString();
+}
+
+void Settings::SetDownloadFolder(const QString& folder) {
+    QSettings().setValue(QStringLiteral("Settings/Download Folder"), folder);
+}
+
 QSize Settings::ThumbnailsWindowSize() {
     return QSettings().value(QStringLiteral("Thumbnails/Window Size")).toSize();
 }

@@ -33,6 +33,9 @@ public:
     // Downloads leave out what was saved into the same folder before (off by default).
     static bool SkipSavedPictures();
     static void SetSkipSavedPictures(bool on);
+    // The download folder last chosen in any window; empty until one is.
+    static QString DownloadFolder();
+    static void SetDownloadFolder(const QString& folder);
     // The size the user gave the Thumbnails window; invalid until then.
     static QSize ThumbnailsWindowSize();
     static void SetThumbnailsWindowSize(const QSize& size);

@@ -4,6 +4,7 @@
 #include "download/DownloadReport.h"
 #include "download/ReportDownloadSink.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -15,7 +16,7 @@
 
 namespace {
 
-enum Column { NameColumn, FolderColumn, SizeColumn, OutcomeColumn };
+enum Column { NameColumn, SizeColumn, OutcomeColumn };
 constexpr int JobRole = Qt::UserRole;
 
 QString SizeText(const DownloadReport::File& file) {
@@ -35,13 +36,13 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
         QStringLiteral("QTreeWidget, QHeaderView::section { background-color: rgb(0, 0, 0);"
                        " color: rgb(0, 255, 0); }"
                        "QTreeWidget::item:selected { background-color: rgb(0, 96, 0); }"));
-    files->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Folder"),
-                            QStringLiteral("Size"), QStringLiteral("Outcome")});
+    files->setHeaderLabels(
+        {QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Outcome")});
     files->setRootIsDecorated(true);
     files->setAccessibleName(QStringLiteral("Downloaded files"));
+    // The outcome, a failure's reason above all, takes the room the names leave.
     files->header()->setStretchLastSection(true);
-    files->setColumnWidth(NameColumn, 220);
-    files->setColumnWidth(FolderColumn, 220);
+    files->setColumnWidth(NameColumn, 240);
     files->setColumnWidth(SizeColumn, 90);
 
     auto* buttons = new QHBoxLayout;
@@ -52,8 +53,9 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
         buttons->addWidget(button);
         return button;
     };
-    addButton(QStringLiteral("Retry Failed"), &CDownloadReportDialog::OnRetryFailed);
-    addButton(QStringLiteral("Open Folder"), &CDownloadReportDialog::OnOpenFolder);
+    retryButton = addButton(QStringLiteral("Retry Failed"), &CDownloadReportDialog::OnRetryFailed);
+    openFolderButton =
+        addButton(QStringLiteral("Open Folder"), &CDownloadReportDialog::OnOpenFolder);
     addButton(QStringLiteral("Clear"), &CDownloadReportDialog::OnClear);
     buttons->addStretch();
     addButton(QStringLiteral("Close"), &QDialog::close)->setDefault(true);
@@ -66,6 +68,7 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
     connect(&report, &DownloadReport::jobsChanged, this, &CDownloadReportDialog::FillJobs);
     connect(&report, &DownloadReport::fileChanged, this, &CDownloadReportDialog::ShowFile);
     connect(&report, &DownloadReport::jobEnded, this, &CDownloadReportDialog::ShowSummary);
+    connect(files, &QTreeWidget::currentItemChanged, this, &CDownloadReportDialog::UpdateButtons);
     FillJobs();
 }
 
@@ -88,14 +91,12 @@ void CDownloadReportDialog::FillJobs() {
     files->clear();
     for (const DownloadReport::Job& job : report.Jobs()) {
         auto* jobItem = new QTreeWidgetItem(files);
-        jobItem->setText(NameColumn, QStringLiteral("Download %1").arg(job.id));
-        jobItem->setText(FolderColumn, job.folder);
         jobItem->setData(NameColumn, JobRole, job.id);
+        jobItem->setFirstColumnSpanned(true);
         for (int i = 0; i < job.files.size(); ++i) {
             auto* fileItem = new QTreeWidgetItem(jobItem);
             fileItem->setData(NameColumn, JobRole, job.id);
             fileItem->setText(NameColumn, job.files[i].name);
-            fileItem->setText(FolderColumn, job.folder);
         }
         jobItem->setExpanded(true);
         for (int i = 0; i < job.files.size(); ++i)
@@ -104,6 +105,7 @@ void CDownloadReportDialog::FillJobs() {
         if (job.id == selected)
             files->setCurrentItem(jobItem);
     }
+    UpdateButtons();
 }
 
 void CDownloadReportDialog::ShowFile(int job, int index) {
@@ -115,12 +117,30 @@ void CDownloadReportDialog::ShowFile(int job, int index) {
     QTreeWidgetItem* item = jobItem->child(index);
     item->setText(SizeColumn, SizeText(file));
     item->setText(OutcomeColumn, DownloadReport::OutcomeText(file));
+    item->setToolTip(NameColumn, file.destination);
+    item->setToolTip(OutcomeColumn, item->text(OutcomeColumn));
+    if (file.outcome == DownloadReport::Outcome::Failed)
+        UpdateButtons();
 }
 
+// The job's line spans the columns: the folder is shown once, whole, for all its files.
 void CDownloadReportDialog::ShowSummary(int job) {
     const DownloadReport::Job* found = report.FindJob(job);
-    if (QTreeWidgetItem* jobItem = JobItem(job); found && jobItem)
-        jobItem->setText(OutcomeColumn, DownloadReport::SummaryText(*found));
+    QTreeWidgetItem* jobItem = JobItem(job);
+    if (!found || !jobItem)
+        return;
+    QString text = QStringLiteral("Download %1 into %2").arg(job).arg(found->folder);
+    if (const QString summary = DownloadReport::SummaryText(*found); !summary.isEmpty())
+        text += QStringLiteral(": ") + summary;
+    jobItem->setText(NameColumn, text);
+    jobItem->setToolTip(NameColumn, text);
+}
+
+void CDownloadReportDialog::UpdateButtons() {
+    const int job = SelectedJob();
+    const DownloadReport::Job* found = report.FindJob(job);
+    retryButton->setEnabled(found && report.FailedFilesOf(job).Count > 0);
+    openFolderButton->setEnabled(found && QFileInfo(found->folder).isDir());
 }
 
 QTreeWidgetItem* CDownloadReportDialog::JobItem(int job) const {
@@ -147,8 +167,11 @@ void CDownloadReportDialog::OnRetryFailed() {
 }
 
 void CDownloadReportDialog::OnOpenFolder() {
-    if (const DownloadReport::Job* found = report.FindJob(SelectedJob()))
-        Prompts::current().openExternal(QUrl::fromLocalFile(found->folder));
+    const DownloadReport::Job* found = report.FindJob(SelectedJob());
+    if (found && !Prompts::current().openExternal(QUrl::fromLocalFile(found->folder)))
+        Prompts::current().message(
+            this, QStringLiteral("No file manager could open the folder %1.").arg(found->folder),
+            QStringLiteral("Open Folder"), Prompts::Icon::Exclamation);
 }
 
 void CDownloadReportDialog::OnClear() {

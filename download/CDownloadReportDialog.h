@@ -8,8 +8,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // The Download Report window: every file of this run's downloads, newest job
-// first, with its folder, size and outcome, kept up to date while workers
-// report. Retry Failed queues the selected job's failed files again.
+// first under a line that names the job's folder, with its size and outcome,
+// kept up to date while workers report. Retry Failed queues the selected
+// job's failed files again; both job buttons are off while they have nothing to do.
 class CDownloadReportDialog : public QDialog {
     Q_OBJECT
 public:
@@ -28,10 +29,13 @@ private:
     void FillJobs();
     void ShowFile(int job, int index);
     void ShowSummary(int job);
+    void UpdateButtons();
     // The job of the selected line, or the newest job; 0 when there is none.
     int SelectedJob() const;
     QTreeWidgetItem* JobItem(int job) const;
 
     DownloadReport& report;
     QTreeWidget* files;
+    QPushButton* retryButton;
+    QPushButton* openFolderButton;
 };

@@ -19,4 +19,6 @@ public:
                               const QString& reason) = 0;
     // Bytes of one entry received so far, of total (0 when unknown).
     virtual void FileProgress(int /*index*/, qint64 /*received*/, qint64 /*total*/) {}
+    // One entry failed for a passing reason and waits before try nextTry of tries.
+    virtual void FileRetrying(int /*index*/, int /*nextTry*/, int /*tries*/) {}
 };

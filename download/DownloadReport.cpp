@@ -4,6 +4,16 @@
 
 #include <algorithm>
 
+namespace {
+
+bool IsUnfinished(DownloadReport::Outcome outcome) {
+    return outcome == DownloadReport::Outcome::Waiting ||
+           outcome == DownloadReport::Outcome::Downloading ||
+           outcome == DownloadReport::Outcome::Retrying;
+}
+
+} // namespace
+
 DownloadReport::DownloadReport(QObject* parent) : QObject(parent) {}
 
 DownloadReport& DownloadReport::For(QObject& frame) {
@@ -33,11 +43,23 @@ int DownloadReport::AddJob(const QString& folder, const DownloadJob& job) {
 
 void DownloadReport::FileProgress(int job, int index, qint64 received, qint64 total) {
     File* file = FindFile(job, index);
-    if (!file || (file->outcome != Outcome::Waiting && file->outcome != Outcome::Downloading))
+    if (!file || !IsUnfinished(file->outcome))
         return;
     file->outcome = Outcome::Downloading;
     file->received = received;
     file->total = total;
+    emit fileChanged(job, index);
+}
+
+void DownloadReport::FileRetrying(int job, int index, int nextTry, int tries) {
+    File* file = FindFile(job, index);
+    if (!file || !IsUnfinished(file->outcome))
+        return;
+    file->outcome = Outcome::Retrying;
+    file->nextTry = nextTry;
+    file->tries = tries;
+    file->received = 0;
+    file->total = 0;
     emit fileChanged(job, index);
 }
 
@@ -65,7 +87,7 @@ void DownloadReport::JobEnded(int job) {
     ended.ended = true;
     for (int i = 0; i < ended.files.size(); ++i) {
         File& file = ended.files[i];
-        if (file.outcome == Outcome::Waiting || file.outcome == Outcome::Downloading) {
+        if (IsUnfinished(file.outcome)) {
             file.outcome = Outcome::Cancelled;
             emit fileChanged(job, i);
         }
@@ -157,6 +179,8 @@ QString DownloadReport::OutcomeText(const File& file) {
         return file.total > 0
                    ? QStringLiteral("downloading %1 %").arg(file.received * 100 / file.total)
                    : QStringLiteral("downloading");
+    case Outcome::Retrying:
+        return QStringLiteral("waiting to retry, try %1 of %2").arg(file.nextTry).arg(file.tries);
     case Outcome::Saved:
         return file.reason.isEmpty() ? QStringLiteral("saved") : file.reason;
     case Outcome::Failed:

@@ -17,7 +17,7 @@ class DownloadReport : public QObject {
     Q_PROPERTY(int runningJobs READ RunningJobs NOTIFY runningJobsChanged)
     Q_PROPERTY(QString message READ Message NOTIFY messageChanged)
 public:
-    enum class Outcome { Waiting, Downloading, Saved, Failed, Cancelled };
+    enum class Outcome { Waiting, Downloading, Retrying, Saved, Failed, Cancelled };
 
     struct File {
         QString name;        // the file name written
@@ -29,6 +29,8 @@ public:
         qint64 total = 0;    // expected bytes; 0 when unknown
         QUrl page;           // listed on, where not the job's page: its Referer on a retry
         RefererPolicy policy;
+        int nextTry = 0; // while Retrying: the try waited for, of tries
+        int tries = 0;
     };
 
     struct Job {
@@ -47,6 +49,8 @@ public:
     // Notes a job about to start, every file waiting; returns its id.
     int AddJob(const QString& folder, const DownloadJob& job);
     void FileProgress(int job, int index, qint64 received, qint64 total);
+    // The file failed for a passing reason; what it received so far is dropped.
+    void FileRetrying(int job, int index, int nextTry, int tries);
     // A saved file is under name, which may have gained an extension.
     void FileFinished(int job, int index, const QString& name, bool saved, const QString& reason);
     // The worker has ended: files it did not finish were cancelled.

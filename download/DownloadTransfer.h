@@ -49,6 +49,8 @@ public:
     // numbered when a file of that name was in the way.
     QString Name() const { return name; }
     QString Reason() const { return reason; }
+    // Tries of the current entry so far, the one running included.
+    int Tries() const { return tries; }
     Clock::time_point RetryTime() const { return retryTime; }
 
     // Big blocks keep large files at the speed of the disk; one is held per transfer.

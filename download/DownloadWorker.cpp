@@ -134,6 +134,8 @@ void DownloadWorker::CollectFinished() {
             break;
         case DownloadTransfer::Outcome::Retry:
             slot->state = Slot::State::Waiting;
+            sink->FileRetrying(slot->transfer->Index(), slot->transfer->Tries() + 1,
+                               DownloadTransfer::MaxTries);
             break;
         case DownloadTransfer::Outcome::Redirect:
             if (!Add(*slot))

@@ -71,6 +71,12 @@ void ReportDownloadSink::FileFinished(int index, const QString& name, bool saved
     });
 }
 
+void ReportDownloadSink::FileRetrying(int index, int nextTry, int tries) {
+    Post([job = reportedJob, index, nextTry, tries](DownloadReport& target) {
+        target.FileRetrying(job, index, nextTry, tries);
+    });
+}
+
 void ReportDownloadSink::FileProgress(int index, qint64 received, qint64 total) {
     Post([job = reportedJob, index, received, total](DownloadReport& target) {
         target.FileProgress(job, index, received, total);

@@ -32,6 +32,7 @@ public:
     void Message(const QString& text) override;
     void FileFinished(int index, const QString& name, bool saved, const QString& reason) override;
     void FileProgress(int index, qint64 received, qint64 total) override;
+    void FileRetrying(int index, int nextTry, int tries) override;
 
 private:
     template <typename Apply> void Post(Apply apply);

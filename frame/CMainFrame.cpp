@@ -10,8 +10,10 @@
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
 #include "core/DataFolder.h"
+#include "core/Prompts.h"
 #include "core/StringTable.h"
 #include "download/CDownloadReportDialog.h"
+#include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
@@ -21,6 +23,7 @@
 #include "frame/FrameMenus.h"
 #include "frame/FullTextToolTip.h"
 #include "frame/GalleryCommands.h"
+#include "frame/ListLineMenu.h"
 #include "frame/LockKeyIndicators.h"
 #include "frame/ScanCommands.h"
 #include "frame/ThumbnailsBinding.h"
@@ -33,6 +36,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -180,6 +184,11 @@ void CMainFrame::AttachView(QWidget* widget) {
     connect(view, &CQuillmarView::folderPickerOpen, this, &CMainFrame::ShowFolderPickerOpen);
     connect(view, &CQuillmarView::listsCleared, this, &CMainFrame::ClearLists);
     connect(view, &CQuillmarView::harvestShown, this, &CMainFrame::ShowHarvest);
+    connect(view, &CQuillmarView::selectionShown, this,
+            [this](const HarvestLines& images, const HarvestLines& links) {
+                m_imageList->SelectLines(images);
+                m_linkList->SelectLines(links);
+            });
     connect(view, &CQuillmarView::harvestShown, thumbnails,
             [thumbnails = thumbnails, view](const Harvest& harvest) {
                 thumbnails->ShowHarvest(*view, harvest);
@@ -387,6 +396,18 @@ void CMainFrame::UpdateUserInterface() {
     menus->Action(ID_VIEW_STATUS_BAR)->setChecked(!m_statusBar->isHidden());
 }
 
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (DownloadRegistry::Instance().DownloadRunning() &&
+        !Prompts::current().askYesNo(
+            this, QStringLiteral("Files are still downloading. Stop the downloads and quit?"),
+            StringTable::text(IDR_MAINFRAME))) {
+        event->ignore();
+        return;
+    }
+    DownloadRegistry::Instance().RequestCancelAll();
+    QMainWindow::closeEvent(event);
+}
+
 void CMainFrame::timerEvent(QTimerEvent* event) {
     if (event->timerId() != onlineTimerId) {
         QMainWindow::timerEvent(event);
@@ -416,6 +437,25 @@ QWidget* CMainFrame::AddPanel(QToolBar* bar) {
     auto* panel = new QWidget(bar);
     bar->addWidget(panel);
     return panel;
+}
+
+// The message line's own 195 pixels cut a message as common as "Download
+// complete: 8 of 9 files saved."; the bar is wider, and nothing sits to the
+// line's right, so the panel takes the bar's width and the line all of it.
+void CMainFrame::LetMessageLineTakeTheBar(QWidget* panel) {
+    m_messageLine->setMinimumWidth(m_messageLine->width());
+    panel->setMinimumSize(panel->size());
+    panel->setMaximumSize(QWIDGETSIZE_MAX, panel->height());
+    panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    panel->installEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == m_messageLine->parentWidget()) {
+        const int right = m_messageLine->parentWidget()->width() - 3;
+        m_messageLine->resize(right - m_messageLine->x(), m_messageLine->height());
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::FitPanel(QWidget* panel) {
@@ -466,9 +506,13 @@ QLabel* CMainFrame::AddStatic(QWidget* panel, int id, const QRect& rect) {
     return label;
 }
 
-CHarvestList* CMainFrame::AddList(QWidget* panel, int id, const QRect& rect) {
+CHarvestList* CMainFrame::AddList(QWidget* panel, int id, const QRect& rect, int downloadCommand) {
     auto* list = AddControl<CHarvestList>(panel, id, rect);
     connect(list, &QListWidget::itemSelectionChanged, this, [this, id] { router->Execute(id); });
+    new ListLineMenu(
+        *list, [this](const QString& address) { OpenAddressInNewWindow(address); },
+        [this, downloadCommand] { router->Execute(downloadCommand); },
+        [this] { router->Execute(ID_VIEW_THUMBNAILS); });
     return list;
 }
 
@@ -509,12 +553,12 @@ void CMainFrame::CreateHarvestBarControls(QWidget* panel) {
     m_folderLabel = AddStatic(panel, ID_FOLDER_LABEL, BarRect(27, 1, 452, 20));
     m_messageLine = AddStatic(panel, ID_MESSAGE_LINE, BarRect(457, 1, 652, 20));
     FullTextToolTip::Install(m_messageLine);
-    m_imageList = AddList(panel, ID_IMAGE_LIST, BarRect(2, 22, 202, 82));
+    m_imageList = AddList(panel, ID_IMAGE_LIST, BarRect(2, 22, 202, 82), ID_DOWNLOAD_IMAGES);
     m_imageCount = AddCounter(panel, ID_IMAGE_COUNT, BarRect(202, 22, 232, 42));
     m_imageSelCount = AddCounter(panel, ID_IMAGE_SEL_COUNT, BarRect(202, 42, 232, 62));
     m_getImagesButton =
         AddBitmapButton(panel, ID_DOWNLOAD_IMAGES, BarRect(232, 22, 252, 42), 170, 171);
-    m_linkList = AddList(panel, ID_LINK_LIST, BarRect(252, 22, 452, 82));
+    m_linkList = AddList(panel, ID_LINK_LIST, BarRect(252, 22, 452, 82), ID_DOWNLOAD_LINKS);
     m_linkCount = AddCounter(panel, ID_LINK_COUNT, BarRect(452, 22, 482, 42));
     m_linkSelCount = AddCounter(panel, ID_LINK_SEL_COUNT, BarRect(452, 42, 482, 62));
     m_getLinksButton =
@@ -528,6 +572,7 @@ void CMainFrame::CreateHarvestBarControls(QWidget* panel) {
         AddBitmapButton(panel, ID_ADD_BOOKMARK, BarRect(565, 47, 585, 67), 166, 167);
     m_makePageButton = AddBitmapButton(panel, ID_MAKE_PAGE, BarRect(585, 47, 605, 67), 164, 165);
     FitPanel(panel);
+    LetMessageLineTakeTheBar(panel);
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -560,6 +605,12 @@ void CMainFrame::ToggleBars() {
     const bool show = m_navBar->isHidden();
     m_navBar->setVisible(show);
     m_harvestBar->setVisible(show);
+}
+
+void CMainFrame::OpenAddressInNewWindow(const QString& address) {
+    CChildFrame* child = ActiveChildFrame();
+    if (child && child->Document())
+        child->Document()->Template().OpenNewDocument(*this, address);
 }
 
 void CMainFrame::OpenNewWindow() {

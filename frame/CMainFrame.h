@@ -91,7 +91,10 @@ public:
 
 protected:
     void timerEvent(QTimerEvent* event) override;
+    // Quitting while files download asks first; No keeps them running.
+    void closeEvent(QCloseEvent* event) override;
     QMenu* createPopupMenu() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Navigation bar
@@ -132,6 +135,7 @@ private:
     QToolBar* AddBar();
     QWidget* AddPanel(QToolBar* bar);
     void FitPanel(QWidget* panel);
+    void LetMessageLineTakeTheBar(QWidget* panel);
     void CreateNavBarControls(QWidget* panel);
     void CreateHarvestBarControls(QWidget* panel);
     void CreateStatusBar();
@@ -141,11 +145,13 @@ private:
                                    int downBitmap);
     CDigitCounter* AddCounter(QWidget* panel, int id, const QRect& rect);
     QLabel* AddStatic(QWidget* panel, int id, const QRect& rect);
-    CHarvestList* AddList(QWidget* panel, int id, const QRect& rect);
+    // A harvest list whose menu's Download runs downloadCommand.
+    CHarvestList* AddList(QWidget* panel, int id, const QRect& rect, int downloadCommand);
     void RegisterControl(int id, QWidget* control);
     void AddAddressKey();
     void ToggleBars();
     void OpenNewWindow();
+    void OpenAddressInNewWindow(const QString& address);
     void BindDownloads();
     void ShowAddress(const QString& address);
     void ClearLists();

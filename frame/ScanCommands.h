@@ -13,7 +13,7 @@ class QWidget;
 
 // The Scan menu's settings, at hand with or without a browser window: Deep
 // Scan on or off and the minimum picture size. Each change is remembered and
-// rescans the active page at once.
+// rescans the active page at once; the other windows rescan when activated.
 class ScanCommands : public QObject, public CommandTarget {
     Q_OBJECT
 public:

@@ -3,6 +3,8 @@
 #include "harvest/Harvest.h"
 #include "harvest/ListOrder.h"
 
+#include <QItemSelection>
+#include <QSet>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -101,6 +103,27 @@ HarvestLines CHarvestList::SelectedLines() const {
     for (const QModelIndex& index : selected)
         lines.append({index.data().toString(), index.data(AddressRole).toString()});
     return lines;
+}
+
+void CHarvestList::SelectLines(const HarvestLines& lines) {
+    QSet<QPair<QString, QString>> wanted;
+    for (const HarvestLine& line : lines)
+        wanted.insert({line.name, line.address});
+    // One range per run of wanted rows keeps a long list's selection cheap.
+    QItemSelection selection;
+    int runStart = -1;
+    for (int row = 0; row <= count(); ++row) {
+        const QListWidgetItem* line = row < count() ? item(row) : nullptr;
+        const bool isWanted =
+            line && wanted.contains({line->text(), line->data(AddressRole).toString()});
+        if (isWanted && runStart < 0)
+            runStart = row;
+        if (!isWanted && runStart >= 0) {
+            selection.select(model()->index(runStart, 0), model()->index(row - 1, 0));
+            runStart = -1;
+        }
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 QStringList CHarvestList::Lines() const {

@@ -28,6 +28,8 @@ public:
     int GetSelCount() const;
     // The selected lines in ascending line order.
     HarvestLines SelectedLines() const;
+    // Selects exactly the lines equal to one of lines, in name and address.
+    void SelectLines(const HarvestLines& lines);
     // Selects the lines of these addresses and no others, in one step.
     void SelectAddresses(const QSet<QString>& addresses);
     // The names of all lines, in line order.

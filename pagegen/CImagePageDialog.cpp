@@ -150,7 +150,7 @@ void CImagePageDialog::OnPickFolder() {
     EnablePickAndClose(false);
     {
         const CurrentFolderKeeper keeper;
-        const QString folder = Prompts::current().chooseFolder(nullptr);
+        const QString folder = Prompts::current().chooseFolder(nullptr, QString());
         if (!folder.isEmpty()) {
             imageFolder = folder;
             imageList->clear();

@@ -31,6 +31,17 @@
 namespace {
 // The view whose last scan the frame's lists show; they follow the active window.
 QPointer<CQuillmarView> listsShownFor;
+
+// The Scan menu's settings as they are now; all windows share them.
+ScanMode CurrentScanMode() {
+    const bool deep = Settings::DeepScan();
+    return {deep, deep ? Settings::MinimumPictureSize() : QSize()};
+}
+
+bool operator==(const ScanMode& a, const ScanMode& b) {
+    return a.deep == b.deep && a.minimumSize == b.minimumSize;
+}
+
 } // namespace
 
 const char* const CQuillmarView::NoFolderText = "No download directory selected.";
@@ -94,24 +105,50 @@ CQuillmarView* CQuillmarView::ActiveViewInFrame() const {
 void CQuillmarView::ShowOwnScan() {
     listsShownFor = this;
     emit harvestShown(harvest);
+    if (!keptImages.isEmpty() || !keptLinks.isEmpty())
+        emit selectionShown(keptImages, keptLinks);
+}
+
+void CQuillmarView::KeepSelection() {
+    if (!input)
+        return;
+    keptImages = input->SelectedImages();
+    keptLinks = input->SelectedLinks();
+}
+
+// A scan made before the Scan menu's settings last changed is not shown: the
+// window scans again and its lists stay empty until that scan answers.
+void CQuillmarView::ShowOwnOrFreshScan() {
+    if (loadInProgress || harvestMode == CurrentScanMode()) {
+        ShowOwnScan();
+        return;
+    }
+    harvest = Harvest();
+    ShowOwnScan();
+    ScanPage();
 }
 
 void CQuillmarView::ScanPage() {
     const quint64 load = loadEvents;
-    const bool deep = Settings::DeepScan();
+    const quint64 request = ++scanRequests;
+    const ScanMode mode = CurrentScanMode();
     QPointer<CQuillmarView> self(this);
-    auto show = [self, load, deep](const PageSnapshot& page) {
-        // A load begun or completed since then makes this result stale.
-        if (self && !self->closed && self->loadEvents == load)
-            self->ShowScanResult(page, deep);
+    auto show = [self, load, request, mode](const PageSnapshot& page) {
+        // A load begun or completed since then, or a later scan of the same page
+        // (a Deep Scan answers later than a plain one), makes this result stale.
+        if (self && !self->closed && self->loadEvents == load && self->scanRequests == request)
+            self->ShowScanResult(page, mode);
     };
-    if (deep)
+    if (mode.deep)
         engine->TakeDeepSnapshot(show);
     else
         engine->TakeSnapshot(show);
 }
 
 void CQuillmarView::Rescan() {
+    // The lines still listed after the rescan stay selected.
+    if (listsShownFor == this)
+        KeepSelection();
     // A page still loading is scanned when it completes, in the new mode.
     if (!loadInProgress)
         ScanPage();
@@ -132,8 +169,9 @@ bool CQuillmarView::LoadInProgress() const {
     return loadInProgress;
 }
 
-void CQuillmarView::ShowScanResult(const PageSnapshot& page, bool deep) {
-    harvest = Harvest::Scan(page, {deep, deep ? Settings::MinimumPictureSize() : QSize()});
+void CQuillmarView::ShowScanResult(const PageSnapshot& page, const ScanMode& mode) {
+    harvest = Harvest::Scan(page, mode);
+    harvestMode = mode;
     loadInProgress = false;
     if (!IsActive())
         return;
@@ -223,9 +261,14 @@ void CQuillmarView::OnDownloadImageLinks() {
 bool CQuillmarView::BrowseForDownloadFolder() {
     folderPickerIsOpen = true;
     emit folderPickerOpen(true);
-    const QString folder = Prompts::current().chooseFolder(nullptr);
-    if (!folder.isEmpty())
+    // A window's first pick starts in the folder chosen last, in this run or before;
+    // the first download still asks, as it always has.
+    const QString start = FolderChosen ? DownloadFolder : Settings::DownloadFolder();
+    const QString folder = Prompts::current().chooseFolder(nullptr, start);
+    if (!folder.isEmpty()) {
         DownloadFolder = folder;
+        Settings::SetDownloadFolder(folder);
+    }
     folderPickerIsOpen = false;
     emit folderPickerOpen(false);
     return !folder.isEmpty();
@@ -417,6 +460,8 @@ void CQuillmarView::OnDownloadBegin() {
     harvest.linkMap.clear();
     harvest.imageLines.clear();
     harvest.linkLines.clear();
+    keptImages.clear();
+    keptLinks.clear();
     if (IsActive())
         emit downloadButtonsEnabled(false);
 }
@@ -437,9 +482,12 @@ void CQuillmarView::OnTitleChange() {
 void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
     if (!window || !window->isAncestorOf(this))
         return;
-    // Reactivating the window already shown keeps the user's selection.
+    // Reactivating the window already shown keeps the user's selection; the
+    // window shown before keeps its own while the lists still hold it.
     if (listsShownFor != this) {
-        ShowOwnScan();
+        if (listsShownFor)
+            listsShownFor->KeepSelection();
+        ShowOwnOrFreshScan();
         emit folderChanged(DownloadFolder);
     }
     RecordLocation();

@@ -41,11 +41,13 @@ public:
 
     // True for the view of the active browser window of its frame.
     bool IsActive() const;
-    // Announces this window's last scan for the frame's lists and counters.
+    // Announces this window's last scan for the frame's lists and counters,
+    // with the lines selected when the window was last shown.
     void ShowOwnScan();
     void RecordLocation();
     void ScanPage();
-    // Scans the page shown again, for a change of scan mode.
+    // Scans the page shown again, for a change of scan mode, keeping the
+    // selection of the lines it lists again.
     void Rescan();
     // True from download begin until that load's page scan has been listed.
     bool LoadInProgress() const;
@@ -101,6 +103,8 @@ signals:
     void listsCleared();
     // A scan to fill the lists and counters with, replacing what they show.
     void harvestShown(const Harvest& harvest);
+    // The lines of the scan just shown to select again.
+    void selectionShown(const HarvestLines& images, const HarvestLines& links);
     void progressChanged(int progress, int maximum);
     void progressCleared();
     // Stop was asked for: whatever runs for this window ends.
@@ -120,7 +124,10 @@ private:
     void OnDownloadBegin();
     void OnDownloadComplete();
     void OnTitleChange();
-    void ShowScanResult(const PageSnapshot& page, bool deep);
+    void ShowScanResult(const PageSnapshot& page, const ScanMode& mode);
+    // Notes the lines selected in the frame's lists while they show this window.
+    void KeepSelection();
+    void ShowOwnOrFreshScan();
     void PrintFinished();
 
     QString startAddress;
@@ -129,6 +136,10 @@ private:
     QPointer<DownloadReport> downloads;
     std::unique_ptr<QPrinter> printer; // set while the engine prints
     QPointer<PageScroller> scroller;   // set while Scroll and Scan scrolls
+    ScanMode harvestMode;              // the settings the last scan was made under
+    quint64 scanRequests = 0;
+    HarvestLines keptImages; // the selection of this page's lines when the lists last showed them
+    HarvestLines keptLinks;
     bool initialUpdateDone = false;
     bool loadInProgress = false;
     bool closed = false;             // the window is going; its late scan results are dropped

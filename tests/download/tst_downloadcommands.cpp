@@ -6,6 +6,7 @@
 #include "download/CDownloadReportDialog.h"
 #include "download/DownloadRegistry.h"
 #include "download/EngineCookieJar.h"
+#include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
@@ -20,9 +21,11 @@
 #include "view/CQuillmarView.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QLabel>
 #include <QMdiArea>
 #include <QNetworkCookie>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -42,13 +45,13 @@ struct PickerWatch : testsupport::ScriptedPrompts {
     CMainFrame* frame = nullptr;
     QStringList seen; // the message line, and whether a button that opens a picker was enabled
 
-    QString chooseFolder(QWidget* owner) override {
+    QString chooseFolder(QWidget* owner, const QString& start) override {
         frame->Router().UpdateStates(); // the idle-time update runs while a picker is open
         const bool enabled = FrameControls(*frame).folderButton->isEnabled() ||
                              FrameControls(*frame).getImagesButton->isEnabled() ||
                              FrameControls(*frame).getLinksButton->isEnabled();
         seen << FrameControls(*frame).messageLine->text() + (enabled ? " (enabled)" : "");
-        return ScriptedPrompts::chooseFolder(owner);
+        return ScriptedPrompts::chooseFolder(owner, start);
     }
 };
 
@@ -83,6 +86,13 @@ private:
         view->DownloadFolder = folder->path();
     }
 
+    static QPushButton* ReportButton(CDownloadReportDialog* report, const QString& text) {
+        for (QPushButton* button : report->findChildren<QPushButton*>())
+            if (button->text() == text)
+                return button;
+        return nullptr;
+    }
+
     // "name|outcome" of every file in the download report, newest job first.
     QStringList ReportLines() const {
         QStringList lines;
@@ -90,7 +100,7 @@ private:
                  CDownloadReportDialog::ShowFor(*frame, frame->Downloads())->Files(),
                  QTreeWidgetItemIterator::NoChildren);
              *file; ++file)
-            lines << (*file)->text(0) + "|" + (*file)->text(3);
+            lines << (*file)->text(0) + "|" + (*file)->text(2);
         return lines;
     }
 
@@ -194,6 +204,7 @@ private slots:
 
         QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
         QCOMPARE(FrameControls(*frame).folderLabel->text(), folder->path());
+        QVERIFY(QDir().mkpath(folder->filePath("other")));
         prompts->folderAnswers = {folder->filePath("other")};
         QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
         QCOMPARE(FrameControls(*frame).folderLabel->text(), folder->filePath("other"));
@@ -201,13 +212,28 @@ private slots:
                  QStringList({"Get image file(s)...", "Get image file(s)...",
                               "Unable to download file.", "Unable to download file."}));
         QVERIFY(FrameControls(*frame).folderButton->isEnabled());
+        // The picker starts in the window's folder; a new window's first pick in the one chosen
+        // last.
+        QCOMPARE(prompts->folderStartFolders.mid(2), QStringList({folder->path(), folder->path()}));
+        auto* second = qobject_cast<CQuillmarView*>(docTemplate->OpenNewDocument(*frame)->View());
+        QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
+        QVERIFY(!second->FolderChosen);
+        QCOMPARE(prompts->folderStartFolders.last(), folder->filePath("other"));
     }
 
+    // Exit and a new download while one runs ask first: No keeps it running.
     void runningDownloadAsksAndYesOrStopEndsIt() {
         UseFolder();
         OfferImages({"stall.jpg"}, {"stall.jpg"}, {"stall.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
         QTRY_VERIFY_WITH_TIMEOUT(!server.requests().isEmpty(), 30000);
+        prompts->yesNoAnswers = {false};
+        QVERIFY(Execute(ID_APP_EXIT));
+        QCOMPARE(
+            prompts->questions,
+            QStringList({"Quillmar|Files are still downloading. Stop the downloads and quit?"}));
+        QVERIFY(frame->isVisible() && Running());
+        prompts->questions.clear();
 
         prompts->yesNoAnswers = {false};
         OfferImages({"a.jpg"}, {"a.jpg"}, {"a.jpg"});
@@ -231,10 +257,19 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!Running(), 10000);
         QCOMPARE(Message(), QStringLiteral("Stop download."));
         QTRY_COMPARE(ReportLines().first(), QStringLiteral("stall.jpg|cancelled"));
+
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_VERIFY_WITH_TIMEOUT(Running(), 10000);
+        prompts->yesNoAnswers = {true};
+        QVERIFY(Execute(ID_APP_EXIT));
+        QVERIFY(!frame->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!Running(), 10000);
+        frame->show();
     }
 
-    // A failed file is reported with its reason; Retry Failed fetches it again into the
-    // same folder once the server has it, and Open Folder shows that folder.
+    // A failed file is reported with its reason under its job's folder; Retry Failed fetches
+    // it again into the same folder once the server has it, and Open Folder shows that
+    // folder or says why it cannot. Both are off while they have nothing to do.
     void reportTellsEachFileAndRetriesTheFailed() {
         UseFolder();
         server.setRoute("/late.jpg", {404, "text/html", "", {}});
@@ -248,17 +283,31 @@ private slots:
         QCOMPARE(testsupport::accessibilityFaults(*report), QStringList());
         QCOMPARE(ReportLines(),
                  QStringList({"a.jpg|saved", "late.jpg|failed: server answered 404"}));
-        QCOMPARE(report->Files()->topLevelItem(0)->child(0)->text(1), folder->path());
+        QVERIFY(report->Files()->topLevelItem(0)->text(0).endsWith(" into " + folder->path() +
+                                                                   ": 1 of 2 saved"));
+        QCOMPARE(report->Files()->topLevelItem(0)->child(1)->toolTip(2),
+                 QStringLiteral("failed: server answered 404"));
+        QPushButton* retry = ReportButton(report, "Retry Failed");
+        QPushButton* openFolder = ReportButton(report, "Open Folder");
+        QVERIFY(retry->isEnabled() && openFolder->isEnabled());
 
         server.setFile("/late.jpg", "late picture", "image/jpeg");
         report->Files()->setCurrentItem(report->Files()->topLevelItem(0)->child(1));
         report->OnRetryFailed();
         QTRY_COMPARE_WITH_TIMEOUT(ReportLines().first(), QStringLiteral("late.jpg|saved"), 30000);
         QCOMPARE(Saved(), QStringList({"a.jpg", "late.jpg"}));
+        report->Files()->setCurrentItem(report->Files()->topLevelItem(0));
+        QVERIFY(!retry->isEnabled() && openFolder->isEnabled());
         report->OnOpenFolder();
         QCOMPARE(prompts->openedAddresses, QList<QUrl>({QUrl::fromLocalFile(folder->path())}));
+        QVERIFY(prompts->messages.isEmpty());
+        prompts->openExternalResult = false;
+        report->OnOpenFolder();
+        QCOMPARE(prompts->messages.size(), 1);
+        QVERIFY(prompts->messages[0].text.contains(folder->path()));
         report->OnClear();
         QCOMPARE(report->Files()->topLevelItemCount(), 0);
+        QVERIFY(!retry->isEnabled() && !openFolder->isEnabled());
     }
 
     // Load, select, choose a folder, download and open the report with the

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMap>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
@@ -63,6 +64,9 @@ struct RecordingSink : DownloadProgressSink {
     }
     void FileProgress(int index, qint64 received, qint64 total) override {
         Add(QStringLiteral("progress %1 %2 %3").arg(index).arg(received).arg(total));
+    }
+    void FileRetrying(int index, int nextTry, int tries) override {
+        Add(QStringLiteral("retry %1: try %2 of %3").arg(index).arg(nextTry).arg(tries));
     }
     void Add(const QString& line) {
         QMutexLocker guard(&reports->mutex);
@@ -378,6 +382,11 @@ private slots:
                                         "local.jpg: not allowed from this page",
                                         "too-long.jpg: server answered 503, asked to wait 120 "
                                         "seconds"}));
+        // Each wait is told, with the try it waits for: flaky.jpg twice, broken.jpg to the last.
+        QStringList waits = reports->Lines("retry ").filter(QRegularExpression("^[024]:"));
+        waits.sort();
+        QCOMPARE(waits, QStringList({"0: try 2 of 4", "2: try 2 of 4", "2: try 3 of 4",
+                                     "4: try 2 of 4", "4: try 3 of 4", "4: try 4 of 4"}));
         QMap<QByteArray, QList<qint64>> arrivals;
         for (const auto& request : server->requests())
             arrivals[request.path].append(request.atMs);
@@ -495,6 +504,12 @@ private slots:
         const auto& files = frame.Downloads().FindJob(reported)->files;
         QCOMPARE(files[0].destination, QStringLiteral("/f") + QDir::separator() + "render.png");
         QCOMPARE(DownloadReport::OutcomeText(files[1]), QStringLiteral("downloading 25 %"));
+        // A file waiting for its next try says so, and downloads again from nothing.
+        sink.FileRetrying(1, 2, 4);
+        QTRY_COMPARE(DownloadReport::OutcomeText(files[1]),
+                     QStringLiteral("waiting to retry, try 2 of 4"));
+        sink.FileProgress(1, 20, 200);
+        QTRY_COMPARE(DownloadReport::OutcomeText(files[1]), QStringLiteral("downloading 10 %"));
 
         // The first worker to end must not stop the animation of one still
         // running; files left is the sum over the workers running.

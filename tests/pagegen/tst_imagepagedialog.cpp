@@ -23,11 +23,11 @@ public:
     const CImagePageDialog* dialog = nullptr;
     bool usableDuringPick = false;
 
-    QString chooseFolder(QWidget* owner) override {
+    QString chooseFolder(QWidget* owner, const QString& start) override {
         usableDuringPick |= dialog->folderButton->isEnabled() || dialog->okButton->isEnabled() ||
                             dialog->cancelButton->isEnabled();
         QDir::setCurrent(QDir::rootPath());
-        return ScriptedPrompts::chooseFolder(owner);
+        return ScriptedPrompts::chooseFolder(owner, start);
     }
     QString chooseSaveFile(QWidget* owner, const QString& start, const QString& name,
                            const QString& suffix, const QString& filter) override {

@@ -35,6 +35,7 @@ public:
     // What was asked.
     QList<Message> messages;
     QStringList questions;
+    QStringList folderStartFolders;
     QStringList saveFileStartFolders;
     QList<QUrl> openedAddresses;
 
@@ -45,7 +46,8 @@ public:
         questions.append(caption + QLatin1Char('|') + text);
         return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
     }
-    QString chooseFolder(QWidget*) override {
+    QString chooseFolder(QWidget*, const QString& startFolder) override {
+        folderStartFolders.append(startFolder);
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
     QString chooseSaveFile(QWidget*, const QString& startFolder, const QString&, const QString&,

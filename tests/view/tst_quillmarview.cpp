@@ -10,20 +10,24 @@
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
+#include "frame/ListLineMenu.h"
 #include "harvest/CHarvestList.h"
 #include "support/FrameControls.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
+#include "thumbnails/CThumbnailsWindow.h"
 #include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
+#include <QClipboard>
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -168,9 +172,22 @@ private slots:
         QVERIFY(plain.contains("x1.jpg") && !plain.contains("wide.png"));
 
         // Deep Scan rescans at once and tells each line's address and size.
+        // A window behind follows the change when activated, never showing its plain lines.
+        CQuillmarView* behind = openView();
+        QVERIFY(behind && load(behind, placements.toString()));
+        frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList().first());
+        CHarvestList* images = FrameControls(*frame).imageList;
+        images->item(int(plain.indexOf("tiny.png")))->setSelected(true);
         QVERIFY(frame->Router().Execute(ID_SCAN_DEEP));
+        QTRY_VERIFY_WITH_TIMEOUT(images->Lines().contains("wide.png"), timeout);
+        // The lines listed again stay selected.
+        QCOMPARE(images->SelectedLines().size(), 1);
+        QCOMPARE(images->SelectedLines().first().name, QStringLiteral("tiny.png"));
+        frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList().last());
+        QVERIFY(FrameControls(*frame).imageList->Lines() != plain);
         QTRY_VERIFY_WITH_TIMEOUT(FrameControls(*frame).imageList->Lines().contains("wide.png"),
                                  timeout);
+        frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList().first());
         QVERIFY(FrameControls(*frame).imageList->Lines().contains("tiny.png"));
         const int wide = int(FrameControls(*frame).imageList->Lines().indexOf("wide.png"));
         QCOMPARE(FrameControls(*frame).imageList->item(wide)->toolTip(),
@@ -299,21 +316,60 @@ private slots:
         QVERIFY(load(second, secondPage));
         QCOMPARE(FrameControls(*frame).imageList->Lines(), QStringList({"old-bridge.png"}));
 
+        // Each window keeps its own selection.
         QMdiArea* area = frame->MdiArea();
-        for (int round = 0; round < 2; ++round) {
+        for (const bool again : {false, true}) {
             area->setActiveSubWindow(area->subWindowList().first());
             QCOMPARE(FrameControls(*frame).addressBox->text(), gallery);
             QCOMPARE(FrameControls(*frame).imageList->count(), 12);
             QCOMPARE(FrameControls(*frame).folderLabel->text(), QStringLiteral("/tmp/pictures"));
-            QCOMPARE(status(), QStringList({"12", "12", "0", "0", "buttons on"}));
+            QCOMPARE(status(), QStringList({"12", "12", again ? "12" : "0", "3", "buttons on"}));
             FrameControls(*frame).imageList->selectAll();
             area->setActiveSubWindow(area->subWindowList().last());
             QCOMPARE(FrameControls(*frame).addressBox->text(), secondPage);
             QCOMPARE(FrameControls(*frame).imageList->Lines(), QStringList({"old-bridge.png"}));
             QCOMPARE(FrameControls(*frame).folderLabel->text(),
                      QStringLiteral("No download directory selected."));
-            QCOMPARE(status(), QStringList({"1", "0", "0", "0", "buttons on"}));
+            QCOMPARE(status(), QStringList({"1", "0", again ? "1" : "0", "0", "buttons on"}));
+            FrameControls(*frame).imageList->selectAll();
         }
+        // A line's menu acts on the line clicked alone, unless it is selected; a double-click
+        // opens the line's address in a new window.
+        area->setActiveSubWindow(area->subWindowList().first());
+        CHarvestList* images = FrameControls(*frame).imageList;
+        images->clearSelection();
+        images->item(0)->setSelected(true);
+        const QRect lineRect = images->visualItemRect(images->item(1));
+        const QString address = images->item(1)->data(CHarvestList::AddressRole).toString();
+        QMenu* menu = images->findChild<ListLineMenu*>()->MenuAt(lineRect.center());
+        QCOMPARE(images->SelectedLines(), HarvestLines({{images->item(1)->text(), address}}));
+        menu->actions().at(0)->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), address);
+        {
+            testsupport::ScriptedPrompts prompts; // Download gets as far as asking for the folder
+            menu->actions().at(2)->trigger();
+            QCOMPARE(prompts.folderStartFolders.size(), 1);
+        }
+        menu->actions().at(3)->trigger();
+        auto* thumbnails = frame->findChild<CThumbnailsWindow*>();
+        QVERIFY(thumbnails && thumbnails->isVisible());
+        thumbnails->close();
+        for (const bool byMenu : {true, false}) {
+            area->setActiveSubWindow(area->subWindowList().first());
+            const qsizetype windows = area->subWindowList().size();
+            if (byMenu) {
+                menu->actions().at(1)->trigger();
+            } else {
+                QTest::mouseClick(images->viewport(), Qt::LeftButton, {}, lineRect.center());
+                QTest::mouseDClick(images->viewport(), Qt::LeftButton, {}, lineRect.center());
+            }
+            QCOMPARE(area->subWindowList().size(), windows + 1);
+            const auto* opened =
+                qobject_cast<CQuillmarView*>(area->subWindowList().last()->widget());
+            QTRY_COMPARE_WITH_TIMEOUT(opened->m_linkHistory, QStringList({address}), timeout);
+            area->subWindowList().last()->close();
+        }
+        area->setActiveSubWindow(area->subWindowList().last());
         // A scan completing in the window behind leaves the active window's lists alone.
         QVERIFY(load(first, server.url("nopictures.html")));
         QCOMPARE(FrameControls(*frame).imageList->Lines(), QStringList({"old-bridge.png"}));
