@@ -28,7 +28,7 @@ if [ ! -f "$work/www/small/0999.jpg" ]; then
   for i in $(seq -w 0 999); do head -c 10240 /dev/urandom >"$work/www/small/$i.jpg"; done
 fi
 for i in 1 2 3 4 5; do
-  [ -f "$work/www/large/$i.bin" ] || head -c 209715200 /dev/urandom >"$work/www/large/$i.bin"
+  [ -f "$work/www/large/$i.jpg" ] || head -c 209715200 /dev/urandom >"$work/www/large/$i.jpg"
 done
 chmod 644 "$work"/www/small/* "$work"/www/large/*
 seq -f "http://127.0.0.1:$latency_port/lat/%03g.jpg" 0 499 >"$work/latency.list"
