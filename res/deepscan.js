@@ -543,19 +543,51 @@
         return asked;
     }
 
+    function noteReferrerMeta(meta) {
+        state.notedMetas.add(meta);
+        if ((attributeOf.call(meta, 'name') || '').toLowerCase() === 'referrer')
+            state.metaPolicies.push(attributeOf.call(meta, 'content') || '');
+    }
+
     function noteReferrerMetas(node) {
         if (node.nodeType !== 1) return;
-        var metas = node.localName === 'meta' ? [node] : allIn.call(node, 'meta');
-        for (var i = 0; i < metas.length; i++) {
-            if ((attributeOf.call(metas[i], 'name') || '').toLowerCase() === 'referrer')
-                state.metaPolicies.push(attributeOf.call(metas[i], 'content') || '');
+        if (node.localName === 'meta') {
+            noteReferrerMeta(node);
+            return;
+        }
+        var metas = allIn.call(node, 'meta');
+        for (var i = 0; i < metas.length; i++)
+            noteReferrerMeta(metas[i]);
+    }
+
+    // Watching every node of the document made parsing a page of 100,000
+    // elements take twice as long. The document and its root element are
+    // watched only for their own children, the head with all it holds; a
+    // meta elsewhere counts when it is still there at the scan.
+    var watchedLevels = {childList: true};
+    var watchedHead = {childList: true, subtree: true, attributes: true,
+                       attributeFilter: ['name', 'content']};
+
+    function watchNode(node) {
+        if (node.nodeType !== 1) return;
+        if (node.localName === 'head') {
+            state.metaWatch.observe(node, watchedHead);
+            noteReferrerMetas(node);
+        } else if (node.localName === 'html') {
+            state.metaWatch.observe(node, watchedLevels);
+            node.childNodes.forEach(watchNode);
+        } else if (node.localName === 'meta') {
+            noteReferrerMeta(node);
         }
     }
 
     function noteRecords(records) {
         records.forEach(function (record) {
+            var target = record.target;
             if (record.type === 'attributes')
-                noteReferrerMetas(record.target);
+                noteReferrerMetas(target);
+            else if (target === document || target.localName === 'html')
+                record.addedNodes.forEach(watchNode);
             else
                 record.addedNodes.forEach(noteReferrerMetas);
         });
@@ -567,15 +599,24 @@
     function watchReferrerPolicy() {
         if (window !== window.top || state.metaPolicies) return;
         state.metaPolicies = [];
+        state.notedMetas = new WeakSet();
         state.headerPolicy = 'no-referrer';
         state.metaWatch = new MutationObserver(noteRecords);
-        state.metaWatch.observe(document, {childList: true, subtree: true, attributes: true,
-                                           attributeFilter: ['name', 'content']});
+        state.metaWatch.observe(document, watchedLevels);
+        document.childNodes.forEach(watchNode);
         if (!/^https?:$/.test(location.protocol)) return;
         fetch(location.href, {cache: 'force-cache', credentials: 'include'}).then(function (answer) {
             if (!answer.redirected)
                 state.headerPolicy = answer.headers.get('referrer-policy') || '';
         }, function () {});
+    }
+
+    function noteMetasOutsideHead(doc) {
+        var metas = selectInDocument.call(doc, 'meta[name="referrer" i]');
+        for (var i = 0; i < metas.length; i++) {
+            if (!state.notedMetas.has(metas[i]))
+                noteReferrerMeta(metas[i]);
+        }
     }
 
     function policyOfElement(element) {
@@ -610,6 +651,7 @@
         var policies;
         if (state.metaPolicies) {
             noteRecords(state.metaWatch.takeRecords());
+            noteMetasOutsideHead(doc);
             policies = [state.headerPolicy].concat(state.metaPolicies);
         } else {
             policies = ['no-referrer'];

@@ -4,6 +4,7 @@
 #include "harvest/SnapshotConverter.h"
 #include "view/BrowserProfile.h"
 #include "view/ScanPage.h"
+#include "view/ShownPageScan.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -31,6 +32,9 @@ CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWeb
 void CBrowserEngine::SetPage(ScanPage* page) {
     view->setPage(page);
     installFrameListener();
+    shownScan = new ShownPageScan(page, shownScanScript());
+    shownScan->SetEnabled(scansWhenShown);
+    connect(shownScan, &ShownPageScan::reported, this, &CBrowserEngine::takeShownScan);
     connect(page, &ScanPage::frameReport, this,
             [this](int ask, const QString& path, const QJsonObject& findings) {
                 if (ask == askNumber)
@@ -45,7 +49,11 @@ CBrowserEngine::~CBrowserEngine() {
 }
 
 void CBrowserEngine::connectEngineEvents() {
-    connect(view, &QWebEngineView::loadStarted, this, &CBrowserEngine::downloadBegin);
+    connect(view, &QWebEngineView::loadStarted, this, [this] {
+        forgetShownScan();
+        loadSnapshotOpen = true;
+        emit downloadBegin();
+    });
     connect(view, &QWebEngineView::loadFinished, this, &CBrowserEngine::downloadComplete);
     connect(view, &QWebEngineView::loadProgress, this,
             [this](int progress) { emit progressChange(progress, 100); });
@@ -119,6 +127,61 @@ void CBrowserEngine::TakeSnapshot(std::function<void(const PageSnapshot&)> done)
             if (engine && engine->answersSnapshots)
                 engine->readReferrer(SnapshotConverter::FromScriptResult(result), std::move(done));
         });
+}
+
+void CBrowserEngine::ScanPagesWhenShown(bool enabled) {
+    scansWhenShown = enabled;
+    shownScan->SetEnabled(enabled);
+}
+
+void CBrowserEngine::forgetShownScan() {
+    loadSnapshotOpen = false;
+    shownSnapshot.reset();
+    loadSnapshotDone = nullptr;
+}
+
+// A report from a page the view has left, or one that comes after the load's
+// first snapshot was answered, describes nothing shown now.
+void CBrowserEngine::takeShownScan(const QVariantMap& report) {
+    if (!loadSnapshotOpen || report.value(QStringLiteral("address")).toString() != Location())
+        return;
+    PageSnapshot snapshot = SnapshotConverter::FromScriptResult(report);
+    SnapshotConverter::ReadReferrer(report, snapshot);
+    if (loadSnapshotDone)
+        answerLoadSnapshot(std::move(snapshot));
+    else
+        shownSnapshot = std::move(snapshot);
+}
+
+void CBrowserEngine::answerLoadSnapshot(PageSnapshot snapshot) {
+    auto done = std::move(loadSnapshotDone);
+    forgetShownScan();
+    keepReferrerPolicy(snapshot);
+    done(snapshot);
+}
+
+void CBrowserEngine::TakeLoadSnapshot(std::function<void(const PageSnapshot&)> done) {
+    if (!loadSnapshotOpen) {
+        TakeSnapshot(std::move(done));
+        return;
+    }
+    if (shownSnapshot) {
+        // Answered later on this thread, as a fresh snapshot would be.
+        loadSnapshotDone = std::move(done);
+        QPointer<CBrowserEngine> engine(this);
+        QTimer::singleShot(0, this, [engine] {
+            if (engine && engine->answersSnapshots && engine->loadSnapshotDone &&
+                engine->shownSnapshot)
+                engine->answerLoadSnapshot(std::move(*engine->shownSnapshot));
+        });
+        return;
+    }
+    loadSnapshotDone = std::move(done);
+    QPointer<CBrowserEngine> engine(this);
+    TakeSnapshot([engine](const PageSnapshot& snapshot) {
+        if (engine && engine->loadSnapshotDone)
+            engine->answerLoadSnapshot(snapshot);
+    });
 }
 
 // The policy as the engine applied it lives with Deep Scan's script.
@@ -230,6 +293,16 @@ const QString& CBrowserEngine::scanScript() {
 
 const QString& CBrowserEngine::deepScanScript() {
     static const QString script = ResourceText(QStringLiteral(":/deepscan.js"));
+    return script;
+}
+
+// The handler called with its two readers; each reader's text is an
+// expression that may begin with comments, hence the parentheses.
+const QString& CBrowserEngine::shownScanScript() {
+    static const QString script = ResourceText(QStringLiteral(":/shownscan.js")) +
+                                  QStringLiteral("(function () { return (\n") + scanScript() +
+                                  QStringLiteral("\n); }, function () { return (\n") +
+                                  deepScanScript() + QStringLiteral("\n)({task: 'referrer'}); });");
     return script;
 }
 

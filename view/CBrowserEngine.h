@@ -5,14 +5,17 @@
 #include "harvest/DomSnapshot.h"
 
 #include <QJsonObject>
+#include <QVariantMap>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QPrinter;
 class QWebEnginePage;
 class QWebEngineView;
 class ScanPage;
+class ShownPageScan;
 
 // The embedded browser engine of one view (Qt WebEngine).
 class CBrowserEngine : public QWidget {
@@ -38,6 +41,12 @@ public:
     // reachable frames; done runs later on this thread, and never once this
     // engine is destroyed.
     void TakeSnapshot(std::function<void(const PageSnapshot&)> done);
+    // Whether pages loaded from now on scan themselves when shown, for TakeLoadSnapshot.
+    void ScanPagesWhenShown(bool enabled);
+    // The snapshot of the page as its load left it: the page's own scan from
+    // when it was shown if that has come or comes before a fresh TakeSnapshot
+    // answers. Only the first call after a load can use the page's scan.
+    void TakeLoadSnapshot(std::function<void(const PageSnapshot&)> done);
     // The referrer policy of the page and its elements when the last snapshot was taken.
     RefererPolicy StatedReferrerPolicy() const;
     // The page shown as its downloads present it: address, stated Referer
@@ -67,6 +76,10 @@ private:
     void finishPrinting(bool success);
     static const QString& scanScript();
     static const QString& deepScanScript();
+    static const QString& shownScanScript();
+    void forgetShownScan();
+    void takeShownScan(const QVariantMap& report);
+    void answerLoadSnapshot(PageSnapshot snapshot);
     void installFrameListener();
     void awaitFrameAnswers(int asked, int triesLeft, std::function<void(const PageSnapshot&)> done);
     void runDeepScan(std::function<void(const PageSnapshot&)> done);
@@ -79,6 +92,13 @@ private:
     int askNumber = 0;
     QJsonObject frameAnswers;
     std::function<void(bool)> printDone;
+    ShownPageScan* shownScan = nullptr;
+    bool scansWhenShown = false;
+    // Until the first TakeLoadSnapshot after a load is answered: the page's own
+    // scan, once reported, and the caller waiting for either answer.
+    bool loadSnapshotOpen = false;
+    std::optional<PageSnapshot> shownSnapshot;
+    std::function<void(const PageSnapshot&)> loadSnapshotDone;
     RefererPolicy statedReferrerPolicy;
     // Cleared while the engine is destroyed, so late script answers are dropped.
     bool answersSnapshots = true;

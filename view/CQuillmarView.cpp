@@ -128,7 +128,7 @@ void CQuillmarView::ShowOwnOrFreshScan() {
     ScanPage();
 }
 
-void CQuillmarView::ScanPage() {
+void CQuillmarView::ScanPage(bool atLoad) {
     const quint64 load = loadEvents;
     const quint64 request = ++scanRequests;
     const ScanMode mode = CurrentScanMode();
@@ -141,6 +141,8 @@ void CQuillmarView::ScanPage() {
     };
     if (mode.deep)
         engine->TakeDeepSnapshot(show);
+    else if (atLoad)
+        engine->TakeLoadSnapshot(show);
     else
         engine->TakeSnapshot(show);
 }
@@ -455,6 +457,8 @@ void CQuillmarView::OnInitialUpdate() {
 
 void CQuillmarView::OnDownloadBegin() {
     ++loadEvents;
+    // Only a plain scan can use the page's own scan from when it is shown.
+    engine->ScanPagesWhenShown(!Settings::DeepScan());
     loadInProgress = true;
     harvest.imageMap.clear();
     harvest.linkMap.clear();
@@ -471,7 +475,7 @@ void CQuillmarView::OnDownloadComplete() {
     emit progressCleared();
     if (IsActive())
         emit listsCleared();
-    ScanPage();
+    ScanPage(true);
 }
 
 void CQuillmarView::OnTitleChange() {

@@ -45,7 +45,9 @@ public:
     // with the lines selected when the window was last shown.
     void ShowOwnScan();
     void RecordLocation();
-    void ScanPage();
+    // atLoad: the scan right after a load, which the page's own scan from when
+    // it was shown may answer.
+    void ScanPage(bool atLoad = false);
     // Scans the page shown again, for a change of scan mode, keeping the
     // selection of the lines it lists again.
     void Rescan();

@@ -431,6 +431,24 @@ private slots:
         Settings::SetDeepScan(false);
     }
 
+    // The window lists the page as its load handlers left it, from the page's own scan
+    // taken when it was shown; the page's scripts cannot reach the channel that scan
+    // travels on, so they cannot send a listing of their own.
+    void listsThePageAsShownFromAChannelPagesCannotReach() {
+        server.setFile("/shown.html",
+                       "<title>-</title><img src='a.jpg'><script>"
+                       "addEventListener('load', function () {"
+                       "  var late = document.createElement('img');"
+                       "  late.src = 'late.jpg'; document.body.appendChild(late); });"
+                       "document.title = window.qt ? 'reaches the channel' : 'cut off';"
+                       "</script>");
+        CQuillmarView* view = openView();
+        QVERIFY(view);
+        QVERIFY(load(view, server.url("shown.html")));
+        QCOMPARE(view->Engine()->Page()->title(), QStringLiteral("cut off"));
+        QCOMPARE(FrameControls(*frame).imageList->Lines(), (QStringList{"a.jpg", "late.jpg"}));
+    }
+
     void engineReportsProgressAndForgetsScansWhenDeleted() {
         auto engine = std::make_unique<CBrowserEngine>();
         QSignalSpy progress(engine.get(), &CBrowserEngine::progressChange);
