@@ -5,6 +5,7 @@
 #include "frame/CChildFrame.h"
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
+#include "view/CQuillmarView.h"
 
 #include <QMdiArea>
 
@@ -38,6 +39,9 @@ CChildFrame* CDocTemplate::CreateNewFrame(CQuillmarDoc& document, CMainFrame& fr
     // Every browser window opens maximised, even after the previous one was restored.
     child->showMaximized();
     frame.MdiArea()->setActiveSubWindow(child);
+    // Before the main frame is first shown, the start page loads meanwhile.
+    if (auto* browserView = qobject_cast<CQuillmarView*>(view))
+        browserView->OnInitialUpdate();
     return child;
 }
 

@@ -430,10 +430,7 @@ bool CQuillmarView::IsCommandEnabled(int id) const {
 
 void CQuillmarView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!initialUpdateDone) {
-        initialUpdateDone = true;
-        OnInitialUpdate();
-    }
+    OnInitialUpdate();
 }
 
 void CQuillmarView::closeEvent(QCloseEvent* event) {
@@ -449,6 +446,9 @@ void CQuillmarView::closeEvent(QCloseEvent* event) {
 }
 
 void CQuillmarView::OnInitialUpdate() {
+    if (initialUpdateDone)
+        return;
+    initialUpdateDone = true;
     if (startAddress.isEmpty())
         engine->LoadAboutPage();
     else

@@ -45,6 +45,10 @@ public:
     // with the lines selected when the window was last shown.
     void ShowOwnScan();
     void RecordLocation();
+    // Loads the start page, once. The frame calls it as it opens the window, so
+    // the engine loads while the window is being shown; a view shown without
+    // it loads when first shown.
+    void OnInitialUpdate();
     // atLoad: the scan right after a load, which the page's own scan from when
     // it was shown may answer.
     void ScanPage(bool atLoad = false);
@@ -122,7 +126,6 @@ private:
     bool BrowseForDownloadFolder();
     bool EnsureDownloadFolder();
     void AskCancelDownload();
-    void OnInitialUpdate();
     void OnDownloadBegin();
     void OnDownloadComplete();
     void OnTitleChange();
