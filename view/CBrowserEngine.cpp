@@ -51,6 +51,7 @@ CBrowserEngine::~CBrowserEngine() {
 void CBrowserEngine::connectEngineEvents() {
     connect(view, &QWebEngineView::loadStarted, this, [this] {
         forgetShownScan();
+        ++loadsStarted;
         loadSnapshotOpen = true;
         emit downloadBegin();
     });
@@ -166,6 +167,7 @@ void CBrowserEngine::TakeLoadSnapshot(std::function<void(const PageSnapshot&)> d
         return;
     }
     if (shownSnapshot) {
+        refreshReferrerPolicy();
         // Answered later on this thread, as a fresh snapshot would be.
         loadSnapshotDone = std::move(done);
         QPointer<CBrowserEngine> engine(this);
@@ -184,12 +186,26 @@ void CBrowserEngine::TakeLoadSnapshot(std::function<void(const PageSnapshot&)> d
     });
 }
 
+// The page's Referrer-Policy header may have been read only after the page
+// scanned itself; the downloads use what is known by the time they start.
+void CBrowserEngine::refreshReferrerPolicy() {
+    QPointer<CBrowserEngine> engine(this);
+    const quint64 load = loadsStarted;
+    view->page()->runJavaScript(
+        referrerTask(), QWebEngineScript::ApplicationWorld, [engine, load](const QVariant& result) {
+            if (!engine || !engine->answersSnapshots || engine->loadsStarted != load)
+                return;
+            PageSnapshot snapshot;
+            SnapshotConverter::ReadReferrer(result, snapshot);
+            engine->keepReferrerPolicy(snapshot);
+        });
+}
+
 // The policy as the engine applied it lives with Deep Scan's script.
 void CBrowserEngine::readReferrer(PageSnapshot snapshot,
                                   std::function<void(const PageSnapshot&)> done) {
     QPointer<CBrowserEngine> engine(this);
-    view->page()->runJavaScript(deepScanScript() + QStringLiteral("({task: 'referrer'})"),
-                                QWebEngineScript::ApplicationWorld,
+    view->page()->runJavaScript(referrerTask(), QWebEngineScript::ApplicationWorld,
                                 [engine, snapshot = std::move(snapshot),
                                  done = std::move(done)](const QVariant& result) mutable {
                                     if (!engine || !engine->answersSnapshots)
@@ -296,13 +312,17 @@ const QString& CBrowserEngine::deepScanScript() {
     return script;
 }
 
+QString CBrowserEngine::referrerTask() {
+    return deepScanScript() + QStringLiteral("({task: 'referrer'})");
+}
+
 // The handler called with its two readers; each reader's text is an
 // expression that may begin with comments, hence the parentheses.
 const QString& CBrowserEngine::shownScanScript() {
     static const QString script = ResourceText(QStringLiteral(":/shownscan.js")) +
                                   QStringLiteral("(function () { return (\n") + scanScript() +
                                   QStringLiteral("\n); }, function () { return (\n") +
-                                  deepScanScript() + QStringLiteral("\n)({task: 'referrer'}); });");
+                                  referrerTask() + QStringLiteral("\n); });");
     return script;
 }
 

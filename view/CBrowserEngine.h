@@ -77,9 +77,11 @@ private:
     static const QString& scanScript();
     static const QString& deepScanScript();
     static const QString& shownScanScript();
+    static QString referrerTask();
     void forgetShownScan();
     void takeShownScan(const QVariantMap& report);
     void answerLoadSnapshot(PageSnapshot snapshot);
+    void refreshReferrerPolicy();
     void installFrameListener();
     void awaitFrameAnswers(int asked, int triesLeft, std::function<void(const PageSnapshot&)> done);
     void runDeepScan(std::function<void(const PageSnapshot&)> done);
@@ -97,6 +99,7 @@ private:
     // Until the first TakeLoadSnapshot after a load is answered: the page's own
     // scan, once reported, and the caller waiting for either answer.
     bool loadSnapshotOpen = false;
+    quint64 loadsStarted = 0;
     std::optional<PageSnapshot> shownSnapshot;
     std::function<void(const PageSnapshot&)> loadSnapshotDone;
     RefererPolicy statedReferrerPolicy;
