@@ -32,9 +32,9 @@ CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWeb
 void CBrowserEngine::SetPage(ScanPage* page) {
     view->setPage(page);
     installFrameListener();
-    shownScan = new ShownPageScan(page, shownScanScript());
+    shownScan = new ShownPageScan(page, shownScanScript(),
+                                  [this](const QVariantMap& report) { takeShownScan(report); });
     shownScan->SetEnabled(scansWhenShown);
-    connect(shownScan, &ShownPageScan::reported, this, &CBrowserEngine::takeShownScan);
     connect(page, &ScanPage::frameReport, this,
             [this](int ask, const QString& path, const QJsonObject& findings) {
                 if (ask == askNumber)
@@ -144,7 +144,8 @@ void CBrowserEngine::forgetShownScan() {
 // A report from a page the view has left, or one that comes after the load's
 // first snapshot was answered, describes nothing shown now.
 void CBrowserEngine::takeShownScan(const QVariantMap& report) {
-    if (!loadSnapshotOpen || report.value(QStringLiteral("address")).toString() != Location())
+    if (!answersSnapshots || !loadSnapshotOpen ||
+        report.value(QStringLiteral("address")).toString() != Location())
         return;
     PageSnapshot snapshot = SnapshotConverter::FromScriptResult(report);
     SnapshotConverter::ReadReferrer(report, snapshot);

@@ -11,8 +11,9 @@ const QString scriptName = QStringLiteral("quillmar-shown-scan");
 
 } // namespace
 
-ShownPageScan::ShownPageScan(QWebEnginePage* page, const QString& script)
-    : QObject(page), page(page), script(script), channel(new QWebChannel(this)) {
+ShownPageScan::ShownPageScan(QWebEnginePage* page, const QString& script, Receiver receive)
+    : QObject(page), page(page), script(script), receive(std::move(receive)),
+      channel(new QWebChannel(this)) {
     channel->registerObject(QStringLiteral("quillmarShownScan"), this);
 }
 
@@ -39,7 +40,7 @@ void ShownPageScan::SetEnabled(bool enable) {
 // Converted here in depth: the channel would hand nested parts over as JSON values.
 void ShownPageScan::report(const QJsonObject& snapshot) {
     if (enabled)
-        emit reported(snapshot.toVariantMap());
+        receive(snapshot.toVariantMap());
 }
 
 // Compiled here so linking this class does not pull in the moc code of other classes.

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QVariantMap>
 
+#include <functional>
+
 class QWebEnginePage;
 class QWebChannel;
 
@@ -14,8 +16,11 @@ class QWebChannel;
 class ShownPageScan : public QObject {
     Q_OBJECT
 public:
-    // script: the text of shownscan.js with its call appended.
-    ShownPageScan(QWebEnginePage* page, const QString& script);
+    using Receiver = std::function<void(const QVariantMap& snapshot)>;
+
+    // script: the text of shownscan.js with its call appended; receive gets
+    // each report while switched on.
+    ShownPageScan(QWebEnginePage* page, const QString& script, Receiver receive);
 
     // Whether documents created from now on scan themselves when shown.
     void SetEnabled(bool enabled);
@@ -23,12 +28,12 @@ public:
     // Called by the page's script through the channel.
     Q_INVOKABLE void report(const QJsonObject& snapshot);
 
-signals:
-    void reported(const QVariantMap& snapshot);
-
 private:
     QWebEnginePage* page;
     QString script;
+    // A callback, not a signal: the channel would send a signal's every
+    // emission back to the page.
+    Receiver receive;
     QWebChannel* channel;
     bool enabled = false;
 };
