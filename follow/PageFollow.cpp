@@ -15,10 +15,12 @@ void PageFollow::Start(const FollowOptions& chosen) {
     options = chosen;
     running = true;
     QPointer<PageFollow> self(this);
-    engine->TakeDeepSnapshot([self](const PageSnapshot& snapshot) {
-        if (self && self->running && !self->cancelled)
-            self->Follow(snapshot);
-    });
+    engine->TakeDeepSnapshot(
+        [self](const PageSnapshot& snapshot) {
+            if (self && self->running && !self->cancelled)
+                self->Follow(snapshot);
+        },
+        CBrowserEngine::Placements::Read);
 }
 
 void PageFollow::Follow(const PageSnapshot& snapshot) {

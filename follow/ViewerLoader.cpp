@@ -133,12 +133,14 @@ void ViewerLoader::scan() {
     pollTimer.stop();
     QPointer<ViewerLoader> self(this);
     const int asked = generation;
-    engine->TakeDeepSnapshot([self, asked](const PageSnapshot& snapshot) {
-        if (!self || self->generation != asked || !self->active)
-            return;
-        self->stop();
-        emit self->scanned(snapshot, self->engine->Location());
-    });
+    engine->TakeDeepSnapshot(
+        [self, asked](const PageSnapshot& snapshot) {
+            if (!self || self->generation != asked || !self->active)
+                return;
+            self->stop();
+            emit self->scanned(snapshot, self->engine->Location());
+        },
+        CBrowserEngine::Placements::Read);
 }
 
 // A page that never settles is scanned as it is; one that never loaded has failed.

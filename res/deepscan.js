@@ -15,8 +15,9 @@
 // Each image adds one address and four details: source, natural width,
 // natural height (0 when unknown) of the file, and flags: 1 when the element
 // shows a picture, 2 when the size is an estimate.
-// For following thumbnails, an image drawn on the page or inside a link adds
-// a placement: [image index, drawn width, drawn height, srcset width of the
+// For following thumbnails (request.placements true; asking for them costs
+// a box per image), an image drawn on the page or inside a link adds a
+// placement: [image index, drawn width, drawn height, srcset width of the
 // chosen candidate (0 when none), link targets...]; the scan also gives the
 // page's rel="next" address.
 (function (request) {
@@ -222,7 +223,7 @@
     }
 
     function notePlacement(found, address, image, base, srcsetWidth) {
-        if (!address || /^data:/i.test(address)) return;
+        if (!found.placements || !address || /^data:/i.test(address)) return;
         var images = found.result.images;
         var index = images[images.length - 1] === address ? images.length - 1
                                                           : images.indexOf(address);
@@ -403,7 +404,8 @@
     }
 
     function readShadow(found, shadow, base, walk) {
-        var inner = {result: found.result, source: found.source || 'shadow', seen: found.seen};
+        var inner = {result: found.result, source: found.source || 'shadow', seen: found.seen,
+                     placements: found.placements};
         readRoot(inner, selectAll.call(shadow, '*'), base, walk, true);
         var anchors = selectAll.call(shadow, 'a[href], area[href]');
         for (var i = 0; i < anchors.length; i++)
@@ -422,7 +424,8 @@
 
     // A document's own findings, without its frames.
     function readDocument(document, source, walk) {
-        var found = {result: newResult(), source: source, seen: new Map()};
+        var found = {result: newResult(), source: source, seen: new Map(),
+                     placements: walk.placements};
         var base = baseOf.call(document);
         try {
             var links = linksOf.call(document);
@@ -526,7 +529,8 @@
             var data = event.data;
             if (!data || typeof data.quillmarDeepAsk !== 'number' || window === window.top)
                 return;
-            var walk = {deadline: performance.now() + 1000, cut: false, styled: new Set()};
+            var walk = {deadline: performance.now() + 1000, cut: false, styled: new Set(),
+                        placements: data.quillmarDeepPlacements === true};
             console.log(reportPrefix + JSON.stringify({
                 ask: data.quillmarDeepAsk, path: pathOf(window),
                 result: readDocument(document, 'frame', walk)
@@ -534,10 +538,10 @@
         });
     }
 
-    function ask(askId) {
+    function ask(askId, placements) {
         var asked = 0;
         forEachForeignFrame(window, function (frame) {
-            frame.postMessage({quillmarDeepAsk: askId}, '*');
+            frame.postMessage({quillmarDeepAsk: askId, quillmarDeepPlacements: placements}, '*');
             asked += 1;
         });
         return asked;
@@ -687,10 +691,10 @@
     case 'referrer':
         return referrerOf(document);
     case 'ask':
-        return ask(request.ask);
+        return ask(request.ask, request.placements === true);
     default:
         var walk = {deadline: performance.now() + (request.cssBudgetMs || 1500), cut: false,
-                    styled: new Set()};
+                    styled: new Set(), placements: request.placements === true};
         var top = readWindow(window, '', walk, '');
         var referrer = referrerOf(document);
         return {contentType: contentTypeOf.call(document), document: top, cssCut: walk.cut,

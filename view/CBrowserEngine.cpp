@@ -18,6 +18,15 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
+namespace {
+
+QString ScriptFlag(CBrowserEngine::Placements placements) {
+    return placements == CBrowserEngine::Placements::Read ? QStringLiteral("true")
+                                                          : QStringLiteral("false");
+}
+
+} // namespace
+
 CBrowserEngine::CBrowserEngine(QWidget* parent) : QWidget(parent), view(new QWebEngineView(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -241,40 +250,45 @@ void CBrowserEngine::installFrameListener() {
     view->page()->scripts().insert(listener);
 }
 
-void CBrowserEngine::TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done) {
+void CBrowserEngine::TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done,
+                                      Placements placements) {
     QPointer<CBrowserEngine> engine(this);
     frameAnswers = QJsonObject();
-    view->page()->runJavaScript(deepScanScript() +
-                                    QStringLiteral("({task: 'ask', ask: %1})").arg(++askNumber),
-                                QWebEngineScript::ApplicationWorld,
-                                [engine, done = std::move(done)](const QVariant& asked) mutable {
-                                    if (!engine || !engine->answersSnapshots)
-                                        return;
-                                    engine->awaitFrameAnswers(asked.toInt(), 20, std::move(done));
-                                });
+    view->page()->runJavaScript(
+        deepScanScript() + QStringLiteral("({task: 'ask', ask: %1, placements: %2})")
+                               .arg(++askNumber)
+                               .arg(ScriptFlag(placements)),
+        QWebEngineScript::ApplicationWorld,
+        [engine, placements, done = std::move(done)](const QVariant& asked) mutable {
+            if (engine && engine->answersSnapshots)
+                engine->awaitFrameAnswers(asked.toInt(), 20, placements, std::move(done));
+        });
 }
 
 // Looks every 50 ms; a frame that has not answered within a second is left out.
-void CBrowserEngine::awaitFrameAnswers(int asked, int triesLeft,
+void CBrowserEngine::awaitFrameAnswers(int asked, int triesLeft, Placements placements,
                                        std::function<void(const PageSnapshot&)> done) {
     if (frameAnswers.size() >= asked || triesLeft <= 0) {
-        runDeepScan(std::move(done));
+        runDeepScan(placements, std::move(done));
         return;
     }
     QPointer<CBrowserEngine> engine(this);
-    QTimer::singleShot(50, this, [engine, asked, triesLeft, done = std::move(done)]() mutable {
-        if (engine && engine->answersSnapshots)
-            engine->awaitFrameAnswers(asked, triesLeft - 1, std::move(done));
-    });
+    QTimer::singleShot(
+        50, this, [engine, asked, triesLeft, placements, done = std::move(done)]() mutable {
+            if (engine && engine->answersSnapshots)
+                engine->awaitFrameAnswers(asked, triesLeft - 1, placements, std::move(done));
+        });
 }
 
 // The answers travel as JSON written here, so a forged one is data, never code.
-void CBrowserEngine::runDeepScan(std::function<void(const PageSnapshot&)> done) {
+void CBrowserEngine::runDeepScan(Placements placements,
+                                 std::function<void(const PageSnapshot&)> done) {
     QPointer<CBrowserEngine> engine(this);
     const QString answers =
         QString::fromUtf8(QJsonDocument(frameAnswers).toJson(QJsonDocument::Compact));
     view->page()->runJavaScript(
-        deepScanScript() + QStringLiteral("({task: 'scan', answers: %1})").arg(answers),
+        deepScanScript() + QStringLiteral("({task: 'scan', placements: %1, answers: %2})")
+                               .arg(ScriptFlag(placements), answers),
         QWebEngineScript::ApplicationWorld,
         [engine, done = std::move(done)](const QVariant& result) {
             if (!engine || !engine->answersSnapshots)

@@ -52,9 +52,13 @@ public:
     // The page shown as its downloads present it: address, stated Referer
     // policy and the profile's cookies.
     JobOrigin DownloadOrigin() const;
+    // Whether Deep Scan also reads where the page draws each picture and where
+    // its link leads: following thumbnails needs it, and it costs a box per image.
+    enum class Placements { Skip, Read };
     // The same with the Deep Scan script: first asks frames of other origins
     // for their findings and waits a moment for their answers.
-    void TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done);
+    void TakeDeepSnapshot(std::function<void(const PageSnapshot&)> done,
+                          Placements placements = Placements::Skip);
 
     QWebEngineView* WebView() const;
     // Shows page (owned by the view from now on) in place of the engine's own,
@@ -83,8 +87,9 @@ private:
     void answerLoadSnapshot(PageSnapshot snapshot);
     void refreshReferrerPolicy();
     void installFrameListener();
-    void awaitFrameAnswers(int asked, int triesLeft, std::function<void(const PageSnapshot&)> done);
-    void runDeepScan(std::function<void(const PageSnapshot&)> done);
+    void awaitFrameAnswers(int asked, int triesLeft, Placements placements,
+                           std::function<void(const PageSnapshot&)> done);
+    void runDeepScan(Placements placements, std::function<void(const PageSnapshot&)> done);
     void readReferrer(PageSnapshot snapshot, std::function<void(const PageSnapshot&)> done);
     void keepReferrerPolicy(const PageSnapshot& snapshot);
 

@@ -70,7 +70,9 @@ void BatchHarvest::startNext() {
                     loadFailure = LoadFailureText::Describe(info);
             });
     connect(harvester.get(), &PageHarvester::finished, this, &BatchHarvest::pageHarvested);
-    harvester->Start(addressFor(address), choice.timeoutSeconds, choice.mode);
+    PageHarvester::Mode mode = choice.mode;
+    mode.placements = choice.followThumbnails;
+    harvester->Start(addressFor(address), choice.timeoutSeconds, mode);
 }
 
 void BatchHarvest::pageHarvested() {

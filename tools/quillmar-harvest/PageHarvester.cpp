@@ -129,7 +129,8 @@ void PageHarvester::AwaitFirstScreen(int triesLeft) {
 void PageHarvester::takeSnapshot() {
     auto scan = [this](const PageSnapshot& snapshot) { scanSnapshot(snapshot); };
     if (mode.deep)
-        engine->TakeDeepSnapshot(scan);
+        engine->TakeDeepSnapshot(scan, mode.placements ? CBrowserEngine::Placements::Read
+                                                       : CBrowserEngine::Placements::Skip);
     else
         engine->TakeSnapshot(scan);
 }

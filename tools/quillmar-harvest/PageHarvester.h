@@ -9,9 +9,10 @@
 class CBrowserEngine;
 
 struct HarvestMode {
-    bool deep = false;   // Deep Scan instead of the plain scan
-    bool scroll = false; // scroll to the page's end before scanning
-    QSize minimumSize;   // Deep Scan leaves out images known to be smaller
+    bool deep = false;       // Deep Scan instead of the plain scan
+    bool scroll = false;     // scroll to the page's end before scanning
+    QSize minimumSize;       // Deep Scan leaves out images known to be smaller
+    bool placements = false; // Deep Scan reads where pictures are drawn and lead, to follow them
 };
 
 // Loads one address in a browser engine without a window, scans the page like
