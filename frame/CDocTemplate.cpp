@@ -39,7 +39,8 @@ CChildFrame* CDocTemplate::CreateNewFrame(CQuillmarDoc& document, CMainFrame& fr
     // Every browser window opens maximised, even after the previous one was restored.
     child->showMaximized();
     frame.MdiArea()->setActiveSubWindow(child);
-    // Before the main frame is first shown, the start page loads meanwhile.
+    // A window opened before the main frame is shown loads its start page now,
+    // while the frame is being shown, not once it is.
     if (auto* browserView = qobject_cast<CQuillmarView*>(view))
         browserView->OnInitialUpdate();
     return child;
