@@ -199,29 +199,24 @@ void CBrowserEngine::TakeLoadSnapshot(std::function<void(const PageSnapshot&)> d
 // The page's Referrer-Policy header may have been read only after the page
 // scanned itself; the downloads use what is known by the time they start.
 void CBrowserEngine::refreshReferrerPolicy() {
-    QPointer<CBrowserEngine> engine(this);
-    const quint64 load = loadsStarted;
-    view->page()->runJavaScript(
-        referrerTask(), QWebEngineScript::ApplicationWorld, [engine, load](const QVariant& result) {
-            if (!engine || !engine->answersSnapshots || engine->loadsStarted != load)
-                return;
-            PageSnapshot snapshot;
-            SnapshotConverter::ReadReferrer(result, snapshot);
-            engine->keepReferrerPolicy(snapshot);
-        });
+    readReferrer(PageSnapshot(), [](const PageSnapshot&) {});
 }
 
 // The policy as the engine applied it lives with Deep Scan's script.
+// A reading that answers after another load has begun describes a page since
+// left: the downloads do not keep it.
 void CBrowserEngine::readReferrer(PageSnapshot snapshot,
                                   std::function<void(const PageSnapshot&)> done) {
     QPointer<CBrowserEngine> engine(this);
+    const quint64 load = loadsStarted;
     view->page()->runJavaScript(referrerTask(), QWebEngineScript::ApplicationWorld,
-                                [engine, snapshot = std::move(snapshot),
+                                [engine, load, snapshot = std::move(snapshot),
                                  done = std::move(done)](const QVariant& result) mutable {
                                     if (!engine || !engine->answersSnapshots)
                                         return;
                                     SnapshotConverter::ReadReferrer(result, snapshot);
-                                    engine->keepReferrerPolicy(snapshot);
+                                    if (engine->loadsStarted == load)
+                                        engine->keepReferrerPolicy(snapshot);
                                     done(snapshot);
                                 });
 }
