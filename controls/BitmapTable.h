@@ -3,11 +3,12 @@
 #include <QPixmap>
 #include <QString>
 
-// Maps the program's bitmap resource ids to image files under res/.
+// Maps the program's bitmap resource ids to their pictures: PNG files drawn
+// from the SVG files under res/images/ as the program is built.
 class BitmapTable {
 public:
-    // The resource path (":/images/....svg"), or empty for an unknown id.
+    // The resource path (":/images/....png"), or empty for an unknown id.
     static QString path(int bitmapId);
-    // The image rendered at its natural size; null for an unknown id.
+    // The picture at its natural size; null for an unknown id.
     static QPixmap pixmap(int bitmapId);
 };

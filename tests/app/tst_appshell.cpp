@@ -21,7 +21,10 @@
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QSettings>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimer>
 
@@ -74,6 +77,27 @@ private slots:
             QCOMPARE(StringTable::contains(id), !prompt.isEmpty());
             QCOMPARE(StringTable::name(id), name);
             QCOMPARE(StringTable::description(id), description);
+        }
+    }
+
+    // Read without the image plugins, the icons are still Qt's own, pixel for pixel.
+    void standardIconsAreTheStylesOwn() {
+        const auto* ours = qobject_cast<QProxyStyle*>(QApplication::style());
+        QVERIFY(ours);
+        const std::unique_ptr<QStyle> plain(QStyleFactory::create(ours->baseStyle()->name()));
+        QStyleOption rightToLeft;
+        rightToLeft.direction = Qt::RightToLeft;
+        for (const QStyle::StandardPixmap which :
+             {QStyle::SP_TitleBarMenuButton, QStyle::SP_TitleBarMaxButton,
+              QStyle::SP_ToolBarHorizontalExtensionButton,
+              QStyle::SP_ToolBarVerticalExtensionButton, QStyle::SP_TitleBarCloseButton}) {
+            for (const QStyleOption* option : {static_cast<QStyleOption*>(nullptr), &rightToLeft}) {
+                const QIcon read = ours->standardIcon(which, option);
+                const QIcon qts = plain->standardIcon(which, option);
+                QCOMPARE(read.availableSizes(), qts.availableSizes());
+                for (const QSize& size : qts.availableSizes())
+                    QCOMPARE(read.pixmap(size).toImage(), qts.pixmap(size).toImage());
+            }
         }
     }
 
