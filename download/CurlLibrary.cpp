@@ -3,7 +3,8 @@
 // libraries behind it (TLS, Kerberos, LDAP, SSH) before main(), about 9 ms.
 // The functions below carry libcurl's own names and signatures, so the
 // transfer code stays ordinary libcurl code, checked by curl.h as before; each
-// forwards to the library's function of that name.
+// forwards to the library's function of that name. The library is set up
+// (curl_global_init) as it is opened, once, whichever transfer comes first.
 // Nothing exports them, so a libcurl that another library loads is unaffected.
 #define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
@@ -59,8 +60,9 @@ Functions OpenLibrary() {
                           Resolve(library, "curl_multi_poll", f.multiPoll) &&
                           Resolve(library, "curl_multi_wakeup", f.multiWakeup) &&
                           Resolve(library, "curl_multi_info_read", f.multiInfoRead);
-    // A libcurl too old for one of them is no libcurl to use at all.
-    if (!complete)
+    // A libcurl too old for one of them, or that cannot set itself up, is no
+    // libcurl to use at all.
+    if (!complete || f.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
         f = Functions();
     return f;
 }
@@ -87,10 +89,6 @@ bool Available() {
 }
 
 } // namespace
-
-CURLcode curl_global_init(long flags) {
-    return Available() ? Library().globalInit(flags) : CURLE_FAILED_INIT;
-}
 
 CURL* curl_easy_init() {
     return Available() ? Library().easyInit() : nullptr;

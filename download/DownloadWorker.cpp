@@ -3,7 +3,6 @@
 #include "core/Limits.h"
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
-#include "download/TransferRules.h"
 
 #include <QFileInfo>
 
@@ -31,7 +30,6 @@ QStringList FoldersOf(const DownloadJob& job) {
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
     : job(std::move(job)), sink(std::move(sink)), folders(FoldersOf(this->job)) {
-    TransferRules::InitialiseOnce();
     multi = curl_multi_init();
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);

@@ -19,11 +19,6 @@ bool IsRemoteScheme(const QString& scheme) {
 
 const char* const TransferRules::UserAgent = "Quillmar";
 
-bool TransferRules::InitialiseOnce() {
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return initialised;
-}
-
 void TransferRules::Configure(CURL* handle, const DownloadJob& job, char* errorText) {
     curl_easy_setopt(handle, CURLOPT_USERAGENT, UserAgent);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);

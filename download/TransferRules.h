@@ -17,8 +17,6 @@ public:
     static constexpr long ConnectSeconds = 30;
     static constexpr int MaxRedirects = 20;
 
-    // Prepares the transfer library; before the first handle of any kind.
-    static bool InitialiseOnce();
     // Sets what every request of the job shares: agent, time limits and the
     // job's cookies, which the transfer library sends to their own hosts only.
     static void Configure(CURL* handle, const DownloadJob& job, char* errorText);
