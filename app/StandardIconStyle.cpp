@@ -1,7 +1,8 @@
 #include "app/StandardIconStyle.h"
 
+#include "controls/BitmapTable.h"
+
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QStyleOption>
 
 namespace {
@@ -31,12 +32,6 @@ QStringList FilesOf(QStyle::StandardPixmap which, bool rightToLeft) {
     }
 }
 
-QImage ReadPng(const QString& file) {
-    QImageReader reader(file, "png");
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
-}
-
 } // namespace
 
 StandardIconStyle::StandardIconStyle(const QString& key) : QProxyStyle(key) {}
@@ -63,7 +58,7 @@ QIcon StandardIconStyle::ReadIcon(StandardPixmap which, bool rightToLeft) const 
     if (which == SP_TitleBarMenuButton && !files.isEmpty())
         icon.addPixmap(standardPixmap(which, nullptr, nullptr));
     for (const QString& file : files) {
-        const QImage image = ReadPng(file);
+        const QImage image = BitmapTable::readPng(file);
         // A Qt without these files draws the icon its own way.
         if (image.isNull())
             return QIcon();

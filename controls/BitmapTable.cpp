@@ -65,9 +65,11 @@ QPixmap BitmapTable::pixmap(int bitmapId) {
     const QString file = path(bitmapId);
     if (file.isEmpty())
         return QPixmap();
-    // Read as PNG without asking every image plugin whether it claims the file,
-    // which would load them all.
-    QImageReader reader(file, "png");
+    return QPixmap::fromImage(readPng(file));
+}
+
+QImage BitmapTable::readPng(const QString& path) {
+    QImageReader reader(path, "png");
     reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    return reader.read();
 }

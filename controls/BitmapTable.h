@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -11,4 +12,7 @@ public:
     static QString path(int bitmapId);
     // The picture at its natural size; null for an unknown id.
     static QPixmap pixmap(int bitmapId);
+    // The PNG file at path, read without asking every image plugin whether it
+    // claims the file, which would load them all; null when it cannot be read.
+    static QImage readPng(const QString& path);
 };
