@@ -197,8 +197,8 @@ private slots:
         };
         QCOMPARE(cells.rowCount(), 4);
         QTRY_COMPARE_WITH_TIMEOUT(sizeOf("photo.jpg"), QSize(640, 480), timeout);
-        QTRY_COMPARE(sizeOf("wide.png"), QSize(300, 100));
-        QTRY_COMPARE(sizeOf("tiny.png"), QSize(8, 8));
+        QTRY_COMPARE_WITH_TIMEOUT(sizeOf("wide.png"), QSize(300, 100), timeout);
+        QTRY_COMPARE_WITH_TIMEOUT(sizeOf("tiny.png"), QSize(8, 8), timeout);
 
         window->Filter()->SetMinimumSize(QSize(50, 50));
         QCOMPARE(cells.rowCount(), 3);
