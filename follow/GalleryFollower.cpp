@@ -91,13 +91,11 @@ void GalleryFollower::pageFollowed() {
 
 void GalleryFollower::continueWith(const PageSnapshot& snapshot) {
     const QUrl next = FollowTargets::NextPage(snapshot, QUrl(current.address), options);
-    const QUrl key = pageKey(next.toString());
-    if (nextPagesLeft <= 0 || next.isEmpty() || galleryPages.contains(key) ||
-        nextAddresses.contains(key) || loaded >= budget) {
+    if (nextPagesLeft <= 0 || next.isEmpty() || galleryPages.contains(pageKey(next.toString())) ||
+        loaded >= budget) {
         finish();
         return;
     }
-    nextAddresses.insert(key);
     --nextPagesLeft;
     ++loaded;
     ++known;

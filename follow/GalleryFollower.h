@@ -75,10 +75,9 @@ private:
     PageSnapshot currentSnapshot;
     std::vector<FollowTarget> targets;
     QStringList failures;
-    // Each gallery and each viewer page is loaded once a run. Gallery pages
-    // by where they ended up; next addresses as asked, as they may redirect.
+    // Each gallery and each viewer page is loaded once a run; gallery pages
+    // by where they ended up, after redirects.
     QSet<QUrl> galleryPages;
-    QSet<QUrl> nextAddresses;
     QSet<QUrl> viewerPages;
     QUrl nextAddress;
     QString firstFailure;
