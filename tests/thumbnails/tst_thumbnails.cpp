@@ -69,6 +69,11 @@ QByteArray Svg(const QByteArray& content, const QByteArray& before = QByteArray(
            content + "</svg>";
 }
 
+// Text that the picture drops as it is read.
+QByteArray Comment(int length) {
+    return "<!--" + QByteArray(length, ' ') + "-->";
+}
+
 QSize DecodedSize(const QByteArray& encoded) {
     return QImage::fromData(encoded).size();
 }
@@ -148,9 +153,9 @@ void ThumbnailsTest::makesSmallCopies_data() {
     QTest::newRow("svgz") << Gzipped(Svg("<rect width='40' height='20' fill='red'/>")) << "SVG"
                           << QSize(40, 40) << QSize(40, 40) << "";
     QTest::newRow("svgz unpacking past the bound")
-        << Gzipped(Svg(QByteArray(5 * 1024 * 1024, ' '))) << "SVG" << QSize() << QSize(0, 0)
+        << Gzipped(Svg(Comment(5 * 1024 * 1024))) << "SVG" << QSize() << QSize(0, 0)
         << "SVG text larger than 4 MB";
-    QTest::newRow("svg past the bound") << Svg(QByteArray(5 * 1024 * 1024, ' ')) << "SVG" << QSize()
+    QTest::newRow("svg past the bound") << Svg(Comment(5 * 1024 * 1024)) << "SVG" << QSize()
                                         << QSize(0, 0) << "SVG text larger than 4 MB";
     QTest::newRow("avif without decoder")
         << QByteArray("\0\0\0\x1c"
@@ -294,7 +299,8 @@ void ThumbnailsTest::stuckLookUpDoesNotHoldExit() {
     loader->Want({address}, {});
     // The writer's end opens once the look-up waits on the reading end.
     int writer = -1;
-    QTRY_VERIFY((writer = open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK)) >= 0);
+    QTRY_VERIFY(writer >= 0 ||
+                (writer = open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK)) >= 0);
     // Should the loader wait for ever, it is let go, so the test fails instead of hanging.
     std::promise<void> ended;
     std::thread rescue([&ended, writer] {
