@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 
 namespace {
