@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -191,6 +192,11 @@ bool DownloadFile::HoldsSameBytesAs(const QString& name) const {
         if (descriptor >= 0)
             ::close(descriptor);
     return same;
+}
+
+qsizetype DownloadFile::NameLimit() const {
+    const long limit = ::fpathconf(folder, _PC_NAME_MAX);
+    return limit > 0 ? qsizetype(limit) : NAME_MAX;
 }
 
 void DownloadFile::Discard() {

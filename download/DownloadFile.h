@@ -34,6 +34,8 @@ public:
     Placement PlaceAs(const QString& name);
     // After Finish: true when the folder's file name holds exactly these bytes.
     bool HoldsSameBytesAs(const QString& name) const;
+    // The longest file name the folder takes, in bytes.
+    qsizetype NameLimit() const;
     // Closes and removes the temporary file, if one is open.
     void Discard();
     QString Error() const { return error; }

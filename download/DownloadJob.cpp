@@ -1,8 +1,11 @@
 #include "download/DownloadJob.h"
 
-#include "harvest/SafeFileName.h"
+#include "download/FittedName.h"
+#include "harvest/DeepNameRule.h"
 
 #include <QDir>
+
+#include <climits>
 
 void DownloadJob::Add(const QString& folder, const QString& name, const QString& source) {
     const QString destination = Join(folder, name);
@@ -41,10 +44,10 @@ bool DownloadJob::FileSourceAllowed(const QString& source) const {
 void DownloadJob::AddListed(const QString& folder, const QString& name, const QString& source) {
     if (takenSources.contains(source))
         return;
-    const QString safe = SafeFileName::Of(name);
-    QString free = safe;
+    const QString safe = DeepNameRule::SavedName(name, source);
+    QString free = FittedName::Of(safe, 1, NAME_MAX);
     for (int number = 2; takenDestinations.contains(Join(folder, free)); ++number)
-        free = NumberedName(safe, number);
+        free = FittedName::Of(safe, number, NAME_MAX);
     Add(folder, free, source);
 }
 
@@ -59,10 +62,14 @@ void DownloadJob::AddListedFrom(const QString& folder, const QString& name, cons
 }
 
 QString DownloadJob::NumberedName(const QString& name, int number) {
+    const qsizetype split = ExtensionStart(name);
+    return name.left(split) + QStringLiteral(" (%1)").arg(number) + name.mid(split);
+}
+
+qsizetype DownloadJob::ExtensionStart(const QString& name) {
     // A leading dot starts a hidden name, not an extension.
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const qsizetype split = dot > 0 ? dot : name.size();
-    return name.left(split) + QStringLiteral(" (%1)").arg(number) + name.mid(split);
+    return dot > 0 ? dot : name.size();
 }
 
 bool DownloadJob::IsPlainFileName(const QString& name) {

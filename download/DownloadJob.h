@@ -47,10 +47,12 @@ struct DownloadJob {
     // listed on a local page.
     bool FileSourceAllowed(const QString& source) const;
 
-    // Appends one listed line under its safe name (SafeFileName) so that no two
+    // Appends one listed line under the name it is saved as (DeepNameRule::SavedName:
+    // decoded where the list shows it encoded, and made safe) so that no two
     // addresses of the job write the same file: a source already in the job is
     // left out, and a name another source already took gets " (2)", " (3)", ...
-    // before its extension. Files that were in the folder before the job are
+    // before its extension; a name is cut to the usual limit of 255 bytes
+    // (FittedName). Files that were in the folder before the job are
     // never replaced (see DownloadTransfer).
     void AddListed(const QString& folder, const QString& name, const QString& source);
     // The same for a line listed on page, which states policy.
@@ -64,6 +66,9 @@ struct DownloadJob {
 
     // name with " (number)" before its extension: "large.jpg", 2 -> "large (2).jpg".
     static QString NumberedName(const QString& name, int number);
+    // Where the extension of name starts: at its last dot, unless that starts a
+    // hidden name; the size of name when it has none.
+    static qsizetype ExtensionStart(const QString& name);
 
     // True for a name that stays inside the folder it is joined to: not empty,
     // not "." or "..", without a path separator or NUL.

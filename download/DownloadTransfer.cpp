@@ -3,11 +3,15 @@
 #include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
 #include "download/DownloadProgressSink.h"
+#include "download/FittedName.h"
+#include "download/PictureSniffer.h"
 #include "download/TransferRules.h"
 #include "download/TypeExtension.h"
 
 #include <QFileInfo>
 #include <QUrl>
+
+#include <algorithm>
 
 DownloadTransfer::DownloadTransfer(const DownloadJob& job, const DownloadFolders& folders,
                                    const std::atomic<bool>& cancelRequested,
@@ -86,6 +90,7 @@ void DownloadTransfer::Restart() {
     windowBytes = 0;
     nextProgressReport = windowStart;
     reportedProgress = -1;
+    firstBytes.clear();
 }
 
 DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
@@ -114,12 +119,14 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
 }
 
 // A name without a picture or media extension takes the one of the answer's
-// type; an answer that is no picture is not saved under it at all.
+// type, or of the picture its first bytes begin where the type says nothing
+// useful; an answer that is no picture is not saved under it at all.
 QString DownloadTransfer::NameByType() {
     const char* type = nullptr;
     curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
     const QString typeText = QString::fromLatin1(type);
-    const QString typed = TypeExtension::NameWithExtension(name, typeText);
+    const QString typed =
+        TypeExtension::NameWithExtension(name, PictureSniffer::ShownType(typeText, firstBytes));
     if (typed.isEmpty())
         reason = QStringLiteral("not a picture: ") +
                  (type ? typeText.section(QLatin1Char(';'), 0, 0).trimmed()
@@ -128,13 +135,15 @@ QString DownloadTransfer::NameByType() {
 }
 
 // Gives the finished file the first name, from wanted on, that neither replaces
-// a file nor takes a name another entry of the job writes.
+// a file nor takes a name another entry of the job writes, each cut to the
+// folder's limit on name length.
 bool DownloadTransfer::Place(const QString& wanted) {
     if (!file.Finish()) {
         reason = file.Error();
         return false;
     }
-    QString candidate = wanted;
+    const qsizetype limit = file.NameLimit();
+    QString candidate = FittedName::Of(wanted, 1, limit);
     for (int number = 2; number <= MaxNumberedNames; ++number) {
         if (!IsTakenByJob(candidate)) {
             switch (file.PlaceAs(candidate)) {
@@ -156,7 +165,7 @@ bool DownloadTransfer::Place(const QString& wanted) {
                 break;
             }
         }
-        candidate = DownloadJob::NumberedName(wanted, number);
+        candidate = FittedName::Of(wanted, number, limit);
     }
     reason = QStringLiteral("cannot save file: no free name");
     return false;
@@ -253,12 +262,20 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
     const size_t length = size * count;
     long status = 0;
     curl_easy_getinfo(transfer->handle, CURLINFO_RESPONSE_CODE, &status);
-    if ((!transfer->IsHttp() || TransferRules::IsKeptHttpStatus(status)) &&
-        !transfer->file.Write(data, length)) {
-        transfer->writeFailed = true;
-        return CURL_WRITEFUNC_ERROR;
+    if (!transfer->IsHttp() || TransferRules::IsKeptHttpStatus(status)) {
+        if (!transfer->file.Write(data, length)) {
+            transfer->writeFailed = true;
+            return CURL_WRITEFUNC_ERROR;
+        }
+        transfer->KeepFirstBytes(data, length);
     }
     return transfer->cancelRequested ? CURL_WRITEFUNC_ERROR : length;
+}
+
+void DownloadTransfer::KeepFirstBytes(const char* data, size_t length) {
+    const qsizetype wanted = PictureSniffer::SniffLength - firstBytes.size();
+    if (wanted > 0)
+        firstBytes.append(data, std::min<qsizetype>(wanted, qsizetype(length)));
 }
 
 // Called about once a second even while nothing arrives, so a cancellation also

@@ -45,8 +45,9 @@ public:
 
     int Index() const { return index; }
     // The name the entry is saved under: the listed one, or that name with the
-    // extension of the answer's type when it had no picture or media extension,
-    // numbered when a file of that name was in the way.
+    // extension of the answer's type (or of the picture its first bytes begin,
+    // where the type says nothing useful) when it had no picture or media
+    // extension, numbered when a file of that name was in the way.
     QString Name() const { return name; }
     QString Reason() const { return reason; }
     // Tries of the current entry so far, the one running included.
@@ -83,6 +84,8 @@ private:
     QString DestinationFor(const QString& candidate) const;
     QString Folder() const;
     void ReportProgress(curl_off_t received, curl_off_t total);
+    // The start of the body, which tells a picture served without a useful type.
+    void KeepFirstBytes(const char* data, size_t length);
     static size_t WriteBlock(char* data, size_t size, size_t count, void* self);
     static int WatchProgress(void* self, curl_off_t total, curl_off_t received, curl_off_t,
                              curl_off_t);
@@ -106,6 +109,7 @@ private:
     Clock::time_point windowStart;
     curl_off_t windowBytes = 0;
     Clock::time_point nextProgressReport;
-    curl_off_t reportedProgress = -1;     // percent, or bytes while the size is unknown
+    curl_off_t reportedProgress = -1; // percent, or bytes while the size is unknown
+    QByteArray firstBytes;
     char errorText[CURL_ERROR_SIZE] = {}; // the transfer library's last error, in detail
 };

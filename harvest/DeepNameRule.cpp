@@ -30,14 +30,27 @@ bool isPlainFileName(const QString& name) {
     });
 }
 
+// The name percent-decoded as UTF-8, or as it is when that gives no plain file name.
+QString decodedName(const QString& encoded) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8(QByteArray::fromPercentEncoding(encoded.toUtf8()));
+    return !utf8.hasError() && isPlainFileName(decoded) ? decoded : encoded;
+}
+
 } // namespace
 
 QString DeepNameRule::DisplayName(const QString& address) {
     // NameProp keeps a query behind "?"; the segment itself never holds one.
-    const QString encoded = NameProp(address).section(QLatin1Char('?'), 0, 0);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString decoded = utf8(QByteArray::fromPercentEncoding(encoded.toUtf8()));
-    return SafeFileName::Of(!utf8.hasError() && isPlainFileName(decoded) ? decoded : encoded);
+    return SafeFileName::Of(decodedName(NameProp(address).section(QLatin1Char('?'), 0, 0)));
+}
+
+QString DeepNameRule::SavedName(const QString& listedName, const QString& address) {
+    // A Deep Scan name, decoded already, differs from the encoded one whenever
+    // decoding changed anything: it is never decoded twice.
+    const QString encoded = NameProp(address);
+    if (listedName != SafeFileName::Of(encoded))
+        return SafeFileName::Of(listedName);
+    return SafeFileName::Of(decodedName(encoded));
 }
 
 bool DeepNameRule::HasAcceptedExtension(const QString& name) {

@@ -11,6 +11,11 @@ public:
     // file name (a "/", NUL or control character, ".", "..", or broken UTF-8);
     // either made safe to save (SafeFileName).
     static QString DisplayName(const QString& address);
+    // The name a listed file is saved under, as a browser saves it: the plain
+    // scan lists the encoded name the scan rules matched (caf%C3%A9.jpg), and
+    // it is saved decoded as DisplayName decodes (café.jpg); a Deep Scan name,
+    // decoded already, stays as it is. Either made safe (SafeFileName).
+    static QString SavedName(const QString& listedName, const QString& address);
     // True when the text after the name's last dot is a known picture,
     // graphics or media extension.
     static bool HasAcceptedExtension(const QString& name);

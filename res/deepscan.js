@@ -184,6 +184,13 @@
                  image.naturalWidth > 0, false);
     }
 
+    // The address an <img> shows. Where the engine cannot resolve it (a "%00"
+    // in it), currentSrc is the attribute's bare text; src is always whole.
+    function shownAddress(image) {
+        var current = image.currentSrc;
+        return /^[a-z][a-z0-9+.-]*:/i.test(current) ? current : image.src;
+    }
+
     // The largest candidate of any srcset, then a lazy loader's address, then what is shown.
     function readImg(found, image, base) {
         var sets = srcsetCandidates(image, base, true);
@@ -199,7 +206,7 @@
         for (var i = 0; !address && i < lazySingles.length; i++)
             address = resolve(attributeOf.call(image, lazySingles[i]), base);
         if (!address) {
-            address = image.currentSrc || image.src;
+            address = shownAddress(image);
             source = 'img';
         }
         addShown(found, address, source, image);

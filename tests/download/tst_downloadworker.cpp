@@ -4,6 +4,7 @@
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/DownloadWorker.h"
+#include "download/PictureSniffer.h"
 #include "download/RefererPolicy.h"
 #include "download/ReportDownloadSink.h"
 #include "frame/CMainFrame.h"
@@ -395,14 +396,114 @@ private slots:
         QVERIFY(flaky.size() == 3 && flaky[2] - flaky[0] >= 2900); // 1 s, then 2 s
     }
 
+    // A name without an extension, served without a useful type, is saved when
+    // its first bytes begin a picture, with that picture's extension; other
+    // bytes still fail and leave nothing.
+    void picturesWithoutAUsefulTypeAreKnownByTheirFirstBytes() {
+        const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+        server->setFile("/shot", png, "application/octet-stream");
+        server->setFile("/photo", "\xff\xd8\xff\xe0 JFIF", "");
+        server->setFile("/page", "<!DOCTYPE html><svg></svg>", "application/octet-stream");
+        server->setFile("/blob", "BMW", "");
+        const auto reports = Run(Job({"shot", "photo", "page", "blob"}));
+        QVERIFY(reports);
+        QCOMPARE(filesIn(folder->path()), QStringList({"photo.jpg", "shot.png"}));
+        QCOMPARE(ReadFile(Path("shot.png")), png);
+        QCOMPARE(reports->Lines("failed "),
+                 QStringList({"page: not a picture: application/octet-stream",
+                              "blob: not a picture: no type given"}));
+    }
+
+    void sniffingTellsPicturesOnlyWhereTheTypeSaysNothing_data() {
+        QTest::addColumn<QString>("declared");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char* name, const QString& declared, const QByteArray& body,
+                            const QString& shown) {
+            QTest::newRow(name) << declared << body << shown;
+        };
+        const QByteArray octets = "application/octet-stream";
+        row("png", octets, QByteArray("\x89PNG\r\n\x1a\n\0\0", 10), "image/png");
+        row("jpeg, no type", "", "\xff\xd8\xff\xdb", "image/jpeg");
+        row("gif87a", "binary/octet-stream", "GIF87a\x01\0", "image/gif");
+        row("gif89a", "Application/Octet-Stream; charset=x", "GIF89a", "image/gif");
+        row("webp", "application/unknown", QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16), "image/webp");
+        row("bmp", "unknown/unknown", QByteArray("BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18),
+            "image/bmp");
+        row("ico", "*/*", QByteArray("\0\0\1\0\1\0", 6), "image/x-icon");
+        row("avif", octets,
+            QByteArray("\0\0\0\x1c"
+                       "ftypavif\0\0\0\0avifmif1miaf",
+                       28),
+            "image/avif");
+        row("heic among brands", octets,
+            QByteArray("\0\0\0\x18"
+                       "ftypmif1\0\0\0\0mif1heic",
+                       24),
+            "image/heic");
+        row("heif", octets,
+            QByteArray("\0\0\0\x14"
+                       "ftypmif1\0\0\0\0mif1",
+                       20),
+            "image/heif");
+        row("svg", octets,
+            "\xef\xbb\xbf<?xml version='1.0'?>\n<!-- drawn -->\n<!DOCTYPE svg>\n"
+            "<svg xmlns='http://www.w3.org/2000/svg'/>",
+            "image/svg+xml");
+        // No picture, or not a generic type: the declared type stays.
+        row("mp4 video", octets,
+            QByteArray("\0\0\0\x18"
+                       "ftypisom\0\0\0\0isomavc1",
+                       24),
+            octets);
+        row("html with svg", octets, "<!DOCTYPE html>\n<svg></svg>", octets);
+        row("svg-like element", octets, "<svgx>", octets);
+        row("text after BM", "", "BMW builds cars.", "");
+        row("nothing", "", "", "");
+        row("text type", "text/plain", "\x89PNG\r\n\x1a\n", "text/plain");
+        row("declared picture", "image/png", "\xff\xd8\xff", "image/png");
+    }
+    void sniffingTellsPicturesOnlyWhereTheTypeSaysNothing() {
+        QFETCH(QString, declared);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, shown);
+        QCOMPARE(PictureSniffer::ShownType(declared, body), shown);
+    }
+
+    // A name longer than the folder takes is cut before its extension, between
+    // characters, with room for the number a taken name gets, in the job as in
+    // the folder.
+    void longNamesAreCutToFitTheFolder() {
+        const QString accents(150, QChar(0xe9)); // 300 bytes in UTF-8
+        const QString smiley = QString::fromUtf8("\xf0\x9f\x98\x80");
+        const QString smileys = smiley.repeated(70);
+        server->setFile("/a.jpg", "a", "image/jpeg");
+        server->setFile("/b.jpg", "b", "image/jpeg");
+        server->setFile("/c.png", "c", "image/png");
+        QVERIFY(WriteFile(Path(smiley.repeated(62) + ".png"), "the user's own"));
+        DownloadJob job;
+        job.AddListed(folder->path(), accents + ".jpg", server->url("a.jpg"));
+        job.AddListed(folder->path(), accents + ".jpg", server->url("b.jpg"));
+        job.AddListed(folder->path(), smileys + ".png", server->url("c.png"));
+        const auto reports = Run(job);
+        QVERIFY(reports);
+        QCOMPARE(reports->Lines("failed "), QStringList());
+        QCOMPARE(ReadFile(Path(accents.left(125) + ".jpg")), QByteArray("a"));
+        QCOMPARE(ReadFile(Path(accents.left(123) + " (2).jpg")), QByteArray("b"));
+        QCOMPARE(ReadFile(Path(smiley.repeated(61) + " (2).png")), QByteArray("c"));
+    }
+
     // One name for three addresses, names differing only in case, an address
     // listed twice (fetched once), a number already taken, no extension, a
-    // hidden name (made visible), a name with two dots.
+    // hidden name (made visible), a name with two dots; a name the list shows
+    // encoded is saved decoded, a Deep Scan name (decoded already) as it is.
     void namesEveryAddressOfAJobApart() {
         DownloadJob job;
-        for (const QString line : {"large.jpg=1", "large.jpg=2", "large.jpg=3", "Large.jpg=4",
-                                   "large.jpg=1", "a (2).gif=5", "a.gif=6", "a.gif=7", "photo=8",
-                                   "photo=9", ".gif=10", ".gif=11", "a.b.png=12", "a.b.png=13"})
+        for (const QString line :
+             {"large.jpg=1", "large.jpg=2", "large.jpg=3", "Large.jpg=4", "large.jpg=1",
+              "a (2).gif=5", "a.gif=6", "a.gif=7", "photo=8", "photo=9", ".gif=10", ".gif=11",
+              "a.b.png=12", "a.b.png=13", "caf%C3%A9%E2%80%AE.jpg=h:/caf%C3%A9%E2%80%AE.jpg",
+              "a%41.jpg=h:/a%2541.jpg", "a%2Fb.jpg=h:/a%2Fb.jpg"})
             job.AddListed("/f", line.section('=', 0, 0), line.section('=', 1));
         QStringList made;
         for (int i = 0; i < job.Count; ++i)
@@ -410,7 +511,9 @@ private slots:
         QCOMPARE(made.join(", "),
                  QStringLiteral("large.jpg=1, large (2).jpg=2, large (3).jpg=3, Large.jpg=4, a "
                                 "(2).gif=5, a.gif=6, a (3).gif=7, photo=8, photo (2)=9, gif=10, "
-                                "gif (2)=11, a.b.png=12, a.b (2).png=13"));
+                                "gif (2)=11, a.b.png=12, a.b (2).png=13, caf\u00e9_.jpg=h:/"
+                                "caf%C3%A9%E2%80%AE.jpg, a%41.jpg=h:/a%2541.jpg, "
+                                "a%2Fb.jpg=h:/a%2Fb.jpg"));
     }
 
     void refererFollowsThePagesPolicy_data() {

@@ -107,6 +107,7 @@ private slots:
         server.setRoute("/pages/slow.png",
                         {200, "image/png", QByteArray(1 << 20, 'x'), {}, 4096, 100});
         server.setFile("/pages/slow.html", "<html><a href='slow.png'>slow</a></html>");
+        server.setFile("/pages/nul.html", "<img src='a%00b.jpg'>");
         // One name in four folders, one picture shown twice and linked once.
         server.setFile("/pages/albums.html", "<img src='1/large.jpg'><img src='2/large.jpg'>"
                                              "<img src='3/large.jpg'><img src='4/large.jpg'>"
@@ -326,6 +327,9 @@ private slots:
             "script-refused.png\thttp://127.0.0.1:9/script-refused.png\n"
             "xhr-refused.png\thttp://127.0.0.1:9/xhr-refused.png\nlinks 0 0\n");
         row("picture", {"pages/pictures/red.gif"}, 0, "images 0 0\nlinks 0 0\n");
+        // The engine cannot resolve an address with a NUL; Deep Scan still lists it whole.
+        row("NUL in an address, deep", {"--deep", "@pages/nul.html"}, 0,
+            "images 1 1\na%00b.jpg\t@pages/a%00b.jpg\nlinks 0 0\n");
         // A failed load says why.
         row("missing", {"@pages/missing.html"}, 1, "",
             "quillmar-harvest: cannot load @pages/missing.html: the server answered HTTP 404\n");
@@ -514,6 +518,29 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(failed.size() + scanned.size(), 2, 30000);
         QCOMPARE(scanned.size(), 1);
         QCOMPARE(scanned[0][1].toString(), server.url("hop/view.html"));
+    }
+
+    // A page's console errors are printed escaped and marked as the page's, so none
+    // colours the terminal, names its window or passes for a line of the tool. An
+    // address list is read a line at a time: a line too long is told and skipped.
+    void pageTextAndListLinesStayInBounds() {
+        server.setFile("/pages/console.html",
+                       "<script>console.error('\\x1b]0;owned\\x07\\x1b[31mred\\u009b0m"
+                       "\\u202e\\nquillmar-harvest: all saved');</script>");
+        QTemporaryDir folder;
+        QFile list(folder.filePath("list.txt"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write(server.url("pages/console.html").toUtf8() + '\n' + QByteArray(3 << 20, 'x') +
+                   '\n' + server.url("pages/albums.html").toUtf8() + '\n');
+        list.close();
+        const ToolRun run = runHarvestTool({"--input", list.fileName()});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.errors, "quillmar-harvest: " + list.fileName() +
+                                 ": line 2 is longer than 2097152 bytes\n"
+                                 "page console: \\x1b]0;owned\\x07\\x1b[31mred\\x9b0m"
+                                 "\\u{202e}\\x0aquillmar-harvest: all saved\n");
+        QVERIFY2(run.output.contains("page " + server.url("pages/albums.html") + "\nimages 5 4\n"),
+                 qPrintable(run.output));
     }
 
     // Stopped mid-file, the tool cancels the transfer and leaves nothing behind.

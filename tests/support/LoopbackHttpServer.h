@@ -9,7 +9,7 @@ namespace testsupport {
 // What the server answers for one path.
 struct HttpRoute {
     int status = 200;
-    QByteArray contentType = "text/html";
+    QByteArray contentType = "text/html"; // empty: no Content-Type header
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers; // extra response headers
     int chunkSize = 0;                            // > 0: send the body in pieces of this many bytes

@@ -76,8 +76,9 @@ class Handler(socketserver.StreamRequestHandler):
         cut = route.get("cutAfter", -1)
         close = headers.get("connection", "").lower() == "close" or cut >= 0
         head = [f"HTTP/1.1 {status} {'OK' if status < 400 else 'Error'}",
-                f"Content-Type: {route.get('contentType', 'text/html')}",
                 f"Content-Length: {len(body)}"]
+        if route.get("contentType", "text/html"):  # an empty type: no Content-Type at all
+            head.append(f"Content-Type: {route.get('contentType', 'text/html')}")
         head += route.get("headers", [])
         head.append("Connection: " + ("close" if close else "keep-alive"))
         self.wfile.write(("\r\n".join(head) + "\r\n\r\n").encode("latin-1"))

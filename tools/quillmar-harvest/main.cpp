@@ -28,6 +28,7 @@ struct Options {
     QStringList addresses;
     std::optional<HarvestDownload::Choice> download;
     BatchHarvest::Choice harvest;
+    int badInputLines = 0; // lines of --input too long to be an address
 };
 
 const char* const usage =
@@ -174,8 +175,20 @@ void parseFollow(const QCommandLineParser& parser, Options& options, QString& er
     harvest.mode.deep = harvest.mode.deep || harvest.followThumbnails || harvest.walkNextPages;
 }
 
-// The addresses of a list: one a line, blank lines and "#" comments skipped.
-std::optional<QStringList> readAddresses(const QString& path, QString& error) {
+// The longest address the engine loads; a longer line of an address list is
+// no address, and is never held whole.
+constexpr qint64 maxAddressBytes = 2 * 1024 * 1024;
+
+// Reads past the rest of a line that is too long.
+void skipLine(QIODevice& input) {
+    for (QByteArray part = input.readLine(64 * 1024); !part.isEmpty() && !part.endsWith('\n');
+         part = input.readLine(64 * 1024)) {
+    }
+}
+
+// The addresses of a list: one a line, blank lines and "#" comments skipped. A
+// line too long is told and left out; badLines counts them.
+std::optional<QStringList> readAddresses(const QString& path, int& badLines, QString& error) {
     QFile file;
     const bool opened = path == QLatin1String("-")
                             ? file.open(stdin, QIODevice::ReadOnly)
@@ -185,7 +198,20 @@ std::optional<QStringList> readAddresses(const QString& path, QString& error) {
         return std::nullopt;
     }
     QStringList addresses;
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    qint64 number = 0;
+    for (QByteArray line = file.readLine(maxAddressBytes + 2); !line.isEmpty();
+         line = file.readLine(maxAddressBytes + 2)) {
+        ++number;
+        const bool whole = line.endsWith('\n');
+        if (line.size() - (whole ? 1 : 0) > maxAddressBytes) {
+            ++badLines;
+            std::fprintf(stderr, "quillmar-harvest: %s: line %lld is longer than %lld bytes\n",
+                         qPrintable(path), static_cast<long long>(number),
+                         static_cast<long long>(maxAddressBytes));
+            if (!whole)
+                skipLine(file);
+            continue;
+        }
         const QString address = QString::fromUtf8(line).trimmed();
         if (!address.isEmpty() && !address.startsWith(QLatin1Char('#')))
             addresses << address;
@@ -218,7 +244,8 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
         parseFollow(parser, options, error);
     if (error.isEmpty() && batch) {
         options.addresses =
-            readAddresses(parser.value(QStringLiteral("input")), error).value_or(QStringList());
+            readAddresses(parser.value(QStringLiteral("input")), options.badInputLines, error)
+                .value_or(QStringList());
         options.harvest.pageLines = true;
     }
     const std::optional<int> timeout =
@@ -243,9 +270,13 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
 }
 
 // The tool speaks only through its own output; the engine's chatter would hide it.
-void dropEngineChatter(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
+// A page's console errors come escaped (ScanPage) and marked as the page's, so
+// none passes for a line of the tool.
+void dropEngineChatter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtCriticalMsg && type != QtFatalMsg)
+        return;
+    const bool fromPage = context.category && qstrcmp(context.category, "js") == 0;
+    std::fprintf(stderr, "%s%s\n", fromPage ? "page console: " : "", qPrintable(message));
 }
 
 // Downloads what the run listed, leaving out what the archive says was saved.
@@ -298,7 +329,7 @@ int main(int argc, char* argv[]) {
                      &QCoreApplication::quit);
     batch.Start(options->addresses);
     application.exec();
-    int exitCode = batch.AnyFailed() ? 1 : 0;
+    int exitCode = batch.AnyFailed() || options->badInputLines > 0 ? 1 : 0;
     if (options->download && !batch.Harvests().empty() && !interrupts.ExitCode())
         exitCode = std::max(exitCode, download(batch, *options->download, interrupts));
     std::fflush(stdout);
