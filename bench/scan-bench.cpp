@@ -4,12 +4,12 @@
 
 #include "BenchPage.h"
 
+#include "engine/CBrowserEngine.h"
+#include "engine/EngineEnvironment.h"
 #include "harvest/DeepPageScan.h"
 #include "harvest/ListOrder.h"
 #include "harvest/ListSink.h"
 #include "harvest/PageScan.h"
-#include "view/CBrowserEngine.h"
-#include "view/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,15 +6,15 @@
 #include "BenchPage.h"
 
 #include "app/CQuillmarApp.h"
+#include "engine/CBrowserEngine.h"
+#include "engine/EngineEnvironment.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
 #include "harvest/CHarvestList.h"
 #include "support/FrameControls.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
-#include "view/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "follow/ViewerLoader.h"
 
+#include "engine/CBrowserEngine.h"
+#include "engine/LoadFailureText.h"
 #include "follow/HiddenPage.h"
-#include "view/CBrowserEngine.h"
-#include "view/LoadFailureText.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -15,6 +15,7 @@
 #include "download/CDownloadReportDialog.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CFollowDialog.h"
@@ -30,7 +31,6 @@
 #include "harvest/CHarvestList.h"
 #include "harvest/Harvest.h"
 #include "harvest/LineToolTips.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QAbstractEventDispatcher>

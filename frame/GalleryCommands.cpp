@@ -1,9 +1,9 @@
 #include "frame/GalleryCommands.h"
 
 #include "core/CommandIds.h"
+#include "engine/CBrowserEngine.h"
 #include "follow/PageFollow.h"
 #include "frame/CMainFrame.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QAction>

@@ -3,6 +3,7 @@
 #include "core/CommandIds.h"
 #include "core/Settings.h"
 #include "download/JobBuilder.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -11,7 +12,6 @@
 #include "harvest/CHarvestList.h"
 #include "harvest/Harvest.h"
 #include "thumbnails/CThumbnailsWindow.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 namespace {

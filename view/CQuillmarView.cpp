@@ -13,8 +13,8 @@
 #include "download/EngineCookieJar.h"
 #include "download/JobBuilder.h"
 #include "download/ReportDownloadSink.h"
+#include "engine/CBrowserEngine.h"
 #include "pagegen/CImagePageDialog.h"
-#include "view/CBrowserEngine.h"
 #include "view/PageScroller.h"
 #include "view/ViewInput.h"
 

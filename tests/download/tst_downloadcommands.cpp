@@ -6,6 +6,7 @@
 #include "download/CDownloadReportDialog.h"
 #include "download/DownloadRegistry.h"
 #include "download/EngineCookieJar.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -17,7 +18,6 @@
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QDateTime>

@@ -5,6 +5,7 @@
 #include "controls/CBitmapButton.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -17,7 +18,6 @@
 #include "thumbnails/CThumbnailsWindow.h"
 #include "thumbnails/ThumbnailFilter.h"
 #include "thumbnails/ThumbnailModel.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QCheckBox>

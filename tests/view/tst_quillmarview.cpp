@@ -6,6 +6,7 @@
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
 #include "core/Settings.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -18,7 +19,6 @@
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
 #include "thumbnails/CThumbnailsWindow.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QClipboard>

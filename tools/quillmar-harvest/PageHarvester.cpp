@@ -1,8 +1,8 @@
 #include "PageHarvester.h"
 
+#include "engine/CBrowserEngine.h"
 #include "follow/HiddenPage.h"
 #include "harvest/ListOrder.h"
-#include "view/CBrowserEngine.h"
 #include "view/PageScroller.h"
 
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "view/ScanPage.h"
+#include "engine/ScanPage.h"
 
 #include <QJsonDocument>
 

@@ -1,10 +1,10 @@
-#include "view/CBrowserEngine.h"
+#include "engine/CBrowserEngine.h"
 
 #include "download/EngineCookieJar.h"
+#include "engine/BrowserProfile.h"
+#include "engine/ScanPage.h"
+#include "engine/ShownPageScan.h"
 #include "harvest/SnapshotConverter.h"
-#include "view/BrowserProfile.h"
-#include "view/ScanPage.h"
-#include "view/ShownPageScan.h"
 
 #include <QFile>
 #include <QJsonDocument>
