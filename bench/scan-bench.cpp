@@ -38,7 +38,7 @@ public:
 bool load(CBrowserEngine& engine, const QString& path) {
     QEventLoop loop;
     bool succeeded = false;
-    QObject::connect(&engine, &CBrowserEngine::downloadComplete, &loop, [&](bool ok) {
+    QObject::connect(&engine, &CBrowserEngine::loadFinished, &loop, [&](bool ok) {
         succeeded = ok;
         loop.quit();
     });

@@ -50,7 +50,7 @@ template <typename Condition> bool waitFor(Condition done) {
 double timeListing(CQuillmarView& view, const QString& path) {
     QElapsedTimer clock;
     bool completed = false;
-    const auto connection = QObject::connect(view.Engine(), &CBrowserEngine::downloadComplete, [&] {
+    const auto connection = QObject::connect(view.Engine(), &CBrowserEngine::loadFinished, [&] {
         clock.start();
         completed = true;
     });

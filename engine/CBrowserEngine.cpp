@@ -70,9 +70,9 @@ void CBrowserEngine::connectEngineEvents() {
         forgetShownScan();
         ++loadsStarted;
         loadSnapshotOpen = true;
-        emit downloadBegin();
+        emit loadStarted();
     });
-    connect(view, &QWebEngineView::loadFinished, this, &CBrowserEngine::downloadComplete);
+    connect(view, &QWebEngineView::loadFinished, this, &CBrowserEngine::loadFinished);
     connect(view, &QWebEngineView::loadProgress, this,
             [this](int progress) { emit progressChange(progress, 100); });
     connect(view, &QWebEngineView::titleChanged, this, &CBrowserEngine::titleChange);

@@ -55,8 +55,8 @@ ViewerLoader::ViewerLoader(QWebEngineProfile* profile, QObject* parent)
     deadline.setSingleShot(true);
     connect(&pollTimer, &QTimer::timeout, this, &ViewerLoader::poll);
     connect(&deadline, &QTimer::timeout, this, &ViewerLoader::deadlinePassed);
-    connect(engine, &CBrowserEngine::downloadBegin, this, &ViewerLoader::loadStarted);
-    connect(engine, &CBrowserEngine::downloadComplete, this, &ViewerLoader::loadFinished);
+    connect(engine, &CBrowserEngine::loadStarted, this, &ViewerLoader::loadStarted);
+    connect(engine, &CBrowserEngine::loadFinished, this, &ViewerLoader::loadFinished);
     connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
         if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
             loadFailure = LoadFailureText::Describe(info);

@@ -204,9 +204,9 @@ void CMainFrame::AttachView(QWidget* widget) {
                                Qt::WidgetWithChildrenShortcut);
     stop->setEnabled(false);
     connect(stop, &QShortcut::activated, view, &CQuillmarView::OnStop);
-    connect(view->Engine(), &CBrowserEngine::downloadBegin, stop,
+    connect(view->Engine(), &CBrowserEngine::loadStarted, stop,
             [stop] { stop->setEnabled(true); });
-    connect(view->Engine(), &CBrowserEngine::downloadComplete, stop,
+    connect(view->Engine(), &CBrowserEngine::loadFinished, stop,
             [stop] { stop->setEnabled(false); });
 }
 

@@ -52,7 +52,7 @@ void GalleryCommands::FollowThumbnails() {
     connect(follow, &PageFollow::progress, this, &GalleryCommands::ShowProgress);
     connect(follow, &PageFollow::finished, this, &GalleryCommands::FollowEnded);
     connect(view, &CQuillmarView::stopRequested, follow, &PageFollow::Cancel);
-    connect(view->Engine(), &CBrowserEngine::downloadBegin, follow, [this] {
+    connect(view->Engine(), &CBrowserEngine::loadStarted, follow, [this] {
         pageChanged = true;
         follow->Cancel();
     });

@@ -56,8 +56,8 @@ CQuillmarView::CQuillmarView(const QString& startAddress, QWidget* parent)
     layout->addWidget(engine);
     setFocusProxy(engine);
 
-    connect(engine, &CBrowserEngine::downloadBegin, this, &CQuillmarView::OnDownloadBegin);
-    connect(engine, &CBrowserEngine::downloadComplete, this, &CQuillmarView::OnDownloadComplete);
+    connect(engine, &CBrowserEngine::loadStarted, this, &CQuillmarView::OnLoadStarted);
+    connect(engine, &CBrowserEngine::loadFinished, this, &CQuillmarView::OnLoadFinished);
     connect(engine, &CBrowserEngine::progressChange, this, &CQuillmarView::progressChanged);
     connect(engine, &CBrowserEngine::titleChange, this, &CQuillmarView::OnTitleChange);
     // Follows the engine's cookies from the first page on, for the downloads.
@@ -455,7 +455,7 @@ void CQuillmarView::OnInitialUpdate() {
         engine->Navigate(startAddress);
 }
 
-void CQuillmarView::OnDownloadBegin() {
+void CQuillmarView::OnLoadStarted() {
     ++loadEvents;
     // Only a plain scan can use the page's own scan from when it is shown.
     engine->ScanPagesWhenShown(!Settings::DeepScan());
@@ -470,7 +470,7 @@ void CQuillmarView::OnDownloadBegin() {
         emit downloadButtonsEnabled(false);
 }
 
-void CQuillmarView::OnDownloadComplete() {
+void CQuillmarView::OnLoadFinished() {
     ++loadEvents;
     emit progressCleared();
     if (IsActive())

@@ -55,7 +55,7 @@ public:
     // Scans the page shown again, for a change of scan mode, keeping the
     // selection of the lines it lists again.
     void Rescan();
-    // True from download begin until that load's page scan has been listed.
+    // True from the start of a load until its page scan has been listed.
     bool LoadInProgress() const;
     // Follows the frame's window activation: the active window's scan, folder
     // and address take the frame's controls.
@@ -126,8 +126,8 @@ private:
     bool BrowseForDownloadFolder();
     bool EnsureDownloadFolder();
     void AskCancelDownload();
-    void OnDownloadBegin();
-    void OnDownloadComplete();
+    void OnLoadStarted();
+    void OnLoadFinished();
     void OnTitleChange();
     void ShowScanResult(const PageSnapshot& page, const ScanMode& mode);
     // Notes the lines selected in the frame's lists while they show this window.
@@ -149,5 +149,5 @@ private:
     bool loadInProgress = false;
     bool closed = false;             // the window is going; its late scan results are dropped
     bool folderPickerIsOpen = false; // the folder and download buttons stay off meanwhile
-    quint64 loadEvents = 0;          // download begin and complete events seen so far
+    quint64 loadEvents = 0;          // load starts and finishes seen so far
 };

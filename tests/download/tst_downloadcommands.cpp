@@ -154,7 +154,7 @@ private slots:
         view = qobject_cast<CQuillmarView*>(frame->ActiveViewWidget());
         QVERIFY(view);
         // The about page must have loaded: a load in progress disables downloads.
-        QSignalSpy loaded(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy loaded(view->Engine(), &CBrowserEngine::loadFinished);
         frame->show();
         QVERIFY(loaded.wait(30000));
         QTRY_VERIFY_WITH_TIMEOUT(!view->LoadInProgress(), 30000);
@@ -352,7 +352,7 @@ private slots:
     // Alt+Left and Alt+Right go back and forward, F5 reloads, Escape in the
     // page stops, Ctrl+W closes the window.
     void browserKeys() {
-        QSignalSpy loads(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy loads(view->Engine(), &CBrowserEngine::loadFinished);
         QVERIFY(view->Engine()->Navigate(server.url("gallery.html")));
         QVERIFY(loads.wait(30000));
         QVERIFY(view->Engine()->Navigate(server.url("iframes.html")));
@@ -378,7 +378,7 @@ private slots:
         HttpRoute stalled;
         stalled.stall = true;
         server.setRoute("/never-loads.html", stalled);
-        QSignalSpy begins(view->Engine(), &CBrowserEngine::downloadBegin);
+        QSignalSpy begins(view->Engine(), &CBrowserEngine::loadStarted);
         QVERIFY(view->Engine()->Navigate(server.url("never-loads.html")));
         QVERIFY(begins.count() > 0 || begins.wait(30000));
         page->setFocus();

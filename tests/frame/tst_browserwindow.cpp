@@ -118,7 +118,7 @@ private slots:
     }
 
     void makePageOkOpensTheSavedPageAndListsItsImagesButNothingElseOpens() {
-        QSignalSpy begin(m_view->Engine(), &CBrowserEngine::downloadBegin);
+        QSignalSpy begin(m_view->Engine(), &CBrowserEngine::loadStarted);
         makePage(QString(), true);
         const QString cancelled = m_dir.filePath(QStringLiteral("cancelled.htm"));
         makePage(cancelled, false);

@@ -62,7 +62,7 @@ private:
     }
 
     static bool load(CQuillmarView* view, const QString& address) {
-        QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy complete(view->Engine(), &CBrowserEngine::loadFinished);
         view->Engine()->Navigate(address);
         return waitForListing(view, complete);
     }
@@ -127,7 +127,7 @@ private slots:
         emit view->messageChanged(QStringLiteral("Stop download."));
         const QString page = server.url("twotitles.html");
         FrameControls(*frame).addressBox->setText("   " + page);
-        QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy complete(view->Engine(), &CBrowserEngine::loadFinished);
         QTest::keyClick(FrameControls(*frame).addressBox, Qt::Key_Return);
         QVERIFY(waitForListing(view, complete));
         // Each title change records the address, but only once.
@@ -136,7 +136,7 @@ private slots:
                  QStringList({CBrowserEngine::AboutPageUrl().toString(), page}));
         QVERIFY(FrameControls(*frame).messageLine->text().isEmpty());
 
-        QSignalSpy begin(view->Engine(), &CBrowserEngine::downloadBegin);
+        QSignalSpy begin(view->Engine(), &CBrowserEngine::loadStarted);
         FrameControls(*frame).addressBox->setText("hello world");
         QTest::keyClick(FrameControls(*frame).addressBox, Qt::Key_Return);
         QCOMPARE(FrameControls(*frame).messageLine->text(), QStringLiteral("Not a valid address."));
@@ -493,8 +493,8 @@ private slots:
         stalled.stall = true;
         server.setRoute("/stalled.html", stalled);
 
-        QSignalSpy begin(view->Engine(), &CBrowserEngine::downloadBegin);
-        QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy begin(view->Engine(), &CBrowserEngine::loadStarted);
+        QSignalSpy complete(view->Engine(), &CBrowserEngine::loadFinished);
         view->Engine()->Navigate(server.url("stalled.html"));
         QVERIFY(begin.wait(timeout));
         QVERIFY(!view->IsCommandEnabled(ID_DOWNLOAD_IMAGES));
@@ -509,21 +509,21 @@ private slots:
         CBrowserEngine* engine = view->Engine();
 
         // Two reports for one page list every picture once.
-        emit engine->downloadComplete(true);
-        emit engine->downloadComplete(true);
+        emit engine->loadFinished(true);
+        emit engine->loadFinished(true);
         QVERIFY(settle(view));
         QCOMPARE(FrameControls(*frame).imageList->Lines().size(), 12);
 
         // A load begun before the scan answers keeps the lists and maps empty.
-        emit engine->downloadComplete(true);
-        emit engine->downloadBegin();
+        emit engine->loadFinished(true);
+        emit engine->loadStarted();
         QVERIFY(settle(view));
         QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty() &&
                 view->harvest.imageMap.isEmpty());
         QVERIFY(view->LoadInProgress());
 
         // A window closed before its scan answers lists nothing.
-        emit engine->downloadComplete(true);
+        emit engine->loadFinished(true);
         frame->MdiArea()->closeAllSubWindows();
         QTest::qWait(500);
         QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty());
