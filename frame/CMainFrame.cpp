@@ -43,6 +43,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimerEvent>
@@ -109,6 +110,7 @@ bool CMainFrame::Create() {
     BindDownloads();
 
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateUserInterface);
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::ActivateView);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &CMainFrame::UpdateUserInterface);
     UpdateUserInterface();
@@ -173,7 +175,7 @@ void CMainFrame::AttachView(QWidget* widget) {
         return;
     view->SetInput(this);
     view->SetDownloadReport(downloads);
-    m_folderLabel->setText(view->DownloadFolder);
+    m_folderLabel->setText(view->DownloadFolder());
     // Every view's announcements are shown; a view announces list, count and
     // address changes only while its window is the active one.
     connect(view, &CQuillmarView::messageChanged, m_messageLine, &QLabel::setText);
@@ -197,17 +199,28 @@ void CMainFrame::AttachView(QWidget* widget) {
     connect(view, &CQuillmarView::progressChanged, m_progressMeter, &CProgressMeter::SetProgress);
     connect(view, &CQuillmarView::progressCleared, m_progressMeter,
             [meter = m_progressMeter] { meter->SetLevel(0); });
-    connect(mdiArea, &QMdiArea::subWindowActivated, view, &CQuillmarView::OnSubWindowActivated);
     // Escape in the page stops a load, as the Stop button does; once the page
     // has loaded, Escape is the page's own again (closing its pop-ups).
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), view, nullptr, nullptr,
                                Qt::WidgetWithChildrenShortcut);
     stop->setEnabled(false);
     connect(stop, &QShortcut::activated, view, &CQuillmarView::OnStop);
-    connect(view->Engine(), &CBrowserEngine::loadStarted, stop,
-            [stop] { stop->setEnabled(true); });
+    connect(view->Engine(), &CBrowserEngine::loadStarted, stop, [stop] { stop->setEnabled(true); });
     connect(view->Engine(), &CBrowserEngine::loadFinished, stop,
             [stop] { stop->setEnabled(false); });
+}
+
+// No window activated (the area lost its last) changes nothing: the window
+// current before stays the active one.
+void CMainFrame::ActivateView(QMdiSubWindow* window) {
+    if (!window)
+        return;
+    auto* view = qobject_cast<CQuillmarView*>(window->widget());
+    if (activeView && activeView != view)
+        activeView->SetActive(false);
+    activeView = view;
+    if (view)
+        view->SetActive(true);
 }
 
 // Disabling the focused button would pass the focus on for good: it comes back

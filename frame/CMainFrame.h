@@ -17,6 +17,7 @@ class CDigitClock;
 class CDigitCounter;
 class CHarvestList;
 class CProgressMeter;
+class CQuillmarView;
 class CommandRouter;
 class DownloadReport;
 struct Harvest;
@@ -27,6 +28,7 @@ class ThumbnailsBinding;
 class LockKeyIndicators;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QRect;
 class QStatusBar;
@@ -159,6 +161,8 @@ private:
     void EnableDownloadButtons(bool enable);
     void ShowFolderPickerOpen(bool open);
     void ShowRunningJobs(int running);
+    // Tells the view of the window activated, and the one active before, of the change.
+    void ActivateView(QMdiSubWindow* window);
 
     QMdiArea* mdiArea = nullptr;
     CommandRouter* router = nullptr;
@@ -171,6 +175,7 @@ private:
     QHash<int, QWidget*> controlsById;
     DownloadReport* downloads;
     QPointer<QWidget> focusBeforePicker;
+    QPointer<CQuillmarView> activeView;
     int animationJobs = 0; // running jobs when the animation was last told
     int onlineTimerId = 0;
     bool resourcesMissing = false;

@@ -65,7 +65,7 @@ CThumbnailsWindow* ThumbnailsBinding::Open() {
     window->raise();
     window->activateWindow();
     if (CQuillmarView* view = ActiveView())
-        ShowHarvest(*view, view->harvest);
+        ShowHarvest(*view, view->LastHarvest());
     else
         ClearHarvest();
     return window;
@@ -115,7 +115,8 @@ void ThumbnailsBinding::Download(const QStringList& addresses) {
     if (!view)
         return;
     SelectInLists(addresses);
-    view->DownloadSelected(images.SelectedLines() + links.SelectedLines(), BothMaps(view->harvest),
+    view->DownloadSelected(images.SelectedLines() + links.SelectedLines(),
+                           BothMaps(view->LastHarvest()),
                            QStringLiteral("No available image files."));
 }
 

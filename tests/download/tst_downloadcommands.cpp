@@ -81,10 +81,7 @@ private:
     bool Execute(int id) { return frame->Router().Execute(id); }
     QStringList Saved() const { return testsupport::filesIn(folder->path()); }
     bool Running() const { return DownloadRegistry::Instance().DownloadRunning(); }
-    void UseFolder() {
-        view->FolderChosen = true;
-        view->DownloadFolder = folder->path();
-    }
+    void UseFolder() { view->SetDownloadFolder(folder->path(), true); }
 
     static QPushButton* ReportButton(CDownloadReportDialog* report, const QString& text) {
         for (QPushButton* button : report->findChildren<QPushButton*>())
@@ -108,9 +105,11 @@ private:
     // with the server's file of that name, and maps the names of mapped.
     void OfferImages(const QStringList& listed, const QStringList& mapped,
                      const QStringList& selected) {
-        view->harvest.imageMap.clear();
+        Harvest offered = view->LastHarvest();
+        offered.imageMap.clear();
         for (const QString& name : mapped)
-            view->harvest.imageMap.insert(name, {server.url(name)});
+            offered.imageMap.insert(name, {server.url(name)});
+        view->SetLastHarvest(offered);
         FrameControls(*frame).imageList->ResetContent();
         for (const QString& name : listed)
             FrameControls(*frame).imageList->AddString(name, server.url(name));
@@ -217,7 +216,7 @@ private slots:
         QCOMPARE(prompts->folderStartFolders.mid(2), QStringList({folder->path(), folder->path()}));
         auto* second = qobject_cast<CQuillmarView*>(docTemplate->OpenNewDocument(*frame)->View());
         QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
-        QVERIFY(!second->FolderChosen);
+        QCOMPARE(second->DownloadFolder(), QString::fromLatin1(CQuillmarView::NoFolderText));
         QCOMPARE(prompts->folderStartFolders.last(), folder->filePath("other"));
     }
 
@@ -419,7 +418,7 @@ private slots:
                 60);
 
         QTRY_VERIFY_WITH_TIMEOUT(
-            view->harvest.imageMap.contains("large.jpg") && !view->LoadInProgress(), 30000);
+            view->LastHarvest().imageMap.contains("large.jpg") && !view->LoadInProgress(), 30000);
         server.clearRequests();
         FrameControls(*frame).imageList->selectAll();
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));

@@ -72,7 +72,7 @@ private:
         CChildFrame* child = docTemplate->OpenNewDocument(*frame);
         auto* view = child ? qobject_cast<CQuillmarView*>(child->View()) : nullptr;
         const auto ready = [view] {
-            return view->harvest.imageMap.isEmpty() && !view->m_linkHistory.isEmpty() &&
+            return view->LastHarvest().imageMap.isEmpty() && !view->History().isEmpty() &&
                    !view->LoadInProgress();
         };
         return view && QTest::qWaitFor(ready, timeout) ? view : nullptr;
@@ -132,8 +132,7 @@ private slots:
         QVERIFY(waitForListing(view, complete));
         // Each title change records the address, but only once.
         QTRY_COMPARE(view->Engine()->Page()->title(), QStringLiteral("Third title"));
-        QCOMPARE(view->m_linkHistory,
-                 QStringList({CBrowserEngine::AboutPageUrl().toString(), page}));
+        QCOMPARE(view->History(), QStringList({CBrowserEngine::AboutPageUrl().toString(), page}));
         QVERIFY(FrameControls(*frame).messageLine->text().isEmpty());
 
         QSignalSpy begin(view->Engine(), &CBrowserEngine::loadStarted);
@@ -162,7 +161,7 @@ private slots:
         QFile bookmarks(frame->BookmarkPath());
         QVERIFY(bookmarks.open(QIODevice::ReadOnly));
         QCOMPARE(bookmarks.readAll().trimmed(), a.toUtf8());
-        QCOMPARE(view->m_linkHistory.mid(1),
+        QCOMPARE(view->History().mid(1),
                  QStringList({page, a, server.url("same-b.html"), a + "#part"}));
 
         // The Scan menu: Deep Scan, its size filter and scrolling, in the same window.
@@ -305,8 +304,8 @@ private slots:
             QTest::mouseClick(links->viewport(), Qt::LeftButton, modifier,
                               links->visualItemRect(links->item(row)).center());
         QCOMPARE(status(), QStringList({"12", "12", "0", "3", "buttons on"}));
-        first->DownloadFolder = QStringLiteral("/tmp/pictures");
-        FrameControls(*frame).folderLabel->setText(first->DownloadFolder);
+        first->SetDownloadFolder(QStringLiteral("/tmp/pictures"), false);
+        FrameControls(*frame).folderLabel->setText(first->DownloadFolder());
 
         CQuillmarView* second = openView();
         QVERIFY(second);
@@ -366,7 +365,7 @@ private slots:
             QCOMPARE(area->subWindowList().size(), windows + 1);
             const auto* opened =
                 qobject_cast<CQuillmarView*>(area->subWindowList().last()->widget());
-            QTRY_COMPARE_WITH_TIMEOUT(opened->m_linkHistory, QStringList({address}), timeout);
+            QTRY_COMPARE_WITH_TIMEOUT(opened->History(), QStringList({address}), timeout);
             area->subWindowList().last()->close();
         }
         area->setActiveSubWindow(area->subWindowList().last());
@@ -374,21 +373,23 @@ private slots:
         QVERIFY(load(first, server.url("nopictures.html")));
         QCOMPARE(FrameControls(*frame).imageList->Lines(), QStringList({"old-bridge.png"}));
         area->setActiveSubWindow(area->subWindowList().first());
-        QCOMPARE(first->m_linkHistory, QStringList({CBrowserEngine::AboutPageUrl().toString(),
-                                                    gallery, server.url("nopictures.html")}));
+        QCOMPARE(first->History(), QStringList({CBrowserEngine::AboutPageUrl().toString(), gallery,
+                                                server.url("nopictures.html")}));
         QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty());
         QCOMPARE(status(), QStringList({"0", "0", "0", "0", "buttons on"}));
 
         // A deleted entry returns as the newest when its window is shown again.
-        first->m_linkHistory.removeAt(2);
+        QStringList kept = first->History();
+        kept.removeAt(2);
+        first->SetHistory(kept);
         area->setActiveSubWindow(area->subWindowList().last());
         area->setActiveSubWindow(area->subWindowList().first());
-        QCOMPARE(first->m_linkHistory.last(), server.url("nopictures.html"));
+        QCOMPARE(first->History().last(), server.url("nopictures.html"));
 
         // A window opened on an address, as the command line does, starts there.
         auto* third =
             qobject_cast<CQuillmarView*>(docTemplate->OpenNewDocument(*frame, secondPage)->View());
-        QTRY_COMPARE_WITH_TIMEOUT(third->m_linkHistory, QStringList({secondPage}), timeout);
+        QTRY_COMPARE_WITH_TIMEOUT(third->History(), QStringList({secondPage}), timeout);
 
         // Closing the last window empties the lists and counters.
         area->setActiveSubWindow(area->subWindowList().last());
@@ -519,7 +520,7 @@ private slots:
         emit engine->loadStarted();
         QVERIFY(settle(view));
         QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty() &&
-                view->harvest.imageMap.isEmpty());
+                view->LastHarvest().imageMap.isEmpty());
         QVERIFY(view->LoadInProgress());
 
         // A window closed before its scan answers lists nothing.
