@@ -83,12 +83,21 @@ CMainFrame::~CMainFrame() {
     }
 }
 
+// Every command the menus and keys offer, from the table of each command
+// owner on the route.
+QList<CommandEntry> CMainFrame::CommandEntries() {
+    return CQuillmarView::Commands().Entries() + CChildFrame::Commands().Entries() +
+           Commands().Entries() + ScanCommands::Commands().Entries() +
+           GalleryCommands::Commands().Entries() + ThumbnailsBinding::Commands().Entries() +
+           ApplicationCommands::Commands().Entries();
+}
+
 bool CMainFrame::Create() {
     setWindowTitle(StringTable::text(IDR_MAINFRAME));
     mdiArea = new QMdiArea(this);
     setCentralWidget(mdiArea);
     router = new CommandRouter([this] { return CommandRoute(); }, this);
-    menus = new FrameMenus(*this, *mdiArea, *router);
+    menus = new FrameMenus(*this, *mdiArea, *router, CommandEntries());
     scanCommands = new ScanCommands(*this, *menus->Action(ID_SCAN_DEEP), &CMinimumSizeDialog::Ask);
     galleryCommands =
         new GalleryCommands(*this, *menus->Action(ID_VIEW_SKIP_SAVED), &CFollowDialog::Ask);
@@ -324,26 +333,38 @@ QList<CommandTarget*> CMainFrame::CommandRoute() const {
         route.append(galleryCommands);
     if (thumbnails)
         route.append(thumbnails);
-    if (auto* application = dynamic_cast<CommandTarget*>(QCoreApplication::instance()))
-        route.append(application);
+    route.append(const_cast<ApplicationCommands*>(&applicationCommands));
     return route;
 }
 
+void CMainFrame::SetApplicationHandlers(ApplicationCommands::Handlers handlers) {
+    applicationCommands.SetHandlers(std::move(handlers));
+}
+
+const CommandTable<CMainFrame>& CMainFrame::Commands() {
+    static const CommandTable<CMainFrame> table = {
+        {{ID_APP_EXIT, "E&xit"}, &CMainFrame::OnExit},
+        {{ID_VIEW_TOOLBAR, "&Toolbar", {}, CommandEntry::Style::Checkable},
+         &CMainFrame::ToggleBars},
+        {{ID_VIEW_STATUS_BAR, "&Status Bar", {}, CommandEntry::Style::Checkable},
+         &CMainFrame::ToggleStatusBar},
+        {{ID_VIEW_DOWNLOAD_REPORT, "&Download Report...\tCtrl+J", {Qt::CTRL | Qt::Key_J}},
+         &CMainFrame::ShowDownloadReport},
+        {{ID_WINDOW_NEW, "&New Window"}, &CMainFrame::OpenNewWindow},
+        {{ID_WINDOW_CASCADE, "&Cascade"}, &CMainFrame::CascadeWindows},
+        {{ID_WINDOW_TILE_HORZ, "&Tile"}, &CMainFrame::TileWindows},
+        {{ID_IMAGE_LIST}, &CMainFrame::CountSelectedImages},
+        {{ID_LINK_LIST}, &CMainFrame::CountSelectedLinks},
+    };
+    return table;
+}
+
+bool CMainFrame::IsRecentFile(int id) {
+    return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + RecentFileList::MaxEntries;
+}
+
 bool CMainFrame::HandlesCommand(int id) const {
-    switch (id) {
-    case ID_APP_EXIT:
-    case ID_VIEW_TOOLBAR:
-    case ID_VIEW_STATUS_BAR:
-    case ID_VIEW_DOWNLOAD_REPORT:
-    case ID_WINDOW_NEW:
-    case ID_WINDOW_CASCADE:
-    case ID_WINDOW_TILE_HORZ:
-    case ID_IMAGE_LIST:
-    case ID_LINK_LIST:
-        return true;
-    default:
-        return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + RecentFileList::MaxEntries;
-    }
+    return Commands().Handles(id) || IsRecentFile(id);
 }
 
 bool CMainFrame::IsCommandEnabled(int id) const {
@@ -353,53 +374,46 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     case ID_WINDOW_CASCADE:
     case ID_WINDOW_TILE_HORZ:
         return !mdiArea->subWindowList().isEmpty();
-    case ID_APP_EXIT:
-    case ID_VIEW_TOOLBAR:
-    case ID_VIEW_STATUS_BAR:
-    case ID_VIEW_DOWNLOAD_REPORT:
-    case ID_IMAGE_LIST:
-    case ID_LINK_LIST:
-        return true;
     default:
-        return id - ID_FILE_MRU_FILE1 < recentFiles.Entries().size();
+        return !IsRecentFile(id) || id - ID_FILE_MRU_FILE1 < recentFiles.Entries().size();
     }
 }
 
 void CMainFrame::OnCommand(int id) {
-    switch (id) {
-    case ID_APP_EXIT:
-        close();
-        break;
-    case ID_VIEW_TOOLBAR:
-        ToggleBars();
-        break;
-    case ID_VIEW_STATUS_BAR:
-        m_statusBar->setVisible(m_statusBar->isHidden());
-        break;
-    case ID_VIEW_DOWNLOAD_REPORT:
-        CDownloadReportDialog::ShowFor(*this, *downloads);
-        break;
-    case ID_IMAGE_LIST:
-        m_imageSelCount->SetNumber(m_imageList->GetSelCount());
-        break;
-    case ID_LINK_LIST:
-        m_linkSelCount->SetNumber(m_linkList->GetSelCount());
-        break;
-    case ID_WINDOW_NEW:
-        OpenNewWindow();
-        break;
-    case ID_WINDOW_CASCADE:
-        mdiArea->cascadeSubWindows();
-        break;
-    case ID_WINDOW_TILE_HORZ:
-        mdiArea->tileSubWindows();
-        break;
-    default:
-        // A browser window does not load documents from files: a recent
-        // file opens one more browser window, as New does.
+    // A browser window does not load documents from files: a recent file
+    // opens one more browser window, as New does.
+    if (IsRecentFile(id))
         router->Execute(ID_FILE_NEW);
-        break;
-    }
+    else
+        Commands().Run(*this, id);
+}
+
+void CMainFrame::OnExit() {
+    close();
+}
+
+void CMainFrame::ToggleStatusBar() {
+    m_statusBar->setVisible(m_statusBar->isHidden());
+}
+
+void CMainFrame::ShowDownloadReport() {
+    CDownloadReportDialog::ShowFor(*this, *downloads);
+}
+
+void CMainFrame::CountSelectedImages() {
+    m_imageSelCount->SetNumber(m_imageList->GetSelCount());
+}
+
+void CMainFrame::CountSelectedLinks() {
+    m_linkSelCount->SetNumber(m_linkList->GetSelCount());
+}
+
+void CMainFrame::CascadeWindows() {
+    mdiArea->cascadeSubWindows();
+}
+
+void CMainFrame::TileWindows() {
+    mdiArea->tileSubWindows();
 }
 
 void CMainFrame::UpdateUserInterface() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/CommandTable.h"
 #include "core/CommandTarget.h"
+#include "frame/ApplicationCommands.h"
 #include "frame/RecentFileList.h"
 #include "view/ViewInput.h"
 
@@ -87,6 +89,10 @@ public:
     // with the active browser window; runs whenever the event loop goes idle.
     void UpdateUserInterface();
 
+    // What runs the application's commands (New, Print Setup, About).
+    void SetApplicationHandlers(ApplicationCommands::Handlers handlers);
+
+    static const CommandTable<CMainFrame>& Commands();
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;
@@ -134,6 +140,15 @@ private:
     qint64 m_startTime = 0; // seconds since the epoch when the online timer started
 
     QList<CommandTarget*> CommandRoute() const;
+    static bool IsRecentFile(int id);
+    static QList<CommandEntry> CommandEntries();
+    void OnExit();
+    void ToggleStatusBar();
+    void ShowDownloadReport();
+    void CountSelectedImages();
+    void CountSelectedLinks();
+    void CascadeWindows();
+    void TileWindows();
     QToolBar* AddBar();
     QWidget* AddPanel(QToolBar* bar);
     void FitPanel(QWidget* panel);
@@ -170,6 +185,7 @@ private:
     ScanCommands* scanCommands = nullptr;
     GalleryCommands* galleryCommands = nullptr;
     ThumbnailsBinding* thumbnails = nullptr;
+    ApplicationCommands applicationCommands;
     LockKeyIndicators* lockIndicators = nullptr;
     RecentFileList recentFiles;
     QHash<int, QWidget*> controlsById;

@@ -14,8 +14,20 @@ GalleryCommands::GalleryCommands(CMainFrame& frame, QAction& skipSavedAction,
     skipSavedAction.setChecked(Settings::SkipSavedPictures());
 }
 
+const CommandTable<GalleryCommands>& GalleryCommands::Commands() {
+    static const CommandTable<GalleryCommands> table = {
+        {{ID_SCAN_FOLLOW,
+          "&Follow Thumbnails...\tCtrl+Shift+F",
+          {Qt::CTRL | Qt::SHIFT | Qt::Key_F}},
+         &GalleryCommands::FollowThumbnails},
+        {{ID_VIEW_SKIP_SAVED, "S&kip Pictures Already Saved", {}, CommandEntry::Style::Checkable},
+         &GalleryCommands::ToggleSkipSaved},
+    };
+    return table;
+}
+
 bool GalleryCommands::HandlesCommand(int id) const {
-    return id == ID_SCAN_FOLLOW || id == ID_VIEW_SKIP_SAVED;
+    return Commands().Handles(id);
 }
 
 bool GalleryCommands::IsCommandEnabled(int id) const {
@@ -23,10 +35,7 @@ bool GalleryCommands::IsCommandEnabled(int id) const {
 }
 
 void GalleryCommands::OnCommand(int id) {
-    if (id == ID_SCAN_FOLLOW)
-        FollowThumbnails();
-    else
-        ToggleSkipSaved();
+    Commands().Run(*this, id);
 }
 
 bool GalleryCommands::Following() const {

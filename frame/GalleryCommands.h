@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CommandTable.h"
 #include "core/CommandTarget.h"
 #include "core/Settings.h"
 
@@ -26,6 +27,7 @@ public:
 
     GalleryCommands(CMainFrame& frame, QAction& skipSavedAction, FollowQuestion askFollow);
 
+    static const CommandTable<GalleryCommands>& Commands();
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;

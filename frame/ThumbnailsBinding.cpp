@@ -41,11 +41,23 @@ ThumbnailsBinding::ThumbnailsBinding(CMainFrame& frame, CHarvestList& images, CH
                 &ThumbnailsBinding::ListSelectionChanged);
 }
 
-bool ThumbnailsBinding::HandlesCommand(int id) const {
-    return id == ID_VIEW_THUMBNAILS;
+const CommandTable<ThumbnailsBinding>& ThumbnailsBinding::Commands() {
+    static const CommandTable<ThumbnailsBinding> table = {
+        {{ID_VIEW_THUMBNAILS, "T&humbnails...\tCtrl+T", {Qt::CTRL | Qt::Key_T}},
+         &ThumbnailsBinding::OnThumbnails},
+    };
+    return table;
 }
 
-void ThumbnailsBinding::OnCommand(int) {
+bool ThumbnailsBinding::HandlesCommand(int id) const {
+    return Commands().Handles(id);
+}
+
+void ThumbnailsBinding::OnCommand(int id) {
+    Commands().Run(*this, id);
+}
+
+void ThumbnailsBinding::OnThumbnails() {
     Open();
 }
 

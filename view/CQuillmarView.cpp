@@ -456,41 +456,35 @@ void CQuillmarView::OnShowHistory() {
     Go(dialog.m_selection);
 }
 
-namespace {
-
-using Handler = void (CQuillmarView::*)();
-
-// The view's command table: command id to handler.
-Handler HandlerFor(int id) {
-    static const QHash<int, Handler> handlers = {
-        {ID_FILE_PRINT, &CQuillmarView::OnPrint},
-        {ID_BACK, &CQuillmarView::OnBack},
-        {ID_FORWARD, &CQuillmarView::OnForward},
-        {ID_VIEW_RELOAD, &CQuillmarView::OnReload},
-        {ID_STOP, &CQuillmarView::OnStop},
-        {ID_GO, &CQuillmarView::OnGo},
-        {ID_SEND_MAIL, &CQuillmarView::OnSendMail},
-        {ID_SET_DOWNLOAD_FOLDER, &CQuillmarView::OnSetDownloadFolder},
-        {ID_DOWNLOAD_IMAGES, &CQuillmarView::OnDownloadImages},
-        {ID_DOWNLOAD_LINKS, &CQuillmarView::OnDownloadImageLinks},
-        {ID_ADD_BOOKMARK, &CQuillmarView::OnAddBookmark},
-        {ID_OPEN_BOOKMARKS, &CQuillmarView::OnOpenBookmarks},
-        {ID_HISTORY, &CQuillmarView::OnShowHistory},
-        {ID_MAKE_PAGE, &CQuillmarView::OnMakePage},
-        {ID_SCAN_SCROLL, &CQuillmarView::OnScrollAndScan},
+// The view's commands; the buttons' have neither menu entry nor key.
+const CommandTable<CQuillmarView>& CQuillmarView::Commands() {
+    static const CommandTable<CQuillmarView> table = {
+        {{ID_FILE_PRINT, nullptr, {Qt::CTRL | Qt::Key_P}}, &CQuillmarView::OnPrint},
+        {{ID_BACK, nullptr, {Qt::ALT | Qt::Key_Left}}, &CQuillmarView::OnBack},
+        {{ID_FORWARD, nullptr, {Qt::ALT | Qt::Key_Right}}, &CQuillmarView::OnForward},
+        {{ID_VIEW_RELOAD, "&Reload\tF5", {Qt::Key_F5}}, &CQuillmarView::OnReload},
+        {{ID_STOP}, &CQuillmarView::OnStop},
+        {{ID_GO}, &CQuillmarView::OnGo},
+        {{ID_SEND_MAIL}, &CQuillmarView::OnSendMail},
+        {{ID_SET_DOWNLOAD_FOLDER}, &CQuillmarView::OnSetDownloadFolder},
+        {{ID_DOWNLOAD_IMAGES}, &CQuillmarView::OnDownloadImages},
+        {{ID_DOWNLOAD_LINKS}, &CQuillmarView::OnDownloadImageLinks},
+        {{ID_ADD_BOOKMARK}, &CQuillmarView::OnAddBookmark},
+        {{ID_OPEN_BOOKMARKS}, &CQuillmarView::OnOpenBookmarks},
+        {{ID_HISTORY}, &CQuillmarView::OnShowHistory},
+        {{ID_MAKE_PAGE}, &CQuillmarView::OnMakePage},
+        {{ID_SCAN_SCROLL, "&Scroll and Scan\tCtrl+Shift+S", {Qt::CTRL | Qt::SHIFT | Qt::Key_S}},
+         &CQuillmarView::OnScrollAndScan},
     };
-    return handlers.value(id, nullptr);
+    return table;
 }
 
-} // namespace
-
 bool CQuillmarView::HandlesCommand(int id) const {
-    return HandlerFor(id) != nullptr;
+    return Commands().Handles(id);
 }
 
 void CQuillmarView::OnCommand(int id) {
-    if (const Handler handler = HandlerFor(id))
-        (this->*handler)();
+    Commands().Run(*this, id);
 }
 
 bool CQuillmarView::IsCommandEnabled(int id) const {

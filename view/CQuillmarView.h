@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CommandTable.h"
 #include "core/CommandTarget.h"
 #include "follow/FollowOptions.h"
 #include "harvest/Harvest.h"
@@ -104,6 +105,7 @@ public:
     // Scrolls the page to its end so late pictures load, then rescans it.
     void OnScrollAndScan();
 
+    static const CommandTable<CQuillmarView>& Commands();
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;
