@@ -86,7 +86,7 @@ int main(int argc, char* argv[]) {
     frame.show();
     CChildFrame* child = docTemplate.OpenNewDocument(frame);
     auto* view = child ? qobject_cast<CQuillmarView*>(child->View()) : nullptr;
-    if (!view || !waitFor([view] { return !view->m_linkHistory.isEmpty(); }))
+    if (!view || !waitFor([view] { return !view->History().isEmpty(); }))
         return 1;
 
     std::printf("%8s %8s | %-26s | %-26s | %s\n", "images", "links", "listing ms: min median max",

@@ -151,13 +151,6 @@ int CListDialog::SelectedRow() const {
     return selected.isEmpty() ? -1 : m_list->row(selected.constFirst());
 }
 
-// Before any arrow key the list marks its first line as current without
-// selecting it; Enter opens that line then.
-int CListDialog::LineToOpen() const {
-    const int selected = SelectedRow();
-    return selected >= 0 ? selected : m_list->currentRow();
-}
-
 void CListDialog::SetCount(int count) {
     m_counter->SetNumber(count);
 }
@@ -168,12 +161,12 @@ void CListDialog::reject() {
 }
 
 // Reaches the dialog when the focused control leaves Enter alone: the list
-// (which opens its selected line) or the search box (which searches).
+// (which opens its selected line) or the search box (which searches). The
+// line the list marks as current on opening is not chosen: it opens only
+// once selected.
 void CListDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        const int line = LineToOpen();
-        if (m_list->hasFocus() && line >= 0) {
-            m_list->setCurrentRow(line, QItemSelectionModel::ClearAndSelect);
+        if (m_list->hasFocus() && SelectedRow() >= 0) {
             OnSelect();
         } else {
             OnSearch();

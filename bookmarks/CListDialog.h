@@ -12,8 +12,8 @@ class QListWidget;
 // The frame the bookmark and history dialogs share: a list above a row of
 // counter, clear, delete, search box, search, select and cancel. The list has
 // the first focus. An entry is chosen with the select button, a double click,
-// or Enter in the list; Enter elsewhere searches and never closes; Escape
-// cancels.
+// or Enter in the list on a selected line; Enter elsewhere, or with no line
+// selected, searches and never closes; Escape cancels.
 class CListDialog : public QDialog {
     Q_OBJECT
 public:
@@ -70,8 +70,6 @@ protected:
     QListWidget* m_list = nullptr;
 
 private:
-    // The selected row, else the current one; -1 when there is neither.
-    int LineToOpen() const;
     CBitmapButton* AddButton(int id, int left, int upBitmap, int downBitmap, int tipId);
     void AddList(int id, int tipId);
     void AddCounter(int id);

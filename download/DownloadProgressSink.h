@@ -21,4 +21,7 @@ public:
     virtual void FileProgress(int /*index*/, qint64 /*received*/, qint64 /*total*/) {}
     // One entry failed for a passing reason and waits before try nextTry of tries.
     virtual void FileRetrying(int /*index*/, int /*nextTry*/, int /*tries*/) {}
+
+    // The reason given for an entry that ended unsaved because its job was cancelled.
+    static QString CancelledReason() { return QStringLiteral("cancelled"); }
 };

@@ -1,5 +1,7 @@
 #include "download/DownloadReport.h"
 
+#include "download/DownloadProgressSink.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -73,7 +75,12 @@ void DownloadReport::FileFinished(int job, int index, const QString& name, bool 
         file->destination += name;
         file->name = name;
     }
-    file->outcome = saved ? Outcome::Saved : Outcome::Failed;
+    // A file stopped mid-transfer reads as one the cancel reached before it started.
+    if (saved)
+        file->outcome = Outcome::Saved;
+    else
+        file->outcome = reason == DownloadProgressSink::CancelledReason() ? Outcome::Cancelled
+                                                                          : Outcome::Failed;
     file->reason = reason; // a saved file may be "already saved"
     file->received = saved ? QFileInfo(file->destination).size() : 0;
     emit fileChanged(job, index);

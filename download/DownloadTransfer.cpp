@@ -179,7 +179,7 @@ QString DownloadTransfer::Folder() const {
 // Empty when the answer is to be saved.
 QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
     if (cancelRequested)
-        return QStringLiteral("cancelled");
+        return DownloadProgressSink::CancelledReason();
     if (writeFailed)
         return file.Error();
     if (stalled)

@@ -172,7 +172,7 @@ void DownloadWorker::AbandonUnfinished() {
             continue;
         if (slot.state == Slot::State::Running)
             curl_multi_remove_handle(multi, slot.transfer->Handle());
-        slot.transfer->Abandon(QStringLiteral("cancelled"));
+        slot.transfer->Abandon(DownloadProgressSink::CancelledReason());
         Finished(slot, false);
     }
 }

@@ -49,15 +49,17 @@ QUrl withoutFragment(QUrl address) {
 } // namespace
 
 bool FollowTargets::MayFollow(const QUrl& target, const QUrl& from, const FollowOptions& options) {
-    const QString scheme = target.scheme();
-    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
-    if (!target.isValid() || !(web || (target.isLocalFile() && from.isLocalFile())))
-        return false;
-    if (withoutFragment(target) == withoutFragment(from))
-        return false;
-    if (!options.otherSites && !SiteRule::SameSite(target, from))
+    if (!MayEndAt(target, from, options) || withoutFragment(target) == withoutFragment(from))
         return false;
     return target.toString().contains(options.match, Qt::CaseInsensitive);
+}
+
+bool FollowTargets::MayEndAt(const QUrl& location, const QUrl& from, const FollowOptions& options) {
+    const QString scheme = location.scheme();
+    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    if (!location.isValid() || !(web || (location.isLocalFile() && from.isLocalFile())))
+        return false;
+    return options.otherSites || SiteRule::SameSite(location, from);
 }
 
 std::vector<FollowTarget> FollowTargets::Select(const PageSnapshot& gallery,

@@ -19,4 +19,7 @@ public:
     static QUrl NextPage(const PageSnapshot& gallery, const QUrl& galleryPage,
                          const FollowOptions& options);
     static bool MayFollow(const QUrl& target, const QUrl& from, const FollowOptions& options);
+    // Whether a page reached from `from` may be harvested where it ended up,
+    // after redirects: the rules on scheme and site apply there too.
+    static bool MayEndAt(const QUrl& location, const QUrl& from, const FollowOptions& options);
 };

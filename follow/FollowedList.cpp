@@ -51,6 +51,8 @@ private:
 
 void FollowedList::AddPage(const Page& page, const std::vector<FollowTarget>& targets,
                            const std::vector<FollowResult>& results) {
+    if (!firstPage)
+        firstPage = page.address;
     QHash<QString, std::vector<const FollowResult*>> byThumbnail;
     for (std::size_t i = 0; i < targets.size() && i < results.size(); ++i)
         for (const QString& thumbnail : targets[i].thumbnails)
@@ -95,8 +97,11 @@ const std::vector<FollowedEntry>& FollowedList::Links() const {
 
 namespace {
 
-void addLines(const std::vector<FollowedEntry>& lines, HarvestLines& listed, HarvestMap& map,
-              std::vector<DeepEntry>& details, LineSources& sources) {
+// Lines of the first page go out as the window's page sends them; every
+// other line names its page, for its Referer.
+void addLines(const std::vector<FollowedEntry>& lines, const QString& firstPage,
+              HarvestLines& listed, HarvestMap& map, std::vector<DeepEntry>& details,
+              LineSources& sources) {
     for (const FollowedEntry& line : lines) {
         const DeepEntry& entry = line.entry;
         listed.append({entry.name, entry.address});
@@ -104,8 +109,8 @@ void addLines(const std::vector<FollowedEntry>& lines, HarvestLines& listed, Har
         if (!addresses.contains(entry.address))
             addresses.append(entry.address);
         details.push_back(entry);
-        if (line.taken)
-            sources.insert(entry.address, {line.from, line.referrer, QString()});
+        if (line.taken || line.from != firstPage)
+            sources.insert(entry.address, {line.from, line.referrer, line.failure});
         else if (!line.failure.isEmpty())
             sources.insert(entry.address, {QString(), StatedReferrer(), line.failure});
     }
@@ -115,7 +120,9 @@ void addLines(const std::vector<FollowedEntry>& lines, HarvestLines& listed, Har
 
 Harvest FollowedList::ToHarvest() const {
     Harvest harvest;
-    addLines(images, harvest.imageLines, harvest.imageMap, harvest.imageDetails, harvest.sources);
-    addLines(links, harvest.linkLines, harvest.linkMap, harvest.linkDetails, harvest.sources);
+    addLines(images, firstPage.value_or(QString()), harvest.imageLines, harvest.imageMap,
+             harvest.imageDetails, harvest.sources);
+    addLines(links, firstPage.value_or(QString()), harvest.linkLines, harvest.linkMap,
+             harvest.linkDetails, harvest.sources);
     return harvest;
 }

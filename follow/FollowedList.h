@@ -7,6 +7,7 @@
 
 #include <QSet>
 
+#include <optional>
 #include <vector>
 
 // The image and link lines of a harvest over one or more gallery pages, each
@@ -29,7 +30,7 @@ public:
     const std::vector<FollowedEntry>& Images() const;
     const std::vector<FollowedEntry>& Links() const;
     // The lines as a browser window's harvest: lines in list order, maps,
-    // details and, for lines from viewer pages, their sources.
+    // details and, for lines from viewer pages and next pages, their sources.
     Harvest ToHarvest() const;
 
 private:
@@ -37,4 +38,5 @@ private:
     std::vector<FollowedEntry> links;
     QSet<QString> listedImages;
     QSet<QString> listedLinks;
+    std::optional<QString> firstPage;
 };

@@ -8,6 +8,17 @@
 
 #include <algorithm>
 
+namespace {
+
+// Gallery pages are told apart by address without fragment.
+QUrl pageKey(const QString& address) {
+    QUrl key(address);
+    key.setFragment(QString());
+    return key;
+}
+
+} // namespace
+
 GalleryFollower::GalleryFollower(QWebEngineProfile* profile, QObject* parent)
     : QObject(parent), profile(profile) {}
 
@@ -58,7 +69,7 @@ void GalleryFollower::walk(const FollowedList::Page& page, const PageSnapshot& s
     firstWalked = true;
     current = page;
     currentSnapshot = snapshot;
-    galleryPages.insert(QUrl(page.address));
+    galleryPages.insert(pageKey(page.address));
     targets = newTargets(snapshot, QUrl(page.address));
     known += int(targets.size());
     emit progress(loaded, known);
@@ -80,7 +91,8 @@ void GalleryFollower::pageFollowed() {
 
 void GalleryFollower::continueWith(const PageSnapshot& snapshot) {
     const QUrl next = FollowTargets::NextPage(snapshot, QUrl(current.address), options);
-    if (nextPagesLeft <= 0 || next.isEmpty() || galleryPages.contains(next) || loaded >= budget) {
+    if (nextPagesLeft <= 0 || next.isEmpty() || galleryPages.contains(pageKey(next.toString())) ||
+        loaded >= budget) {
         finish();
         return;
     }
@@ -109,12 +121,22 @@ void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QStrin
     if (!firstWalked) {
         firstLocation = location;
         firstStyleWalkCut = snapshot.styleWalkCut;
+    } else if (!MayWalk(location)) {
+        finish();
+        return;
     }
     SnapshotEntries::Lists lists = SnapshotEntries::Scan(snapshot, options.minimumSize);
     walk({location, StatedReferrer::Of(snapshot),
           SnapshotEntries::InListOrder(std::move(lists.images)),
           SnapshotEntries::InListOrder(std::move(lists.links))},
          snapshot);
+}
+
+// A next page is judged where it ended up: a redirect neither leads the run off
+// the site nor back to a page harvested before.
+bool GalleryFollower::MayWalk(const QString& location) const {
+    return FollowTargets::MayEndAt(QUrl(location), QUrl(current.address), options) &&
+           !galleryPages.contains(pageKey(location));
 }
 
 void GalleryFollower::nextPageFailed(const QString& reason) {

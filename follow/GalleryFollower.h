@@ -60,6 +60,7 @@ private:
     void walk(const FollowedList::Page& page, const PageSnapshot& snapshot);
     void pageFollowed();
     void nextPageScanned(const PageSnapshot& snapshot, const QString& location);
+    bool MayWalk(const QString& location) const;
     void nextPageFailed(const QString& reason);
     void loadGalleryPage(const QUrl& address, const QString& referer, int timeoutMilliseconds);
     void continueWith(const PageSnapshot& snapshot);
@@ -74,7 +75,8 @@ private:
     PageSnapshot currentSnapshot;
     std::vector<FollowTarget> targets;
     QStringList failures;
-    // Each gallery and each viewer page is loaded once a run.
+    // Each gallery and each viewer page is loaded once a run; gallery pages
+    // by where they ended up, after redirects.
     QSet<QUrl> galleryPages;
     QSet<QUrl> viewerPages;
     QUrl nextAddress;

@@ -1,6 +1,7 @@
 #include "follow/ThumbnailFollower.h"
 
 #include "download/RefererPolicy.h"
+#include "follow/FollowTargets.h"
 #include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
 
@@ -48,12 +49,7 @@ void ThumbnailFollower::feed(ViewerLoader* loader) {
     const QString address = targets[index].viewer.toString();
     connect(loader, &ViewerLoader::scanned, this,
             [this, loader](const PageSnapshot& snapshot, const QString& location) {
-                FollowResult result{
-                    PictureChoice::Take(snapshot, location, options.takeAll, options.minimumSize),
-                    location, StatedReferrer::Of(snapshot), QString()};
-                if (result.taken.empty())
-                    result.failure = QStringLiteral("no picture found");
-                record(loader, std::move(result));
+                record(loader, PicturesOf(snapshot, location));
             });
     connect(loader, &ViewerLoader::failed, this, [this, loader, address](const QString& reason) {
         record(loader, {{}, address, StatedReferrer(), reason});
@@ -61,6 +57,20 @@ void ThumbnailFollower::feed(ViewerLoader* loader) {
     const QUrl& viewer = targets[index].viewer;
     loader->Load(viewer,
                  RefererPolicy(referrer.policy, referrer.elements).RefererFor(gallery, viewer));
+}
+
+// A viewer page is judged where it ended up: a redirect, by the server or by
+// a script, must not lead the run off the gallery's site.
+FollowResult ThumbnailFollower::PicturesOf(const PageSnapshot& snapshot,
+                                           const QString& location) const {
+    if (!FollowTargets::MayEndAt(QUrl(location), gallery, options))
+        return {{}, location, StatedReferrer(), QStringLiteral("led to another site")};
+    FollowResult result{
+        PictureChoice::Take(snapshot, location, options.takeAll, options.minimumSize), location,
+        StatedReferrer::Of(snapshot), QString()};
+    if (result.taken.empty())
+        result.failure = QStringLiteral("no picture found");
+    return result;
 }
 
 void ThumbnailFollower::record(ViewerLoader* loader, FollowResult result) {

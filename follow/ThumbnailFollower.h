@@ -3,6 +3,7 @@
 #include "follow/FollowOptions.h"
 #include "follow/FollowResult.h"
 #include "follow/FollowTarget.h"
+#include "harvest/DomSnapshot.h"
 #include "harvest/StatedReferrer.h"
 
 #include <QObject>
@@ -40,6 +41,7 @@ signals:
 
 private:
     void feed(ViewerLoader* loader);
+    FollowResult PicturesOf(const PageSnapshot& snapshot, const QString& location) const;
     void record(ViewerLoader* loader, FollowResult result);
     void close(ViewerLoader* loader);
     void refuseDownload(QWebEngineDownloadRequest* download);

@@ -47,14 +47,23 @@ void ShowOffScreen(CBrowserEngine& engine) {
 } // namespace
 
 ViewerLoader::ViewerLoader(QWebEngineProfile* profile, QObject* parent)
-    : QObject(parent), engine(new CBrowserEngine) {
-    page = new HiddenPage(profile, engine->WebView());
-    engine->SetPage(page);
-    ShowOffScreen(*engine);
+    : QObject(parent), profile(profile) {
     pollTimer.setInterval(PollMilliseconds);
     deadline.setSingleShot(true);
     connect(&pollTimer, &QTimer::timeout, this, &ViewerLoader::poll);
     connect(&deadline, &QTimer::timeout, this, &ViewerLoader::deadlinePassed);
+    MakePage();
+}
+
+ViewerLoader::~ViewerLoader() {
+    delete engine;
+}
+
+void ViewerLoader::MakePage() {
+    engine = new CBrowserEngine;
+    page = new HiddenPage(profile, engine->WebView());
+    engine->SetPage(page);
+    ShowOffScreen(*engine);
     connect(engine, &CBrowserEngine::loadStarted, this, &ViewerLoader::loadStarted);
     connect(engine, &CBrowserEngine::loadFinished, this, &ViewerLoader::loadFinished);
     connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
@@ -63,8 +72,11 @@ ViewerLoader::ViewerLoader(QWebEngineProfile* profile, QObject* parent)
     });
 }
 
-ViewerLoader::~ViewerLoader() {
+// A page that ran out of time may be stuck in a script that never returns; the
+// next viewer page would wait behind it, so it gets a fresh one.
+void ViewerLoader::ReplacePage() {
     delete engine;
+    MakePage();
 }
 
 bool ViewerLoader::Owns(const QObject* other) const {
@@ -152,8 +164,9 @@ void ViewerLoader::deadlinePassed() {
             scan();
         return;
     }
-    engine->Stop();
-    fail(QStringLiteral("timed out"));
+    stop();
+    ReplacePage();
+    emit failed(QStringLiteral("timed out"));
 }
 
 void ViewerLoader::fail(const QString& reason) {

@@ -16,6 +16,7 @@ class QWebEngineProfile;
 // pages one after another: each is Deep-Scanned once it has settled (loaded,
 // then neither requests nor DOM changes for half a second), or as it is when
 // it has not settled in time. Exactly one of scanned or failed follows a Load.
+// A page that timed out is closed and a fresh one made for the next Load.
 class ViewerLoader : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +40,8 @@ signals:
     void failed(const QString& reason);
 
 private:
+    void MakePage();
+    void ReplacePage();
     void loadStarted();
     void loadFinished(bool succeeded);
     void poll();
@@ -48,8 +51,9 @@ private:
     void fail(const QString& reason);
     void stop();
 
-    CBrowserEngine* engine;
-    HiddenPage* page;
+    QWebEngineProfile* profile;
+    CBrowserEngine* engine = nullptr;
+    HiddenPage* page = nullptr;
     QTimer pollTimer;
     QTimer deadline;
     QElapsedTimer quietSince;

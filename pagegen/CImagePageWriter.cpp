@@ -10,15 +10,30 @@ QByteArray escaped(QByteArray bytes) {
     return bytes;
 }
 
+// Text for the page: the page names no encoding, so characters beyond ASCII
+// go in as numeric character references, which every reader decodes alike.
+QByteArray pageText(const QString& text) {
+    QByteArray bytes;
+    for (const char32_t code : text.toUcs4()) {
+        if (code < 0x80)
+            bytes += escaped(QByteArray(1, char(code)));
+        else
+            bytes += "&#" + QByteArray::number(quint32(code)) + ';';
+    }
+    return bytes;
+}
+
 // A file name as a relative address that points at that file: characters that
 // would start an escape, a fragment or a query, or end the address, are
-// percent-encoded; so are ":" (read as a scheme) and "\" (read as "/").
+// percent-encoded; so are ":" (read as a scheme) and "\" (read as "/"), and
+// the UTF-8 bytes of characters beyond ASCII, which a reader would otherwise
+// take in whatever encoding it assumes for the page.
 QByteArray addressOf(const QString& name) {
     static const QByteArray special = "%#?:\\";
     QByteArray address;
     for (const char byte : name.toUtf8()) {
         const auto code = static_cast<unsigned char>(byte);
-        if (code <= 0x20 || code == 0x7f || special.contains(byte))
+        if (code <= 0x20 || code >= 0x7f || special.contains(byte))
             address += '%' + QByteArray::number(code, 16).rightJustified(2, '0').toUpper();
         else
             address += byte;
@@ -56,7 +71,7 @@ void CImagePageWriter::WriteHead(const QString& title) {
     WriteLine("<HTML>");
     WriteLine("<HEAD>");
     WriteLine("<TITLE>");
-    WriteLine(escaped(title.toUtf8()) + "</TITLE>");
+    WriteLine(pageText(title) + "</TITLE>");
     WriteLine("</HEAD>");
 }
 
@@ -85,7 +100,7 @@ void CImagePageWriter::WriteCenterEnd() {
 
 void CImagePageWriter::WriteImage(const QString& source, const QString& alternativeText) {
     WriteLine("<img src=\"" + escaped(addressOf(source)) + "\"" + " alt=\"" +
-              escaped(alternativeText.toUtf8()) + "\">");
+              pageText(alternativeText) + "\">");
 }
 
 void CImagePageWriter::WriteEnd() {

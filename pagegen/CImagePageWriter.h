@@ -9,9 +9,11 @@ class QIODevice;
 
 // Writes the image page, an HTML page showing local image files one below the
 // other, into a device opened for writing by the caller. Every line ends in
-// CR LF. Titles and file names go in as UTF-8, with "&", "<", ">" and '"' as
-// character references; in an image address the characters that would change
-// the file it points to are percent-encoded. Other names stay byte for byte.
+// CR LF. The page is ASCII, so every reader takes its bytes alike: in titles and
+// file names "&", "<", ">", '"' and every character beyond ASCII are character
+// references; in an image address the characters that would change the file it
+// points to, and the UTF-8 bytes beyond ASCII, are percent-encoded. Other names
+// stay byte for byte.
 class CImagePageWriter {
 public:
     // A write the device refused; the lines written before it stay written.

@@ -312,8 +312,9 @@ private slots:
         }
     }
 
-    // Four at once, and no fifth until one ends; a cancel ends them all within
-    // about a second, starts nothing more and leaves no file, named or not.
+    // Four at once, and no fifth until one ends; a cancel ends them all long
+    // before their bodies could end (each takes over ten seconds), starts
+    // nothing more and leaves no file, named or not.
     void cancelStopsEveryTransferAndStartsNoMore() {
         server->setFile("/one.jpg", "one", "image/jpeg");
         const QStringList slow = {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"};
@@ -324,15 +325,14 @@ private slots:
         job.Parallel = 4;
         const auto reports = Start(job);
         QTRY_COMPARE_WITH_TIMEOUT(server->requests().size(), 5, 30000);
-        QTest::qWait(500);
+        QTRY_VERIFY_WITH_TIMEOUT(UnnamedBytesIn(folder->path()) > 0, 30000);
         QCOMPARE(server->requests().size(), 5);
-        QVERIFY(UnnamedBytesIn(folder->path()) > 0);
 
         QElapsedTimer cancelling;
         cancelling.start();
         registry->RequestCancelAll();
-        QTRY_VERIFY_WITH_TIMEOUT(reports->Ended(), 10000);
-        QVERIFY2(cancelling.elapsed() < 1500, qPrintable(QString::number(cancelling.elapsed())));
+        QTRY_VERIFY_WITH_TIMEOUT(reports->Ended(), 30000);
+        QVERIFY2(cancelling.elapsed() < 5000, qPrintable(QString::number(cancelling.elapsed())));
         QCOMPARE(filesIn(folder->path()), QStringList({"one.jpg"}));
         QCOMPARE(UnnamedBytesIn(folder->path()), -1);
         QCOMPARE(reports->Lines("files left ").join(' '), QStringLiteral("7 6 5 4 3 2"));
@@ -449,15 +449,14 @@ private slots:
         server->setFile("/quick.jpg", "quick", "image/jpeg");
         const auto stalledRun = Start(Job({"stall.jpg"}));
         const auto quick = Start(Job({"quick.jpg"}));
-        QCOMPARE(registry->RunningCount(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(quick->Ended(), 30000);
-        QTRY_COMPARE_WITH_TIMEOUT(registry->RunningCount(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(registry->RunningCount(), 1, 30000);
 
         QTRY_COMPARE_WITH_TIMEOUT(server->requests().size(), 2, 30000);
         registry->RequestCancelAll();
         const auto startedAfter = Start(Job({"quick.jpg"}));
         QTRY_VERIFY_WITH_TIMEOUT(stalledRun->Ended() && startedAfter->Ended(), 30000);
-        QTRY_VERIFY_WITH_TIMEOUT(!registry->DownloadRunning(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!registry->DownloadRunning(), 30000);
         QCOMPARE(stalledRun->Lines("message ") + startedAfter->Lines("message "),
                  QStringList({"Download complete"}));
 

@@ -1,4 +1,6 @@
+#include "download/JobBuilder.h"
 #include "follow/FollowTargets.h"
+#include "follow/FollowedList.h"
 #include "follow/PictureChoice.h"
 #include "follow/SiteRule.h"
 #include "support/TestMain.h"
@@ -104,6 +106,55 @@ private slots:
         targets = FollowTargets::Select(gallery, page, options);
         QCOMPARE(targets.size(), std::size_t(1));
         QCOMPARE(targets[0].viewer, QUrl("https://hosted.example.net/view/4"));
+    }
+
+    // Where a followed page ended up, after its redirects.
+    void judgesPagesWhereTheyEndUp_data() {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<bool>("otherSites");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("same site") << "https://img.example.com/view" << false << true;
+        QTest::newRow("other site") << "https://example.org/view" << false << false;
+        QTest::newRow("other site, allowed") << "https://example.org/view" << true << true;
+        QTest::newRow("no web page") << "about:blank" << true << false;
+        QTest::newRow("a local file") << "file:///etc/passwd" << true << false;
+    }
+    void judgesPagesWhereTheyEndUp() {
+        QFETCH(QString, location);
+        QFETCH(bool, otherSites);
+        QFETCH(bool, allowed);
+        FollowOptions options;
+        options.otherSites = otherSites;
+        options.match = "nowhere"; // it picks links, not where they lead
+        QCOMPARE(FollowTargets::MayEndAt(QUrl(location), QUrl("https://www.example.com/gallery"),
+                                         options),
+                 allowed);
+    }
+
+    // The window downloads each line with the Referer of the page it was found on: the
+    // first page, a next page that sends none, a viewer page found there.
+    void linesGoOutWithTheirOwnPagesReferer() {
+        const auto entry = [](const QString& name) {
+            return DeepEntry{name, "http://h/" + name, "img", 0, 0, false};
+        };
+        const QString first = "http://h/gallery.html";
+        FollowedList lines;
+        lines.AddPage({first, {}, {entry("a.jpg")}, {entry("a.zip")}}, {}, {});
+        lines.AddPage({"http://h/gallery-2.html",
+                       {"no-referrer", {}},
+                       {entry("b.jpg"), entry("t.jpg")},
+                       {entry("b.zip")}},
+                      {{QUrl("http://h/view"), {"http://h/t.jpg"}}},
+                      {{{entry("c.jpg")}, "http://h/view", {}, QString()}});
+        const Harvest harvest = lines.ToHarvest();
+        JobBuilder builder({QUrl(first), RefererPolicy(), {}}, "/folder", 1);
+        QVERIFY(builder.AddLines(harvest.imageLines, harvest.imageMap, harvest.sources));
+        QVERIFY(builder.AddLines(harvest.linkLines, harvest.linkMap, harvest.sources));
+        QStringList sent;
+        for (const QString& source : builder.Job().Sources)
+            sent << source.mid(9) + '|' + builder.Job().RefererFor(source, QUrl(source));
+        QCOMPARE(sent, (QStringList{"a.jpg|" + first, "b.jpg|", "c.jpg|http://h/view",
+                                    "a.zip|" + first, "b.zip|"}));
     }
 
     void takesTheMainPicture_data() {

@@ -1,3 +1,4 @@
+#include "follow/ViewerLoader.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
@@ -9,9 +10,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QWebEngineProfile>
 
 #include <algorithm>
 
@@ -22,6 +25,16 @@ namespace {
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+HttpRoute redirectTo(const QByteArray& location) {
+    return {302, "text/html", {}, {{"Location", location}}};
+}
+
+int requestsFor(const LoopbackHttpServer& site, const QByteArray& path) {
+    const QList<HttpRequest> requests = site.requests();
+    return int(std::count_if(requests.begin(), requests.end(),
+                             [&path](const HttpRequest& request) { return request.path == path; }));
 }
 
 // Every picture of deep/placements.html: name, address ("@" this origin, "%" the other
@@ -108,6 +121,12 @@ private slots:
         const QByteArray wide = readFile(testDataPath("deep/pictures/wide.png"));
         server.setFile("/deep/render?id=5", wide, "image/png");
         server.setFile("/deep/pictures/doubled.png", wide, "image/png");
+        // A viewer page on either site.
+        for (LoopbackHttpServer* site : {&server, &otherOrigin}) {
+            site->setFile("/hop/view.html", "<img src='full.png' width='900' height='600'>");
+            for (const char* name : {"t1", "t2", "t3", "full", "second"})
+                site->setFile("/hop/" + QByteArray(name) + ".png", wide, "image/png");
+        }
     }
 
     // One run checks every placement, the JSON report and the size filter: only sizes
@@ -425,6 +444,68 @@ private slots:
         QVERIFY(!again.output.contains("saved "));
         QCOMPARE(again.errors, "quillmar-harvest: cannot load " + at +
                                    "nowhere.html: the server answered HTTP 404\n");
+    }
+
+    // Pages are judged where they end up. A viewer page that its server or its script
+    // sends to another site gives no picture; a next page redirected within the site is
+    // harvested, one redirected back to a page harvested before ends the walk, and one
+    // redirected to another site is not harvested, nor are its thumbnails followed.
+    void followingStaysOnTheSiteThroughRedirects() {
+        const QByteArray away =
+            QStringLiteral("http://localhost:%1/hop/").arg(otherOrigin.port()).toUtf8();
+        server.setFile("/hop/gallery.html",
+                       "<link rel='next' href='next'>"
+                       "<a href='moved'><img src='t1.png' width='120' height='90'></a>"
+                       "<a href='scripted.html'><img src='t2.png' width='120' height='90'></a>"
+                       "<a href='kept'><img src='t3.png' width='120' height='90'></a>");
+        server.setRoute("/hop/moved", redirectTo(away + "view.html"));
+        server.setFile("/hop/scripted.html", "<script>onload = function () { location.replace('" +
+                                                 away + "view.html'); };</script>");
+        server.setRoute("/hop/kept", redirectTo("view.html"));
+        server.setRoute("/hop/next", redirectTo("gallery-2.html"));
+        server.setFile("/hop/gallery-2.html",
+                       "<link rel='next' href='back'><img src='second.png'>");
+        server.setRoute("/hop/back", redirectTo("gallery.html"));
+        server.clearRequests();
+        const ToolRun walked =
+            runHarvestTool({"--follow", "--pages", "20", "--json", server.url("hop/gallery.html")});
+        QCOMPARE(walked.exitCode, 0);
+        QStringList expected = {"full.png @full.png @view.html",
+                                "t1.png @t1.png @gallery.html led to another site",
+                                "t2.png @t2.png @gallery.html led to another site",
+                                "second.png @second.png @gallery-2.html"};
+        QCOMPARE(imageLines(walked.output), expected.replaceInStrings("@", server.url("hop/")));
+        QCOMPARE(requestsFor(server, "/hop/next"), 1);
+        QCOMPARE(requestsFor(server, "/hop/back"), 1);
+
+        server.setFile("/hop/leaving.html", "<link rel='next' href='leave'><img src='t3.png'>");
+        server.setRoute("/hop/leave", redirectTo(away + "gallery.html"));
+        otherOrigin.setFile("/hop/gallery.html",
+                            "<a href='view.html'><img src='t1.png' width='120' height='90'></a>");
+        otherOrigin.clearRequests();
+        const ToolRun left =
+            runHarvestTool({"--follow", "--pages", "5", "--json", server.url("hop/leaving.html")});
+        QCOMPARE(left.exitCode, 0);
+        QCOMPARE(imageLines(left.output), QStringList{"t3.png " + server.url("hop/t3.png ") +
+                                                      server.url("hop/leaving.html")});
+        QCOMPARE(requestsFor(otherOrigin, "/hop/gallery.html"), 1);
+        QCOMPARE(requestsFor(otherOrigin, "/hop/view.html"), 0);
+    }
+
+    // A viewer page stuck in a script that never returns times out, and the next
+    // viewer page its loader is given still gives its picture.
+    void aViewerPageThatTimedOutIsNotReused() {
+        server.setFile("/hop/busy.html", "<img src='t1.png'><script>while (true) {}</script>");
+        ViewerLoader loader(QWebEngineProfile::defaultProfile(), nullptr);
+        QSignalSpy failed(&loader, &ViewerLoader::failed);
+        QSignalSpy scanned(&loader, &ViewerLoader::scanned);
+        loader.Load(QUrl(server.url("hop/busy.html")), QString(), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 30000);
+        QCOMPARE(failed[0][0].toString(), "timed out");
+        loader.Load(QUrl(server.url("hop/view.html")), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size() + scanned.size(), 2, 30000);
+        QCOMPARE(scanned.size(), 1);
+        QCOMPARE(scanned[0][1].toString(), server.url("hop/view.html"));
     }
 
     // Stopped mid-file, the tool cancels the transfer and leaves nothing behind.

@@ -116,7 +116,8 @@ private slots:
     void writesNamesAndTitleSafely() {
         // A name, its src attribute, and its text in the title and the alt attribute.
         const QList<std::tuple<QString, QByteArray, QByteArray>> names = {
-            {QStringLiteral("my caf\u00e9.jpg"), "my%20caf\xc3\xa9.jpg", "my caf\xc3\xa9.jpg"},
+            {QStringLiteral("my caf\u00e9 \U0001F600.jpg"), "my%20caf%C3%A9%20%F0%9F%98%80.jpg",
+             "my caf&#233; &#128512;.jpg"},
             {QStringLiteral("z\" onerror=\"x\" <&>.png"),
              "z&quot;%20onerror=&quot;x&quot;%20&lt;&amp;&gt;.png",
              "z&quot; onerror=&quot;x&quot; &lt;&amp;&gt;.png"},

@@ -202,7 +202,7 @@ void ThumbnailsTest::windowShowsPagePictures() {
     CThumbnailsWindow window;
     window.show();
     window.SetHarvest(harvest);
-    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 30000);
     QCOMPARE(window.Filter()->rowCount(), 7); // photo.jpg is in both lists: one cell
     QCOMPARE(CellData(window, "photo.jpg", ThumbnailModel::SizeRole).toSize(), QSize(800, 600));
     QCOMPARE(CellData(window, "wide.webp", ThumbnailModel::SizeRole).toSize(), QSize(1200, 300));
@@ -280,7 +280,7 @@ void ThumbnailsTest::windowShowsPagePictures() {
     CThumbnailsWindow again;
     again.show();
     again.SetHarvest(harvest);
-    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*again.Filter()), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*again.Filter()), 30000);
     QCOMPARE(CellData(again, "photo.jpg", ThumbnailModel::SizeRole).toSize(), QSize(800, 600));
     QStringList refetched;
     for (const auto& request : server.requests())
@@ -311,7 +311,7 @@ void ThumbnailsTest::fetchesCellsInViewFirst() {
     QTRY_VERIFY(scrollBar->maximum() > 0);
     window.View()->scrollToBottom();
     QCOMPARE(scrollBar->value(), scrollBar->maximum());
-    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 30000);
     QStringList order;
     for (const auto& request : server.requests())
         order.append(QString::fromUtf8(request.path));

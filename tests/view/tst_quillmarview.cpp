@@ -103,7 +103,7 @@ private slots:
 
     void cleanup() {
         frame->MdiArea()->closeAllSubWindows();
-        QTRY_VERIFY(frame->MdiArea()->subWindowList().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(frame->MdiArea()->subWindowList().isEmpty(), timeout);
     }
 
     void cleanupTestCase() {
@@ -131,7 +131,8 @@ private slots:
         QTest::keyClick(FrameControls(*frame).addressBox, Qt::Key_Return);
         QVERIFY(waitForListing(view, complete));
         // Each title change records the address, but only once.
-        QTRY_COMPARE(view->Engine()->Page()->title(), QStringLiteral("Third title"));
+        QTRY_COMPARE_WITH_TIMEOUT(view->Engine()->Page()->title(), QStringLiteral("Third title"),
+                                  timeout);
         QCOMPARE(view->History(), QStringList({CBrowserEngine::AboutPageUrl().toString(), page}));
         QVERIFY(FrameControls(*frame).messageLine->text().isEmpty());
 
