@@ -15,7 +15,6 @@ QLabel* AddCentredText(QWidget* dialog, const QString& text, const QRect& rect) 
     auto* label = new QLabel(text, dialog);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label->setWordWrap(true);
     label->setGeometry(rect);
     return label;
 }
@@ -31,10 +30,13 @@ CAboutDialog::CAboutDialog(QWidget* parent)
     picture->setPixmap(BitmapTable::pixmap(204));
     picture->setGeometry(DialogUnits::toPixels(7, 6, 67, 43));
 
-    AddCentredText(this, QStringLiteral("Quillmar Browser"), DialogUnits::toPixels(5, 53, 68, 8));
+    // One line across the whole box, down to the text below: wrapped into a
+    // narrower space, the title's second word fell below the label's height.
+    AddCentredText(this, QStringLiteral("Quillmar Browser"), DialogUnits::toPixels(0, 53, 82, 13));
     AddCentredText(this,
                    QStringLiteral("Free to use and to pass on to anyone, as often as you like."),
-                   DialogUnits::toPixels(5, 66, 68, 33));
+                   DialogUnits::toPixels(5, 66, 68, 33))
+        ->setWordWrap(true);
 
     okButton = new CBitmapButton(this);
     okButton->setGeometry(DialogUnits::toPixels(33, 100, 14, 14));

@@ -1,5 +1,7 @@
 #include "engine/ScanPage.h"
 
+#include "view/LocalFileGuard.h"
+
 #include <QJsonDocument>
 
 namespace {
@@ -8,9 +10,14 @@ const QString reportPrefix = QStringLiteral("quillmar-frame-report ");
 
 } // namespace
 
-ScanPage::ScanPage(QObject* parent) : QWebEnginePage(parent) {}
+// Every engine page is made here, so every profile that loads anything is guarded.
+ScanPage::ScanPage(QObject* parent) : QWebEnginePage(parent) {
+    LocalFileGuard::Protect(profile());
+}
 
-ScanPage::ScanPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
+ScanPage::ScanPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {
+    LocalFileGuard::Protect(profile);
+}
 
 void ScanPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
                                         int lineNumber, const QString& sourceId) {

@@ -241,14 +241,10 @@ void CThumbnailsWindow::ScheduleWant() {
         wantTimer->start();
 }
 
+// The shown cells still to be made: those in view, then those below the
+// view, then those above it, each nearest first; cells far from the view wait
+// until the user comes near them.
 void CThumbnailsWindow::WantVisibleFirst() {
-    loader->Want(AddressesByDistanceFromView());
-}
-
-// The shown cells still to be made, those in view first, then those below
-// the view, then those above it, each nearest first; cells far from the view
-// wait until the user comes near them.
-QStringList CThumbnailsWindow::AddressesByDistanceFromView() const {
     const QRect viewport = view->viewport()->rect();
     QStringList inView, below, above;
     for (int row = 0; row < filter->rowCount(); ++row) {
@@ -264,7 +260,7 @@ QStringList CThumbnailsWindow::AddressesByDistanceFromView() const {
         else
             above.prepend(address);
     }
-    return (inView + below + above).mid(0, inView.size() + FetchAhead);
+    loader->Want(inView, (below + above).mid(0, FetchAhead));
 }
 
 // Only a size the user gives the open window is remembered.
@@ -283,7 +279,7 @@ void CThumbnailsWindow::showEvent(QShowEvent* event) {
 void CThumbnailsWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     wantTimer->stop();
-    loader->Want(QStringList());
+    loader->Want(QStringList(), QStringList());
 }
 
 // Space toggles the current cell's selection, as in a list of check boxes.

@@ -66,7 +66,6 @@ private:
     // the others by their distance from the view.
     void WantVisibleFirst();
     void ScheduleWant();
-    QStringList AddressesByDistanceFromView() const;
 
     ThumbnailModel* model;
     ThumbnailFilter* filter;

@@ -4,6 +4,8 @@
 #include "download/TransferRules.h"
 #include "thumbnails/PictureTransfer.h"
 
+#include <algorithm>
+
 struct PictureFetcher::Slot {
     std::unique_ptr<PictureTransfer> transfer;
     bool running = false;
@@ -16,8 +18,9 @@ constexpr int PollMilliseconds = 1000;
 
 } // namespace
 
-PictureFetcher::PictureFetcher(QObject* parent)
-    : QObject(parent), multi(curl_multi_init()), rules(std::make_shared<const DownloadJob>()) {
+PictureFetcher::PictureFetcher(QObject* parent, int timeLimitSeconds)
+    : QObject(parent), timeLimitSeconds(timeLimitSeconds), multi(curl_multi_init()),
+      rules(std::make_shared<const DownloadJob>()) {
     for (int i = 0; i < MaxParallel; ++i)
         workSlots.push_back(std::make_unique<Slot>());
     if (multi)
@@ -41,16 +44,18 @@ void PictureFetcher::Reset(const DownloadJob& newRules) {
         std::lock_guard<std::mutex> lock(mutex);
         requestedRules = std::make_shared<const DownloadJob>(newRules.WithoutFiles());
         requested.clear();
+        requestedInView.clear();
         queueChanged = true;
     }
     if (multi)
         curl_multi_wakeup(multi);
 }
 
-void PictureFetcher::Queue(const QStringList& addresses) {
+void PictureFetcher::Queue(const QStringList& addresses, const QSet<QString>& addressesInView) {
     {
         std::lock_guard<std::mutex> lock(mutex);
         requested = addresses;
+        requestedInView = addressesInView;
         queueChanged = true;
     }
     if (multi)
@@ -81,20 +86,23 @@ void PictureFetcher::TakeRequests() {
     }
     if (queueChanged) {
         queue = std::move(requested);
+        inView = std::move(requestedInView);
         requested.clear();
+        requestedInView.clear();
         queueChanged = false;
     }
 }
 
-// Gives a free slot the next queued address that is not running already; an
-// address that may not be fetched is reported at once.
+// Gives a free slot the next queued address; an address that may not be
+// fetched is reported at once.
 void PictureFetcher::StartNext(Slot& slot) {
-    while (!queue.isEmpty()) {
+    while (const QString* next = NextQueued()) {
+        // The last free slot waits for a picture in view.
+        if (!inView.contains(*next) && FreeSlots() == 1)
+            return;
         const QString address = queue.takeFirst();
-        if (IsRunning(address) || settled.contains(address))
-            continue;
         if (!slot.transfer || &slot.transfer->Rules() != rules.get())
-            slot.transfer = std::make_unique<PictureTransfer>(rules);
+            slot.transfer = std::make_unique<PictureTransfer>(rules, timeLimitSeconds);
         if (!slot.transfer->Begin(address)) {
             Fail(address, slot.transfer->Reason());
             continue;
@@ -106,6 +114,18 @@ void PictureFetcher::StartNext(Slot& slot) {
         slot.running = true;
         return;
     }
+}
+
+// The first queued address still to fetch; those running or settled are dropped.
+const QString* PictureFetcher::NextQueued() {
+    while (!queue.isEmpty() && (IsRunning(queue.first()) || settled.contains(queue.first())))
+        queue.removeFirst();
+    return queue.isEmpty() ? nullptr : &queue.first();
+}
+
+int PictureFetcher::FreeSlots() const {
+    return int(std::count_if(workSlots.begin(), workSlots.end(),
+                             [](const auto& slot) { return !slot->running; }));
 }
 
 void PictureFetcher::Collect() {

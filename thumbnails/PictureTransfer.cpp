@@ -5,8 +5,11 @@
 
 #include <QUrl>
 
-PictureTransfer::PictureTransfer(std::shared_ptr<const DownloadJob> rules)
-    : rules(std::move(rules)), handle(curl_easy_init()) {
+#include <algorithm>
+
+PictureTransfer::PictureTransfer(std::shared_ptr<const DownloadJob> rules, int timeLimitSeconds)
+    : rules(std::move(rules)), timeLimitMilliseconds(timeLimitSeconds * qint64(1000)),
+      handle(curl_easy_init()) {
     if (handle)
         Configure();
 }
@@ -36,6 +39,8 @@ bool PictureTransfer::Begin(const QString& picture) {
                     : QStringLiteral("cannot start a transfer");
     if (!reason.isEmpty())
         return false;
+    started = std::chrono::steady_clock::now();
+    LimitTime();
     TransferRules::Request(handle, *rules, address, source.toEncoded(), hops);
     return true;
 }
@@ -50,6 +55,7 @@ PictureTransfer::Outcome PictureTransfer::Finish(CURLcode result) {
         ++hops;
         data.clear();
         errorText[0] = '\0';
+        LimitTime();
         TransferRules::Request(handle, *rules, address, target, hops);
         return Outcome::Redirect;
     }
@@ -61,11 +67,26 @@ PictureTransfer::Outcome PictureTransfer::Finish(CURLcode result) {
 QString PictureTransfer::FailureReason(CURLcode result, long status) const {
     if (tooLarge || result == CURLE_FILESIZE_EXCEEDED)
         return QStringLiteral("larger than %1 MB, not fetched").arg(MaxBytes / (1024 * 1024));
+    // libcurl's timer may end the fetch a moment before the limit on our clock.
+    if (result == CURLE_OPERATION_TIMEDOUT &&
+        ElapsedMilliseconds() >= timeLimitMilliseconds - TimerSlackMs)
+        return QStringLiteral("not fetched in %1 seconds").arg(timeLimitMilliseconds / 1000);
     if (result != CURLE_OK)
         return QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
     if (TransferRules::IsHttp(handle) && !TransferRules::IsKeptHttpStatus(status))
         return TransferRules::StatusReason(status);
     return QString();
+}
+
+void PictureTransfer::LimitTime() {
+    const qint64 left = timeLimitMilliseconds - ElapsedMilliseconds();
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(std::max<qint64>(left, 1)));
+}
+
+qint64 PictureTransfer::ElapsedMilliseconds() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 started)
+        .count();
 }
 
 QByteArray PictureTransfer::TakeData() {

@@ -5,6 +5,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <memory>
 
 struct DownloadJob;
@@ -14,7 +15,8 @@ struct DownloadJob;
 // Referer on every hop), reused from picture to picture.
 class PictureTransfer {
 public:
-    explicit PictureTransfer(std::shared_ptr<const DownloadJob> rules);
+    // Each fetch, redirects included, ends after timeLimitSeconds whatever it got.
+    PictureTransfer(std::shared_ptr<const DownloadJob> rules, int timeLimitSeconds);
     ~PictureTransfer();
     PictureTransfer(const PictureTransfer&) = delete;
     PictureTransfer& operator=(const PictureTransfer&) = delete;
@@ -39,11 +41,18 @@ public:
     static constexpr long LowSpeedSeconds = 30;
 
 private:
+    static constexpr qint64 TimerSlackMs = 50;
+
     void Configure();
+    // Gives the next hop what is left of the fetch's time.
+    void LimitTime();
+    qint64 ElapsedMilliseconds() const;
     QString FailureReason(CURLcode result, long status) const;
     static size_t Append(char* data, size_t size, size_t count, void* self);
 
     std::shared_ptr<const DownloadJob> rules;
+    qint64 timeLimitMilliseconds;
+    std::chrono::steady_clock::time_point started;
     CURL* handle;
     QString address;
     QByteArray data;

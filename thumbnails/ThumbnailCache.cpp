@@ -3,6 +3,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -23,7 +25,7 @@ ThumbnailCache::ThumbnailCache(const QString& folder, qint64 capBytes)
 
 std::optional<Thumbnail> ThumbnailCache::Find(const QString& address) const {
     QFile file(PathOf(address));
-    if (!file.open(QIODevice::ReadOnly) || file.read(Magic.size()) != Magic)
+    if (!IsOwnFolder() || !file.open(QIODevice::ReadOnly) || file.read(Magic.size()) != Magic)
         return std::nullopt;
     const QList<QByteArray> header = file.readLine(256).trimmed().split(' ');
     if (header.size() != 3)
@@ -40,6 +42,8 @@ std::optional<Thumbnail> ThumbnailCache::Find(const QString& address) const {
 void ThumbnailCache::Store(const QString& address, const Thumbnail& thumbnail) const {
     if (thumbnail.image.isEmpty() || !thumbnail.size.isValid() || thumbnail.type.contains(' '))
         return;
+    if (!IsOwnFolder())
+        return;
     QDir().mkpath(folder);
     // Written whole under a temporary name, so a reader never sees half a file.
     QSaveFile file(PathOf(address));
@@ -53,14 +57,29 @@ void ThumbnailCache::Store(const QString& address, const Thumbnail& thumbnail) c
 }
 
 void ThumbnailCache::Trim() const {
-    QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Time); // newest first
+    if (!IsOwnFolder())
+        return;
+    // Only the files this cache named: whatever else is in the folder is not its own.
+    static const QRegularExpression ownName(QStringLiteral("^[0-9a-f]{40}$"));
+    QFileInfoList files;
+    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files | QDir::NoSymLinks,
+                                                            QDir::Time)) { // newest first
+        if (ownName.match(info.fileName()).hasMatch())
+            files.append(info);
+    }
     qint64 total = 0;
-    for (const QFileInfo& info : files)
+    for (const QFileInfo& info : std::as_const(files))
         total += info.size();
     while (total > capBytes && !files.isEmpty()) {
         total -= files.last().size();
         QFile::remove(files.takeLast().filePath());
     }
+}
+
+// A folder that is a link, or lies in one, may lead anywhere, such as the user's pictures.
+bool ThumbnailCache::IsOwnFolder() const {
+    const QFileInfo info(folder);
+    return !info.isSymLink() && !QFileInfo(info.path()).isSymLink();
 }
 
 QString ThumbnailCache::PathOf(const QString& address) const {

@@ -6,38 +6,77 @@
 #include <QMetaObject>
 #include <QTimer>
 
+#include <functional>
 #include <limits>
+#include <mutex>
+#include <thread>
+
+// Closed as the loader goes, so a task that outlives it hands its result to no one.
+class ThumbnailLoader::Outbox {
+public:
+    explicit Outbox(ThumbnailLoader* loader) : loader(loader) {}
+
+    void Post(std::function<void()> deliver) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (loader)
+            QMetaObject::invokeMethod(loader, std::move(deliver), Qt::QueuedConnection);
+    }
+    void Close() {
+        std::lock_guard<std::mutex> lock(mutex);
+        loader = nullptr;
+    }
+
+private:
+    std::mutex mutex;
+    ThumbnailLoader* loader;
+};
+
+namespace {
+
+// A pool whose tasks did not end in time goes once they have; nothing waits for that.
+void DeleteWhenDone(std::unique_ptr<QThreadPool> pool) {
+    pool->moveToThread(nullptr);
+    std::thread([pool = std::move(pool)] { pool->waitForDone(); }).detach();
+}
+
+} // namespace
 
 ThumbnailLoader::ThumbnailLoader(const ThumbnailCache& cache, QObject* parent)
-    : QObject(parent), cache(cache) {
+    : QObject(parent), cache(cache), outbox(std::make_shared<Outbox>(this)),
+      pool(std::make_unique<QThreadPool>()) {
     qRegisterMetaType<Thumbnail>();
     connect(&fetcher, &PictureFetcher::Fetched, this, &ThumbnailLoader::Decode);
     connect(&fetcher, &PictureFetcher::Failed, this,
             [this](const QString& address, const QString& reason) {
                 Finish(address, Thumbnail{{}, {}, {}, reason});
             });
-    pool.start([cache] { cache.Trim(); });
+    pool->start([cache] { cache.Trim(); });
 }
 
-// Tasks post their results to this object: they must end before it goes.
+// A decoder may never return (a plugin caught in a loop); closing the window
+// or the program does not wait for it.
 ThumbnailLoader::~ThumbnailLoader() {
-    pool.clear();
-    pool.waitForDone();
+    outbox->Close();
+    pool->clear();
+    if (!pool->waitForDone(ExitWaitMs))
+        DeleteWhenDone(std::move(pool));
 }
 
 void ThumbnailLoader::Reset(const DownloadJob& rules) {
-    pool.clear();
+    pool->clear();
     fetcher.Reset(rules);
     stages.clear();
     wanted.clear();
+    wantedInView.clear();
     decoding = 0;
     ++generation;
 }
 
-void ThumbnailLoader::Want(const QStringList& addresses) {
-    wanted = addresses;
-    int priority = addresses.size();
-    for (const QString& address : addresses) {
+void ThumbnailLoader::Want(const QStringList& inView, const QStringList& nearby) {
+    wanted = inView + nearby;
+    wantedInView = QSet<QString>(inView.begin(), inView.end());
+    int priority = int(wanted.size());
+    for (const QString& address : std::as_const(wanted)) {
         if (!stages.contains(address))
             LookUp(address, priority);
         --priority;
@@ -49,10 +88,10 @@ void ThumbnailLoader::Want(const QStringList& addresses) {
 void ThumbnailLoader::LookUp(const QString& address, int priority) {
     stages.insert(address, Stage::LookingUp);
     const ThumbnailCache reader = cache;
-    pool.start(
-        [this, reader, address] {
+    pool->start(
+        [this, reader, address, outbox = outbox] {
             const std::optional<Thumbnail> found = reader.Find(address);
-            QMetaObject::invokeMethod(this, [this, address, found] {
+            outbox->Post([this, address, found] {
                 if (found)
                     Finish(address, *found);
                 else
@@ -84,7 +123,7 @@ void ThumbnailLoader::QueueFetches() {
         if (decoding < MaxDecoding && stages.value(address) == Stage::Queued)
             queue.append(address);
     }
-    fetcher.Queue(queue);
+    fetcher.Queue(queue, wantedInView);
 }
 
 void ThumbnailLoader::Decode(const QString& address, const QByteArray& data) {
@@ -95,11 +134,11 @@ void ThumbnailLoader::Decode(const QString& address, const QByteArray& data) {
         QueueFetches();
     const ThumbnailCache writer = cache;
     // Decoding goes before reading the cache: it holds a whole picture in memory.
-    pool.start(
-        [this, writer, address, data, started = generation] {
+    pool->start(
+        [this, writer, address, data, started = generation, outbox = outbox] {
             const Thumbnail made = ThumbnailMaker::Make(data);
             writer.Store(address, made);
-            QMetaObject::invokeMethod(this, [this, address, made, started] {
+            outbox->Post([this, address, made, started] {
                 if (started != generation)
                     return;
                 --decoding;

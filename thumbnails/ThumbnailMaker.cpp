@@ -1,5 +1,7 @@
 #include "thumbnails/ThumbnailMaker.h"
 
+#include "thumbnails/SafeSvg.h"
+
 #include <QBuffer>
 #include <QFileInfo>
 #include <QHash>
@@ -43,13 +45,30 @@ Thumbnail ThumbnailMaker::Make(const QByteArray& data) {
         made.note = made.type.isEmpty() ? QStringLiteral("not a picture") : SkippedNote(made.type);
         return made;
     }
+    if (!format.startsWith("svg")) {
+        Decode(reader, made);
+        return made;
+    }
+    const SafeSvg svg = SafeSvg::Of(data);
+    made.note = svg.refusal;
+    if (made.note.isEmpty()) {
+        QByteArray text = svg.text;
+        QBuffer textBuffer(&text);
+        textBuffer.open(QIODevice::ReadOnly);
+        QImageReader textReader(&textBuffer, "svg");
+        Decode(textReader, made);
+    }
+    return made;
+}
+
+void ThumbnailMaker::Decode(QImageReader& reader, Thumbnail& made) {
     made.size = reader.size();
     if (made.size.isValid())
         reader.setScaledSize(Fitted(made.size));
     QImage image = reader.read();
     if (image.isNull()) {
         made.note = QStringLiteral("cannot be decoded: %1").arg(reader.errorString());
-        return made;
+        return;
     }
     // A decoder that cannot tell the size beforehand hands over the whole picture.
     if (!made.size.isValid()) {
@@ -62,7 +81,6 @@ Thumbnail ThumbnailMaker::Make(const QByteArray& data) {
     QImageWriter writer(&encoded, image.hasAlphaChannel() ? "png" : "jpeg");
     writer.setQuality(85);
     writer.write(image);
-    return made;
 }
 
 QString ThumbnailMaker::TypeOfName(const QString& name) {

@@ -2,6 +2,8 @@
 
 #include "thumbnails/Thumbnail.h"
 
+class QImageReader;
+
 // Makes thumbnails from the bytes of pictures: decoded at reduced size, so a
 // large photograph never lives in memory whole. Safe on any thread.
 class ThumbnailMaker {
@@ -23,6 +25,8 @@ public:
     static const QString Video;
 
 private:
+    // Reads the picture small into made, or notes why it cannot.
+    static void Decode(QImageReader& reader, Thumbnail& made);
     static QString TypeOfFormat(const QByteArray& format);
     // AVIF, HEIC and JPEG XL, which Qt may have no decoder for, by their signatures.
     static QString TypeOfSignature(const QByteArray& data);

@@ -192,7 +192,12 @@ private slots:
         CAboutDialog about;
         about.ensurePolished();
         QVERIFY(!about.windowFlags().testFlag(Qt::WindowTitleHint));
-        QCOMPARE(about.findChildren<QLabel*>().at(1)->text(), QStringLiteral("Quillmar Browser"));
+        const QLabel* title = about.findChildren<QLabel*>().at(1);
+        QCOMPARE(title->text(), QStringLiteral("Quillmar Browser"));
+        // The whole title on one line within the label.
+        const QFontMetrics metrics = title->fontMetrics();
+        QVERIFY(metrics.horizontalAdvance(title->text()) <= title->contentsRect().width() &&
+                metrics.height() <= title->contentsRect().height());
         QCOMPARE((QList<QRect>{about.rect(), about.OkButton()->geometry()}),
                  (QList<QRect>{QRect(QPoint(), DialogUnits::toPixels(82, 116)),
                                DialogUnits::toPixels(33, 100, 14, 14)}));

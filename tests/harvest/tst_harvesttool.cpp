@@ -317,6 +317,14 @@ private slots:
             "images 3 3\nblue.png\t~pages/pictures/blue.png\none.gif\t~pages/pictures/one.gif\n"
             "red.gif\t~pages/pictures/red.gif\nlinks 2 2\nblue.png\t~pages/pictures/blue.png\n"
             "left.jpg\t~pages/pictures/left.jpg\n");
+        // A local page reads nothing of the file beside it (each read it got would be listed
+        // with the text), yet shows the picture beside it.
+        row("local page reading files", {"pages/reader.html"}, 0,
+            "images 5 5\nblue.png\t~pages/pictures/blue.png\n"
+            "frame-refused.png\thttp://127.0.0.1:9/frame-refused.png\n"
+            "picture-1.png\thttp://127.0.0.1:9/picture-1.png\n"
+            "script-refused.png\thttp://127.0.0.1:9/script-refused.png\n"
+            "xhr-refused.png\thttp://127.0.0.1:9/xhr-refused.png\nlinks 0 0\n");
         row("picture", {"pages/pictures/red.gif"}, 0, "images 0 0\nlinks 0 0\n");
         // A failed load says why.
         row("missing", {"@pages/missing.html"}, 1, "",

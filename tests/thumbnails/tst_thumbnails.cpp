@@ -2,13 +2,17 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "thumbnails/CThumbnailsWindow.h"
+#include "thumbnails/PictureFetcher.h"
 #include "thumbnails/ThumbnailCache.h"
 #include "thumbnails/ThumbnailFilter.h"
+#include "thumbnails/ThumbnailLoader.h"
 #include "thumbnails/ThumbnailMaker.h"
 #include "thumbnails/ThumbnailModel.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
@@ -17,6 +21,14 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <future>
+#include <thread>
 
 using testsupport::LoopbackHttpServer;
 
@@ -34,6 +46,32 @@ QImage Picture(int width, int height, bool transparent = false) {
     QImage image(width, height, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image.fill(transparent ? QColor(200, 40, 40, 128) : QColor(40, 120, 200));
     return image;
+}
+
+QByteArray Gzipped(const QByteArray& text) {
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, MAX_WBITS + 16, 9, Z_DEFAULT_STRATEGY);
+    QByteArray packed(int(deflateBound(&stream, uLong(text.size()))), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.constData()));
+    stream.avail_in = uInt(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = uInt(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    return packed;
+}
+
+QByteArray Svg(const QByteArray& content, const QByteArray& before = QByteArray()) {
+    return before +
+           "<svg xmlns='http://www.w3.org/2000/svg' "
+           "xmlns:xlink='http://www.w3.org/1999/xlink' width='40' height='40'>" +
+           content + "</svg>";
+}
+
+// Text that the picture drops as it is read.
+QByteArray Comment(int length) {
+    return "<!--" + QByteArray(length, ' ') + "-->";
 }
 
 QSize DecodedSize(const QByteArray& encoded) {
@@ -75,9 +113,14 @@ class ThumbnailsTest : public QObject {
 private slots:
     void makesSmallCopies_data();
     void makesSmallCopies();
+    void svgReadsOnlyItsOwnBytes_data();
+    void svgReadsOnlyItsOwnBytes();
     void cacheDropsOldestBeyondCap();
+    void stuckLookUpDoesNotHoldExit();
+    void fetcherKeepsSlotForViewAndGivesUpSlowPictures();
     void windowShowsPagePictures();
     void fetchesCellsInViewFirst();
+    void cellsInViewDoNotWaitForPicturesBeyondIt();
 };
 
 void ThumbnailsTest::makesSmallCopies_data() {
@@ -107,6 +150,13 @@ void ThumbnailsTest::makesSmallCopies_data() {
                                        "height='300'><rect width='600' height='300' "
                                        "fill='red'/></svg>")
                          << "SVG" << QSize(600, 300) << QSize(160, 80) << "";
+    QTest::newRow("svgz") << Gzipped(Svg("<rect width='40' height='20' fill='red'/>")) << "SVG"
+                          << QSize(40, 40) << QSize(40, 40) << "";
+    QTest::newRow("svgz unpacking past the bound")
+        << Gzipped(Svg(Comment(5 * 1024 * 1024))) << "SVG" << QSize() << QSize(0, 0)
+        << "SVG text larger than 4 MB";
+    QTest::newRow("svg past the bound") << Svg(Comment(5 * 1024 * 1024)) << "SVG" << QSize()
+                                        << QSize(0, 0) << "SVG text larger than 4 MB";
     QTest::newRow("avif without decoder")
         << QByteArray("\0\0\0\x1c"
                       "ftypavif\0\0\0\0",
@@ -136,6 +186,55 @@ void ThumbnailsTest::makesSmallCopies() {
         QVERIFY(QImage::fromData(made.image).hasAlphaChannel());
 }
 
+// A red square on disk named in various ways: the thumbnail never shows it.
+// An embedded picture still shows.
+void ThumbnailsTest::svgReadsOnlyItsOwnBytes_data() {
+    static QTemporaryDir local;
+    QImage redSquare(40, 40, QImage::Format_RGB32);
+    redSquare.fill(Qt::red);
+    QFile picture(local.filePath("red.png"));
+    QVERIFY(picture.open(QIODevice::WriteOnly));
+    picture.write(Encoded(redSquare, "png"));
+    picture.close();
+    QFile sheet(local.filePath("red.css"));
+    QVERIFY(sheet.open(QIODevice::WriteOnly));
+    sheet.write("rect { fill: red; }");
+    sheet.close();
+    const QByteArray path = QFile::encodeName(picture.fileName());
+    const QByteArray image = "<image width='40' height='40' xlink:href='" + path + "'/>";
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("showsRed");
+    QTest::newRow("local path") << Svg(image) << false;
+    QTest::newRow("local path after spaces")
+        << Svg("<image width='40' height='40' xlink:href='  " + path + "'/>") << false;
+    QTest::newRow("local path in an entity")
+        << Svg("<image width='40' height='40' xlink:href='&p;'/>",
+               "<!DOCTYPE svg [<!ENTITY p '" + path + "'>]>")
+        << false;
+    QTest::newRow("local style sheet")
+        << Svg("<rect width='40' height='40'/>", "<?xml-stylesheet type=\"text/css\" href=\"" +
+                                                     QFile::encodeName(sheet.fileName()) + "\"?>")
+        << false;
+    QTest::newRow("local path in SVG inside data:")
+        << Svg("<image width='40' height='40' xlink:href='data:image/svg+xml;base64," +
+               Svg(image).toBase64() + "'/>")
+        << false;
+    QTest::newRow("local path in svgz") << Gzipped(Svg(image)) << false;
+    QTest::newRow("embedded picture")
+        << Svg("<image width='40' height='40' xlink:href='data:image/png;base64," +
+               Encoded(redSquare, "png").toBase64() + "'/>")
+        << true;
+}
+
+void ThumbnailsTest::svgReadsOnlyItsOwnBytes() {
+    QFETCH(QByteArray, data);
+    QFETCH(bool, showsRed);
+    const Thumbnail made = ThumbnailMaker::Make(data);
+    QCOMPARE(made.type, QStringLiteral("SVG"));
+    const QColor middle = QImage::fromData(made.image).pixelColor(20, 20);
+    QCOMPARE(middle.alpha() == 255 && middle.red() == 255 && middle.green() == 0, showsRed);
+}
+
 void ThumbnailsTest::cacheDropsOldestBeyondCap() {
     QTemporaryDir folder;
     const Thumbnail thumbnail{Encoded(Picture(160, 120), "jpeg"), QSize(800, 600), "JPEG", {}};
@@ -161,10 +260,95 @@ void ThumbnailsTest::cacheDropsOldestBeyondCap() {
         file.open(QIODevice::ReadWrite);
         file.setFileTime(now.addSecs(-ages[i]), QFileDevice::FileModificationTime);
     }
+    // A file the cache did not name is not its own, however old.
+    QFile foreign(files.filePath("holiday.jpg"));
+    QVERIFY(foreign.open(QIODevice::WriteOnly) && foreign.resize(3 * fileSize));
+    foreign.setFileTime(now.addSecs(-1000), QFileDevice::FileModificationTime);
+    foreign.close();
     ThumbnailCache(folder.path(), 2 * fileSize + 10).Trim();
     QVERIFY(unlimited.Find(addresses[0]));
     QVERIFY(!unlimited.Find(addresses[1]));
     QVERIFY(unlimited.Find(addresses[2]));
+    QVERIFY(foreign.exists());
+
+    // A cache folder that is a link, or lies in one, is not used at all.
+    QTemporaryDir elsewhere;
+    QVERIFY(QFile::link(folder.path(), elsewhere.filePath("linked")));
+    const QString hashed = files.entryList({"????????????????????????????????????????"}).first();
+    for (const QString& linked :
+         {elsewhere.filePath("linked"), elsewhere.filePath("linked/inner")}) {
+        const ThumbnailCache cache(linked, 0);
+        cache.Store("http://a/4.jpg", thumbnail);
+        cache.Trim();
+        QVERIFY(!cache.Find("http://a/4.jpg"));
+    }
+    QVERIFY(!unlimited.Find("http://a/4.jpg"));
+    QVERIFY(files.exists(hashed));
+    QVERIFY(foreign.exists());
+}
+
+// A look-up that never returns (the cache file is a FIFO no one writes to)
+// does not keep the loader, and with it the program, from ending.
+void ThumbnailsTest::stuckLookUpDoesNotHoldExit() {
+    QTemporaryDir folder;
+    const QString address = "http://a/stuck.jpg";
+    const QString fifo = folder.filePath(QString::fromLatin1(
+        QCryptographicHash::hash(address.toUtf8(), QCryptographicHash::Sha1).toHex()));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    auto* loader = new ThumbnailLoader(ThumbnailCache(folder.path()));
+    loader->Want({address}, {});
+    // The writer's end opens once the look-up waits on the reading end.
+    int writer = -1;
+    QTRY_VERIFY(writer >= 0 ||
+                (writer = open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK)) >= 0);
+    // Should the loader wait for ever, it is let go, so the test fails instead of hanging.
+    std::promise<void> ended;
+    std::thread rescue([&ended, writer] {
+        if (ended.get_future().wait_for(std::chrono::seconds(20)) != std::future_status::ready)
+            close(writer);
+    });
+    QElapsedTimer timer;
+    timer.start();
+    delete loader;
+    const qint64 elapsed = timer.elapsed();
+    ended.set_value();
+    rescue.join();
+    close(writer);
+    QVERIFY2(elapsed < 5000, qPrintable(QString::number(elapsed)));
+}
+
+// Pictures sent at just above the stall limit: those out of view leave a slot
+// free for one in view, and every fetch ends at the time limit.
+void ThumbnailsTest::fetcherKeepsSlotForViewAndGivesUpSlowPictures() {
+    LoopbackHttpServer server;
+    QVERIFY(server.start());
+    const testsupport::HttpRoute drip{200, "image/jpeg", QByteArray(2 * 1024 * 1024, 'x'),
+                                      {},  200,          100};
+    QStringList slow;
+    for (int i = 0; i < PictureFetcher::MaxParallel + 1; ++i) {
+        slow.append(server.url(QStringLiteral("slow-%1.jpg").arg(i)));
+        server.setRoute(QStringLiteral("/slow-%1.jpg").arg(i).toUtf8(), drip);
+    }
+    const QByteArray picture = Encoded(Picture(20, 20), "jpeg");
+    server.setFile("/shown.jpg", picture, "image/jpeg");
+    constexpr int TimeLimitSeconds = 3;
+    PictureFetcher fetcher(nullptr, TimeLimitSeconds);
+    QObject receiver;
+    QStringList fetched, reasons;
+    connect(&fetcher, &PictureFetcher::Fetched, &receiver,
+            [&fetched](const QString& address) { fetched.append(address); });
+    connect(&fetcher, &PictureFetcher::Failed, &receiver,
+            [&reasons](const QString&, const QString& reason) { reasons.append(reason); });
+    QElapsedTimer timer;
+    timer.start();
+    fetcher.Queue(slow, {});
+    QTRY_COMPARE(server.requests().size(), PictureFetcher::MaxParallel - 1);
+    fetcher.Queue(QStringList(server.url("shown.jpg")) + slow, {server.url("shown.jpg")});
+    QTRY_COMPARE(fetched, QStringList(server.url("shown.jpg")));
+    QCOMPARE(server.requests().at(PictureFetcher::MaxParallel - 1).path, QByteArray("/shown.jpg"));
+    QTRY_VERIFY_WITH_TIMEOUT(reasons.size() >= PictureFetcher::MaxParallel - 1, 15000);
+    QVERIFY(timer.elapsed() >= TimeLimitSeconds * 1000);
+    QCOMPARE(reasons.first(), QStringLiteral("not fetched in %1 seconds").arg(TimeLimitSeconds));
 }
 
 // Pictures of a page served on loopback, through the real window: the
@@ -319,6 +503,46 @@ void ThumbnailsTest::fetchesCellsInViewFirst() {
     const QString last = QStringLiteral("/slow-%1.jpg").arg(Count - 1);
     const QString passed = QStringLiteral("/slow-%1.jpg").arg(Count / 4);
     QVERIFY2(order.indexOf(last) < order.indexOf(passed), qPrintable(order.join(' ')));
+}
+
+// Below the first screenful, pictures arrive at just above the stall limit
+// and are fetched ahead of scrolling; once the grid is scrolled past them, the
+// cells in view are made at once.
+void ThumbnailsTest::cellsInViewDoNotWaitForPicturesBeyondIt() {
+    LoopbackHttpServer server;
+    QVERIFY(server.start());
+    const QByteArray picture = Encoded(Picture(200, 150), "jpeg");
+    ThumbnailHarvest harvest;
+    constexpr int FirstSlow = 12;
+    constexpr int Count = 48;
+    for (int i = 0; i < Count; ++i) {
+        const QString name = QStringLiteral("%1.jpg").arg(i);
+        const bool slow = i >= FirstSlow && i < 2 * FirstSlow;
+        server.setRoute(name.toUtf8().prepend('/'),
+                        {200,
+                         "image/jpeg",
+                         slow ? QByteArray(2 * 1024 * 1024, 'x') : picture,
+                         {},
+                         slow ? 200 : 0,
+                         slow ? 100 : 0});
+        harvest.images.push_back(Entry(name, server.url(name)));
+    }
+    CThumbnailsWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.SetHarvest(harvest);
+    const auto slowRequests = [&server] {
+        int started = 0;
+        for (const auto& request : server.requests())
+            started += request.path.mid(1).split('.').first().toInt() >= FirstSlow;
+        return started;
+    };
+    QTRY_VERIFY(slowRequests() >= PictureFetcher::MaxParallel - 1);
+    window.View()->scrollToBottom();
+    const QString last = QStringLiteral("%1.jpg").arg(Count - 1);
+    QTRY_VERIFY_WITH_TIMEOUT(CellData(window, last, ThumbnailModel::SizeRole).toSize().isValid(),
+                             PictureFetcher::MaxSeconds * 1000 / 2);
+    QCOMPARE(CellData(window, last, ThumbnailModel::SizeRole).toSize(), QSize(200, 150));
 }
 
 QUILLMAR_TEST_MAIN(ThumbnailsTest)
