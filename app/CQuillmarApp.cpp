@@ -63,6 +63,8 @@ bool CQuillmarApp::InitInstance(const QStringList& addresses) {
         return false;
     }
     SetMainFrame(frame);
+    frame->SetApplicationHandlers(
+        {[this] { OpenNewWindow(); }, [this] { SetUpPrinter(); }, [this] { ShowAbout(); }});
     if (!OpenStartWindows(*frame, addresses)) {
         delete frame;
         return false;
@@ -123,25 +125,13 @@ QString CQuillmarApp::DialogStyleSheet() {
         " color: rgb(0, 255, 0); }");
 }
 
-bool CQuillmarApp::HandlesCommand(int id) const {
-    return id == ID_FILE_NEW || id == ID_FILE_PRINT_SETUP || id == ID_APP_ABOUT;
+void CQuillmarApp::OpenNewWindow() {
+    if (docTemplate && MainFrame())
+        docTemplate->OpenNewDocument(*MainFrame());
 }
 
-void CQuillmarApp::OnCommand(int id) {
-    switch (id) {
-    case ID_FILE_NEW:
-        if (docTemplate && MainFrame())
-            docTemplate->OpenNewDocument(*MainFrame());
-        break;
-    case ID_FILE_PRINT_SETUP:
-        Prompts::current().choosePrinter(MainFrame(), Printer());
-        break;
-    case ID_APP_ABOUT:
-        ShowAbout();
-        break;
-    default:
-        break;
-    }
+void CQuillmarApp::SetUpPrinter() {
+    Prompts::current().choosePrinter(MainFrame(), Printer());
 }
 
 void CQuillmarApp::ShowAbout() {

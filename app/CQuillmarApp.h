@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/CommandTarget.h"
 #include "frame/CDocTemplate.h"
 
 #include <QApplication>
@@ -12,7 +11,7 @@ class CMainFrame;
 class QPrinter;
 
 // The application: start-up gate, settings, document template, main frame.
-class CQuillmarApp : public QApplication, public CommandTarget {
+class CQuillmarApp : public QApplication {
     Q_OBJECT
 public:
     CQuillmarApp(int& argc, char** argv);
@@ -38,14 +37,13 @@ public:
     // The colours of every dialog and message box: green text on black.
     static QString DialogStyleSheet();
 
-    bool HandlesCommand(int id) const override;
-    void OnCommand(int id) override;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool OpenStartWindows(CMainFrame& frame, const QStringList& addresses);
+    void OpenNewWindow();
+    void SetUpPrinter();
     void ShowAbout();
 
     CDocTemplate::ViewFactory viewFactory;

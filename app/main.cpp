@@ -1,9 +1,9 @@
 #include "app/CQuillmarApp.h"
 #include "app/CommandLine.h"
+#include "engine/BrowserProfile.h"
+#include "engine/EngineEnvironment.h"
 #include "frame/CQuillmarDoc.h"
-#include "view/BrowserProfile.h"
 #include "view/CQuillmarView.h"
-#include "view/EngineEnvironment.h"
 
 #include <cstdio>
 

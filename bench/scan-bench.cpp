@@ -4,12 +4,12 @@
 
 #include "BenchPage.h"
 
+#include "engine/CBrowserEngine.h"
+#include "engine/EngineEnvironment.h"
 #include "harvest/DeepPageScan.h"
 #include "harvest/ListOrder.h"
 #include "harvest/ListSink.h"
 #include "harvest/PageScan.h"
-#include "view/CBrowserEngine.h"
-#include "view/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -38,7 +38,7 @@ public:
 bool load(CBrowserEngine& engine, const QString& path) {
     QEventLoop loop;
     bool succeeded = false;
-    QObject::connect(&engine, &CBrowserEngine::downloadComplete, &loop, [&](bool ok) {
+    QObject::connect(&engine, &CBrowserEngine::loadFinished, &loop, [&](bool ok) {
         succeeded = ok;
         loop.quit();
     });

@@ -6,15 +6,15 @@
 #include "BenchPage.h"
 
 #include "app/CQuillmarApp.h"
+#include "engine/CBrowserEngine.h"
+#include "engine/EngineEnvironment.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
 #include "harvest/CHarvestList.h"
 #include "support/FrameControls.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
-#include "view/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,7 +50,7 @@ template <typename Condition> bool waitFor(Condition done) {
 double timeListing(CQuillmarView& view, const QString& path) {
     QElapsedTimer clock;
     bool completed = false;
-    const auto connection = QObject::connect(view.Engine(), &CBrowserEngine::downloadComplete, [&] {
+    const auto connection = QObject::connect(view.Engine(), &CBrowserEngine::loadFinished, [&] {
         clock.start();
         completed = true;
     });
@@ -86,7 +86,7 @@ int main(int argc, char* argv[]) {
     frame.show();
     CChildFrame* child = docTemplate.OpenNewDocument(frame);
     auto* view = child ? qobject_cast<CQuillmarView*>(child->View()) : nullptr;
-    if (!view || !waitFor([view] { return !view->m_linkHistory.isEmpty(); }))
+    if (!view || !waitFor([view] { return !view->History().isEmpty(); }))
         return 1;
 
     std::printf("%8s %8s | %-26s | %-26s | %s\n", "images", "links", "listing ms: min median max",

@@ -26,17 +26,17 @@ GalleryFollower::~GalleryFollower() = default;
 
 void GalleryFollower::Start(const FollowedList::Page& first, const PageSnapshot& snapshot,
                             const FollowOptions& chosen, bool follow, int pageBudget) {
-    begin(chosen, follow, pageBudget);
-    walk(first, snapshot);
+    Begin(chosen, follow, pageBudget);
+    Walk(first, snapshot);
 }
 
 void GalleryFollower::StartAt(const QUrl& first, const FollowOptions& chosen, bool follow,
                               int pageBudget, int timeoutMilliseconds) {
-    begin(chosen, follow, pageBudget);
-    loadGalleryPage(first, QString(), timeoutMilliseconds);
+    Begin(chosen, follow, pageBudget);
+    LoadGalleryPage(first, QString(), timeoutMilliseconds);
 }
 
-void GalleryFollower::begin(const FollowOptions& chosen, bool follow, int pageBudget) {
+void GalleryFollower::Begin(const FollowOptions& chosen, bool follow, int pageBudget) {
     options = chosen;
     followThumbnails = follow;
     budget = pageBudget;
@@ -45,7 +45,7 @@ void GalleryFollower::begin(const FollowOptions& chosen, bool follow, int pageBu
 }
 
 // The page's viewer pages not followed before, within the budget; the rest keep their lines.
-std::vector<FollowTarget> GalleryFollower::newTargets(const PageSnapshot& snapshot,
+std::vector<FollowTarget> GalleryFollower::NewTargets(const PageSnapshot& snapshot,
                                                       const QUrl& address) {
     if (!followThumbnails)
         return {};
@@ -65,56 +65,56 @@ std::vector<FollowTarget> GalleryFollower::newTargets(const PageSnapshot& snapsh
     return chosen;
 }
 
-void GalleryFollower::walk(const FollowedList::Page& page, const PageSnapshot& snapshot) {
+void GalleryFollower::Walk(const FollowedList::Page& page, const PageSnapshot& snapshot) {
     firstWalked = true;
     current = page;
     currentSnapshot = snapshot;
     galleryPages.insert(pageKey(page.address));
-    targets = newTargets(snapshot, QUrl(page.address));
+    targets = NewTargets(snapshot, QUrl(page.address));
     known += int(targets.size());
     emit progress(loaded, known);
     follower = std::make_unique<ThumbnailFollower>(profile);
     connect(follower.get(), &ThumbnailFollower::progress, this,
             [this](int done) { emit progress(loaded + done, known); });
-    connect(follower.get(), &ThumbnailFollower::finished, this, &GalleryFollower::pageFollowed);
+    connect(follower.get(), &ThumbnailFollower::finished, this, &GalleryFollower::PageFollowed);
     follower->Start(targets, options, QUrl(page.address), page.referrer);
 }
 
-void GalleryFollower::pageFollowed() {
+void GalleryFollower::PageFollowed() {
     loaded += int(targets.size());
     lines.AddPage(current, targets, follower->Results());
     follower.release()->deleteLater(); // it is emitting
     if (!running)
         return;
-    continueWith(currentSnapshot);
+    ContinueWith(currentSnapshot);
 }
 
-void GalleryFollower::continueWith(const PageSnapshot& snapshot) {
+void GalleryFollower::ContinueWith(const PageSnapshot& snapshot) {
     const QUrl next = FollowTargets::NextPage(snapshot, QUrl(current.address), options);
     if (nextPagesLeft <= 0 || next.isEmpty() || galleryPages.contains(pageKey(next.toString())) ||
         loaded >= budget) {
-        finish();
+        Finish();
         return;
     }
     --nextPagesLeft;
     ++loaded;
     ++known;
-    loadGalleryPage(next,
+    LoadGalleryPage(next,
                     RefererPolicy(current.referrer.policy, current.referrer.elements)
                         .RefererFor(QUrl(current.address), next),
                     FollowOptions::PageMilliseconds);
 }
 
-void GalleryFollower::loadGalleryPage(const QUrl& address, const QString& referer,
+void GalleryFollower::LoadGalleryPage(const QUrl& address, const QString& referer,
                                       int timeoutMilliseconds) {
     nextAddress = address;
     nextLoader = std::make_unique<ViewerLoader>(profile, nullptr);
-    connect(nextLoader.get(), &ViewerLoader::scanned, this, &GalleryFollower::nextPageScanned);
-    connect(nextLoader.get(), &ViewerLoader::failed, this, &GalleryFollower::nextPageFailed);
+    connect(nextLoader.get(), &ViewerLoader::scanned, this, &GalleryFollower::NextPageScanned);
+    connect(nextLoader.get(), &ViewerLoader::failed, this, &GalleryFollower::NextPageFailed);
     nextLoader->Load(address, referer, timeoutMilliseconds);
 }
 
-void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QString& location) {
+void GalleryFollower::NextPageScanned(const PageSnapshot& snapshot, const QString& location) {
     // Its page is not kept loaded while its thumbnails are followed.
     nextLoader.release()->deleteLater(); // it is emitting
     emit progress(loaded, known);
@@ -122,11 +122,11 @@ void GalleryFollower::nextPageScanned(const PageSnapshot& snapshot, const QStrin
         firstLocation = location;
         firstStyleWalkCut = snapshot.styleWalkCut;
     } else if (!MayWalk(location)) {
-        finish();
+        Finish();
         return;
     }
     SnapshotEntries::Lists lists = SnapshotEntries::Scan(snapshot, options.minimumSize);
-    walk({location, StatedReferrer::Of(snapshot),
+    Walk({location, StatedReferrer::Of(snapshot),
           SnapshotEntries::InListOrder(std::move(lists.images)),
           SnapshotEntries::InListOrder(std::move(lists.links))},
          snapshot);
@@ -139,12 +139,12 @@ bool GalleryFollower::MayWalk(const QString& location) const {
            !galleryPages.contains(pageKey(location));
 }
 
-void GalleryFollower::nextPageFailed(const QString& reason) {
+void GalleryFollower::NextPageFailed(const QString& reason) {
     if (firstWalked)
         failures << QStringLiteral("%1: %2").arg(nextAddress.toString(), reason);
     else
         firstFailure = reason;
-    finish();
+    Finish();
 }
 
 void GalleryFollower::Cancel() {
@@ -154,10 +154,10 @@ void GalleryFollower::Cancel() {
     if (follower)
         follower->Cancel();
     nextLoader.reset();
-    finish();
+    Finish();
 }
 
-void GalleryFollower::finish() {
+void GalleryFollower::Finish() {
     // Nothing stays loaded once the gallery is harvested.
     if (nextLoader)
         nextLoader.release()->deleteLater();

@@ -55,16 +55,16 @@ signals:
     void finished();
 
 private:
-    void begin(const FollowOptions& options, bool followThumbnails, int pageBudget);
-    std::vector<FollowTarget> newTargets(const PageSnapshot& snapshot, const QUrl& address);
-    void walk(const FollowedList::Page& page, const PageSnapshot& snapshot);
-    void pageFollowed();
-    void nextPageScanned(const PageSnapshot& snapshot, const QString& location);
+    void Begin(const FollowOptions& options, bool followThumbnails, int pageBudget);
+    std::vector<FollowTarget> NewTargets(const PageSnapshot& snapshot, const QUrl& address);
+    void Walk(const FollowedList::Page& page, const PageSnapshot& snapshot);
+    void PageFollowed();
+    void NextPageScanned(const PageSnapshot& snapshot, const QString& location);
     bool MayWalk(const QString& location) const;
-    void nextPageFailed(const QString& reason);
-    void loadGalleryPage(const QUrl& address, const QString& referer, int timeoutMilliseconds);
-    void continueWith(const PageSnapshot& snapshot);
-    void finish();
+    void NextPageFailed(const QString& reason);
+    void LoadGalleryPage(const QUrl& address, const QString& referer, int timeoutMilliseconds);
+    void ContinueWith(const PageSnapshot& snapshot);
+    void Finish();
 
     QWebEngineProfile* profile;
     std::unique_ptr<ThumbnailFollower> follower;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/ScanPage.h"
+#include "engine/ScanPage.h"
 
 class RequestCounter;
 

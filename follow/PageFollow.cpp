@@ -1,8 +1,8 @@
 #include "follow/PageFollow.h"
 
+#include "engine/CBrowserEngine.h"
 #include "follow/GalleryFollower.h"
 #include "follow/SnapshotEntries.h"
-#include "view/CBrowserEngine.h"
 
 #include <QWebEnginePage>
 

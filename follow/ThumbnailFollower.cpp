@@ -13,7 +13,7 @@
 ThumbnailFollower::ThumbnailFollower(QWebEngineProfile* profile, QObject* parent)
     : QObject(parent), profile(profile) {
     connect(profile, &QWebEngineProfile::downloadRequested, this,
-            &ThumbnailFollower::refuseDownload);
+            &ThumbnailFollower::RefuseDownload);
 }
 
 ThumbnailFollower::~ThumbnailFollower() {
@@ -34,14 +34,14 @@ void ThumbnailFollower::Start(const std::vector<FollowTarget>& chosen,
     running = true;
     const std::size_t pool = std::min<std::size_t>(targets.size(), FollowOptions::MaxHiddenPages);
     for (std::size_t i = 0; i < pool; ++i)
-        feed(new ViewerLoader(profile, this));
+        Feed(new ViewerLoader(profile, this));
     // Without targets the caller still hears the end, after it has returned.
-    QMetaObject::invokeMethod(this, &ThumbnailFollower::finishIfDone, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &ThumbnailFollower::FinishIfDone, Qt::QueuedConnection);
 }
 
-void ThumbnailFollower::feed(ViewerLoader* loader) {
+void ThumbnailFollower::Feed(ViewerLoader* loader) {
     if (next >= targets.size()) {
-        close(loader);
+        Close(loader);
         return;
     }
     const std::size_t index = next++;
@@ -49,10 +49,10 @@ void ThumbnailFollower::feed(ViewerLoader* loader) {
     const QString address = targets[index].viewer.toString();
     connect(loader, &ViewerLoader::scanned, this,
             [this, loader](const PageSnapshot& snapshot, const QString& location) {
-                record(loader, PicturesOf(snapshot, location));
+                Record(loader, PicturesOf(snapshot, location));
             });
     connect(loader, &ViewerLoader::failed, this, [this, loader, address](const QString& reason) {
-        record(loader, {{}, address, StatedReferrer(), reason});
+        Record(loader, {{}, address, StatedReferrer(), reason});
     });
     const QUrl& viewer = targets[index].viewer;
     loader->Load(viewer,
@@ -73,7 +73,7 @@ FollowResult ThumbnailFollower::PicturesOf(const PageSnapshot& snapshot,
     return result;
 }
 
-void ThumbnailFollower::record(ViewerLoader* loader, FollowResult result) {
+void ThumbnailFollower::Record(ViewerLoader* loader, FollowResult result) {
     const auto at = std::find_if(busy.begin(), busy.end(),
                                  [loader](const auto& entry) { return entry.first == loader; });
     if (at == busy.end())
@@ -83,12 +83,12 @@ void ThumbnailFollower::record(ViewerLoader* loader, FollowResult result) {
     disconnect(loader, nullptr, this, nullptr);
     ++done;
     emit progress(done, int(targets.size()));
-    feed(loader);
-    finishIfDone();
+    Feed(loader);
+    FinishIfDone();
 }
 
 // Deleted later: it may be in the middle of emitting.
-void ThumbnailFollower::close(ViewerLoader* loader) {
+void ThumbnailFollower::Close(ViewerLoader* loader) {
     disconnect(loader, nullptr, this, nullptr);
     loader->deleteLater();
 }
@@ -99,24 +99,24 @@ void ThumbnailFollower::Cancel() {
     for (const auto& [loader, index] : busy) {
         results[index] = {
             {}, targets[index].viewer.toString(), StatedReferrer(), QStringLiteral("stopped")};
-        close(loader);
+        Close(loader);
     }
     busy.clear();
     for (; next < targets.size(); ++next)
         results[next] = {
             {}, targets[next].viewer.toString(), StatedReferrer(), QStringLiteral("stopped")};
     done = int(targets.size());
-    finishIfDone();
+    FinishIfDone();
 }
 
-void ThumbnailFollower::finishIfDone() {
+void ThumbnailFollower::FinishIfDone() {
     if (!running || done < int(targets.size()))
         return;
     running = false;
     emit finished();
 }
 
-void ThumbnailFollower::refuseDownload(QWebEngineDownloadRequest* download) {
+void ThumbnailFollower::RefuseDownload(QWebEngineDownloadRequest* download) {
     const auto ours = std::any_of(busy.begin(), busy.end(), [download](const auto& entry) {
         return entry.first->Owns(download->page());
     });

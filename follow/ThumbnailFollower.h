@@ -40,12 +40,12 @@ signals:
     void finished();
 
 private:
-    void feed(ViewerLoader* loader);
+    void Feed(ViewerLoader* loader);
     FollowResult PicturesOf(const PageSnapshot& snapshot, const QString& location) const;
-    void record(ViewerLoader* loader, FollowResult result);
-    void close(ViewerLoader* loader);
-    void refuseDownload(QWebEngineDownloadRequest* download);
-    void finishIfDone();
+    void Record(ViewerLoader* loader, FollowResult result);
+    void Close(ViewerLoader* loader);
+    void RefuseDownload(QWebEngineDownloadRequest* download);
+    void FinishIfDone();
 
     QWebEngineProfile* profile;
     std::vector<FollowTarget> targets;

@@ -1,8 +1,8 @@
 #include "follow/ViewerLoader.h"
 
+#include "engine/CBrowserEngine.h"
+#include "engine/LoadFailureText.h"
 #include "follow/HiddenPage.h"
-#include "view/CBrowserEngine.h"
-#include "view/LoadFailureText.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -50,8 +50,8 @@ ViewerLoader::ViewerLoader(QWebEngineProfile* profile, QObject* parent)
     : QObject(parent), profile(profile) {
     pollTimer.setInterval(PollMilliseconds);
     deadline.setSingleShot(true);
-    connect(&pollTimer, &QTimer::timeout, this, &ViewerLoader::poll);
-    connect(&deadline, &QTimer::timeout, this, &ViewerLoader::deadlinePassed);
+    connect(&pollTimer, &QTimer::timeout, this, &ViewerLoader::Poll);
+    connect(&deadline, &QTimer::timeout, this, &ViewerLoader::DeadlinePassed);
     MakePage();
 }
 
@@ -64,8 +64,8 @@ void ViewerLoader::MakePage() {
     page = new HiddenPage(profile, engine->WebView());
     engine->SetPage(page);
     ShowOffScreen(*engine);
-    connect(engine, &CBrowserEngine::downloadBegin, this, &ViewerLoader::loadStarted);
-    connect(engine, &CBrowserEngine::downloadComplete, this, &ViewerLoader::loadFinished);
+    connect(engine, &CBrowserEngine::loadStarted, this, &ViewerLoader::OnLoadStarted);
+    connect(engine, &CBrowserEngine::loadFinished, this, &ViewerLoader::OnLoadFinished);
     connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
         if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
             loadFailure = LoadFailureText::Describe(info);
@@ -97,22 +97,22 @@ void ViewerLoader::Load(const QUrl& viewer, const QString& referer, int timeoutM
     deadline.start(timeoutMilliseconds);
 }
 
-void ViewerLoader::loadStarted() {
+void ViewerLoader::OnLoadStarted() {
     loading = true;
     loadFailed = false;
 }
 
-void ViewerLoader::loadFinished(bool succeeded) {
+void ViewerLoader::OnLoadFinished(bool succeeded) {
     loading = false;
     loaded = loaded || succeeded;
     loadFailed = !succeeded;
 }
 
-void ViewerLoader::poll() {
+void ViewerLoader::Poll() {
     if (!active || scanning || loading)
         return;
     if (loadFailed && !loaded) {
-        fail(loadFailure.isEmpty() ? QStringLiteral("cannot load the page") : loadFailure);
+        Fail(loadFailure.isEmpty() ? QStringLiteral("cannot load the page") : loadFailure);
         return;
     }
     if (!loaded)
@@ -122,11 +122,11 @@ void ViewerLoader::poll() {
     page->runJavaScript(settleScript(), QWebEngineScript::ApplicationWorld,
                         [self, asked](const QVariant& state) {
                             if (self && self->generation == asked && self->active)
-                                self->compare(state.toMap());
+                                self->Compare(state.toMap());
                         });
 }
 
-void ViewerLoader::compare(const QVariantMap& state) {
+void ViewerLoader::Compare(const QVariantMap& state) {
     const QString signature = state.value(QStringLiteral("state")).toString() + QLatin1Char(' ') +
                               QString::number(page->Requests());
     if (signature != lastSignature) {
@@ -137,10 +137,10 @@ void ViewerLoader::compare(const QVariantMap& state) {
     const quint64 dataDone = state.value(QStringLiteral("dataDone")).toULongLong();
     const bool dataPending = page->DataRequests() - dataRequestsBefore > dataDone;
     if (quietSince.elapsed() >= (dataPending ? PendingQuietMilliseconds : QuietMilliseconds))
-        scan();
+        Scan();
 }
 
-void ViewerLoader::scan() {
+void ViewerLoader::Scan() {
     scanning = true;
     pollTimer.stop();
     QPointer<ViewerLoader> self(this);
@@ -149,32 +149,32 @@ void ViewerLoader::scan() {
         [self, asked](const PageSnapshot& snapshot) {
             if (!self || self->generation != asked || !self->active)
                 return;
-            self->stop();
+            self->Stop();
             emit self->scanned(snapshot, self->engine->Location());
         },
         CBrowserEngine::Placements::Read);
 }
 
 // A page that never settles is scanned as it is; one that never loaded has failed.
-void ViewerLoader::deadlinePassed() {
+void ViewerLoader::DeadlinePassed() {
     if (!overtime && loaded) {
         overtime = true;
         deadline.start(ScanGraceMilliseconds);
         if (!scanning)
-            scan();
+            Scan();
         return;
     }
-    stop();
+    Stop();
     ReplacePage();
     emit failed(QStringLiteral("timed out"));
 }
 
-void ViewerLoader::fail(const QString& reason) {
-    stop();
+void ViewerLoader::Fail(const QString& reason) {
+    Stop();
     emit failed(reason);
 }
 
-void ViewerLoader::stop() {
+void ViewerLoader::Stop() {
     active = false;
     ++generation;
     pollTimer.stop();

@@ -42,14 +42,14 @@ signals:
 private:
     void MakePage();
     void ReplacePage();
-    void loadStarted();
-    void loadFinished(bool succeeded);
-    void poll();
-    void compare(const QVariantMap& state);
-    void scan();
-    void deadlinePassed();
-    void fail(const QString& reason);
-    void stop();
+    void OnLoadStarted();
+    void OnLoadFinished(bool succeeded);
+    void Poll();
+    void Compare(const QVariantMap& state);
+    void Scan();
+    void DeadlinePassed();
+    void Fail(const QString& reason);
+    void Stop();
 
     QWebEngineProfile* profile;
     CBrowserEngine* engine = nullptr;

@@ -24,13 +24,23 @@ QWidget* CChildFrame::View() const {
     return widget();
 }
 
+const CommandTable<CChildFrame>& CChildFrame::Commands() {
+    static const CommandTable<CChildFrame> table = {
+        {{ID_FILE_CLOSE, "&Close\tCtrl+W", {Qt::CTRL | Qt::Key_W}}, &CChildFrame::OnClose},
+    };
+    return table;
+}
+
 bool CChildFrame::HandlesCommand(int id) const {
-    return id == ID_FILE_CLOSE;
+    return Commands().Handles(id);
 }
 
 void CChildFrame::OnCommand(int id) {
-    if (id == ID_FILE_CLOSE)
-        close();
+    Commands().Run(*this, id);
+}
+
+void CChildFrame::OnClose() {
+    close();
 }
 
 #include "moc_CChildFrame.cpp"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CommandTable.h"
 #include "core/CommandTarget.h"
 
 #include <QMdiSubWindow>
@@ -18,9 +19,12 @@ public:
     CQuillmarDoc* Document() const;
     QWidget* View() const;
 
+    static const CommandTable<CChildFrame>& Commands();
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
 
 private:
+    void OnClose();
+
     QPointer<CQuillmarDoc> document;
 };

@@ -15,6 +15,7 @@
 #include "download/CDownloadReportDialog.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CFollowDialog.h"
@@ -30,7 +31,6 @@
 #include "harvest/CHarvestList.h"
 #include "harvest/Harvest.h"
 #include "harvest/LineToolTips.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QAbstractEventDispatcher>
@@ -43,6 +43,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimerEvent>
@@ -82,12 +83,21 @@ CMainFrame::~CMainFrame() {
     }
 }
 
+// Every command the menus and keys offer, from the table of each command
+// owner on the route.
+QList<CommandEntry> CMainFrame::CommandEntries() {
+    return CQuillmarView::Commands().Entries() + CChildFrame::Commands().Entries() +
+           Commands().Entries() + ScanCommands::Commands().Entries() +
+           GalleryCommands::Commands().Entries() + ThumbnailsBinding::Commands().Entries() +
+           ApplicationCommands::Commands().Entries();
+}
+
 bool CMainFrame::Create() {
     setWindowTitle(StringTable::text(IDR_MAINFRAME));
     mdiArea = new QMdiArea(this);
     setCentralWidget(mdiArea);
     router = new CommandRouter([this] { return CommandRoute(); }, this);
-    menus = new FrameMenus(*this, *mdiArea, *router);
+    menus = new FrameMenus(*this, *mdiArea, *router, CommandEntries());
     scanCommands = new ScanCommands(*this, *menus->Action(ID_SCAN_DEEP), &CMinimumSizeDialog::Ask);
     galleryCommands =
         new GalleryCommands(*this, *menus->Action(ID_VIEW_SKIP_SAVED), &CFollowDialog::Ask);
@@ -109,6 +119,7 @@ bool CMainFrame::Create() {
     BindDownloads();
 
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateUserInterface);
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::ActivateView);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &CMainFrame::UpdateUserInterface);
     UpdateUserInterface();
@@ -173,7 +184,7 @@ void CMainFrame::AttachView(QWidget* widget) {
         return;
     view->SetInput(this);
     view->SetDownloadReport(downloads);
-    m_folderLabel->setText(view->DownloadFolder);
+    m_folderLabel->setText(view->DownloadFolder());
     // Every view's announcements are shown; a view announces list, count and
     // address changes only while its window is the active one.
     connect(view, &CQuillmarView::messageChanged, m_messageLine, &QLabel::setText);
@@ -197,17 +208,28 @@ void CMainFrame::AttachView(QWidget* widget) {
     connect(view, &CQuillmarView::progressChanged, m_progressMeter, &CProgressMeter::SetProgress);
     connect(view, &CQuillmarView::progressCleared, m_progressMeter,
             [meter = m_progressMeter] { meter->SetLevel(0); });
-    connect(mdiArea, &QMdiArea::subWindowActivated, view, &CQuillmarView::OnSubWindowActivated);
     // Escape in the page stops a load, as the Stop button does; once the page
     // has loaded, Escape is the page's own again (closing its pop-ups).
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), view, nullptr, nullptr,
                                Qt::WidgetWithChildrenShortcut);
     stop->setEnabled(false);
     connect(stop, &QShortcut::activated, view, &CQuillmarView::OnStop);
-    connect(view->Engine(), &CBrowserEngine::downloadBegin, stop,
-            [stop] { stop->setEnabled(true); });
-    connect(view->Engine(), &CBrowserEngine::downloadComplete, stop,
+    connect(view->Engine(), &CBrowserEngine::loadStarted, stop, [stop] { stop->setEnabled(true); });
+    connect(view->Engine(), &CBrowserEngine::loadFinished, stop,
             [stop] { stop->setEnabled(false); });
+}
+
+// No window activated (the area lost its last) changes nothing: the window
+// current before stays the active one.
+void CMainFrame::ActivateView(QMdiSubWindow* window) {
+    if (!window)
+        return;
+    auto* view = qobject_cast<CQuillmarView*>(window->widget());
+    if (activeView && activeView != view)
+        activeView->SetActive(false);
+    activeView = view;
+    if (view)
+        view->SetActive(true);
 }
 
 // Disabling the focused button would pass the focus on for good: it comes back
@@ -311,26 +333,38 @@ QList<CommandTarget*> CMainFrame::CommandRoute() const {
         route.append(galleryCommands);
     if (thumbnails)
         route.append(thumbnails);
-    if (auto* application = dynamic_cast<CommandTarget*>(QCoreApplication::instance()))
-        route.append(application);
+    route.append(const_cast<ApplicationCommands*>(&applicationCommands));
     return route;
 }
 
+void CMainFrame::SetApplicationHandlers(ApplicationCommands::Handlers handlers) {
+    applicationCommands.SetHandlers(std::move(handlers));
+}
+
+const CommandTable<CMainFrame>& CMainFrame::Commands() {
+    static const CommandTable<CMainFrame> table = {
+        {{ID_APP_EXIT, "E&xit"}, &CMainFrame::OnExit},
+        {{ID_VIEW_TOOLBAR, "&Toolbar", {}, CommandEntry::Style::Checkable},
+         &CMainFrame::ToggleBars},
+        {{ID_VIEW_STATUS_BAR, "&Status Bar", {}, CommandEntry::Style::Checkable},
+         &CMainFrame::ToggleStatusBar},
+        {{ID_VIEW_DOWNLOAD_REPORT, "&Download Report...\tCtrl+J", {Qt::CTRL | Qt::Key_J}},
+         &CMainFrame::ShowDownloadReport},
+        {{ID_WINDOW_NEW, "&New Window"}, &CMainFrame::OpenNewWindow},
+        {{ID_WINDOW_CASCADE, "&Cascade"}, &CMainFrame::CascadeWindows},
+        {{ID_WINDOW_TILE_HORZ, "&Tile"}, &CMainFrame::TileWindows},
+        {{ID_IMAGE_LIST}, &CMainFrame::CountSelectedImages},
+        {{ID_LINK_LIST}, &CMainFrame::CountSelectedLinks},
+    };
+    return table;
+}
+
+bool CMainFrame::IsRecentFile(int id) {
+    return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + RecentFileList::MaxEntries;
+}
+
 bool CMainFrame::HandlesCommand(int id) const {
-    switch (id) {
-    case ID_APP_EXIT:
-    case ID_VIEW_TOOLBAR:
-    case ID_VIEW_STATUS_BAR:
-    case ID_VIEW_DOWNLOAD_REPORT:
-    case ID_WINDOW_NEW:
-    case ID_WINDOW_CASCADE:
-    case ID_WINDOW_TILE_HORZ:
-    case ID_IMAGE_LIST:
-    case ID_LINK_LIST:
-        return true;
-    default:
-        return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + RecentFileList::MaxEntries;
-    }
+    return Commands().Handles(id) || IsRecentFile(id);
 }
 
 bool CMainFrame::IsCommandEnabled(int id) const {
@@ -340,53 +374,46 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     case ID_WINDOW_CASCADE:
     case ID_WINDOW_TILE_HORZ:
         return !mdiArea->subWindowList().isEmpty();
-    case ID_APP_EXIT:
-    case ID_VIEW_TOOLBAR:
-    case ID_VIEW_STATUS_BAR:
-    case ID_VIEW_DOWNLOAD_REPORT:
-    case ID_IMAGE_LIST:
-    case ID_LINK_LIST:
-        return true;
     default:
-        return id - ID_FILE_MRU_FILE1 < recentFiles.Entries().size();
+        return !IsRecentFile(id) || id - ID_FILE_MRU_FILE1 < recentFiles.Entries().size();
     }
 }
 
 void CMainFrame::OnCommand(int id) {
-    switch (id) {
-    case ID_APP_EXIT:
-        close();
-        break;
-    case ID_VIEW_TOOLBAR:
-        ToggleBars();
-        break;
-    case ID_VIEW_STATUS_BAR:
-        m_statusBar->setVisible(m_statusBar->isHidden());
-        break;
-    case ID_VIEW_DOWNLOAD_REPORT:
-        CDownloadReportDialog::ShowFor(*this, *downloads);
-        break;
-    case ID_IMAGE_LIST:
-        m_imageSelCount->SetNumber(m_imageList->GetSelCount());
-        break;
-    case ID_LINK_LIST:
-        m_linkSelCount->SetNumber(m_linkList->GetSelCount());
-        break;
-    case ID_WINDOW_NEW:
-        OpenNewWindow();
-        break;
-    case ID_WINDOW_CASCADE:
-        mdiArea->cascadeSubWindows();
-        break;
-    case ID_WINDOW_TILE_HORZ:
-        mdiArea->tileSubWindows();
-        break;
-    default:
-        // A browser window does not load documents from files: a recent
-        // file opens one more browser window, as New does.
+    // A browser window does not load documents from files: a recent file
+    // opens one more browser window, as New does.
+    if (IsRecentFile(id))
         router->Execute(ID_FILE_NEW);
-        break;
-    }
+    else
+        Commands().Run(*this, id);
+}
+
+void CMainFrame::OnExit() {
+    close();
+}
+
+void CMainFrame::ToggleStatusBar() {
+    m_statusBar->setVisible(m_statusBar->isHidden());
+}
+
+void CMainFrame::ShowDownloadReport() {
+    CDownloadReportDialog::ShowFor(*this, *downloads);
+}
+
+void CMainFrame::CountSelectedImages() {
+    m_imageSelCount->SetNumber(m_imageList->GetSelCount());
+}
+
+void CMainFrame::CountSelectedLinks() {
+    m_linkSelCount->SetNumber(m_linkList->GetSelCount());
+}
+
+void CMainFrame::CascadeWindows() {
+    mdiArea->cascadeSubWindows();
+}
+
+void CMainFrame::TileWindows() {
+    mdiArea->tileSubWindows();
 }
 
 void CMainFrame::UpdateUserInterface() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/CommandTable.h"
 #include "core/CommandTarget.h"
+#include "frame/ApplicationCommands.h"
 #include "frame/RecentFileList.h"
 #include "view/ViewInput.h"
 
@@ -17,6 +19,7 @@ class CDigitClock;
 class CDigitCounter;
 class CHarvestList;
 class CProgressMeter;
+class CQuillmarView;
 class CommandRouter;
 class DownloadReport;
 struct Harvest;
@@ -27,6 +30,7 @@ class ThumbnailsBinding;
 class LockKeyIndicators;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QRect;
 class QStatusBar;
@@ -85,6 +89,10 @@ public:
     // with the active browser window; runs whenever the event loop goes idle.
     void UpdateUserInterface();
 
+    // What runs the application's commands (New, Print Setup, About).
+    void SetApplicationHandlers(ApplicationCommands::Handlers handlers);
+
+    static const CommandTable<CMainFrame>& Commands();
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;
@@ -132,6 +140,15 @@ private:
     qint64 m_startTime = 0; // seconds since the epoch when the online timer started
 
     QList<CommandTarget*> CommandRoute() const;
+    static bool IsRecentFile(int id);
+    static QList<CommandEntry> CommandEntries();
+    void OnExit();
+    void ToggleStatusBar();
+    void ShowDownloadReport();
+    void CountSelectedImages();
+    void CountSelectedLinks();
+    void CascadeWindows();
+    void TileWindows();
     QToolBar* AddBar();
     QWidget* AddPanel(QToolBar* bar);
     void FitPanel(QWidget* panel);
@@ -159,6 +176,8 @@ private:
     void EnableDownloadButtons(bool enable);
     void ShowFolderPickerOpen(bool open);
     void ShowRunningJobs(int running);
+    // Tells the view of the window activated, and the one active before, of the change.
+    void ActivateView(QMdiSubWindow* window);
 
     QMdiArea* mdiArea = nullptr;
     CommandRouter* router = nullptr;
@@ -166,11 +185,13 @@ private:
     ScanCommands* scanCommands = nullptr;
     GalleryCommands* galleryCommands = nullptr;
     ThumbnailsBinding* thumbnails = nullptr;
+    ApplicationCommands applicationCommands;
     LockKeyIndicators* lockIndicators = nullptr;
     RecentFileList recentFiles;
     QHash<int, QWidget*> controlsById;
     DownloadReport* downloads;
     QPointer<QWidget> focusBeforePicker;
+    QPointer<CQuillmarView> activeView;
     int animationJobs = 0; // running jobs when the animation was last told
     int onlineTimerId = 0;
     bool resourcesMissing = false;

@@ -22,10 +22,13 @@ constexpr int Separator = 0;
 
 } // namespace
 
-FrameMenus::FrameMenus(QMainWindow& frame, QMdiArea& windows, CommandRouter& router)
+FrameMenus::FrameMenus(QMainWindow& frame, QMdiArea& windows, CommandRouter& router,
+                       const QList<CommandEntry>& commands)
     : QObject(&frame), frame(frame), windows(windows), router(router) {
-    CreateActions();
-    CreateAccelerators();
+    for (const CommandEntry& command : commands)
+        AddCommand(command);
+    CreateRecentFileActions();
+    CreateFocusedControlKeys();
     CreateMenus();
     ShowWindowMenus(false);
 }
@@ -43,42 +46,33 @@ QAction* FrameMenus::AddAction(int id, const QString& text) {
     return action;
 }
 
-void FrameMenus::CreateActions() {
-    AddAction(ID_FILE_NEW, QStringLiteral("&New\tCtrl+N"));
-    AddAction(ID_FILE_CLOSE, QStringLiteral("&Close\tCtrl+W"));
-    AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("P&rint Setup..."));
+// A command without a menu entry gets an action only for its keys, on the frame.
+void FrameMenus::AddCommand(const CommandEntry& command) {
+    if (!command.text && command.keys.isEmpty())
+        return;
+    QAction* action = AddAction(command.id, QString::fromUtf8(command.text));
+    if (!command.text)
+        frame.addAction(action);
+    action->setCheckable(command.style == CommandEntry::Style::Checkable);
+    // The browser windows close with the desktop's Close keys, Ctrl+W on most;
+    // a second binding of the same key would make it do nothing.
+    QList<QKeySequence> keys = command.keys;
+    const QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    keys.removeIf([&closeKeys](const QKeySequence& key) { return closeKeys.contains(key); });
+    if (!keys.isEmpty())
+        action->setShortcuts(keys);
+}
+
+void FrameMenus::CreateRecentFileActions() {
     for (int i = 0; i < RecentFileList::MaxEntries; ++i)
         AddAction(ID_FILE_MRU_FILE1 + i, QString());
-    AddAction(ID_APP_EXIT, QStringLiteral("E&xit"));
-    AddAction(ID_VIEW_TOOLBAR, QStringLiteral("&Toolbar"))->setCheckable(true);
-    AddAction(ID_VIEW_STATUS_BAR, QStringLiteral("&Status Bar"))->setCheckable(true);
-    AddAction(ID_VIEW_RELOAD, QStringLiteral("&Reload\tF5"));
-    AddAction(ID_VIEW_DOWNLOAD_REPORT, QStringLiteral("&Download Report...\tCtrl+J"));
-    AddAction(ID_VIEW_THUMBNAILS, QStringLiteral("T&humbnails...\tCtrl+T"));
-    AddAction(ID_WINDOW_NEW, QStringLiteral("&New Window"));
-    AddAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"));
-    AddAction(ID_WINDOW_TILE_HORZ, QStringLiteral("&Tile"));
-    AddAction(ID_APP_ABOUT, QStringLiteral("&About Quillmar..."));
-    AddAction(ID_SCAN_DEEP, QStringLiteral("&Deep Scan"))->setCheckable(true);
-    AddAction(ID_SCAN_SCROLL, QStringLiteral("&Scroll and Scan\tCtrl+Shift+S"))
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    AddAction(ID_SCAN_MIN_SIZE, QStringLiteral("&Minimum Picture Size..."));
-    AddAction(ID_SCAN_FOLLOW, QStringLiteral("&Follow Thumbnails...\tCtrl+Shift+F"))
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    AddAction(ID_VIEW_SKIP_SAVED, QStringLiteral("S&kip Pictures Already Saved"))
-        ->setCheckable(true);
     ShowRecentFiles({});
 }
 
-void FrameMenus::CreateAccelerators() {
-    const QList<std::pair<int, QList<QKeySequence>>> accelerators = {
-        {ID_FILE_NEW, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
-        {ID_VIEW_RELOAD, {QKeySequence(Qt::Key_F5)}},
-        {ID_BACK, {QKeySequence(Qt::ALT | Qt::Key_Left)}},
-        {ID_FORWARD, {QKeySequence(Qt::ALT | Qt::Key_Right)}},
-        {ID_FILE_PRINT, {QKeySequence(Qt::CTRL | Qt::Key_P)}},
-        {ID_VIEW_DOWNLOAD_REPORT, {QKeySequence(Qt::CTRL | Qt::Key_J)}},
-        {ID_VIEW_THUMBNAILS, {QKeySequence(Qt::CTRL | Qt::Key_T)}},
+// The keys of commands nobody handles: their actions stay disabled, so the
+// keys reach the focused control.
+void FrameMenus::CreateFocusedControlKeys() {
+    const QList<std::pair<int, QList<QKeySequence>>> keys = {
         {ID_FILE_SAVE, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
         {ID_EDIT_COPY,
          {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
@@ -91,20 +85,8 @@ void FrameMenus::CreateAccelerators() {
         {ID_NEXT_PANE, {QKeySequence(Qt::Key_F6)}},
         {ID_PREV_PANE, {QKeySequence(Qt::SHIFT | Qt::Key_F6)}},
     };
-    for (const auto& [id, keys] : accelerators) {
-        QAction* action = actions.value(id);
-        if (!action) {
-            action = AddAction(id, QString());
-            frame.addAction(action);
-        }
-        // Commands nobody handles stay disabled, so their keys reach the focused control.
-        action->setShortcuts(keys);
-    }
-    // The browser windows close with the desktop's Close keys, Ctrl+W on most;
-    // a second binding of the same key would make it do nothing.
-    const QKeySequence closeKey(Qt::CTRL | Qt::Key_W);
-    if (!QKeySequence::keyBindings(QKeySequence::Close).contains(closeKey))
-        actions.value(ID_FILE_CLOSE)->setShortcut(closeKey);
+    for (const auto& [id, sequences] : keys)
+        AddCommand({id, nullptr, sequences});
 }
 
 QMenu* FrameMenus::NewMenu(const QString& title, const QList<int>& ids) {

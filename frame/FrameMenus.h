@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CommandTable.h"
+
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -12,12 +14,14 @@ class QMdiArea;
 class QMenu;
 
 // The frame's two menu bars (one while no browser window is open, one while
-// there is) and its accelerators; one action per command id, shared by both.
-// The Window menu also lists the open browser windows.
+// there is) and its keys; one action per command id, shared by both, made
+// from the command owners' entries. The Window menu also lists the open
+// browser windows.
 class FrameMenus : public QObject {
     Q_OBJECT
 public:
-    FrameMenus(QMainWindow& frame, QMdiArea& windows, CommandRouter& router);
+    FrameMenus(QMainWindow& frame, QMdiArea& windows, CommandRouter& router,
+               const QList<CommandEntry>& commands);
 
     QAction* Action(int id) const;
     // Shows the menus for an open browser window, or those for none.
@@ -28,8 +32,9 @@ public:
 
 private:
     QAction* AddAction(int id, const QString& text);
-    void CreateActions();
-    void CreateAccelerators();
+    void AddCommand(const CommandEntry& command);
+    void CreateRecentFileActions();
+    void CreateFocusedControlKeys();
     void CreateMenus();
     QMenu* NewMenu(const QString& title, const QList<int>& ids);
     // Lists the open browser windows below the Window menu's commands.

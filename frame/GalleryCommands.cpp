@@ -1,14 +1,11 @@
 #include "frame/GalleryCommands.h"
 
 #include "core/CommandIds.h"
-#include "follow/PageFollow.h"
+#include "follow/FollowOptions.h"
 #include "frame/CMainFrame.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QAction>
-
-#include <algorithm>
 
 GalleryCommands::GalleryCommands(CMainFrame& frame, QAction& skipSavedAction,
                                  FollowQuestion askFollow)
@@ -17,24 +14,37 @@ GalleryCommands::GalleryCommands(CMainFrame& frame, QAction& skipSavedAction,
     skipSavedAction.setChecked(Settings::SkipSavedPictures());
 }
 
+const CommandTable<GalleryCommands>& GalleryCommands::Commands() {
+    static const CommandTable<GalleryCommands> table = {
+        {{ID_SCAN_FOLLOW,
+          "&Follow Thumbnails...\tCtrl+Shift+F",
+          {Qt::CTRL | Qt::SHIFT | Qt::Key_F}},
+         &GalleryCommands::FollowThumbnails},
+        {{ID_VIEW_SKIP_SAVED, "S&kip Pictures Already Saved", {}, CommandEntry::Style::Checkable},
+         &GalleryCommands::ToggleSkipSaved},
+    };
+    return table;
+}
+
 bool GalleryCommands::HandlesCommand(int id) const {
-    return id == ID_SCAN_FOLLOW || id == ID_VIEW_SKIP_SAVED;
+    return Commands().Handles(id);
 }
 
 bool GalleryCommands::IsCommandEnabled(int id) const {
-    return id == ID_VIEW_SKIP_SAVED || (!follow && frame.ActiveViewWidget());
+    return id == ID_VIEW_SKIP_SAVED || (!Following() && frame.ActiveViewWidget());
 }
 
 void GalleryCommands::OnCommand(int id) {
-    if (id == ID_SCAN_FOLLOW)
-        FollowThumbnails();
-    else
-        ToggleSkipSaved();
+    Commands().Run(*this, id);
+}
+
+bool GalleryCommands::Following() const {
+    return followed && followed->IsFollowing();
 }
 
 void GalleryCommands::FollowThumbnails() {
     auto* active = qobject_cast<CQuillmarView*>(frame.ActiveViewWidget());
-    if (!active || follow)
+    if (!active || Following())
         return;
     const std::optional<FollowSettings> choices = askFollow(&frame, Settings::Follow());
     if (!choices)
@@ -46,44 +56,8 @@ void GalleryCommands::FollowThumbnails() {
     options.takeAll = choices->everyPicture;
     options.nextPages = choices->nextPages;
     options.minimumSize = Settings::MinimumPictureSize();
-    view = active;
-    pageChanged = false;
-    follow = new PageFollow(*view->Engine(), view);
-    connect(follow, &PageFollow::progress, this, &GalleryCommands::ShowProgress);
-    connect(follow, &PageFollow::finished, this, &GalleryCommands::FollowEnded);
-    connect(view, &CQuillmarView::stopRequested, follow, &PageFollow::Cancel);
-    connect(view->Engine(), &CBrowserEngine::downloadBegin, follow, [this] {
-        pageChanged = true;
-        follow->Cancel();
-    });
-    emit view->messageChanged(QStringLiteral("Following thumbnails..."));
-    follow->Start(options);
-}
-
-// Shown through the window's own announcements, as its page loads are.
-void GalleryCommands::ShowProgress(int done, int known) {
-    emit view->progressChanged(done, known);
-    emit view->messageChanged(
-        QStringLiteral("Following %1 of %2 pages...").arg(std::min(done + 1, known)).arg(known));
-}
-
-void GalleryCommands::FollowEnded() {
-    const std::optional<Harvest> result = follow->Result();
-    const bool cancelled = follow->Cancelled();
-    const int pages = follow->PagesLoaded();
-    follow->deleteLater(); // it is emitting
-    if (!view)
-        return;
-    emit view->progressCleared();
-    emit view->messageChanged(cancelled ? QStringLiteral("Following stopped.")
-                                        : QStringLiteral("Followed %1 pages.").arg(pages));
-    if (!result || pageChanged)
-        return;
-    view->harvest = *result;
-    if (view->IsActive()) {
-        view->ShowOwnScan();
-        emit view->downloadButtonsEnabled(true);
-    }
+    followed = active;
+    active->FollowThumbnails(options);
 }
 
 void GalleryCommands::ToggleSkipSaved() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CommandTable.h"
 #include "core/CommandTarget.h"
 #include "core/Settings.h"
 
@@ -11,14 +12,12 @@
 
 class CMainFrame;
 class CQuillmarView;
-class PageFollow;
 class QAction;
 class QWidget;
 
-// Follow Thumbnails on the active window's page, and the Skip Pictures
-// Already Saved switch. A follow shows "Following N of M pages..." on the
-// progress meter and the message line of its window, ends at once on Stop or
-// when the window loads another page, and gives the window its new lists.
+// Follow Thumbnails on the active window's page, with the choices asked for
+// here and the follow run by the window's view, one at a time; and the Skip
+// Pictures Already Saved switch.
 class GalleryCommands : public QObject, public CommandTarget {
     Q_OBJECT
 public:
@@ -28,20 +27,18 @@ public:
 
     GalleryCommands(CMainFrame& frame, QAction& skipSavedAction, FollowQuestion askFollow);
 
+    static const CommandTable<GalleryCommands>& Commands();
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;
 
 private:
     void FollowThumbnails();
-    void ShowProgress(int done, int known);
-    void FollowEnded();
+    bool Following() const;
     void ToggleSkipSaved();
 
     CMainFrame& frame;
     QAction& skipSavedAction;
     FollowQuestion askFollow;
-    QPointer<CQuillmarView> view; // the window followed in
-    QPointer<PageFollow> follow;  // set while following
-    bool pageChanged = false;     // the window loaded another page meanwhile
+    QPointer<CQuillmarView> followed; // the window followed in last
 };

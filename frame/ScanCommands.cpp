@@ -12,15 +12,21 @@ ScanCommands::ScanCommands(QWidget& frame, QAction& deepScanAction, SizeQuestion
     deepScanAction.setChecked(Settings::DeepScan());
 }
 
+const CommandTable<ScanCommands>& ScanCommands::Commands() {
+    static const CommandTable<ScanCommands> table = {
+        {{ID_SCAN_DEEP, "&Deep Scan", {}, CommandEntry::Style::Checkable},
+         &ScanCommands::ToggleDeepScan},
+        {{ID_SCAN_MIN_SIZE, "&Minimum Picture Size..."}, &ScanCommands::AskMinimumSize},
+    };
+    return table;
+}
+
 bool ScanCommands::HandlesCommand(int id) const {
-    return id == ID_SCAN_DEEP || id == ID_SCAN_MIN_SIZE;
+    return Commands().Handles(id);
 }
 
 void ScanCommands::OnCommand(int id) {
-    if (id == ID_SCAN_DEEP)
-        ToggleDeepScan();
-    else
-        AskMinimumSize();
+    Commands().Run(*this, id);
 }
 
 void ScanCommands::ToggleDeepScan() {

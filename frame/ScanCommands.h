@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CommandTable.h"
 #include "core/CommandTarget.h"
 
 #include <QObject>
@@ -22,6 +23,7 @@ public:
 
     ScanCommands(QWidget& frame, QAction& deepScanAction, SizeQuestion askSize);
 
+    static const CommandTable<ScanCommands>& Commands();
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
 

@@ -3,6 +3,7 @@
 #include "core/CommandIds.h"
 #include "core/Settings.h"
 #include "download/JobBuilder.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -11,7 +12,6 @@
 #include "harvest/CHarvestList.h"
 #include "harvest/Harvest.h"
 #include "thumbnails/CThumbnailsWindow.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 namespace {
@@ -41,11 +41,23 @@ ThumbnailsBinding::ThumbnailsBinding(CMainFrame& frame, CHarvestList& images, CH
                 &ThumbnailsBinding::ListSelectionChanged);
 }
 
-bool ThumbnailsBinding::HandlesCommand(int id) const {
-    return id == ID_VIEW_THUMBNAILS;
+const CommandTable<ThumbnailsBinding>& ThumbnailsBinding::Commands() {
+    static const CommandTable<ThumbnailsBinding> table = {
+        {{ID_VIEW_THUMBNAILS, "T&humbnails...\tCtrl+T", {Qt::CTRL | Qt::Key_T}},
+         &ThumbnailsBinding::OnThumbnails},
+    };
+    return table;
 }
 
-void ThumbnailsBinding::OnCommand(int) {
+bool ThumbnailsBinding::HandlesCommand(int id) const {
+    return Commands().Handles(id);
+}
+
+void ThumbnailsBinding::OnCommand(int id) {
+    Commands().Run(*this, id);
+}
+
+void ThumbnailsBinding::OnThumbnails() {
     Open();
 }
 
@@ -65,7 +77,7 @@ CThumbnailsWindow* ThumbnailsBinding::Open() {
     window->raise();
     window->activateWindow();
     if (CQuillmarView* view = ActiveView())
-        ShowHarvest(*view, view->harvest);
+        ShowHarvest(*view, view->LastHarvest());
     else
         ClearHarvest();
     return window;
@@ -115,7 +127,8 @@ void ThumbnailsBinding::Download(const QStringList& addresses) {
     if (!view)
         return;
     SelectInLists(addresses);
-    view->DownloadSelected(images.SelectedLines() + links.SelectedLines(), BothMaps(view->harvest),
+    view->DownloadSelected(images.SelectedLines() + links.SelectedLines(),
+                           BothMaps(view->LastHarvest()),
                            QStringLiteral("No available image files."));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CommandTable.h"
 #include "core/CommandTarget.h"
 
 #include <QObject>
@@ -23,6 +24,7 @@ public:
     ThumbnailsBinding(CMainFrame& frame, CHarvestList& images, CHarvestList& links,
                       ScanCommands& scanCommands);
 
+    static const CommandTable<ThumbnailsBinding>& Commands();
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
 
@@ -33,6 +35,7 @@ public:
     void ClearHarvest();
 
 private:
+    void OnThumbnails();
     bool IsShown() const;
     CQuillmarView* ActiveView() const;
     void ListSelectionChanged();

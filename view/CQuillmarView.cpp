@@ -13,24 +13,23 @@
 #include "download/EngineCookieJar.h"
 #include "download/JobBuilder.h"
 #include "download/ReportDownloadSink.h"
+#include "engine/CBrowserEngine.h"
+#include "follow/PageFollow.h"
 #include "pagegen/CImagePageDialog.h"
-#include "view/CBrowserEngine.h"
 #include "view/PageScroller.h"
 #include "view/ViewInput.h"
 
 #include <QCloseEvent>
 #include <QHash>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPrinter>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 
+#include <algorithm>
+
 namespace {
-// The view whose last scan the frame's lists show; they follow the active window.
-QPointer<CQuillmarView> listsShownFor;
 
 // The Scan menu's settings as they are now; all windows share them.
 ScanMode CurrentScanMode() {
@@ -49,15 +48,15 @@ const char* const CQuillmarView::OpenNewViewText = "Open new view.";
 const char* const CQuillmarView::NotAnAddressText = "Not a valid address.";
 
 CQuillmarView::CQuillmarView(const QString& startAddress, QWidget* parent)
-    : QWidget(parent), DownloadFolder(QString::fromLatin1(NoFolderText)),
-      startAddress(startAddress), engine(new CBrowserEngine(this)) {
+    : QWidget(parent), startAddress(startAddress),
+      downloadFolder(QString::fromLatin1(NoFolderText)), engine(new CBrowserEngine(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(engine);
     setFocusProxy(engine);
 
-    connect(engine, &CBrowserEngine::downloadBegin, this, &CQuillmarView::OnDownloadBegin);
-    connect(engine, &CBrowserEngine::downloadComplete, this, &CQuillmarView::OnDownloadComplete);
+    connect(engine, &CBrowserEngine::loadStarted, this, &CQuillmarView::OnLoadStarted);
+    connect(engine, &CBrowserEngine::loadFinished, this, &CQuillmarView::OnLoadFinished);
     connect(engine, &CBrowserEngine::progressChange, this, &CQuillmarView::progressChanged);
     connect(engine, &CBrowserEngine::titleChange, this, &CQuillmarView::OnTitleChange);
     // Follows the engine's cookies from the first page on, for the downloads.
@@ -65,6 +64,9 @@ CQuillmarView::CQuillmarView(const QString& startAddress, QWidget* parent)
 }
 
 CQuillmarView::~CQuillmarView() {
+    // A follow ending as it goes must not report to a view half gone.
+    if (follow)
+        disconnect(follow, nullptr, this, nullptr);
     // The engine may still be printing into the printer this view owns.
     delete engine;
 }
@@ -88,22 +90,57 @@ void CQuillmarView::RecordLocation() {
     // The address box belongs to the active window; others only keep their history.
     if (IsActive())
         emit addressChanged(location);
-    LinkHistory::Add(m_linkHistory, location);
+    LinkHistory::Add(linkHistory, location);
 }
 
 bool CQuillmarView::IsActive() const {
-    return ActiveViewInFrame() == this;
+    return active;
 }
 
-CQuillmarView* CQuillmarView::ActiveViewInFrame() const {
-    const auto* window = qobject_cast<const QMdiSubWindow*>(parentWidget());
-    const QMdiArea* area = window ? window->mdiArea() : nullptr;
-    const QMdiSubWindow* current = area ? area->currentSubWindow() : nullptr;
-    return current ? qobject_cast<CQuillmarView*>(current->widget()) : nullptr;
+void CQuillmarView::SetActive(bool nowActive) {
+    active = nowActive;
+    if (!active) {
+        // The window shown before keeps its selection while the lists still hold it.
+        if (listsShown)
+            KeepSelection();
+        listsShown = false;
+        return;
+    }
+    // Reactivating the window already shown keeps the user's selection.
+    if (!listsShown) {
+        ShowOwnOrFreshScan();
+        emit folderChanged(downloadFolder);
+    }
+    RecordLocation();
+}
+
+const Harvest& CQuillmarView::LastHarvest() const {
+    return harvest;
+}
+
+void CQuillmarView::SetLastHarvest(const Harvest& scan) {
+    harvest = scan;
+}
+
+QString CQuillmarView::DownloadFolder() const {
+    return downloadFolder;
+}
+
+void CQuillmarView::SetDownloadFolder(const QString& folder, bool chosen) {
+    downloadFolder = folder;
+    folderChosen = chosen;
+}
+
+const QStringList& CQuillmarView::History() const {
+    return linkHistory;
+}
+
+void CQuillmarView::SetHistory(const QStringList& addresses) {
+    linkHistory = addresses;
 }
 
 void CQuillmarView::ShowOwnScan() {
-    listsShownFor = this;
+    listsShown = true;
     emit harvestShown(harvest);
     if (!keptImages.isEmpty() || !keptLinks.isEmpty())
         emit selectionShown(keptImages, keptLinks);
@@ -149,7 +186,7 @@ void CQuillmarView::ScanPage(bool atLoad) {
 
 void CQuillmarView::Rescan() {
     // The lines still listed after the rescan stay selected.
-    if (listsShownFor == this)
+    if (listsShown)
         KeepSelection();
     // A page still loading is scanned when it completes, in the new mode.
     if (!loadInProgress)
@@ -169,6 +206,49 @@ void CQuillmarView::OnScrollAndScan() {
 
 bool CQuillmarView::LoadInProgress() const {
     return loadInProgress;
+}
+
+void CQuillmarView::FollowThumbnails(const FollowOptions& options) {
+    if (follow)
+        return;
+    followPageChanged = false;
+    follow = new PageFollow(*engine, this);
+    connect(follow, &PageFollow::progress, this, &CQuillmarView::ShowFollowProgress);
+    connect(follow, &PageFollow::finished, this, &CQuillmarView::FollowEnded);
+    connect(this, &CQuillmarView::stopRequested, follow, &PageFollow::Cancel);
+    connect(engine, &CBrowserEngine::loadStarted, follow, [this] {
+        followPageChanged = true;
+        follow->Cancel();
+    });
+    emit messageChanged(QStringLiteral("Following thumbnails..."));
+    follow->Start(options);
+}
+
+bool CQuillmarView::IsFollowing() const {
+    return follow;
+}
+
+void CQuillmarView::ShowFollowProgress(int done, int known) {
+    emit progressChanged(done, known);
+    emit messageChanged(
+        QStringLiteral("Following %1 of %2 pages...").arg(std::min(done + 1, known)).arg(known));
+}
+
+void CQuillmarView::FollowEnded() {
+    const std::optional<Harvest> result = follow->Result();
+    const bool cancelled = follow->Cancelled();
+    const int pages = follow->PagesLoaded();
+    follow->deleteLater(); // it is emitting
+    emit progressCleared();
+    emit messageChanged(cancelled ? QStringLiteral("Following stopped.")
+                                  : QStringLiteral("Followed %1 pages.").arg(pages));
+    if (!result || followPageChanged)
+        return;
+    harvest = *result;
+    if (IsActive()) {
+        ShowOwnScan();
+        emit downloadButtonsEnabled(true);
+    }
 }
 
 void CQuillmarView::ShowScanResult(const PageSnapshot& page, const ScanMode& mode) {
@@ -207,7 +287,7 @@ void CQuillmarView::OnGo() {
 }
 
 void CQuillmarView::Go(const QString& address) {
-    if (!ActiveViewInFrame()) {
+    if (!active) {
         emit messageChanged(QString::fromLatin1(OpenNewViewText));
         return;
     }
@@ -244,8 +324,8 @@ void CQuillmarView::PrintFinished() {
 void CQuillmarView::OnSetDownloadFolder() {
     if (!BrowseForDownloadFolder())
         return;
-    FolderChosen = true;
-    emit folderChanged(DownloadFolder);
+    folderChosen = true;
+    emit folderChanged(downloadFolder);
 }
 
 void CQuillmarView::OnDownloadImages() {
@@ -265,10 +345,10 @@ bool CQuillmarView::BrowseForDownloadFolder() {
     emit folderPickerOpen(true);
     // A window's first pick starts in the folder chosen last, in this run or before;
     // the first download still asks, as it always has.
-    const QString start = FolderChosen ? DownloadFolder : Settings::DownloadFolder();
+    const QString start = folderChosen ? downloadFolder : Settings::DownloadFolder();
     const QString folder = Prompts::current().chooseFolder(nullptr, start);
     if (!folder.isEmpty()) {
-        DownloadFolder = folder;
+        downloadFolder = folder;
         Settings::SetDownloadFolder(folder);
     }
     folderPickerIsOpen = false;
@@ -277,11 +357,11 @@ bool CQuillmarView::BrowseForDownloadFolder() {
 }
 
 bool CQuillmarView::EnsureDownloadFolder() {
-    if (FolderChosen)
+    if (folderChosen)
         return true;
     if (!BrowseForDownloadFolder())
         return false;
-    emit folderChanged(DownloadFolder);
+    emit folderChanged(downloadFolder);
     return true;
 }
 
@@ -309,7 +389,7 @@ void CQuillmarView::DownloadSelected(const HarvestLines& selected, const Harvest
         emit messageChanged(QString());
         return;
     }
-    FolderChosen = true;
+    folderChosen = true;
     emit messageChanged(StartDownload(selected, map) ? QStringLiteral("Downloading...")
                                                      : QStringLiteral("Unable to download file."));
 }
@@ -317,13 +397,13 @@ void CQuillmarView::DownloadSelected(const HarvestLines& selected, const Harvest
 // The worker's reports are queued to this thread, so "Downloading..." above is
 // always shown before the first of them.
 bool CQuillmarView::StartDownload(const HarvestLines& selected, const HarvestMap& map) {
-    JobBuilder builder(engine->DownloadOrigin(), DownloadFolder, Settings::ParallelDownloads());
+    JobBuilder builder(engine->DownloadOrigin(), downloadFolder, Settings::ParallelDownloads());
     std::shared_ptr<DownloadArchive> saved;
     if (Settings::SkipSavedPictures())
-        saved = DownloadArchive::ForFolder(DownloadFolder);
+        saved = DownloadArchive::ForFolder(downloadFolder);
     if (!builder.AddLines(saved ? saved->Unsaved(selected) : selected, map, harvest.sources))
         return false;
-    return ReportDownloadSink::Start(downloads, DownloadFolder, builder.Job(), saved);
+    return ReportDownloadSink::Start(downloads, downloadFolder, builder.Job(), saved);
 }
 
 // Bookmarks and history ------------------------------------------------------
@@ -356,7 +436,7 @@ void CQuillmarView::OpenBookmarks(const QString& bookmarkPath) {
     const QString choice = dialog.m_selection;
     if (choice.isEmpty())
         return;
-    if (!ActiveViewInFrame()) {
+    if (!active) {
         emit messageChanged(QStringLiteral("Open new file."));
         return;
     }
@@ -368,7 +448,7 @@ void CQuillmarView::OpenBookmarks(const QString& bookmarkPath) {
 }
 
 void CQuillmarView::OnShowHistory() {
-    CHistoryDialog dialog(this, &m_linkHistory);
+    CHistoryDialog dialog(this, &linkHistory);
     if (Prompts::current().runModal(dialog) != QDialog::Accepted ||
         dialog.m_selection == CHistoryDialog::ErrorResult)
         return;
@@ -376,41 +456,35 @@ void CQuillmarView::OnShowHistory() {
     Go(dialog.m_selection);
 }
 
-namespace {
-
-using Handler = void (CQuillmarView::*)();
-
-// The view's command table: command id to handler.
-Handler HandlerFor(int id) {
-    static const QHash<int, Handler> handlers = {
-        {ID_FILE_PRINT, &CQuillmarView::OnPrint},
-        {ID_BACK, &CQuillmarView::OnBack},
-        {ID_FORWARD, &CQuillmarView::OnForward},
-        {ID_VIEW_RELOAD, &CQuillmarView::OnReload},
-        {ID_STOP, &CQuillmarView::OnStop},
-        {ID_GO, &CQuillmarView::OnGo},
-        {ID_SEND_MAIL, &CQuillmarView::OnSendMail},
-        {ID_SET_DOWNLOAD_FOLDER, &CQuillmarView::OnSetDownloadFolder},
-        {ID_DOWNLOAD_IMAGES, &CQuillmarView::OnDownloadImages},
-        {ID_DOWNLOAD_LINKS, &CQuillmarView::OnDownloadImageLinks},
-        {ID_ADD_BOOKMARK, &CQuillmarView::OnAddBookmark},
-        {ID_OPEN_BOOKMARKS, &CQuillmarView::OnOpenBookmarks},
-        {ID_HISTORY, &CQuillmarView::OnShowHistory},
-        {ID_MAKE_PAGE, &CQuillmarView::OnMakePage},
-        {ID_SCAN_SCROLL, &CQuillmarView::OnScrollAndScan},
+// The view's commands; the buttons' have neither menu entry nor key.
+const CommandTable<CQuillmarView>& CQuillmarView::Commands() {
+    static const CommandTable<CQuillmarView> table = {
+        {{ID_FILE_PRINT, nullptr, {Qt::CTRL | Qt::Key_P}}, &CQuillmarView::OnPrint},
+        {{ID_BACK, nullptr, {Qt::ALT | Qt::Key_Left}}, &CQuillmarView::OnBack},
+        {{ID_FORWARD, nullptr, {Qt::ALT | Qt::Key_Right}}, &CQuillmarView::OnForward},
+        {{ID_VIEW_RELOAD, "&Reload\tF5", {Qt::Key_F5}}, &CQuillmarView::OnReload},
+        {{ID_STOP}, &CQuillmarView::OnStop},
+        {{ID_GO}, &CQuillmarView::OnGo},
+        {{ID_SEND_MAIL}, &CQuillmarView::OnSendMail},
+        {{ID_SET_DOWNLOAD_FOLDER}, &CQuillmarView::OnSetDownloadFolder},
+        {{ID_DOWNLOAD_IMAGES}, &CQuillmarView::OnDownloadImages},
+        {{ID_DOWNLOAD_LINKS}, &CQuillmarView::OnDownloadImageLinks},
+        {{ID_ADD_BOOKMARK}, &CQuillmarView::OnAddBookmark},
+        {{ID_OPEN_BOOKMARKS}, &CQuillmarView::OnOpenBookmarks},
+        {{ID_HISTORY}, &CQuillmarView::OnShowHistory},
+        {{ID_MAKE_PAGE}, &CQuillmarView::OnMakePage},
+        {{ID_SCAN_SCROLL, "&Scroll and Scan\tCtrl+Shift+S", {Qt::CTRL | Qt::SHIFT | Qt::Key_S}},
+         &CQuillmarView::OnScrollAndScan},
     };
-    return handlers.value(id, nullptr);
+    return table;
 }
 
-} // namespace
-
 bool CQuillmarView::HandlesCommand(int id) const {
-    return HandlerFor(id) != nullptr;
+    return Commands().Handles(id);
 }
 
 void CQuillmarView::OnCommand(int id) {
-    if (const Handler handler = HandlerFor(id))
-        (this->*handler)();
+    Commands().Run(*this, id);
 }
 
 bool CQuillmarView::IsCommandEnabled(int id) const {
@@ -437,8 +511,8 @@ void CQuillmarView::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     closed = event->isAccepted();
     // The lists must not outlive the window they show; the next active one fills them.
-    if (closed && listsShownFor == this) {
-        listsShownFor = nullptr;
+    if (closed && listsShown) {
+        listsShown = false;
         harvest.imageMap.clear();
         harvest.linkMap.clear();
         emit harvestShown(Harvest());
@@ -455,7 +529,7 @@ void CQuillmarView::OnInitialUpdate() {
         engine->Navigate(startAddress);
 }
 
-void CQuillmarView::OnDownloadBegin() {
+void CQuillmarView::OnLoadStarted() {
     ++loadEvents;
     // Only a plain scan can use the page's own scan from when it is shown.
     engine->ScanPagesWhenShown(!Settings::DeepScan());
@@ -470,7 +544,7 @@ void CQuillmarView::OnDownloadBegin() {
         emit downloadButtonsEnabled(false);
 }
 
-void CQuillmarView::OnDownloadComplete() {
+void CQuillmarView::OnLoadFinished() {
     ++loadEvents;
     emit progressCleared();
     if (IsActive())
@@ -481,20 +555,6 @@ void CQuillmarView::OnDownloadComplete() {
 void CQuillmarView::OnTitleChange() {
     RecordLocation();
     emit messageChanged(QString());
-}
-
-void CQuillmarView::OnSubWindowActivated(QMdiSubWindow* window) {
-    if (!window || !window->isAncestorOf(this))
-        return;
-    // Reactivating the window already shown keeps the user's selection; the
-    // window shown before keeps its own while the lists still hold it.
-    if (listsShownFor != this) {
-        if (listsShownFor)
-            listsShownFor->KeepSelection();
-        ShowOwnOrFreshScan();
-        emit folderChanged(DownloadFolder);
-    }
-    RecordLocation();
 }
 
 // Image page generator -------------------------------------------------------

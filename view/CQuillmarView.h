@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/CommandTable.h"
 #include "core/CommandTarget.h"
+#include "follow/FollowOptions.h"
 #include "harvest/Harvest.h"
 #include "harvest/HarvestLine.h"
 
@@ -12,8 +14,8 @@
 
 class CBrowserEngine;
 class DownloadReport;
+class PageFollow;
 class PageScroller;
-class QMdiSubWindow;
 class QPrinter;
 class ViewInput;
 
@@ -39,11 +41,12 @@ public:
 
     CBrowserEngine* Engine() const;
 
+    // The frame tells the view when its window becomes the active one, and
+    // when another does: the active window's scan, folder and address take the
+    // frame's controls.
+    void SetActive(bool active);
     // True for the view of the active browser window of its frame.
     bool IsActive() const;
-    // Announces this window's last scan for the frame's lists and counters,
-    // with the lines selected when the window was last shown.
-    void ShowOwnScan();
     void RecordLocation();
     // Loads the start page, once. The frame calls it as it opens the window, so
     // the engine loads while the window is being shown; a view shown without
@@ -55,11 +58,26 @@ public:
     // Scans the page shown again, for a change of scan mode, keeping the
     // selection of the lines it lists again.
     void Rescan();
-    // True from download begin until that load's page scan has been listed.
+    // True from the start of a load until its page scan has been listed.
     bool LoadInProgress() const;
-    // Follows the frame's window activation: the active window's scan, folder
-    // and address take the frame's controls.
-    void OnSubWindowActivated(QMdiSubWindow* window);
+
+    // This window's last scan.
+    const Harvest& LastHarvest() const;
+    void SetLastHarvest(const Harvest& scan);
+    QString DownloadFolder() const;
+    // The folder shown for this window and downloaded to; unless chosen, the
+    // first download still asks for one.
+    void SetDownloadFolder(const QString& folder, bool chosen);
+    // The addresses this window has shown, oldest first.
+    const QStringList& History() const;
+    void SetHistory(const QStringList& addresses);
+
+    // Follows the thumbnails of the page shown, announcing "Following N of M
+    // pages..." on the progress meter and the message line; ends at once on
+    // Stop or when the window loads another page, and gives the window its new
+    // lists.
+    void FollowThumbnails(const FollowOptions& options);
+    bool IsFollowing() const;
 
     // Commands, with the frame's input as arguments.
     void Go(const QString& address);
@@ -87,14 +105,10 @@ public:
     // Scrolls the page to its end so late pictures load, then rescans it.
     void OnScrollAndScan();
 
+    static const CommandTable<CQuillmarView>& Commands();
     bool HandlesCommand(int id) const override;
     void OnCommand(int id) override;
     bool IsCommandEnabled(int id) const override;
-
-    QString DownloadFolder;
-    bool FolderChosen = false;
-    Harvest harvest; // this window's last scan
-    QStringList m_linkHistory;
 
 signals:
     void messageChanged(const QString& text);
@@ -121,33 +135,44 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The view of the active browser window in this view's frame, or nullptr.
-    CQuillmarView* ActiveViewInFrame() const;
+    // Announces this window's last scan for the frame's lists and counters,
+    // with the lines selected when the window was last shown.
+    void ShowOwnScan();
     bool BrowseForDownloadFolder();
     bool EnsureDownloadFolder();
     void AskCancelDownload();
-    void OnDownloadBegin();
-    void OnDownloadComplete();
+    void OnLoadStarted();
+    void OnLoadFinished();
     void OnTitleChange();
     void ShowScanResult(const PageSnapshot& page, const ScanMode& mode);
     // Notes the lines selected in the frame's lists while they show this window.
     void KeepSelection();
     void ShowOwnOrFreshScan();
     void PrintFinished();
+    void ShowFollowProgress(int done, int known);
+    void FollowEnded();
 
     QString startAddress;
+    QString downloadFolder;
+    bool folderChosen = false;
+    Harvest harvest; // this window's last scan
+    QStringList linkHistory;
     CBrowserEngine* engine;
     ViewInput* input = nullptr;
     QPointer<DownloadReport> downloads;
     std::unique_ptr<QPrinter> printer; // set while the engine prints
     QPointer<PageScroller> scroller;   // set while Scroll and Scan scrolls
+    QPointer<PageFollow> follow;       // set while Follow Thumbnails runs
     ScanMode harvestMode;              // the settings the last scan was made under
     quint64 scanRequests = 0;
     HarvestLines keptImages; // the selection of this page's lines when the lists last showed them
     HarvestLines keptLinks;
     bool initialUpdateDone = false;
+    bool active = false;
+    bool listsShown = false;        // the frame's lists show this window's scan
+    bool followPageChanged = false; // another page loaded while following
     bool loadInProgress = false;
     bool closed = false;             // the window is going; its late scan results are dropped
     bool folderPickerIsOpen = false; // the folder and download buttons stay off meanwhile
-    quint64 loadEvents = 0;          // download begin and complete events seen so far
+    quint64 loadEvents = 0;          // load starts and finishes seen so far
 };

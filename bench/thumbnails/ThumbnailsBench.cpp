@@ -3,6 +3,7 @@
 #include "app/CQuillmarApp.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
+#include "engine/EngineEnvironment.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -11,7 +12,6 @@
 #include "thumbnails/CThumbnailsWindow.h"
 #include "thumbnails/ThumbnailModel.h"
 #include "view/CQuillmarView.h"
-#include "view/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,6 +6,7 @@
 #include "download/CDownloadReportDialog.h"
 #include "download/DownloadRegistry.h"
 #include "download/EngineCookieJar.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -17,7 +18,6 @@
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QDateTime>
@@ -81,10 +81,7 @@ private:
     bool Execute(int id) { return frame->Router().Execute(id); }
     QStringList Saved() const { return testsupport::filesIn(folder->path()); }
     bool Running() const { return DownloadRegistry::Instance().DownloadRunning(); }
-    void UseFolder() {
-        view->FolderChosen = true;
-        view->DownloadFolder = folder->path();
-    }
+    void UseFolder() { view->SetDownloadFolder(folder->path(), true); }
 
     static QPushButton* ReportButton(CDownloadReportDialog* report, const QString& text) {
         for (QPushButton* button : report->findChildren<QPushButton*>())
@@ -108,9 +105,11 @@ private:
     // with the server's file of that name, and maps the names of mapped.
     void OfferImages(const QStringList& listed, const QStringList& mapped,
                      const QStringList& selected) {
-        view->harvest.imageMap.clear();
+        Harvest offered = view->LastHarvest();
+        offered.imageMap.clear();
         for (const QString& name : mapped)
-            view->harvest.imageMap.insert(name, {server.url(name)});
+            offered.imageMap.insert(name, {server.url(name)});
+        view->SetLastHarvest(offered);
         FrameControls(*frame).imageList->ResetContent();
         for (const QString& name : listed)
             FrameControls(*frame).imageList->AddString(name, server.url(name));
@@ -154,7 +153,7 @@ private slots:
         view = qobject_cast<CQuillmarView*>(frame->ActiveViewWidget());
         QVERIFY(view);
         // The about page must have loaded: a load in progress disables downloads.
-        QSignalSpy loaded(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy loaded(view->Engine(), &CBrowserEngine::loadFinished);
         frame->show();
         QVERIFY(loaded.wait(30000));
         QTRY_VERIFY_WITH_TIMEOUT(!view->LoadInProgress(), 30000);
@@ -217,7 +216,7 @@ private slots:
         QCOMPARE(prompts->folderStartFolders.mid(2), QStringList({folder->path(), folder->path()}));
         auto* second = qobject_cast<CQuillmarView*>(docTemplate->OpenNewDocument(*frame)->View());
         QVERIFY(Execute(ID_SET_DOWNLOAD_FOLDER));
-        QVERIFY(!second->FolderChosen);
+        QCOMPARE(second->DownloadFolder(), QString::fromLatin1(CQuillmarView::NoFolderText));
         QCOMPARE(prompts->folderStartFolders.last(), folder->filePath("other"));
     }
 
@@ -354,7 +353,7 @@ private slots:
     // Alt+Left and Alt+Right go back and forward, F5 reloads, Escape in the
     // page stops, Ctrl+W closes the window.
     void browserKeys() {
-        QSignalSpy loads(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy loads(view->Engine(), &CBrowserEngine::loadFinished);
         QVERIFY(view->Engine()->Navigate(server.url("gallery.html")));
         QVERIFY(loads.wait(30000));
         QVERIFY(view->Engine()->Navigate(server.url("iframes.html")));
@@ -380,7 +379,7 @@ private slots:
         HttpRoute stalled;
         stalled.stall = true;
         server.setRoute("/never-loads.html", stalled);
-        QSignalSpy begins(view->Engine(), &CBrowserEngine::downloadBegin);
+        QSignalSpy begins(view->Engine(), &CBrowserEngine::loadStarted);
         QVERIFY(view->Engine()->Navigate(server.url("never-loads.html")));
         QVERIFY(begins.count() > 0 || begins.wait(30000));
         page->setFocus();
@@ -421,7 +420,7 @@ private slots:
                 60);
 
         QTRY_VERIFY_WITH_TIMEOUT(
-            view->harvest.imageMap.contains("large.jpg") && !view->LoadInProgress(), 30000);
+            view->LastHarvest().imageMap.contains("large.jpg") && !view->LoadInProgress(), 30000);
         server.clearRequests();
         FrameControls(*frame).imageList->selectAll();
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));

@@ -1,5 +1,3 @@
-#include "controls/CAnimation.h"
-#include "controls/CDigitCounter.h"
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
@@ -7,8 +5,6 @@
 #include "download/PictureSniffer.h"
 #include "download/RefererPolicy.h"
 #include "download/ReportDownloadSink.h"
-#include "frame/CMainFrame.h"
-#include "support/FrameControls.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
@@ -16,7 +12,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QMap>
 #include <QMutex>
 #include <QRegularExpression>
@@ -579,14 +574,13 @@ private slots:
     // download report shows each file's progress and the name it was saved
     // under. Reports for a closed frame's report are dropped.
     void reportSinkAppliesReportsInOrderOnlyFromTheEventLoop() {
-        CMainFrame frame;
-        QVERIFY(frame.Create());
-        FrameControls(frame).filesLeft->SetNumber(7);
+        QObject frame;
+        DownloadReport& report = DownloadReport::For(frame);
         DownloadJob job;
         job.Add("/f", "render", "http://a.test/render");
         job.Add("/f", "b.jpg", "http://a.test/b.jpg");
-        const int reported = frame.Downloads().AddJob("/f", job);
-        ReportDownloadSink sink(&frame.Downloads(), reported);
+        const int reported = report.AddJob("/f", job);
+        ReportDownloadSink sink(&report, reported);
         std::thread([&sink] {
             sink.AnimationStarted();
             sink.FileProgress(1, 50, 200);
@@ -595,15 +589,14 @@ private slots:
             sink.FilesLeft(2);
             sink.Message(QStringLiteral("Download complete: 2 of 3 files saved."));
         }).join();
-        FrameControls(frame).messageLine->setText(QStringLiteral("Downloading..."));
-        QCOMPARE(FrameControls(frame).filesLeft->Text(), QStringLiteral("7"));
-        QVERIFY(!FrameControls(frame).animation->IsPlaying());
+        QCOMPARE(report.FilesLeft(), 0);
+        QCOMPARE(report.RunningJobs(), 0);
+        QVERIFY(report.Message().isEmpty());
 
-        QTRY_COMPARE(FrameControls(frame).messageLine->text(),
-                     QStringLiteral("Download complete: 2 of 3 files saved."));
-        QCOMPARE(FrameControls(frame).filesLeft->Text(), QStringLiteral("2"));
-        QVERIFY(FrameControls(frame).animation->IsPlaying());
-        const auto& files = frame.Downloads().FindJob(reported)->files;
+        QTRY_COMPARE(report.Message(), QStringLiteral("Download complete: 2 of 3 files saved."));
+        QCOMPARE(report.FilesLeft(), 2);
+        QCOMPARE(report.RunningJobs(), 1);
+        const auto& files = report.FindJob(reported)->files;
         QCOMPARE(files[0].destination, QStringLiteral("/f") + QDir::separator() + "render.png");
         QCOMPARE(DownloadReport::OutcomeText(files[1]), QStringLiteral("downloading 25 %"));
         // A file waiting for its next try says so, and downloads again from nothing.
@@ -615,33 +608,32 @@ private slots:
 
         // The first worker to end must not stop the animation of one still
         // running; files left is the sum over the workers running.
-        ReportDownloadSink second(&frame.Downloads());
+        ReportDownloadSink second(&report);
         second.AnimationStarted();
         second.FilesLeft(5);
-        QTRY_COMPARE(FrameControls(frame).filesLeft->Text(), QStringLiteral("7"));
+        QTRY_COMPARE(report.FilesLeft(), 7);
         sink.AnimationStopped();
         second.FilesLeft(4);
-        QTRY_COMPARE(FrameControls(frame).filesLeft->Text(), QStringLiteral("4"));
-        QVERIFY(FrameControls(frame).animation->IsPlaying());
+        QTRY_COMPARE(report.FilesLeft(), 4);
+        QCOMPARE(report.RunningJobs(), 1);
         second.AnimationStopped();
-        QTRY_VERIFY(!FrameControls(frame).animation->IsPlaying());
+        QTRY_COMPARE(report.RunningJobs(), 0);
 
         // Each frame counts its own workers.
-        auto* closed = new CMainFrame;
-        QVERIFY(closed->Create());
-        ReportDownloadSink gone(&closed->Downloads());
+        auto* closed = new QObject;
+        DownloadReport& closedReport = DownloadReport::For(*closed);
+        ReportDownloadSink gone(&closedReport);
         gone.AnimationStarted();
-        QTRY_VERIFY(FrameControls(*closed).animation->IsPlaying());
+        QTRY_COMPARE(closedReport.RunningJobs(), 1);
         gone.Message(QStringLiteral("Download complete"));
         delete closed;
         gone.AnimationStopped();
-        ReportDownloadSink next(&frame.Downloads());
+        ReportDownloadSink next(&report);
         next.AnimationStarted();
         next.AnimationStopped();
         QTest::qWait(50);
-        QVERIFY(!FrameControls(frame).animation->IsPlaying());
-        QCOMPARE(FrameControls(frame).messageLine->text(),
-                 QStringLiteral("Download complete: 2 of 3 files saved."));
+        QCOMPARE(report.RunningJobs(), 0);
+        QCOMPARE(report.Message(), QStringLiteral("Download complete: 2 of 3 files saved."));
     }
 };
 

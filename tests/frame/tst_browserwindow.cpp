@@ -5,6 +5,7 @@
 #include "controls/CBitmapButton.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -17,7 +18,6 @@
 #include "thumbnails/CThumbnailsWindow.h"
 #include "thumbnails/ThumbnailFilter.h"
 #include "thumbnails/ThumbnailModel.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QCheckBox>
@@ -120,7 +120,7 @@ private slots:
         m_frame->show();
         m_view = qobject_cast<CQuillmarView*>(m_template.OpenNewDocument(*m_frame)->View());
         QVERIFY(m_view);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_view->m_linkHistory.isEmpty() && !m_view->LoadInProgress(),
+        QTRY_VERIFY_WITH_TIMEOUT(!m_view->History().isEmpty() && !m_view->LoadInProgress(),
                                  timeout);
         QTRY_VERIFY(FrameControls(*m_frame).makePageButton->isEnabled());
     }
@@ -130,7 +130,7 @@ private slots:
     }
 
     void makePageOkOpensTheSavedPageAndListsItsImagesButNothingElseOpens() {
-        QSignalSpy begin(m_view->Engine(), &CBrowserEngine::downloadBegin);
+        QSignalSpy begin(m_view->Engine(), &CBrowserEngine::loadStarted);
         makePage(QString(), true);
         const QString cancelled = m_dir.filePath(QStringLiteral("cancelled.htm"));
         makePage(cancelled, false);
@@ -142,7 +142,7 @@ private slots:
         const QString saved = m_dir.filePath(QStringLiteral("Images.htm"));
         makePage(saved, true);
         QTRY_VERIFY_WITH_TIMEOUT(begin.count() && !m_view->LoadInProgress(), timeout);
-        QCOMPARE(m_view->m_linkHistory.last(), QUrl::fromLocalFile(saved).toString());
+        QCOMPARE(m_view->History().last(), QUrl::fromLocalFile(saved).toString());
         QCOMPARE(FrameControls(*m_frame).imageList->Lines(),
                  QStringList({"blue.png", "my%20photo.jpg", "one.gif"}));
         QCOMPARE(shownPictures(), QString("blue.png,my photo.jpg,one.gif"));
@@ -182,7 +182,7 @@ private slots:
         for (int row : {Cancelled, NoRow, 0}) // cancel, no row, the empty line
             chooseAndGo(ID_OPEN_BOOKMARKS, BookmarkList, row, QString());
         chooseAndGo(ID_OPEN_BOOKMARKS, BookmarkList, 2, first);
-        m_view->m_linkHistory = {other, first}; // newest first: first, other
+        m_view->SetHistory({other, first}); // newest first: first, other
         chooseAndGo(ID_HISTORY, HistoryList, NoRow, QString());
         chooseAndGo(ID_HISTORY, HistoryList, 1, other);
     }
@@ -254,7 +254,7 @@ private slots:
         QTRY_VERIFY(!m_frame->ActiveViewWidget());
         CQuillmarView detached;
         m_frame->AttachView(&detached);
-        detached.m_linkHistory = {"http://history/"};
+        detached.SetHistory({"http://history/"});
         writeBytes(m_frame->BookmarkPath(), "http://bookmark/\r\n");
         choose(ID_OPEN_BOOKMARKS, BookmarkList, 0, &detached);
         QCOMPARE(FrameControls(*m_frame).messageLine->text(), QString("Open new file."));

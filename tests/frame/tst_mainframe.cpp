@@ -1,8 +1,11 @@
 #include "controls/CAddressEdit.h"
+#include "controls/CAnimation.h"
 #include "controls/CBitmapButton.h"
 #include "controls/CDigitClock.h"
+#include "controls/CDigitCounter.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
+#include "download/DownloadReport.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -279,6 +282,26 @@ private slots:
         }
         owner.reset();
         QCOMPARE(seen, (QStringList{"bye", "bye"}));
+    }
+
+    // The files-left counter, the animation and the message line show the frame's download
+    // report; the animation plays while any job runs.
+    void downloadReportDrivesCounterAnimationAndMessageLine() {
+        CMainFrame frame;
+        QVERIFY(frame.Create());
+        DownloadReport& report = frame.Downloads();
+        report.ChangeRunningJobs(1);
+        report.ReportFilesLeft(3);
+        report.SetMessage(QStringLiteral("Download complete: 2 of 3 files saved."));
+        QVERIFY(FrameControls(frame).animation->IsPlaying());
+        QCOMPARE(FrameControls(frame).filesLeft->Text(), QStringLiteral("3"));
+        QCOMPARE(FrameControls(frame).messageLine->text(),
+                 QStringLiteral("Download complete: 2 of 3 files saved."));
+        report.ChangeRunningJobs(1);
+        report.ChangeRunningJobs(-1);
+        QVERIFY(FrameControls(frame).animation->IsPlaying());
+        report.ChangeRunningJobs(-1);
+        QVERIFY(!FrameControls(frame).animation->IsPlaying());
     }
 
     // Writing the recent file list back is covered by the application shell's exit.

@@ -1,7 +1,7 @@
 #include "support/TestMain.h"
 
 #include "controls/AccessibleFactory.h"
-#include "view/EngineEnvironment.h"
+#include "engine/EngineEnvironment.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
+#include "engine/LocalFileGuard.h"
 #include "support/TestMain.h"
-#include "view/LocalFileGuard.h"
 
 #include <QUrl>
 

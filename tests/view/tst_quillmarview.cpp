@@ -6,6 +6,7 @@
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
 #include "core/Settings.h"
+#include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
 #include "frame/CMainFrame.h"
@@ -18,7 +19,6 @@
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
 #include "thumbnails/CThumbnailsWindow.h"
-#include "view/CBrowserEngine.h"
 #include "view/CQuillmarView.h"
 
 #include <QClipboard>
@@ -62,7 +62,7 @@ private:
     }
 
     static bool load(CQuillmarView* view, const QString& address) {
-        QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy complete(view->Engine(), &CBrowserEngine::loadFinished);
         view->Engine()->Navigate(address);
         return waitForListing(view, complete);
     }
@@ -72,7 +72,7 @@ private:
         CChildFrame* child = docTemplate->OpenNewDocument(*frame);
         auto* view = child ? qobject_cast<CQuillmarView*>(child->View()) : nullptr;
         const auto ready = [view] {
-            return view->harvest.imageMap.isEmpty() && !view->m_linkHistory.isEmpty() &&
+            return view->LastHarvest().imageMap.isEmpty() && !view->History().isEmpty() &&
                    !view->LoadInProgress();
         };
         return view && QTest::qWaitFor(ready, timeout) ? view : nullptr;
@@ -127,17 +127,16 @@ private slots:
         emit view->messageChanged(QStringLiteral("Stop download."));
         const QString page = server.url("twotitles.html");
         FrameControls(*frame).addressBox->setText("   " + page);
-        QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy complete(view->Engine(), &CBrowserEngine::loadFinished);
         QTest::keyClick(FrameControls(*frame).addressBox, Qt::Key_Return);
         QVERIFY(waitForListing(view, complete));
         // Each title change records the address, but only once.
         QTRY_COMPARE_WITH_TIMEOUT(view->Engine()->Page()->title(), QStringLiteral("Third title"),
                                   timeout);
-        QCOMPARE(view->m_linkHistory,
-                 QStringList({CBrowserEngine::AboutPageUrl().toString(), page}));
+        QCOMPARE(view->History(), QStringList({CBrowserEngine::AboutPageUrl().toString(), page}));
         QVERIFY(FrameControls(*frame).messageLine->text().isEmpty());
 
-        QSignalSpy begin(view->Engine(), &CBrowserEngine::downloadBegin);
+        QSignalSpy begin(view->Engine(), &CBrowserEngine::loadStarted);
         FrameControls(*frame).addressBox->setText("hello world");
         QTest::keyClick(FrameControls(*frame).addressBox, Qt::Key_Return);
         QCOMPARE(FrameControls(*frame).messageLine->text(), QStringLiteral("Not a valid address."));
@@ -163,7 +162,7 @@ private slots:
         QFile bookmarks(frame->BookmarkPath());
         QVERIFY(bookmarks.open(QIODevice::ReadOnly));
         QCOMPARE(bookmarks.readAll().trimmed(), a.toUtf8());
-        QCOMPARE(view->m_linkHistory.mid(1),
+        QCOMPARE(view->History().mid(1),
                  QStringList({page, a, server.url("same-b.html"), a + "#part"}));
 
         // The Scan menu: Deep Scan, its size filter and scrolling, in the same window.
@@ -306,8 +305,8 @@ private slots:
             QTest::mouseClick(links->viewport(), Qt::LeftButton, modifier,
                               links->visualItemRect(links->item(row)).center());
         QCOMPARE(status(), QStringList({"12", "12", "0", "3", "buttons on"}));
-        first->DownloadFolder = QStringLiteral("/tmp/pictures");
-        FrameControls(*frame).folderLabel->setText(first->DownloadFolder);
+        first->SetDownloadFolder(QStringLiteral("/tmp/pictures"), false);
+        FrameControls(*frame).folderLabel->setText(first->DownloadFolder());
 
         CQuillmarView* second = openView();
         QVERIFY(second);
@@ -367,7 +366,7 @@ private slots:
             QCOMPARE(area->subWindowList().size(), windows + 1);
             const auto* opened =
                 qobject_cast<CQuillmarView*>(area->subWindowList().last()->widget());
-            QTRY_COMPARE_WITH_TIMEOUT(opened->m_linkHistory, QStringList({address}), timeout);
+            QTRY_COMPARE_WITH_TIMEOUT(opened->History(), QStringList({address}), timeout);
             area->subWindowList().last()->close();
         }
         area->setActiveSubWindow(area->subWindowList().last());
@@ -375,21 +374,23 @@ private slots:
         QVERIFY(load(first, server.url("nopictures.html")));
         QCOMPARE(FrameControls(*frame).imageList->Lines(), QStringList({"old-bridge.png"}));
         area->setActiveSubWindow(area->subWindowList().first());
-        QCOMPARE(first->m_linkHistory, QStringList({CBrowserEngine::AboutPageUrl().toString(),
-                                                    gallery, server.url("nopictures.html")}));
+        QCOMPARE(first->History(), QStringList({CBrowserEngine::AboutPageUrl().toString(), gallery,
+                                                server.url("nopictures.html")}));
         QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty());
         QCOMPARE(status(), QStringList({"0", "0", "0", "0", "buttons on"}));
 
         // A deleted entry returns as the newest when its window is shown again.
-        first->m_linkHistory.removeAt(2);
+        QStringList kept = first->History();
+        kept.removeAt(2);
+        first->SetHistory(kept);
         area->setActiveSubWindow(area->subWindowList().last());
         area->setActiveSubWindow(area->subWindowList().first());
-        QCOMPARE(first->m_linkHistory.last(), server.url("nopictures.html"));
+        QCOMPARE(first->History().last(), server.url("nopictures.html"));
 
         // A window opened on an address, as the command line does, starts there.
         auto* third =
             qobject_cast<CQuillmarView*>(docTemplate->OpenNewDocument(*frame, secondPage)->View());
-        QTRY_COMPARE_WITH_TIMEOUT(third->m_linkHistory, QStringList({secondPage}), timeout);
+        QTRY_COMPARE_WITH_TIMEOUT(third->History(), QStringList({secondPage}), timeout);
 
         // Closing the last window empties the lists and counters.
         area->setActiveSubWindow(area->subWindowList().last());
@@ -494,8 +495,8 @@ private slots:
         stalled.stall = true;
         server.setRoute("/stalled.html", stalled);
 
-        QSignalSpy begin(view->Engine(), &CBrowserEngine::downloadBegin);
-        QSignalSpy complete(view->Engine(), &CBrowserEngine::downloadComplete);
+        QSignalSpy begin(view->Engine(), &CBrowserEngine::loadStarted);
+        QSignalSpy complete(view->Engine(), &CBrowserEngine::loadFinished);
         view->Engine()->Navigate(server.url("stalled.html"));
         QVERIFY(begin.wait(timeout));
         QVERIFY(!view->IsCommandEnabled(ID_DOWNLOAD_IMAGES));
@@ -510,21 +511,21 @@ private slots:
         CBrowserEngine* engine = view->Engine();
 
         // Two reports for one page list every picture once.
-        emit engine->downloadComplete(true);
-        emit engine->downloadComplete(true);
+        emit engine->loadFinished(true);
+        emit engine->loadFinished(true);
         QVERIFY(settle(view));
         QCOMPARE(FrameControls(*frame).imageList->Lines().size(), 12);
 
         // A load begun before the scan answers keeps the lists and maps empty.
-        emit engine->downloadComplete(true);
-        emit engine->downloadBegin();
+        emit engine->loadFinished(true);
+        emit engine->loadStarted();
         QVERIFY(settle(view));
         QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty() &&
-                view->harvest.imageMap.isEmpty());
+                view->LastHarvest().imageMap.isEmpty());
         QVERIFY(view->LoadInProgress());
 
         // A window closed before its scan answers lists nothing.
-        emit engine->downloadComplete(true);
+        emit engine->loadFinished(true);
         frame->MdiArea()->closeAllSubWindows();
         QTest::qWait(500);
         QVERIFY(FrameControls(*frame).imageList->Lines().isEmpty());

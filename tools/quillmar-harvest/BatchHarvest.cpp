@@ -1,9 +1,9 @@
 #include "BatchHarvest.h"
 
 #include "JsonReport.h"
+#include "engine/CBrowserEngine.h"
+#include "engine/LoadFailureText.h"
 #include "follow/GalleryFollower.h"
-#include "view/CBrowserEngine.h"
-#include "view/LoadFailureText.h"
 
 #include <QFileInfo>
 #include <QSet>

@@ -1,8 +1,8 @@
 #include "PageHarvester.h"
 
+#include "engine/CBrowserEngine.h"
 #include "follow/HiddenPage.h"
 #include "harvest/ListOrder.h"
-#include "view/CBrowserEngine.h"
 #include "view/PageScroller.h"
 
 #include <QPointer>
@@ -19,7 +19,7 @@ PageHarvester::PageHarvester(QObject* parent) : QObject(parent), engine(new CBro
     engine->SetPage(new HiddenPage(QWebEngineProfile::defaultProfile(), engine->WebView()));
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, this, &PageHarvester::giveUp);
-    connect(engine, &CBrowserEngine::downloadComplete, this, &PageHarvester::pageLoaded);
+    connect(engine, &CBrowserEngine::loadFinished, this, &PageHarvester::pageLoaded);
 }
 
 PageHarvester::~PageHarvester() {
@@ -55,7 +55,7 @@ void PageHarvester::pageLoaded(bool succeeded) {
         return;
     }
     // Loads the page starts itself later must not start a second scan.
-    disconnect(engine, &CBrowserEngine::downloadComplete, this, &PageHarvester::pageLoaded);
+    disconnect(engine, &CBrowserEngine::loadFinished, this, &PageHarvester::pageLoaded);
     if (mode.deep && !mode.scroll) {
         ShowOffScreen();
         AwaitFirstScreen(firstScreenTries);

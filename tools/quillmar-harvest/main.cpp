@@ -10,7 +10,7 @@
 #include "download/DownloadArchive.h"
 #include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
-#include "view/EngineEnvironment.h"
+#include "engine/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

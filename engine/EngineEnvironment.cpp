@@ -1,4 +1,4 @@
-#include "view/EngineEnvironment.h"
+#include "engine/EngineEnvironment.h"
 
 #include <QCoreApplication>
 #include <QtGlobal>

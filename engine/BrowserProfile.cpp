@@ -1,4 +1,4 @@
-#include "view/BrowserProfile.h"
+#include "engine/BrowserProfile.h"
 
 #include "core/DataFolder.h"
 

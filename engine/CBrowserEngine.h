@@ -70,8 +70,8 @@ public:
     static QUrl AboutPageUrl();
 
 signals:
-    void downloadBegin();
-    void downloadComplete(bool succeeded);
+    void loadStarted();
+    void loadFinished(bool succeeded);
     void progressChange(int progress, int maximum);
     void titleChange(const QString& title);
 

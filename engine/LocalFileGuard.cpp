@@ -1,4 +1,4 @@
-#include "view/LocalFileGuard.h"
+#include "engine/LocalFileGuard.h"
 
 #include <QUrl>
 #include <QWebEngineProfile>

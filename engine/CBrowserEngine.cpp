@@ -1,10 +1,10 @@
-#include "view/CBrowserEngine.h"
+#include "engine/CBrowserEngine.h"
 
 #include "download/EngineCookieJar.h"
+#include "engine/BrowserProfile.h"
+#include "engine/ScanPage.h"
+#include "engine/ShownPageScan.h"
 #include "harvest/SnapshotConverter.h"
-#include "view/BrowserProfile.h"
-#include "view/ScanPage.h"
-#include "view/ShownPageScan.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -70,9 +70,9 @@ void CBrowserEngine::connectEngineEvents() {
         forgetShownScan();
         ++loadsStarted;
         loadSnapshotOpen = true;
-        emit downloadBegin();
+        emit loadStarted();
     });
-    connect(view, &QWebEngineView::loadFinished, this, &CBrowserEngine::downloadComplete);
+    connect(view, &QWebEngineView::loadFinished, this, &CBrowserEngine::loadFinished);
     connect(view, &QWebEngineView::loadProgress, this,
             [this](int progress) { emit progressChange(progress, 100); });
     connect(view, &QWebEngineView::titleChanged, this, &CBrowserEngine::titleChange);

@@ -1,6 +1,6 @@
-#include "view/ScanPage.h"
+#include "engine/ScanPage.h"
 
-#include "view/LocalFileGuard.h"
+#include "engine/LocalFileGuard.h"
 
 #include <QJsonDocument>
 

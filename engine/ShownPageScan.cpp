@@ -1,4 +1,4 @@
-#include "view/ShownPageScan.h"
+#include "engine/ShownPageScan.h"
 
 #include <QWebChannel>
 #include <QWebEnginePage>
