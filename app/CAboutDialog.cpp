@@ -30,12 +30,13 @@ CAboutDialog::CAboutDialog(QWidget* parent)
     picture->setPixmap(BitmapTable::pixmap(204));
     picture->setGeometry(DialogUnits::toPixels(7, 6, 67, 43));
 
-    // One line across the whole box, down to the text below: wrapped into a
-    // narrower space, the title's second word fell below the label's height.
-    AddCentredText(this, QStringLiteral("Quillmar Browser"), DialogUnits::toPixels(0, 53, 82, 13));
+    // The title is one line across the whole box: wrapped into a narrower space,
+    // its second word fell below the label. The text below starts right under it,
+    // so its four wrapped lines fit above the button.
+    AddCentredText(this, QStringLiteral("Quillmar Browser"), DialogUnits::toPixels(0, 53, 82, 9));
     AddCentredText(this,
                    QStringLiteral("Free to use and to pass on to anyone, as often as you like."),
-                   DialogUnits::toPixels(5, 66, 68, 33))
+                   DialogUnits::toPixels(5, 62, 68, 37))
         ->setWordWrap(true);
 
     okButton = new CBitmapButton(this);

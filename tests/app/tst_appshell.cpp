@@ -194,10 +194,12 @@ private slots:
         QVERIFY(!about.windowFlags().testFlag(Qt::WindowTitleHint));
         const QLabel* title = about.findChildren<QLabel*>().at(1);
         QCOMPARE(title->text(), QStringLiteral("Quillmar Browser"));
-        // The whole title on one line within the label.
+        // The whole title on one line within its label, the whole text below within its own.
         const QFontMetrics metrics = title->fontMetrics();
         QVERIFY(metrics.horizontalAdvance(title->text()) <= title->contentsRect().width() &&
                 metrics.height() <= title->contentsRect().height());
+        const QLabel* text = about.findChildren<QLabel*>().at(2);
+        QVERIFY(text->heightForWidth(text->width()) <= text->height());
         QCOMPARE((QList<QRect>{about.rect(), about.OkButton()->geometry()}),
                  (QList<QRect>{QRect(QPoint(), DialogUnits::toPixels(82, 116)),
                                DialogUnits::toPixels(33, 100, 14, 14)}));
