@@ -32,17 +32,20 @@ if [ ! -f "$work/big-$entries.db" ]; then
   "$bench" convert "$work/big-$entries.db"
   echo "database: $(du -h "$work/big-$entries.db" | cut -f1)"
 fi
-rm -f "$work/empty.db"
+rm -f "$work/empty.db"*
 "$bench" check "$work/empty.db" none 0 >/dev/null || true
-head -c 20000 /dev/urandom >"$work/page/one.jpg"
-echo "<img src='one.jpg'>" >"$work/page/page.html"
+# Each run saves a picture the record does not hold yet, as a run of a new page would.
+for round in $(seq "$rounds"); do
+  head -c 20000 /dev/urandom >"$work/page/$round.jpg"
+  echo "<img src='$round.jpg'>" >"$work/page/$round.html"
+done
 
-# One timed run on a fresh copy of a record: appends "seconds max_rss_kb" to $1.
+# One timed run: appends "seconds max_rss_kb" to the file named by $1.
 run_once() {
-  local times=$1 record=$2
-  shift 2
-  cp "$record" "$work/run.db"
+  local times=$1
+  shift
   rm -rf "$work/out"
+  sync
   /usr/bin/time -f '%e %M' -a -o "$times" "$@" >/dev/null 2>&1
 }
 
@@ -53,27 +56,28 @@ best() {
 }
 
 rm -f "$work"/*.times
-for _ in $(seq "$rounds"); do
-  for size in empty "big-$entries"; do
-    run_once "$work/program-$size.times" "$work/$size.db" \
-      "$bench" run "$work/run.db" http://example.org/new/picture.jpg
-    run_once "$work/tool-$size.times" "$work/$size.db" \
-      "$tool" --download "$work/out" --archive "$work/run.db" "$work/page/page.html"
+cp "$work/big-$entries.db" "$work/big.db"
+sync
+for round in $(seq "$rounds"); do
+  for size in empty big; do
+    run_once "$work/program-$size.times" \
+      "$bench" run "$work/$size.db" "http://example.org/new/$RANDOM/$round.jpg"
+    run_once "$work/tool-$size.times" \
+      "$tool" --download "$work/out" --archive "$work/$size.db" "$work/page/$round.html"
   done
 done
-printf '%-8s %-12s %s\n' what record "best time, peak memory"
+printf '%-8s %-12s %s\n' what record "best time, lowest peak memory"
 for what in program tool; do
-  for size in empty "big-$entries"; do
+  for size in empty big; do
     printf '%-8s %-12s %s\n' "$what" "$size" "$(best "$work/$what-$size.times")"
   done
 done
 
-cp "$work/big-$entries.db" "$work/shared.db"
 for writer in a b c; do
-  "$bench" write "$work/shared.db" "http://example.org/$writer/" 2000 &
+  "$bench" write "$work/big.db" "http://example.org/$writer/" 2000 &
 done
 wait
 for writer in a b c; do
-  "$bench" check "$work/shared.db" "http://example.org/$writer/" 2000
+  "$bench" check "$work/big.db" "http://example.org/$writer/" 2000
 done
-rm -rf "$work/out" "$work/run.db"* "$work/shared.db"*
+rm -rf "$work/out" "$work/big.db"* "$work/empty.db"*
