@@ -2,9 +2,11 @@
 
 #include "download/DownloadArchive.h"
 
+#include <QFileInfo>
+
 ArchivingSink::ArchivingSink(std::unique_ptr<DownloadProgressSink> inner,
-                             std::shared_ptr<DownloadArchive> archive, const QStringList& sources)
-    : inner(std::move(inner)), archive(std::move(archive)), sources(sources) {}
+                             std::shared_ptr<DownloadArchive> archive, const DownloadJob& job)
+    : inner(std::move(inner)), archive(std::move(archive)), job(job) {}
 
 void ArchivingSink::AnimationStarted() {
     inner->AnimationStarted();
@@ -25,8 +27,12 @@ void ArchivingSink::Message(const QString& text) {
 void ArchivingSink::FileFinished(int index, const QString& name, bool saved,
                                  const QString& reason) {
     // A record that cannot be written only costs a second fetch next time.
-    if (saved)
-        archive->Record(sources.value(index), name);
+    if (saved) {
+        const QString folder = QFileInfo(job.Destinations.value(index)).path();
+        const QUrl page = job.EntryPages.value(index);
+        archive->Record(job.Sources.value(index), folder + QLatin1Char('/') + name,
+                        (page.isEmpty() ? job.Page : page).toString());
+    }
     inner->FileFinished(index, name, saved, reason);
 }
 

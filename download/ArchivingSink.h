@@ -1,8 +1,7 @@
 #pragma once
 
+#include "download/DownloadJob.h"
 #include "download/DownloadProgressSink.h"
-
-#include <QStringList>
 
 #include <memory>
 
@@ -12,9 +11,9 @@ class DownloadArchive;
 // archive as soon as it is saved, so a run stopped midway keeps its record.
 class ArchivingSink : public DownloadProgressSink {
 public:
-    // sources: the job's addresses, by entry.
+    // job: the one the worker runs, whose entries the reports name.
     ArchivingSink(std::unique_ptr<DownloadProgressSink> inner,
-                  std::shared_ptr<DownloadArchive> archive, const QStringList& sources);
+                  std::shared_ptr<DownloadArchive> archive, const DownloadJob& job);
 
     void AnimationStarted() override;
     void AnimationStopped() override;
@@ -26,5 +25,5 @@ public:
 private:
     std::unique_ptr<DownloadProgressSink> inner;
     std::shared_ptr<DownloadArchive> archive;
-    QStringList sources;
+    DownloadJob job;
 };

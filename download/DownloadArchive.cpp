@@ -1,20 +1,73 @@
 #include "download/DownloadArchive.h"
 
 #include "core/DataFolder.h"
+#include "download/DownloadJob.h"
+#include "download/RecordConnection.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
 
-DownloadArchive::DownloadArchive(const QString& path) : path(path) {}
+namespace {
+
+// How every SQLite file begins.
+const QByteArray DatabaseHeader("SQLite format 3\0", 16);
+
+bool IsTextForm(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.size() > 0 && file.read(16) != DatabaseHeader;
+}
+
+// A name beside path that no file has yet: "saved.txt", then "saved.2.txt", ...
+QString FreeNameBeside(const QString& path) {
+    QString name = path + QStringLiteral(".txt");
+    for (int number = 2; QFileInfo::exists(name); ++number)
+        name = path + QStringLiteral(".%1.txt").arg(number);
+    return name;
+}
+
+const QString LookUpText = QStringLiteral("SELECT folder, name, size FROM saved WHERE address = ?");
+const QString RecordText = QStringLiteral("INSERT OR REPLACE INTO saved "
+                                          "(address, folder, name, size, saved_at, page) "
+                                          "VALUES (?, ?, ?, ?, ?, ?)");
+
+// Qt binds a null text as NULL; the record holds an empty one.
+QString NotNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+bool Insert(QSqlQuery& insert, const QString& address, const QString& folder, const QString& name,
+            qint64 size, const QString& page) {
+    insert.addBindValue(address);
+    insert.addBindValue(NotNull(folder));
+    insert.addBindValue(name);
+    insert.addBindValue(size);
+    insert.addBindValue(QDateTime::currentSecsSinceEpoch());
+    insert.addBindValue(NotNull(page));
+    return insert.exec();
+}
+
+} // namespace
+
+DownloadArchive::DownloadArchive(const QString& path, Rule rule) : path(path), rule(rule) {}
 
 std::shared_ptr<DownloadArchive> DownloadArchive::ForFolder(const QString& folder) {
     const QByteArray key =
         QCryptographicHash::hash(QDir::cleanPath(folder).toUtf8(), QCryptographicHash::Sha1);
-    auto archive = std::make_shared<DownloadArchive>(
-        DataFolder::Path() + QStringLiteral("/Saved/") + QString::fromLatin1(key.toHex()) +
-        QStringLiteral(".txt"));
+    const QString base =
+        DataFolder::Path() + QStringLiteral("/Saved/") + QString::fromLatin1(key.toHex());
+    // Earlier versions kept the record as "KEY.txt": it becomes the database's
+    // text form, converted by Load (the rename never replaces a file).
+    QFile::rename(base + QStringLiteral(".txt"), base + QStringLiteral(".sqlite"));
+    auto archive =
+        std::make_shared<DownloadArchive>(base + QStringLiteral(".sqlite"), Rule::FileStillThere);
+    archive->folder = QDir::cleanPath(folder);
     // An unreadable record only costs fetching those pictures again.
     QString unread;
     archive->Load(unread);
@@ -22,46 +75,105 @@ std::shared_ptr<DownloadArchive> DownloadArchive::ForFolder(const QString& folde
 }
 
 bool DownloadArchive::Load(QString& error) {
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
+    if (IsTextForm(path))
+        return ConvertTextForm(error);
+    const RecordConnection connection(path);
+    error = connection.Error();
+    return connection.IsOpen();
+}
+
+// Under a lock, so that of several processes starting at once one converts and
+// the others find the database.
+bool DownloadArchive::ConvertTextForm(QString& error) {
+    QLockFile lock(path + QStringLiteral(".converting"));
+    lock.lock();
+    if (!IsTextForm(path))
+        return Load(error);
+    const QString kept = FreeNameBeside(path);
+    QFile text(path);
+    if (!text.rename(kept) || !text.open(QIODevice::ReadOnly)) {
+        error = text.errorString();
         return false;
     }
-    while (!file.atEnd()) {
-        QString line = QString::fromUtf8(file.readLine());
+    const RecordConnection connection(path);
+    QSqlDatabase database = connection.Database();
+    QSqlQuery insert(database);
+    if (!connection.IsOpen() || !database.transaction() || !insert.prepare(RecordText)) {
+        error = connection.IsOpen() ? database.lastError().text() : connection.Error();
+        return false;
+    }
+    while (!text.atEnd()) {
+        QString line = QString::fromUtf8(text.readLine());
         while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         if (tab > 0)
-            saved.insert(line.left(tab), line.mid(tab + 1));
+            CarryOver(insert, line.left(tab), line.mid(tab + 1));
     }
+    if (!database.commit()) {
+        error = database.lastError().text();
+        return false;
+    }
+    keptTextForm = kept;
     return true;
 }
 
-QString DownloadArchive::SavedName(const QString& address) const {
-    return saved.value(address);
+// The text form kept no folder or size. A folder's own record takes a file named
+// as recorded that is in the folder now, with its size now; an --archive record
+// needs only the address.
+void DownloadArchive::CarryOver(QSqlQuery& insert, const QString& address,
+                                const QString& name) const {
+    if (rule == Rule::AddressRecorded) {
+        Insert(insert, address, QString(), name, -1, QString());
+        return;
+    }
+    const QFileInfo file(QDir(folder).filePath(name));
+    if (DownloadJob::IsPlainFileName(name) && file.isFile())
+        Insert(insert, address, folder, name, file.size(), QString());
 }
 
-bool DownloadArchive::Record(const QString& address, const QString& name) {
-    saved.insert(address, name);
-    QFile file(path);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const QByteArray line = (address + QLatin1Char('\t') + name + QLatin1Char('\n')).toUtf8();
-    return file.write(line) == line.size() && file.flush();
+QString DownloadArchive::SavedName(const QString& address) const {
+    const RecordConnection connection(path);
+    QSqlQuery lookUp(connection.Database());
+    return connection.IsOpen() && lookUp.prepare(LookUpText) ? SavedNameBy(lookUp, address)
+                                                             : QString();
+}
+
+QString DownloadArchive::SavedNameBy(QSqlQuery& lookUp, const QString& address) const {
+    lookUp.addBindValue(address);
+    if (!lookUp.exec() || !lookUp.next())
+        return QString();
+    const QString name = lookUp.value(1).toString();
+    if (rule == Rule::AddressRecorded)
+        return name;
+    const QFileInfo file(QDir(lookUp.value(0).toString()).filePath(name));
+    return file.isFile() && file.size() == lookUp.value(2).toLongLong() ? name : QString();
+}
+
+bool DownloadArchive::Record(const QString& address, const QString& file, const QString& page) {
+    const QFileInfo saved(file);
+    const RecordConnection connection(path);
+    QSqlQuery insert(connection.Database());
+    return connection.IsOpen() && insert.prepare(RecordText) &&
+           Insert(insert, address, saved.absolutePath(), saved.fileName(), saved.size(), page);
 }
 
 QString DownloadArchive::Path() const {
     return path;
 }
 
+QString DownloadArchive::KeptTextForm() const {
+    return keptTextForm;
+}
+
 HarvestLines DownloadArchive::Unsaved(const HarvestLines& lines) const {
+    const RecordConnection connection(path);
+    QSqlQuery lookUp(connection.Database());
+    if (!connection.IsOpen() || !lookUp.prepare(LookUpText))
+        return lines;
     HarvestLines unsaved;
     for (const HarvestLine& line : lines)
-        if (!saved.contains(line.address))
+        if (SavedNameBy(lookUp, line.address).isEmpty())
             unsaved.append(line);
     return unsaved;
 }

@@ -2,34 +2,55 @@
 
 #include "harvest/HarvestLine.h"
 
-#include <QHash>
 #include <QString>
 
 #include <memory>
 
-// A plain-text record of what was saved, so a repeat run fetches only what is
-// new: one line per saved file, its address, a tab and the file name it was
-// saved under. Lines are appended as each file is saved, so an interrupted run
-// keeps its record. Recording happens on one thread at a time.
+class QSqlQuery;
+
+// A record of what was saved, so a repeat run fetches only what is new: per
+// saved file its address, folder, name, size, time and the page it was listed
+// on, kept in an SQLite file that several processes may write at once. Each
+// file is recorded as it is saved, so an interrupted run keeps its record.
+// Look-ups go through the address's index; nothing is read whole.
 class DownloadArchive {
 public:
-    explicit DownloadArchive(const QString& path);
-    // The window's record for a download folder, read: one file per folder
-    // under the program's data folder, never inside the picture folder.
+    enum class Rule {
+        // --archive FILE: an address the record holds was saved, wherever its file is now.
+        AddressRecorded,
+        // A folder's own record: a file counts as saved only while the file the
+        // record names is still in its folder with the recorded size.
+        FileStillThere,
+    };
+
+    explicit DownloadArchive(const QString& path, Rule rule = Rule::AddressRecorded);
+    // The record of a download folder, opened: one file per folder under the
+    // program's data folder, never inside the picture folder.
     static std::shared_ptr<DownloadArchive> ForFolder(const QString& folder);
 
-    // Reads the record; a missing file is an empty one. False, with error set,
-    // when the file exists but cannot be read.
+    // Opens the record, making it when missing. A record in the plain-text form
+    // of earlier versions (address, tab, name a line) is converted once; the
+    // text is kept beside it (KeptTextForm). False, with error set, when the
+    // record cannot be read or made.
     bool Load(QString& error);
-    // The name an address was saved under; empty when it was not.
+    // The name an address was saved under; empty when it does not count as saved.
     QString SavedName(const QString& address) const;
-    // Appends one line; false when the record could not be written.
-    bool Record(const QString& address, const QString& name);
+    // Records the saved file (its full path) fetched from address, listed on page;
+    // false when the record could not be written.
+    bool Record(const QString& address, const QString& file, const QString& page = QString());
     QString Path() const;
-    // The lines whose addresses the record does not hold.
+    // Where Load put the text form it converted; empty when it converted none.
+    QString KeptTextForm() const;
+    // The lines whose addresses do not count as saved.
     HarvestLines Unsaved(const HarvestLines& lines) const;
 
 private:
+    QString SavedNameBy(QSqlQuery& lookUp, const QString& address) const;
+    bool ConvertTextForm(QString& error);
+    void CarryOver(QSqlQuery& insert, const QString& address, const QString& name) const;
+
     QString path;
-    QHash<QString, QString> saved;
+    Rule rule;
+    QString folder; // a folder's own record: the folder
+    QString keptTextForm;
 };

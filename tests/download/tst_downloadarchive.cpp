@@ -3,9 +3,14 @@
 #include "download/DownloadArchive.h"
 #include "support/TestMain.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+
+#include <thread>
 
 namespace {
 
@@ -22,34 +27,93 @@ public:
     }
 };
 
+bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray BytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 // The record of saved files behind --archive and Skip Pictures Already Saved.
 class DownloadArchiveTest : public QObject {
     Q_OBJECT
 private slots:
-    // Saved files are recorded as each is saved, failed ones never; a later run reads
-    // the record back, names with spaces intact.
-    void recordsEachSavedFileForTheNextRun() {
-        QTemporaryDir folder;
-        const QString path = folder.filePath("record/saved.txt");
-        auto archive = std::make_shared<DownloadArchive>(path);
-        auto* inner = new NoteSink;
-        ArchivingSink sink(std::unique_ptr<DownloadProgressSink>(inner), archive,
-                           {"http://h/a.jpg", "http://h/b.jpg", "http://h/c.jpg"});
-        sink.FileFinished(0, "a.jpg", true, QString());
-        sink.FileFinished(1, "b.jpg", false, "server answered 404");
-        sink.FileFinished(2, "my c (2).jpg", true, QString());
-        QCOMPARE(inner->notes, (QStringList{"0 a.jpg 1", "1 b.jpg 0", "2 my c (2).jpg 1"}));
-
-        DownloadArchive again(path);
+    // Saved files are recorded through the worker's reports as each is saved,
+    // failed ones never; what a later run counts as saved depends on the record's
+    // rule and on what became of the file.
+    void countsWhatIsStillSaved_data() {
+        QTest::addColumn<bool>("folderRecord"); // the folder's own record, or --archive
+        QTest::addColumn<QString>("afterwards");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("folder, file kept") << true << "kept" << true;
+        QTest::newRow("folder, file deleted") << true << "deleted" << false;
+        QTest::newRow("folder, other size") << true << "resized" << false;
+        QTest::newRow("archive, file deleted") << false << "deleted" << true;
+        QTest::newRow("archive, other size") << false << "resized" << true;
+    }
+    void countsWhatIsStillSaved() {
+        QFETCH(bool, folderRecord);
+        QFETCH(QString, afterwards);
+        QFETCH(bool, saved);
+        QTemporaryDir pictures;
+        const auto record =
+            folderRecord ? DownloadArchive::ForFolder(pictures.path())
+                         : std::make_shared<DownloadArchive>(pictures.filePath("record/saved"));
         QString error;
-        QVERIFY(again.Load(error));
-        QCOMPARE(again.SavedName("http://h/c.jpg"), "my c (2).jpg");
-        QCOMPARE(again.SavedName("http://h/b.jpg"), QString());
+        QVERIFY2(record->Load(error), qPrintable(error));
+        DownloadJob job;
+        job.Page = QUrl("http://h/gallery.html");
+        job.AddListed(pictures.path(), "c.jpg", "http://h/c.jpg");
+        job.AddListed(pictures.path(), "b.jpg", "http://h/b.jpg");
+        const QString file = pictures.filePath("my c (2).jpg");
+        QVERIFY(WriteBytes(file, "picture"));
+        auto* inner = new NoteSink;
+        ArchivingSink sink(std::unique_ptr<DownloadProgressSink>(inner), record, job);
+        sink.FileFinished(0, "my c (2).jpg", true, QString());
+        sink.FileFinished(1, "b.jpg", false, "server answered 404");
+        QCOMPARE(inner->notes, (QStringList{"0 my c (2).jpg 1", "1 b.jpg 0"}));
+
+        if (afterwards == "deleted")
+            QVERIFY(QFile::remove(file));
+        if (afterwards == "resized")
+            QVERIFY(WriteBytes(file, "another picture"));
+        const auto again = folderRecord ? DownloadArchive::ForFolder(pictures.path())
+                                        : std::make_shared<DownloadArchive>(record->Path());
+        QVERIFY(again->Load(error));
+        QCOMPARE(again->SavedName("http://h/c.jpg"), saved ? "my c (2).jpg" : QString());
+        QCOMPARE(again->SavedName("http://h/b.jpg"), QString());
         const HarvestLines unsaved =
-            again.Unsaved({{"a.jpg", "http://h/a.jpg"}, {"b.jpg", "http://h/b.jpg"}});
-        QCOMPARE(unsaved, (HarvestLines{{"b.jpg", "http://h/b.jpg"}}));
+            again->Unsaved({{"c.jpg", "http://h/c.jpg"}, {"b.jpg", "http://h/b.jpg"}});
+        QCOMPARE(unsaved.size(), saved ? 1 : 2);
+        QCOMPARE(unsaved.last().address, "http://h/b.jpg");
+    }
+
+    // Each saved file keeps its folder, size and the page it was listed on.
+    void recordsWhereEachFileCameFrom() {
+        QTemporaryDir folder;
+        DownloadArchive record(folder.filePath("saved"));
+        QString error;
+        QVERIFY(record.Load(error));
+        QVERIFY(WriteBytes(folder.filePath("a.jpg"), "12345"));
+        QVERIFY(record.Record("http://h/a.jpg", folder.filePath("a.jpg"), "http://h/page"));
+        QVERIFY(BytesOf(record.Path()).startsWith(QByteArray("SQLite format 3\0", 16)));
+        {
+            QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "reader");
+            database.setDatabaseName(record.Path());
+            QVERIFY(database.open());
+            QSqlQuery row("SELECT folder, name, size, page FROM saved", database);
+            QVERIFY(row.next());
+            QCOMPARE(row.value(0).toString(), folder.path());
+            QCOMPARE(row.value(1).toString(), "a.jpg");
+            QCOMPARE(row.value(2).toLongLong(), 5);
+            QCOMPARE(row.value(3).toString(), "http://h/page");
+        }
+        QSqlDatabase::removeDatabase("reader");
     }
 
     // The window keeps one record per download folder in its own data folder.
@@ -59,10 +123,70 @@ private slots:
         QVERIFY(first->Path().startsWith(DataFolder::Path() + "/"));
         QCOMPARE(DownloadArchive::ForFolder(pictures.path() + "/")->Path(), first->Path());
         QVERIFY(DownloadArchive::ForFolder(pictures.path() + "/other")->Path() != first->Path());
-        QVERIFY(first->Record("http://h/a.jpg", "a.jpg"));
-        QCOMPARE(DownloadArchive::ForFolder(pictures.path())->SavedName("http://h/a.jpg"), "a.jpg");
         QCOMPARE(QDir(pictures.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList());
+    }
+
+    // A record in the text form of earlier versions is converted once, its text kept
+    // beside it under a name no file had; the window's old records carry over the
+    // files still in their folder.
+    void convertsTheTextFormOnce() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("saved");
+        const QByteArray text = "http://h/a.jpg\ta.jpg\nbroken line\r\n"
+                                "http://h/b.jpg\tmy b (2).jpg\r\nhttp://h/a.jpg\ta (2).jpg\n";
+        QVERIFY(WriteBytes(path, text));
+        QVERIFY(WriteBytes(path + ".txt", "a file of the user's"));
+        DownloadArchive archive(path);
+        QString error;
+        QVERIFY2(archive.Load(error), qPrintable(error));
+        QCOMPARE(archive.KeptTextForm(), path + ".2.txt");
+        QCOMPARE(BytesOf(path + ".2.txt"), text);
+        QCOMPARE(BytesOf(path + ".txt"), "a file of the user's");
+        QCOMPARE(archive.SavedName("http://h/a.jpg"), "a (2).jpg");
+        QCOMPARE(archive.SavedName("http://h/b.jpg"), "my b (2).jpg");
+        DownloadArchive again(path);
+        QVERIFY(again.Load(error));
+        QCOMPARE(again.KeptTextForm(), QString());
+        QCOMPARE(again.SavedName("http://h/b.jpg"), "my b (2).jpg");
+
+        QTemporaryDir pictures;
+        const QByteArray key =
+            QCryptographicHash::hash(pictures.path().toUtf8(), QCryptographicHash::Sha1);
+        const QString old = DataFolder::Path() + "/Saved/" + key.toHex() + ".txt";
+        QVERIFY(QDir().mkpath(DataFolder::Path() + "/Saved"));
+        QVERIFY(WriteBytes(old, "http://h/a.jpg\ta.jpg\nhttp://h/gone.jpg\tgone.jpg\n"));
+        QVERIFY(WriteBytes(pictures.filePath("a.jpg"), "picture"));
+        const auto record = DownloadArchive::ForFolder(pictures.path());
+        QCOMPARE(record->SavedName("http://h/a.jpg"), "a.jpg");
+        QCOMPARE(record->SavedName("http://h/gone.jpg"), QString());
+        QVERIFY(!QFile::exists(old));
+    }
+
+    // Writers on several threads, each with its own connection, lose nothing.
+    void concurrentWritersLoseNothing() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("saved");
+        QVERIFY(WriteBytes(folder.filePath("a.jpg"), "picture"));
+        constexpr int Writers = 3;
+        constexpr int Each = 150;
+        std::atomic<int> written{0};
+        std::vector<std::thread> writers;
+        for (int writer = 0; writer < Writers; ++writer)
+            writers.emplace_back([&, writer] {
+                DownloadArchive record(path);
+                for (int i = 0; i < Each; ++i)
+                    written += record.Record(QStringLiteral("http://h/%1/%2").arg(writer).arg(i),
+                                             folder.filePath("a.jpg"));
+            });
+        for (std::thread& writer : writers)
+            writer.join();
+        QCOMPARE(written.load(), Writers * Each);
+        HarvestLines lines;
+        for (int writer = 0; writer < Writers; ++writer)
+            for (int i = 0; i < Each; ++i)
+                lines.append({"a.jpg", QStringLiteral("http://h/%1/%2").arg(writer).arg(i)});
+        QCOMPARE(DownloadArchive(path).Unsaved(lines), HarvestLines());
     }
 };
 

@@ -453,7 +453,7 @@ private slots:
 
         // --images or --links and --match choose ("e" also matches the pictures
         // red.gif, which only the image list has); a local page may hand over
-        // its own files; the folder must exist.
+        // its own files; a file is no folder to download into.
         const ToolRun linkRun = runHarvestTool(
             {"--download", folder->path(), "--links", "--match", "E", server.url("gallery.html")});
         QCOMPARE(linkRun.exitCode, 0);
@@ -465,7 +465,7 @@ private slots:
                  QStringLiteral("saved blue.png\nsaved red.gif\nsaved red (2).gif\n"
                                 "Download complete\n"));
         for (const QStringList& wrong :
-             {QStringList({"--download", folder->filePath("absent")}),
+             {QStringList({"--download", folder->filePath("blue.png")}),
               QStringList({"--download", folder->path(), "--parallel", "17"})}) {
             const ToolRun refused = runHarvestTool(wrong + QStringList(server.url("gallery.html")));
             QCOMPARE(refused.exitCode, 2);

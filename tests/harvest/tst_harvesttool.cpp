@@ -1,3 +1,4 @@
+#include "download/DownloadArchive.h"
 #include "follow/ViewerLoader.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
@@ -441,7 +442,7 @@ private slots:
         });
         QVERIFY(plain != requests.rend());
         QCOMPARE(plain->headers["referer"], at.toUtf8() + "view-plain.html?via=area");
-        QVERIFY(readFile(archive).contains(at.toUtf8() + "full/lazy.png\tlazy.png\n"));
+        QCOMPARE(DownloadArchive(archive).SavedName(at + "full/lazy.png"), "lazy.png");
 
         QFile list(folder.filePath("list.txt"));
         QVERIFY(list.open(QIODevice::WriteOnly));
@@ -541,6 +542,32 @@ private slots:
                                  "\\u{202e}\\x0aquillmar-harvest: all saved\n");
         QVERIFY2(run.output.contains("page " + server.url("pages/albums.html") + "\nimages 5 4\n"),
                  qPrintable(run.output));
+    }
+
+    // The folder is made when missing. A rerun fetches nothing that is still in the
+    // folder as it was saved, unless told to keep no record; a deleted file is fetched again.
+    void rerunsFetchOnlyWhatIsMissing() {
+        server.setFile("/record/page.html", "<a href='one.png'>one</a>");
+        server.setFile("/record/one.png", "a picture", "image/png");
+        QTemporaryDir base;
+        const QString folder = base.filePath("new/pictures");
+        const QStringList download = {"--download", folder, server.url("record/page.html")};
+        const auto fetches = [this](const QStringList& arguments, const QString& output) {
+            server.clearRequests();
+            const ToolRun run = runHarvestTool(arguments);
+            QCOMPARE(run.exitCode, 0);
+            QVERIFY2(run.output.startsWith(output), qPrintable(run.output + run.errors));
+        };
+        fetches(download, "saved one.png\n");
+        QCOMPARE(requestsFor(server, "/record/one.png"), 1);
+        // Fetched, then found to hold the same bytes as the file there.
+        fetches(QStringList(download) << "--no-record", "already saved one.png\n");
+        QCOMPARE(requestsFor(server, "/record/one.png"), 1);
+        fetches(download, "already saved one.png\n");
+        QCOMPARE(requestsFor(server, "/record/one.png"), 0);
+        QVERIFY(QFile::remove(QDir(folder).filePath("one.png")));
+        fetches(download, "saved one.png\n");
+        QCOMPARE(requestsFor(server, "/record/one.png"), 1);
     }
 
     // Stopped mid-file, the tool cancels the transfer and leaves nothing behind.

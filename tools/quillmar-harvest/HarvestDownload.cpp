@@ -16,26 +16,34 @@
 #include <thread>
 
 DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
-                                      const Choice& choice, const DownloadArchive* archive,
-                                      QStringList& skipped) {
+                                      const Choice& choice, const Records& records,
+                                      QStringList& notFetched) {
     const EngineCookieJar* cookies =
         EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
     // Every line names the page it came from; the job's own page is never used.
     JobBuilder builder({QUrl(), RefererPolicy(), cookies->CurlCookieLines()}, choice.folder,
                        choice.parallel);
-    QSet<QString> skippedAddresses;
+    QSet<QString> notFetchedAddresses;
+    // The line that says why address is not fetched; empty when it is.
+    const auto whyNotFetched = [&records](const QString& address) {
+        QString saved = records.archive ? records.archive->SavedName(address) : QString();
+        if (!saved.isEmpty())
+            return QStringLiteral("skipped ") + saved;
+        saved = records.folder ? records.folder->SavedName(address) : QString();
+        return saved.isEmpty() ? saved : QStringLiteral("already saved ") + saved;
+    };
     const auto addEach = [&](const std::vector<FollowedEntry>& lines) {
         for (const FollowedEntry& line : lines) {
             const DeepEntry& entry = line.entry;
             if (!entry.name.contains(choice.match, Qt::CaseInsensitive))
                 continue;
-            const QString saved = archive ? archive->SavedName(entry.address) : QString();
-            if (saved.isEmpty()) {
+            const QString why = whyNotFetched(entry.address);
+            if (why.isEmpty()) {
                 builder.AddLineFrom({entry.name, entry.address}, QUrl(line.from),
                                     RefererPolicy(line.referrer.policy, line.referrer.elements));
-            } else if (!skippedAddresses.contains(entry.address)) {
-                skippedAddresses.insert(entry.address);
-                skipped << saved;
+            } else if (!notFetchedAddresses.contains(entry.address)) {
+                notFetchedAddresses.insert(entry.address);
+                notFetched << why;
             }
         }
     };
@@ -48,12 +56,12 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     return builder.Job();
 }
 
-int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts,
-                         const std::shared_ptr<DownloadArchive>& archive) {
+int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Records& records) {
     std::atomic<int> failures{0};
     std::unique_ptr<DownloadProgressSink> sink = std::make_unique<ConsoleDownloadSink>(failures);
-    if (archive)
-        sink = std::make_unique<ArchivingSink>(std::move(sink), archive, job.Sources);
+    for (const std::shared_ptr<DownloadArchive>& record : {records.archive, records.folder})
+        if (record)
+            sink = std::make_unique<ArchivingSink>(std::move(sink), record, job);
     DownloadWorker worker(std::move(job), std::move(sink));
     const QObject whileRunning; // ends the connection below with this call
     QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileRunning,

@@ -21,7 +21,16 @@ public:
         bool links = true;
         QString match; // only names containing this text, ignoring case; empty: all
         int parallel = Limits::DefaultParallelDownloads; // files fetched at once
-        QString archive; // the record of files saved by earlier runs; empty: none
+        QString archive;    // the record of files saved by earlier runs; empty: none
+        bool record = true; // keep the folder's own record, as the window does
+    };
+
+    // The records a run reads and writes; either may be missing.
+    struct Records {
+        // --archive: a listed address it holds is skipped.
+        std::shared_ptr<DownloadArchive> archive;
+        // The folder's own record: a file still in the folder as saved is not fetched again.
+        std::shared_ptr<DownloadArchive> folder;
     };
 
     // One entry per chosen line of every harvest, images first, in list order,
@@ -29,14 +38,15 @@ public:
     // by several addresses numbered. Every request carries the Referer a browser
     // would send from the page the line was listed on or taken from, and the
     // engine's cookies; file: sources are allowed only from a file: page.
-    // Addresses the archive has a record of are left out and named in skipped.
+    // Addresses the archive has a record of are left out ("skipped NAME" in
+    // notFetched), then those whose file the folder's record finds still saved
+    // ("already saved NAME").
     static DownloadJob BuildJob(const std::vector<FollowedList>& harvests, const Choice& choice,
-                                const DownloadArchive* archive, QStringList& skipped);
+                                const Records& records, QStringList& notFetched);
 
     // Runs the job on a worker thread while the event loop keeps running and
-    // prints each file's outcome, recording each saved file in the archive when
-    // there is one; returns the exit code: 0 when every file was saved. An
+    // prints each file's outcome, recording each saved file in the records it
+    // has; returns the exit code: 0 when every file was saved. An
     // interruption cancels the transfers, leaving no partial file.
-    static int Run(DownloadJob job, InterruptWatch& interrupts,
-                   const std::shared_ptr<DownloadArchive>& archive);
+    static int Run(DownloadJob job, InterruptWatch& interrupts, const Records& records);
 };

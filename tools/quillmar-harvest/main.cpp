@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -34,7 +35,8 @@ struct Options {
 const char* const usage =
     "usage: quillmar-harvest [--timeout SECONDS] [SCAN] [FOLLOW] [--json] URL\n"
     "       quillmar-harvest [--timeout SECONDS] [SCAN] [FOLLOW] --download DIR [--images]\n"
-    "                        [--links] [--match TEXT] [--parallel N] [--archive FILE] URL\n"
+    "                        [--links] [--match TEXT] [--parallel N] [--archive FILE]\n"
+    "                        [--no-record] URL\n"
     "       quillmar-harvest [options] --input FILE\n"
     "       quillmar-harvest --help | --version\n"
     "  SCAN is any of:\n"
@@ -52,14 +54,17 @@ const char* const usage =
     "  --follow-limit N      load at most N followed and next pages in all (default 500)\n"
     "  --json          print one JSON object a page with names, addresses, sizes, sources\n"
     "  --input FILE    harvest every address of FILE (one a line; - reads standard input)\n"
-    "  --download DIR  download the listed files into the existing folder DIR, one line\n"
-    "                  per file (saved NAME / failed NAME: reason), then a summary;\n"
-    "                  exit status 1 when any page or file failed\n"
+    "  --download DIR  download the listed files into the folder DIR (made when missing),\n"
+    "                  one line per file (saved NAME / failed NAME: reason), then a\n"
+    "                  summary; exit status 1 when any page or file failed. A file saved\n"
+    "                  there before that is still there with its size is not fetched\n"
+    "                  again (already saved NAME)\n"
     "  --images        download listed images (without --images or --links: both)\n"
     "  --links         download listed image links\n"
     "  --match TEXT    only files whose name contains TEXT, ignoring case\n"
     "  --parallel N    fetch up to N files at once, 1 to 16 (default 4)\n"
-    "  --archive FILE  skip addresses FILE records as saved; record each file saved\n";
+    "  --archive FILE  skip addresses FILE records as saved; record each file saved\n"
+    "  --no-record     keep no record of the files saved in DIR: fetch them all again\n";
 
 // --help and --version answer at once, whatever else the command line holds.
 std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
@@ -98,10 +103,13 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
             error = QStringLiteral("--parallel needs --download");
         if (parser.isSet(QStringLiteral("archive")))
             error = QStringLiteral("--archive needs --download");
+        if (parser.isSet(QStringLiteral("no-record")))
+            error = QStringLiteral("--no-record needs --download");
         return std::nullopt;
     }
+    // A missing folder is made once the pages are harvested.
     const QFileInfo folder(parser.value(QStringLiteral("download")));
-    if (!folder.isDir()) {
+    if (folder.exists() && !folder.isDir()) {
         error = QStringLiteral("no such folder: ") + folder.filePath();
         return std::nullopt;
     }
@@ -111,6 +119,7 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     choice.links = links || !images;
     choice.match = parser.value(QStringLiteral("match"));
     choice.archive = parser.value(QStringLiteral("archive"));
+    choice.record = !parser.isSet(QStringLiteral("no-record"));
     if (parser.isSet(QStringLiteral("parallel")))
         choice.parallel = numberIn(parser.value(QStringLiteral("parallel")),
                                    Limits::MinParallelDownloads, Limits::MaxParallelDownloads)
@@ -224,7 +233,7 @@ void addOptions(QCommandLineParser& parser) {
                              "pages", "follow-limit", "input", "archive", "timeout"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
     for (const char* name :
-         {"images", "links", "deep", "scroll", "json", "follow", "follow-other-sites"})
+         {"images", "links", "deep", "scroll", "json", "follow", "follow-other-sites", "no-record"})
         parser.addOption({QString::fromLatin1(name), QString()});
 }
 
@@ -279,27 +288,49 @@ void dropEngineChatter(QtMsgType type, const QMessageLogContext& context, const 
     std::fprintf(stderr, "%s%s\n", fromPage ? "page console: " : "", qPrintable(message));
 }
 
-// Downloads what the run listed, leaving out what the archive says was saved.
+// The --archive record, opened (converting its text form, once, with a word
+// about it); nothing when it cannot be read.
+std::optional<std::shared_ptr<DownloadArchive>> openArchive(const QString& path) {
+    auto archive = std::make_shared<DownloadArchive>(path);
+    QString error;
+    if (!archive->Load(error)) {
+        std::fprintf(stderr, "quillmar-harvest: cannot read %s: %s\n", qPrintable(path),
+                     qPrintable(error));
+        return std::nullopt;
+    }
+    if (!archive->KeptTextForm().isEmpty())
+        std::fprintf(stderr,
+                     "quillmar-harvest: converted the archive %s to a database; the text form "
+                     "is kept as %s\n",
+                     qPrintable(path), qPrintable(archive->KeptTextForm()));
+    return archive;
+}
+
+// Downloads what the run listed, leaving out what the records say was saved.
 int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
              InterruptWatch& interrupts) {
-    std::shared_ptr<DownloadArchive> archive;
-    if (!choice.archive.isEmpty()) {
-        archive = std::make_shared<DownloadArchive>(choice.archive);
-        QString error;
-        if (!archive->Load(error)) {
-            std::fprintf(stderr, "quillmar-harvest: cannot read %s: %s\n",
-                         qPrintable(choice.archive), qPrintable(error));
-            return 1;
-        }
+    if (!QDir().mkpath(choice.folder)) {
+        std::fprintf(stderr, "quillmar-harvest: cannot make the folder %s\n",
+                     qPrintable(choice.folder));
+        return 1;
     }
-    QStringList skipped;
-    DownloadJob job = HarvestDownload::BuildJob(batch.Harvests(), choice, archive.get(), skipped);
-    for (const QString& name : skipped)
-        std::printf("skipped %s\n", name.toUtf8().constData());
+    HarvestDownload::Records records;
+    if (!choice.archive.isEmpty()) {
+        const auto archive = openArchive(choice.archive);
+        if (!archive)
+            return 1;
+        records.archive = *archive;
+    }
+    if (choice.record)
+        records.folder = DownloadArchive::ForFolder(choice.folder);
+    QStringList notFetched;
+    DownloadJob job = HarvestDownload::BuildJob(batch.Harvests(), choice, records, notFetched);
+    for (const QString& line : notFetched)
+        std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
-    if (job.Count == 0 && skipped.isEmpty() && !choice.match.isEmpty())
+    if (job.Count == 0 && notFetched.isEmpty() && !choice.match.isEmpty())
         std::fprintf(stderr, "quillmar-harvest: nothing matched %s\n", qPrintable(choice.match));
-    return HarvestDownload::Run(std::move(job), interrupts, archive);
+    return HarvestDownload::Run(std::move(job), interrupts, records);
 }
 
 } // namespace
