@@ -28,7 +28,7 @@ DownloadTransfer::~DownloadTransfer() {
 }
 
 void DownloadTransfer::Configure() {
-    TransferRules::Configure(handle, job, errorText);
+    job.Rules.Configure(handle, errorText);
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, BlockSize);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DownloadTransfer::WriteBlock);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
@@ -39,14 +39,14 @@ void DownloadTransfer::Configure() {
 
 bool DownloadTransfer::Begin(int entry) {
     index = entry;
-    name = job.Names.value(index);
+    name = Entry().Name;
     tries = 1;
     reason.clear();
     if (!handle) {
         reason = QStringLiteral("cannot start a transfer");
         return false;
     }
-    if (!DownloadJob::IsPlainFileName(job.Names.value(index))) {
+    if (!DownloadJob::IsPlainFileName(Entry().Name)) {
         reason = QStringLiteral("not a plain file name");
         return false;
     }
@@ -71,14 +71,14 @@ bool DownloadTransfer::StartAtListedAddress() {
 }
 
 void DownloadTransfer::Request(const QByteArray& target) {
-    TransferRules::Request(handle, job, job.Sources.value(index), target, hops);
+    job.Rules.Request(handle, Entry().Page, Entry().Policy, Entry().Source, target, hops);
     errorText[0] = '\0';
 }
 
 // A page decides which addresses are fetched.
 bool DownloadTransfer::CheckSource() {
-    const QUrl source(job.Sources.value(index));
-    reason = TransferRules::SourceRefusal(source, job.FileSourceAllowed(job.Sources.value(index)));
+    const QUrl source(Entry().Source);
+    reason = TransferRules::SourceRefusal(source, job.Rules.FileSourceAllowed(Entry().Page));
     address = source.toEncoded();
     return reason.isEmpty();
 }
@@ -173,16 +173,20 @@ bool DownloadTransfer::Place(const QString& wanted) {
 
 bool DownloadTransfer::IsTakenByJob(const QString& candidate) const {
     const QString destination = DestinationFor(candidate);
-    return destination != job.Destinations.value(index) &&
+    return destination != Entry().Destination &&
            (job.HasDestination(destination) || savedDestinations.contains(destination));
 }
 
 QString DownloadTransfer::DestinationFor(const QString& candidate) const {
-    return job.Destinations.value(index).chopped(job.Names.value(index).size()) + candidate;
+    return Entry().Destination.chopped(Entry().Name.size()) + candidate;
+}
+
+const DownloadEntry& DownloadTransfer::Entry() const {
+    return job.Entries.at(index);
 }
 
 QString DownloadTransfer::Folder() const {
-    return QFileInfo(job.Destinations.value(index)).path();
+    return QFileInfo(Entry().Destination).path();
 }
 
 // Empty when the answer is to be saved.

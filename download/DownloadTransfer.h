@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 
+struct DownloadEntry;
 struct DownloadJob;
 class DownloadFolders;
 class DownloadProgressSink;
@@ -82,6 +83,7 @@ private:
     bool Place(const QString& wanted);
     bool IsTakenByJob(const QString& candidate) const;
     QString DestinationFor(const QString& candidate) const;
+    const DownloadEntry& Entry() const;
     QString Folder() const;
     void ReportProgress(curl_off_t received, curl_off_t total);
     // The start of the body, which tells a picture served without a useful type.

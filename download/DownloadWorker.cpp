@@ -21,8 +21,8 @@ constexpr int PollMilliseconds = 1000;
 
 QStringList FoldersOf(const DownloadJob& job) {
     QStringList folders;
-    for (const QString& destination : job.Destinations)
-        folders.append(QFileInfo(destination).path());
+    for (const DownloadEntry& entry : job.Entries)
+        folders.append(QFileInfo(entry.Destination).path());
     return folders;
 }
 
@@ -30,24 +30,19 @@ QStringList FoldersOf(const DownloadJob& job) {
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
     : job(std::move(job)), sink(std::move(sink)), folders(FoldersOf(this->job)) {
-    multi = curl_multi_init();
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);
-    if (multi)
-        curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(parallel));
-    workSlots.resize(size_t(std::clamp(this->job.Count, 1, parallel)));
+    loop.LimitHostConnections(parallel);
+    workSlots.resize(size_t(std::clamp(this->job.Count(), 1, parallel)));
 }
 
 DownloadWorker::~DownloadWorker() {
     workSlots.clear();
-    if (multi)
-        curl_multi_cleanup(multi);
 }
 
 void DownloadWorker::RequestCancel() {
     cancelRequested = true;
-    if (multi)
-        curl_multi_wakeup(multi);
+    loop.Wake();
 }
 
 bool DownloadWorker::CancelRequested() const {
@@ -58,26 +53,24 @@ int DownloadWorker::Run() {
     for (Slot& slot : workSlots)
         slot.transfer = std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink,
                                                            savedDestinations);
-    filesLeft = job.Count;
+    filesLeft = job.Count();
     sink->AnimationStarted();
     sink->FilesLeft(filesLeft);
     StartTransfers();
     while (!CancelRequested() && WorkLeft()) {
         WaitForActivity();
-        int running = 0;
-        curl_multi_perform(multi, &running);
         CollectFinished();
         StartTransfers();
     }
     AbandonUnfinished();
     if (!CancelRequested())
-        sink->Message(CompletionMessage(saved, job.Count));
+        sink->Message(CompletionMessage(saved, job.Count()));
     sink->AnimationStopped();
     return saved;
 }
 
 bool DownloadWorker::WorkLeft() const {
-    return nextEntry < job.Count ||
+    return nextEntry < job.Count() ||
            std::any_of(workSlots.begin(), workSlots.end(),
                        [](const Slot& slot) { return slot.state != Slot::State::Idle; });
 }
@@ -90,7 +83,7 @@ void DownloadWorker::StartTransfers() {
     for (Slot& slot : workSlots) {
         if (slot.state == Slot::State::Waiting)
             RetryWhenDue(slot);
-        while (slot.state == Slot::State::Idle && nextEntry < job.Count && !StartNextEntry(slot))
+        while (slot.state == Slot::State::Idle && nextEntry < job.Count() && !StartNextEntry(slot))
             Finished(slot, false);
     }
 }
@@ -107,7 +100,7 @@ void DownloadWorker::RetryWhenDue(Slot& slot) {
 }
 
 bool DownloadWorker::Add(Slot& slot) {
-    if (curl_multi_add_handle(multi, slot.transfer->Handle()) != CURLM_OK) {
+    if (!loop.Add(slot.transfer->Handle())) {
         slot.transfer->Abandon(QStringLiteral("cannot start a transfer"));
         return false;
     }
@@ -116,13 +109,13 @@ bool DownloadWorker::Add(Slot& slot) {
 }
 
 void DownloadWorker::CollectFinished() {
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-        Slot* slot = SlotOf(message->easy_handle);
-        if (message->msg != CURLMSG_DONE || !slot)
+    CURL* handle = nullptr;
+    CURLcode result = CURLE_OK;
+    while (loop.NextFinished(handle, result)) {
+        Slot* slot = SlotOf(handle);
+        if (!slot)
             continue;
-        const CURLcode result = message->data.result;
-        curl_multi_remove_handle(multi, slot->transfer->Handle());
+        loop.Remove(slot->transfer->Handle());
         switch (slot->transfer->Finish(result)) {
         case DownloadTransfer::Outcome::Saved:
             Finished(*slot, true);
@@ -162,7 +155,7 @@ void DownloadWorker::WaitForActivity() {
                                       std::max(slot.transfer->RetryTime() - now,
                                                DownloadTransfer::Clock::duration::zero())));
     }
-    curl_multi_poll(multi, nullptr, 0, int(wait.count()), nullptr);
+    loop.Step(int(wait.count()));
 }
 
 // A cancelled job reports each file it was fetching and leaves none of them behind.
@@ -171,7 +164,7 @@ void DownloadWorker::AbandonUnfinished() {
         if (slot.state == Slot::State::Idle)
             continue;
         if (slot.state == Slot::State::Running)
-            curl_multi_remove_handle(multi, slot.transfer->Handle());
+            loop.Remove(slot.transfer->Handle());
         slot.transfer->Abandon(DownloadProgressSink::CancelledReason());
         Finished(slot, false);
     }

@@ -2,6 +2,7 @@
 
 #include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
+#include "download/TransferLoop.h"
 
 #include <QSet>
 #include <QString>
@@ -56,7 +57,7 @@ private:
     DownloadJob job;
     std::unique_ptr<DownloadProgressSink> sink;
     std::atomic<bool> cancelRequested{false};
-    CURLM* multi; // drives every transfer; RequestCancel wakes it
+    TransferLoop loop; // drives every transfer; RequestCancel wakes it
     std::vector<Slot> workSlots;
     DownloadFolders folders;         // opened when the job starts
     QSet<QString> savedDestinations; // shared by the transfers

@@ -16,7 +16,7 @@ bool ReportDownloadSink::Start(DownloadReport* report, const QString& folder, Do
     std::unique_ptr<DownloadProgressSink> sink =
         std::make_unique<ReportDownloadSink>(report, reported);
     if (archive)
-        sink = std::make_unique<ArchivingSink>(std::move(sink), std::move(archive), job.Sources);
+        sink = std::make_unique<ArchivingSink>(std::move(sink), std::move(archive), job.Sources());
     if (DownloadRegistry::Instance().Start(std::move(job), std::move(sink)))
         return true;
     if (report)

@@ -165,15 +165,15 @@ private slots:
         QVERIFY(WriteFile(Path("empty (2).gif"), "the user's too"));
         QVERIFY(WriteFile(Path("deflated.jpg"), "deflated"));
         DownloadJob job = Job({"a.jpg", "empty.gif"});
-        job.Page = QUrl(server->url("gallery.html?token=1#top"));
+        job.Rules.Page = QUrl(server->url("gallery.html?token=1#top"));
         job.Add(folder->path(), "local.png",
                 QUrl::fromLocalFile(local.filePath("local.png")).toString());
         for (const char* name : {"hop.jpg", "render", "render (2)", "render.png", "deflated.jpg"})
             job.Add(folder->path(), name,
                     server->url(qstrcmp(name, "render (2)") ? name : "render"));
-        job.CookieLines = {"127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tabc",
-                           "127.0.0.1\tFALSE\t/\tFALSE\t0\ttheme\tdark"};
-        job.FileSourcesAllowed = true;
+        job.Rules.CookieLines = {"127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tabc",
+                                 "127.0.0.1\tFALSE\t/\tFALSE\t0\ttheme\tdark"};
+        job.Rules.FileSourcesAllowed = true;
 
         const auto reports = Run(job);
         QVERIFY(reports);
@@ -236,7 +236,7 @@ private slots:
         for (const QString& name : {QString(), QString("."), QString(".."), QString("../x.jpg"),
                                     QString("sub/x.jpg"), QString("nul") + QChar(u'\0') + "x.jpg"})
             job.Add(inner, name, server->url("good.jpg"));
-        job.FileSourcesAllowed = true; // as for a local page
+        job.Rules.FileSourcesAllowed = true; // as for a local page
         rlimit previous{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
         const auto restore = qScopeGuard([&] {
@@ -501,8 +501,8 @@ private slots:
               "a%41.jpg=h:/a%2541.jpg", "a%2Fb.jpg=h:/a%2Fb.jpg"})
             job.AddListed("/f", line.section('=', 0, 0), line.section('=', 1));
         QStringList made;
-        for (int i = 0; i < job.Count; ++i)
-            made << job.Destinations[i].mid(3) + '=' + job.Sources[i];
+        for (const DownloadEntry& entry : job.Entries)
+            made << entry.Destination.mid(3) + '=' + entry.Source;
         QCOMPARE(made.join(", "),
                  QStringLiteral("large.jpg=1, large (2).jpg=2, large (3).jpg=3, Large.jpg=4, a "
                                 "(2).gif=5, a.gif=6, a (3).gif=7, photo=8, photo (2)=9, gif=10, "

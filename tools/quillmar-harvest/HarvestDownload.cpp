@@ -53,7 +53,7 @@ int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts,
     std::atomic<int> failures{0};
     std::unique_ptr<DownloadProgressSink> sink = std::make_unique<ConsoleDownloadSink>(failures);
     if (archive)
-        sink = std::make_unique<ArchivingSink>(std::move(sink), archive, job.Sources);
+        sink = std::make_unique<ArchivingSink>(std::move(sink), archive, job.Sources());
     DownloadWorker worker(std::move(job), std::move(sink));
     const QObject whileRunning; // ends the connection below with this call
     QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileRunning,

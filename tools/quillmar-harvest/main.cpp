@@ -297,7 +297,7 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
     for (const QString& name : skipped)
         std::printf("skipped %s\n", name.toUtf8().constData());
     std::fflush(stdout);
-    if (job.Count == 0 && skipped.isEmpty() && !choice.match.isEmpty())
+    if (job.Count() == 0 && skipped.isEmpty() && !choice.match.isEmpty())
         std::fprintf(stderr, "quillmar-harvest: nothing matched %s\n", qPrintable(choice.match));
     return HarvestDownload::Run(std::move(job), interrupts, archive);
 }
