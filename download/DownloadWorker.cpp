@@ -1,6 +1,7 @@
 #include "download/DownloadWorker.h"
 
 #include "core/Limits.h"
+#include "download/DownloadHandle.h"
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
 
@@ -29,7 +30,8 @@ QStringList FoldersOf(const DownloadJob& job) {
 } // namespace
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
-    : job(std::move(job)), sink(std::move(sink)), folders(FoldersOf(this->job)) {
+    : job(std::move(job)), sink(std::move(sink)), handle(std::make_shared<DownloadHandle>(this)),
+      folders(FoldersOf(this->job)) {
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);
     loop.LimitHostConnections(parallel);
@@ -37,6 +39,7 @@ DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgress
 }
 
 DownloadWorker::~DownloadWorker() {
+    handle->Detach();
     workSlots.clear();
 }
 
@@ -45,22 +48,44 @@ void DownloadWorker::RequestCancel() {
     loop.Wake();
 }
 
+void DownloadWorker::RequestInterrupt() {
+    interruptRequested = true;
+    RequestCancel();
+}
+
+void DownloadWorker::RequestPause(bool pause) {
+    pauseRequested = pause;
+    loop.Wake();
+}
+
 bool DownloadWorker::CancelRequested() const {
     return cancelRequested;
 }
 
 int DownloadWorker::Run() {
-    for (Slot& slot : workSlots)
+    // The job's rate limit is shared out evenly between its transfers.
+    const curl_off_t share = job.Rules.MaxBytesPerSecond / curl_off_t(workSlots.size());
+    for (Slot& slot : workSlots) {
         slot.transfer = std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink,
                                                            savedDestinations);
+        curl_easy_setopt(slot.transfer->Handle(), CURLOPT_MAX_RECV_SPEED_LARGE,
+                         std::max<curl_off_t>(share, job.Rules.MaxBytesPerSecond > 0 ? 1 : 0));
+    }
     filesLeft = job.Count();
     sink->AnimationStarted();
     sink->FilesLeft(filesLeft);
     StartTransfers();
     while (!CancelRequested() && WorkLeft()) {
+        if (pauseRequested) {
+            PauseTransfers();
+            while (pauseRequested && !CancelRequested())
+                loop.Step(PollMilliseconds);
+            ResumeTransfers();
+        }
         WaitForActivity();
         CollectFinished();
         StartTransfers();
+        RecordTotals();
     }
     AbandonUnfinished();
     if (!CancelRequested())
@@ -105,10 +130,14 @@ bool DownloadWorker::Add(Slot& slot) {
         return false;
     }
     slot.state = Slot::State::Running;
+    job.Entries[slot.transfer->Index()].Status = DownloadEntry::State::Running;
     return true;
 }
 
 void DownloadWorker::CollectFinished() {
+    // A stopped job's transfers are given up together, keeping or dropping their files.
+    if (CancelRequested())
+        return;
     CURL* handle = nullptr;
     CURLcode result = CURLE_OK;
     while (loop.NextFinished(handle, result)) {
@@ -136,11 +165,52 @@ void DownloadWorker::CollectFinished() {
     }
 }
 
+// A paused job's transfers leave the loop, and the loop lets go of every connection.
+void DownloadWorker::PauseTransfers() {
+    for (Slot& slot : workSlots) {
+        if (slot.state != Slot::State::Running)
+            continue;
+        loop.Remove(slot.transfer->Handle());
+        slot.transfer->Pause();
+        slot.state = Slot::State::Paused;
+        job.Entries[slot.transfer->Index()].Status = DownloadEntry::State::Paused;
+    }
+    loop.CloseConnections();
+    handle->SetStatus(DownloadHandle::State::Paused);
+}
+
+void DownloadWorker::ResumeTransfers() {
+    handle->SetStatus(DownloadHandle::State::Running);
+    if (CancelRequested())
+        return;
+    for (Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Paused && !(slot.transfer->Continue() && Add(slot)))
+            Finished(slot, false);
+    }
+}
+
+void DownloadWorker::RecordTotals() {
+    qint64 received = bytesDone;
+    for (const Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Idle)
+            continue;
+        received += slot.transfer->Received();
+        if (slot.transfer->Expected() >= 0)
+            job.Entries[slot.transfer->Index()].Size = slot.transfer->Expected();
+    }
+    qint64 expected = 0;
+    for (const DownloadEntry& entry : job.Entries)
+        expected = entry.Size >= 0 && expected >= 0 ? expected + entry.Size : -1;
+    handle->Record(job.Count() - filesLeft, job.Count(), received, expected);
+}
+
 void DownloadWorker::Finished(Slot& slot, bool ok) {
     slot.state = Slot::State::Idle;
     if (ok)
         ++saved;
     const int index = slot.transfer->Index();
+    job.Entries[index].Status = ok ? DownloadEntry::State::Saved : DownloadEntry::State::Failed;
+    bytesDone += ok ? slot.transfer->Received() : 0;
     sink->FileFinished(index, slot.transfer->Name(), ok, slot.transfer->Reason());
     sink->FilesLeft(--filesLeft);
 }
@@ -165,7 +235,10 @@ void DownloadWorker::AbandonUnfinished() {
             continue;
         if (slot.state == Slot::State::Running)
             loop.Remove(slot.transfer->Handle());
-        slot.transfer->Abandon(DownloadProgressSink::CancelledReason());
+        if (interruptRequested)
+            slot.transfer->Interrupt(DownloadProgressSink::CancelledReason());
+        else
+            slot.transfer->Abandon(DownloadProgressSink::CancelledReason());
         Finished(slot, false);
     }
 }
