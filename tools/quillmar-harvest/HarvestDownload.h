@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class DownloadArchive;
@@ -21,8 +22,15 @@ public:
         bool links = true;
         QString match; // only names containing this text, ignoring case; empty: all
         int parallel = Limits::DefaultParallelDownloads; // files fetched at once
-        QString archive; // the record of files saved by earlier runs; empty: none
+        QString archive;              // the record of files saved by earlier runs; empty: none
+        bool continuePartial = true;  // continue files an earlier run left half-fetched
+        qint64 maxBytesPerSecond = 0; // for the whole run; 0: no limit
+        bool progress = true;         // a progress line on a terminal's standard error
     };
+
+    // A rate as --limit-rate takes it: bytes a second, or with K or M (1024,
+    // 1048576) after the number; nothing when malformed or 0.
+    static std::optional<qint64> RateIn(const QString& text);
 
     // One entry per chosen line of every harvest, images first, in list order,
     // named as the download commands name them: each address once, a name shared
@@ -36,7 +44,9 @@ public:
     // Runs the job on a worker thread while the event loop keeps running and
     // prints each file's outcome, recording each saved file in the archive when
     // there is one; returns the exit code: 0 when every file was saved. An
-    // interruption cancels the transfers, leaving no partial file.
+    // interruption ends the transfers, keeping the half-fetched files kept
+    // under partial names for the next run to continue. On a terminal, a line
+    // on standard error tells the totals, updated in place.
     static int Run(DownloadJob job, InterruptWatch& interrupts,
-                   const std::shared_ptr<DownloadArchive>& archive);
+                   const std::shared_ptr<DownloadArchive>& archive, bool progress);
 };
