@@ -28,10 +28,10 @@ void ArchivingSink::FileFinished(int index, const QString& name, bool saved,
                                  const QString& reason) {
     // A record that cannot be written only costs a second fetch next time.
     if (saved) {
-        const QString folder = QFileInfo(job.Destinations.value(index)).path();
-        const QUrl page = job.EntryPages.value(index);
-        archive->Record(job.Sources.value(index), folder + QLatin1Char('/') + name,
-                        (page.isEmpty() ? job.Page : page).toString());
+        const DownloadEntry entry = job.Entries.value(index);
+        const QString folder = QFileInfo(entry.Destination).path();
+        archive->Record(entry.Source, folder + QLatin1Char('/') + name,
+                        (entry.Page.isEmpty() ? job.Rules.Page : entry.Page).toString());
     }
     inner->FileFinished(index, name, saved, reason);
 }

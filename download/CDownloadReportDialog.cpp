@@ -139,7 +139,7 @@ void CDownloadReportDialog::ShowSummary(int job) {
 void CDownloadReportDialog::UpdateButtons() {
     const int job = SelectedJob();
     const DownloadReport::Job* found = report.FindJob(job);
-    retryButton->setEnabled(found && report.FailedFilesOf(job).Count > 0);
+    retryButton->setEnabled(found && report.FailedFilesOf(job).Count() > 0);
     openFolderButton->setEnabled(found && QFileInfo(found->folder).isDir());
 }
 
@@ -162,7 +162,7 @@ void CDownloadReportDialog::OnRetryFailed() {
     if (!found)
         return;
     DownloadJob retry = report.FailedFilesOf(job);
-    if (retry.Count > 0 && ReportDownloadSink::Start(&report, found->folder, std::move(retry)))
+    if (retry.Count() > 0 && ReportDownloadSink::Start(&report, found->folder, std::move(retry)))
         report.SetMessage(QStringLiteral("Downloading..."));
 }
 

@@ -33,6 +33,8 @@ struct Functions {
     decltype(&curl_multi_poll) multiPoll = nullptr;
     decltype(&curl_multi_wakeup) multiWakeup = nullptr;
     decltype(&curl_multi_info_read) multiInfoRead = nullptr;
+    decltype(&curl_slist_append) slistAppend = nullptr;
+    decltype(&curl_slist_free_all) slistFreeAll = nullptr;
 };
 
 template <typename Function> bool Resolve(void* library, const char* name, Function& function) {
@@ -59,7 +61,9 @@ Functions OpenLibrary() {
                           Resolve(library, "curl_multi_perform", f.multiPerform) &&
                           Resolve(library, "curl_multi_poll", f.multiPoll) &&
                           Resolve(library, "curl_multi_wakeup", f.multiWakeup) &&
-                          Resolve(library, "curl_multi_info_read", f.multiInfoRead);
+                          Resolve(library, "curl_multi_info_read", f.multiInfoRead) &&
+                          Resolve(library, "curl_slist_append", f.slistAppend) &&
+                          Resolve(library, "curl_slist_free_all", f.slistFreeAll);
     // A libcurl too old for one of them, or that cannot set itself up, is no
     // libcurl to use at all.
     if (!complete || f.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
@@ -166,4 +170,13 @@ CURLMcode curl_multi_wakeup(CURLM* multi) {
 
 CURLMsg* curl_multi_info_read(CURLM* multi, int* queued) {
     return Available() ? Library().multiInfoRead(multi, queued) : nullptr;
+}
+
+curl_slist* curl_slist_append(curl_slist* list, const char* text) {
+    return Available() ? Library().slistAppend(list, text) : nullptr;
+}
+
+void curl_slist_free_all(curl_slist* list) {
+    if (Available())
+        Library().slistFreeAll(list);
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +20,29 @@ std::atomic<unsigned> nextTemporaryNumber{0};
 QByteArray TemporaryName() {
     return ".quillmar-" + QByteArray::number(qint64(getpid())) + '-' +
            QByteArray::number(nextTemporaryNumber++) + ".part";
+}
+
+// What a kept partial file carries, so a later run knows it for its own and can resume it.
+constexpr char SourceAttribute[] = "user.quillmar.source";
+constexpr char ValidatorAttribute[] = "user.quillmar.validator";
+
+QByteArray Attribute(int descriptor, const char* name) {
+    char value[8192];
+    const ssize_t size = ::fgetxattr(descriptor, name, value, sizeof value);
+    return size >= 0 ? QByteArray(value, size) : QByteArray();
+}
+
+// The partial file name of folder, opened for writing when a fetch of source made it.
+int OpenOwnPartial(int folder, const QByteArray& name, const QString& source) {
+    const int descriptor =
+        ::openat(folder, name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (descriptor >= 0 && (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+                            Attribute(descriptor, SourceAttribute) != source.toUtf8())) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
 }
 
 bool WriteAll(int descriptor, const char* data, size_t size) {
@@ -90,8 +114,94 @@ bool DownloadFile::Open(int openFolder) {
         SetErrorFromErrno("cannot create file");
         return false;
     }
+    written = 0;
     pending.reserve(OutputBufferSize);
     return true;
+}
+
+bool DownloadFile::OpenPartial(int openFolder, const QByteArray& partName, const QString& source,
+                               QByteArray& validator) {
+    Discard();
+    error.clear();
+    const int found = OpenOwnPartial(openFolder, partName, source);
+    if (found < 0)
+        return false;
+    validator = Attribute(found, ValidatorAttribute);
+    const off_t end = ::lseek(found, 0, SEEK_END);
+    if (validator.isEmpty() || end < 0) {
+        ::close(found);
+        return false;
+    }
+    folder = openFolder;
+    descriptor = found;
+    temporaryName = partName;
+    written = end;
+    kept = true;
+    pending.reserve(OutputBufferSize);
+    return true;
+}
+
+void DownloadFile::RemovePartial(int folder, const QByteArray& partName, const QString& source) {
+    const int found = OpenOwnPartial(folder, partName, source);
+    if (found < 0)
+        return;
+    ::close(found);
+    ::unlinkat(folder, partName.constData(), 0);
+}
+
+bool DownloadFile::KeepAs(const QByteArray& partName, const QString& source,
+                          const QByteArray& validator) {
+    if (kept || descriptor < 0 || !Flush() || !Mark(source, validator))
+        return false;
+    if (temporaryName.isEmpty()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(descriptor);
+        if (::linkat(AT_FDCWD, self.constData(), folder, partName.constData(), AT_SYMLINK_FOLLOW) !=
+            0)
+            return false;
+    } else if (!MoveWithoutReplacing(partName)) {
+        return false;
+    }
+    temporaryName = partName;
+    kept = true;
+    return true;
+}
+
+// Marked before it is named, so no name of ours is ever without its mark.
+bool DownloadFile::Mark(const QString& source, const QByteArray& validator) {
+    const QByteArray address = source.toUtf8();
+    return ::fsetxattr(descriptor, SourceAttribute, address.constData(), size_t(address.size()),
+                       0) == 0 &&
+           ::fsetxattr(descriptor, ValidatorAttribute, validator.constData(),
+                       size_t(validator.size()), 0) == 0;
+}
+
+bool DownloadFile::Restart(const QString& source, const QByteArray& validator) {
+    pending.clear();
+    written = 0;
+    if (::ftruncate(descriptor, 0) != 0 || ::lseek(descriptor, 0, SEEK_SET) != 0 ||
+        (kept && !Mark(source, validator))) {
+        SetErrorFromErrno("cannot write file");
+        return false;
+    }
+    return true;
+}
+
+QByteArray DownloadFile::FirstBytes(qsizetype size) {
+    QByteArray start(size, Qt::Uninitialized);
+    const ssize_t got = Flush() ? ::pread(descriptor, start.data(), size_t(size), 0) : -1;
+    return start.left(std::max<ssize_t>(got, 0));
+}
+
+void DownloadFile::Release() {
+    if (!kept) {
+        Discard();
+        return;
+    }
+    Flush();
+    ::close(descriptor);
+    descriptor = -1;
+    temporaryName.clear();
+    kept = false;
 }
 
 bool DownloadFile::OpenNamed() {
@@ -109,8 +219,10 @@ bool DownloadFile::Write(const char* data, size_t size) {
     if (pending.size() + size > OutputBufferSize && !Flush())
         return false;
     if (size >= OutputBufferSize) {
-        if (WriteAll(descriptor, data, size))
+        if (WriteAll(descriptor, data, size)) {
+            written += qint64(size);
             return true;
+        }
         SetErrorFromErrno("cannot write file");
         return false;
     }
@@ -119,11 +231,13 @@ bool DownloadFile::Write(const char* data, size_t size) {
 }
 
 bool DownloadFile::Flush() {
-    const bool written = WriteAll(descriptor, pending.data(), pending.size());
+    const bool done = WriteAll(descriptor, pending.data(), pending.size());
+    if (done)
+        written += qint64(pending.size());
     pending.clear();
-    if (!written)
+    if (!done)
         SetErrorFromErrno("cannot write file");
-    return written;
+    return done;
 }
 
 bool DownloadFile::LinkUnnamed() {
@@ -146,6 +260,10 @@ bool DownloadFile::Finish() {
         Discard();
         return false;
     }
+    // A whole file carries no mark of a partial one.
+    ::fremovexattr(descriptor, SourceAttribute);
+    ::fremovexattr(descriptor, ValidatorAttribute);
+    kept = false;
     const int closing = descriptor;
     descriptor = -1;
     if (::close(closing) != 0) {
@@ -201,6 +319,8 @@ qsizetype DownloadFile::NameLimit() const {
 
 void DownloadFile::Discard() {
     pending.clear();
+    written = 0;
+    kept = false;
     if (descriptor >= 0)
         ::close(descriptor);
     descriptor = -1;

@@ -7,38 +7,33 @@
 
 #include <climits>
 
+QStringList DownloadJob::Sources() const {
+    QStringList sources;
+    for (const DownloadEntry& entry : Entries)
+        sources.append(entry.Source);
+    return sources;
+}
+
 void DownloadJob::Add(const QString& folder, const QString& name, const QString& source) {
-    const QString destination = Join(folder, name);
-    Destinations.append(destination);
-    Sources.append(source);
-    Names.append(name);
-    takenDestinations.insert(destination);
+    DownloadEntry entry;
+    entry.Source = source;
+    entry.Destination = Join(folder, name);
+    entry.Name = name;
+    takenDestinations.insert(entry.Destination);
     takenSources.insert(source);
-    EntryPages.append(QUrl());
-    EntryPolicies.append(RefererPolicy());
-    ++Count;
+    Entries.append(entry);
 }
 
 DownloadJob DownloadJob::WithoutFiles() const {
     DownloadJob empty;
-    empty.Page = Page;
-    empty.PagePolicy = PagePolicy;
-    empty.CookieLines = CookieLines;
-    empty.FileSourcesAllowed = FileSourcesAllowed;
+    empty.Rules = Rules;
     empty.Parallel = Parallel;
+    empty.ContinuePartial = ContinuePartial;
     return empty;
 }
 
-QString DownloadJob::RefererFor(const QString& source, const QUrl& target) const {
-    const qsizetype entry = Sources.indexOf(source);
-    const QUrl page = EntryPages.value(entry);
-    return page.isEmpty() ? PagePolicy.RefererFor(Page, target, source)
-                          : EntryPolicies.value(entry).RefererFor(page, target, source);
-}
-
-bool DownloadJob::FileSourceAllowed(const QString& source) const {
-    const QUrl page = EntryPages.value(Sources.indexOf(source));
-    return page.isEmpty() ? FileSourcesAllowed : page.isLocalFile();
+QString DownloadJob::RefererFor(const DownloadEntry& entry, const QUrl& target) const {
+    return Rules.RefererFor(entry.Page, entry.Policy, entry.Source, target);
 }
 
 void DownloadJob::AddListed(const QString& folder, const QString& name, const QString& source) {
@@ -53,12 +48,12 @@ void DownloadJob::AddListed(const QString& folder, const QString& name, const QS
 
 void DownloadJob::AddListedFrom(const QString& folder, const QString& name, const QString& source,
                                 const QUrl& page, const RefererPolicy& policy) {
-    const int before = Count;
+    const int before = Count();
     AddListed(folder, name, source);
-    if (Count == before)
+    if (Count() == before)
         return;
-    EntryPages.last() = page;
-    EntryPolicies.last() = policy;
+    Entries.last().Page = page;
+    Entries.last().Policy = policy;
 }
 
 QString DownloadJob::NumberedName(const QString& name, int number) {

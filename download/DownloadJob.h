@@ -1,51 +1,53 @@
 #pragma once
 
 #include "download/RefererPolicy.h"
+#include "download/TransferRules.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
-// The files one download command hands to its worker. Every list holds Count
-// entries, in the order the files are fetched; Add keeps them in step. An entry
-// whose name is not a plain file name is refused by the worker.
-struct DownloadJob {
-    QStringList Destinations; // full path of the file to write
-    QStringList Sources;      // address to fetch
-    int Count = 0;
-    QStringList Names; // file name of each destination, checked before writing
-    // The page the files were listed from and the Referer policy it states;
-    // every request and every redirect hop carries the Referer they give.
+// One file of a download job: where it comes from, where it goes and how far it got.
+struct DownloadEntry {
+    enum class State { Waiting, Running, Paused, Saved, Failed };
+
+    QString Source;      // address to fetch
+    QString Destination; // full path of the file to write
+    QString Name;        // file name of the destination, checked before writing
+    // The page the file was listed on and the policy it states, where that is
+    // not the rules' page: pictures taken from viewer pages, files of several
+    // pages in one run. An empty address stands for the rules' page.
     QUrl Page;
-    RefererPolicy PagePolicy;
-    // The browser's cookies as cookie-file lines for the transfer library's own
-    // cookie engine, which sends each request and redirect only its own.
-    QList<QByteArray> CookieLines;
-    // The files were listed from a local page, so file: sources are allowed.
-    bool FileSourcesAllowed = false;
+    RefererPolicy Policy;
+    qint64 Size = -1; // bytes, when known
+    State Status = State::Waiting;
+};
+
+// The files one download command hands to its worker, in the order they are
+// fetched, and the rules every request follows. An entry whose name is not a
+// plain file name is refused by the worker.
+struct DownloadJob {
+    QList<DownloadEntry> Entries;
+    TransferRules Rules;
     // How many files are fetched at once; 1 fetches them one after another, in order.
     int Parallel = 1;
-    // The page each file was listed on and the policy it states, where that is
-    // not Page: pictures taken from viewer pages, files of several pages in one
-    // run. An empty address stands for Page. Kept in step by Add.
-    QList<QUrl> EntryPages;
-    QList<RefererPolicy> EntryPolicies;
+    // A file a run before left half-fetched is continued where it stopped.
+    bool ContinuePartial = true;
+
+    int Count() const { return int(Entries.size()); }
+    // The address of each entry, in order.
+    QStringList Sources() const;
 
     // Appends one file: name saved into folder, fetched from source.
     void Add(const QString& folder, const QString& name, const QString& source);
 
-    // A job with the same page, cookies and settings and no files yet.
+    // A job with the same rules and settings and no files yet.
     DownloadJob WithoutFiles() const;
 
-    // The Referer header for a request to target while fetching the listed
-    // address source, or empty for none.
-    QString RefererFor(const QString& source, const QUrl& target) const;
-    // Whether the listed address source may be a file: source: only when
-    // listed on a local page.
-    bool FileSourceAllowed(const QString& source) const;
+    // The Referer header for a request to target while fetching entry, or empty for none.
+    QString RefererFor(const DownloadEntry& entry, const QUrl& target) const;
 
     // Appends one listed line under the name it is saved as (DeepNameRule::SavedName:
     // decoded where the list shows it encoded, and made safe) so that no two

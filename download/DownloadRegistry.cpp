@@ -1,5 +1,6 @@
 #include "download/DownloadRegistry.h"
 
+#include "download/DownloadHandle.h"
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadWorker.h"
 
@@ -14,7 +15,8 @@ DownloadRegistry& DownloadRegistry::Instance() {
     return registry;
 }
 
-bool DownloadRegistry::Start(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink) {
+std::shared_ptr<DownloadHandle>
+DownloadRegistry::Start(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink) {
     JoinFinished();
     std::lock_guard<std::mutex> guard(lock);
     Slot& slot = workers.emplace_back();
@@ -23,10 +25,10 @@ bool DownloadRegistry::Start(DownloadJob job, std::unique_ptr<DownloadProgressSi
         slot.thread = std::thread(&DownloadRegistry::RunSlot, this, &slot);
     } catch (const std::system_error&) {
         workers.pop_back();
-        return false;
+        return nullptr;
     }
     ++running;
-    return true;
+    return slot.worker->Handle();
 }
 
 bool DownloadRegistry::DownloadRunning() const {
@@ -47,7 +49,13 @@ void DownloadRegistry::RequestCancelAll() {
 }
 
 void DownloadRegistry::CancelAllAndWait() {
-    RequestCancelAll();
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        for (Slot& slot : workers) {
+            if (!slot.finished)
+                slot.worker->RequestInterrupt();
+        }
+    }
     std::list<Slot> ending;
     {
         std::unique_lock<std::mutex> guard(lock);

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+class DownloadHandle;
 class DownloadProgressSink;
 class DownloadWorker;
 
@@ -26,16 +27,19 @@ public:
     static DownloadRegistry& Instance();
 
     // Starts a worker for the job on a thread of its own; the worker owns the
-    // job and the sink from here on. False when no thread could be created.
-    bool Start(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink);
+    // job and the sink from here on. Returns the job's handle, null when no
+    // thread could be created.
+    std::shared_ptr<DownloadHandle> Start(DownloadJob job,
+                                          std::unique_ptr<DownloadProgressSink> sink);
 
     bool DownloadRunning() const;
     int RunningCount() const;
     // CancelRequested for every worker running now; workers started later are
     // not affected.
     void RequestCancelAll();
-    // For the end of the program: cancels every running worker and waits until
-    // all have ended, so none outlives the objects it reports to.
+    // For the end of the program: stops every running worker and waits until
+    // all have ended, so none outlives the objects it reports to. Their
+    // half-fetched files kept under partial names stay, to be continued.
     void CancelAllAndWait();
 
 private:

@@ -29,13 +29,13 @@ int DownloadReport::AddJob(const QString& folder, const DownloadJob& job) {
     added.id = ++lastId;
     added.folder = folder;
     added.settings = job.WithoutFiles();
-    for (int i = 0; i < job.Count; ++i) {
+    for (const DownloadEntry& entry : job.Entries) {
         File file;
-        file.name = job.Names.value(i);
-        file.destination = job.Destinations.value(i);
-        file.source = job.Sources.value(i);
-        file.page = job.EntryPages.value(i);
-        file.policy = job.EntryPolicies.value(i);
+        file.name = entry.Name;
+        file.destination = entry.Destination;
+        file.source = entry.Source;
+        file.page = entry.Page;
+        file.policy = entry.Policy;
         added.files.append(file);
     }
     jobs.prepend(added);

@@ -8,6 +8,7 @@
 #include "download/TransferRules.h"
 #include "download/TypeExtension.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -25,13 +26,16 @@ DownloadTransfer::DownloadTransfer(const DownloadJob& job, const DownloadFolders
 DownloadTransfer::~DownloadTransfer() {
     if (handle)
         curl_easy_cleanup(handle);
+    curl_slist_free_all(headers);
 }
 
 void DownloadTransfer::Configure() {
-    TransferRules::Configure(handle, job, errorText);
+    job.Rules.Configure(handle, errorText);
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, BlockSize);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &DownloadTransfer::WriteBlock);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &DownloadTransfer::ReadHeader);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &DownloadTransfer::WatchProgress);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
@@ -39,14 +43,14 @@ void DownloadTransfer::Configure() {
 
 bool DownloadTransfer::Begin(int entry) {
     index = entry;
-    name = job.Names.value(index);
+    name = Entry().Name;
     tries = 1;
     reason.clear();
     if (!handle) {
         reason = QStringLiteral("cannot start a transfer");
         return false;
     }
-    if (!DownloadJob::IsPlainFileName(job.Names.value(index))) {
+    if (!DownloadJob::IsPlainFileName(Entry().Name)) {
         reason = QStringLiteral("not a plain file name");
         return false;
     }
@@ -60,25 +64,67 @@ bool DownloadTransfer::StartAtListedAddress() {
         reason = folders.Error(Folder());
         return false;
     }
-    if (!file.Open(folder)) {
+    if (!OpenFile(folder)) {
         reason = file.Error();
         return false;
     }
     hops = 0;
     Request(address);
+    AskFrom(file.Size());
+    Restart();
+    return true;
+}
+
+// Continues the partial file a run before left, or starts a fresh one.
+bool DownloadTransfer::OpenFile(int folder) {
+    const QByteArray part = PartName();
+    if (job.ContinuePartial && file.OpenPartial(folder, part, Entry().Source, validator))
+        return true;
+    DownloadFile::RemovePartial(folder, part, Entry().Source);
+    validator.clear();
+    return file.Open(folder);
+}
+
+QByteArray DownloadTransfer::PartName() const {
+    return QFile::encodeName(Entry().Name) + ".part";
+}
+
+void DownloadTransfer::AskFrom(qint64 from) {
+    resumeFrom = from;
+    curl_slist_free_all(headers);
+    headers = nullptr;
+    if (from > 0)
+        headers = curl_slist_append(nullptr, "If-Range: " + validator);
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(handle, CURLOPT_RANGE,
+                     from > 0 ? (QByteArray::number(from) + '-').constData() : nullptr);
+}
+
+void DownloadTransfer::Pause() {
+    file.Flush();
+}
+
+bool DownloadTransfer::Continue() {
+    if (validator.isEmpty() && !file.Restart(Entry().Source, validator)) {
+        reason = file.Error();
+        return false;
+    }
+    hops = 0;
+    Request(address);
+    AskFrom(file.Size());
     Restart();
     return true;
 }
 
 void DownloadTransfer::Request(const QByteArray& target) {
-    TransferRules::Request(handle, job, job.Sources.value(index), target, hops);
+    job.Rules.Request(handle, Entry().Page, Entry().Policy, Entry().Source, target, hops);
     errorText[0] = '\0';
 }
 
 // A page decides which addresses are fetched.
 bool DownloadTransfer::CheckSource() {
-    const QUrl source(job.Sources.value(index));
-    reason = TransferRules::SourceRefusal(source, job.FileSourceAllowed(job.Sources.value(index)));
+    const QUrl source(Entry().Source);
+    reason = TransferRules::SourceRefusal(source, job.Rules.FileSourceAllowed(Entry().Page));
     address = source.toEncoded();
     return reason.isEmpty();
 }
@@ -90,7 +136,11 @@ void DownloadTransfer::Restart() {
     windowBytes = 0;
     nextProgressReport = windowStart;
     reportedProgress = -1;
-    firstBytes.clear();
+    firstBytes = file.Size() > 0 ? file.FirstBytes(PictureSniffer::SniffLength) : QByteArray();
+    answerTaken = false;
+    wrongPart = false;
+    progressBase = 0;
+    expected = -1;
 }
 
 DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
@@ -103,6 +153,15 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
     if (!target.isEmpty() && reason.isEmpty()) {
         ++hops;
         Request(target);
+        answerTaken = false;
+        return Outcome::Redirect;
+    }
+    // The part asked for lies past the file's end: the file has changed; fetch it whole.
+    if (status == 416 && resumeFrom > 0 && file.Restart(Entry().Source, QByteArray())) {
+        validator.clear();
+        Request(address);
+        AskFrom(0);
+        Restart();
         return Outcome::Redirect;
     }
     if (reason.isEmpty()) {
@@ -110,9 +169,11 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
         if (!saved.isEmpty() && Place(saved))
             return Outcome::Saved;
     }
-    file.Discard();
-    if (IsTransient(result, status) && ScheduleRetry())
+    if (IsTransient(result, status) && ScheduleRetry()) {
+        file.Release();
         return Outcome::Retry;
+    }
+    file.Discard();
     if (tries > 1)
         reason += QStringLiteral(" (%1 tries)").arg(tries);
     return Outcome::Failed;
@@ -173,16 +234,20 @@ bool DownloadTransfer::Place(const QString& wanted) {
 
 bool DownloadTransfer::IsTakenByJob(const QString& candidate) const {
     const QString destination = DestinationFor(candidate);
-    return destination != job.Destinations.value(index) &&
+    return destination != Entry().Destination &&
            (job.HasDestination(destination) || savedDestinations.contains(destination));
 }
 
 QString DownloadTransfer::DestinationFor(const QString& candidate) const {
-    return job.Destinations.value(index).chopped(job.Names.value(index).size()) + candidate;
+    return Entry().Destination.chopped(Entry().Name.size()) + candidate;
+}
+
+const DownloadEntry& DownloadTransfer::Entry() const {
+    return job.Entries.at(index);
 }
 
 QString DownloadTransfer::Folder() const {
-    return QFileInfo(job.Destinations.value(index)).path();
+    return QFileInfo(Entry().Destination).path();
 }
 
 // Empty when the answer is to be saved.
@@ -191,6 +256,8 @@ QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
         return DownloadProgressSink::CancelledReason();
     if (writeFailed)
         return file.Error();
+    if (wrongPart)
+        return QStringLiteral("server sent another part of the file");
     if (stalled)
         return QStringLiteral("fewer than %1 bytes in %2 seconds, given up")
             .arg(StallBytes)
@@ -205,7 +272,7 @@ QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
 // Refused, dropped or unanswered connections, time-outs and a busy server may pass; a
 // trickling server, a full disk or a missing file will not.
 bool DownloadTransfer::IsTransient(CURLcode result, long status) const {
-    if (cancelRequested || writeFailed || stalled)
+    if (cancelRequested || writeFailed || stalled || wrongPart)
         return false;
     switch (result) {
     case CURLE_COULDNT_CONNECT:
@@ -251,6 +318,11 @@ void DownloadTransfer::Abandon(const QString& why) {
     file.Discard();
 }
 
+void DownloadTransfer::Interrupt(const QString& why) {
+    reason = why;
+    file.Release();
+}
+
 bool DownloadTransfer::IsHttp() const {
     return TransferRules::IsHttp(handle);
 }
@@ -263,13 +335,64 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
     long status = 0;
     curl_easy_getinfo(transfer->handle, CURLINFO_RESPONSE_CODE, &status);
     if (!transfer->IsHttp() || TransferRules::IsKeptHttpStatus(status)) {
+        if (!transfer->answerTaken && !transfer->TakeAnswer(status))
+            return CURL_WRITEFUNC_ERROR;
         if (!transfer->file.Write(data, length)) {
             transfer->writeFailed = true;
             return CURL_WRITEFUNC_ERROR;
         }
         transfer->KeepFirstBytes(data, length);
+        transfer->KeepWhenLarge();
     }
     return transfer->cancelRequested ? CURL_WRITEFUNC_ERROR : length;
+}
+
+// The server answers a request for the rest with that part (206) only while
+// the file is unchanged; any whole answer starts the file over.
+bool DownloadTransfer::TakeAnswer(long status) {
+    answerTaken = true;
+    const bool part = IsHttp() ? status == 206 : resumeFrom > 0;
+    if (resumeFrom > 0 && part) {
+        wrongPart = IsHttp() && rangeStart != resumeFrom;
+        progressBase = resumeFrom;
+        return !wrongPart;
+    }
+    validator = answerTag.isEmpty() ? answerModified : answerTag;
+    if (file.Size() > 0 && !file.Restart(Entry().Source, validator)) {
+        writeFailed = true;
+        return false;
+    }
+    firstBytes.clear();
+    return true;
+}
+
+// Only an answer that can be checked later is worth keeping for a later run.
+void DownloadTransfer::KeepWhenLarge() {
+    if (!file.IsKept() && !validator.isEmpty() && file.Size() >= KeepAfterBytes)
+        file.KeepAs(PartName(), Entry().Source, validator);
+}
+
+// Notes what a later request for the rest is checked against.
+size_t DownloadTransfer::ReadHeader(char* data, size_t size, size_t count, void* self) {
+    auto* transfer = static_cast<DownloadTransfer*>(self);
+    const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
+    if (line.startsWith("HTTP/")) {
+        transfer->answerTag.clear();
+        transfer->answerModified.clear();
+        transfer->rangeStart = -1;
+    }
+    const qsizetype colon = line.indexOf(':');
+    const QByteArray name = line.left(colon).trimmed().toLower();
+    const QByteArray value = line.mid(colon + 1).trimmed();
+    if (colon <= 0)
+        return size * count;
+    if (name == "etag" && !value.startsWith("W/"))
+        transfer->answerTag = value;
+    else if (name == "last-modified")
+        transfer->answerModified = value;
+    else if (name == "content-range" && value.startsWith("bytes "))
+        transfer->rangeStart = value.mid(6).split('-').value(0).toLongLong();
+    return size * count;
 }
 
 void DownloadTransfer::KeepFirstBytes(const char* data, size_t length) {
@@ -292,7 +415,8 @@ int DownloadTransfer::WatchProgress(void* self, curl_off_t total, curl_off_t rec
     } else if (now - transfer->windowStart >= std::chrono::seconds(StallSeconds)) {
         transfer->stalled = true;
     }
-    transfer->ReportProgress(received, total);
+    transfer->expected = total > 0 ? transfer->progressBase + total : -1;
+    transfer->ReportProgress(transfer->progressBase + received, transfer->expected);
     return transfer->cancelRequested || transfer->stalled ? 1 : 0;
 }
 
@@ -301,6 +425,7 @@ int DownloadTransfer::WatchProgress(void* self, curl_off_t total, curl_off_t rec
 void DownloadTransfer::ReportProgress(curl_off_t received, curl_off_t total) {
     const auto now = Clock::now();
     const curl_off_t progress = total > 0 ? received * 100 / total : received;
+    total = std::max<curl_off_t>(total, 0);
     if (received <= 0 || progress == reportedProgress || now < nextProgressReport)
         return;
     reportedProgress = progress;

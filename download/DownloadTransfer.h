@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 
+struct DownloadEntry;
 struct DownloadJob;
 class DownloadFolders;
 class DownloadProgressSink;
@@ -42,6 +43,17 @@ public:
     bool Retry();
     // Gives the entry up for the reason given, dropping what it wrote so far.
     void Abandon(const QString& why);
+    // Gives the entry up for the reason given, keeping a file kept for a later run.
+    void Interrupt(const QString& why);
+    // The handle has left the loop mid-file: writes out what is held.
+    void Pause();
+    // Asks for the rest of the paused file, or for all of it where the server
+    // gave nothing to check the rest against; false with Reason().
+    bool Continue();
+    // Bytes of the current entry received so far, earlier runs' included, and
+    // its size (-1 while unknown).
+    qint64 Received() const { return file.Size(); }
+    qint64 Expected() const { return expected; }
 
     int Index() const { return index; }
     // The name the entry is saved under: the listed one, or that name with the
@@ -65,11 +77,21 @@ public:
     static constexpr curl_off_t MaxRetryAfterSeconds = 60;
     // The shortest time between two progress reports of a file.
     static constexpr std::chrono::milliseconds ProgressInterval{250};
+    // A file in progress is kept under its partial name, for a later run to
+    // continue, once it holds this many bytes.
+    static constexpr qint64 KeepAfterBytes = 1024 * 1024;
     // How far "name (N).ext" is counted before a file is given up.
     static constexpr int MaxNumberedNames = 1000;
 
 private:
     void Configure();
+    bool OpenFile(int folder);
+    QByteArray PartName() const;
+    // Asks for the entry's bytes from from on, if the answer still is what validator names.
+    void AskFrom(qint64 from);
+    // Judges the first block of a kept answer: a whole one starts the file over.
+    bool TakeAnswer(long status);
+    void KeepWhenLarge();
     bool CheckSource();
     void Request(const QByteArray& target);
     bool IsHttp() const;
@@ -82,10 +104,12 @@ private:
     bool Place(const QString& wanted);
     bool IsTakenByJob(const QString& candidate) const;
     QString DestinationFor(const QString& candidate) const;
+    const DownloadEntry& Entry() const;
     QString Folder() const;
     void ReportProgress(curl_off_t received, curl_off_t total);
     // The start of the body, which tells a picture served without a useful type.
     void KeepFirstBytes(const char* data, size_t length);
+    static size_t ReadHeader(char* data, size_t size, size_t count, void* self);
     static size_t WriteBlock(char* data, size_t size, size_t count, void* self);
     static int WatchProgress(void* self, curl_off_t total, curl_off_t received, curl_off_t,
                              curl_off_t);
@@ -111,5 +135,15 @@ private:
     Clock::time_point nextProgressReport;
     curl_off_t reportedProgress = -1; // percent, or bytes while the size is unknown
     QByteArray firstBytes;
+    QByteArray validator;      // what the file so far was received under: ETag or Last-Modified
+    QByteArray answerTag;      // the current answer's strong ETag
+    QByteArray answerModified; // and its Last-Modified
+    qint64 rangeStart = -1;    // where the current answer's part starts, if it is one
+    qint64 resumeFrom = 0;     // asked from this byte on
+    qint64 progressBase = 0;   // bytes before the current answer's first
+    qint64 expected = -1;
+    bool answerTaken = false;
+    bool wrongPart = false;
+    curl_slist* headers = nullptr;
     char errorText[CURL_ERROR_SIZE] = {}; // the transfer library's last error, in detail
 };

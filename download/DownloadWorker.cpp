@@ -1,6 +1,7 @@
 #include "download/DownloadWorker.h"
 
 #include "core/Limits.h"
+#include "download/DownloadHandle.h"
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
 
@@ -21,33 +22,40 @@ constexpr int PollMilliseconds = 1000;
 
 QStringList FoldersOf(const DownloadJob& job) {
     QStringList folders;
-    for (const QString& destination : job.Destinations)
-        folders.append(QFileInfo(destination).path());
+    for (const DownloadEntry& entry : job.Entries)
+        folders.append(QFileInfo(entry.Destination).path());
     return folders;
 }
 
 } // namespace
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
-    : job(std::move(job)), sink(std::move(sink)), folders(FoldersOf(this->job)) {
-    multi = curl_multi_init();
+    : job(std::move(job)), sink(std::move(sink)), handle(std::make_shared<DownloadHandle>(this)),
+      folders(FoldersOf(this->job)) {
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);
-    if (multi)
-        curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(parallel));
-    workSlots.resize(size_t(std::clamp(this->job.Count, 1, parallel)));
+    loop.LimitHostConnections(parallel);
+    workSlots.resize(size_t(std::clamp(this->job.Count(), 1, parallel)));
 }
 
 DownloadWorker::~DownloadWorker() {
+    handle->Detach();
     workSlots.clear();
-    if (multi)
-        curl_multi_cleanup(multi);
 }
 
 void DownloadWorker::RequestCancel() {
     cancelRequested = true;
-    if (multi)
-        curl_multi_wakeup(multi);
+    loop.Wake();
+}
+
+void DownloadWorker::RequestInterrupt() {
+    interruptRequested = true;
+    RequestCancel();
+}
+
+void DownloadWorker::RequestPause(bool pause) {
+    pauseRequested = pause;
+    loop.Wake();
 }
 
 bool DownloadWorker::CancelRequested() const {
@@ -55,29 +63,39 @@ bool DownloadWorker::CancelRequested() const {
 }
 
 int DownloadWorker::Run() {
-    for (Slot& slot : workSlots)
+    // The job's rate limit is shared out evenly between its transfers.
+    const curl_off_t share = job.Rules.MaxBytesPerSecond / curl_off_t(workSlots.size());
+    for (Slot& slot : workSlots) {
         slot.transfer = std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink,
                                                            savedDestinations);
-    filesLeft = job.Count;
+        curl_easy_setopt(slot.transfer->Handle(), CURLOPT_MAX_RECV_SPEED_LARGE,
+                         std::max<curl_off_t>(share, job.Rules.MaxBytesPerSecond > 0 ? 1 : 0));
+    }
+    filesLeft = job.Count();
     sink->AnimationStarted();
     sink->FilesLeft(filesLeft);
     StartTransfers();
     while (!CancelRequested() && WorkLeft()) {
+        if (pauseRequested) {
+            PauseTransfers();
+            while (pauseRequested && !CancelRequested())
+                loop.Step(PollMilliseconds);
+            ResumeTransfers();
+        }
         WaitForActivity();
-        int running = 0;
-        curl_multi_perform(multi, &running);
         CollectFinished();
         StartTransfers();
+        RecordTotals();
     }
     AbandonUnfinished();
     if (!CancelRequested())
-        sink->Message(CompletionMessage(saved, job.Count));
+        sink->Message(CompletionMessage(saved, job.Count()));
     sink->AnimationStopped();
     return saved;
 }
 
 bool DownloadWorker::WorkLeft() const {
-    return nextEntry < job.Count ||
+    return nextEntry < job.Count() ||
            std::any_of(workSlots.begin(), workSlots.end(),
                        [](const Slot& slot) { return slot.state != Slot::State::Idle; });
 }
@@ -90,7 +108,7 @@ void DownloadWorker::StartTransfers() {
     for (Slot& slot : workSlots) {
         if (slot.state == Slot::State::Waiting)
             RetryWhenDue(slot);
-        while (slot.state == Slot::State::Idle && nextEntry < job.Count && !StartNextEntry(slot))
+        while (slot.state == Slot::State::Idle && nextEntry < job.Count() && !StartNextEntry(slot))
             Finished(slot, false);
     }
 }
@@ -107,22 +125,26 @@ void DownloadWorker::RetryWhenDue(Slot& slot) {
 }
 
 bool DownloadWorker::Add(Slot& slot) {
-    if (curl_multi_add_handle(multi, slot.transfer->Handle()) != CURLM_OK) {
+    if (!loop.Add(slot.transfer->Handle())) {
         slot.transfer->Abandon(QStringLiteral("cannot start a transfer"));
         return false;
     }
     slot.state = Slot::State::Running;
+    job.Entries[slot.transfer->Index()].Status = DownloadEntry::State::Running;
     return true;
 }
 
 void DownloadWorker::CollectFinished() {
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-        Slot* slot = SlotOf(message->easy_handle);
-        if (message->msg != CURLMSG_DONE || !slot)
+    // A stopped job's transfers are given up together, keeping or dropping their files.
+    if (CancelRequested())
+        return;
+    CURL* handle = nullptr;
+    CURLcode result = CURLE_OK;
+    while (loop.NextFinished(handle, result)) {
+        Slot* slot = SlotOf(handle);
+        if (!slot)
             continue;
-        const CURLcode result = message->data.result;
-        curl_multi_remove_handle(multi, slot->transfer->Handle());
+        loop.Remove(slot->transfer->Handle());
         switch (slot->transfer->Finish(result)) {
         case DownloadTransfer::Outcome::Saved:
             Finished(*slot, true);
@@ -143,11 +165,52 @@ void DownloadWorker::CollectFinished() {
     }
 }
 
+// A paused job's transfers leave the loop, and the loop lets go of every connection.
+void DownloadWorker::PauseTransfers() {
+    for (Slot& slot : workSlots) {
+        if (slot.state != Slot::State::Running)
+            continue;
+        loop.Remove(slot.transfer->Handle());
+        slot.transfer->Pause();
+        slot.state = Slot::State::Paused;
+        job.Entries[slot.transfer->Index()].Status = DownloadEntry::State::Paused;
+    }
+    loop.CloseConnections();
+    handle->SetStatus(DownloadHandle::State::Paused);
+}
+
+void DownloadWorker::ResumeTransfers() {
+    handle->SetStatus(DownloadHandle::State::Running);
+    if (CancelRequested())
+        return;
+    for (Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Paused && !(slot.transfer->Continue() && Add(slot)))
+            Finished(slot, false);
+    }
+}
+
+void DownloadWorker::RecordTotals() {
+    qint64 received = bytesDone;
+    for (const Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Idle)
+            continue;
+        received += slot.transfer->Received();
+        if (slot.transfer->Expected() >= 0)
+            job.Entries[slot.transfer->Index()].Size = slot.transfer->Expected();
+    }
+    qint64 expected = 0;
+    for (const DownloadEntry& entry : job.Entries)
+        expected = entry.Size >= 0 && expected >= 0 ? expected + entry.Size : -1;
+    handle->Record(job.Count() - filesLeft, job.Count(), received, expected);
+}
+
 void DownloadWorker::Finished(Slot& slot, bool ok) {
     slot.state = Slot::State::Idle;
     if (ok)
         ++saved;
     const int index = slot.transfer->Index();
+    job.Entries[index].Status = ok ? DownloadEntry::State::Saved : DownloadEntry::State::Failed;
+    bytesDone += ok ? slot.transfer->Received() : 0;
     sink->FileFinished(index, slot.transfer->Name(), ok, slot.transfer->Reason());
     sink->FilesLeft(--filesLeft);
 }
@@ -162,7 +225,7 @@ void DownloadWorker::WaitForActivity() {
                                       std::max(slot.transfer->RetryTime() - now,
                                                DownloadTransfer::Clock::duration::zero())));
     }
-    curl_multi_poll(multi, nullptr, 0, int(wait.count()), nullptr);
+    loop.Step(int(wait.count()));
 }
 
 // A cancelled job reports each file it was fetching and leaves none of them behind.
@@ -171,8 +234,11 @@ void DownloadWorker::AbandonUnfinished() {
         if (slot.state == Slot::State::Idle)
             continue;
         if (slot.state == Slot::State::Running)
-            curl_multi_remove_handle(multi, slot.transfer->Handle());
-        slot.transfer->Abandon(DownloadProgressSink::CancelledReason());
+            loop.Remove(slot.transfer->Handle());
+        if (interruptRequested)
+            slot.transfer->Interrupt(DownloadProgressSink::CancelledReason());
+        else
+            slot.transfer->Abandon(DownloadProgressSink::CancelledReason());
         Finished(slot, false);
     }
 }

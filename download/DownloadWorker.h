@@ -2,6 +2,7 @@
 
 #include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
+#include "download/TransferLoop.h"
 
 #include <QSet>
 #include <QString>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class DownloadHandle;
 class DownloadProgressSink;
 class DownloadTransfer;
 
@@ -30,14 +32,22 @@ public:
     int Run();
 
     // Asks this worker to stop: every transfer ends at once, also while a
-    // server stalls or a connection is being made. Any thread.
+    // server stalls or a connection is being made, and its half-fetched files
+    // are removed. Any thread.
     void RequestCancel();
     bool CancelRequested() const;
+    // The same, but a half-fetched file kept under its partial name stays for
+    // a later run to continue: the program is ending. Any thread.
+    void RequestInterrupt();
+    // Pauses (true) or resumes the job. Any thread.
+    void RequestPause(bool pause);
+    // The job's controls and totals, for its owner.
+    std::shared_ptr<DownloadHandle> Handle() const { return handle; }
 
 private:
     // One transfer and what it is doing.
     struct Slot {
-        enum class State { Idle, Running, Waiting };
+        enum class State { Idle, Running, Waiting, Paused };
         std::unique_ptr<DownloadTransfer> transfer;
         State state = State::Idle;
     };
@@ -51,12 +61,19 @@ private:
     void Finished(Slot& slot, bool saved);
     void WaitForActivity();
     void AbandonUnfinished();
+    void PauseTransfers();
+    void ResumeTransfers();
+    void RecordTotals();
     Slot* SlotOf(CURL* handle);
 
     DownloadJob job;
     std::unique_ptr<DownloadProgressSink> sink;
     std::atomic<bool> cancelRequested{false};
-    CURLM* multi; // drives every transfer; RequestCancel wakes it
+    std::atomic<bool> interruptRequested{false};
+    std::atomic<bool> pauseRequested{false};
+    std::shared_ptr<DownloadHandle> handle;
+    qint64 bytesDone = 0; // of the entries finished
+    TransferLoop loop;    // drives every transfer; RequestCancel wakes it
     std::vector<Slot> workSlots;
     DownloadFolders folders;         // opened when the job starts
     QSet<QString> savedDestinations; // shared by the transfers

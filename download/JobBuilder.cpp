@@ -2,10 +2,10 @@
 
 JobBuilder::JobBuilder(const JobOrigin& origin, const QString& folder, int parallel)
     : folder(folder) {
-    job.Page = origin.page;
-    job.PagePolicy = origin.policy;
-    job.CookieLines = origin.cookieLines;
-    job.FileSourcesAllowed = origin.page.isLocalFile();
+    job.Rules.Page = origin.page;
+    job.Rules.PagePolicy = origin.policy;
+    job.Rules.CookieLines = origin.cookieLines;
+    job.Rules.FileSourcesAllowed = origin.page.isLocalFile();
     job.Parallel = parallel;
 }
 

@@ -1,7 +1,5 @@
 #include "download/TransferRules.h"
 
-#include "download/DownloadJob.h"
-
 #include <QFile>
 #include <QUrl>
 
@@ -19,7 +17,7 @@ bool IsRemoteScheme(const QString& scheme) {
 
 const char* const TransferRules::UserAgent = "Quillmar";
 
-void TransferRules::Configure(CURL* handle, const DownloadJob& job, char* errorText) {
+void TransferRules::Configure(CURL* handle, char* errorText) const {
     curl_easy_setopt(handle, CURLOPT_USERAGENT, UserAgent);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
@@ -27,7 +25,7 @@ void TransferRules::Configure(CURL* handle, const DownloadJob& job, char* errorT
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, ConnectSeconds);
     // An empty cookie file switches the cookie engine on, the job's lines fill it.
     curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
-    for (const QByteArray& line : job.CookieLines)
+    for (const QByteArray& line : CookieLines)
         curl_easy_setopt(handle, CURLOPT_COOKIELIST, line.constData());
 }
 
@@ -44,14 +42,24 @@ QString TransferRules::SourceRefusal(const QUrl& source, bool fileSourcesAllowed
     return QString();
 }
 
-void TransferRules::Request(CURL* handle, const DownloadJob& job, const QString& source,
-                            const QByteArray& target, int hops) {
-    const QByteArray referer = job.RefererFor(source, QUrl::fromEncoded(target)).toUtf8();
+void TransferRules::Request(CURL* handle, const QUrl& page, const RefererPolicy& policy,
+                            const QString& source, const QByteArray& target, int hops) const {
+    const QByteArray referer = RefererFor(page, policy, source, QUrl::fromEncoded(target)).toUtf8();
     curl_easy_setopt(handle, CURLOPT_URL, target.constData());
     curl_easy_setopt(handle, CURLOPT_REFERER, referer.isEmpty() ? nullptr : referer.constData());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR,
-                     hops == 0 && job.FileSourceAllowed(source) ? "http,https,ftp,ftps,file"
-                                                                : "http,https,ftp,ftps");
+                     hops == 0 && FileSourceAllowed(page) ? "http,https,ftp,ftps,file"
+                                                          : "http,https,ftp,ftps");
+}
+
+QString TransferRules::RefererFor(const QUrl& page, const RefererPolicy& policy,
+                                  const QString& source, const QUrl& target) const {
+    return page.isEmpty() ? PagePolicy.RefererFor(Page, target, source)
+                          : policy.RefererFor(page, target, source);
+}
+
+bool TransferRules::FileSourceAllowed(const QUrl& page) const {
+    return page.isEmpty() ? FileSourcesAllowed : page.isLocalFile();
 }
 
 QByteArray TransferRules::RedirectTarget(CURL* handle, CURLcode result, long status) {

@@ -93,7 +93,7 @@ void ThumbnailsBinding::ShowHarvest(CQuillmarView& view, const Harvest& harvest)
         return;
     const JobBuilder rules(view.Engine()->DownloadOrigin(), QString(), 1);
     window->SetMinimumSize(Settings::MinimumPictureSize());
-    window->SetHarvest(ThumbnailHarvest::From(harvest, rules.Job()));
+    window->SetHarvest(ThumbnailHarvest::From(harvest, rules.Job().Rules));
     ListSelectionChanged();
 }
 

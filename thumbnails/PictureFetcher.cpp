@@ -1,6 +1,5 @@
 #include "thumbnails/PictureFetcher.h"
 
-#include "download/DownloadJob.h"
 #include "download/TransferRules.h"
 #include "thumbnails/PictureTransfer.h"
 
@@ -19,36 +18,32 @@ constexpr int PollMilliseconds = 1000;
 } // namespace
 
 PictureFetcher::PictureFetcher(QObject* parent, int timeLimitSeconds)
-    : QObject(parent), timeLimitSeconds(timeLimitSeconds), multi(curl_multi_init()),
-      rules(std::make_shared<const DownloadJob>()) {
+    : QObject(parent), timeLimitSeconds(timeLimitSeconds),
+      rules(std::make_shared<const TransferRules>()) {
     for (int i = 0; i < MaxParallel; ++i)
         workSlots.push_back(std::make_unique<Slot>());
-    if (multi)
+    if (loop.IsValid())
         worker = std::thread(&PictureFetcher::Run, this);
 }
 
 PictureFetcher::~PictureFetcher() {
     stopRequested = true;
     if (worker.joinable()) {
-        curl_multi_wakeup(multi);
+        loop.Wake();
         worker.join();
     }
     DropRunning();
-    workSlots.clear();
-    if (multi)
-        curl_multi_cleanup(multi);
 }
 
-void PictureFetcher::Reset(const DownloadJob& newRules) {
+void PictureFetcher::Reset(const TransferRules& newRules) {
     {
         std::lock_guard<std::mutex> lock(mutex);
-        requestedRules = std::make_shared<const DownloadJob>(newRules.WithoutFiles());
+        requestedRules = std::make_shared<const TransferRules>(newRules);
         requested.clear();
         requestedInView.clear();
         queueChanged = true;
     }
-    if (multi)
-        curl_multi_wakeup(multi);
+    loop.Wake();
 }
 
 void PictureFetcher::Queue(const QStringList& addresses, const QSet<QString>& addressesInView) {
@@ -58,8 +53,7 @@ void PictureFetcher::Queue(const QStringList& addresses, const QSet<QString>& ad
         requestedInView = addressesInView;
         queueChanged = true;
     }
-    if (multi)
-        curl_multi_wakeup(multi);
+    loop.Wake();
 }
 
 void PictureFetcher::Run() {
@@ -69,9 +63,7 @@ void PictureFetcher::Run() {
             if (!slot->running)
                 StartNext(*slot);
         }
-        curl_multi_poll(multi, nullptr, 0, PollMilliseconds, nullptr);
-        int running = 0;
-        curl_multi_perform(multi, &running);
+        loop.Step(PollMilliseconds);
         Collect();
     }
 }
@@ -107,7 +99,7 @@ void PictureFetcher::StartNext(Slot& slot) {
             Fail(address, slot.transfer->Reason());
             continue;
         }
-        if (curl_multi_add_handle(multi, slot.transfer->Handle()) != CURLM_OK) {
+        if (!loop.Add(slot.transfer->Handle())) {
             Fail(address, QStringLiteral("cannot start a transfer"));
             continue;
         }
@@ -129,14 +121,14 @@ int PictureFetcher::FreeSlots() const {
 }
 
 void PictureFetcher::Collect() {
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-        Slot* slot = SlotOf(message->easy_handle);
-        if (message->msg != CURLMSG_DONE || !slot)
+    CURL* handle = nullptr;
+    CURLcode result = CURLE_OK;
+    while (loop.NextFinished(handle, result)) {
+        Slot* slot = SlotOf(handle);
+        if (!slot)
             continue;
-        const CURLcode result = message->data.result;
         PictureTransfer& transfer = *slot->transfer;
-        curl_multi_remove_handle(multi, transfer.Handle());
+        loop.Remove(transfer.Handle());
         slot->running = false;
         switch (transfer.Finish(result)) {
         case PictureTransfer::Outcome::Fetched:
@@ -147,7 +139,7 @@ void PictureFetcher::Collect() {
             Fail(transfer.Address(), transfer.Reason());
             break;
         case PictureTransfer::Outcome::Redirect:
-            slot->running = curl_multi_add_handle(multi, transfer.Handle()) == CURLM_OK;
+            slot->running = loop.Add(transfer.Handle());
             if (!slot->running)
                 Fail(transfer.Address(), QStringLiteral("cannot start a transfer"));
             break;
@@ -158,7 +150,7 @@ void PictureFetcher::Collect() {
 void PictureFetcher::DropRunning() {
     for (auto& slot : workSlots) {
         if (slot->running)
-            curl_multi_remove_handle(multi, slot->transfer->Handle());
+            loop.Remove(slot->transfer->Handle());
         slot->running = false;
     }
 }

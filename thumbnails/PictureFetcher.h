@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QStringList>
 
+#include "download/TransferLoop.h"
+
 #include <curl/curl.h>
 
 #include <atomic>
@@ -12,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-struct DownloadJob;
+class TransferRules;
 class PictureTransfer;
 
 // Fetches pictures into memory on a thread of its own, at most MaxParallel at
@@ -28,7 +30,7 @@ public:
 
     // Drops the queue and every running fetch; what follows is fetched under
     // rules (the page, its Referer policy, the browser's cookies).
-    void Reset(const DownloadJob& rules);
+    void Reset(const TransferRules& rules);
     // Replaces the queue: addresses are fetched in this order, after those
     // already running; an address is fetched once until the next reset.
     // inView: those of the addresses, all at their start, that are in view.
@@ -59,15 +61,15 @@ private:
     Slot* SlotOf(CURL* handle);
 
     const int timeLimitSeconds;
-    CURLM* multi;
+    TransferLoop loop;
     std::vector<std::unique_ptr<Slot>> workSlots;
-    std::shared_ptr<const DownloadJob> rules; // of the fetching thread
+    std::shared_ptr<const TransferRules> rules; // of the fetching thread
 
     // Handed from the owner's thread to the fetching thread.
     std::mutex mutex;
     QStringList requested;
     QSet<QString> requestedInView;
-    std::shared_ptr<const DownloadJob> requestedRules; // non-null: reset with these
+    std::shared_ptr<const TransferRules> requestedRules; // non-null: reset with these
     bool queueChanged = false;
 
     QStringList queue;     // of the fetching thread

@@ -1,13 +1,12 @@
 #include "thumbnails/PictureTransfer.h"
 
-#include "download/DownloadJob.h"
 #include "download/TransferRules.h"
 
 #include <QUrl>
 
 #include <algorithm>
 
-PictureTransfer::PictureTransfer(std::shared_ptr<const DownloadJob> rules, int timeLimitSeconds)
+PictureTransfer::PictureTransfer(std::shared_ptr<const TransferRules> rules, int timeLimitSeconds)
     : rules(std::move(rules)), timeLimitMilliseconds(timeLimitSeconds * qint64(1000)),
       handle(curl_easy_init()) {
     if (handle)
@@ -20,7 +19,7 @@ PictureTransfer::~PictureTransfer() {
 }
 
 void PictureTransfer::Configure() {
-    TransferRules::Configure(handle, *rules, errorText);
+    rules->Configure(handle, errorText);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &PictureTransfer::Append);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(MaxBytes));
@@ -41,7 +40,7 @@ bool PictureTransfer::Begin(const QString& picture) {
         return false;
     started = std::chrono::steady_clock::now();
     LimitTime();
-    TransferRules::Request(handle, *rules, address, source.toEncoded(), hops);
+    rules->Request(handle, QUrl(), RefererPolicy(), address, source.toEncoded(), hops);
     return true;
 }
 
@@ -56,7 +55,7 @@ PictureTransfer::Outcome PictureTransfer::Finish(CURLcode result) {
         data.clear();
         errorText[0] = '\0';
         LimitTime();
-        TransferRules::Request(handle, *rules, address, target, hops);
+        rules->Request(handle, QUrl(), RefererPolicy(), address, target, hops);
         return Outcome::Redirect;
     }
     if (!reason.isEmpty())

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <memory>
 
-struct DownloadJob;
+class TransferRules;
 
 // One handle of the transfer library that fetches a picture whole into
 // memory under the download rules of its page (allowed sources, cookies,
@@ -16,7 +16,7 @@ struct DownloadJob;
 class PictureTransfer {
 public:
     // Each fetch, redirects included, ends after timeLimitSeconds whatever it got.
-    PictureTransfer(std::shared_ptr<const DownloadJob> rules, int timeLimitSeconds);
+    PictureTransfer(std::shared_ptr<const TransferRules> rules, int timeLimitSeconds);
     ~PictureTransfer();
     PictureTransfer(const PictureTransfer&) = delete;
     PictureTransfer& operator=(const PictureTransfer&) = delete;
@@ -24,7 +24,7 @@ public:
     enum class Outcome { Fetched, Failed, Redirect };
 
     CURL* Handle() const { return handle; }
-    const DownloadJob& Rules() const { return *rules; }
+    const TransferRules& Rules() const { return *rules; }
     // Prepares the fetch of address; false with Reason() when it may not start.
     bool Begin(const QString& address);
     // Judges the ended transfer: Fetched with TakeData(), Failed with Reason(),
@@ -50,7 +50,7 @@ private:
     QString FailureReason(CURLcode result, long status) const;
     static size_t Append(char* data, size_t size, size_t count, void* self);
 
-    std::shared_ptr<const DownloadJob> rules;
+    std::shared_ptr<const TransferRules> rules;
     qint64 timeLimitMilliseconds;
     std::chrono::steady_clock::time_point started;
     CURL* handle;

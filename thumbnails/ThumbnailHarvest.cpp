@@ -22,7 +22,7 @@ std::vector<DeepEntry> Entries(const HarvestLines& lines, const std::vector<Deep
 
 } // namespace
 
-ThumbnailHarvest ThumbnailHarvest::From(const Harvest& harvest, const DownloadJob& rules) {
-    return {rules.WithoutFiles(), Entries(harvest.imageLines, harvest.imageDetails),
+ThumbnailHarvest ThumbnailHarvest::From(const Harvest& harvest, const TransferRules& rules) {
+    return {rules, Entries(harvest.imageLines, harvest.imageDetails),
             Entries(harvest.linkLines, harvest.linkDetails)};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "download/DownloadJob.h"
+#include "download/TransferRules.h"
 #include "harvest/DeepPageScan.h"
 
 #include <vector>
@@ -11,10 +11,10 @@ struct Harvest;
 // link lists, with the sizes its scan knows (0 when unknown), and the rules
 // its pictures are fetched under (page address, Referer policy, cookies).
 struct ThumbnailHarvest {
-    DownloadJob rules;
+    TransferRules rules;
     std::vector<DeepEntry> images;
     std::vector<DeepEntry> links;
 
     // The lines of a scan in the order the page has them, with Deep Scan's sizes.
-    static ThumbnailHarvest From(const Harvest& harvest, const DownloadJob& rules);
+    static ThumbnailHarvest From(const Harvest& harvest, const TransferRules& rules);
 };

@@ -1,6 +1,6 @@
 #include "thumbnails/ThumbnailLoader.h"
 
-#include "download/DownloadJob.h"
+#include "download/TransferRules.h"
 #include "thumbnails/ThumbnailMaker.h"
 
 #include <QMetaObject>
@@ -62,7 +62,7 @@ ThumbnailLoader::~ThumbnailLoader() {
         DeleteWhenDone(std::move(pool));
 }
 
-void ThumbnailLoader::Reset(const DownloadJob& rules) {
+void ThumbnailLoader::Reset(const TransferRules& rules) {
     pool->clear();
     fetcher.Reset(rules);
     stages.clear();

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-struct DownloadJob;
+class TransferRules;
 
 // Turns addresses into thumbnails: from the disk cache when it has them, else
 // fetched and decoded small off the user-interface thread, then kept in the
@@ -26,7 +26,7 @@ public:
     ~ThumbnailLoader() override;
 
     // Forgets every address; what follows is fetched under rules.
-    void Reset(const DownloadJob& rules);
+    void Reset(const TransferRules& rules);
     // The addresses whose thumbnails are wanted, those in view, then those
     // near it, each most wanted first; those already made or on their way are
     // left as they are.

@@ -53,7 +53,7 @@ int main(int argc, char* argv[]) {
     }
     DownloadJob job = ReadJob(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     job.Parallel = argc == 4 ? std::atoi(argv[3]) : 4;
-    const int count = job.Count;
+    const int count = job.Count();
     DownloadWorker worker(std::move(job), std::make_unique<CountingSink>());
     QElapsedTimer clock;
     clock.start();

@@ -67,7 +67,7 @@ private slots:
         QString error;
         QVERIFY2(record->Load(error), qPrintable(error));
         DownloadJob job;
-        job.Page = QUrl("http://h/gallery.html");
+        job.Rules.Page = QUrl("http://h/gallery.html");
         job.AddListed(pictures.path(), "c.jpg", "http://h/c.jpg");
         job.AddListed(pictures.path(), "b.jpg", "http://h/b.jpg");
         const QString file = pictures.filePath("my c (2).jpg");

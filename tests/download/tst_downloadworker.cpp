@@ -1,3 +1,4 @@
+#include "download/DownloadHandle.h"
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
@@ -132,6 +133,25 @@ private:
                                                                                    : nullptr;
     }
 
+    // A picture of three MiB served slowly, with an ETag, answering Range requests when ranges.
+    static HttpRoute SlowPicture(const QByteArray& body, const QByteArray& tag, bool ranges) {
+        HttpRoute route{200, "image/jpeg", body, {{"ETag", tag}}, 64 * 1024, 100};
+        route.ranges = ranges;
+        return route;
+    }
+
+    // Stops a job after it has kept more than a MiB of big.jpg under its
+    // partial name, as the end of the program does; the partial file stays.
+    void LeaveHalfFetched(const QByteArray& body) {
+        server->setRoute("/big.jpg", SlowPicture(body, "\"v1\"", true));
+        const auto reports = Start(Job({"big.jpg"}));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(Path("big.jpg.part")).size() >= 1024 * 1024, 30000);
+        registry->CancelAllAndWait();
+        QVERIFY(reports->Ended());
+        QCOMPARE(filesIn(folder->path()), QStringList({"big.jpg.part"}));
+        server->clearRequests();
+    }
+
 private slots:
     void init() {
         registry = std::make_unique<DownloadRegistry>();
@@ -165,15 +185,15 @@ private slots:
         QVERIFY(WriteFile(Path("empty (2).gif"), "the user's too"));
         QVERIFY(WriteFile(Path("deflated.jpg"), "deflated"));
         DownloadJob job = Job({"a.jpg", "empty.gif"});
-        job.Page = QUrl(server->url("gallery.html?token=1#top"));
+        job.Rules.Page = QUrl(server->url("gallery.html?token=1#top"));
         job.Add(folder->path(), "local.png",
                 QUrl::fromLocalFile(local.filePath("local.png")).toString());
         for (const char* name : {"hop.jpg", "render", "render (2)", "render.png", "deflated.jpg"})
             job.Add(folder->path(), name,
                     server->url(qstrcmp(name, "render (2)") ? name : "render"));
-        job.CookieLines = {"127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tabc",
-                           "127.0.0.1\tFALSE\t/\tFALSE\t0\ttheme\tdark"};
-        job.FileSourcesAllowed = true;
+        job.Rules.CookieLines = {"127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tabc",
+                                 "127.0.0.1\tFALSE\t/\tFALSE\t0\ttheme\tdark"};
+        job.Rules.FileSourcesAllowed = true;
 
         const auto reports = Run(job);
         QVERIFY(reports);
@@ -236,7 +256,7 @@ private slots:
         for (const QString& name : {QString(), QString("."), QString(".."), QString("../x.jpg"),
                                     QString("sub/x.jpg"), QString("nul") + QChar(u'\0') + "x.jpg"})
             job.Add(inner, name, server->url("good.jpg"));
-        job.FileSourcesAllowed = true; // as for a local page
+        job.Rules.FileSourcesAllowed = true; // as for a local page
         rlimit previous{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
         const auto restore = qScopeGuard([&] {
@@ -311,6 +331,89 @@ private slots:
             QVERIFY(report.section(' ', 0, 0).toLongLong() * 100 / body.size() > percent);
             percent = report.section(' ', 0, 0).toLongLong() * 100 / body.size();
         }
+    }
+
+    // A file left half-fetched is continued with Range and If-Range; a server
+    // that ignores the range, or whose file has changed since, sends the whole
+    // file, which replaces what was kept.
+    void continuesHalfFetchedFileOnlyWhileUnchanged_data() {
+        QTest::addColumn<bool>("ranges");
+        QTest::addColumn<QByteArray>("tag");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("range honoured") << true << QByteArray("\"v1\"") << false;
+        QTest::newRow("range ignored") << false << QByteArray("\"v1\"") << false;
+        QTest::newRow("file changed") << true << QByteArray("\"v2\"") << true;
+    }
+    void continuesHalfFetchedFileOnlyWhileUnchanged() {
+        QFETCH(bool, ranges);
+        QFETCH(QByteArray, tag);
+        QFETCH(bool, changed);
+        const QByteArray body = BinaryBody(3 * 1024 * 1024);
+        LeaveHalfFetched(body);
+        const qint64 kept = QFileInfo(Path("big.jpg.part")).size();
+        const QByteArray now = changed ? BinaryBody(3 * 1024 * 1024 + 5).mid(5) : body;
+        HttpRoute route = SlowPicture(now, tag, ranges);
+        route.chunkDelayMs = 0;
+        server->setRoute("/big.jpg", route);
+
+        const auto reports = Run(Job({"big.jpg"}));
+        QVERIFY(reports);
+        QCOMPARE(reports->Lines("saved "), QStringList({"big.jpg"}));
+        QVERIFY(ReadFile(Path("big.jpg")) == now);
+        QCOMPARE(filesIn(folder->path()), QStringList({"big.jpg"}));
+        const QList<testsupport::HttpRequest> requests = server->requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].headers.value("range"), "bytes=" + QByteArray::number(kept) + '-');
+        QCOMPARE(requests[0].headers.value("if-range"), QByteArray("\"v1\""));
+    }
+
+    // Paused, a job holds no transfer and the others go on: cancelling one of
+    // two leaves the paused one, which resumes where it stopped and ends whole.
+    void pausedJobResumesWithRangeWhileAnotherIsCancelled() {
+        const QByteArray body = BinaryBody(3 * 1024 * 1024);
+        server->setRoute("/big.jpg", SlowPicture(body, "\"v1\"", true));
+        server->setRoute("/other.jpg", SlowPicture(body, "\"o\"", false));
+        auto paused = std::make_shared<Reports>();
+        const std::shared_ptr<DownloadHandle> handle =
+            registry->Start(Job({"big.jpg"}), std::make_unique<RecordingSink>(paused));
+        auto other = std::make_shared<Reports>();
+        const std::shared_ptr<DownloadHandle> otherHandle =
+            registry->Start(Job({"other.jpg"}), std::make_unique<RecordingSink>(other));
+        QVERIFY(handle && otherHandle);
+        QTRY_VERIFY_WITH_TIMEOUT(handle->Progress().bytesReceived > 256 * 1024, 30000);
+        handle->Pause();
+        QTRY_COMPARE_WITH_TIMEOUT(handle->Status(), DownloadHandle::State::Paused, 30000);
+        const qint64 received = handle->Progress().bytesReceived;
+        QCOMPARE(handle->Progress().filesTotal, 1);
+        otherHandle->Cancel();
+        QTRY_VERIFY_WITH_TIMEOUT(other->Ended(), 30000);
+        QCOMPARE(other->Lines("failed "), QStringList({"other.jpg: cancelled"}));
+        QCOMPARE(otherHandle->Status(), DownloadHandle::State::Ended);
+        QVERIFY(!paused->Ended());
+        server->clearRequests();
+
+        handle->Resume();
+        QTRY_VERIFY_WITH_TIMEOUT(paused->Ended(), 60000);
+        QCOMPARE(paused->Lines("saved "), QStringList({"big.jpg"}));
+        QVERIFY(ReadFile(Path("big.jpg")) == body);
+        const QList<testsupport::HttpRequest> requests = server->requests();
+        QCOMPARE(requests.size(), 1);
+        QVERIFY(requests[0].headers.value("range").mid(6).chopped(1).toLongLong() >= received);
+        QCOMPARE(filesIn(folder->path()), QStringList({"big.jpg"}));
+    }
+
+    // Speed and time left come from the last few seconds of bytes.
+    void totalsTellSpeedAndTimeLeft() {
+        DownloadHandle handle(nullptr);
+        const auto start = DownloadHandle::Clock::now();
+        handle.Record(0, 2, 0, 10000, start);
+        handle.Record(0, 2, 1000, 10000, start + std::chrono::seconds(1));
+        handle.Record(1, 2, 3000, 10000, start + std::chrono::seconds(2));
+        QCOMPARE(handle.Progress().bytesPerSecond, qint64(1500));
+        QCOMPARE(handle.Progress().secondsLeft, qint64(5));
+        handle.Record(1, 2, 3000, 10000, start + std::chrono::seconds(6));
+        QCOMPARE(handle.Progress().bytesPerSecond, qint64(0));
+        QCOMPARE(handle.Progress().secondsLeft, qint64(-1));
     }
 
     // Four at once, and no fifth until one ends; a cancel ends them all long
@@ -501,8 +604,8 @@ private slots:
               "a%41.jpg=h:/a%2541.jpg", "a%2Fb.jpg=h:/a%2Fb.jpg"})
             job.AddListed("/f", line.section('=', 0, 0), line.section('=', 1));
         QStringList made;
-        for (int i = 0; i < job.Count; ++i)
-            made << job.Destinations[i].mid(3) + '=' + job.Sources[i];
+        for (const DownloadEntry& entry : job.Entries)
+            made << entry.Destination.mid(3) + '=' + entry.Source;
         QCOMPARE(made.join(", "),
                  QStringLiteral("large.jpg=1, large (2).jpg=2, large (3).jpg=3, Large.jpg=4, a "
                                 "(2).gif=5, a.gif=6, a (3).gif=7, photo=8, photo (2)=9, gif=10, "

@@ -151,8 +151,8 @@ private slots:
         QVERIFY(builder.AddLines(harvest.imageLines, harvest.imageMap, harvest.sources));
         QVERIFY(builder.AddLines(harvest.linkLines, harvest.linkMap, harvest.sources));
         QStringList sent;
-        for (const QString& source : builder.Job().Sources)
-            sent << source.mid(9) + '|' + builder.Job().RefererFor(source, QUrl(source));
+        for (const DownloadEntry& entry : builder.Job().Entries)
+            sent << entry.Source.mid(9) + '|' + builder.Job().RefererFor(entry, QUrl(entry.Source));
         QCOMPARE(sent, (QStringList{"a.jpg|" + first, "b.jpg|", "c.jpg|http://h/view",
                                     "a.zip|" + first, "b.zip|"}));
     }

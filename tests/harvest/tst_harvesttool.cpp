@@ -360,6 +360,11 @@ private slots:
         for (const QString wrong : {" 4", "+4", "0", "17", "4x"})
             row(qPrintable("parallel " + wrong), {"--download", ".", "--parallel", wrong, "a.html"},
                 2, "", "quillmar-harvest: --parallel takes a number from 1 to 16\nusage:");
+        for (const QString wrong : {"fast", "0", "2G", "-5K", "1.5M"})
+            row(qPrintable("rate " + wrong), {"--download", ".", "--limit-rate", wrong, "a.html"},
+                2, "", "quillmar-harvest: --limit-rate takes bytes a second");
+        row("rate without download", {"--limit-rate", "2M", "a.html"}, 2, "",
+            "quillmar-harvest: --limit-rate needs --download\n");
         row("unknown option", {"--fast", "a.html"}, 2, "",
             "quillmar-harvest: Unknown option 'fast'.\nusage:");
         row("size without deep scan", {"--min-size", "9x9", "a.html"}, 2, "",
@@ -568,6 +573,49 @@ private slots:
         QVERIFY(QFile::remove(QDir(folder).filePath("one.png")));
         fetches(download, "saved one.png\n");
         QCOMPARE(requestsFor(server, "/record/one.png"), 1);
+    }
+
+    // Killed mid-file, the tool leaves the file's first MiB under its partial
+    // name; a rerun asks for the rest and the file ends whole, while
+    // --no-continue fetches it afresh.
+    void aRerunContinuesWhatAKilledRunLeft_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("continued") << QStringList();
+        QTest::newRow("afresh") << QStringList({"--no-continue"});
+    }
+    void aRerunContinuesWhatAKilledRunLeft() {
+        QFETCH(QStringList, options);
+        QByteArray body(3 << 20, Qt::Uninitialized);
+        for (int i = 0; i < body.size(); ++i)
+            body[i] = char(i * 31 + i / 4099);
+        HttpRoute slow{200, "image/png", body, {{"ETag", "\"k1\""}}, 64 * 1024, 100};
+        slow.ranges = true;
+        server.setRoute("/pages/big.png", slow);
+        server.setFile("/pages/big.html", "<html><a href='big.png'>big</a></html>");
+        QTemporaryDir folder;
+        const QStringList arguments = {"--download", folder.path(), server.url("pages/big.html")};
+        QProcess killed;
+        killed.start(QStringLiteral(QUILLMAR_BINARY_DIR "/quillmar-harvest"), arguments);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(folder.filePath("big.png.part")).size() >= 1 << 20,
+                                 60000);
+        killed.kill();
+        QVERIFY(killed.waitForFinished(30000));
+        const qint64 kept = QFileInfo(folder.filePath("big.png.part")).size();
+        slow.chunkDelayMs = 0;
+        server.setRoute("/pages/big.png", slow);
+        server.clearRequests();
+
+        const ToolRun run = runHarvestTool(options + arguments);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(readFile(folder.filePath("big.png")) == body);
+        QCOMPARE(filesIn(folder.path()), QStringList({"big.png"}));
+        QByteArrayList ranges;
+        for (const HttpRequest& request : server.requests())
+            if (request.path == "/pages/big.png")
+                ranges << request.headers.value("range");
+        QCOMPARE(ranges,
+                 QByteArrayList({options.isEmpty() ? "bytes=" + QByteArray::number(kept) + '-'
+                                                   : QByteArray()}));
     }
 
     // Stopped mid-file, the tool cancels the transfer and leaves nothing behind.

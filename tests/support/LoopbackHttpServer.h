@@ -17,6 +17,7 @@ struct HttpRoute {
     qint64 cutAfter = -1; // >= 0: announce the whole length, close after this many bytes
     bool stall = false;   // read the request and never answer
     bool hangUp = false;  // read the request and close the connection unanswered
+    bool ranges = false;  // answer "Range: bytes=N-" with 206 while If-Range names the ETag header
 };
 
 struct HttpRequest {

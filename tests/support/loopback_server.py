@@ -17,7 +17,7 @@ import urllib.parse
 
 # The fields of an HttpRoute, in the order the C++ side sends them.
 ROUTE_FIELDS = ("status", "contentType", "body", "headers", "chunkSize", "chunkDelayMs",
-                "cutAfter", "stall", "hangUp")
+                "cutAfter", "stall", "hangUp", "ranges")
 NOT_FOUND = {"status": 404, "body": b"<html><body>Not found</body></html>"}
 
 lock = threading.Lock()
@@ -44,6 +44,20 @@ def route_for(path):
         return NOT_FOUND
     kind = mimetypes.guess_type(without_query)[0] or "application/octet-stream"
     return {"contentType": kind, "body": body}
+
+
+def wanted_start(route, headers, size):
+    """Where a Range request a route honours starts; None for a whole answer.
+    As a server does, If-Range must name the route's ETag."""
+    asked = headers.get("range", "")
+    if not route.get("ranges") or not asked.startswith("bytes=") or not asked.endswith("-"):
+        return None
+    tags = [value.split(":", 1)[1].strip() for value in route.get("headers", [])
+            if value.lower().startswith("etag:")]
+    if "if-range" in headers and headers["if-range"] not in tags:
+        return None
+    start = int(asked[6:-1])
+    return start if start < size else None
 
 
 class Handler(socketserver.StreamRequestHandler):
@@ -73,13 +87,18 @@ class Handler(socketserver.StreamRequestHandler):
         if route.get("hangUp"):
             return False
         status, body = route.get("status", 200), route.get("body", b"")
+        extra = list(route.get("headers", []))
+        start = wanted_start(route, headers, len(body))
+        if start is not None:
+            status, body = 206, body[start:]
+            extra.append(f"Content-Range: bytes {start}-{start + len(body) - 1}/{start + len(body)}")
         cut = route.get("cutAfter", -1)
         close = headers.get("connection", "").lower() == "close" or cut >= 0
         head = [f"HTTP/1.1 {status} {'OK' if status < 400 else 'Error'}",
                 f"Content-Length: {len(body)}"]
         if route.get("contentType", "text/html"):  # an empty type: no Content-Type at all
             head.append(f"Content-Type: {route.get('contentType', 'text/html')}")
-        head += route.get("headers", [])
+        head += extra
         head.append("Connection: " + ("close" if close else "keep-alive"))
         self.wfile.write(("\r\n".join(head) + "\r\n\r\n").encode("latin-1"))
         if method != "HEAD":

@@ -4,16 +4,64 @@
 #include "InterruptWatch.h"
 #include "download/ArchivingSink.h"
 #include "download/DownloadArchive.h"
+#include "download/DownloadHandle.h"
 #include "download/DownloadWorker.h"
 #include "download/EngineCookieJar.h"
 #include "download/JobBuilder.h"
 #include "follow/FollowedList.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineProfile>
 
+#include <cstdio>
 #include <thread>
+#include <unistd.h>
+
+namespace {
+
+// How often the progress line is redrawn.
+constexpr int ProgressMilliseconds = 500;
+
+QString Bytes(qint64 bytes) {
+    if (bytes >= 1024 * 1024)
+        return QString::number(double(bytes) / (1024 * 1024), 'f', 1) + QStringLiteral(" MB");
+    return QString::number(double(bytes) / 1024, 'f', 1) + QStringLiteral(" KB");
+}
+
+// "3 of 40 files, 12.0 MB of 80.0 MB, 3.2 MB/s, 20 s left", as much as is known.
+QString ProgressLine(const DownloadHandle::Totals& totals) {
+    QString line = QStringLiteral("%1 of %2 files, %3")
+                       .arg(totals.filesDone)
+                       .arg(totals.filesTotal)
+                       .arg(Bytes(totals.bytesReceived));
+    if (totals.bytesTotal >= 0)
+        line += QStringLiteral(" of ") + Bytes(totals.bytesTotal);
+    line += QStringLiteral(", ") + Bytes(totals.bytesPerSecond) + QStringLiteral("/s");
+    if (totals.secondsLeft >= 0)
+        line += QStringLiteral(", %1 s left").arg(totals.secondsLeft);
+    return line;
+}
+
+void ShowProgress(const DownloadHandle& handle) {
+    // Padded so a shorter line covers a longer one before it.
+    std::fprintf(stderr, "\r%-70s", qPrintable(ProgressLine(handle.Progress())));
+    std::fflush(stderr);
+}
+
+} // namespace
+
+std::optional<qint64> HarvestDownload::RateIn(const QString& text) {
+    static const QRegularExpression rate(QStringLiteral("^([0-9]{1,12})([kKmM]?)$"));
+    const QRegularExpressionMatch match = rate.match(text);
+    const QString unit = match.captured(2).toUpper();
+    const qint64 value = match.captured(1).toLongLong() * (unit == QLatin1String("M") ? 1024 * 1024
+                                                           : unit == QLatin1String("K") ? 1024
+                                                                                        : 1);
+    return match.hasMatch() && value > 0 ? std::optional<qint64>(value) : std::nullopt;
+}
 
 DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                                       const Choice& choice, const Records& records,
@@ -53,10 +101,14 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
         if (choice.links)
             addEach(harvest.Links());
     }
-    return builder.Job();
+    DownloadJob job = builder.Job();
+    job.ContinuePartial = choice.continuePartial;
+    job.Rules.MaxBytesPerSecond = choice.maxBytesPerSecond;
+    return job;
 }
 
-int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Records& records) {
+int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
+                         bool progress) {
     std::atomic<int> failures{0};
     std::unique_ptr<DownloadProgressSink> sink = std::make_unique<ConsoleDownloadSink>(failures);
     for (const std::shared_ptr<DownloadArchive>& record : {records.archive, records.folder})
@@ -65,7 +117,13 @@ int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Reco
     DownloadWorker worker(std::move(job), std::move(sink));
     const QObject whileRunning; // ends the connection below with this call
     QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileRunning,
-                     [&worker] { worker.RequestCancel(); });
+                     [&worker] { worker.RequestInterrupt(); });
+    QTimer progressTimer;
+    const std::shared_ptr<DownloadHandle> handle = worker.Handle();
+    QObject::connect(&progressTimer, &QTimer::timeout, [&handle] { ShowProgress(*handle); });
+    const bool showProgress = progress && ::isatty(STDERR_FILENO);
+    if (showProgress)
+        progressTimer.start(ProgressMilliseconds);
     std::thread thread([&worker] {
         worker.Run();
         QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
@@ -73,5 +131,9 @@ int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Reco
     });
     QCoreApplication::exec();
     thread.join();
+    if (showProgress) {
+        ShowProgress(*handle);
+        std::fputc('\n', stderr);
+    }
     return failures > 0 ? 1 : 0;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class DownloadArchive;
@@ -21,8 +22,11 @@ public:
         bool links = true;
         QString match; // only names containing this text, ignoring case; empty: all
         int parallel = Limits::DefaultParallelDownloads; // files fetched at once
-        QString archive;    // the record of files saved by earlier runs; empty: none
-        bool record = true; // keep the folder's own record, as the window does
+        QString archive;              // the record of files saved by earlier runs; empty: none
+        bool record = true;           // keep the folder's own record, as the window does
+        bool continuePartial = true;  // continue files an earlier run left half-fetched
+        qint64 maxBytesPerSecond = 0; // for the whole run; 0: no limit
+        bool progress = true;         // a progress line on a terminal's standard error
     };
 
     // The records a run reads and writes; either may be missing.
@@ -32,6 +36,10 @@ public:
         // The folder's own record: a file still in the folder as saved is not fetched again.
         std::shared_ptr<DownloadArchive> folder;
     };
+
+    // A rate as --limit-rate takes it: bytes a second, or with K or M (1024,
+    // 1048576) after the number; nothing when malformed or 0.
+    static std::optional<qint64> RateIn(const QString& text);
 
     // One entry per chosen line of every harvest, images first, in list order,
     // named as the download commands name them: each address once, a name shared
@@ -46,7 +54,10 @@ public:
 
     // Runs the job on a worker thread while the event loop keeps running and
     // prints each file's outcome, recording each saved file in the records it
-    // has; returns the exit code: 0 when every file was saved. An
-    // interruption cancels the transfers, leaving no partial file.
-    static int Run(DownloadJob job, InterruptWatch& interrupts, const Records& records);
+    // has; returns the exit code: 0 when every file was saved. An interruption
+    // ends the transfers, keeping the half-fetched files kept under partial
+    // names for the next run to continue. On a terminal, a line on standard
+    // error tells the totals, updated in place.
+    static int Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
+                   bool progress);
 };

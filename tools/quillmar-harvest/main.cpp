@@ -36,7 +36,8 @@ const char* const usage =
     "usage: quillmar-harvest [--timeout SECONDS] [SCAN] [FOLLOW] [--json] URL\n"
     "       quillmar-harvest [--timeout SECONDS] [SCAN] [FOLLOW] --download DIR [--images]\n"
     "                        [--links] [--match TEXT] [--parallel N] [--archive FILE]\n"
-    "                        [--no-record] URL\n"
+    "                        [--no-record] [--limit-rate RATE] [--no-continue]\n"
+    "                        [--quiet] URL\n"
     "       quillmar-harvest [options] --input FILE\n"
     "       quillmar-harvest --help | --version\n"
     "  SCAN is any of:\n"
@@ -64,7 +65,11 @@ const char* const usage =
     "  --match TEXT    only files whose name contains TEXT, ignoring case\n"
     "  --parallel N    fetch up to N files at once, 1 to 16 (default 4)\n"
     "  --archive FILE  skip addresses FILE records as saved; record each file saved\n"
-    "  --no-record     keep no record of the files saved in DIR: fetch them all again\n";
+    "  --no-record     keep no record of the files saved in DIR: fetch them all again\n"
+    "  --limit-rate RATE  receive at most RATE bytes a second in all (500K, 2M, 100000)\n"
+    "  --no-continue   fetch files an interrupted run left half-fetched (NAME.part)\n"
+    "                  afresh instead of asking the server for the rest\n"
+    "  --quiet         no progress line on standard error\n";
 
 // --help and --version answer at once, whatever else the command line holds.
 std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
@@ -103,8 +108,9 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
             error = QStringLiteral("--parallel needs --download");
         if (parser.isSet(QStringLiteral("archive")))
             error = QStringLiteral("--archive needs --download");
-        if (parser.isSet(QStringLiteral("no-record")))
-            error = QStringLiteral("--no-record needs --download");
+        for (const char* option : {"no-record", "limit-rate", "no-continue", "quiet"})
+            if (parser.isSet(QString::fromLatin1(option)))
+                error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
         return std::nullopt;
     }
     // A missing folder is made once the pages are harvested.
@@ -127,6 +133,17 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     if (choice.parallel == 0) {
         error = QStringLiteral("--parallel takes a number from 1 to 16");
         return std::nullopt;
+    }
+    choice.continuePartial = !parser.isSet(QStringLiteral("no-continue"));
+    choice.progress = !parser.isSet(QStringLiteral("quiet"));
+    if (parser.isSet(QStringLiteral("limit-rate"))) {
+        const std::optional<qint64> rate =
+            HarvestDownload::RateIn(parser.value(QStringLiteral("limit-rate")));
+        if (!rate) {
+            error = QStringLiteral("--limit-rate takes bytes a second, for instance 500K or 2M");
+            return std::nullopt;
+        }
+        choice.maxBytesPerSecond = *rate;
     }
     return choice;
 }
@@ -230,10 +247,10 @@ std::optional<QStringList> readAddresses(const QString& path, int& badLines, QSt
 
 void addOptions(QCommandLineParser& parser) {
     for (const char* name : {"download", "match", "parallel", "min-size", "follow-match", "take",
-                             "pages", "follow-limit", "input", "archive", "timeout"})
+                             "pages", "follow-limit", "input", "archive", "timeout", "limit-rate"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
-    for (const char* name :
-         {"images", "links", "deep", "scroll", "json", "follow", "follow-other-sites", "no-record"})
+    for (const char* name : {"images", "links", "deep", "scroll", "json", "follow",
+                             "follow-other-sites", "no-record", "no-continue", "quiet"})
         parser.addOption({QString::fromLatin1(name), QString()});
 }
 
@@ -328,9 +345,9 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
     for (const QString& line : notFetched)
         std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
-    if (job.Count == 0 && notFetched.isEmpty() && !choice.match.isEmpty())
+    if (job.Count() == 0 && notFetched.isEmpty() && !choice.match.isEmpty())
         std::fprintf(stderr, "quillmar-harvest: nothing matched %s\n", qPrintable(choice.match));
-    return HarvestDownload::Run(std::move(job), interrupts, records);
+    return HarvestDownload::Run(std::move(job), interrupts, records, choice.progress);
 }
 
 } // namespace
