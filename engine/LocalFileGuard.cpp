@@ -1,18 +1,29 @@
 #include "engine/LocalFileGuard.h"
 
+#include <QFileInfo>
 #include <QUrl>
 #include <QWebEngineProfile>
 
 namespace {
 
-bool NamedAs(const QUrl& target, std::initializer_list<QLatin1String> extensions) {
-    const QString name = target.fileName(QUrl::FullyDecoded).toLower();
+bool HasExtension(const QString& fileName, std::initializer_list<QLatin1String> extensions) {
+    const QString name = fileName.toLower();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot < 0)
         return false;
     const QStringView extension = QStringView(name).mid(dot + 1);
     return std::any_of(extensions.begin(), extensions.end(),
                        [extension](QLatin1String known) { return extension == known; });
+}
+
+// The name must say what the file is, and so must the file a link leads to: a
+// "frame.html" unpacked from an archive may be a link to any file.
+bool NamedAs(const QUrl& target, std::initializer_list<QLatin1String> extensions) {
+    if (!HasExtension(target.fileName(QUrl::FullyDecoded), extensions))
+        return false;
+    const QFileInfo file(target.toLocalFile());
+    return !file.isSymLink() ||
+           HasExtension(QFileInfo(file.canonicalFilePath()).fileName(), extensions);
 }
 
 } // namespace

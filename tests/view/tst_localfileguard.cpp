@@ -1,6 +1,8 @@
 #include "engine/LocalFileGuard.h"
 #include "support/TestMain.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QUrl>
 
 using Type = QWebEngineUrlRequestInfo::ResourceType;
@@ -54,6 +56,21 @@ private slots:
         QFETCH(QString, target);
         QFETCH(bool, allowed);
         QCOMPARE(LocalFileGuard::Allows(Type(type), QUrl(target)), allowed);
+    }
+
+    // A file named as a page that is a link counts as what it leads to.
+    void linksCountAsTheFileTheyLeadTo() {
+        QTemporaryDir folder;
+        const QString secret = folder.filePath("secret.txt"), page = folder.filePath("page.html");
+        QVERIFY(QFile(secret).open(QIODevice::WriteOnly) && QFile(page).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(secret, folder.filePath("frame.html")) &&
+                QFile::link(page, folder.filePath("other.htm")));
+        const auto frame = [&folder](const char* name) {
+            return LocalFileGuard::Allows(Type::ResourceTypeSubFrame,
+                                          QUrl::fromLocalFile(folder.filePath(name)));
+        };
+        QVERIFY(!frame("frame.html"));
+        QVERIFY(frame("other.htm") && frame("page.html"));
     }
 };
 
