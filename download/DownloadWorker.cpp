@@ -10,12 +10,6 @@
 
 namespace {
 
-QString CompletionMessage(int saved, int count) {
-    if (saved == count)
-        return QStringLiteral("Download complete");
-    return QStringLiteral("Download complete: %1 of %2 files saved.").arg(saved).arg(count);
-}
-
 // The longest sleep between looks at the transfers; curl wakes earlier for its own timers.
 constexpr int PollMilliseconds = 1000;
 
@@ -59,6 +53,8 @@ int DownloadWorker::Run() {
         slot.transfer = std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink,
                                                            savedDestinations);
     filesLeft = job.Count;
+    for (const DownloadJob::NotFetchedFile& file : job.NotFetched)
+        counts.Add(file.kind);
     sink->AnimationStarted();
     sink->FilesLeft(filesLeft);
     StartTransfers();
@@ -71,9 +67,9 @@ int DownloadWorker::Run() {
     }
     AbandonUnfinished();
     if (!CancelRequested())
-        sink->Message(CompletionMessage(saved, job.Count));
+        sink->Message(counts.CompletionMessage());
     sink->AnimationStopped();
-    return saved;
+    return counts.saved + counts.alreadySaved;
 }
 
 bool DownloadWorker::WorkLeft() const {
@@ -145,8 +141,7 @@ void DownloadWorker::CollectFinished() {
 
 void DownloadWorker::Finished(Slot& slot, bool ok) {
     slot.state = Slot::State::Idle;
-    if (ok)
-        ++saved;
+    counts.Add(DownloadCounts::KindOf(ok, slot.transfer->Reason()));
     const int index = slot.transfer->Index();
     sink->FileFinished(index, slot.transfer->Name(), ok, slot.transfer->Reason());
     sink->FilesLeft(--filesLeft);
