@@ -339,6 +339,9 @@ private slots:
         QVERIFY(own.open(QIODevice::WriteOnly) && own.write("the user's photo") > 0);
         own.close();
 
+        // The report is open while the files arrive: it learns each name as it is saved.
+        QVERIFY(Execute(ID_VIEW_DOWNLOAD_REPORT));
+        auto* report = frame->findChild<CDownloadReportDialog*>();
         server.clearRequests();
         const QStringList listed = {"a.jpg", "b.jpg", "photo_1.jpg", "broken.jpg"};
         OfferImages(listed, listed, listed);
@@ -350,8 +353,6 @@ private slots:
             fetched << QString::fromUtf8(request.path);
         QVERIFY2(!fetched.contains("/a.jpg") && fetched.contains("/b.jpg"),
                  qPrintable(fetched.join(' ')));
-        QVERIFY(Execute(ID_VIEW_DOWNLOAD_REPORT));
-        auto* report = frame->findChild<CDownloadReportDialog*>();
         QCOMPARE(ReportLines().mid(0, 4),
                  QStringList({"b.jpg|saved", "broken.jpg|failed: server answered 404",
                               "photo_1 (2).jpg|saved", "a.jpg|already in the folder"}));
