@@ -53,6 +53,8 @@ const std::unordered_map<int, const char*>& entries() {
          "Replace thumbnails by the pictures of the pages they lead to.\nFollow Thumbnails"},
         {ID_VIEW_SKIP_SAVED, "Do not download pictures saved into the same folder before.\n"
                              "Skip Pictures Already Saved"},
+        {ID_VIEW_FORGET_SAVED, "Forget which pictures were saved into the download folder.\n"
+                               "Forget Pictures Saved"},
 
         // Dialog tool tips
         {1040, "Cancel"},

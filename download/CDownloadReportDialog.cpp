@@ -21,6 +21,7 @@ constexpr int JobRole = Qt::UserRole;
 
 QString SizeText(const DownloadReport::File& file) {
     const bool known = file.outcome == DownloadReport::Outcome::Saved ||
+                       file.outcome == DownloadReport::Outcome::AlreadySaved ||
                        file.outcome == DownloadReport::Outcome::Downloading;
     return known ? QLocale().formattedDataSize(file.received) : QString();
 }
@@ -115,10 +116,14 @@ void CDownloadReportDialog::ShowFile(int job, int index) {
         return;
     const DownloadReport::File& file = found->files[index];
     QTreeWidgetItem* item = jobItem->child(index);
+    item->setText(NameColumn, file.name); // the name saved under, once it is known
     item->setText(SizeColumn, SizeText(file));
     item->setText(OutcomeColumn, DownloadReport::OutcomeText(file));
     item->setToolTip(NameColumn, file.destination);
     item->setToolTip(OutcomeColumn, item->text(OutcomeColumn));
+    // A retry settles the files of the job it retries: that job's line counts again.
+    if (found->ended)
+        ShowSummary(job);
     if (file.outcome == DownloadReport::Outcome::Failed)
         UpdateButtons();
 }
@@ -134,12 +139,13 @@ void CDownloadReportDialog::ShowSummary(int job) {
         text += QStringLiteral(": ") + summary;
     jobItem->setText(NameColumn, text);
     jobItem->setToolTip(NameColumn, text);
+    UpdateButtons(); // a retry that ended frees its job's Retry Failed
 }
 
 void CDownloadReportDialog::UpdateButtons() {
     const int job = SelectedJob();
     const DownloadReport::Job* found = report.FindJob(job);
-    retryButton->setEnabled(found && report.FailedFilesOf(job).Count() > 0);
+    retryButton->setEnabled(found && report.FailedFilesOf(report.RetryTarget(job)).Count() > 0);
     openFolderButton->setEnabled(found && QFileInfo(found->folder).isDir());
 }
 
@@ -156,14 +162,18 @@ int CDownloadReportDialog::SelectedJob() const {
     return report.Jobs().isEmpty() ? 0 : report.Jobs().first().id;
 }
 
+// Fetches the files still failed of the selected job, or of the job a selected
+// retry retries; while that runs, their job has none to offer again.
 void CDownloadReportDialog::OnRetryFailed() {
-    const int job = SelectedJob();
+    const int job = report.RetryTarget(SelectedJob());
     const DownloadReport::Job* found = report.FindJob(job);
     if (!found)
         return;
     DownloadJob retry = report.FailedFilesOf(job);
-    if (retry.Count() > 0 && ReportDownloadSink::Start(&report, found->folder, std::move(retry)))
+    if (retry.Count() > 0 &&
+        ReportDownloadSink::Start(&report, found->folder, std::move(retry), nullptr, job))
         report.SetMessage(QStringLiteral("Downloading..."));
+    UpdateButtons();
 }
 
 void CDownloadReportDialog::OnOpenFolder() {

@@ -10,7 +10,8 @@ class QTreeWidgetItem;
 // The Download Report window: every file of this run's downloads, newest job
 // first under a line that names the job's folder, with its size and outcome,
 // kept up to date while workers report. Retry Failed queues the selected
-// job's failed files again; both job buttons are off while they have nothing to do.
+// job's files still failed again; both job buttons are off while they have
+// nothing to do, Retry Failed also while its retry runs.
 class CDownloadReportDialog : public QDialog {
     Q_OBJECT
 public:

@@ -158,6 +158,12 @@ bool DownloadArchive::Record(const QString& address, const QString& file, const 
            Insert(insert, address, saved.absolutePath(), saved.fileName(), saved.size(), page);
 }
 
+bool DownloadArchive::Forget() {
+    const RecordConnection connection(path);
+    QSqlQuery forget(connection.Database());
+    return connection.IsOpen() && forget.exec(QStringLiteral("DELETE FROM saved"));
+}
+
 QString DownloadArchive::Path() const {
     return path;
 }
@@ -167,13 +173,21 @@ QString DownloadArchive::KeptTextForm() const {
 }
 
 HarvestLines DownloadArchive::Unsaved(const HarvestLines& lines) const {
+    const QStringList names = SavedNames(lines);
+    HarvestLines unsaved;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (names[i].isEmpty())
+            unsaved.append(lines[i]);
+    return unsaved;
+}
+
+QStringList DownloadArchive::SavedNames(const HarvestLines& lines) const {
+    QStringList names(lines.size());
     const RecordConnection connection(path);
     QSqlQuery lookUp(connection.Database());
     if (!connection.IsOpen() || !lookUp.prepare(LookUpText))
-        return lines;
-    HarvestLines unsaved;
-    for (const HarvestLine& line : lines)
-        if (SavedNameBy(lookUp, line.address).isEmpty())
-            unsaved.append(line);
-    return unsaved;
+        return names;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        names[i] = SavedNameBy(lookUp, lines[i].address);
+    return names;
 }

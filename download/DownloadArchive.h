@@ -38,11 +38,16 @@ public:
     // Records the saved file (its full path) fetched from address, listed on page;
     // false when the record could not be written.
     bool Record(const QString& address, const QString& file, const QString& page = QString());
+    // Forgets every file recorded; false when the record could not be written.
+    bool Forget();
     QString Path() const;
     // Where Load put the text form it converted; empty when it converted none.
     QString KeptTextForm() const;
     // The lines whose addresses do not count as saved.
     HarvestLines Unsaved(const HarvestLines& lines) const;
+    // For each line, the name its address was saved under; empty where it does
+    // not count as saved.
+    QStringList SavedNames(const HarvestLines& lines) const;
 
 private:
     QString SavedNameBy(QSqlQuery& lookUp, const QString& address) const;

@@ -24,6 +24,14 @@ void DownloadJob::Add(const QString& folder, const QString& name, const QString&
     Entries.append(entry);
 }
 
+void DownloadJob::AddNotFetched(const QString& folder, const QString& name, const QString& source,
+                                DownloadCounts::Kind kind, const QString& reason) {
+    if (takenSources.contains(source))
+        return;
+    takenSources.insert(source);
+    NotFetched.append({name, Join(folder, name), source, kind, reason});
+}
+
 DownloadJob DownloadJob::WithoutFiles() const {
     DownloadJob empty;
     empty.Rules = Rules;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/DownloadCounts.h"
 #include "download/RefererPolicy.h"
 #include "download/TransferRules.h"
 
@@ -39,6 +40,16 @@ struct DownloadJob {
     int Count() const { return int(Entries.size()); }
     // The address of each entry, in order.
     QStringList Sources() const;
+    // Listed files not fetched because a record says they are saved: the
+    // worker counts them and the report lists them, under the name saved.
+    struct NotFetchedFile {
+        QString name;
+        QString destination;
+        QString source;
+        DownloadCounts::Kind kind;
+        QString reason;
+    };
+    QList<NotFetchedFile> NotFetched;
 
     // Appends one file: name saved into folder, fetched from source.
     void Add(const QString& folder, const QString& name, const QString& source);
@@ -60,6 +71,10 @@ struct DownloadJob {
     // The same for a line listed on page, which states policy.
     void AddListedFrom(const QString& folder, const QString& name, const QString& source,
                        const QUrl& page, const RefererPolicy& policy);
+
+    // Notes a listed line saved before as name in folder, unless its source is in the job.
+    void AddNotFetched(const QString& folder, const QString& name, const QString& source,
+                       DownloadCounts::Kind kind, const QString& reason);
 
     // True when an entry of the job writes destination.
     bool HasDestination(const QString& destination) const {

@@ -1,7 +1,5 @@
 #include "download/DownloadReport.h"
 
-#include "download/DownloadProgressSink.h"
-
 #include <QFileInfo>
 
 #include <algorithm>
@@ -14,6 +12,22 @@ bool IsUnfinished(DownloadReport::Outcome outcome) {
            outcome == DownloadReport::Outcome::Retrying;
 }
 
+DownloadReport::Outcome OutcomeOf(DownloadCounts::Kind kind) {
+    switch (kind) {
+    case DownloadCounts::Kind::Saved:
+        return DownloadReport::Outcome::Saved;
+    case DownloadCounts::Kind::AlreadySaved:
+        return DownloadReport::Outcome::AlreadySaved;
+    case DownloadCounts::Kind::Skipped:
+        return DownloadReport::Outcome::Skipped;
+    case DownloadCounts::Kind::Failed:
+        return DownloadReport::Outcome::Failed;
+    case DownloadCounts::Kind::Cancelled:
+        break;
+    }
+    return DownloadReport::Outcome::Cancelled;
+}
+
 } // namespace
 
 DownloadReport::DownloadReport(QObject* parent) : QObject(parent) {}
@@ -24,11 +38,12 @@ DownloadReport& DownloadReport::For(QObject& frame) {
     return *new DownloadReport(&frame);
 }
 
-int DownloadReport::AddJob(const QString& folder, const DownloadJob& job) {
+int DownloadReport::AddJob(const QString& folder, const DownloadJob& job, int retryOf) {
     Job added;
     added.id = ++lastId;
     added.folder = folder;
     added.settings = job.WithoutFiles();
+    added.retryOf = retryOf;
     for (const DownloadEntry& entry : job.Entries) {
         File file;
         file.name = entry.Name;
@@ -36,6 +51,16 @@ int DownloadReport::AddJob(const QString& folder, const DownloadJob& job) {
         file.source = entry.Source;
         file.page = entry.Page;
         file.policy = entry.Policy;
+        added.files.append(file);
+    }
+    for (const DownloadJob::NotFetchedFile& notFetched : job.NotFetched) {
+        File file;
+        file.name = notFetched.name;
+        file.destination = notFetched.destination;
+        file.source = notFetched.source;
+        file.outcome = OutcomeOf(notFetched.kind);
+        file.reason = notFetched.reason;
+        file.received = QFileInfo(file.destination).size();
         added.files.append(file);
     }
     jobs.prepend(added);
@@ -67,6 +92,21 @@ void DownloadReport::FileRetrying(int job, int index, int nextTry, int tries) {
 
 void DownloadReport::FileFinished(int job, int index, const QString& name, bool saved,
                                   const QString& reason) {
+    Settle(job, index, name, saved, reason);
+    const Job* found = FindJob(job);
+    const Job* retried = found ? FindJob(found->retryOf) : nullptr;
+    // A cancelled retry leaves the file failed where it failed first.
+    if (!retried || DownloadCounts::KindOf(saved, reason) == DownloadCounts::Kind::Cancelled)
+        return;
+    const QString source = found->files.value(index).source;
+    for (int i = 0; i < retried->files.size(); ++i)
+        if (retried->files[i].outcome == Outcome::Failed && retried->files[i].source == source)
+            Settle(retried->id, i, name, saved, reason);
+}
+
+// A saved file is under name, which may have gained an extension or a number.
+void DownloadReport::Settle(int job, int index, const QString& name, bool saved,
+                            const QString& reason) {
     File* file = FindFile(job, index);
     if (!file)
         return;
@@ -76,12 +116,8 @@ void DownloadReport::FileFinished(int job, int index, const QString& name, bool 
         file->name = name;
     }
     // A file stopped mid-transfer reads as one the cancel reached before it started.
-    if (saved)
-        file->outcome = Outcome::Saved;
-    else
-        file->outcome = reason == DownloadProgressSink::CancelledReason() ? Outcome::Cancelled
-                                                                          : Outcome::Failed;
-    file->reason = reason; // a saved file may be "already saved"
+    file->outcome = OutcomeOf(DownloadCounts::KindOf(saved, reason));
+    file->reason = reason;
     file->received = saved ? QFileInfo(file->destination).size() : 0;
     emit fileChanged(job, index);
 }
@@ -126,11 +162,24 @@ DownloadReport::File* DownloadReport::FindFile(int job, int index) {
     return &jobs[int(found - jobs.constData())].files[index];
 }
 
+int DownloadReport::RetryTarget(int job) const {
+    const Job* found = FindJob(job);
+    return found && FindJob(found->retryOf) ? found->retryOf : job;
+}
+
+bool DownloadReport::RetryRunning(int job) const {
+    return std::any_of(jobs.begin(), jobs.end(), [job](const Job& candidate) {
+        return candidate.retryOf == job && !candidate.ended;
+    });
+}
+
 DownloadJob DownloadReport::FailedFilesOf(int job) const {
     const Job* found = FindJob(job);
     if (!found)
         return DownloadJob();
     DownloadJob retry = found->settings;
+    if (RetryRunning(job))
+        return retry;
     for (const File& file : found->files)
         if (file.outcome == Outcome::Failed)
             retry.AddListedFrom(found->folder, file.name, file.source, file.page, file.policy);
@@ -169,13 +218,20 @@ void DownloadReport::SetMessage(const QString& text) {
     emit messageChanged(message);
 }
 
+// A file still waiting or in progress counts nowhere yet.
+DownloadCounts DownloadReport::CountsOf(const Job& job) {
+    using Kind = DownloadCounts::Kind;
+    DownloadCounts counts;
+    for (const File& file : job.files)
+        for (const Kind kind :
+             {Kind::Saved, Kind::AlreadySaved, Kind::Skipped, Kind::Failed, Kind::Cancelled})
+            if (file.outcome == OutcomeOf(kind))
+                counts.Add(kind);
+    return counts;
+}
+
 QString DownloadReport::SummaryText(const Job& job) {
-    if (!job.ended)
-        return QString();
-    const auto saved = std::count_if(job.files.begin(), job.files.end(), [](const File& file) {
-        return file.outcome == Outcome::Saved;
-    });
-    return QStringLiteral("%1 of %2 saved").arg(saved).arg(job.files.size());
+    return job.ended ? CountsOf(job).Text() : QString();
 }
 
 QString DownloadReport::OutcomeText(const File& file) {
@@ -189,7 +245,11 @@ QString DownloadReport::OutcomeText(const File& file) {
     case Outcome::Retrying:
         return QStringLiteral("waiting to retry, try %1 of %2").arg(file.nextTry).arg(file.tries);
     case Outcome::Saved:
-        return file.reason.isEmpty() ? QStringLiteral("saved") : file.reason;
+        return QStringLiteral("saved");
+    case Outcome::AlreadySaved:
+        return file.reason;
+    case Outcome::Skipped:
+        return QStringLiteral("skipped: ") + file.reason;
     case Outcome::Failed:
         return QStringLiteral("failed: ") + file.reason;
     case Outcome::Cancelled:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/DownloadCounts.h"
 #include "download/DownloadJob.h"
 
 #include <QList>
@@ -17,14 +18,23 @@ class DownloadReport : public QObject {
     Q_PROPERTY(int runningJobs READ RunningJobs NOTIFY runningJobsChanged)
     Q_PROPERTY(QString message READ Message NOTIFY messageChanged)
 public:
-    enum class Outcome { Waiting, Downloading, Retrying, Saved, Failed, Cancelled };
+    enum class Outcome {
+        Waiting,
+        Downloading,
+        Retrying,
+        Saved,
+        AlreadySaved,
+        Skipped,
+        Failed,
+        Cancelled
+    };
 
     struct File {
         QString name;        // the file name written
         QString destination; // full path
         QString source;
         Outcome outcome = Outcome::Waiting;
-        QString reason;      // why it failed, or "already saved"
+        QString reason;      // why it failed, or how it was known to be saved already
         qint64 received = 0; // bytes so far, or the saved file's size
         qint64 total = 0;    // expected bytes; 0 when unknown
         QUrl page;           // listed on, where not the job's page: its Referer on a retry
@@ -39,6 +49,7 @@ public:
         QList<File> files;
         DownloadJob settings; // the job without its files, for a retry
         bool ended = false;
+        int retryOf = 0; // the job whose failed files this one fetches again
     };
 
     explicit DownloadReport(QObject* parent = nullptr);
@@ -46,8 +57,10 @@ public:
     // The report kept for a frame (created on first use, owned by the frame).
     static DownloadReport& For(QObject& frame);
 
-    // Notes a job about to start, every file waiting; returns its id.
-    int AddJob(const QString& folder, const DownloadJob& job);
+    // Notes a job about to start, every file waiting, then the files it does
+    // not fetch; returns its id. A retry of job retryOf reports each outcome
+    // there too, so that job tells which of its files are still failed.
+    int AddJob(const QString& folder, const DownloadJob& job, int retryOf = 0);
     void FileProgress(int job, int index, qint64 received, qint64 total);
     // The file failed for a passing reason; what it received so far is dropped.
     void FileRetrying(int job, int index, int nextTry, int tries);
@@ -60,7 +73,10 @@ public:
 
     const QList<Job>& Jobs() const; // newest first
     const Job* FindJob(int job) const;
-    // A new job of the job's failed files, same folder and names.
+    // The job whose failed files a Retry Failed on job fetches: the one it retries, if any.
+    int RetryTarget(int job) const;
+    // A new job of the files of job that are still failed, same folder and
+    // names; none while a retry of them runs.
     DownloadJob FailedFilesOf(int job) const;
 
     // The files left of the running workers together, as last reported.
@@ -79,7 +95,8 @@ public:
     void SetMessage(const QString& text);
 
     static QString OutcomeText(const File& file);
-    // "N of M saved" once the job has ended; empty while it runs.
+    static DownloadCounts CountsOf(const Job& job);
+    // The job's counts once it has ended; empty while it runs.
     static QString SummaryText(const Job& job);
 
 signals:
@@ -93,6 +110,8 @@ signals:
 
 private:
     File* FindFile(int job, int index);
+    void Settle(int job, int index, const QString& name, bool saved, const QString& reason);
+    bool RetryRunning(int job) const;
 
     QList<Job> jobs;
     int lastId = 0;

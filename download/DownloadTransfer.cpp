@@ -1,4 +1,5 @@
 #include "download/DownloadTransfer.h"
+#include "download/DownloadCounts.h"
 
 #include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
@@ -220,7 +221,7 @@ bool DownloadTransfer::Place(const QString& wanted) {
                     file.HoldsSameBytesAs(candidate)) {
                     file.Discard();
                     name = candidate;
-                    reason = QStringLiteral("already saved");
+                    reason = DownloadCounts::AlreadySavedReason();
                     return true;
                 }
                 break;

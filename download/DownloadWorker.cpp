@@ -11,12 +11,6 @@
 
 namespace {
 
-QString CompletionMessage(int saved, int count) {
-    if (saved == count)
-        return QStringLiteral("Download complete");
-    return QStringLiteral("Download complete: %1 of %2 files saved.").arg(saved).arg(count);
-}
-
 // The longest sleep between looks at the transfers; curl wakes earlier for its own timers.
 constexpr int PollMilliseconds = 1000;
 
@@ -72,6 +66,8 @@ int DownloadWorker::Run() {
                          std::max<curl_off_t>(share, job.Rules.MaxBytesPerSecond > 0 ? 1 : 0));
     }
     filesLeft = job.Count();
+    for (const DownloadJob::NotFetchedFile& file : job.NotFetched)
+        counts.Add(file.kind);
     sink->AnimationStarted();
     sink->FilesLeft(filesLeft);
     StartTransfers();
@@ -89,9 +85,9 @@ int DownloadWorker::Run() {
     }
     AbandonUnfinished();
     if (!CancelRequested())
-        sink->Message(CompletionMessage(saved, job.Count()));
+        sink->Message(counts.CompletionMessage());
     sink->AnimationStopped();
-    return saved;
+    return counts.saved + counts.alreadySaved;
 }
 
 bool DownloadWorker::WorkLeft() const {
@@ -206,8 +202,7 @@ void DownloadWorker::RecordTotals() {
 
 void DownloadWorker::Finished(Slot& slot, bool ok) {
     slot.state = Slot::State::Idle;
-    if (ok)
-        ++saved;
+    counts.Add(DownloadCounts::KindOf(ok, slot.transfer->Reason()));
     const int index = slot.transfer->Index();
     job.Entries[index].Status = ok ? DownloadEntry::State::Saved : DownloadEntry::State::Failed;
     bytesDone += ok ? slot.transfer->Received() : 0;

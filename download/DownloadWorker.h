@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/DownloadCounts.h"
 #include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
 #include "download/TransferLoop.h"
@@ -28,7 +29,8 @@ public:
     DownloadWorker(const DownloadWorker&) = delete;
     DownloadWorker& operator=(const DownloadWorker&) = delete;
 
-    // Downloads the whole job unless cancelled; returns the number of files saved.
+    // Downloads the whole job unless cancelled; returns the number of files saved
+    // (already saved ones included).
     int Run();
 
     // Asks this worker to stop: every transfer ends at once, also while a
@@ -79,5 +81,5 @@ private:
     QSet<QString> savedDestinations; // shared by the transfers
     int nextEntry = 0;
     int filesLeft = 0;
-    int saved = 0;
+    DownloadCounts counts; // the job's files not fetched included
 };

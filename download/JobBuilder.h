@@ -9,6 +9,8 @@
 #include <QList>
 #include <QUrl>
 
+class DownloadArchive;
+
 // The page harvested lines were listed on, as the download requests present
 // it: its address, the Referer policy it states and the browser's cookies.
 struct JobOrigin {
@@ -28,12 +30,21 @@ public:
     // Appends lines in the order given; false when a line's address is not one
     // listed in map (the page was scanned again since), and the job is not to run.
     // A line taken from another page (sources) carries that page's Referer.
-    bool AddLines(const HarvestLines& lines, const HarvestMap& map,
-                  const LineSources& sources = {});
+    // A line whose address the folder's record finds still saved is noted as
+    // already saved, not fetched.
+    bool AddLines(const HarvestLines& lines, const HarvestMap& map, const LineSources& sources = {},
+                  const DownloadArchive* record = nullptr);
     // Appends one line listed on another page than the origin's (a followed
     // viewer page, another page of the same run): its requests carry that
     // page's Referer, and it may be a file: source only when that page is local.
     void AddLineFrom(const HarvestLine& line, const QUrl& page, const RefererPolicy& policy);
+
+    // Notes a line saved before as name, which is not fetched: kind says why.
+    void AddNotFetched(const HarvestLine& line, const QString& name, DownloadCounts::Kind kind);
+
+    // The reasons shown for a line not fetched.
+    static QString InFolderReason() { return QStringLiteral("already in the folder"); }
+    static QString InArchiveReason() { return QStringLiteral("in the archive record"); }
 
     const DownloadJob& Job() const;
 

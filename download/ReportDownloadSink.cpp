@@ -11,8 +11,8 @@ ReportDownloadSink::ReportDownloadSink(DownloadReport* report, int reportedJob)
     : report(report), reportedJob(reportedJob), filesLeftShown(std::make_shared<int>(0)) {}
 
 bool ReportDownloadSink::Start(DownloadReport* report, const QString& folder, DownloadJob job,
-                               std::shared_ptr<DownloadArchive> archive) {
-    const int reported = report ? report->AddJob(folder, job) : 0;
+                               std::shared_ptr<DownloadArchive> archive, int retryOf) {
+    const int reported = report ? report->AddJob(folder, job, retryOf) : 0;
     std::unique_ptr<DownloadProgressSink> sink =
         std::make_unique<ReportDownloadSink>(report, reported);
     if (archive)

@@ -20,11 +20,11 @@ class ReportDownloadSink : public DownloadProgressSink {
 public:
     explicit ReportDownloadSink(DownloadReport* report, int reportedJob = 0);
 
-    // Notes the job in the report and starts a worker on it that reports
-    // there, recording each saved file in archive when there is one; false
-    // when no worker could be started.
+    // Notes the job in the report (as a retry of job retryOf, if given) and
+    // starts a worker on it that reports there, recording each saved file in
+    // archive when there is one; false when no worker could be started.
     static bool Start(DownloadReport* report, const QString& folder, DownloadJob job,
-                      std::shared_ptr<DownloadArchive> archive = nullptr);
+                      std::shared_ptr<DownloadArchive> archive = nullptr, int retryOf = 0);
 
     void AnimationStarted() override;
     void AnimationStopped() override;

@@ -467,8 +467,8 @@ QWidget* CMainFrame::AddPanel(QToolBar* bar) {
 }
 
 // The message line's own 195 pixels cut a message as common as "Download
-// complete: 8 of 9 files saved."; the bar is wider, and nothing sits to the
-// line's right, so the panel takes the bar's width and the line all of it.
+// complete: 8 saved, 0 already saved, 0 skipped, 1 failed"; the bar is wider, and nothing sits to
+// the line's right, so the panel takes the bar's width and the line all of it.
 void CMainFrame::LetMessageLineTakeTheBar(QWidget* panel) {
     m_messageLine->setMinimumWidth(m_messageLine->width());
     panel->setMinimumSize(panel->size());

@@ -1,6 +1,8 @@
 #include "frame/GalleryCommands.h"
 
 #include "core/CommandIds.h"
+#include "core/Prompts.h"
+#include "download/DownloadArchive.h"
 #include "follow/FollowOptions.h"
 #include "frame/CMainFrame.h"
 #include "view/CQuillmarView.h"
@@ -22,6 +24,8 @@ const CommandTable<GalleryCommands>& GalleryCommands::Commands() {
          &GalleryCommands::FollowThumbnails},
         {{ID_VIEW_SKIP_SAVED, "S&kip Pictures Already Saved", {}, CommandEntry::Style::Checkable},
          &GalleryCommands::ToggleSkipSaved},
+        {{ID_VIEW_FORGET_SAVED, "&Forget Pictures Saved to This Folder..."},
+         &GalleryCommands::ForgetSaved},
     };
     return table;
 }
@@ -31,6 +35,8 @@ bool GalleryCommands::HandlesCommand(int id) const {
 }
 
 bool GalleryCommands::IsCommandEnabled(int id) const {
+    if (id == ID_VIEW_FORGET_SAVED)
+        return !DownloadFolder().isEmpty();
     return id == ID_VIEW_SKIP_SAVED || (!Following() && frame.ActiveViewWidget());
 }
 
@@ -63,4 +69,26 @@ void GalleryCommands::FollowThumbnails() {
 void GalleryCommands::ToggleSkipSaved() {
     Settings::SetSkipSavedPictures(!Settings::SkipSavedPictures());
     skipSavedAction.setChecked(Settings::SkipSavedPictures());
+}
+
+// The record is kept per folder: forgetting it makes the next download into the
+// folder fetch every picture again, whatever the switch says.
+void GalleryCommands::ForgetSaved() {
+    const QString folder = DownloadFolder();
+    if (folder.isEmpty() ||
+        !Prompts::current().askYesNo(
+            &frame,
+            QStringLiteral("Forget which pictures were saved to %1? They will be downloaded again.")
+                .arg(folder),
+            QStringLiteral("Forget Pictures Saved")))
+        return;
+    if (!DownloadArchive::ForFolder(folder)->Forget())
+        Prompts::current().message(
+            &frame, QStringLiteral("The record of %1 could not be changed.").arg(folder),
+            QStringLiteral("Forget Pictures Saved"), Prompts::Icon::Exclamation);
+}
+
+QString GalleryCommands::DownloadFolder() const {
+    const auto* active = qobject_cast<CQuillmarView*>(frame.ActiveViewWidget());
+    return active && active->DownloadFolderChosen() ? active->DownloadFolder() : QString();
 }

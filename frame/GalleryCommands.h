@@ -17,7 +17,7 @@ class QWidget;
 
 // Follow Thumbnails on the active window's page, with the choices asked for
 // here and the follow run by the window's view, one at a time; and the Skip
-// Pictures Already Saved switch.
+// Pictures Already Saved switch with the command that forgets the record it reads.
 class GalleryCommands : public QObject, public CommandTarget {
     Q_OBJECT
 public:
@@ -36,6 +36,9 @@ private:
     void FollowThumbnails();
     bool Following() const;
     void ToggleSkipSaved();
+    void ForgetSaved();
+    // The active window's download folder; empty when it has none.
+    QString DownloadFolder() const;
 
     CMainFrame& frame;
     QAction& skipSavedAction;

@@ -126,6 +126,10 @@ QString CQuillmarView::DownloadFolder() const {
     return downloadFolder;
 }
 
+bool CQuillmarView::DownloadFolderChosen() const {
+    return folderChosen;
+}
+
 void CQuillmarView::SetDownloadFolder(const QString& folder, bool chosen) {
     downloadFolder = folder;
     folderChosen = chosen;
@@ -401,7 +405,7 @@ bool CQuillmarView::StartDownload(const HarvestLines& selected, const HarvestMap
     std::shared_ptr<DownloadArchive> saved;
     if (Settings::SkipSavedPictures())
         saved = DownloadArchive::ForFolder(downloadFolder);
-    if (!builder.AddLines(saved ? saved->Unsaved(selected) : selected, map, harvest.sources))
+    if (!builder.AddLines(selected, map, harvest.sources, saved.get()))
         return false;
     return ReportDownloadSink::Start(downloads, downloadFolder, builder.Job(), saved);
 }

@@ -65,6 +65,8 @@ public:
     const Harvest& LastHarvest() const;
     void SetLastHarvest(const Harvest& scan);
     QString DownloadFolder() const;
+    // True once the window has a folder of its own to download to.
+    bool DownloadFolderChosen() const;
     // The folder shown for this window and downloaded to; unless chosen, the
     // first download still asks for one.
     void SetDownloadFolder(const QString& folder, bool chosen);

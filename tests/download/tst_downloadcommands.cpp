@@ -3,8 +3,10 @@
 #include "controls/CBitmapButton.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
+#include "core/Settings.h"
 #include "download/CDownloadReportDialog.h"
 #include "download/DownloadRegistry.h"
+#include "download/DownloadReport.h"
 #include "download/EngineCookieJar.h"
 #include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
@@ -26,6 +28,7 @@
 #include <QMdiArea>
 #include <QNetworkCookie>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -194,7 +197,10 @@ private slots:
 
         OfferImages({"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
-        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Message(),
+            QStringLiteral("Download complete: 1 saved, 1 already saved, 0 skipped, 0 failed"),
+            30000);
         QCOMPARE(Saved(), QStringList({"a.jpg", "b.jpg"}));
         // The lists show another window's scan: a selected name this view never mapped.
         OfferImages({"a.jpg", "other.jpg"}, {"a.jpg"}, {"a.jpg", "other.jpg"});
@@ -276,16 +282,18 @@ private slots:
         server.setRoute("/late.jpg", {404, "text/html", "", {}});
         OfferImages({"a.jpg", "late.jpg"}, {"a.jpg", "late.jpg"}, {"a.jpg", "late.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
-        QTRY_COMPARE_WITH_TIMEOUT(Message(),
-                                  QStringLiteral("Download complete: 1 of 2 files saved."), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Message(),
+            QStringLiteral("Download complete: 1 saved, 0 already saved, 0 skipped, 1 failed"),
+            30000);
         QVERIFY(Execute(ID_VIEW_DOWNLOAD_REPORT));
         auto* report = frame->findChild<CDownloadReportDialog*>();
         QVERIFY(report && report->isVisible());
         QCOMPARE(testsupport::accessibilityFaults(*report), QStringList());
         QCOMPARE(ReportLines(),
                  QStringList({"a.jpg|saved", "late.jpg|failed: server answered 404"}));
-        QVERIFY(report->Files()->topLevelItem(0)->text(0).endsWith(" into " + folder->path() +
-                                                                   ": 1 of 2 saved"));
+        QVERIFY(report->Files()->topLevelItem(0)->text(0).endsWith(
+            " into " + folder->path() + ": 1 saved, 0 already saved, 0 skipped, 1 failed"));
         QCOMPARE(report->Files()->topLevelItem(0)->child(1)->toolTip(2),
                  QStringLiteral("failed: server answered 404"));
         QPushButton* retry = ReportButton(report, "Retry Failed");
@@ -309,6 +317,83 @@ private slots:
         report->OnClear();
         QCOMPARE(report->Files()->topLevelItemCount(), 0);
         QVERIFY(!retry->isEnabled() && !openFolder->isEnabled());
+    }
+
+    // With the record on, a picture still in the folder is listed as already
+    // saved and not fetched, one deleted since is fetched again, and a name
+    // the user's file holds is saved numbered and reported so. Retry Failed
+    // fetches the failed file once, however often pressed, and is off while
+    // that runs and then for the job it settled. Forgetting the record makes
+    // the next download fetch the recorded picture again.
+    void recordCountsAndRetryTellWhatHappened() {
+        Settings::SetSkipSavedPictures(true);
+        const auto recordOff = qScopeGuard([] { Settings::SetSkipSavedPictures(false); });
+        UseFolder();
+        server.setRoute("/broken.jpg", {404, "text/html", "", {}});
+        server.setFile("/photo_1.jpg", "the server's photo", "image/jpeg");
+        OfferImages({"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        QVERIFY(QFile::remove(folder->filePath("b.jpg")));
+        QFile own(folder->filePath("photo_1.jpg"));
+        QVERIFY(own.open(QIODevice::WriteOnly) && own.write("the user's photo") > 0);
+        own.close();
+
+        // The report is open while the files arrive: it learns each name as it is saved.
+        QVERIFY(Execute(ID_VIEW_DOWNLOAD_REPORT));
+        auto* report = frame->findChild<CDownloadReportDialog*>();
+        server.clearRequests();
+        const QStringList listed = {"a.jpg", "b.jpg", "photo_1.jpg", "broken.jpg"};
+        OfferImages(listed, listed, listed);
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        const QString counts = QStringLiteral("2 saved, 1 already saved, 0 skipped, 1 failed");
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), "Download complete: " + counts, 30000);
+        QStringList fetched;
+        for (const testsupport::HttpRequest& request : server.requests())
+            fetched << QString::fromUtf8(request.path);
+        QVERIFY2(!fetched.contains("/a.jpg") && fetched.contains("/b.jpg"),
+                 qPrintable(fetched.join(' ')));
+        QCOMPARE(ReportLines().mid(0, 4),
+                 QStringList({"b.jpg|saved", "broken.jpg|failed: server answered 404",
+                              "photo_1 (2).jpg|saved", "a.jpg|already in the folder"}));
+        QTreeWidgetItem* job = report->Files()->topLevelItem(0);
+        QVERIFY2(job->text(0).endsWith(": " + counts), qPrintable(job->text(0)));
+
+        server.setFile("/broken.jpg", "mended", "image/jpeg");
+        server.clearRequests();
+        report->Files()->setCurrentItem(job);
+        QPushButton* retry = ReportButton(report, "Retry Failed");
+        QVERIFY(retry->isEnabled());
+        const qsizetype jobs = frame->Downloads().Jobs().size();
+        report->OnRetryFailed();
+        QVERIFY(!retry->isEnabled());
+        report->OnRetryFailed();
+        QCOMPARE(frame->Downloads().Jobs().size(), jobs + 1);
+        // The retry is listed above the job it settles.
+        QTRY_VERIFY_WITH_TIMEOUT(report->Files()->topLevelItem(1)->text(0).endsWith(
+                                     ": 3 saved, 1 already saved, 0 skipped, 0 failed"),
+                                 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Running(), 30000);
+        QCOMPARE(DownloadRequests().size(), 1);
+        QVERIFY(!retry->isEnabled());
+
+        view->SetDownloadFolder(folder->path(), false);
+        QVERIFY(!frame->Router().IsEnabled(ID_VIEW_FORGET_SAVED));
+        UseFolder();
+        QVERIFY(frame->Router().IsEnabled(ID_VIEW_FORGET_SAVED));
+        prompts->yesNoAnswers = {true};
+        QVERIFY(Execute(ID_VIEW_FORGET_SAVED));
+        QCOMPARE(prompts->questions.last(),
+                 "Forget Pictures Saved|Forget which pictures were saved to " + folder->path() +
+                     "? They will be downloaded again.");
+        server.clearRequests();
+        OfferImages({"a.jpg"}, {"a.jpg"}, {"a.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Message(),
+            QStringLiteral("Download complete: 0 saved, 1 already saved, 0 skipped, 0 failed"),
+            30000);
+        QCOMPARE(DownloadRequests().size(), 1);
     }
 
     // Load, select, choose a folder, download and open the report with the
@@ -435,10 +520,12 @@ private slots:
         const ToolRun run = runHarvestTool(
             {"--download", toolFolder.path(), "--parallel", "1", server.url("members.html")});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.output, QStringLiteral("saved large.jpg\nsaved large (2).jpg\n"
-                                            "saved large (3).jpg\nsaved large (4).jpg\n"
-                                            "failed missing.jpg: server answered 404\n"
-                                            "Download complete: 4 of 5 files saved.\n"));
+        QCOMPARE(
+            run.output,
+            QStringLiteral("saved large.jpg\nsaved large (2).jpg\n"
+                           "saved large (3).jpg\nsaved large (4).jpg\n"
+                           "failed missing.jpg: server answered 404\n"
+                           "Download complete: 4 saved, 0 already saved, 0 skipped, 1 failed\n"));
         QCOMPARE(DownloadRequests(), QStringList(5, expected));
 
         // Flags the loopback server cannot set: a domain cookie, a secure one.

@@ -1,3 +1,4 @@
+#include "download/DownloadCounts.h"
 #include "download/DownloadHandle.h"
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadRegistry.h"
@@ -212,7 +213,8 @@ private slots:
                 "files left 6, saved local.png, files left 5, saved hop.jpg, files left 4, "
                 "saved render (2).png, files left 3, saved render (2) (2).png, files left 2, "
                 "saved render.png, files left 1, already saved deflated.jpg, files left 0, message "
-                "Download complete, animation stopped"));
+                "Download complete: 7 saved, 1 already saved, 0 skipped, 0 failed, "
+                "animation stopped"));
         QByteArrayList sent; // host, cookies and referer of each request
         for (const auto& request : server->requests())
             sent << request.headers.value("host").split(':')[0] + '|' +
@@ -273,8 +275,9 @@ private slots:
         QCOMPARE(filesIn(inner), QStringList({"good.jpg", "kept.jpg"}));
         QCOMPARE(filesIn(folder->path()), QStringList());
         QCOMPARE(ReadFile(inner + "/kept.jpg"), QByteArray("earlier download"));
-        QCOMPARE(reports->Lines("message "),
-                 QStringList({"Download complete: 1 of 19 files saved."}));
+        QCOMPARE(
+            reports->Lines("message "),
+            QStringList({"Download complete: 1 saved, 0 already saved, 0 skipped, 18 failed"}));
         QStringList failures = reports->Lines("failed ");
         for (QString& failure : failures)
             failure = failure.section(": ", 0, 1); // without the system's explanation
@@ -470,7 +473,7 @@ private slots:
         QCOMPARE(reports->Lines("files left ").join(' '),
                  QStringLiteral("12 11 10 9 8 7 6 5 4 3 2 1 0"));
         QCOMPARE(reports->Lines("message "),
-                 QStringList({"Download complete: 8 of 12 files saved."}));
+                 QStringList({"Download complete: 8 saved, 0 already saved, 0 skipped, 4 failed"}));
         QCOMPARE(filesIn(folder->path()),
                  QStringList({"dropped.jpg", "flaky.jpg", "later.jpg", "q1.jpg", "q2.jpg", "q3.jpg",
                               "q4.jpg", "q5.jpg"}));
@@ -510,6 +513,41 @@ private slots:
         QCOMPARE(reports->Lines("failed "),
                  QStringList({"page: not a picture: application/octet-stream",
                               "blob: not a picture: no type given"}));
+    }
+
+    // What a job's files came to, as the worker reports them ("saved", or
+    // "failed" with a reason, "already saved" when the folder held the bytes),
+    // and files a record left out, tell one closing message.
+    void countsTellTheClosingMessage_data() {
+        QTest::addColumn<QStringList>("reported");
+        QTest::addColumn<int>("skipped");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("none") << QStringList() << 0 << "Download complete";
+        QTest::newRow("all saved") << QStringList({"saved", "saved"}) << 0 << "Download complete";
+        QTest::newRow("one of each")
+            << QStringList(
+                   {"saved", "saved", "saved", "saved|already saved", "failed|server answered 404"})
+            << 2 << "Download complete: 3 saved, 1 already saved, 2 skipped, 1 failed";
+        QTest::newRow("all there already")
+            << QStringList({"saved|already saved"}) << 0
+            << "Download complete: 0 saved, 1 already saved, 0 skipped, 0 failed";
+        QTest::newRow("only skipped")
+            << QStringList() << 1
+            << "Download complete: 0 saved, 0 already saved, 1 skipped, 0 failed";
+        QTest::newRow("cancelled apart")
+            << QStringList({"saved", "failed|cancelled", "failed|not a picture: text/html"}) << 0
+            << "Download complete: 1 saved, 0 already saved, 0 skipped, 1 failed, 1 cancelled";
+    }
+
+    void countsTellTheClosingMessage() {
+        QFETCH(QStringList, reported);
+        QFETCH(int, skipped);
+        DownloadCounts counts;
+        for (const QString& file : reported)
+            counts.Add(DownloadCounts::KindOf(file.startsWith("saved"), file.section('|', 1)));
+        for (int i = 0; i < skipped; ++i)
+            counts.Add(DownloadCounts::Kind::Skipped);
+        QTEST(counts.CompletionMessage(), "message");
     }
 
     void sniffingTellsPicturesOnlyWhereTheTypeSaysNothing_data() {
@@ -664,7 +702,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(stalledRun->Ended() && startedAfter->Ended(), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(!registry->DownloadRunning(), 30000);
         QCOMPARE(stalledRun->Lines("message ") + startedAfter->Lines("message "),
-                 QStringList({"Download complete"}));
+                 QStringList({"Download complete: 0 saved, 1 already saved, 0 skipped, 0 failed"}));
 
         const auto last = Start(Job({"stall.jpg"}));
         QTRY_COMPARE_WITH_TIMEOUT(server->requests().size(), 4, 30000);

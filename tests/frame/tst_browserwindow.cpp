@@ -241,8 +241,9 @@ private slots:
         m_prompts.folderAnswers = QStringList{m_dir.filePath("saved")};
         QVERIFY(QDir().mkpath(m_dir.filePath("saved")));
         window->findChild<QPushButton*>()->click();
-        QTRY_COMPARE_WITH_TIMEOUT(controls.messageLine->text(),
-                                  QString("Download complete: 2 of 3 files saved."), timeout);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            controls.messageLine->text(),
+            QString("Download complete: 2 saved, 0 already saved, 0 skipped, 1 failed"), timeout);
         QCOMPARE(QDir(m_dir.filePath("saved")).entryList(QDir::Files),
                  QStringList({"photo.jpg", "wide.png"}));
         delete window;

@@ -123,7 +123,7 @@ private slots:
         // The message line takes the bar's free width: a common message shows whole.
         QLabel* messageLine = FrameControls(f.frame).messageLine;
         QVERIFY(messageLine->fontMetrics().horizontalAdvance(
-                    "Download complete: 18 of 19 files saved.") <=
+                    "Download complete: 18 saved, 0 already saved, 0 skipped, 1 failed") <=
                 messageLine->contentsRect().width());
         QCOMPARE(FrameControls(f.frame).goButton->toolTip(), QStringLiteral(" GO!"));
 

@@ -568,7 +568,8 @@ private slots:
         // Fetched, then found to hold the same bytes as the file there.
         fetches(QStringList(download) << "--no-record", "already saved one.png\n");
         QCOMPARE(requestsFor(server, "/record/one.png"), 1);
-        fetches(download, "already saved one.png\n");
+        fetches(download, "already saved one.png\nDownload complete: 0 saved, 1 already saved, 0 "
+                          "skipped, 0 failed\n");
         QCOMPARE(requestsFor(server, "/record/one.png"), 0);
         QVERIFY(QFile::remove(QDir(folder).filePath("one.png")));
         fetches(download, "saved one.png\n");

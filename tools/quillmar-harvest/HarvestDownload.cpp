@@ -72,27 +72,33 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     JobBuilder builder({QUrl(), RefererPolicy(), cookies->CurlCookieLines()}, choice.folder,
                        choice.parallel);
     QSet<QString> notFetchedAddresses;
-    // The line that says why address is not fetched; empty when it is.
-    const auto whyNotFetched = [&records](const QString& address) {
-        QString saved = records.archive ? records.archive->SavedName(address) : QString();
-        if (!saved.isEmpty())
-            return QStringLiteral("skipped ") + saved;
-        saved = records.folder ? records.folder->SavedName(address) : QString();
-        return saved.isEmpty() ? saved : QStringLiteral("already saved ") + saved;
+    // Notes line when a record says it was saved; false when it is to be fetched.
+    const auto settled = [&](const HarvestLine& line) {
+        QString saved = records.archive ? records.archive->SavedName(line.address) : QString();
+        DownloadCounts::Kind kind = DownloadCounts::Kind::Skipped;
+        if (saved.isEmpty()) {
+            saved = records.folder ? records.folder->SavedName(line.address) : QString();
+            kind = DownloadCounts::Kind::AlreadySaved;
+        }
+        if (saved.isEmpty())
+            return false;
+        if (!notFetchedAddresses.contains(line.address)) {
+            notFetchedAddresses.insert(line.address);
+            notFetched << (kind == DownloadCounts::Kind::Skipped
+                               ? QStringLiteral("skipped ")
+                               : QStringLiteral("already saved ")) +
+                              saved;
+            builder.AddNotFetched(line, saved, kind);
+        }
+        return true;
     };
     const auto addEach = [&](const std::vector<FollowedEntry>& lines) {
         for (const FollowedEntry& line : lines) {
             const DeepEntry& entry = line.entry;
-            if (!entry.name.contains(choice.match, Qt::CaseInsensitive))
-                continue;
-            const QString why = whyNotFetched(entry.address);
-            if (why.isEmpty()) {
+            if (entry.name.contains(choice.match, Qt::CaseInsensitive) &&
+                !settled({entry.name, entry.address}))
                 builder.AddLineFrom({entry.name, entry.address}, QUrl(line.from),
                                     RefererPolicy(line.referrer.policy, line.referrer.elements));
-            } else if (!notFetchedAddresses.contains(entry.address)) {
-                notFetchedAddresses.insert(entry.address);
-                notFetched << why;
-            }
         }
     };
     for (const FollowedList& harvest : harvests) {

@@ -48,7 +48,7 @@ public:
     // engine's cookies; file: sources are allowed only from a file: page.
     // Addresses the archive has a record of are left out ("skipped NAME" in
     // notFetched), then those whose file the folder's record finds still saved
-    // ("already saved NAME").
+    // ("already saved NAME"); the job counts both in its summary.
     static DownloadJob BuildJob(const std::vector<FollowedList>& harvests, const Choice& choice,
                                 const Records& records, QStringList& notFetched);
 
