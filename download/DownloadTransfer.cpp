@@ -1,6 +1,6 @@
 #include "download/DownloadTransfer.h"
-#include "download/DownloadCounts.h"
 
+#include "download/DownloadCounts.h"
 #include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
 #include "download/DownloadProgressSink.h"
