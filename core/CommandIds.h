@@ -75,4 +75,5 @@ enum CommandId : int {
     ID_SCAN_MIN_SIZE = 32842,
     ID_SCAN_FOLLOW = 32843,
     ID_VIEW_SKIP_SAVED = 32844,
+    ID_VIEW_SPEED_LIMIT = 32855,
 };

@@ -53,6 +53,7 @@ const std::unordered_map<int, const char*>& entries() {
          "Replace thumbnails by the pictures of the pages they lead to.\nFollow Thumbnails"},
         {ID_VIEW_SKIP_SAVED, "Do not download pictures saved into the same folder before.\n"
                              "Skip Pictures Already Saved"},
+        {ID_VIEW_SPEED_LIMIT, "Limit the speed of all downloads together.\nDownload Speed Limit"},
 
         // Dialog tool tips
         {1040, "Cancel"},

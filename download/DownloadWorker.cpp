@@ -90,6 +90,8 @@ int DownloadWorker::Run() {
     AbandonUnfinished();
     if (!CancelRequested())
         sink->Message(CompletionMessage(saved, job.Count()));
+    if (interruptRequested)
+        sink->Interrupted();
     sink->AnimationStopped();
     return saved;
 }

@@ -21,8 +21,9 @@ public:
     explicit ReportDownloadSink(DownloadReport* report, int reportedJob = 0);
 
     // Notes the job in the report and starts a worker on it that reports
-    // there, recording each saved file in archive when there is one; false
-    // when no worker could be started.
+    // there, recording each saved file in archive when there is one and
+    // keeping the job in the download queue while it runs, within the speed
+    // limit; false when no worker could be started.
     static bool Start(DownloadReport* report, const QString& folder, DownloadJob job,
                       std::shared_ptr<DownloadArchive> archive = nullptr);
 
@@ -35,6 +36,7 @@ public:
     void FileRetrying(int index, int nextTry, int tries) override;
 
 private:
+    static qint64 SpeedLimitShare();
     template <typename Apply> void Post(Apply apply);
 
     QPointer<DownloadReport> report;

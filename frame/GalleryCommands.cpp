@@ -1,11 +1,14 @@
 #include "frame/GalleryCommands.h"
 
 #include "core/CommandIds.h"
+#include "core/Limits.h"
+#include "core/Prompts.h"
 #include "follow/FollowOptions.h"
 #include "frame/CMainFrame.h"
 #include "view/CQuillmarView.h"
 
 #include <QAction>
+#include <QInputDialog>
 
 GalleryCommands::GalleryCommands(CMainFrame& frame, QAction& skipSavedAction,
                                  FollowQuestion askFollow)
@@ -22,6 +25,7 @@ const CommandTable<GalleryCommands>& GalleryCommands::Commands() {
          &GalleryCommands::FollowThumbnails},
         {{ID_VIEW_SKIP_SAVED, "S&kip Pictures Already Saved", {}, CommandEntry::Style::Checkable},
          &GalleryCommands::ToggleSkipSaved},
+        {{ID_VIEW_SPEED_LIMIT, "Download Speed &Limit..."}, &GalleryCommands::SetSpeedLimit},
     };
     return table;
 }
@@ -31,7 +35,8 @@ bool GalleryCommands::HandlesCommand(int id) const {
 }
 
 bool GalleryCommands::IsCommandEnabled(int id) const {
-    return id == ID_VIEW_SKIP_SAVED || (!Following() && frame.ActiveViewWidget());
+    return id == ID_VIEW_SKIP_SAVED || id == ID_VIEW_SPEED_LIMIT ||
+           (!Following() && frame.ActiveViewWidget());
 }
 
 void GalleryCommands::OnCommand(int id) {
@@ -63,4 +68,16 @@ void GalleryCommands::FollowThumbnails() {
 void GalleryCommands::ToggleSkipSaved() {
     Settings::SetSkipSavedPictures(!Settings::SkipSavedPictures());
     skipSavedAction.setChecked(Settings::SkipSavedPictures());
+}
+
+// Downloads started from now on keep within the limit.
+void GalleryCommands::SetSpeedLimit() {
+    QInputDialog dialog(&frame);
+    dialog.setWindowTitle(QStringLiteral("Download Speed Limit"));
+    dialog.setLabelText(QStringLiteral("KB/s all downloads may take together (0: no limit):"));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(0, Limits::MaxDownloadSpeedLimit);
+    dialog.setIntValue(Settings::DownloadSpeedLimit());
+    if (Prompts::current().runModal(dialog) == QDialog::Accepted)
+        Settings::SetDownloadSpeedLimit(dialog.intValue());
 }

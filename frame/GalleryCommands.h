@@ -17,7 +17,7 @@ class QWidget;
 
 // Follow Thumbnails on the active window's page, with the choices asked for
 // here and the follow run by the window's view, one at a time; and the Skip
-// Pictures Already Saved switch.
+// Pictures Already Saved switch and the download speed limit.
 class GalleryCommands : public QObject, public CommandTarget {
     Q_OBJECT
 public:
@@ -36,6 +36,7 @@ private:
     void FollowThumbnails();
     bool Following() const;
     void ToggleSkipSaved();
+    void SetSpeedLimit();
 
     CMainFrame& frame;
     QAction& skipSavedAction;
