@@ -1,6 +1,7 @@
 #include "app/CQuillmarApp.h"
 
 #include "app/CAboutDialog.h"
+#include "app/InterruptedDownloads.h"
 #include "app/ProgramVersion.h"
 #include "app/StandardIconStyle.h"
 #include "app/VersionGate.h"
@@ -77,6 +78,15 @@ bool CQuillmarApp::InitInstance(const QStringList& addresses) {
     frame->setGeometry(frame->screen()->availableGeometry() -
                        frame->windowHandle()->frameMargins());
     frame->showMaximized();
+    // Downloads an earlier run left are looked for once the window is up, off
+    // the start's path.
+    QMetaObject::invokeMethod(
+        this,
+        [] {
+            if (CMainFrame* shown = MainFrame())
+                InterruptedDownloads::Offer(*shown);
+        },
+        Qt::QueuedConnection);
     return true;
 }
 

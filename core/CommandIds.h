@@ -76,4 +76,5 @@ enum CommandId : int {
     ID_SCAN_FOLLOW = 32843,
     ID_VIEW_SKIP_SAVED = 32844,
     ID_VIEW_FORGET_SAVED = 32845,
+    ID_VIEW_SPEED_LIMIT = 32855,
 };

@@ -8,6 +8,7 @@
 namespace {
 
 const QString ParallelDownloadsKey = QStringLiteral("Settings/ParallelDownloads");
+const QString DownloadSpeedLimitKey = QStringLiteral("Download/Speed Limit");
 const QString RecentFileSection = QStringLiteral("Recent File List");
 
 QString RecentFileKey(int index) {
@@ -96,6 +97,15 @@ bool Settings::SkipSavedPictures() {
 
 void Settings::SetSkipSavedPictures(bool on) {
     QSettings().setValue(QStringLiteral("Download/Skip Saved Pictures"), on);
+}
+
+int Settings::DownloadSpeedLimit() {
+    const int limit = QSettings().value(DownloadSpeedLimitKey, 0).toInt();
+    return limit >= 0 && limit <= Limits::MaxDownloadSpeedLimit ? limit : 0;
+}
+
+void Settings::SetDownloadSpeedLimit(int kilobytesPerSecond) {
+    QSettings().setValue(DownloadSpeedLimitKey, kilobytesPerSecond);
 }
 
 QString Settings::DownloadFolder() {

@@ -33,6 +33,9 @@ public:
     // Downloads leave out what was saved into the same folder before (off by default).
     static bool SkipSavedPictures();
     static void SetSkipSavedPictures(bool on);
+    // The most KB/s the window's downloads take together; 0: no limit (until chosen).
+    static int DownloadSpeedLimit();
+    static void SetDownloadSpeedLimit(int kilobytesPerSecond);
     // The download folder last chosen in any window; empty until one is.
     static QString DownloadFolder();
     static void SetDownloadFolder(const QString& folder);

@@ -55,6 +55,7 @@ const std::unordered_map<int, const char*>& entries() {
                              "Skip Pictures Already Saved"},
         {ID_VIEW_FORGET_SAVED, "Forget which pictures were saved into the download folder.\n"
                                "Forget Pictures Saved"},
+        {ID_VIEW_SPEED_LIMIT, "Limit the speed of all downloads together.\nDownload Speed Limit"},
 
         // Dialog tool tips
         {1040, "Cancel"},

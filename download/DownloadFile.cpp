@@ -141,6 +141,10 @@ bool DownloadFile::OpenPartial(int openFolder, const QByteArray& partName, const
     return true;
 }
 
+QByteArray DownloadFile::PartialName(const QString& name) {
+    return QFile::encodeName(name) + ".part";
+}
+
 void DownloadFile::RemovePartial(int folder, const QByteArray& partName, const QString& source) {
     const int found = OpenOwnPartial(folder, partName, source);
     if (found < 0)

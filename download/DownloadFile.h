@@ -27,6 +27,8 @@ public:
     // or it is not ours. validator: the answer's ETag or Last-Modified it was kept with.
     bool OpenPartial(int folder, const QByteArray& partName, const QString& source,
                      QByteArray& validator);
+    // The partial name a file in progress for name is kept under: "NAME.part".
+    static QByteArray PartialName(const QString& name);
     // Removes partName of the folder when a fetch of source left it there.
     static void RemovePartial(int folder, const QByteArray& partName, const QString& source);
     // Gives the file in progress the name partName, never in place of another

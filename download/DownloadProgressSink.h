@@ -19,6 +19,9 @@ public:
                               const QString& reason) = 0;
     // Bytes of one entry received so far, of total (0 when unknown).
     virtual void FileProgress(int /*index*/, qint64 /*received*/, qint64 /*total*/) {}
+    // The job stops because the program ends: what it has not finished is to
+    // be continued by a later run. Comes before AnimationStopped.
+    virtual void Interrupted() {}
     // One entry failed for a passing reason and waits before try nextTry of tries.
     virtual void FileRetrying(int /*index*/, int /*nextTry*/, int /*tries*/) {}
 

@@ -48,14 +48,16 @@ void DownloadRegistry::RequestCancelAll() {
     }
 }
 
-void DownloadRegistry::CancelAllAndWait() {
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        for (Slot& slot : workers) {
-            if (!slot.finished)
-                slot.worker->RequestInterrupt();
-        }
+void DownloadRegistry::RequestInterruptAll() {
+    std::lock_guard<std::mutex> guard(lock);
+    for (Slot& slot : workers) {
+        if (!slot.finished)
+            slot.worker->RequestInterrupt();
     }
+}
+
+void DownloadRegistry::CancelAllAndWait() {
+    RequestInterruptAll();
     std::list<Slot> ending;
     {
         std::unique_lock<std::mutex> guard(lock);

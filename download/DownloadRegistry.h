@@ -37,6 +37,9 @@ public:
     // CancelRequested for every worker running now; workers started later are
     // not affected.
     void RequestCancelAll();
+    // The program is ending: every worker running now stops, keeping its
+    // half-fetched files and its place in the download queue for the next start.
+    void RequestInterruptAll();
     // For the end of the program: stops every running worker and waits until
     // all have ended, so none outlives the objects it reports to. Their
     // half-fetched files kept under partial names stay, to be continued.

@@ -87,7 +87,7 @@ bool DownloadTransfer::OpenFile(int folder) {
 }
 
 QByteArray DownloadTransfer::PartName() const {
-    return QFile::encodeName(Entry().Name) + ".part";
+    return DownloadFile::PartialName(Entry().Name);
 }
 
 void DownloadTransfer::AskFrom(qint64 from) {

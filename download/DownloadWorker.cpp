@@ -86,6 +86,8 @@ int DownloadWorker::Run() {
     AbandonUnfinished();
     if (!CancelRequested())
         sink->Message(counts.CompletionMessage());
+    if (interruptRequested)
+        sink->Interrupted();
     sink->AnimationStopped();
     return counts.saved + counts.alreadySaved;
 }

@@ -19,7 +19,15 @@ QString UniqueConnectionName() {
 
 } // namespace
 
-RecordConnection::RecordConnection(const QString& path) : name(UniqueConnectionName()) {
+// The address is the key, so a look-up costs the same however long the record is.
+RecordConnection::RecordConnection(const QString& path)
+    : RecordConnection(path, {QStringLiteral("CREATE TABLE IF NOT EXISTS saved ("
+                                             "address TEXT PRIMARY KEY NOT NULL, folder TEXT NOT "
+                                             "NULL, name TEXT NOT NULL, size INTEGER NOT NULL, "
+                                             "saved_at INTEGER NOT NULL, page TEXT NOT NULL)")}) {}
+
+RecordConnection::RecordConnection(const QString& path, const QStringList& tables)
+    : name(UniqueConnectionName()) {
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     QDir().mkpath(QFileInfo(path).absolutePath());
     database.setDatabaseName(path);
@@ -35,12 +43,12 @@ RecordConnection::RecordConnection(const QString& path) : name(UniqueConnectionN
     query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     // With the log, a crash loses at most the last records, never the file.
     query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-    // The address is the key, so a look-up costs the same however long the record is.
-    if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS saved ("
-                                   "address TEXT PRIMARY KEY NOT NULL, folder TEXT NOT NULL, "
-                                   "name TEXT NOT NULL, size INTEGER NOT NULL, "
-                                   "saved_at INTEGER NOT NULL, page TEXT NOT NULL)")))
-        error = query.lastError().text();
+    for (const QString& table : tables) {
+        if (!query.exec(table)) {
+            error = query.lastError().text();
+            return;
+        }
+    }
 }
 
 RecordConnection::~RecordConnection() {

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 // A connection to a record of saved files for as long as it lives, on the
 // thread that made it: Qt's connections may not cross threads, so each use
@@ -10,7 +11,11 @@
 // waits for another instead of failing.
 class RecordConnection {
 public:
+    // A record of saved files.
     explicit RecordConnection(const QString& path);
+    // Another database kept the same way, whose tables are made by these
+    // statements when missing (CREATE TABLE IF NOT EXISTS ...).
+    RecordConnection(const QString& path, const QStringList& tables);
     ~RecordConnection();
     RecordConnection(const RecordConnection&) = delete;
     RecordConnection& operator=(const RecordConnection&) = delete;

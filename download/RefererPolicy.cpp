@@ -101,6 +101,39 @@ QString RefererPolicy::RefererFor(const QUrl& page, const QUrl& target,
     return referer;
 }
 
+QString RefererPolicy::RuleName() const {
+    return NameOf(rule);
+}
+
+QStringList RefererPolicy::ElementRuleNames(const QString& address) const {
+    QStringList names;
+    for (const Rule own : elementRules.value(address))
+        names.append(NameOf(own));
+    return names;
+}
+
+QString RefererPolicy::NameOf(Rule rule) {
+    switch (rule) {
+    case Rule::NoReferrer:
+        return QStringLiteral("no-referrer");
+    case Rule::NoReferrerWhenDowngrade:
+        return QStringLiteral("no-referrer-when-downgrade");
+    case Rule::SameOrigin:
+        return QStringLiteral("same-origin");
+    case Rule::Origin:
+        return QStringLiteral("origin");
+    case Rule::StrictOrigin:
+        return QStringLiteral("strict-origin");
+    case Rule::OriginWhenCrossOrigin:
+        return QStringLiteral("origin-when-cross-origin");
+    case Rule::StrictOriginWhenCrossOrigin:
+        return QStringLiteral("strict-origin-when-cross-origin");
+    case Rule::UnsafeUrl:
+        return QStringLiteral("unsafe-url");
+    }
+    return QString();
+}
+
 QString RefererPolicy::RefererBy(Rule rule, const QUrl& page, const QUrl& target) {
     if (!isWeb(page) || !isWeb(target))
         return QString();

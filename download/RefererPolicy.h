@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 class QUrl;
 
@@ -27,6 +28,12 @@ public:
     QString RefererFor(const QUrl& page, const QUrl& target,
                        const QString& source = QString()) const;
 
+    // The policy's rule, and the rules the elements of address state, by their
+    // standard names: given back to the constructor they make the same policy
+    // for that address, so a job can be kept and run again later.
+    QString RuleName() const;
+    QStringList ElementRuleNames(const QString& address) const;
+
 private:
     enum class Rule {
         NoReferrer,
@@ -41,6 +48,7 @@ private:
 
     static bool LastKnownRule(const QString& stated, Rule& rule);
     static QString RefererBy(Rule rule, const QUrl& page, const QUrl& target);
+    static QString NameOf(Rule rule);
 
     Rule rule = Rule::StrictOriginWhenCrossOrigin;
     QHash<QString, QList<Rule>> elementRules; // by address

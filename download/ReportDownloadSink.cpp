@@ -1,8 +1,10 @@
 #include "download/ReportDownloadSink.h"
 
+#include "core/Settings.h"
 #include "download/ArchivingSink.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
+#include "download/QueueingSink.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -10,18 +12,28 @@
 ReportDownloadSink::ReportDownloadSink(DownloadReport* report, int reportedJob)
     : report(report), reportedJob(reportedJob), filesLeftShown(std::make_shared<int>(0)) {}
 
-bool ReportDownloadSink::Start(DownloadReport* report, const QString& folder, DownloadJob job,
+bool ReportDownloadSink::Start(DownloadReport* report, QString folder, DownloadJob job,
                                std::shared_ptr<DownloadArchive> archive, int retryOf) {
     const int reported = report ? report->AddJob(folder, job, retryOf) : 0;
+    job.Rules.MaxBytesPerSecond = SpeedLimitShare();
     std::unique_ptr<DownloadProgressSink> sink =
         std::make_unique<ReportDownloadSink>(report, reported);
+    const bool recorded = archive != nullptr;
     if (archive)
         sink = std::make_unique<ArchivingSink>(std::move(sink), std::move(archive), job);
+    sink = std::make_unique<QueueingSink>(std::move(sink), folder, job, recorded);
     if (DownloadRegistry::Instance().Start(std::move(job), std::move(sink)))
         return true;
     if (report)
         report->JobEnded(reported);
     return false;
+}
+
+// The speed limit holds for all downloads together: a new one gets its share
+// beside those running (each keeps the share it started with).
+qint64 ReportDownloadSink::SpeedLimitShare() {
+    return qint64(Settings::DownloadSpeedLimit()) * 1024 /
+           (DownloadRegistry::Instance().RunningCount() + 1);
 }
 
 template <typename Apply> void ReportDownloadSink::Post(Apply apply) {

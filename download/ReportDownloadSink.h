@@ -22,8 +22,11 @@ public:
 
     // Notes the job in the report (as a retry of job retryOf, if given) and
     // starts a worker on it that reports there, recording each saved file in
-    // archive when there is one; false when no worker could be started.
-    static bool Start(DownloadReport* report, const QString& folder, DownloadJob job,
+    // archive when there is one and keeping the job in the download queue
+    // while it runs, within the speed limit; false when no worker could be
+    // started. The folder is taken as a copy: a retry names its job's folder,
+    // which moves when the report adds the retry.
+    static bool Start(DownloadReport* report, QString folder, DownloadJob job,
                       std::shared_ptr<DownloadArchive> archive = nullptr, int retryOf = 0);
 
     void AnimationStarted() override;
@@ -35,6 +38,7 @@ public:
     void FileRetrying(int index, int nextTry, int tries) override;
 
 private:
+    static qint64 SpeedLimitShare();
     template <typename Apply> void Post(Apply apply);
 
     QPointer<DownloadReport> report;

@@ -431,7 +431,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    DownloadRegistry::Instance().RequestCancelAll();
+    // Quitting keeps what was fetched, for the next start to continue.
+    DownloadRegistry::Instance().RequestInterruptAll();
     QMainWindow::closeEvent(event);
 }
 

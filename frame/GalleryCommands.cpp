@@ -1,6 +1,7 @@
 #include "frame/GalleryCommands.h"
 
 #include "core/CommandIds.h"
+#include "core/Limits.h"
 #include "core/Prompts.h"
 #include "download/DownloadArchive.h"
 #include "follow/FollowOptions.h"
@@ -8,6 +9,7 @@
 #include "view/CQuillmarView.h"
 
 #include <QAction>
+#include <QInputDialog>
 
 GalleryCommands::GalleryCommands(CMainFrame& frame, QAction& skipSavedAction,
                                  FollowQuestion askFollow)
@@ -26,6 +28,7 @@ const CommandTable<GalleryCommands>& GalleryCommands::Commands() {
          &GalleryCommands::ToggleSkipSaved},
         {{ID_VIEW_FORGET_SAVED, "&Forget Pictures Saved to This Folder..."},
          &GalleryCommands::ForgetSaved},
+        {{ID_VIEW_SPEED_LIMIT, "Download Speed &Limit..."}, &GalleryCommands::SetSpeedLimit},
     };
     return table;
 }
@@ -37,7 +40,8 @@ bool GalleryCommands::HandlesCommand(int id) const {
 bool GalleryCommands::IsCommandEnabled(int id) const {
     if (id == ID_VIEW_FORGET_SAVED)
         return !DownloadFolder().isEmpty();
-    return id == ID_VIEW_SKIP_SAVED || (!Following() && frame.ActiveViewWidget());
+    return id == ID_VIEW_SKIP_SAVED || id == ID_VIEW_SPEED_LIMIT ||
+           (!Following() && frame.ActiveViewWidget());
 }
 
 void GalleryCommands::OnCommand(int id) {
@@ -91,4 +95,16 @@ void GalleryCommands::ForgetSaved() {
 QString GalleryCommands::DownloadFolder() const {
     const auto* active = qobject_cast<CQuillmarView*>(frame.ActiveViewWidget());
     return active && active->DownloadFolderChosen() ? active->DownloadFolder() : QString();
+}
+
+// Downloads started from now on keep within the limit.
+void GalleryCommands::SetSpeedLimit() {
+    QInputDialog dialog(&frame);
+    dialog.setWindowTitle(QStringLiteral("Download Speed Limit"));
+    dialog.setLabelText(QStringLiteral("KB/s all downloads may take together (0: no limit):"));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(0, Limits::MaxDownloadSpeedLimit);
+    dialog.setIntValue(Settings::DownloadSpeedLimit());
+    if (Prompts::current().runModal(dialog) == QDialog::Accepted)
+        Settings::SetDownloadSpeedLimit(dialog.intValue());
 }

@@ -17,7 +17,8 @@ class QWidget;
 
 // Follow Thumbnails on the active window's page, with the choices asked for
 // here and the follow run by the window's view, one at a time; and the Skip
-// Pictures Already Saved switch with the command that forgets the record it reads.
+// Pictures Already Saved switch with the command that forgets the record it reads,
+// and the download speed limit.
 class GalleryCommands : public QObject, public CommandTarget {
     Q_OBJECT
 public:
@@ -39,6 +40,7 @@ private:
     void ForgetSaved();
     // The active window's download folder; empty when it has none.
     QString DownloadFolder() const;
+    void SetSpeedLimit();
 
     CMainFrame& frame;
     QAction& skipSavedAction;

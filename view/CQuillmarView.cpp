@@ -8,6 +8,7 @@
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "download/DownloadArchive.h"
+#include "download/DownloadQueue.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/EngineCookieJar.h"
@@ -408,6 +409,17 @@ bool CQuillmarView::StartDownload(const HarvestLines& selected, const HarvestMap
     if (!builder.AddLines(selected, map, harvest.sources, saved.get()))
         return false;
     return ReportDownloadSink::Start(downloads, downloadFolder, builder.Job(), saved);
+}
+
+bool CQuillmarView::ResumeDownload(const QueuedJob& queued) {
+    DownloadJob job = queued.Job;
+    job.Rules.CookieLines = engine->DownloadOrigin().cookieLines;
+    const bool started = ReportDownloadSink::Start(
+        downloads, queued.Folder, std::move(job),
+        queued.Recorded ? DownloadArchive::ForFolder(queued.Folder) : nullptr);
+    emit messageChanged(started ? QStringLiteral("Downloading...")
+                                : QStringLiteral("Unable to download file."));
+    return started;
 }
 
 // Bookmarks and history ------------------------------------------------------

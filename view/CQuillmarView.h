@@ -16,6 +16,7 @@ class CBrowserEngine;
 class DownloadReport;
 class PageFollow;
 class PageScroller;
+struct QueuedJob;
 class QPrinter;
 class ViewInput;
 
@@ -86,6 +87,9 @@ public:
     void DownloadSelected(const HarvestLines& selected, const HarvestMap& map,
                           const QString& emptyMessage);
     bool StartDownload(const HarvestLines& selected, const HarvestMap& map);
+    // Continues a download an earlier run of the program left unfinished,
+    // reported in this window; its requests carry the browser's cookies of now.
+    bool ResumeDownload(const QueuedJob& queued);
     void AddBookmark(const QString& address, const QString& bookmarkPath);
     void OpenBookmarks(const QString& bookmarkPath);
 

@@ -1,10 +1,12 @@
 #include "app/CQuillmarApp.h"
+#include "app/InterruptedDownloads.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CBitmapButton.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
 #include "core/Settings.h"
 #include "download/CDownloadReportDialog.h"
+#include "download/DownloadQueue.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/EngineCookieJar.h"
@@ -24,6 +26,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QNetworkCookie>
@@ -558,6 +561,72 @@ private slots:
             QCOMPARE(refused.exitCode, 2);
             QVERIFY(refused.output.isEmpty());
         }
+    }
+
+    // Quit during a download: the next start asks whether to resume it. Yes
+    // fetches only the file not saved yet, continuing it with Range, within the
+    // speed limit set; No forgets it and its half-fetched file.
+    void interruptedDownloadIsOfferedAtTheNextStart_data() {
+        QTest::addColumn<bool>("resume");
+        QTest::newRow("resumed") << true;
+        QTest::newRow("forgotten") << false;
+    }
+    void interruptedDownloadIsOfferedAtTheNextStart() {
+        QFETCH(bool, resume);
+        DownloadQueue queue;
+        for (const QueuedJob& left : queue.Interrupted()) // by the tests before
+            queue.Forget(left);
+        prompts->dialogDriver = [](QDialog& dialog) {
+            static_cast<QInputDialog&>(dialog).setIntValue(4096);
+            return int(QDialog::Accepted);
+        };
+        QVERIFY(Execute(ID_VIEW_SPEED_LIMIT));
+        QByteArray body(3 * 1024 * 1024, '\0');
+        for (qsizetype i = 0; i < body.size(); ++i)
+            body[i] = char(i * 7 % 251);
+        HttpRoute slow{200, "image/jpeg", body, {{"ETag", "\"v1\""}}, 64 * 1024, 100};
+        slow.ranges = true;
+        server.setRoute("/big.jpg", slow);
+        UseFolder();
+        OfferImages({"a.jpg", "big.jpg"}, {"a.jpg", "big.jpg"}, {"a.jpg", "big.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_VERIFY_WITH_TIMEOUT(Saved().contains("a.jpg") &&
+                                     QFileInfo(folder->filePath("big.jpg.part")).size() >=
+                                         1024 * 1024,
+                                 30000);
+        prompts->yesNoAnswers = {true};
+        QVERIFY(Execute(ID_APP_EXIT));
+        DownloadRegistry::Instance().CancelAllAndWait();
+        frame->show();
+        const QList<QueuedJob> interrupted = queue.Interrupted();
+        QCOMPARE(interrupted.size(), 1);
+        QCOMPARE(interrupted[0].Job.Sources(), QStringList(server.url("big.jpg")));
+        QCOMPARE(interrupted[0].Job.Rules.MaxBytesPerSecond, qint64(4096 * 1024));
+        Settings::SetDownloadSpeedLimit(0);
+
+        slow.chunkDelayMs = 0;
+        server.setRoute("/big.jpg", slow);
+        server.clearRequests();
+        prompts->questions.clear();
+        prompts->yesNoAnswers = {resume};
+        InterruptedDownloads::Offer(*frame);
+        QCOMPARE(prompts->questions,
+                 QStringList("Quillmar|1 download was interrupted. Resume it?"));
+        if (!resume) {
+            QCOMPARE(Saved(), QStringList({"a.jpg"}));
+            QVERIFY(queue.Interrupted().isEmpty());
+            QVERIFY(!Running());
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        QCOMPARE(Saved(), QStringList({"a.jpg", "big.jpg"}));
+        QFile saved(folder->filePath("big.jpg"));
+        QVERIFY(saved.open(QIODevice::ReadOnly) && saved.readAll() == body);
+        const QList<testsupport::HttpRequest> requests = server.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].path, QByteArray("/big.jpg"));
+        QVERIFY(requests[0].headers.value("range").startsWith("bytes="));
+        QVERIFY(queue.Interrupted().isEmpty());
     }
 };
 

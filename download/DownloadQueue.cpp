@@ -1,0 +1,265 @@
+#include "download/DownloadQueue.h"
+
+#include "core/DataFolder.h"
+#include "download/DownloadFile.h"
+#include "download/DownloadFolders.h"
+#include "download/RecordConnection.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QLockFile>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUuid>
+#include <QVariant>
+
+namespace {
+
+const QStringList QueueTables = {
+    QStringLiteral("CREATE TABLE IF NOT EXISTS jobs (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                   "owner TEXT NOT NULL, folder TEXT NOT NULL, recorded INTEGER NOT NULL, "
+                   "page TEXT NOT NULL, policy TEXT NOT NULL, file_sources INTEGER NOT NULL, "
+                   "parallel INTEGER NOT NULL, rate INTEGER NOT NULL)"),
+    QStringLiteral("CREATE TABLE IF NOT EXISTS entries (job INTEGER NOT NULL, "
+                   "position INTEGER NOT NULL, source TEXT NOT NULL, destination TEXT NOT NULL, "
+                   "name TEXT NOT NULL, page TEXT NOT NULL, policy TEXT NOT NULL, "
+                   "elements TEXT NOT NULL, saved INTEGER NOT NULL, PRIMARY KEY (job, position))"),
+};
+
+QString OwnerLockPath(const QString& owner) {
+    return DataFolder::Path() + QStringLiteral("/Running/") + owner + QStringLiteral(".lock");
+}
+
+// This process's name in the queue. Its lock file is held until the process
+// ends, however it ends: a lock whose process is gone is free to take.
+QString ThisProcess() {
+    static const QString owner = [] {
+        const QString name = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        QDir().mkpath(QFileInfo(OwnerLockPath(name)).path());
+        static QLockFile held(OwnerLockPath(name));
+        held.setStaleLockTime(0);
+        held.tryLock(0);
+        return name;
+    }();
+    return owner;
+}
+
+bool IsRunning(const QString& owner) {
+    if (owner.isEmpty())
+        return false;
+    QLockFile probe(OwnerLockPath(owner));
+    probe.setStaleLockTime(0);
+    // Taken (and let go of at once) only when its process has ended.
+    return !probe.tryLock(0);
+}
+
+// Qt binds a null text as NULL; the queue holds an empty one.
+QString NotNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+const QString InsertJobText = QStringLiteral(
+    "INSERT INTO jobs (owner, folder, recorded, page, policy, file_sources, parallel, rate) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+const QString InsertEntryText =
+    QStringLiteral("INSERT INTO entries (job, position, source, destination, name, page, policy, "
+                   "elements, saved) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+
+bool InsertEntry(QSqlQuery& insert, qint64 id, int position, const DownloadJob& job) {
+    const DownloadEntry& entry = job.Entries[position];
+    // An entry listed on the job's own page follows the page's policy.
+    const RefererPolicy& policy = entry.Page.isEmpty() ? job.Rules.PagePolicy : entry.Policy;
+    for (const QVariant& value :
+         QVariantList{id, position, entry.Source, entry.Destination, entry.Name,
+                      NotNull(entry.Page.toString()), policy.RuleName(),
+                      NotNull(policy.ElementRuleNames(entry.Source).join(QLatin1Char(','))),
+                      int(entry.Status == DownloadEntry::State::Saved)})
+        insert.addBindValue(value);
+    return insert.exec();
+}
+
+QList<QPair<QString, QString>> ElementsOf(const QString& source, const QString& names) {
+    QList<QPair<QString, QString>> elements;
+    for (const QString& name : names.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        elements.append({source, name});
+    return elements;
+}
+
+} // namespace
+
+DownloadQueue::DownloadQueue(const QString& path) : path(path) {}
+
+QString DownloadQueue::DefaultPath() {
+    return DataFolder::Path() + QStringLiteral("/Downloads.sqlite");
+}
+
+qint64 DownloadQueue::Add(const QString& folder, const DownloadJob& job, bool recorded) {
+    const RecordConnection connection(path, QueueTables);
+    QSqlDatabase database = connection.Database();
+    if (!connection.IsOpen() || !database.transaction())
+        return 0;
+    QSqlQuery insert(database);
+    insert.prepare(InsertJobText);
+    for (const QVariant& value :
+         QVariantList{ThisProcess(), NotNull(folder), int(recorded),
+                      NotNull(job.Rules.Page.toString()), job.Rules.PagePolicy.RuleName(),
+                      int(job.Rules.FileSourcesAllowed), job.Parallel, job.Rules.MaxBytesPerSecond})
+        insert.addBindValue(value);
+    if (!insert.exec()) {
+        database.rollback();
+        return 0;
+    }
+    const qint64 id = insert.lastInsertId().toLongLong();
+    insert.prepare(InsertEntryText);
+    for (int position = 0; position < job.Count(); ++position) {
+        if (!InsertEntry(insert, id, position, job)) {
+            database.rollback();
+            return 0;
+        }
+    }
+    return database.commit() ? id : 0;
+}
+
+void DownloadQueue::MarkSaved(qint64 id, int index) {
+    Execute(QStringLiteral("UPDATE entries SET saved = 1 WHERE job = ? AND position = ?"),
+            {id, index});
+}
+
+void DownloadQueue::Release(qint64 id) {
+    Execute(QStringLiteral("UPDATE jobs SET owner = '' WHERE id = ?"), {id});
+}
+
+QList<QueuedJob> DownloadQueue::Interrupted() {
+    QList<QueuedJob> interrupted;
+    for (QueuedJob& queued : StoppedJobs()) {
+        ReadEntries(queued);
+        if (queued.Job.Count() == 0)
+            Remove(queued.Id);
+        else
+            interrupted.append(queued);
+    }
+    return interrupted;
+}
+
+bool DownloadQueue::Take(const QueuedJob& job) {
+    const RecordConnection connection(path, QueueTables);
+    QSqlDatabase database = connection.Database();
+    if (!connection.IsOpen() || !database.transaction())
+        return false;
+    // Of several processes offering the same job, the first to take it runs it.
+    QSqlQuery take(database);
+    take.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ? AND owner = ?"));
+    take.addBindValue(job.Id);
+    take.addBindValue(NotNull(job.Owner));
+    QSqlQuery entries(database);
+    entries.prepare(QStringLiteral("DELETE FROM entries WHERE job = ?"));
+    entries.addBindValue(job.Id);
+    if (!take.exec() || take.numRowsAffected() != 1 || !entries.exec()) {
+        database.rollback();
+        return false;
+    }
+    return database.commit();
+}
+
+void DownloadQueue::Forget(const QueuedJob& job) {
+    if (!Take(job))
+        return;
+    QStringList folders;
+    for (const DownloadEntry& entry : job.Job.Entries)
+        folders.append(QFileInfo(entry.Destination).path());
+    const DownloadFolders open(folders);
+    for (const DownloadEntry& entry : job.Job.Entries) {
+        const int folder = open.Handle(QFileInfo(entry.Destination).path());
+        if (folder >= 0)
+            DownloadFile::RemovePartial(folder, DownloadFile::PartialName(entry.Name),
+                                        entry.Source);
+    }
+}
+
+bool DownloadQueue::Execute(const QString& statement, const QVariantList& values) {
+    const RecordConnection connection(path, QueueTables);
+    QSqlQuery query(connection.Database());
+    if (!connection.IsOpen() || !query.prepare(statement))
+        return false;
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    return query.exec();
+}
+
+QList<QueuedJob> DownloadQueue::StoppedJobs() {
+    QList<QueuedJob> stopped;
+    const RecordConnection connection(path, QueueTables);
+    QSqlQuery query(connection.Database());
+    if (!connection.IsOpen() ||
+        !query.exec(QStringLiteral("SELECT id, owner, folder, recorded, page, policy, "
+                                   "file_sources, parallel, rate FROM jobs ORDER BY id")))
+        return stopped;
+    QHash<QString, bool> running;
+    while (query.next()) {
+        const QString owner = query.value(1).toString();
+        if (!running.contains(owner))
+            running.insert(owner, IsRunning(owner));
+        if (running.value(owner))
+            continue;
+        QueuedJob queued;
+        queued.Id = query.value(0).toLongLong();
+        queued.Owner = owner;
+        queued.Folder = query.value(2).toString();
+        queued.Recorded = query.value(3).toBool();
+        queued.Job.Rules.Page = QUrl(query.value(4).toString());
+        // The rule alone for now; ReadEntries adds the elements' own.
+        queued.Job.Rules.PagePolicy = RefererPolicy(query.value(5).toString());
+        queued.Job.Rules.FileSourcesAllowed = query.value(6).toBool();
+        queued.Job.Parallel = query.value(7).toInt();
+        queued.Job.Rules.MaxBytesPerSecond = query.value(8).toLongLong();
+        stopped.append(queued);
+    }
+    return stopped;
+}
+
+void DownloadQueue::ReadEntries(QueuedJob& queued) {
+    const RecordConnection connection(path, QueueTables);
+    QSqlQuery query(connection.Database());
+    if (!connection.IsOpen() || !query.prepare(QStringLiteral(
+                                    "SELECT source, destination, name, page, policy, elements "
+                                    "FROM entries WHERE job = ? AND saved = 0 ORDER BY position")))
+        return;
+    query.addBindValue(queued.Id);
+    if (!query.exec())
+        return;
+    const QString pageRule = queued.Job.Rules.PagePolicy.RuleName();
+    QList<QPair<QString, QString>> pageElements;
+    while (query.next()) {
+        const QString source = query.value(0).toString();
+        const QString destination = query.value(1).toString();
+        queued.Job.Add(QFileInfo(destination).path(), query.value(2).toString(), source);
+        const QUrl page(query.value(3).toString());
+        const auto elements = ElementsOf(source, query.value(5).toString());
+        if (page.isEmpty()) {
+            pageElements += elements;
+            continue;
+        }
+        queued.Job.Entries.last().Page = page;
+        queued.Job.Entries.last().Policy = RefererPolicy(query.value(4).toString(), elements);
+    }
+    queued.Job.Rules.PagePolicy = RefererPolicy(pageRule, pageElements);
+}
+
+void DownloadQueue::Remove(qint64 id) {
+    const RecordConnection connection(path, QueueTables);
+    QSqlDatabase database = connection.Database();
+    if (!connection.IsOpen() || !database.transaction())
+        return;
+    QSqlQuery query(database);
+    for (const QString& statement : {QStringLiteral("DELETE FROM entries WHERE job = ?"),
+                                     QStringLiteral("DELETE FROM jobs WHERE id = ?")}) {
+        query.prepare(statement);
+        query.addBindValue(id);
+        if (!query.exec()) {
+            database.rollback();
+            return;
+        }
+    }
+    database.commit();
+}
