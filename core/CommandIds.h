@@ -76,4 +76,8 @@ enum CommandId : int {
     ID_SCAN_FOLLOW = 32843,
     ID_VIEW_SKIP_SAVED = 32844,
     ID_VIEW_FORGET_SAVED = 32845,
+
+    // File menu: every running download at once
+    ID_FILE_PAUSE_DOWNLOADS = 32850,
+    ID_FILE_RESUME_DOWNLOADS = 32851,
 };

@@ -55,6 +55,8 @@ const std::unordered_map<int, const char*>& entries() {
                              "Skip Pictures Already Saved"},
         {ID_VIEW_FORGET_SAVED, "Forget which pictures were saved into the download folder.\n"
                                "Forget Pictures Saved"},
+        {ID_FILE_PAUSE_DOWNLOADS, "Pause every running download.\nPause All Downloads"},
+        {ID_FILE_RESUME_DOWNLOADS, "Resume every paused download.\nResume All Downloads"},
 
         // Dialog tool tips
         {1040, "Cancel"},

@@ -17,8 +17,12 @@ bool ReportDownloadSink::Start(DownloadReport* report, const QString& folder, Do
         std::make_unique<ReportDownloadSink>(report, reported);
     if (archive)
         sink = std::make_unique<ArchivingSink>(std::move(sink), std::move(archive), job);
-    if (DownloadRegistry::Instance().Start(std::move(job), std::move(sink)))
+    if (std::shared_ptr<DownloadHandle> handle =
+            DownloadRegistry::Instance().Start(std::move(job), std::move(sink))) {
+        if (report)
+            report->SetHandle(reported, std::move(handle));
         return true;
+    }
     if (report)
         report->JobEnded(reported);
     return false;
