@@ -56,7 +56,7 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
     // The outcome, a failure's reason above all, takes the room the names leave.
     files->header()->setStretchLastSection(true);
     files->setColumnWidth(NameColumn, 240);
-    files->setColumnWidth(SizeColumn, 90);
+    files->setColumnWidth(SizeColumn, 130); // "120 MB of 2.0 GB" while on its way
 
     auto* buttons = new QHBoxLayout;
     const auto addButton = [this, buttons](const QString& text, auto handler) {

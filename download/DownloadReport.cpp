@@ -143,10 +143,13 @@ void DownloadReport::JobEnded(int job) {
             emit fileChanged(job, i);
         }
     }
-    UpdateTicker();
-    // A job cancelled alone says no last word: its counts replace the totals.
-    if (ended.cancelled && !AnyRunning(false) && !AnyRunning(true))
+    // Jobs still there, even all paused, are told again; a job cancelled alone
+    // says no last word, so its counts replace the totals.
+    if (AnyRunning(false) || AnyRunning(true))
+        ShowTotals();
+    else if (ended.cancelled)
         SetMessage(CountsOf(ended).CompletionMessage());
+    UpdateTicker();
     emit jobEnded(job);
 }
 

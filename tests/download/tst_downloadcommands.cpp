@@ -337,6 +337,7 @@ private slots:
                                   30000);
         QVERIFY(!downloads.FindJob(first)->ended);
         QCOMPARE(QFileInfo(folder->filePath("big1.jpg.part")).size(), kept);
+        QVERIFY(Message().startsWith("Download paused, 0 of 1 files"));
         QCOMPARE(Saved(), QStringList({"big1.jpg.part"}));
 
         server.clearRequests();
