@@ -1,6 +1,7 @@
 #include "download/CDownloadReportDialog.h"
 
 #include "core/Prompts.h"
+#include "download/DownloadProgressText.h"
 #include "download/DownloadReport.h"
 #include "download/ReportDownloadSink.h"
 
@@ -20,10 +21,21 @@ enum Column { NameColumn, SizeColumn, OutcomeColumn };
 constexpr int JobRole = Qt::UserRole;
 
 QString SizeText(const DownloadReport::File& file) {
+    if (file.outcome == DownloadReport::Outcome::Downloading)
+        return DownloadProgressText::Amount(file.received, file.total);
     const bool known = file.outcome == DownloadReport::Outcome::Saved ||
-                       file.outcome == DownloadReport::Outcome::AlreadySaved ||
-                       file.outcome == DownloadReport::Outcome::Downloading;
+                       file.outcome == DownloadReport::Outcome::AlreadySaved;
     return known ? QLocale().formattedDataSize(file.received) : QString();
+}
+
+// A file on its way tells its pace, or that its job is paused.
+QString StateText(const DownloadReport::Job& job, const DownloadReport::File& file) {
+    if (file.outcome != DownloadReport::Outcome::Downloading)
+        return DownloadReport::OutcomeText(file);
+    if (job.paused)
+        return QStringLiteral("paused");
+    const QString pace = DownloadReport::PaceText(file);
+    return DownloadReport::OutcomeText(file) + (pace.isEmpty() ? QString() : ", " + pace);
 }
 
 } // namespace
@@ -44,7 +56,7 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
     // The outcome, a failure's reason above all, takes the room the names leave.
     files->header()->setStretchLastSection(true);
     files->setColumnWidth(NameColumn, 240);
-    files->setColumnWidth(SizeColumn, 90);
+    files->setColumnWidth(SizeColumn, 130); // "120 MB of 2.0 GB" while on its way
 
     auto* buttons = new QHBoxLayout;
     const auto addButton = [this, buttons](const QString& text, auto handler) {
@@ -54,6 +66,9 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
         buttons->addWidget(button);
         return button;
     };
+    pauseButton = addButton(QStringLiteral("Pause"), &CDownloadReportDialog::OnPause);
+    cancelButton = addButton(QStringLiteral("Cancel"), &CDownloadReportDialog::OnCancelJob);
+    pauseAllButton = addButton(QStringLiteral("Pause All"), &CDownloadReportDialog::OnPauseAll);
     retryButton = addButton(QStringLiteral("Retry Failed"), &CDownloadReportDialog::OnRetryFailed);
     openFolderButton =
         addButton(QStringLiteral("Open Folder"), &CDownloadReportDialog::OnOpenFolder);
@@ -69,6 +84,7 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
     connect(&report, &DownloadReport::jobsChanged, this, &CDownloadReportDialog::FillJobs);
     connect(&report, &DownloadReport::fileChanged, this, &CDownloadReportDialog::ShowFile);
     connect(&report, &DownloadReport::jobEnded, this, &CDownloadReportDialog::ShowSummary);
+    connect(&report, &DownloadReport::progressChanged, this, &CDownloadReportDialog::ShowProgress);
     connect(files, &QTreeWidget::currentItemChanged, this, &CDownloadReportDialog::UpdateButtons);
     FillJobs();
 }
@@ -118,7 +134,7 @@ void CDownloadReportDialog::ShowFile(int job, int index) {
     QTreeWidgetItem* item = jobItem->child(index);
     item->setText(NameColumn, file.name); // the name saved under, once it is known
     item->setText(SizeColumn, SizeText(file));
-    item->setText(OutcomeColumn, DownloadReport::OutcomeText(file));
+    item->setText(OutcomeColumn, StateText(*found, file));
     item->setToolTip(NameColumn, file.destination);
     item->setToolTip(OutcomeColumn, item->text(OutcomeColumn));
     // A retry settles the files of the job it retries: that job's line counts again.
@@ -135,16 +151,39 @@ void CDownloadReportDialog::ShowSummary(int job) {
     if (!found || !jobItem)
         return;
     QString text = QStringLiteral("Download %1 into %2").arg(job).arg(found->folder);
-    if (const QString summary = DownloadReport::SummaryText(*found); !summary.isEmpty())
-        text += QStringLiteral(": ") + summary;
+    const QString state =
+        found->ended ? DownloadReport::SummaryText(*found) : DownloadReport::ProgressText(*found);
+    if (!state.isEmpty())
+        text += QStringLiteral(": ") + state;
     jobItem->setText(NameColumn, text);
     jobItem->setToolTip(NameColumn, text);
     UpdateButtons(); // a retry that ended frees its job's Retry Failed
 }
 
+// Twice a second while jobs run: their lines and the files on their way.
+void CDownloadReportDialog::ShowProgress() {
+    for (const DownloadReport::Job& job : report.Jobs()) {
+        if (!report.IsRunning(job.id))
+            continue;
+        ShowSummary(job.id);
+        for (int i = 0; i < job.files.size(); ++i)
+            if (job.files[i].outcome == DownloadReport::Outcome::Downloading)
+                ShowFile(job.id, i);
+    }
+}
+
 void CDownloadReportDialog::UpdateButtons() {
     const int job = SelectedJob();
     const DownloadReport::Job* found = report.FindJob(job);
+    const bool running = report.IsRunning(job);
+    pauseButton->setEnabled(running);
+    pauseButton->setText(running && found->paused ? QStringLiteral("Resume")
+                                                  : QStringLiteral("Pause"));
+    cancelButton->setEnabled(running);
+    const bool anyUnpaused = report.AnyRunning(false);
+    pauseAllButton->setEnabled(anyUnpaused || report.AnyRunning(true));
+    pauseAllButton->setText(anyUnpaused ? QStringLiteral("Pause All")
+                                        : QStringLiteral("Resume All"));
     retryButton->setEnabled(found && report.FailedFilesOf(report.RetryTarget(job)).Count() > 0);
     openFolderButton->setEnabled(found && QFileInfo(found->folder).isDir());
 }
@@ -160,6 +199,24 @@ int CDownloadReportDialog::SelectedJob() const {
     if (const QTreeWidgetItem* current = files->currentItem())
         return current->data(NameColumn, JobRole).toInt();
     return report.Jobs().isEmpty() ? 0 : report.Jobs().first().id;
+}
+
+void CDownloadReportDialog::OnPause() {
+    const int job = SelectedJob();
+    const DownloadReport::Job* found = report.FindJob(job);
+    if (found)
+        report.SetPaused(job, !found->paused);
+    UpdateButtons();
+}
+
+// Ends the selected job alone; the toolbar's Stop ends them all.
+void CDownloadReportDialog::OnCancelJob() {
+    report.Cancel(SelectedJob());
+}
+
+void CDownloadReportDialog::OnPauseAll() {
+    report.SetAllPaused(report.AnyRunning(false));
+    UpdateButtons();
 }
 
 // Fetches the files still failed of the selected job, or of the job a selected

@@ -9,9 +9,11 @@ class QTreeWidgetItem;
 
 // The Download Report window: every file of this run's downloads, newest job
 // first under a line that names the job's folder, with its size and outcome,
-// kept up to date while workers report. Retry Failed queues the selected
-// job's files still failed again; both job buttons are off while they have
-// nothing to do, Retry Failed also while its retry runs.
+// kept up to date while workers report, with the bytes, speed and time left
+// of what runs. Pause and Cancel steer the selected job alone, Pause All every
+// running one. Retry Failed queues the selected job's files still failed
+// again; the job buttons are off while they have nothing to do, Retry Failed
+// also while its retry runs.
 class CDownloadReportDialog : public QDialog {
     Q_OBJECT
 public:
@@ -20,6 +22,9 @@ public:
     // Shows the owner's window on report, opening it when it is not open yet.
     static CDownloadReportDialog* ShowFor(QWidget& owner, DownloadReport& report);
 
+    void OnPause();
+    void OnCancelJob();
+    void OnPauseAll();
     void OnRetryFailed();
     void OnOpenFolder();
     void OnClear();
@@ -30,6 +35,7 @@ private:
     void FillJobs();
     void ShowFile(int job, int index);
     void ShowSummary(int job);
+    void ShowProgress();
     void UpdateButtons();
     // The job of the selected line, or the newest job; 0 when there is none.
     int SelectedJob() const;
@@ -37,6 +43,9 @@ private:
 
     DownloadReport& report;
     QTreeWidget* files;
+    QPushButton* pauseButton;
+    QPushButton* cancelButton;
+    QPushButton* pauseAllButton;
     QPushButton* retryButton;
     QPushButton* openFolderButton;
 };

@@ -18,8 +18,10 @@ void DownloadHandle::Resume() {
 
 void DownloadHandle::Cancel() {
     std::lock_guard<std::mutex> guard(lock);
-    if (worker)
-        worker->RequestCancel();
+    if (!worker)
+        return;
+    worker->RequestCancel();
+    state = State::Ended;
 }
 
 DownloadHandle::State DownloadHandle::Status() const {
@@ -34,29 +36,24 @@ DownloadHandle::Totals DownloadHandle::Progress() const {
 
 void DownloadHandle::SetStatus(State newState) {
     std::lock_guard<std::mutex> guard(lock);
-    state = newState;
+    // A cancelled or finished job does not come back.
+    if (state != State::Ended)
+        state = newState;
     if (state != State::Running)
-        samples.clear();
+        speed.Clear();
 }
 
 void DownloadHandle::Record(int filesDone, int filesTotal, qint64 bytesReceived, qint64 bytesTotal,
                             Clock::time_point now) {
     std::lock_guard<std::mutex> guard(lock);
-    samples.push_back({now, bytesReceived});
-    while (samples.size() > 1 && now - samples.front().at > SpeedWindow)
-        samples.pop_front();
-    const auto span =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now - samples.front().at).count();
-    const qint64 gained = bytesReceived - samples.front().bytes;
+    speed.Add(bytesReceived, now);
     totals.filesDone = filesDone;
     totals.filesTotal = filesTotal;
     totals.bytesReceived = bytesReceived;
     totals.bytesTotal = bytesTotal;
-    totals.bytesPerSecond = span > 0 && gained > 0 ? gained * 1000 / span : 0;
+    totals.bytesPerSecond = speed.BytesPerSecond();
     totals.secondsLeft =
-        bytesTotal >= bytesReceived && totals.bytesPerSecond > 0
-            ? (bytesTotal - bytesReceived + totals.bytesPerSecond - 1) / totals.bytesPerSecond
-            : -1;
+        TransferSpeed::SecondsLeft(bytesReceived, bytesTotal, totals.bytesPerSecond);
 }
 
 void DownloadHandle::Detach() {

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QtGlobal>
+#include "download/TransferSpeed.h"
 
-#include <chrono>
-#include <deque>
 #include <mutex>
 
 class DownloadWorker;
@@ -22,21 +20,20 @@ public:
         qint64 bytesPerSecond = 0; // over the last few seconds
         qint64 secondsLeft = -1;   // -1 when it cannot be told
     };
-    using Clock = std::chrono::steady_clock;
-    // The speed is measured over this long.
-    static constexpr std::chrono::seconds SpeedWindow{3};
+    using Clock = TransferSpeed::Clock;
 
     explicit DownloadHandle(DownloadWorker* worker);
 
     // A paused job holds no connection; resuming continues each file where it stopped.
     void Pause();
     void Resume();
-    // Ends this job alone; its half-fetched files are removed.
+    // Ends this job alone; its half-fetched files are removed. It counts as
+    // ended from here on, as it does once its worker has done its last file.
     void Cancel();
     State Status() const;
     Totals Progress() const;
 
-    // For the worker.
+    // For the worker. Once Ended, the state stays so.
     void SetStatus(State state);
     void Record(int filesDone, int filesTotal, qint64 bytesReceived, qint64 bytesTotal,
                 Clock::time_point now = Clock::now());
@@ -44,14 +41,9 @@ public:
     void Detach();
 
 private:
-    struct Sample {
-        Clock::time_point at;
-        qint64 bytes;
-    };
-
     mutable std::mutex lock;
     DownloadWorker* worker;
     State state = State::Running;
     Totals totals;
-    std::deque<Sample> samples; // within SpeedWindow, oldest first
+    TransferSpeed speed;
 };

@@ -44,7 +44,7 @@ void DownloadRegistry::RequestCancelAll() {
     std::lock_guard<std::mutex> guard(lock);
     for (Slot& slot : workers) {
         if (!slot.finished)
-            slot.worker->RequestCancel();
+            slot.worker->Handle()->Cancel();
     }
 }
 

@@ -1,5 +1,7 @@
 #include "download/DownloadReport.h"
 
+#include "download/DownloadProgressText.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -30,7 +32,10 @@ DownloadReport::Outcome OutcomeOf(DownloadCounts::Kind kind) {
 
 } // namespace
 
-DownloadReport::DownloadReport(QObject* parent) : QObject(parent) {}
+DownloadReport::DownloadReport(QObject* parent) : QObject(parent) {
+    ticker.setInterval(500);
+    connect(&ticker, &QTimer::timeout, this, &DownloadReport::ShowTotals);
+}
 
 DownloadReport& DownloadReport::For(QObject& frame) {
     if (auto* report = frame.findChild<DownloadReport*>(QString(), Qt::FindDirectChildrenOnly))
@@ -73,6 +78,7 @@ void DownloadReport::FileProgress(int job, int index, qint64 received, qint64 to
     if (!file || !IsUnfinished(file->outcome))
         return;
     file->outcome = Outcome::Downloading;
+    file->speed.Add(received);
     file->received = received;
     file->total = total;
     emit fileChanged(job, index);
@@ -87,6 +93,7 @@ void DownloadReport::FileRetrying(int job, int index, int nextTry, int tries) {
     file->tries = tries;
     file->received = 0;
     file->total = 0;
+    file->speed.Clear();
     emit fileChanged(job, index);
 }
 
@@ -128,6 +135,7 @@ void DownloadReport::JobEnded(int job) {
         return;
     Job& ended = jobs[int(found - jobs.constData())];
     ended.ended = true;
+    ended.paused = false;
     for (int i = 0; i < ended.files.size(); ++i) {
         File& file = ended.files[i];
         if (IsUnfinished(file.outcome)) {
@@ -135,7 +143,102 @@ void DownloadReport::JobEnded(int job) {
             emit fileChanged(job, i);
         }
     }
+    // Jobs still there, even all paused, are told again; a job cancelled alone
+    // says no last word, so its counts replace the totals.
+    if (AnyRunning(false) || AnyRunning(true))
+        ShowTotals();
+    else if (ended.cancelled)
+        SetMessage(CountsOf(ended).CompletionMessage());
+    UpdateTicker();
     emit jobEnded(job);
+}
+
+void DownloadReport::SetHandle(int job, std::shared_ptr<DownloadHandle> handle) {
+    const Job* found = FindJob(job);
+    if (!found || found->ended)
+        return;
+    jobs[int(found - jobs.constData())].handle = std::move(handle);
+    UpdateTicker();
+}
+
+void DownloadReport::SetPaused(int job, bool paused) {
+    Job* running = FindRunning(job);
+    if (!running || running->paused == paused)
+        return;
+    running->paused = paused;
+    if (paused)
+        running->handle->Pause();
+    else
+        running->handle->Resume();
+    // Speeds are measured afresh once the bytes flow again.
+    for (File& file : running->files)
+        file.speed.Clear();
+    ShowTotals();
+}
+
+void DownloadReport::SetAllPaused(bool paused) {
+    for (qsizetype i = 0; i < jobs.size(); ++i)
+        SetPaused(jobs[i].id, paused);
+}
+
+void DownloadReport::Cancel(int job) {
+    if (Job* running = FindRunning(job)) {
+        running->cancelled = true;
+        running->handle->Cancel();
+        UpdateTicker();
+    }
+}
+
+// Cancelled or done with its files, a job's worker may still report its end.
+bool DownloadReport::IsRunning(int job) const {
+    const Job* found = FindJob(job);
+    return found && !found->ended && found->handle &&
+           found->handle->Status() != DownloadHandle::State::Ended;
+}
+
+bool DownloadReport::AnyRunning(bool paused) const {
+    return std::any_of(jobs.begin(), jobs.end(), [this, paused](const Job& job) {
+        return IsRunning(job.id) && job.paused == paused;
+    });
+}
+
+DownloadReport::Job* DownloadReport::FindRunning(int job) {
+    const Job* found = FindJob(job);
+    return IsRunning(job) ? &jobs[int(found - jobs.constData())] : nullptr;
+}
+
+// The running jobs' totals summed, into the message line and the report's lines.
+void DownloadReport::ShowTotals() {
+    DownloadHandle::Totals sum;
+    sum.bytesTotal = 0;
+    bool allPaused = true;
+    for (const Job& job : jobs) {
+        if (!IsRunning(job.id))
+            continue;
+        const DownloadHandle::Totals totals = job.handle->Progress();
+        sum.filesDone += totals.filesDone;
+        sum.filesTotal += totals.filesTotal;
+        sum.bytesReceived += totals.bytesReceived;
+        sum.bytesTotal =
+            totals.bytesTotal >= 0 && sum.bytesTotal >= 0 ? sum.bytesTotal + totals.bytesTotal : -1;
+        sum.bytesPerSecond += job.paused ? 0 : totals.bytesPerSecond;
+        allPaused = allPaused && job.paused;
+    }
+    // Before the first measure there is nothing to tell.
+    if (sum.filesTotal > 0) {
+        sum.secondsLeft =
+            TransferSpeed::SecondsLeft(sum.bytesReceived, sum.bytesTotal, sum.bytesPerSecond);
+        SetMessage(DownloadProgressText::Message(sum, allPaused));
+    }
+    UpdateTicker();
+    emit progressChanged();
+}
+
+void DownloadReport::UpdateTicker() {
+    if (!AnyRunning(false))
+        ticker.stop();
+    else if (!ticker.isActive())
+        ticker.start();
 }
 
 void DownloadReport::ClearFinished() {
@@ -256,4 +359,16 @@ QString DownloadReport::OutcomeText(const File& file) {
         return QStringLiteral("cancelled");
     }
     return QString();
+}
+
+QString DownloadReport::ProgressText(const Job& job) {
+    if (job.ended || !job.handle)
+        return QString();
+    return DownloadProgressText::Totals(job.handle->Progress(), job.paused);
+}
+
+QString DownloadReport::PaceText(const File& file) {
+    const qint64 speed = file.speed.BytesPerSecond();
+    return DownloadProgressText::Pace(speed,
+                                      TransferSpeed::SecondsLeft(file.received, file.total, speed));
 }

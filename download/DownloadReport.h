@@ -1,14 +1,21 @@
 #pragma once
 
 #include "download/DownloadCounts.h"
+#include "download/DownloadHandle.h"
 #include "download/DownloadJob.h"
+#include "download/TransferSpeed.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+
+#include <memory>
 
 // What every download of this run did, file by file, newest job first, and
-// where the running ones stand: files left, running jobs, the last message.
+// where the running ones stand: files left, running jobs, the last message;
+// the running jobs can be paused, resumed and cancelled one by one. While any
+// job runs unpaused, the message line tells their totals twice a second.
 // Fed on the user-interface thread from the workers' reports
 // (ReportDownloadSink); the frame's counter, animation and message line and
 // the Download Report window show it.
@@ -41,6 +48,7 @@ public:
         RefererPolicy policy;
         int nextTry = 0; // while Retrying: the try waited for, of tries
         int tries = 0;
+        TransferSpeed speed; // while downloading
     };
 
     struct Job {
@@ -49,7 +57,10 @@ public:
         QList<File> files;
         DownloadJob settings; // the job without its files, for a retry
         bool ended = false;
-        int retryOf = 0; // the job whose failed files this one fetches again
+        int retryOf = 0;                        // the job whose failed files this one fetches again
+        std::shared_ptr<DownloadHandle> handle; // its controls and totals, once started
+        bool paused = false;                    // as asked, before the worker has stopped
+        bool cancelled = false;                 // alone, from the report
     };
 
     explicit DownloadReport(QObject* parent = nullptr);
@@ -68,6 +79,17 @@ public:
     void FileFinished(int job, int index, const QString& name, bool saved, const QString& reason);
     // The worker has ended: files it did not finish were cancelled.
     void JobEnded(int job);
+    // The started job's controls, kept so the report and the menus can steer it.
+    void SetHandle(int job, std::shared_ptr<DownloadHandle> handle);
+    // Pauses or resumes one running job, or all; its line tells so at once.
+    void SetPaused(int job, bool paused);
+    void SetAllPaused(bool paused);
+    // Ends one running job; the others go on.
+    void Cancel(int job);
+    // A running job that can be steered.
+    bool IsRunning(int job) const;
+    // Whether any job runs that is paused (true) or not (false).
+    bool AnyRunning(bool paused) const;
     // Forgets every job that has ended.
     void ClearFinished();
 
@@ -95,6 +117,10 @@ public:
     void SetMessage(const QString& text);
 
     static QString OutcomeText(const File& file);
+    // A running job's files, bytes, speed and time left, or that it is paused.
+    static QString ProgressText(const Job& job);
+    // A downloading file's speed and time left, as far as they are known.
+    static QString PaceText(const File& file);
     static DownloadCounts CountsOf(const Job& job);
     // The job's counts once it has ended; empty while it runs.
     static QString SummaryText(const Job& job);
@@ -107,11 +133,16 @@ signals:
     void filesLeftChanged(int count);
     void runningJobsChanged(int running);
     void messageChanged(const QString& text);
+    // The running jobs' totals were measured again, or a job paused or resumed.
+    void progressChanged();
 
 private:
     File* FindFile(int job, int index);
     void Settle(int job, int index, const QString& name, bool saved, const QString& reason);
     bool RetryRunning(int job) const;
+    Job* FindRunning(int job); // only while IsRunning
+    void ShowTotals();
+    void UpdateTicker();
 
     QList<Job> jobs;
     int lastId = 0;
@@ -119,4 +150,5 @@ private:
     int filesLeftShown = 0;
     int runningJobs = 0;
     QString message;
+    QTimer ticker; // runs only while an unpaused job does
 };

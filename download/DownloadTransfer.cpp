@@ -136,7 +136,7 @@ void DownloadTransfer::Restart() {
     windowStart = Clock::now();
     windowBytes = 0;
     nextProgressReport = windowStart;
-    reportedProgress = -1;
+    reportedProgress = 0;
     firstBytes = file.Size() > 0 ? file.FirstBytes(PictureSniffer::SniffLength) : QByteArray();
     answerTaken = false;
     wrongPart = false;
@@ -421,15 +421,14 @@ int DownloadTransfer::WatchProgress(void* self, curl_off_t total, curl_off_t rec
     return transfer->cancelRequested || transfer->stalled ? 1 : 0;
 }
 
-// A few times a second at most, and only when the percentage (or, while the
-// size is unknown, the count) has changed.
+// A few times a second at most, and only when more bytes have arrived, so a
+// large file's bytes and speed are told while its percentage stands still.
 void DownloadTransfer::ReportProgress(curl_off_t received, curl_off_t total) {
     const auto now = Clock::now();
-    const curl_off_t progress = total > 0 ? received * 100 / total : received;
     total = std::max<curl_off_t>(total, 0);
-    if (received <= 0 || progress == reportedProgress || now < nextProgressReport)
+    if (received <= reportedProgress || now < nextProgressReport)
         return;
-    reportedProgress = progress;
+    reportedProgress = received;
     nextProgressReport = now + ProgressInterval;
     sink.FileProgress(index, received, total);
 }

@@ -133,7 +133,7 @@ private:
     Clock::time_point windowStart;
     curl_off_t windowBytes = 0;
     Clock::time_point nextProgressReport;
-    curl_off_t reportedProgress = -1; // percent, or bytes while the size is unknown
+    curl_off_t reportedProgress = 0; // bytes last reported
     QByteArray firstBytes;
     QByteArray validator;      // what the file so far was received under: ETag or Last-Modified
     QByteArray answerTag;      // the current answer's strong ETag

@@ -84,6 +84,8 @@ int DownloadWorker::Run() {
         RecordTotals();
     }
     AbandonUnfinished();
+    // Ended before the last word, so nothing read from the handle after it says otherwise.
+    handle->SetStatus(DownloadHandle::State::Ended);
     if (!CancelRequested())
         sink->Message(counts.CompletionMessage());
     if (interruptRequested)

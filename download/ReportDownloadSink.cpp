@@ -22,8 +22,12 @@ bool ReportDownloadSink::Start(DownloadReport* report, QString folder, DownloadJ
     if (archive)
         sink = std::make_unique<ArchivingSink>(std::move(sink), std::move(archive), job);
     sink = std::make_unique<QueueingSink>(std::move(sink), folder, job, recorded);
-    if (DownloadRegistry::Instance().Start(std::move(job), std::move(sink)))
+    if (std::shared_ptr<DownloadHandle> handle =
+            DownloadRegistry::Instance().Start(std::move(job), std::move(sink))) {
+        if (report)
+            report->SetHandle(reported, std::move(handle));
         return true;
+    }
     if (report)
         report->JobEnded(reported);
     return false;

@@ -350,6 +350,8 @@ const CommandTable<CMainFrame>& CMainFrame::Commands() {
          &CMainFrame::ToggleStatusBar},
         {{ID_VIEW_DOWNLOAD_REPORT, "&Download Report...\tCtrl+J", {Qt::CTRL | Qt::Key_J}},
          &CMainFrame::ShowDownloadReport},
+        {{ID_FILE_PAUSE_DOWNLOADS, "&Pause All Downloads"}, &CMainFrame::PauseAllDownloads},
+        {{ID_FILE_RESUME_DOWNLOADS, "Res&ume All Downloads"}, &CMainFrame::ResumeAllDownloads},
         {{ID_WINDOW_NEW, "&New Window"}, &CMainFrame::OpenNewWindow},
         {{ID_WINDOW_CASCADE, "&Cascade"}, &CMainFrame::CascadeWindows},
         {{ID_WINDOW_TILE_HORZ, "&Tile"}, &CMainFrame::TileWindows},
@@ -371,6 +373,10 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     switch (id) {
     case ID_WINDOW_NEW:
         return ActiveChildFrame() && ActiveChildFrame()->Document();
+    case ID_FILE_PAUSE_DOWNLOADS:
+        return downloads->AnyRunning(false);
+    case ID_FILE_RESUME_DOWNLOADS:
+        return downloads->AnyRunning(true);
     case ID_WINDOW_CASCADE:
     case ID_WINDOW_TILE_HORZ:
         return !mdiArea->subWindowList().isEmpty();
@@ -398,6 +404,14 @@ void CMainFrame::ToggleStatusBar() {
 
 void CMainFrame::ShowDownloadReport() {
     CDownloadReportDialog::ShowFor(*this, *downloads);
+}
+
+void CMainFrame::PauseAllDownloads() {
+    downloads->SetAllPaused(true);
+}
+
+void CMainFrame::ResumeAllDownloads() {
+    downloads->SetAllPaused(false);
 }
 
 void CMainFrame::CountSelectedImages() {

@@ -145,6 +145,8 @@ private:
     void OnExit();
     void ToggleStatusBar();
     void ShowDownloadReport();
+    void PauseAllDownloads();
+    void ResumeAllDownloads();
     void CountSelectedImages();
     void CountSelectedLinks();
     void CascadeWindows();

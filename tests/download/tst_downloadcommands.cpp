@@ -26,6 +26,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMdiArea>
@@ -275,6 +276,85 @@ private slots:
         QVERIFY(!frame->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!Running(), 30000);
         frame->show();
+    }
+
+    // Two jobs of slow pictures: Pause All and Resume All reach both; one paused
+    // from the report gets no more bytes while the other goes on, and the
+    // other is cancelled alone; the paused one resumes with a Range request
+    // where it stopped and ends whole. The message line tells the totals.
+    void reportPausesResumesAndCancelsJobsApart() {
+        UseFolder();
+        const QByteArray body = QByteArray(4 * 1024 * 1024, 'q');
+        HttpRoute slow{200, "image/jpeg", body, {{"ETag", "\"v1\""}}, 64 * 1024, 100};
+        slow.ranges = true;
+        server.setRoute("/big1.jpg", slow);
+        server.setRoute("/big2.jpg", slow);
+        OfferImages({"big1.jpg"}, {"big1.jpg"}, {"big1.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        OfferImages({"big2.jpg"}, {"big2.jpg"}, {"big2.jpg"});
+        prompts->yesNoAnswers = {false};
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        DownloadReport& downloads = frame->Downloads();
+        QCOMPARE(downloads.Jobs().size(), 2);
+        const int second = downloads.Jobs()[0].id;
+        const int first = downloads.Jobs()[1].id;
+        const auto handle = [&](int job) { return downloads.FindJob(job)->handle; };
+        const auto received = [&](int job) { return handle(job)->Progress().bytesReceived; };
+        const auto status = [&](int job) { return handle(job)->Status(); };
+        auto* report = CDownloadReportDialog::ShowFor(*frame, downloads);
+        QTreeWidgetItem* secondLine = report->Files()->topLevelItem(0);
+        QTreeWidgetItem* firstLine = report->Files()->topLevelItem(1);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(folder->filePath("big1.jpg.part")).size() >= 1048576,
+                                 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(Message().startsWith("Downloading ") &&
+                                     Message().contains(" of 2 files, ") &&
+                                     Message().contains("/s"),
+                                 30000);
+
+        QVERIFY(Execute(ID_FILE_PAUSE_DOWNLOADS));
+        QTRY_VERIFY_WITH_TIMEOUT(status(first) == DownloadHandle::State::Paused &&
+                                     status(second) == DownloadHandle::State::Paused,
+                                 30000);
+        QVERIFY(Message().startsWith("Download paused, "));
+        QVERIFY(firstLine->text(0).contains(": paused, ") &&
+                secondLine->text(0).contains(": paused, "));
+        QVERIFY(Execute(ID_FILE_RESUME_DOWNLOADS));
+        QTRY_VERIFY_WITH_TIMEOUT(status(first) == DownloadHandle::State::Running &&
+                                     status(second) == DownloadHandle::State::Running,
+                                 30000);
+
+        report->Files()->setCurrentItem(firstLine);
+        ReportButton(report, "Pause")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(status(first), DownloadHandle::State::Paused, 30000);
+        QVERIFY(ReportButton(report, "Resume"));
+        QVERIFY(firstLine->text(0).contains(": paused, "));
+        QCOMPARE(firstLine->child(0)->text(2), QStringLiteral("paused"));
+        const qint64 kept = QFileInfo(folder->filePath("big1.jpg.part")).size();
+        const qint64 secondBefore = received(second);
+        QTRY_VERIFY_WITH_TIMEOUT(received(second) > secondBefore + 256 * 1024, 30000);
+        QVERIFY(status(second) == DownloadHandle::State::Running);
+
+        report->Files()->setCurrentItem(secondLine);
+        ReportButton(report, "Cancel")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(secondLine->child(0)->text(2), QStringLiteral("cancelled"),
+                                  30000);
+        QVERIFY(!downloads.FindJob(first)->ended);
+        QCOMPARE(QFileInfo(folder->filePath("big1.jpg.part")).size(), kept);
+        QVERIFY(Message().startsWith("Download paused, 0 of 1 files"));
+        QCOMPARE(Saved(), QStringList({"big1.jpg.part"}));
+
+        server.clearRequests();
+        report->Files()->setCurrentItem(firstLine);
+        ReportButton(report, "Resume")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(downloads.FindJob(first)->ended, 60000);
+        QCOMPARE(Saved(), QStringList({"big1.jpg"}));
+        QFile saved(folder->filePath("big1.jpg"));
+        QVERIFY(saved.open(QIODevice::ReadOnly) && saved.readAll() == body);
+        QList<testsupport::HttpRequest> requests = server.requests();
+        requests.removeIf([](const auto& request) { return request.path != "/big1.jpg"; });
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].headers.value("range"), "bytes=" + QByteArray::number(kept) + "-");
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
     }
 
     // A failed file is reported with its reason under its job's folder; Retry Failed fetches

@@ -1,6 +1,7 @@
 #include "download/DownloadCounts.h"
 #include "download/DownloadHandle.h"
 #include "download/DownloadProgressSink.h"
+#include "download/DownloadProgressText.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/DownloadWorker.h"
@@ -314,7 +315,7 @@ private slots:
 
     // Part of the body is on disk in an unnamed file while the rest is still
     // on its way; the destination name appears only at the end. Progress is
-    // reported a few times a second, each time with a higher percentage.
+    // reported a few times a second, each time with more bytes.
     void largeSlowBodyIsStreamedToDiskUnnamed() {
         const QByteArray body = BinaryBody(16 * 1024 * 1024 + 123);
         server->setRoute("/slow.jpg", {200, "image/jpeg", body, {}, 256 * 1024, 20});
@@ -328,11 +329,11 @@ private slots:
         QVERIFY(ReadFile(Path("slow.jpg")) == body);
         const QStringList progress = reports->Lines("progress 0 ");
         QVERIFY(progress.size() >= 2 && progress.size() <= elapsed / 250 + 1);
-        qint64 percent = -1;
+        qint64 received = 0;
         for (const QString& report : progress) {
             QCOMPARE(report.section(' ', 1).toLongLong(), qint64(body.size()));
-            QVERIFY(report.section(' ', 0, 0).toLongLong() * 100 / body.size() > percent);
-            percent = report.section(' ', 0, 0).toLongLong() * 100 / body.size();
+            QVERIFY(report.section(' ', 0, 0).toLongLong() > received);
+            received = report.section(' ', 0, 0).toLongLong();
         }
     }
 
@@ -417,6 +418,46 @@ private slots:
         handle.Record(1, 2, 3000, 10000, start + std::chrono::seconds(6));
         QCOMPARE(handle.Progress().bytesPerSecond, qint64(0));
         QCOMPARE(handle.Progress().secondsLeft, qint64(-1));
+    }
+
+    // The message line and a job's line: bytes in short units, speed and time
+    // left only where known, and a paused job without either.
+    void progressTextTellsWhatIsKnown_data() {
+        QTest::addColumn<QList<qint64>>("totals"); // done, files, received, total, speed, left
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("line");
+        using Totals = QList<qint64>;
+        QTest::newRow("all known") << Totals{12, 40, 5000000, 80000000, 3200000, 20} << false
+                                   << "Downloading 12 of 40 files, 3.2 MB/s, about 20 s left"
+                                   << "12 of 40 files, 5.0 MB of 80 MB, 3.2 MB/s, about 20 s left";
+        QTest::newRow("size unknown")
+            << Totals{0, 3, 999, -1, 512, -1} << false << "Downloading 0 of 3 files, 512 B/s"
+            << "0 of 3 files, 999 B, 512 B/s";
+        QTest::newRow("standstill")
+            << Totals{1, 2, 1500, 3000, 0, -1} << false << "Downloading 1 of 2 files"
+            << "1 of 2 files, 1.5 KB of 3.0 KB";
+        QTest::newRow("minutes, unit edge")
+            << Totals{0, 1, 999999, 2000000000, 12345678, 161} << false
+            << "Downloading 0 of 1 files, 12 MB/s, about 3 min left"
+            << "0 of 1 files, 1.0 MB of 2.0 GB, 12 MB/s, about 3 min left";
+        QTest::newRow("hours") << Totals{0, 1, 0, 9000000000, 999600, 7500} << false
+                               << "Downloading 0 of 1 files, 1.0 MB/s, about 2 h 5 min left"
+                               << "0 of 1 files, 0 B of 9.0 GB, 1.0 MB/s, about 2 h 5 min left";
+        QTest::newRow("paused") << Totals{2, 5, 1200000, 4000000, 300000, 10} << true
+                                << "Download paused, 2 of 5 files done"
+                                << "paused, 2 of 5 files, 1.2 MB of 4.0 MB";
+    }
+
+    void progressTextTellsWhatIsKnown() {
+        QFETCH(QList<qint64>, totals);
+        QFETCH(bool, paused);
+        const DownloadHandle::Totals given{int(totals[0]), int(totals[1]), totals[2],
+                                           totals[3],      totals[4],      totals[5]};
+        QTEST(DownloadProgressText::Message(given, paused), "message");
+        QTEST(DownloadProgressText::Totals(given, paused), "line");
+        QCOMPARE(DownloadProgressText::TimeLeft(89), QStringLiteral("about 89 s left"));
+        QCOMPARE(DownloadProgressText::TimeLeft(90), QStringLiteral("about 2 min left"));
     }
 
     // Four at once, and no fifth until one ends; a cancel ends them all long

@@ -164,8 +164,9 @@ private slots:
         const QString withoutWindows =
             "&File,&View,&Scan,&Help | &Deep Scan,&Minimum Picture Size...";
         QCOMPARE(menus(), withoutWindows);
-        QCOMPARE(f.Texts(f.Menu(0)->actions()), (QStringList{"&New\tCtrl+N", "-", "P&rint Setup...",
-                                                             "-", "Recent File", "-", "E&xit"}));
+        QCOMPARE(f.Texts(f.Menu(0)->actions()),
+                 (QStringList{"&New\tCtrl+N", "-", "P&rint Setup...", "-", "Recent File", "-",
+                              "&Pause All Downloads", "Res&ume All Downloads", "-", "E&xit"}));
         const QList<int> alwaysEnabled = {
             ID_BACK,           ID_FORWARD,         ID_STOP,           ID_GO,
             ID_PROGRESS_METER, ID_DOWNLOAD_IMAGES, ID_DOWNLOAD_LINKS, ID_OPEN_BOOKMARKS,
