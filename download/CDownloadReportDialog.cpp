@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QUrl>
@@ -25,7 +24,7 @@ QString SizeText(const DownloadReport::File& file) {
         return DownloadProgressText::Amount(file.received, file.total);
     const bool known = file.outcome == DownloadReport::Outcome::Saved ||
                        file.outcome == DownloadReport::Outcome::AlreadySaved;
-    return known ? QLocale().formattedDataSize(file.received) : QString();
+    return known ? DownloadProgressText::Bytes(file.received) : QString();
 }
 
 // A file on its way tells its pace, or that its job is paused.
