@@ -24,6 +24,7 @@ struct Functions {
     decltype(&curl_easy_setopt) easySetopt = nullptr;
     decltype(&curl_easy_getinfo) easyGetinfo = nullptr;
     decltype(&curl_easy_strerror) easyStrerror = nullptr;
+    decltype(&curl_easy_pause) easyPause = nullptr;
     decltype(&curl_multi_init) multiInit = nullptr;
     decltype(&curl_multi_cleanup) multiCleanup = nullptr;
     decltype(&curl_multi_setopt) multiSetopt = nullptr;
@@ -53,6 +54,7 @@ Functions OpenLibrary() {
                           Resolve(library, "curl_easy_setopt", f.easySetopt) &&
                           Resolve(library, "curl_easy_getinfo", f.easyGetinfo) &&
                           Resolve(library, "curl_easy_strerror", f.easyStrerror) &&
+                          Resolve(library, "curl_easy_pause", f.easyPause) &&
                           Resolve(library, "curl_multi_init", f.multiInit) &&
                           Resolve(library, "curl_multi_cleanup", f.multiCleanup) &&
                           Resolve(library, "curl_multi_setopt", f.multiSetopt) &&
@@ -126,6 +128,10 @@ CURLcode curl_easy_getinfo(CURL* handle, CURLINFO info, ...) {
 
 const char* curl_easy_strerror(CURLcode code) {
     return Available() ? Library().easyStrerror(code) : "libcurl is not installed";
+}
+
+CURLcode curl_easy_pause(CURL* handle, int bitmask) {
+    return Available() ? Library().easyPause(handle, bitmask) : CURLE_FAILED_INIT;
 }
 
 CURLM* curl_multi_init() {

@@ -6,6 +6,7 @@
 #include "download/DownloadProgressSink.h"
 #include "download/FittedName.h"
 #include "download/PictureSniffer.h"
+#include "download/RatePacer.h"
 #include "download/TransferRules.h"
 #include "download/TypeExtension.h"
 
@@ -330,6 +331,18 @@ bool DownloadTransfer::IsHttp() const {
 
 // Writes one received block straight to the file. The body of an answer that
 // is not saved is read and dropped, so the connection stays usable.
+// The block held back is written at once, owing its bytes to the pace, so a
+// handle can also be let go on just before it leaves the loop.
+void DownloadTransfer::Unpace() {
+    if (!pacedOut)
+        return;
+    pacedOut = false;
+    unpacing = true;
+    curl_easy_pause(handle, CURLPAUSE_CONT);
+    unpacing = false;
+    windowStart = Clock::now();
+}
+
 size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void* self) {
     auto* transfer = static_cast<DownloadTransfer*>(self);
     const size_t length = size * count;
@@ -338,6 +351,11 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
     if (!transfer->IsHttp() || TransferRules::IsKeptHttpStatus(status)) {
         if (!transfer->answerTaken && !transfer->TakeAnswer(status))
             return CURL_WRITEFUNC_ERROR;
+        // The same block comes again once the handle is let go on.
+        if (transfer->pacer && !transfer->pacer->Take(qint64(length), transfer->unpacing)) {
+            transfer->pacedOut = true;
+            return CURL_WRITEFUNC_PAUSE;
+        }
         if (!transfer->file.Write(data, length)) {
             transfer->writeFailed = true;
             return CURL_WRITEFUNC_ERROR;
@@ -410,7 +428,8 @@ int DownloadTransfer::WatchProgress(void* self, curl_off_t total, curl_off_t rec
     const auto now = Clock::now();
     if (received < transfer->windowBytes) // a redirect starts the count again
         transfer->windowBytes = received;
-    if (received - transfer->windowBytes >= StallBytes) {
+    // Waiting for its pace is not stalling.
+    if (received - transfer->windowBytes >= StallBytes || transfer->pacedOut) {
         transfer->windowStart = now;
         transfer->windowBytes = received;
     } else if (now - transfer->windowStart >= std::chrono::seconds(StallSeconds)) {

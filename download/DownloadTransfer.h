@@ -14,6 +14,7 @@ struct DownloadEntry;
 struct DownloadJob;
 class DownloadFolders;
 class DownloadProgressSink;
+class RatePacer;
 
 // One handle of the transfer library, reused for entry after entry of a job so
 // its connections stay open, with the file the current entry is written to.
@@ -34,6 +35,12 @@ public:
     using Clock = std::chrono::steady_clock;
 
     CURL* Handle() const { return handle; }
+    // Takes each block's bytes from pacer before writing it, pausing the
+    // handle while there are none to take.
+    void PaceWith(RatePacer* pacer) { this->pacer = pacer; }
+    // Lets a handle paused for its pace run again.
+    void Unpace();
+    bool IsPacedOut() const { return pacedOut; }
     // Prepares entry index of the job; false with Reason() when it cannot start.
     bool Begin(int index);
     // Judges the ended transfer: Saved, Failed with Reason(), Retry at RetryTime(),
@@ -129,6 +136,9 @@ private:
     Clock::time_point retryTime;
     QString reason;
     bool writeFailed = false;
+    RatePacer* pacer = nullptr;
+    bool pacedOut = false;
+    bool unpacing = false;
     bool stalled = false;
     Clock::time_point windowStart;
     curl_off_t windowBytes = 0;

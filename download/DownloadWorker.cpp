@@ -25,7 +25,7 @@ QStringList FoldersOf(const DownloadJob& job) {
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
     : job(std::move(job)), sink(std::move(sink)), handle(std::make_shared<DownloadHandle>(this)),
-      folders(FoldersOf(this->job)) {
+      pacer(this->job.Rules.MaxBytesPerSecond), folders(FoldersOf(this->job)) {
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);
     loop.LimitHostConnections(parallel);
@@ -57,13 +57,11 @@ bool DownloadWorker::CancelRequested() const {
 }
 
 int DownloadWorker::Run() {
-    // The job's rate limit is shared out evenly between its transfers.
-    const curl_off_t share = job.Rules.MaxBytesPerSecond / curl_off_t(workSlots.size());
     for (Slot& slot : workSlots) {
         slot.transfer = std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink,
                                                            savedDestinations);
-        curl_easy_setopt(slot.transfer->Handle(), CURLOPT_MAX_RECV_SPEED_LARGE,
-                         std::max<curl_off_t>(share, job.Rules.MaxBytesPerSecond > 0 ? 1 : 0));
+        if (pacer.IsLimited())
+            slot.transfer->PaceWith(&pacer);
     }
     filesLeft = job.Count();
     for (const DownloadJob::NotFetchedFile& file : job.NotFetched)
@@ -79,6 +77,7 @@ int DownloadWorker::Run() {
             ResumeTransfers();
         }
         WaitForActivity();
+        ReleasePacedTransfers();
         CollectFinished();
         StartTransfers();
         RecordTotals();
@@ -170,6 +169,7 @@ void DownloadWorker::PauseTransfers() {
     for (Slot& slot : workSlots) {
         if (slot.state != Slot::State::Running)
             continue;
+        slot.transfer->Unpace();
         loop.Remove(slot.transfer->Handle());
         slot.transfer->Pause();
         slot.state = Slot::State::Paused;
@@ -224,7 +224,21 @@ void DownloadWorker::WaitForActivity() {
                                       std::max(slot.transfer->RetryTime() - now,
                                                DownloadTransfer::Clock::duration::zero())));
     }
+    for (const Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Running && slot.transfer->IsPacedOut())
+            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
+                                      pacer.WaitTime(DownloadTransfer::Clock::now())));
+    }
     loop.Step(int(wait.count()));
+}
+
+void DownloadWorker::ReleasePacedTransfers() {
+    if (pacer.WaitTime() > RatePacer::Clock::duration::zero())
+        return;
+    for (Slot& slot : workSlots) {
+        if (slot.state == Slot::State::Running)
+            slot.transfer->Unpace();
+    }
 }
 
 // A cancelled job reports each file it was fetching and leaves none of them behind.

@@ -3,6 +3,7 @@
 #include "download/DownloadCounts.h"
 #include "download/DownloadFolders.h"
 #include "download/DownloadJob.h"
+#include "download/RatePacer.h"
 #include "download/TransferLoop.h"
 
 #include <QSet>
@@ -62,6 +63,7 @@ private:
     void CollectFinished();
     void Finished(Slot& slot, bool saved);
     void WaitForActivity();
+    void ReleasePacedTransfers();
     void AbandonUnfinished();
     void PauseTransfers();
     void ResumeTransfers();
@@ -77,6 +79,7 @@ private:
     qint64 bytesDone = 0; // of the entries finished
     TransferLoop loop;    // drives every transfer; RequestCancel wakes it
     std::vector<Slot> workSlots;
+    RatePacer pacer;                 // the job's speed limit, over all its transfers
     DownloadFolders folders;         // opened when the job starts
     QSet<QString> savedDestinations; // shared by the transfers
     int nextEntry = 0;

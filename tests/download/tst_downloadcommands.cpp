@@ -315,20 +315,24 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(status(first) == DownloadHandle::State::Paused &&
                                      status(second) == DownloadHandle::State::Paused,
                                  30000);
-        QVERIFY(Message().startsWith("Download paused, "));
-        QVERIFY(firstLine->text(0).contains(": paused, ") &&
-                secondLine->text(0).contains(": paused, "));
+        // The report and the message line catch up on their next look at the jobs.
+        QTRY_VERIFY_WITH_TIMEOUT(Message().startsWith("Download paused, ") &&
+                                     firstLine->text(0).contains(": paused, ") &&
+                                     secondLine->text(0).contains(": paused, "),
+                                 30000);
         QVERIFY(Execute(ID_FILE_RESUME_DOWNLOADS));
         QTRY_VERIFY_WITH_TIMEOUT(status(first) == DownloadHandle::State::Running &&
                                      status(second) == DownloadHandle::State::Running,
                                  30000);
 
         report->Files()->setCurrentItem(firstLine);
+        QTRY_VERIFY_WITH_TIMEOUT(ReportButton(report, "Pause"), 30000);
         ReportButton(report, "Pause")->click();
         QTRY_COMPARE_WITH_TIMEOUT(status(first), DownloadHandle::State::Paused, 30000);
-        QVERIFY(ReportButton(report, "Resume"));
-        QVERIFY(firstLine->text(0).contains(": paused, "));
-        QCOMPARE(firstLine->child(0)->text(2), QStringLiteral("paused"));
+        QTRY_VERIFY_WITH_TIMEOUT(ReportButton(report, "Resume") &&
+                                     firstLine->text(0).contains(": paused, ") &&
+                                     firstLine->child(0)->text(2) == "paused",
+                                 30000);
         const qint64 kept = QFileInfo(folder->filePath("big1.jpg.part")).size();
         const qint64 secondBefore = received(second);
         QTRY_VERIFY_WITH_TIMEOUT(received(second) > secondBefore + 256 * 1024, 30000);
@@ -340,11 +344,12 @@ private slots:
                                   30000);
         QVERIFY(!downloads.FindJob(first)->ended);
         QCOMPARE(QFileInfo(folder->filePath("big1.jpg.part")).size(), kept);
-        QVERIFY(Message().startsWith("Download paused, 0 of 1 files"));
+        QTRY_VERIFY_WITH_TIMEOUT(Message().startsWith("Download paused, 0 of 1 files"), 30000);
         QCOMPARE(Saved(), QStringList({"big1.jpg.part"}));
 
         server.clearRequests();
         report->Files()->setCurrentItem(firstLine);
+        QTRY_VERIFY_WITH_TIMEOUT(ReportButton(report, "Resume"), 30000);
         ReportButton(report, "Resume")->click();
         QTRY_VERIFY_WITH_TIMEOUT(downloads.FindJob(first)->ended, 60000);
         QCOMPARE(Saved(), QStringList({"big1.jpg"}));

@@ -6,6 +6,7 @@
 #include "download/DownloadReport.h"
 #include "download/DownloadWorker.h"
 #include "download/PictureSniffer.h"
+#include "download/RatePacer.h"
 #include "download/RefererPolicy.h"
 #include "download/ReportDownloadSink.h"
 #include "support/LoopbackHttpServer.h"
@@ -404,6 +405,50 @@ private slots:
         QCOMPARE(requests.size(), 1);
         QVERIFY(requests[0].headers.value("range").mid(6).chopped(1).toLongLong() >= received);
         QCOMPARE(filesIn(folder->path()), QStringList({"big.jpg"}));
+    }
+
+    // The pace owes what a block overdrew, saves up only a quarter second while
+    // quiet, and lets a block held back through.
+    void pacerKeepsToItsRate() {
+        const RatePacer::Clock::time_point start{};
+        const auto at = [&](int milliseconds) {
+            return start + std::chrono::milliseconds(milliseconds);
+        };
+        RatePacer pacer(1000, start);
+        QVERIFY(!pacer.Take(1, false, start));
+        QVERIFY(pacer.Take(500, false, at(100)));
+        QVERIFY(!pacer.Take(1, false, at(100)));
+        QCOMPARE(pacer.WaitTime(at(100)),
+                 RatePacer::Clock::duration(std::chrono::milliseconds(401)));
+        QVERIFY(pacer.Take(1000, true, at(100)));
+        QVERIFY(pacer.Take(250, false, at(60000)));
+        QVERIFY(!pacer.Take(1, false, at(60000)));
+        QVERIFY(RatePacer(0).Take(1 << 30));
+    }
+
+    // A limit holds for the job's transfers together, also across a pause.
+    void speedLimitHoldsForTheWholeJob() {
+        const QByteArray body = BinaryBody(256 * 1024);
+        for (const QString name : {"a.jpg", "b.jpg", "c.jpg"})
+            server->setRoute(name.toUtf8().prepend('/'), SlowPicture(body, "\"v\"", true));
+        DownloadJob job = Job({"a.jpg", "b.jpg", "c.jpg"});
+        job.Parallel = 3;
+        job.Rules.MaxBytesPerSecond = 256 * 1024;
+        QElapsedTimer clock;
+        clock.start();
+        auto reports = std::make_shared<Reports>();
+        const std::shared_ptr<DownloadHandle> handle =
+            registry->Start(job, std::make_unique<RecordingSink>(reports));
+        QVERIFY(handle);
+        QTRY_VERIFY_WITH_TIMEOUT(handle->Progress().bytesReceived > 64 * 1024, 30000);
+        handle->Pause();
+        QTRY_COMPARE_WITH_TIMEOUT(handle->Status(), DownloadHandle::State::Paused, 30000);
+        handle->Resume();
+        QTRY_VERIFY_WITH_TIMEOUT(reports->Ended(), 60000);
+        // 768 KiB at 256 KiB a second, less the quarter second saved up at most.
+        QVERIFY2(clock.elapsed() >= 2700, qPrintable(QString::number(clock.elapsed())));
+        for (const QString name : {"a.jpg", "b.jpg", "c.jpg"})
+            QVERIFY(ReadFile(Path(name)) == body);
     }
 
     // Speed and time left come from the last few seconds of bytes.
