@@ -1,3 +1,6 @@
+#include "download/DownloadProgressSink.h"
+#include "download/DownloadTransfer.h"
+#include "download/DownloadWorker.h"
 #include "download/RefererPolicy.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
@@ -95,6 +98,20 @@ ThumbnailHarvest NamedCells(int kept, int others) {
     return harvest;
 }
 
+// Each file a worker finished: "reason name" for a saved one ("saved" without a reason).
+struct FinishedFiles : DownloadProgressSink {
+    explicit FinishedFiles(QStringList& lines) : lines(lines) {}
+    void AnimationStarted() override {}
+    void AnimationStopped() override {}
+    void FilesLeft(int) override {}
+    void Message(const QString&) override {}
+    void FileFinished(int, const QString& name, bool saved, const QString& reason) override {
+        lines.append((saved ? (reason.isEmpty() ? "saved" : reason) : "failed: " + reason) + ' ' +
+                     name);
+    }
+    QStringList& lines;
+};
+
 bool AllMade(const QAbstractItemModel& model) {
     for (int row = 0; row < model.rowCount(); ++row) {
         if (model.index(row, 0).data(ThumbnailModel::WantedRole).toBool())
@@ -136,6 +153,7 @@ private slots:
     void filtersKeepTheSelection();
     void gridWorksByKeyboard();
     void rescanKeepsThePlace();
+    void downloadWritesWhatTheWindowFetched();
     void windowShowsPagePictures();
     void fetchesCellsInViewFirst();
     void cellsInViewDoNotWaitForPicturesBeyondIt();
@@ -669,6 +687,54 @@ void ThumbnailsTest::rescanKeepsThePlace() {
     QCOMPARE(window.View()->currentIndex().data().toString(), currentName);
     const QModelIndex wasAtTop = window.Filter()->index(ShownNames(window).indexOf(top), 0);
     QCOMPARE(window.View()->visualRect(wasAtTop).top(), topOffset);
+}
+
+// A picture the window fetched whole is written from those bytes, under the
+// usual names and never over a file; one it got only part of is fetched again.
+void ThumbnailsTest::downloadWritesWhatTheWindowFetched() {
+    LoopbackHttpServer server;
+    QVERIFY(server.start());
+    const QByteArray photo = Encoded(Picture(300, 200), "jpeg");
+    const QByteArray drawing = Encoded(Picture(50, 40), "png");
+    server.setFile("/photo.jpg", photo, "image/jpeg");
+    server.setFile("/drawing", drawing, "image/png");
+    server.setRoutes("/cut.jpg", {{200, "image/jpeg", photo, {}, 0, 0, photo.size() / 2},
+                                  {200, "image/jpeg", photo, {}}});
+    ThumbnailHarvest harvest;
+    harvest.rules.Page = QUrl(server.url("index.html"));
+    for (const QString name : {"photo.jpg", "drawing", "cut.jpg"})
+        harvest.images.push_back(Entry(name, server.url(name)));
+    CThumbnailsWindow window;
+    window.show();
+    window.SetHarvest(harvest);
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 30000);
+
+    QTemporaryDir folder;
+    QFile before(folder.filePath("photo.jpg"));
+    QVERIFY(before.open(QIODevice::WriteOnly) && before.write("another picture") > 0);
+    before.close();
+    DownloadJob job;
+    job.Rules = harvest.rules;
+    for (const DeepEntry& entry : harvest.images)
+        job.Add(folder.path(), entry.name, entry.address);
+    QStringList finished;
+    DownloadWorker(job, std::make_unique<FinishedFiles>(finished)).Run();
+    const QString held = DownloadTransfer::HeldReason();
+    QCOMPARE(finished,
+             QStringList({held + " photo (2).jpg", held + " drawing.png", "saved cut.jpg"}));
+    QStringList paths;
+    for (const auto& request : server.requests())
+        paths.append(QString::fromUtf8(request.path));
+    paths.sort();
+    QCOMPARE(paths, QStringList({"/cut.jpg", "/cut.jpg", "/drawing", "/photo.jpg"}));
+    const auto bytesOf = [&folder](const QString& name) {
+        QFile file(folder.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QCOMPARE(bytesOf("photo.jpg"), QByteArray("another picture"));
+    QCOMPARE(bytesOf("photo (2).jpg"), photo);
+    QCOMPARE(bytesOf("drawing.png"), drawing);
+    QCOMPARE(bytesOf("cut.jpg"), photo);
 }
 
 QUILLMAR_TEST_MAIN(ThumbnailsTest)
