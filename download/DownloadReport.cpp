@@ -348,7 +348,8 @@ QString DownloadReport::OutcomeText(const File& file) {
     case Outcome::Retrying:
         return QStringLiteral("waiting to retry, try %1 of %2").arg(file.nextTry).arg(file.tries);
     case Outcome::Saved:
-        return QStringLiteral("saved");
+        return file.reason.isEmpty() ? QStringLiteral("saved")
+                                     : QStringLiteral("saved (%1)").arg(file.reason);
     case Outcome::AlreadySaved:
         return file.reason;
     case Outcome::Skipped:

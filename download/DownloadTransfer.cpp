@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 DownloadTransfer::DownloadTransfer(const DownloadJob& job, const DownloadFolders& folders,
                                    const std::atomic<bool>& cancelRequested,
@@ -56,7 +57,34 @@ bool DownloadTransfer::Begin(int entry) {
         reason = QStringLiteral("not a plain file name");
         return false;
     }
-    return CheckSource() && StartAtListedAddress();
+    if (!CheckSource())
+        return false;
+    held = HeldPictures::OfThisRun().Find(Entry().Source);
+    return held || StartAtListedAddress();
+}
+
+// The same checks of type, name and folder as a fetched answer passes.
+bool DownloadTransfer::SaveHeld() {
+    const HeldPictures::Picture picture = *std::exchange(held, std::nullopt);
+    const int folder = folders.Handle(Folder());
+    if (folder < 0) {
+        reason = folders.Error(Folder());
+        return false;
+    }
+    if (!file.Open(folder) || !file.Write(picture.data.constData(), size_t(picture.data.size()))) {
+        reason = file.Error();
+        file.Discard();
+        return false;
+    }
+    firstBytes = picture.data.left(PictureSniffer::SniffLength);
+    const QString saved = NameByType(picture.type.isEmpty() ? nullptr : picture.type.constData());
+    if (!saved.isEmpty() && Place(saved)) {
+        if (reason.isEmpty())
+            reason = HeldReason();
+        return true;
+    }
+    file.Discard();
+    return false;
 }
 
 // Opens a fresh destination file and asks for the listed address again.
@@ -167,7 +195,9 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
         return Outcome::Redirect;
     }
     if (reason.isEmpty()) {
-        const QString saved = NameByType();
+        const char* type = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
+        const QString saved = NameByType(type);
         if (!saved.isEmpty() && Place(saved))
             return Outcome::Saved;
     }
@@ -184,9 +214,7 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
 // A name without a picture or media extension takes the one of the answer's
 // type, or of the picture its first bytes begin where the type says nothing
 // useful; an answer that is no picture is not saved under it at all.
-QString DownloadTransfer::NameByType() {
-    const char* type = nullptr;
-    curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
+QString DownloadTransfer::NameByType(const char* type) {
     const QString typeText = QString::fromLatin1(type);
     const QString typed =
         TypeExtension::NameWithExtension(name, PictureSniffer::ShownType(typeText, firstBytes));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/DownloadFile.h"
+#include "download/HeldPictures.h"
 
 #include <QSet>
 #include <QString>
@@ -9,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 
 struct DownloadEntry;
 struct DownloadJob;
@@ -43,6 +45,12 @@ public:
     bool IsPacedOut() const { return pacedOut; }
     // Prepares entry index of the job; false with Reason() when it cannot start.
     bool Begin(int index);
+    // After Begin: this run holds the entry's bytes whole, so it is not fetched.
+    bool IsHeld() const { return held.has_value(); }
+    // Writes the held bytes as the entry's file under the usual names; false with Reason().
+    bool SaveHeld();
+    // The reason a file written from bytes the Thumbnails window fetched is saved with.
+    static QString HeldReason() { return QStringLiteral("from the Thumbnails window"); }
     // Judges the ended transfer: Saved, Failed with Reason(), Retry at RetryTime(),
     // or Redirect when the handle now points to the next hop and is to run again.
     Outcome Finish(CURLcode result);
@@ -107,7 +115,7 @@ private:
     bool ScheduleRetry();
     bool StartAtListedAddress();
     void Restart();
-    QString NameByType();
+    QString NameByType(const char* type);
     bool Place(const QString& wanted);
     bool IsTakenByJob(const QString& candidate) const;
     QString DestinationFor(const QString& candidate) const;
@@ -145,6 +153,7 @@ private:
     Clock::time_point nextProgressReport;
     curl_off_t reportedProgress = 0; // bytes last reported
     QByteArray firstBytes;
+    std::optional<HeldPictures::Picture> held;
     QByteArray validator;      // what the file so far was received under: ETag or Last-Modified
     QByteArray answerTag;      // the current answer's strong ETag
     QByteArray answerModified; // and its Last-Modified

@@ -100,20 +100,23 @@ bool DownloadWorker::WorkLeft() const {
 }
 
 // Gives every free transfer the next entry and restarts the retries that are due.
-// An entry that cannot start is reported at once, so one transfer keeps the job's order.
+// An entry that cannot start, or is held whole in memory, is reported at once,
+// so one transfer keeps the job's order.
 void DownloadWorker::StartTransfers() {
     if (CancelRequested())
         return;
     for (Slot& slot : workSlots) {
         if (slot.state == Slot::State::Waiting)
             RetryWhenDue(slot);
-        while (slot.state == Slot::State::Idle && nextEntry < job.Count() && !StartNextEntry(slot))
-            Finished(slot, false);
+        while (slot.state == Slot::State::Idle && nextEntry < job.Count()) {
+            if (!slot.transfer->Begin(nextEntry++))
+                Finished(slot, false);
+            else if (slot.transfer->IsHeld())
+                Finished(slot, slot.transfer->SaveHeld());
+            else if (!Add(slot))
+                Finished(slot, false);
+        }
     }
-}
-
-bool DownloadWorker::StartNextEntry(Slot& slot) {
-    return slot.transfer->Begin(nextEntry++) && Add(slot);
 }
 
 void DownloadWorker::RetryWhenDue(Slot& slot) {

@@ -57,7 +57,6 @@ private:
 
     bool WorkLeft() const;
     void StartTransfers();
-    bool StartNextEntry(Slot& slot);
     void RetryWhenDue(Slot& slot);
     bool Add(Slot& slot);
     void CollectFinished();

@@ -170,6 +170,10 @@ CommandRouter& CMainFrame::Router() const {
     return *router;
 }
 
+QAction* CMainFrame::CommandAction(int id) const {
+    return menus->Action(id);
+}
+
 QWidget* CMainFrame::ControlById(int id) const {
     return controlsById.value(id);
 }

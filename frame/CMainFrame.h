@@ -54,6 +54,8 @@ public:
     // The active browser window's view widget, or nullptr.
     QWidget* ActiveViewWidget() const;
     CommandRouter& Router() const;
+    // The action of a command the frame offers, whose keys other windows of the frame may share.
+    QAction* CommandAction(int id) const;
     // The control (or bar widget) with this id, for tests and the router.
     QWidget* ControlById(int id) const;
     // This run's downloads, which the files-left counter, the animation and

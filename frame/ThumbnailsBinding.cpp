@@ -23,6 +23,15 @@ QSet<QString> AddressesOf(const HarvestLines& lines) {
     return addresses;
 }
 
+HarvestLines LinesOf(const HarvestLines& lines, const QSet<QString>& addresses) {
+    HarvestLines kept;
+    for (const HarvestLine& line : lines) {
+        if (addresses.contains(line.address))
+            kept.append(line);
+    }
+    return kept;
+}
+
 // Both lists' names and addresses, for a download of lines from either.
 HarvestMap BothMaps(const Harvest& harvest) {
     HarvestMap both = harvest.imageMap;
@@ -72,6 +81,9 @@ CThumbnailsWindow* ThumbnailsBinding::Open() {
                 &ScanCommands::SetMinimumSize);
         connect(&scanCommands, &ScanCommands::minimumSizeChanged, window,
                 &CThumbnailsWindow::SetMinimumSize);
+        // The keys of the active browser window's work, as in the frame.
+        for (int id : {ID_SCAN_FOLLOW, ID_VIEW_DOWNLOAD_REPORT, ID_VIEW_RELOAD})
+            window->addAction(frame.CommandAction(id));
     }
     window->show();
     window->raise();
@@ -121,15 +133,15 @@ void ThumbnailsBinding::SelectInLists(const QStringList& addresses) {
 }
 
 // The lines of the cells asked for, and only those: cells the window hides
-// are never downloaded, whatever else the lists have selected.
+// are never downloaded, yet stay selected in the lists as in the window.
 void ThumbnailsBinding::Download(const QStringList& addresses) {
     CQuillmarView* view = ActiveView();
     if (!view)
         return;
-    SelectInLists(addresses);
-    view->DownloadSelected(images.SelectedLines() + links.SelectedLines(),
-                           BothMaps(view->LastHarvest()),
-                           QStringLiteral("No available image files."));
+    const QSet<QString> shown(addresses.begin(), addresses.end());
+    view->DownloadSelected(
+        LinesOf(images.SelectedLines(), shown) + LinesOf(links.SelectedLines(), shown),
+        BothMaps(view->LastHarvest()), QStringLiteral("No available image files."));
 }
 
 void ThumbnailsBinding::OpenPicture(const QString& address) {

@@ -2,18 +2,18 @@
 
 #include "core/Limits.h"
 #include "core/Settings.h"
+#include "thumbnails/FlowLayout.h"
 #include "thumbnails/ThumbnailDelegate.h"
 #include "thumbnails/ThumbnailFilter.h"
 #include "thumbnails/ThumbnailLoader.h"
 #include "thumbnails/ThumbnailModel.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -32,6 +32,10 @@ constexpr int FetchAhead = 1000;
 // the size the user stays at.
 constexpr int SizeSettleMs = 400;
 
+// Between the filters, on a line and between lines.
+constexpr int FilterSpacing = 6;
+constexpr int NameFieldCharacters = 20;
+
 // A label that names buddy for screen readers and gives it a mnemonic.
 QLabel* Labelled(const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -39,13 +43,29 @@ QLabel* Labelled(const QString& text, QWidget* buddy, QWidget* parent) {
     return label;
 }
 
+// Widgets that stay together on one line of the filters, as a label beside its box.
+QWidget* Together(std::initializer_list<QWidget*> widgets, QWidget* parent) {
+    auto* group = new QWidget(parent);
+    auto* layout = new QHBoxLayout(group);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* widget : widgets)
+        layout->addWidget(widget);
+    return group;
+}
+
+// Qt sees the row of a selection range only as its indexes; these are whole rows.
+void SelectRows(QItemSelection& selection, const QAbstractItemModel& model, int first, int last) {
+    selection.select(model.index(first, 0), model.index(last, 0));
+}
+
 } // namespace
 
 CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), model(new ThumbnailModel(this)),
       filter(new ThumbnailFilter(this)), loader(new ThumbnailLoader(ThumbnailCache(), this)),
-      view(new QListView(this)), lists(new QComboBox(this)), order(new QComboBox(this)),
-      minimumWidth(new QSpinBox(this)), minimumHeight(new QSpinBox(this)), counts(new QLabel(this)),
+      view(new ThumbnailGrid(this)), lists(new QComboBox(this)), order(new QComboBox(this)),
+      name(new QLineEdit(this)), minimumWidth(new QSpinBox(this)),
+      minimumHeight(new QSpinBox(this)), counts(new QLabel(this)),
       download(new QPushButton(QStringLiteral("Download Selected"), this)),
       wantTimer(new QTimer(this)), sizeSettled(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Thumbnails"));
@@ -53,10 +73,10 @@ CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
     filter->setSourceModel(model);
     SetUpView();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeFilterRow());
-    layout->addWidget(MakeTypeRow());
+    layout->addWidget(MakeFilters());
     layout->addWidget(view, 1);
     layout->addWidget(MakeButtonRow());
+    AddKeys();
     wantTimer->setSingleShot(true);
     wantTimer->setInterval(WantDelayMs);
     connect(wantTimer, &QTimer::timeout, this, &CThumbnailsWindow::WantVisibleFirst);
@@ -70,6 +90,11 @@ CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
         ShowCounts();
         ScheduleWant();
     };
+    const auto allShownAgain = [this] { ShowSelection(0, filter->rowCount() - 1, true); };
+    connect(filter, &QAbstractItemModel::layoutChanged, this, allShownAgain);
+    connect(filter, &QAbstractItemModel::modelReset, this, allShownAgain);
+    connect(filter, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { ShowSelection(first, last, false); });
     connect(filter, &QAbstractItemModel::layoutChanged, this, shownCellsChanged);
     connect(filter, &QAbstractItemModel::modelReset, this, shownCellsChanged);
     connect(filter, &QAbstractItemModel::rowsInserted, this, shownCellsChanged);
@@ -91,8 +116,8 @@ void CThumbnailsWindow::SetUpView() {
     view->setMovement(QListView::Static);
     view->setSpacing(Spacing);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     view->setWordWrap(false);
-    view->installEventFilter(this);
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &CThumbnailsWindow::ScheduleWant);
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -102,10 +127,13 @@ void CThumbnailsWindow::SetUpView() {
     });
 }
 
-QWidget* CThumbnailsWindow::MakeFilterRow() {
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
+// The filters wrap onto further lines in a narrow window, in the order the
+// Tab key takes them.
+QWidget* CThumbnailsWindow::MakeFilters() {
+    auto* filters = new QWidget(this);
+    auto* layout = new FlowLayout(filters);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(FilterSpacing);
     lists->addItems({QStringLiteral("Images"), QStringLiteral("Links"), QStringLiteral("Both")});
     lists->setCurrentIndex(int(ThumbnailFilter::Lists::Both));
     connect(lists, &QComboBox::currentIndexChanged, this,
@@ -114,10 +142,11 @@ QWidget* CThumbnailsWindow::MakeFilterRow() {
                      QStringLiteral("Name")});
     connect(order, &QComboBox::currentIndexChanged, this,
             [this](int index) { filter->SetOrder(ThumbnailFilter::Order(index)); });
-    auto* name = new QLineEdit(row);
     name->setPlaceholderText(QStringLiteral("Name contains"));
     name->setAccessibleName(name->placeholderText());
     name->setClearButtonEnabled(true);
+    // Its clear button would widen it at the first letter and wrap the filters anew.
+    name->setFixedWidth(name->fontMetrics().averageCharWidth() * NameFieldCharacters);
     connect(name, &QLineEdit::textChanged, filter, &ThumbnailFilter::SetNameText);
     for (QSpinBox* side : {minimumWidth, minimumHeight}) {
         side->setRange(0, Limits::MaxMinimumPictureSide);
@@ -126,37 +155,40 @@ QWidget* CThumbnailsWindow::MakeFilterRow() {
     }
     minimumWidth->setAccessibleName(QStringLiteral("Minimum width"));
     minimumHeight->setAccessibleName(QStringLiteral("Minimum height"));
-    layout->addWidget(Labelled(QStringLiteral("&Show:"), lists, row));
-    layout->addWidget(lists);
-    layout->addWidget(Labelled(QStringLiteral("&Order:"), order, row));
-    layout->addWidget(order);
-    layout->addWidget(name, 1);
-    layout->addWidget(Labelled(QStringLiteral("At &least:"), minimumWidth, row));
-    layout->addWidget(minimumWidth);
-    layout->addWidget(new QLabel(QStringLiteral("x"), row));
-    layout->addWidget(minimumHeight);
-    return row;
-}
-
-QWidget* CThumbnailsWindow::MakeTypeRow() {
-    auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(
+        Together({Labelled(QStringLiteral("&Show:"), lists, filters), lists}, filters));
+    layout->addWidget(
+        Together({Labelled(QStringLiteral("&Order:"), order, filters), order}, filters));
+    layout->addWidget(name);
+    layout->addWidget(
+        Together({Labelled(QStringLiteral("At &least:"), minimumWidth, filters), minimumWidth,
+                  new QLabel(QStringLiteral("x"), filters), minimumHeight},
+                 filters));
+    setTabOrder(lists, order);
+    setTabOrder(order, name);
+    setTabOrder(name, minimumWidth);
+    setTabOrder(minimumWidth, minimumHeight);
+    QWidget* previous = minimumHeight;
     for (const QString& type : ThumbnailFilter::Types()) {
-        auto* box = new QCheckBox(type, row);
+        auto* box = new QCheckBox(type, filters);
         box->setChecked(true);
         connect(box, &QCheckBox::toggled, this,
                 [this, type](bool shown) { filter->SetTypeShown(type, shown); });
         layout->addWidget(box);
+        setTabOrder(previous, box);
+        previous = box;
     }
-    layout->addStretch(1);
-    return row;
+    setTabOrder(previous, view);
+    setTabOrder(view, download);
+    return filters;
 }
 
 QWidget* CThumbnailsWindow::MakeButtonRow() {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
+    counts->setObjectName(QStringLiteral("counts"));
+    counts->setWordWrap(true);
     layout->addWidget(counts, 1);
     layout->addWidget(download);
     connect(download, &QPushButton::clicked, this,
@@ -176,25 +208,106 @@ QSize CThumbnailsWindow::DefaultSize() const {
                  grid.height() + others.height());
 }
 
-// A rescan that lists the same lines keeps the cells, their selection and the scroll position.
+// Escape and the desktop's Close keys close the window; Ctrl+T, which opened
+// it, goes back to the browser window.
+void CThumbnailsWindow::AddKeys() {
+    auto* close = new QAction(this);
+    QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    closeKeys.prepend(QKeySequence(Qt::Key_Escape));
+    close->setShortcuts(closeKeys);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
+    auto* back = new QAction(this);
+    back->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(back, &QAction::triggered, this, &CThumbnailsWindow::ReturnToOwner);
+    addAction(back);
+}
+
+void CThumbnailsWindow::ReturnToOwner() {
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner)
+        return;
+    owner->raise();
+    owner->activateWindow();
+}
+
+// A rescan that lists the same lines keeps the cells, their selection and the
+// scroll position; one that lists others keeps the current cell and the cell
+// at the top of the view where it still lists them.
 void CThumbnailsWindow::SetHarvest(const ThumbnailHarvest& harvest) {
+    const Place place = CurrentPlace();
     if (!model->SetHarvest(harvest))
         return;
+    for (auto address = chosen.begin(); address != chosen.end();)
+        address = model->RowOf(*address) < 0 ? chosen.erase(address) : std::next(address);
+    ShowCounts();
+    GoTo(place);
     loader->Reset(harvest.rules);
     if (isVisible())
         WantVisibleFirst();
 }
 
-void CThumbnailsWindow::SelectAddresses(const QStringList& addresses) {
-    QItemSelection selection;
-    for (const QString& address : addresses) {
-        const QModelIndex shown = filter->mapFromSource(model->index(model->RowOf(address)));
-        if (shown.isValid())
-            selection.select(shown, shown);
+CThumbnailsWindow::Place CThumbnailsWindow::CurrentPlace() const {
+    Place place;
+    place.current = view->currentIndex().data(ThumbnailModel::AddressRole).toString();
+    const QRect viewport = view->viewport()->rect();
+    for (int row = 0; row < filter->rowCount(); ++row) {
+        const QModelIndex cell = filter->index(row, 0);
+        const QRect rect = view->visualRect(cell);
+        if (rect.bottom() >= viewport.top()) {
+            place.top = cell.data(ThumbnailModel::AddressRole).toString();
+            place.topOffset = rect.top();
+            break;
+        }
     }
-    selectingFromOutside = true;
-    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    selectingFromOutside = false;
+    return place;
+}
+
+void CThumbnailsWindow::GoTo(const Place& place) {
+    view->doItemsLayout();
+    const QModelIndex current = ShownCell(place.current);
+    if (current.isValid())
+        view->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    const QModelIndex top = ShownCell(place.top);
+    if (top.isValid()) {
+        QScrollBar* scrollBar = view->verticalScrollBar();
+        scrollBar->setValue(scrollBar->value() + view->visualRect(top).top() - place.topOffset);
+    }
+}
+
+QModelIndex CThumbnailsWindow::ShownCell(const QString& address) const {
+    return address.isEmpty() ? QModelIndex()
+                             : filter->mapFromSource(model->index(model->RowOf(address)));
+}
+
+void CThumbnailsWindow::SelectAddresses(const QStringList& addresses) {
+    chosen.clear();
+    for (const QString& address : addresses) {
+        if (model->RowOf(address) >= 0)
+            chosen.insert(address);
+    }
+    ShowSelection(0, filter->rowCount() - 1, true);
+}
+
+void CThumbnailsWindow::ShowSelection(int first, int last, bool clearOthers) {
+    QItemSelection selection;
+    int runStart = -1;
+    for (int row = first; row <= last + 1; ++row) {
+        const bool isChosen =
+            row <= last &&
+            chosen.contains(filter->index(row, 0).data(ThumbnailModel::AddressRole).toString());
+        if (isChosen && runStart < 0)
+            runStart = row;
+        if (!isChosen && runStart >= 0) {
+            SelectRows(selection, *filter, runStart, row - 1);
+            runStart = -1;
+        }
+    }
+    showingSelection = true;
+    view->selectionModel()->select(selection, clearOthers ? QItemSelectionModel::ClearAndSelect
+                                                          : QItemSelectionModel::Select);
+    showingSelection = false;
+    ShowCounts();
 }
 
 QStringList CThumbnailsWindow::SelectedAddresses() const {
@@ -203,6 +316,14 @@ QStringList CThumbnailsWindow::SelectedAddresses() const {
     QStringList addresses;
     for (const QModelIndex& index : std::as_const(selected))
         addresses.append(index.data(ThumbnailModel::AddressRole).toString());
+    return addresses;
+}
+
+QStringList CThumbnailsWindow::AllSelectedAddresses() const {
+    QStringList addresses = chosen.values();
+    std::sort(addresses.begin(), addresses.end(), [this](const QString& one, const QString& other) {
+        return model->RowOf(one) < model->RowOf(other);
+    });
     return addresses;
 }
 
@@ -221,18 +342,36 @@ void CThumbnailsWindow::OnMinimumSizeEdited() {
     sizeSettled->start();
 }
 
-void CThumbnailsWindow::OnSelectionChanged() {
+// The cells the user selects or deselects change the selection; those a
+// filter hides as it changes keep theirs.
+void CThumbnailsWindow::OnSelectionChanged(const QItemSelection& selected,
+                                           const QItemSelection& deselected) {
+    if (!showingSelection) {
+        const qsizetype before = chosen.size();
+        for (const QModelIndex& cell : selected.indexes())
+            chosen.insert(cell.data(ThumbnailModel::AddressRole).toString());
+        bool dropped = false;
+        for (const QModelIndex& cell : deselected.indexes()) {
+            const QModelIndex source = filter->mapToSource(cell);
+            if (source.isValid() && filter->Shows(source.row()))
+                dropped |= chosen.remove(cell.data(ThumbnailModel::AddressRole).toString());
+        }
+        if (dropped || chosen.size() != before)
+            emit SelectionChanged(AllSelectedAddresses());
+    }
     ShowCounts();
-    if (!selectingFromOutside)
-        emit SelectionChanged(SelectedAddresses());
 }
 
 void CThumbnailsWindow::ShowCounts() {
     const int selected = int(view->selectionModel()->selectedIndexes().size());
-    counts->setText(QStringLiteral("%1 of %2 pictures shown, %3 selected")
-                        .arg(filter->rowCount())
-                        .arg(model->rowCount())
-                        .arg(selected));
+    QString text = QStringLiteral("%1 of %2 pictures shown, %3 selected")
+                       .arg(filter->rowCount())
+                       .arg(model->rowCount())
+                       .arg(selected);
+    const qsizetype hidden = chosen.size() - selected;
+    if (hidden > 0)
+        text += QStringLiteral(", %1 more selected but hidden").arg(hidden);
+    counts->setText(text);
     download->setEnabled(selected > 0);
 }
 
@@ -280,17 +419,4 @@ void CThumbnailsWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     wantTimer->stop();
     loader->Want(QStringList(), QStringList());
-}
-
-// Space toggles the current cell's selection, as in a list of check boxes.
-bool CThumbnailsWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier &&
-            view->currentIndex().isValid()) {
-            view->selectionModel()->select(view->currentIndex(), QItemSelectionModel::Toggle);
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "thumbnails/ThumbnailGrid.h"
 #include "thumbnails/ThumbnailHarvest.h"
 
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
 
-class QCheckBox;
 class QComboBox;
+class QItemSelection;
 class QLabel;
-class QListView;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTimer;
@@ -18,7 +20,8 @@ class ThumbnailModel;
 
 // The Thumbnails window: a grid of the pictures of a harvest, with their
 // sizes and types, filters and an order, and a selection its owner keeps in
-// step with the harvest's lists. The pictures in view are made first.
+// step with the harvest's lists. The pictures in view are made first. A cell
+// a filter hides keeps its selection, and is selected again once shown.
 class CThumbnailsWindow : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +30,8 @@ public:
 
     // The addresses of the selected cells that are shown; hidden cells never count.
     QStringList SelectedAddresses() const;
+    // Every selected cell's address, hidden ones too, in page order.
+    QStringList AllSelectedAddresses() const;
     // The size the window first opens at, until the user gives it another:
     // at least 4 x 3 cells without scrolling.
     QSize DefaultSize() const;
@@ -36,12 +41,13 @@ public:
 
 public slots:
     void SetHarvest(const ThumbnailHarvest& harvest);
-    // Selects the shown cells of these addresses and no others; SelectionChanged is not emitted.
+    // Selects the cells of these addresses and no others, hidden ones too;
+    // SelectionChanged is not emitted.
     void SelectAddresses(const QStringList& addresses);
     void SetMinimumSize(const QSize& size);
 
 signals:
-    // The user changed the selection.
+    // The user changed the selection: every selected cell, hidden ones too.
     void SelectionChanged(const QStringList& addresses);
     void DownloadRequested(const QStringList& addresses);
     void OpenRequested(const QString& address);
@@ -49,19 +55,32 @@ signals:
     void MinimumSizeChanged(const QSize& size);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
-    QWidget* MakeFilterRow();
-    QWidget* MakeTypeRow();
+    // Where the user is in the grid: the current cell, and the cell at the top
+    // of the view with its distance from the view's top.
+    struct Place {
+        QString current;
+        QString top;
+        int topOffset = 0;
+    };
+
+    QWidget* MakeFilters();
     QWidget* MakeButtonRow();
     void SetUpView();
+    void AddKeys();
+    void ReturnToOwner();
     void OnMinimumSizeEdited();
-    void OnSelectionChanged();
+    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    // Selects in the view the chosen cells among the shown rows first to last.
+    void ShowSelection(int first, int last, bool clearOthers);
     void ShowCounts();
+    Place CurrentPlace() const;
+    void GoTo(const Place& place);
+    QModelIndex ShownCell(const QString& address) const;
     // Asks for the thumbnails still to be made: the cells in view first, then
     // the others by their distance from the view.
     void WantVisibleFirst();
@@ -70,14 +89,16 @@ private:
     ThumbnailModel* model;
     ThumbnailFilter* filter;
     ThumbnailLoader* loader;
-    QListView* view;
+    ThumbnailGrid* view;
     QComboBox* lists;
     QComboBox* order;
+    QLineEdit* name;
     QSpinBox* minimumWidth;
     QSpinBox* minimumHeight;
     QLabel* counts;
     QPushButton* download;
     QTimer* wantTimer;
     QTimer* sizeSettled;
-    bool selectingFromOutside = false;
+    QSet<QString> chosen; // every selected cell's address, hidden ones too
+    bool showingSelection = false;
 };

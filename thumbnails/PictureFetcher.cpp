@@ -1,5 +1,7 @@
 #include "thumbnails/PictureFetcher.h"
 
+#include "download/HeldPictures.h"
+
 #include "download/TransferRules.h"
 #include "thumbnails/PictureTransfer.h"
 
@@ -131,10 +133,14 @@ void PictureFetcher::Collect() {
         loop.Remove(transfer.Handle());
         slot->running = false;
         switch (transfer.Finish(result)) {
-        case PictureTransfer::Outcome::Fetched:
+        case PictureTransfer::Outcome::Fetched: {
             settled.insert(transfer.Address());
-            emit Fetched(transfer.Address(), transfer.TakeData());
+            const QByteArray data = transfer.TakeData();
+            // A download of the picture later in the run writes these bytes.
+            HeldPictures::OfThisRun().Keep(transfer.Address(), data, transfer.Type());
+            emit Fetched(transfer.Address(), data);
             break;
+        }
         case PictureTransfer::Outcome::Failed:
             Fail(transfer.Address(), transfer.Reason());
             break;

@@ -60,6 +60,9 @@ PictureTransfer::Outcome PictureTransfer::Finish(CURLcode result) {
     }
     if (!reason.isEmpty())
         data.clear();
+    const char* answerType = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &answerType);
+    type = QByteArray(answerType);
     return reason.isEmpty() ? Outcome::Fetched : Outcome::Failed;
 }
 

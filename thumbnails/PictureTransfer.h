@@ -33,6 +33,8 @@ public:
     QString Address() const { return address; }
     QString Reason() const { return reason; }
     QByteArray TakeData();
+    // The Content-Type of the fetched answer, empty when it gave none.
+    QByteArray Type() const { return type; }
 
     // Larger pictures are not fetched for a thumbnail.
     static constexpr qint64 MaxBytes = 25 * 1024 * 1024;
@@ -56,6 +58,7 @@ private:
     CURL* handle;
     QString address;
     QByteArray data;
+    QByteArray type;
     QString reason;
     int hops = 0;
     bool tooLarge = false;

@@ -11,6 +11,7 @@ namespace {
 
 constexpr int Margin = 8;
 constexpr int LineGap = 2;
+constexpr int BadgeInset = 2;
 
 int LineHeight() {
     return QFontMetrics(QApplication::font()).height();
@@ -56,7 +57,7 @@ void ThumbnailDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     const QRect picture = PaintPicture(painter, box, index);
     PaintText(painter, option, box, index);
-    PaintBadge(painter, picture, index.data(ThumbnailModel::TypeRole).toString());
+    PaintBadge(painter, box, picture, index.data(ThumbnailModel::TypeRole).toString());
     painter->restore();
 }
 
@@ -83,7 +84,16 @@ QRect ThumbnailDelegate::PaintPicture(QPainter* painter, const QRect& box,
     return box;
 }
 
-void ThumbnailDelegate::PaintBadge(QPainter* painter, const QRect& picture,
+// On the picture's corner where the picture holds it; else on the box's
+// corner, which a picture too small or too narrow for the badge, drawn in the
+// box's middle, never reaches.
+QRect ThumbnailDelegate::BadgeRect(const QRect& box, const QRect& picture, const QSize& size) {
+    const bool fits = picture.width() >= size.width() + 2 * BadgeInset &&
+                      picture.height() >= size.height() + 2 * BadgeInset;
+    return QRect((fits ? picture : box).topLeft() + QPoint(BadgeInset, BadgeInset), size);
+}
+
+void ThumbnailDelegate::PaintBadge(QPainter* painter, const QRect& box, const QRect& picture,
                                    const QString& type) const {
     if (type.isEmpty())
         return;
@@ -92,7 +102,7 @@ void ThumbnailDelegate::PaintBadge(QPainter* painter, const QRect& picture,
     font.setBold(true);
     painter->setFont(font);
     const QRect text = QFontMetrics(font).boundingRect(type).adjusted(-3, -1, 3, 1);
-    const QRect badge(picture.topLeft() + QPoint(2, 2), text.size());
+    const QRect badge = BadgeRect(box, picture, text.size());
     painter->fillRect(badge, QColor(0, 0, 0, 170));
     painter->setPen(Qt::white);
     painter->drawText(badge, Qt::AlignCenter, type);

@@ -15,10 +15,13 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     static QSize CellSize();
+    // Where a badge of size goes for a picture drawn at picture, centred in box.
+    static QRect BadgeRect(const QRect& box, const QRect& picture, const QSize& size);
 
 private:
     QRect PaintPicture(QPainter* painter, const QRect& box, const QModelIndex& index) const;
-    void PaintBadge(QPainter* painter, const QRect& picture, const QString& type) const;
+    void PaintBadge(QPainter* painter, const QRect& box, const QRect& picture,
+                    const QString& type) const;
     void PaintText(QPainter* painter, const QStyleOptionViewItem& option, const QRect& box,
                    const QModelIndex& index) const;
 };

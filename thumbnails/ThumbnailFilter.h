@@ -24,6 +24,8 @@ public:
     void SetTypeShown(const QString& type, bool shown);
     void SetNameText(const QString& text);
     void SetOrder(Order order);
+    // Whether the cell of the source model's row passes the filters now.
+    bool Shows(int sourceRow) const { return filterAcceptsRow(sourceRow, QModelIndex()); }
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;

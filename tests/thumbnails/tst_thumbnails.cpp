@@ -1,14 +1,19 @@
+#include "download/DownloadProgressSink.h"
+#include "download/DownloadTransfer.h"
+#include "download/DownloadWorker.h"
 #include "download/RefererPolicy.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "thumbnails/CThumbnailsWindow.h"
 #include "thumbnails/PictureFetcher.h"
 #include "thumbnails/ThumbnailCache.h"
+#include "thumbnails/ThumbnailDelegate.h"
 #include "thumbnails/ThumbnailFilter.h"
 #include "thumbnails/ThumbnailLoader.h"
 #include "thumbnails/ThumbnailMaker.h"
 #include "thumbnails/ThumbnailModel.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
@@ -16,6 +21,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
@@ -82,6 +88,30 @@ DeepEntry Entry(const QString& name, const QString& address, int width = 0, int 
     return DeepEntry{name, address, QString(), width, height};
 }
 
+// Cells "keep-0.jpg" ... and "other-0.jpg" ..., at a port where nothing answers.
+ThumbnailHarvest NamedCells(int kept, int others) {
+    ThumbnailHarvest harvest;
+    for (int i = 0; i < kept + others; ++i) {
+        const QString name = QStringLiteral("%1-%2.jpg").arg(i < kept ? "keep" : "other").arg(i);
+        harvest.images.push_back(Entry(name, QStringLiteral("http://127.0.0.1:9/") + name));
+    }
+    return harvest;
+}
+
+// Each file a worker finished: "reason name" for a saved one ("saved" without a reason).
+struct FinishedFiles : DownloadProgressSink {
+    explicit FinishedFiles(QStringList& lines) : lines(lines) {}
+    void AnimationStarted() override {}
+    void AnimationStopped() override {}
+    void FilesLeft(int) override {}
+    void Message(const QString&) override {}
+    void FileFinished(int, const QString& name, bool saved, const QString& reason) override {
+        lines.append((saved ? (reason.isEmpty() ? "saved" : reason) : "failed: " + reason) + ' ' +
+                     name);
+    }
+    QStringList& lines;
+};
+
 bool AllMade(const QAbstractItemModel& model) {
     for (int row = 0; row < model.rowCount(); ++row) {
         if (model.index(row, 0).data(ThumbnailModel::WantedRole).toBool())
@@ -118,6 +148,12 @@ private slots:
     void cacheDropsOldestBeyondCap();
     void stuckLookUpDoesNotHoldExit();
     void fetcherKeepsSlotForViewAndGivesUpSlowPictures();
+    void badgeNeverCoversASmallPicture_data();
+    void badgeNeverCoversASmallPicture();
+    void filtersKeepTheSelection();
+    void gridWorksByKeyboard();
+    void rescanKeepsThePlace();
+    void downloadWritesWhatTheWindowFetched();
     void windowShowsPagePictures();
     void fetchesCellsInViewFirst();
     void cellsInViewDoNotWaitForPicturesBeyondIt();
@@ -429,7 +465,7 @@ void ThumbnailsTest::windowShowsPagePictures() {
     window.Filter()->SetOrder(ThumbnailFilter::Order::Size);
     QCOMPARE(ShownNames(window).mid(0, 3), QStringList({"photo.jpg", "wide.webp", "gone.jpg"}));
 
-    // One selection: from outside without an echo; Ctrl+A takes only the shown cells.
+    // One selection: from outside without an echo, a hidden cell kept; Ctrl+A adds the shown cells.
     QSignalSpy selected(&window, &CThumbnailsWindow::SelectionChanged);
     window.SelectAddresses({server.url("icon.png"), server.url("wide.webp")});
     QCOMPARE(window.SelectedAddresses(), QStringList({server.url("wide.webp")}));
@@ -437,8 +473,8 @@ void ThumbnailsTest::windowShowsPagePictures() {
     window.View()->setFocus();
     QTest::keyClick(window.View(), Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(selected.count(), 1);
-    QCOMPARE(selected.last().first().toStringList().size(), 5);
-    QVERIFY(!selected.last().first().toStringList().contains(server.url("icon.png")));
+    QCOMPARE(selected.last().first().toStringList().size(), 6);
+    QCOMPARE(window.SelectedAddresses().size(), 5);
     QSignalSpy downloads(&window, &CThumbnailsWindow::DownloadRequested);
     window.SetMinimumSize(QSize(1000, 100));
     QTest::mouseClick(window.findChild<QPushButton*>(), Qt::LeftButton);
@@ -543,6 +579,162 @@ void ThumbnailsTest::cellsInViewDoNotWaitForPicturesBeyondIt() {
     QTRY_VERIFY_WITH_TIMEOUT(CellData(window, last, ThumbnailModel::SizeRole).toSize().isValid(),
                              PictureFetcher::MaxSeconds * 1000 / 2);
     QCOMPARE(CellData(window, last, ThumbnailModel::SizeRole).toSize(), QSize(200, 150));
+}
+
+void ThumbnailsTest::badgeNeverCoversASmallPicture_data() {
+    QTest::addColumn<QSize>("picture");
+    QTest::addRow("large") << QSize(160, 120);
+    QTest::addRow("tiny") << QSize(8, 8);
+    QTest::addRow("tall and narrow") << QSize(6, 160);
+    QTest::addRow("wide and low") << QSize(160, 9);
+    QTest::addRow("just narrower than the badge") << QSize(41, 160);
+}
+
+void ThumbnailsTest::badgeNeverCoversASmallPicture() {
+    QFETCH(QSize, picture);
+    const QRect box(10, 20, 160, 160);
+    QRect drawn(QPoint(), picture);
+    drawn.moveCenter(box.center());
+    const QSize badge(40, 14);
+    const QRect placed = ThumbnailDelegate::BadgeRect(box, drawn, badge);
+    QCOMPARE(placed.size(), badge);
+    QVERIFY(box.contains(placed));
+    const bool fits = picture.width() >= 44 && picture.height() >= 18;
+    QCOMPARE(drawn.contains(placed), fits);
+    QCOMPARE(drawn.intersects(placed), fits);
+}
+
+// Hidden cells keep their selection and come back selected; only the shown
+// ones are downloaded, and the count says how many more are selected.
+void ThumbnailsTest::filtersKeepTheSelection() {
+    CThumbnailsWindow window;
+    window.SetHarvest(NamedCells(8, 12));
+    QSignalSpy selected(&window, &CThumbnailsWindow::SelectionChanged);
+    window.View()->selectAll();
+    QCOMPARE(window.AllSelectedAddresses().size(), 20);
+    window.Filter()->SetNameText("keep");
+    QCOMPARE(window.SelectedAddresses().size(), 8);
+    QCOMPARE(window.AllSelectedAddresses().size(), 20);
+    QCOMPARE(selected.last().first().toStringList().size(), 20);
+    const auto* counts = window.findChild<QLabel*>("counts");
+    QVERIFY(counts);
+    QCOMPARE(counts->text(),
+             QString("8 of 20 pictures shown, 8 selected, 12 more selected but hidden"));
+    QSignalSpy downloads(&window, &CThumbnailsWindow::DownloadRequested);
+    window.findChild<QPushButton*>()->click();
+    QCOMPARE(downloads.last().first().toStringList(), window.SelectedAddresses());
+
+    // The user deselects a shown cell; the hidden ones stay selected.
+    const QModelIndex first = window.Filter()->index(0, 0);
+    const QString deselected = first.data(ThumbnailModel::AddressRole).toString();
+    window.View()->selectionModel()->select(first, QItemSelectionModel::Deselect);
+    QCOMPARE(selected.last().first().toStringList().size(), 19);
+    window.Filter()->SetNameText(QString());
+    QCOMPARE(window.SelectedAddresses().size(), 19);
+    QVERIFY(!window.SelectedAddresses().contains(deselected));
+    QCOMPARE(counts->text(), QString("20 of 20 pictures shown, 19 selected"));
+}
+
+// Arrows move the current cell, Space toggles it; Tab reaches the button;
+// Escape closes the window.
+void ThumbnailsTest::gridWorksByKeyboard() {
+    CThumbnailsWindow window;
+    window.SetHarvest(NamedCells(6, 0));
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.View()->setFocus();
+    window.View()->setCurrentIndex(window.Filter()->index(0, 0));
+    window.SelectAddresses({});
+    QTest::keyClick(window.View(), Qt::Key_Right);
+    QTest::keyClick(window.View(), Qt::Key_Right);
+    QCOMPARE(window.SelectedAddresses(), QStringList());
+    QTest::keyClick(window.View(), Qt::Key_Space);
+    QTest::keyClick(window.View(), Qt::Key_Left);
+    QTest::keyClick(window.View(), Qt::Key_Space);
+    QCOMPARE(window.SelectedAddresses(),
+             QStringList({"http://127.0.0.1:9/keep-1.jpg", "http://127.0.0.1:9/keep-2.jpg"}));
+    QTest::keyClick(window.View(), Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(window.SelectedAddresses().size(), 2);
+    QTest::keyClick(window.View(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.findChild<QPushButton*>());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!window.isVisible());
+}
+
+// A rescan that lists a further picture keeps the current cell, and the cell
+// at the top of the view where it was, though the cells move along a column.
+void ThumbnailsTest::rescanKeepsThePlace() {
+    CThumbnailsWindow window;
+    ThumbnailHarvest harvest = NamedCells(0, 80);
+    window.SetHarvest(harvest);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QScrollBar* scrollBar = window.View()->verticalScrollBar();
+    QTRY_VERIFY(scrollBar->maximum() > 0);
+    const QModelIndex current = window.Filter()->index(50, 0);
+    const QString currentName = current.data().toString();
+    window.View()->setCurrentIndex(current);
+    window.View()->scrollTo(current, QAbstractItemView::PositionAtCenter);
+    const QModelIndex topLeft = window.View()->indexAt(QPoint(10, 10));
+    QVERIFY(topLeft.isValid());
+    const QString top = topLeft.data().toString();
+    const int topOffset = window.View()->visualRect(topLeft).top();
+    QVERIFY(scrollBar->value() > 0);
+
+    harvest.images.insert(harvest.images.begin(), Entry("new.jpg", "http://127.0.0.1:9/new.jpg"));
+    window.SetHarvest(harvest);
+    QCOMPARE(window.View()->currentIndex().data().toString(), currentName);
+    const QModelIndex wasAtTop = window.Filter()->index(ShownNames(window).indexOf(top), 0);
+    QCOMPARE(window.View()->visualRect(wasAtTop).top(), topOffset);
+}
+
+// A picture the window fetched whole is written from those bytes, under the
+// usual names and never over a file; one it got only part of is fetched again.
+void ThumbnailsTest::downloadWritesWhatTheWindowFetched() {
+    LoopbackHttpServer server;
+    QVERIFY(server.start());
+    const QByteArray photo = Encoded(Picture(300, 200), "jpeg");
+    const QByteArray drawing = Encoded(Picture(50, 40), "png");
+    server.setFile("/photo.jpg", photo, "image/jpeg");
+    server.setFile("/drawing", drawing, "image/png");
+    server.setRoutes("/cut.jpg", {{200, "image/jpeg", photo, {}, 0, 0, photo.size() / 2},
+                                  {200, "image/jpeg", photo, {}}});
+    ThumbnailHarvest harvest;
+    harvest.rules.Page = QUrl(server.url("index.html"));
+    for (const QString name : {"photo.jpg", "drawing", "cut.jpg"})
+        harvest.images.push_back(Entry(name, server.url(name)));
+    CThumbnailsWindow window;
+    window.show();
+    window.SetHarvest(harvest);
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 30000);
+
+    QTemporaryDir folder;
+    QFile before(folder.filePath("photo.jpg"));
+    QVERIFY(before.open(QIODevice::WriteOnly) && before.write("another picture") > 0);
+    before.close();
+    DownloadJob job;
+    job.Rules = harvest.rules;
+    for (const DeepEntry& entry : harvest.images)
+        job.Add(folder.path(), entry.name, entry.address);
+    QStringList finished;
+    DownloadWorker(job, std::make_unique<FinishedFiles>(finished)).Run();
+    const QString held = DownloadTransfer::HeldReason();
+    QCOMPARE(finished,
+             QStringList({held + " photo (2).jpg", held + " drawing.png", "saved cut.jpg"}));
+    QStringList paths;
+    for (const auto& request : server.requests())
+        paths.append(QString::fromUtf8(request.path));
+    paths.sort();
+    QCOMPARE(paths, QStringList({"/cut.jpg", "/cut.jpg", "/drawing", "/photo.jpg"}));
+    const auto bytesOf = [&folder](const QString& name) {
+        QFile file(folder.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QCOMPARE(bytesOf("photo.jpg"), QByteArray("another picture"));
+    QCOMPARE(bytesOf("photo (2).jpg"), photo);
+    QCOMPARE(bytesOf("drawing.png"), drawing);
+    QCOMPARE(bytesOf("cut.jpg"), photo);
 }
 
 QUILLMAR_TEST_MAIN(ThumbnailsTest)

@@ -1,0 +1,37 @@
+#include "download/HeldPictures.h"
+
+#include <algorithm>
+
+HeldPictures& HeldPictures::OfThisRun() {
+    static HeldPictures held;
+    return held;
+}
+
+void HeldPictures::Keep(const QString& address, const QByteArray& data, const QByteArray& type) {
+    if (data.size() > MaxBytes)
+        return;
+    const std::lock_guard lock(mutex);
+    const auto known = pictures.constFind(address);
+    if (known != pictures.constEnd()) {
+        bytes -= known->data.size();
+        order.erase(std::remove(order.begin(), order.end(), address), order.end());
+    }
+    pictures.insert(address, Picture{data, type});
+    order.push_back(address);
+    bytes += data.size();
+    while (bytes > MaxBytes)
+        DropOldest();
+}
+
+std::optional<HeldPictures::Picture> HeldPictures::Find(const QString& address) const {
+    const std::lock_guard lock(mutex);
+    const auto known = pictures.constFind(address);
+    if (known == pictures.constEnd())
+        return std::nullopt;
+    return *known;
+}
+
+void HeldPictures::DropOldest() {
+    bytes -= pictures.take(order.front()).data.size();
+    order.pop_front();
+}
