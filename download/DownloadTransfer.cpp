@@ -5,6 +5,7 @@
 #include "download/DownloadJob.h"
 #include "download/DownloadProgressSink.h"
 #include "download/FittedName.h"
+#include "download/OriginMarks.h"
 #include "download/PictureSniffer.h"
 #include "download/TransferRules.h"
 #include "download/TypeExtension.h"
@@ -212,6 +213,7 @@ bool DownloadTransfer::Place(const QString& wanted) {
             case DownloadFile::Placement::Placed:
                 savedDestinations.insert(DestinationFor(candidate));
                 name = candidate;
+                OriginMarks::Write(folders.Handle(Folder()), name, Entry(), job);
                 return true;
             case DownloadFile::Placement::Failed:
                 reason = file.Error();
