@@ -122,22 +122,29 @@ NameTemplate::Placement NameTemplate::Apply(const NameFields& fields) const {
     return {folders.join(QLatin1Char('/')), Expand(parts.back(), fields)};
 }
 
-// A literal stands only between fields that gave something: "{w}x{h}" with no
-// size gives nothing, not "x".
+// Text beside an empty field goes with it: "{w}x{h}" with no size gives
+// nothing, not "x", and "{name}-{w}x{h}.{ext}" gives "name.ext". Text before
+// the first field and after the last one stays while they gave something.
 QString NameTemplate::Expand(const Part& part, const NameFields& fields) {
-    std::vector<QString> values;
-    for (const Token& token : part)
-        values.push_back(token.field ? Value(token, fields) : token.text);
     QString expanded;
-    for (std::size_t i = 0; i < part.size(); ++i) {
-        if (!part[i].field) {
-            const bool emptyBefore = i > 0 && values[i - 1].isEmpty();
-            const bool emptyAfter = i + 1 < part.size() && values[i + 1].isEmpty();
-            if (emptyBefore || emptyAfter)
-                continue;
+    QString pending; // text since the last field
+    bool anyField = false;
+    bool lastEmpty = false;
+    for (const Token& token : part) {
+        if (!token.field) {
+            pending += token.text;
+            continue;
         }
-        expanded += values[i];
+        const QString value = Value(token, fields);
+        if (!value.isEmpty() && (!expanded.isEmpty() || !anyField))
+            expanded += pending;
+        expanded += value;
+        pending.clear();
+        anyField = true;
+        lastEmpty = value.isEmpty();
     }
+    if (!lastEmpty)
+        expanded += pending;
     return SafeFileName::Of(expanded.trimmed());
 }
 

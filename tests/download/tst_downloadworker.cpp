@@ -313,6 +313,24 @@ private slots:
         QCOMPARE(filesIn(moved), QStringList({"next.jpg", "slow.jpg"}));
     }
 
+    // A name template's folders are made inside the chosen one, never through a
+    // link that leads out of it.
+    void subfoldersAreMadeInsideTheFolderOnly() {
+        server->setFile("/a.jpg", "a", "image/jpeg");
+        server->setFile("/b.jpg", "b", "image/jpeg");
+        const QString chosen = Path("chosen"), outside = Path("outside");
+        QVERIFY(QDir().mkpath(chosen) && QDir().mkpath(outside));
+        QVERIFY(QFile::link(outside, chosen + "/linked"));
+        DownloadJob job;
+        job.Add(chosen, "a.jpg", server->url("a.jpg"), "site/title");
+        job.Add(chosen, "b.jpg", server->url("b.jpg"), "linked/title");
+        const auto reports = Run(job);
+        QVERIFY(reports);
+        QCOMPARE(ReadFile(chosen + "/site/title/a.jpg"), "a");
+        QCOMPARE(reports->Lines("failed b.jpg: cannot open folder: ").size(), 1);
+        QCOMPARE(filesIn(outside), QStringList());
+    }
+
     // Part of the body is on disk in an unnamed file while the rest is still
     // on its way; the destination name appears only at the end. Progress is
     // reported a few times a second, each time with more bytes.
