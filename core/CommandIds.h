@@ -77,6 +77,7 @@ enum CommandId : int {
     ID_VIEW_SKIP_SAVED = 32844,
     ID_VIEW_FORGET_SAVED = 32845,
     ID_VIEW_SPEED_LIMIT = 32855,
+    ID_VIEW_FILE_NAMES = 32856,
 
     // File menu: every running download at once
     ID_FILE_PAUSE_DOWNLOADS = 32850,

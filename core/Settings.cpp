@@ -108,6 +108,21 @@ void Settings::SetDownloadSpeedLimit(int kilobytesPerSecond) {
     QSettings().setValue(DownloadSpeedLimitKey, kilobytesPerSecond);
 }
 
+Settings::FileNames Settings::DownloadFileNames() {
+    const QSettings settings;
+    return {settings.value(QStringLiteral("Download/Name Template"), QStringLiteral("{name}.{ext}"))
+                .toString(),
+            settings.value(QStringLiteral("Download/Write Info"), false).toBool(),
+            settings.value(QStringLiteral("Download/Mark Origin"), true).toBool()};
+}
+
+void Settings::SetDownloadFileNames(const FileNames& names) {
+    QSettings settings;
+    settings.setValue(QStringLiteral("Download/Name Template"), names.nameTemplate);
+    settings.setValue(QStringLiteral("Download/Write Info"), names.writeInfo);
+    settings.setValue(QStringLiteral("Download/Mark Origin"), names.markOrigin);
+}
+
 QString Settings::DownloadFolder() {
     return QSettings().value(QStringLiteral("Settings/Download Folder")).toString();
 }

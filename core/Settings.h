@@ -36,6 +36,17 @@ public:
     // The most KB/s the window's downloads take together; 0: no limit (until chosen).
     static int DownloadSpeedLimit();
     static void SetDownloadSpeedLimit(int kilobytesPerSecond);
+
+    // How saved files are named ("{name}.{ext}" when never chosen), whether an
+    // info file is written beside each, and whether where it came from is
+    // written onto it.
+    struct FileNames {
+        QString nameTemplate;
+        bool writeInfo = false;
+        bool markOrigin = true;
+    };
+    static FileNames DownloadFileNames();
+    static void SetDownloadFileNames(const FileNames& names);
     // The download folder last chosen in any window; empty until one is.
     static QString DownloadFolder();
     static void SetDownloadFolder(const QString& folder);

@@ -37,6 +37,11 @@ QString StateText(const DownloadReport::Job& job, const DownloadReport::File& fi
     return DownloadReport::OutcomeText(file) + (pace.isEmpty() ? QString() : ", " + pace);
 }
 
+// The name with the folders a name template put the file in.
+QString ShownName(const DownloadReport::File& file) {
+    return file.subfolder.isEmpty() ? file.name : file.subfolder + QLatin1Char('/') + file.name;
+}
+
 } // namespace
 
 CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& report)
@@ -112,7 +117,7 @@ void CDownloadReportDialog::FillJobs() {
         for (int i = 0; i < job.files.size(); ++i) {
             auto* fileItem = new QTreeWidgetItem(jobItem);
             fileItem->setData(NameColumn, JobRole, job.id);
-            fileItem->setText(NameColumn, job.files[i].name);
+            fileItem->setText(NameColumn, ShownName(job.files[i]));
         }
         jobItem->setExpanded(true);
         for (int i = 0; i < job.files.size(); ++i)
@@ -131,7 +136,7 @@ void CDownloadReportDialog::ShowFile(int job, int index) {
         return;
     const DownloadReport::File& file = found->files[index];
     QTreeWidgetItem* item = jobItem->child(index);
-    item->setText(NameColumn, file.name); // the name saved under, once it is known
+    item->setText(NameColumn, ShownName(file)); // the name saved under, once it is known
     item->setText(SizeColumn, SizeText(file));
     item->setText(OutcomeColumn, StateText(*found, file));
     item->setToolTip(NameColumn, file.destination);

@@ -14,11 +14,13 @@ QStringList DownloadJob::Sources() const {
     return sources;
 }
 
-void DownloadJob::Add(const QString& folder, const QString& name, const QString& source) {
+void DownloadJob::Add(const QString& folder, const QString& name, const QString& source,
+                      const QString& subfolder) {
     DownloadEntry entry;
     entry.Source = source;
-    entry.Destination = Join(folder, name);
+    entry.Destination = Join(subfolder.isEmpty() ? folder : Join(folder, subfolder), name);
     entry.Name = name;
+    entry.Subfolder = subfolder;
     takenDestinations.insert(entry.Destination);
     takenSources.insert(source);
     Entries.append(entry);
@@ -37,6 +39,8 @@ DownloadJob DownloadJob::WithoutFiles() const {
     empty.Rules = Rules;
     empty.Parallel = Parallel;
     empty.ContinuePartial = ContinuePartial;
+    empty.MarkOrigin = MarkOrigin;
+    empty.WriteInfo = WriteInfo;
     return empty;
 }
 
@@ -44,20 +48,23 @@ QString DownloadJob::RefererFor(const DownloadEntry& entry, const QUrl& target) 
     return Rules.RefererFor(entry.Page, entry.Policy, entry.Source, target);
 }
 
-void DownloadJob::AddListed(const QString& folder, const QString& name, const QString& source) {
+void DownloadJob::AddListed(const QString& folder, const QString& name, const QString& source,
+                            const QString& subfolder) {
     if (takenSources.contains(source))
         return;
     const QString safe = DeepNameRule::SavedName(name, source);
+    const QString into = subfolder.isEmpty() ? folder : Join(folder, subfolder);
     QString free = FittedName::Of(safe, 1, NAME_MAX);
-    for (int number = 2; takenDestinations.contains(Join(folder, free)); ++number)
+    for (int number = 2; takenDestinations.contains(Join(into, free)); ++number)
         free = FittedName::Of(safe, number, NAME_MAX);
-    Add(folder, free, source);
+    Add(folder, free, source, subfolder);
 }
 
 void DownloadJob::AddListedFrom(const QString& folder, const QString& name, const QString& source,
-                                const QUrl& page, const RefererPolicy& policy) {
+                                const QUrl& page, const RefererPolicy& policy,
+                                const QString& subfolder) {
     const int before = Count();
-    AddListed(folder, name, source);
+    AddListed(folder, name, source, subfolder);
     if (Count() == before)
         return;
     Entries.last().Page = page;

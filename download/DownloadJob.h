@@ -17,12 +17,22 @@ struct DownloadEntry {
     QString Source;      // address to fetch
     QString Destination; // full path of the file to write
     QString Name;        // file name of the destination, checked before writing
+    // The folders between the job's folder and the file, "" for none; made as
+    // needed, never through a link.
+    QString Subfolder;
     // The page the file was listed on and the policy it states, where that is
     // not the rules' page: pictures taken from viewer pages, files of several
     // pages in one run. An empty address stands for the rules' page.
     QUrl Page;
     RefererPolicy Policy;
     qint64 Size = -1; // bytes, when known
+    // What the file's info tells of where it came from: the page the job was
+    // started from, its title, the viewer page's title and the picture's size.
+    QUrl GalleryPage;
+    QString PageTitle;
+    QString ViewerTitle;
+    int Width = 0;
+    int Height = 0;
     State Status = State::Waiting;
 };
 
@@ -36,6 +46,10 @@ struct DownloadJob {
     int Parallel = 1;
     // A file a run before left half-fetched is continued where it stopped.
     bool ContinuePartial = true;
+    // Each saved file is marked with its address and page (extended
+    // attributes), and with WriteInfo gets "NAME.EXT.json" beside it.
+    bool MarkOrigin = true;
+    bool WriteInfo = false;
 
     int Count() const { return int(Entries.size()); }
     // The address of each entry, in order.
@@ -51,8 +65,9 @@ struct DownloadJob {
     };
     QList<NotFetchedFile> NotFetched;
 
-    // Appends one file: name saved into folder, fetched from source.
-    void Add(const QString& folder, const QString& name, const QString& source);
+    // Appends one file: name saved into folder (and its subfolder), fetched from source.
+    void Add(const QString& folder, const QString& name, const QString& source,
+             const QString& subfolder = QString());
 
     // A job with the same rules and settings and no files yet.
     DownloadJob WithoutFiles() const;
@@ -67,10 +82,13 @@ struct DownloadJob {
     // before its extension; a name is cut to the usual limit of 255 bytes
     // (FittedName). Files that were in the folder before the job are
     // never replaced (see DownloadTransfer).
-    void AddListed(const QString& folder, const QString& name, const QString& source);
+    // A subfolder ("a/b") puts the file there, inside folder.
+    void AddListed(const QString& folder, const QString& name, const QString& source,
+                   const QString& subfolder = QString());
     // The same for a line listed on page, which states policy.
     void AddListedFrom(const QString& folder, const QString& name, const QString& source,
-                       const QUrl& page, const RefererPolicy& policy);
+                       const QUrl& page, const RefererPolicy& policy,
+                       const QString& subfolder = QString());
 
     // Notes a listed line saved before as name in folder, unless its source is in the job.
     void AddNotFetched(const QString& folder, const QString& name, const QString& source,

@@ -86,6 +86,13 @@ QList<QPair<QString, QString>> ElementsOf(const QString& source, const QString& 
     return elements;
 }
 
+// Where a name template put the file: the folders between the job's and the file's.
+QString SubfolderOf(const QString& jobFolder, const QString& folder) {
+    const QString inside = jobFolder + QLatin1Char('/');
+    return !jobFolder.isEmpty() && folder.startsWith(inside) ? folder.mid(inside.size())
+                                                             : QString();
+}
+
 } // namespace
 
 DownloadQueue::DownloadQueue(const QString& path) : path(path) {}
@@ -165,12 +172,9 @@ bool DownloadQueue::Take(const QueuedJob& job) {
 void DownloadQueue::Forget(const QueuedJob& job) {
     if (!Take(job))
         return;
-    QStringList folders;
-    for (const DownloadEntry& entry : job.Job.Entries)
-        folders.append(QFileInfo(entry.Destination).path());
-    const DownloadFolders open(folders);
+    const DownloadFolders open(job.Job.Entries);
     for (const DownloadEntry& entry : job.Job.Entries) {
-        const int folder = open.Handle(QFileInfo(entry.Destination).path());
+        const int folder = open.Handle(DownloadFolders::FolderOf(entry));
         if (folder >= 0)
             DownloadFile::RemovePartial(folder, DownloadFile::PartialName(entry.Name),
                                         entry.Source);
@@ -233,7 +237,10 @@ void DownloadQueue::ReadEntries(QueuedJob& queued) {
     while (query.next()) {
         const QString source = query.value(0).toString();
         const QString destination = query.value(1).toString();
-        queued.Job.Add(QFileInfo(destination).path(), query.value(2).toString(), source);
+        const QString folder = QFileInfo(destination).path();
+        const QString subfolder = SubfolderOf(queued.Folder, folder);
+        queued.Job.Add(subfolder.isEmpty() ? folder : queued.Folder, query.value(2).toString(),
+                       source, subfolder);
         const QUrl page(query.value(3).toString());
         const auto elements = ElementsOf(source, query.value(5).toString());
         if (page.isEmpty()) {

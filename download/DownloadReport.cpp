@@ -52,6 +52,7 @@ int DownloadReport::AddJob(const QString& folder, const DownloadJob& job, int re
     for (const DownloadEntry& entry : job.Entries) {
         File file;
         file.name = entry.Name;
+        file.subfolder = entry.Subfolder;
         file.destination = entry.Destination;
         file.source = entry.Source;
         file.page = entry.Page;
@@ -285,7 +286,8 @@ DownloadJob DownloadReport::FailedFilesOf(int job) const {
         return retry;
     for (const File& file : found->files)
         if (file.outcome == Outcome::Failed)
-            retry.AddListedFrom(found->folder, file.name, file.source, file.page, file.policy);
+            retry.AddListedFrom(found->folder, file.name, file.source, file.page, file.policy,
+                                file.subfolder);
     return retry;
 }
 

@@ -38,6 +38,7 @@ public:
 
     struct File {
         QString name;        // the file name written
+        QString subfolder;   // the folders a name template put it in, inside the job's
         QString destination; // full path
         QString source;
         Outcome outcome = Outcome::Waiting;

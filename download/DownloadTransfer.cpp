@@ -5,6 +5,7 @@
 #include "download/DownloadJob.h"
 #include "download/DownloadProgressSink.h"
 #include "download/FittedName.h"
+#include "download/OriginMarks.h"
 #include "download/PictureSniffer.h"
 #include "download/RatePacer.h"
 #include "download/TransferRules.h"
@@ -241,6 +242,7 @@ bool DownloadTransfer::Place(const QString& wanted) {
             case DownloadFile::Placement::Placed:
                 savedDestinations.insert(DestinationFor(candidate));
                 name = candidate;
+                OriginMarks::Write(folders.Handle(Folder()), name, Entry(), job);
                 return true;
             case DownloadFile::Placement::Failed:
                 reason = file.Error();
@@ -359,6 +361,14 @@ bool DownloadTransfer::IsHttp() const {
 
 // Writes one received block straight to the file. The body of an answer that
 // is not saved is read and dropped, so the connection stays usable.
+// Reads of a sixteenth of a second's bytes keep the pace even: a block may
+// overdraw it, and the job's last one is never paid back.
+void DownloadTransfer::PaceWith(RatePacer* pacer) {
+    this->pacer = pacer;
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE,
+                     long(std::clamp<qint64>(pacer->Rate() / 16, SmallestBlockSize, BlockSize)));
+}
+
 // The block held back is written at once, owing its bytes to the pace, so a
 // handle can also be let go on just before it leaves the loop.
 void DownloadTransfer::Unpace() {

@@ -39,7 +39,7 @@ public:
     CURL* Handle() const { return handle; }
     // Takes each block's bytes from pacer before writing it, pausing the
     // handle while there are none to take.
-    void PaceWith(RatePacer* pacer) { this->pacer = pacer; }
+    void PaceWith(RatePacer* pacer);
     // Lets a handle paused for its pace run again.
     void Unpace();
     bool IsPacedOut() const { return pacedOut; }
@@ -83,6 +83,8 @@ public:
 
     // Big blocks keep large files at the speed of the disk; one is held per transfer.
     static constexpr long BlockSize = 256 * 1024;
+    // The smallest read the transfer library takes.
+    static constexpr long SmallestBlockSize = 1024;
     // A transfer that moves fewer bytes than this in StallSeconds is given up.
     static constexpr curl_off_t StallBytes = 1024;
     static constexpr int StallSeconds = 60;

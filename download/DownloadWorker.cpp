@@ -5,8 +5,6 @@
 #include "download/DownloadProgressSink.h"
 #include "download/DownloadTransfer.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 
 namespace {
@@ -14,18 +12,11 @@ namespace {
 // The longest sleep between looks at the transfers; curl wakes earlier for its own timers.
 constexpr int PollMilliseconds = 1000;
 
-QStringList FoldersOf(const DownloadJob& job) {
-    QStringList folders;
-    for (const DownloadEntry& entry : job.Entries)
-        folders.append(QFileInfo(entry.Destination).path());
-    return folders;
-}
-
 } // namespace
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
     : job(std::move(job)), sink(std::move(sink)), handle(std::make_shared<DownloadHandle>(this)),
-      pacer(this->job.Rules.MaxBytesPerSecond), folders(FoldersOf(this->job)) {
+      pacer(this->job.Rules.MaxBytesPerSecond), folders(this->job.Entries) {
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);
     loop.LimitHostConnections(parallel);

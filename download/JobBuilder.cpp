@@ -1,6 +1,7 @@
 #include "download/JobBuilder.h"
 
 #include "download/DownloadArchive.h"
+#include "harvest/DeepNameRule.h"
 
 JobBuilder::JobBuilder(const JobOrigin& origin, const QString& folder, int parallel)
     : folder(folder) {
@@ -9,6 +10,24 @@ JobBuilder::JobBuilder(const JobOrigin& origin, const QString& folder, int paral
     job.Rules.CookieLines = origin.cookieLines;
     job.Rules.FileSourcesAllowed = origin.page.isLocalFile();
     job.Parallel = parallel;
+    galleryPage = origin.page;
+    galleryTitle = origin.title;
+}
+
+void JobBuilder::SetNames(const NameTemplate& chosen, const QDate& day) {
+    names = chosen;
+    date = day;
+}
+
+void JobBuilder::SetGallery(const QUrl& page, const QString& title) {
+    galleryPage = page;
+    galleryTitle = title;
+}
+
+void JobBuilder::KnowSizes(const std::vector<DeepEntry>& details) {
+    for (const DeepEntry& detail : details)
+        if (detail.width > 0 && detail.height > 0 && !detail.sizeEstimated)
+            sizes.insert(detail.address, QSize(detail.width, detail.height));
 }
 
 bool JobBuilder::AddLines(const HarvestLines& lines, const HarvestMap& map,
@@ -24,18 +43,43 @@ bool JobBuilder::AddLines(const HarvestLines& lines, const HarvestMap& map,
             continue;
         }
         const LineSource source = sources.value(line.address);
-        if (source.page.isEmpty())
-            job.AddListed(folder, line.name, line.address);
-        else
-            AddLineFrom(line, QUrl(source.page),
-                        RefererPolicy(source.referrer.policy, source.referrer.elements));
+        Add(line, QUrl(source.page),
+            RefererPolicy(source.referrer.policy, source.referrer.elements), source.title);
     }
     return true;
 }
 
-void JobBuilder::AddLineFrom(const HarvestLine& line, const QUrl& page,
-                             const RefererPolicy& policy) {
-    job.AddListedFrom(folder, line.name, line.address, page, policy);
+void JobBuilder::AddLineFrom(const HarvestLine& line, const QUrl& page, const RefererPolicy& policy,
+                             const QString& viewerTitle) {
+    Add(line, page, policy, viewerTitle);
+}
+
+// A line without a page of its own was listed on the origin's, and follows its policy.
+void JobBuilder::Add(const HarvestLine& line, const QUrl& page, const RefererPolicy& policy,
+                     const QString& viewerTitle) {
+    const QSize size = sizes.value(line.address);
+    NameTemplate::Placement placed{QString(), line.name};
+    if (!names.IsDefault()) {
+        const int number = job.Count() + int(job.NotFetched.size()) + 1;
+        placed =
+            names.Apply({DeepNameRule::SavedName(line.name, line.address), galleryPage,
+                         galleryTitle, viewerTitle, size.width(), size.height(), number, date});
+        if (placed.name.isEmpty())
+            placed.name = line.name;
+    }
+    const int before = job.Count();
+    if (page.isEmpty())
+        job.AddListed(folder, placed.name, line.address, placed.subfolder);
+    else
+        job.AddListedFrom(folder, placed.name, line.address, page, policy, placed.subfolder);
+    if (job.Count() == before)
+        return;
+    DownloadEntry& entry = job.Entries.last();
+    entry.GalleryPage = galleryPage;
+    entry.PageTitle = galleryTitle;
+    entry.ViewerTitle = viewerTitle;
+    entry.Width = size.width() > 0 ? size.width() : 0;
+    entry.Height = size.height() > 0 ? size.height() : 0;
 }
 
 void JobBuilder::AddNotFetched(const HarvestLine& line, const QString& name,

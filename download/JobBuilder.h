@@ -1,13 +1,20 @@
 #pragma once
 
 #include "download/DownloadJob.h"
+#include "download/NameTemplate.h"
+#include "harvest/DeepPageScan.h"
 #include "harvest/HarvestLine.h"
 #include "harvest/LineSource.h"
 #include "harvest/PageScan.h"
 
 #include <QByteArray>
+#include <QDate>
+#include <QHash>
 #include <QList>
+#include <QSize>
 #include <QUrl>
+
+#include <vector>
 
 class DownloadArchive;
 
@@ -17,6 +24,7 @@ struct JobOrigin {
     QUrl page;
     RefererPolicy policy;
     QList<QByteArray> cookieLines;
+    QString title = QString(); // the page's title, for file names
 };
 
 // Turns harvested lines into the one DownloadJob the window and quillmar-harvest
@@ -26,6 +34,14 @@ struct JobOrigin {
 class JobBuilder {
 public:
     JobBuilder(const JobOrigin& origin, const QString& folder, int parallel);
+
+    // Names the files of lines added from now on by names, on the day date.
+    void SetNames(const NameTemplate& names, const QDate& date);
+    // The page and title lines added from now on were harvested from, where
+    // that is not the origin's (each page of a run of several).
+    void SetGallery(const QUrl& page, const QString& title);
+    // Sizes of the lines, by address, for names and info files.
+    void KnowSizes(const std::vector<DeepEntry>& details);
 
     // Appends lines in the order given; false when a line's address is not one
     // listed in map (the page was scanned again since), and the job is not to run.
@@ -37,7 +53,9 @@ public:
     // Appends one line listed on another page than the origin's (a followed
     // viewer page, another page of the same run): its requests carry that
     // page's Referer, and it may be a file: source only when that page is local.
-    void AddLineFrom(const HarvestLine& line, const QUrl& page, const RefererPolicy& policy);
+    // viewerTitle: the title of page, when it is a viewer page.
+    void AddLineFrom(const HarvestLine& line, const QUrl& page, const RefererPolicy& policy,
+                     const QString& viewerTitle = QString());
 
     // Notes a line saved before as name, which is not fetched: kind says why.
     void AddNotFetched(const HarvestLine& line, const QString& name, DownloadCounts::Kind kind);
@@ -49,6 +67,14 @@ public:
     const DownloadJob& Job() const;
 
 private:
+    void Add(const HarvestLine& line, const QUrl& page, const RefererPolicy& policy,
+             const QString& viewerTitle);
+
     QString folder;
     DownloadJob job;
+    NameTemplate names;
+    QDate date;
+    QUrl galleryPage;
+    QString galleryTitle;
+    QHash<QString, QSize> sizes;
 };

@@ -17,6 +17,7 @@ public:
     explicit RatePacer(qint64 bytesPerSecond, Clock::time_point now = Clock::now());
 
     bool IsLimited() const { return rate > 0; }
+    qint64 Rate() const { return rate; }
     // Takes bytes when there is anything left to take, or when forced (a
     // block already held back).
     bool Take(qint64 bytes, bool forced = false, Clock::time_point now = Clock::now());

@@ -239,7 +239,7 @@ RefererPolicy CBrowserEngine::StatedReferrerPolicy() const {
 
 JobOrigin CBrowserEngine::DownloadOrigin() const {
     const EngineCookieJar* cookies = EngineCookieJar::ForProfile(Page()->profile());
-    return {QUrl(Location()), StatedReferrerPolicy(), cookies->CurlCookieLines()};
+    return {QUrl(Location()), StatedReferrerPolicy(), cookies->CurlCookieLines(), Page()->title()};
 }
 
 // Every frame answers the Deep Scan's questions, whatever its origin.

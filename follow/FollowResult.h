@@ -13,5 +13,6 @@ struct FollowResult {
     std::vector<DeepEntry> taken;
     QString viewer; // where the viewer page ended up
     StatedReferrer referrer;
-    QString failure; // empty when pictures were taken
+    QString failure;           // empty when pictures were taken
+    QString title = QString(); // the viewer page's
 };

@@ -1,7 +1,5 @@
 #include "follow/FollowedList.h"
 
-#include "harvest/ListOrder.h"
-
 #include <QHash>
 
 #include <algorithm>
@@ -19,7 +17,7 @@ public:
 
     void keep(const DeepEntry& image, const QString& failure = QString()) {
         if (!earlier.contains(image.address))
-            lines.push_back({image, page.address, page.referrer, failure, false});
+            lines.push_back({image, page.address, page.referrer, failure, false, page.title});
     }
 
     void take(const FollowResult& result) {
@@ -28,16 +26,12 @@ public:
                 taken.contains(picture.address))
                 continue;
             taken.insert(picture.address);
-            lines.push_back({picture, result.viewer, result.referrer, QString(), true});
+            lines.push_back(
+                {picture, result.viewer, result.referrer, QString(), true, result.title});
         }
     }
 
-    std::vector<FollowedEntry> sorted() {
-        std::stable_sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) {
-            return ListOrder::LessThan(a.entry.name, b.entry.name);
-        });
-        return lines;
-    }
+    std::vector<FollowedEntry>& all() { return lines; }
 
 private:
     const QSet<QString>& earlier;
@@ -51,8 +45,10 @@ private:
 
 void FollowedList::AddPage(const Page& page, const std::vector<FollowTarget>& targets,
                            const std::vector<FollowResult>& results) {
-    if (!firstPage)
+    if (!firstPage) {
         firstPage = page.address;
+        firstTitle = page.title;
+    }
     QHash<QString, std::vector<const FollowResult*>> byThumbnail;
     for (std::size_t i = 0; i < targets.size() && i < results.size(); ++i)
         for (const QString& thumbnail : targets[i].thumbnails)
@@ -74,7 +70,7 @@ void FollowedList::AddPage(const Page& page, const std::vector<FollowTarget>& ta
     // Thumbnails too small to be listed still lead to pictures.
     for (std::size_t i = 0; i < targets.size() && i < results.size(); ++i)
         lines.take(results[i]);
-    for (FollowedEntry& line : lines.sorted()) {
+    for (FollowedEntry& line : lines.all()) {
         listedImages.insert(line.entry.address);
         images.push_back(std::move(line));
     }
@@ -82,7 +78,7 @@ void FollowedList::AddPage(const Page& page, const std::vector<FollowTarget>& ta
     for (const DeepEntry& link : page.links)
         if (!listedLinks.contains(link.address)) {
             pageLinks.insert(link.address);
-            links.push_back({link, page.address, page.referrer, QString(), false});
+            links.push_back({link, page.address, page.referrer, QString(), false, page.title});
         }
     listedLinks.unite(pageLinks);
 }
@@ -110,7 +106,7 @@ void addLines(const std::vector<FollowedEntry>& lines, const QString& firstPage,
             addresses.append(entry.address);
         details.push_back(entry);
         if (line.taken || line.from != firstPage)
-            sources.insert(entry.address, {line.from, line.referrer, line.failure});
+            sources.insert(entry.address, {line.from, line.referrer, line.failure, line.title});
         else if (!line.failure.isEmpty())
             sources.insert(entry.address, {QString(), StatedReferrer(), line.failure});
     }
@@ -120,6 +116,7 @@ void addLines(const std::vector<FollowedEntry>& lines, const QString& firstPage,
 
 Harvest FollowedList::ToHarvest() const {
     Harvest harvest;
+    harvest.followed = true;
     addLines(images, firstPage.value_or(QString()), harvest.imageLines, harvest.imageMap,
              harvest.imageDetails, harvest.sources);
     addLines(links, firstPage.value_or(QString()), harvest.linkLines, harvest.linkMap,

@@ -11,8 +11,9 @@
 #include <vector>
 
 // The image and link lines of a harvest over one or more gallery pages, each
-// page's lines after the previous page's, in list order within a page. A
-// thumbnail whose viewer page gave pictures is replaced by them; one whose
+// page's lines after the previous page's, in the page's own order: a
+// thumbnail whose viewer page gave pictures is replaced by them, where it
+// stood; one whose
 // viewer page gave nothing stays, saying why. A page's lines already listed
 // on an earlier page, and taken pictures listed anywhere before, are left out.
 class FollowedList {
@@ -20,8 +21,9 @@ public:
     struct Page {
         QString address;
         StatedReferrer referrer;
-        std::vector<DeepEntry> images; // in list order
+        std::vector<DeepEntry> images; // in the page's order
         std::vector<DeepEntry> links;
+        QString title = QString();
     };
 
     // results: one per target.
@@ -29,6 +31,9 @@ public:
                  const std::vector<FollowResult>& results);
     const std::vector<FollowedEntry>& Images() const;
     const std::vector<FollowedEntry>& Links() const;
+    // The first page's address and title.
+    QString FirstPage() const { return firstPage.value_or(QString()); }
+    QString Title() const { return firstTitle; }
     // The lines as a browser window's harvest: lines in list order, maps,
     // details and, for lines from viewer pages and next pages, their sources.
     Harvest ToHarvest() const;
@@ -39,4 +44,5 @@ private:
     QSet<QString> listedImages;
     QSet<QString> listedLinks;
     std::optional<QString> firstPage;
+    QString firstTitle;
 };

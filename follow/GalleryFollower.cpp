@@ -126,9 +126,8 @@ void GalleryFollower::NextPageScanned(const PageSnapshot& snapshot, const QStrin
         return;
     }
     SnapshotEntries::Lists lists = SnapshotEntries::Scan(snapshot, options.minimumSize);
-    Walk({location, StatedReferrer::Of(snapshot),
-          SnapshotEntries::InListOrder(std::move(lists.images)),
-          SnapshotEntries::InListOrder(std::move(lists.links))},
+    Walk({location, StatedReferrer::Of(snapshot), std::move(lists.images), std::move(lists.links),
+          snapshot.title},
          snapshot);
 }
 

@@ -2,7 +2,6 @@
 
 #include "engine/CBrowserEngine.h"
 #include "follow/GalleryFollower.h"
-#include "follow/SnapshotEntries.h"
 
 #include <QWebEnginePage>
 
@@ -26,8 +25,7 @@ void PageFollow::Start(const FollowOptions& chosen) {
 void PageFollow::Follow(const PageSnapshot& snapshot) {
     const Harvest scan = Harvest::Scan(snapshot, {true, options.minimumSize});
     const FollowedList::Page page{engine->Location(), StatedReferrer::Of(snapshot),
-                                  SnapshotEntries::InListOrder(scan.imageDetails),
-                                  SnapshotEntries::InListOrder(scan.linkDetails)};
+                                  scan.imageDetails, scan.linkDetails, snapshot.title};
     gallery = std::make_unique<GalleryFollower>(engine->Page()->profile());
     connect(gallery.get(), &GalleryFollower::progress, this, &PageFollow::progress);
     connect(gallery.get(), &GalleryFollower::finished, this, &PageFollow::Finish);

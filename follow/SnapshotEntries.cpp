@@ -1,9 +1,6 @@
 #include "follow/SnapshotEntries.h"
 
-#include "harvest/ListOrder.h"
 #include "harvest/ListSink.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -22,11 +19,4 @@ SnapshotEntries::Lists SnapshotEntries::Scan(const PageSnapshot& snapshot,
     scan.SetMinimumSize(minimumSize);
     scan.ScanPage(snapshot);
     return {scan.Images(), scan.Links()};
-}
-
-std::vector<DeepEntry> SnapshotEntries::InListOrder(std::vector<DeepEntry> entries) {
-    std::stable_sort(entries.begin(), entries.end(), [](const DeepEntry& a, const DeepEntry& b) {
-        return ListOrder::LessThan(a.name, b.name);
-    });
-    return entries;
 }

@@ -16,6 +16,4 @@ public:
 
     // In the order the scan found them.
     static Lists Scan(const PageSnapshot& snapshot, const QSize& minimumSize);
-    // Sorted as the lists show them, equal names in the order found.
-    static std::vector<DeepEntry> InListOrder(std::vector<DeepEntry> entries);
 };

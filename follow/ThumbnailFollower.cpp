@@ -67,7 +67,7 @@ FollowResult ThumbnailFollower::PicturesOf(const PageSnapshot& snapshot,
         return {{}, location, StatedReferrer(), QStringLiteral("led to another site")};
     FollowResult result{
         PictureChoice::Take(snapshot, location, options.takeAll, options.minimumSize), location,
-        StatedReferrer::Of(snapshot), QString()};
+        StatedReferrer::Of(snapshot), QString(), snapshot.title};
     if (result.taken.empty())
         result.failure = QStringLiteral("no picture found");
     return result;

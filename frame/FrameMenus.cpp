@@ -107,7 +107,7 @@ void FrameMenus::CreateMenus() {
     QMenu* view = NewMenu(QStringLiteral("&View"),
                           {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator, ID_VIEW_RELOAD,
                            ID_VIEW_DOWNLOAD_REPORT, ID_VIEW_THUMBNAILS, ID_VIEW_SKIP_SAVED,
-                           ID_VIEW_FORGET_SAVED, ID_VIEW_SPEED_LIMIT});
+                           ID_VIEW_FORGET_SAVED, ID_VIEW_SPEED_LIMIT, ID_VIEW_FILE_NAMES});
     view->addMenu(new ParallelDownloadsMenu(&frame));
     QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
     noWindowMenus = {

@@ -5,6 +5,7 @@
 #include "core/Prompts.h"
 #include "download/DownloadArchive.h"
 #include "follow/FollowOptions.h"
+#include "frame/CFileNamesDialog.h"
 #include "frame/CMainFrame.h"
 #include "view/CQuillmarView.h"
 
@@ -29,6 +30,7 @@ const CommandTable<GalleryCommands>& GalleryCommands::Commands() {
         {{ID_VIEW_FORGET_SAVED, "&Forget Pictures Saved to This Folder..."},
          &GalleryCommands::ForgetSaved},
         {{ID_VIEW_SPEED_LIMIT, "Download Speed &Limit..."}, &GalleryCommands::SetSpeedLimit},
+        {{ID_VIEW_FILE_NAMES, "File &Names..."}, &GalleryCommands::SetFileNames},
     };
     return table;
 }
@@ -40,7 +42,7 @@ bool GalleryCommands::HandlesCommand(int id) const {
 bool GalleryCommands::IsCommandEnabled(int id) const {
     if (id == ID_VIEW_FORGET_SAVED)
         return !DownloadFolder().isEmpty();
-    return id == ID_VIEW_SKIP_SAVED || id == ID_VIEW_SPEED_LIMIT ||
+    return id == ID_VIEW_SKIP_SAVED || id == ID_VIEW_SPEED_LIMIT || id == ID_VIEW_FILE_NAMES ||
            (!Following() && frame.ActiveViewWidget());
 }
 
@@ -107,4 +109,19 @@ void GalleryCommands::SetSpeedLimit() {
     dialog.setIntValue(Settings::DownloadSpeedLimit());
     if (Prompts::current().runModal(dialog) == QDialog::Accepted)
         Settings::SetDownloadSpeedLimit(dialog.intValue());
+}
+
+// Downloads started from now on are named so; the preview shows the active
+// window's first lines as a download would name them.
+void GalleryCommands::SetFileNames() {
+    const QPointer<CQuillmarView> active = qobject_cast<CQuillmarView*>(frame.ActiveViewWidget());
+    CFileNamesDialog dialog(
+        Settings::DownloadFileNames(),
+        [active](const NameTemplate& names) {
+            return active ? active->PreviewNames(names, CFileNamesDialog::PreviewCount)
+                          : QStringList();
+        },
+        &frame);
+    if (Prompts::current().runModal(dialog) == QDialog::Accepted)
+        Settings::SetDownloadFileNames(dialog.Choices());
 }

@@ -18,7 +18,7 @@ class QWidget;
 // Follow Thumbnails on the active window's page, with the choices asked for
 // here and the follow run by the window's view, one at a time; and the Skip
 // Pictures Already Saved switch with the command that forgets the record it reads,
-// and the download speed limit.
+// the download speed limit and how saved files are named.
 class GalleryCommands : public QObject, public CommandTarget {
     Q_OBJECT
 public:
@@ -41,6 +41,7 @@ private:
     // The active window's download folder; empty when it has none.
     QString DownloadFolder() const;
     void SetSpeedLimit();
+    void SetFileNames();
 
     CMainFrame& frame;
     QAction& skipSavedAction;

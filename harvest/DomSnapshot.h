@@ -53,4 +53,5 @@ struct PageSnapshot {
     QList<QPair<QString, QString>> elementReferrerPolicies = {};
     bool styleWalkCut = false;    // Deep Scan ran out of time reading CSS backgrounds
     QString nextPage = QString(); // Deep Scan: the page's first rel="next" address; empty for none
+    QString title = QString();    // document.title
 };

@@ -28,9 +28,14 @@ struct Harvest {
     std::vector<DeepEntry> linkDetails;
     bool styleWalkCut = false; // Deep Scan had to stop reading CSS backgrounds early
     LineSources sources;       // after following thumbnails: lines from other pages
+    // After following thumbnails the lines stand in the gallery's order, which
+    // a download keeps; a plain harvest is downloaded in the lists' order.
+    bool followed = false;
 
     static Harvest Scan(const PageSnapshot& page, const ScanMode& mode);
 
     // The lines as the lists show them (ListOrder).
     static HarvestLines InListOrder(HarvestLines lines);
+    // selected, in the gallery's order when the harvest followed thumbnails.
+    HarvestLines InDownloadOrder(HarvestLines selected) const;
 };

@@ -12,6 +12,7 @@ struct LineSource {
     QString page;
     StatedReferrer referrer;
     QString failure;
+    QString title = QString(); // page's title
 };
 
 // By address.

@@ -100,6 +100,7 @@ PageSnapshot SnapshotConverter::FromScriptResult(const QVariant& result) {
         snapshot.document = toDocument(document.toMap());
     snapshot.styleWalkCut = map.value(QStringLiteral("cssCut")).toBool();
     snapshot.nextPage = map.value(QStringLiteral("next")).toString();
+    snapshot.title = map.value(QStringLiteral("title")).toString();
     return snapshot;
 }
 

@@ -26,6 +26,7 @@
         return Object.getOwnPropertyDescriptor(prototype, name).get;
     }
     var contentTypeOf = getter(Document.prototype, 'contentType');
+    var titleOf = getter(Document.prototype, 'title');
     var linksOf = getter(Document.prototype, 'links');
     var baseOf = getter(Node.prototype, 'baseURI');
     var shadowOf = getter(Element.prototype, 'shadowRoot');
@@ -704,7 +705,8 @@
                     styled: new Set(), placements: request.placements === true};
         var top = readWindow(window, '', walk, '');
         var referrer = referrerOf(document);
-        return {contentType: contentTypeOf.call(document), document: top, cssCut: walk.cut,
+        return {contentType: contentTypeOf.call(document), title: titleOf.call(document),
+                document: top, cssCut: walk.cut,
                 referrerPolicy: referrer.referrerPolicy, elementPolicies: referrer.elementPolicies,
                 next: nextPageOf(document)};
     }

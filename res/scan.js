@@ -12,6 +12,7 @@
         return Object.getOwnPropertyDescriptor(prototype, name).get;
     }
     var contentTypeOf = getter(Document.prototype, 'contentType');
+    var titleOf = getter(Document.prototype, 'title');
     var linksOf = getter(Document.prototype, 'links');
     var imagesOf = getter(Document.prototype, 'images');
 
@@ -58,6 +59,7 @@
 
     return {
         contentType: contentTypeOf.call(document),
+        title: titleOf.call(document),
         document: readWindow(window)
     };
 })()

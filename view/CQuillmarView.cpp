@@ -21,6 +21,7 @@
 #include "view/ViewInput.h"
 
 #include <QCloseEvent>
+#include <QDate>
 #include <QHash>
 #include <QPointer>
 #include <QPrinter>
@@ -403,12 +404,33 @@ void CQuillmarView::DownloadSelected(const HarvestLines& selected, const Harvest
 // always shown before the first of them.
 bool CQuillmarView::StartDownload(const HarvestLines& selected, const HarvestMap& map) {
     JobBuilder builder(engine->DownloadOrigin(), downloadFolder, Settings::ParallelDownloads());
+    const Settings::FileNames names = Settings::DownloadFileNames();
+    builder.SetNames(NameTemplate(names.nameTemplate), QDate::currentDate());
+    builder.KnowSizes(harvest.imageDetails);
     std::shared_ptr<DownloadArchive> saved;
     if (Settings::SkipSavedPictures())
         saved = DownloadArchive::ForFolder(downloadFolder);
-    if (!builder.AddLines(selected, map, harvest.sources, saved.get()))
+    if (!builder.AddLines(harvest.InDownloadOrder(selected), map, harvest.sources, saved.get()))
         return false;
-    return ReportDownloadSink::Start(downloads, downloadFolder, builder.Job(), saved);
+    DownloadJob job = builder.Job();
+    job.WriteInfo = names.writeInfo;
+    job.MarkOrigin = names.markOrigin;
+    return ReportDownloadSink::Start(downloads, downloadFolder, std::move(job), saved);
+}
+
+QStringList CQuillmarView::PreviewNames(const NameTemplate& names, int count) const {
+    JobBuilder builder(engine->DownloadOrigin(), QString(), 1);
+    builder.SetNames(names, QDate::currentDate());
+    builder.KnowSizes(harvest.imageDetails);
+    const HarvestLines lines =
+        harvest.InDownloadOrder(Harvest::InListOrder(harvest.imageLines)).mid(0, count);
+    QStringList shown;
+    if (!builder.AddLines(lines, harvest.imageMap, harvest.sources))
+        return shown;
+    for (const DownloadEntry& entry : builder.Job().Entries)
+        shown.append(entry.Subfolder.isEmpty() ? entry.Name
+                                               : entry.Subfolder + QLatin1Char('/') + entry.Name);
+    return shown;
 }
 
 bool CQuillmarView::ResumeDownload(const QueuedJob& queued) {

@@ -14,6 +14,7 @@
 
 class CBrowserEngine;
 class DownloadReport;
+class NameTemplate;
 class PageFollow;
 class PageScroller;
 struct QueuedJob;
@@ -87,6 +88,9 @@ public:
     void DownloadSelected(const HarvestLines& selected, const HarvestMap& map,
                           const QString& emptyMessage);
     bool StartDownload(const HarvestLines& selected, const HarvestMap& map);
+    // The names ("folder/name") the first count image lines would be saved
+    // under by names, in the order a download takes them.
+    QStringList PreviewNames(const NameTemplate& names, int count) const;
     // Continues a download an earlier run of the program left unfinished,
     // reported in this window; its requests carry the browser's cookies of now.
     bool ResumeDownload(const QueuedJob& queued);

@@ -445,7 +445,8 @@ private slots:
                  QStringList({"b.jpg|saved", "broken.jpg|failed: server answered 404",
                               "photo_1 (2).jpg|saved", "a.jpg|already in the folder"}));
         QTreeWidgetItem* job = report->Files()->topLevelItem(0);
-        QVERIFY2(job->text(0).endsWith(": " + counts), qPrintable(job->text(0)));
+        QTRY_VERIFY2_WITH_TIMEOUT(job->text(0).endsWith(": " + counts), qPrintable(job->text(0)),
+                                  30000);
 
         server.setFile("/broken.jpg", "mended", "image/jpeg");
         server.clearRequests();

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -18,6 +19,7 @@
 #include <QWebEngineProfile>
 
 #include <algorithm>
+#include <sys/xattr.h>
 
 using namespace testsupport;
 
@@ -79,6 +81,13 @@ QStringList imageLines(const QString& jsonLine) {
                           image["from"].toString(), image["followError"].toString())
                      .trimmed();
     return lines;
+}
+
+// An extended attribute of the file at path; empty when it has none.
+QString Attribute(const QString& path, const char* name) {
+    char value[4096];
+    const ssize_t size = ::getxattr(QFile::encodeName(path).constData(), name, value, sizeof value);
+    return size > 0 ? QString::fromUtf8(value, int(size)) : QString();
 }
 
 } // namespace
@@ -371,8 +380,12 @@ private slots:
             "quillmar-harvest: --min-size needs --deep\n");
         row("size without height", {"--deep", "--min-size", "9", "a.html"}, 2, "",
             "quillmar-harvest: --min-size takes WIDTHxHEIGHT");
-        row("json and download", {"--json", "--download", ".", "a.html"}, 2, "",
-            "quillmar-harvest: --json does not go with --download\n");
+        row("climbing name template", {"--download", ".", "--name", "../{name}.{ext}", "a.html"}, 2,
+            "", "quillmar-harvest: --name: A name template may not hold \"..\"");
+        row("name template from the root", {"--download", ".", "--name", "/tmp/{name}", "a.html"},
+            2, "", "quillmar-harvest: --name: A name template starts inside the folder");
+        row("name without download", {"--name", "{num}.{ext}", "a.html"}, 2, "",
+            "quillmar-harvest: --name needs --download\n");
     }
     void answersWithTheRightExitCode() {
         QFETCH(QStringList, arguments);
@@ -411,15 +424,16 @@ private slots:
                                                "--json", server.url("follow/gallery.html")});
         QCOMPARE(listed.exitCode, 0);
         const QString at = server.url("follow/");
+        // In the gallery's order: each picture where its thumbnail stood.
         QStringList expected = {
-            "direct.png @thumbs/direct.png @gallery.html",
+            "plain.png @full/plain.png @view-plain.html",
+            "srcset-large.png @full/srcset-large.png @view-srcset.html?id=2",
             "fetched.png @full/fetched.png @view-fetch.html",
             "lazy.png @full/lazy.png @view-lazy.html",
-            "logo.png @logo.png @gallery.html",
-            "missing.png @thumbs/missing.png @gallery.html the server answered HTTP 404",
-            "plain.png @full/plain.png @view-plain.html?via=area",
             "plain.png %follow/full/plain.png %follow/view-plain.html",
-            "srcset-large.png @full/srcset-large.png @view-srcset.html?id=2"};
+            "missing.png @thumbs/missing.png @gallery.html the server answered HTTP 404",
+            "direct.png @thumbs/direct.png @gallery.html",
+            "logo.png @logo.png @gallery.html"};
         QCOMPARE(imageLines(listed.output),
                  expected.replaceInStrings("@", at).replaceInStrings("%", otherSite));
 
@@ -446,7 +460,7 @@ private slots:
             return r.path == "/follow/full/plain.png";
         });
         QVERIFY(plain != requests.rend());
-        QCOMPARE(plain->headers["referer"], at.toUtf8() + "view-plain.html?via=area");
+        QCOMPARE(plain->headers["referer"], at.toUtf8() + "view-plain.html");
         QCOMPARE(DownloadArchive(archive).SavedName(at + "full/lazy.png"), "lazy.png");
 
         QFile list(folder.filePath("list.txt"));
@@ -462,6 +476,53 @@ private slots:
         QVERIFY(!again.output.contains("saved "));
         QCOMPARE(again.errors, "quillmar-harvest: cannot load " + at +
                                    "nowhere.html: the server answered HTTP 404\n");
+    }
+
+    // After Follow Thumbnails the files are named in the gallery's order, whatever
+    // their own names, into the site's and the title's folders; each one carries its
+    // address and the viewer page it was taken from, and its info file; --json tells
+    // each path. A title cannot make a folder outside the chosen one.
+    void namesFollowedPicturesInTheGallerysOrder() {
+        const QByteArray wide = readFile(testDataPath("deep/pictures/wide.png"));
+        const QList<QByteArray> hashes = {"f3a1", "0b9c", "d4e2", "7a10", "b5c3", "2e8f"};
+        QByteArray gallery = "<title>Beach / Day</title>";
+        for (int i = 0; i < hashes.size(); ++i) {
+            const QByteArray viewer = "v" + QByteArray::number(i + 1) + ".html";
+            gallery += "<a href='" + viewer + "'><img src='t" + hashes[i] +
+                       ".png' width='120' height='90'></a>";
+            server.setFile("/named/" + viewer, "<title>View</title><img src='full/" + hashes[i] +
+                                                   ".png' width='900' height='600'>");
+            server.setFile("/named/full/" + hashes[i] + ".png", wide, "image/png");
+            server.setFile("/named/t" + hashes[i] + ".png", wide, "image/png");
+        }
+        server.setFile("/named/gallery.html", gallery);
+        QTemporaryDir folder;
+        const QString pictures = folder.filePath("pictures");
+        const ToolRun run = runHarvestTool({"--follow", "--download", pictures, "--name",
+                                            "{site}/{title}/{num:03}-{name}.{ext}", "--write-info",
+                                            "--json", server.url("named/gallery.html")});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output + run.errors));
+        const QString titled = pictures + "/127.0.0.1/Beach _ Day";
+        QStringList expected;
+        for (int i = 0; i < hashes.size(); ++i)
+            expected << QStringLiteral("%1-%2.png").arg(i + 1, 3, 10, QChar('0')).arg(hashes[i]);
+        QStringList pictureFiles = filesIn(titled).filter(QRegularExpression("\\.png$"));
+        QCOMPARE(pictureFiles, expected);
+        QCOMPARE(QDir(pictures).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"127.0.0.1"});
+        for (int i = 0; i < hashes.size(); ++i) {
+            const QString path = titled + '/' + expected[i];
+            QCOMPARE(Attribute(path, "user.xdg.origin.url"),
+                     server.url("named/full/" + hashes[i] + ".png"));
+            QCOMPARE(Attribute(path, "user.xdg.referrer.url"),
+                     server.url(QStringLiteral("named/v%1.html").arg(i + 1)));
+            const QJsonObject info = QJsonDocument::fromJson(readFile(path + ".json")).object();
+            QCOMPARE(info["page"].toString(), server.url("named/gallery.html"));
+            QCOMPARE(info["viewer"].toString(),
+                     server.url(QStringLiteral("named/v%1.html").arg(i + 1)));
+            QCOMPARE(info["title"].toString(), "Beach / Day");
+            QVERIFY(run.output.contains("\"path\":\"" + path + "\""));
+        }
     }
 
     // Pages are judged where they end up. A viewer page that its server or its script
@@ -488,9 +549,9 @@ private slots:
         const ToolRun walked =
             runHarvestTool({"--follow", "--pages", "20", "--json", server.url("hop/gallery.html")});
         QCOMPARE(walked.exitCode, 0);
-        QStringList expected = {"full.png @full.png @view.html",
-                                "t1.png @t1.png @gallery.html led to another site",
+        QStringList expected = {"t1.png @t1.png @gallery.html led to another site",
                                 "t2.png @t2.png @gallery.html led to another site",
+                                "full.png @full.png @view.html",
                                 "second.png @second.png @gallery-2.html"};
         QCOMPARE(imageLines(walked.output), expected.replaceInStrings("@", server.url("hop/")));
         QCOMPARE(requestsFor(server, "/hop/next"), 1);

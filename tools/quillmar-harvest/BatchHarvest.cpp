@@ -92,7 +92,8 @@ void BatchHarvest::pageHarvested() {
     location = engine.Location();
     styleWalkCut = harvester->StyleWalkCut();
     const FollowedList::Page page{location, StatedReferrer::Of(harvester->Snapshot()),
-                                  harvester->ImageEntries(), harvester->LinkEntries()};
+                                  harvester->ImageEntries(), harvester->LinkEntries(),
+                                  harvester->Snapshot().title};
     if (!choice.followThumbnails && !choice.walkNextPages) {
         FollowedList lines;
         lines.AddPage(page, {}, {});

@@ -1,23 +1,47 @@
 #include "ConsoleDownloadSink.h"
 
+#include "download/DownloadFolders.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cstdio>
 
-ConsoleDownloadSink::ConsoleDownloadSink(std::atomic<int>& failures) : failures(failures) {}
+ConsoleDownloadSink::ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob* json)
+    : failures(failures), jsonEntries(json ? json->Entries : QList<DownloadEntry>()), json(json) {}
 
 void ConsoleDownloadSink::Message(const QString& text) {
     std::printf("%s\n", text.toUtf8().constData());
     std::fflush(stdout);
 }
 
-void ConsoleDownloadSink::FileFinished(int, const QString& name, bool saved,
+void ConsoleDownloadSink::FileFinished(int index, const QString& name, bool saved,
                                        const QString& reason) {
-    if (saved) {
+    if (!saved)
+        ++failures;
+    if (json)
+        PrintJson(index, name, saved, reason);
+    else if (saved)
         // "saved NAME", or "already saved NAME" for a file that was there.
         std::printf("%s %s\n", reason.isEmpty() ? "saved" : reason.toUtf8().constData(),
                     name.toUtf8().constData());
-    } else {
-        ++failures;
+    else
         std::printf("failed %s: %s\n", name.toUtf8().constData(), reason.toUtf8().constData());
-    }
     std::fflush(stdout);
+}
+
+void ConsoleDownloadSink::PrintJson(int index, const QString& name, bool saved,
+                                    const QString& reason) const {
+    const DownloadEntry entry = jsonEntries.value(index);
+    QJsonObject file{{QStringLiteral("outcome"), !saved             ? QStringLiteral("failed")
+                                                 : reason.isEmpty() ? QStringLiteral("saved")
+                                                                    : reason},
+                     {QStringLiteral("name"), name},
+                     {QStringLiteral("address"), entry.Source}};
+    if (saved)
+        file.insert(QStringLiteral("path"),
+                    DownloadFolders::FolderOf(entry) + QLatin1Char('/') + name);
+    else
+        file.insert(QStringLiteral("reason"), reason);
+    std::printf("%s\n", QJsonDocument(file).toJson(QJsonDocument::Compact).constData());
 }

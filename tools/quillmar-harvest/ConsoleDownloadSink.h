@@ -1,14 +1,18 @@
 #pragma once
 
+#include "download/DownloadJob.h"
 #include "download/DownloadProgressSink.h"
 
 #include <atomic>
 
 // Prints a download's outcome on standard output: one line per file and the
-// closing message. Counts the files that failed.
+// closing message. Counts the files that failed. Given the job, each file is
+// one JSON object on a line instead:
+//   {"outcome": "saved" | "already saved" | "failed", "name", "address", "path", "reason"}
+// with the path it was saved under.
 class ConsoleDownloadSink : public DownloadProgressSink {
 public:
-    explicit ConsoleDownloadSink(std::atomic<int>& failures);
+    ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob* json);
 
     void AnimationStarted() override {}
     void AnimationStopped() override {}
@@ -17,5 +21,9 @@ public:
     void FileFinished(int index, const QString& name, bool saved, const QString& reason) override;
 
 private:
+    void PrintJson(int index, const QString& name, bool saved, const QString& reason) const;
+
     std::atomic<int>& failures;
+    QList<DownloadEntry> jsonEntries; // empty: plain lines
+    bool json;
 };

@@ -11,6 +11,7 @@
 #include "follow/FollowedList.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
@@ -71,6 +72,7 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     // Every line names the page it came from; the job's own page is never used.
     JobBuilder builder({QUrl(), RefererPolicy(), cookies->CurlCookieLines()}, choice.folder,
                        choice.parallel);
+    builder.SetNames(NameTemplate(choice.names), QDate::currentDate());
     QSet<QString> notFetchedAddresses;
     // Notes line when a record says it was saved; false when it is to be fetched.
     const auto settled = [&](const HarvestLine& line) {
@@ -98,10 +100,16 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
             if (entry.name.contains(choice.match, Qt::CaseInsensitive) &&
                 !settled({entry.name, entry.address}))
                 builder.AddLineFrom({entry.name, entry.address}, QUrl(line.from),
-                                    RefererPolicy(line.referrer.policy, line.referrer.elements));
+                                    RefererPolicy(line.referrer.policy, line.referrer.elements),
+                                    line.taken ? line.title : QString());
         }
     };
     for (const FollowedList& harvest : harvests) {
+        builder.SetGallery(QUrl(harvest.FirstPage()), harvest.Title());
+        std::vector<DeepEntry> details;
+        for (const FollowedEntry& line : harvest.Images())
+            details.push_back(line.entry);
+        builder.KnowSizes(details);
         if (choice.images)
             addEach(harvest.Images());
         if (choice.links)
@@ -110,13 +118,16 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     DownloadJob job = builder.Job();
     job.ContinuePartial = choice.continuePartial;
     job.Rules.MaxBytesPerSecond = choice.maxBytesPerSecond;
+    job.MarkOrigin = choice.markOrigin;
+    job.WriteInfo = choice.writeInfo;
     return job;
 }
 
 int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
-                         bool progress) {
+                         const Choice& choice) {
     std::atomic<int> failures{0};
-    std::unique_ptr<DownloadProgressSink> sink = std::make_unique<ConsoleDownloadSink>(failures);
+    std::unique_ptr<DownloadProgressSink> sink =
+        std::make_unique<ConsoleDownloadSink>(failures, choice.json ? &job : nullptr);
     for (const std::shared_ptr<DownloadArchive>& record : {records.archive, records.folder})
         if (record)
             sink = std::make_unique<ArchivingSink>(std::move(sink), record, job);
@@ -127,7 +138,7 @@ int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Reco
     QTimer progressTimer;
     const std::shared_ptr<DownloadHandle> handle = worker.Handle();
     QObject::connect(&progressTimer, &QTimer::timeout, [&handle] { ShowProgress(*handle); });
-    const bool showProgress = progress && ::isatty(STDERR_FILENO);
+    const bool showProgress = choice.progress && ::isatty(STDERR_FILENO);
     if (showProgress)
         progressTimer.start(ProgressMilliseconds);
     std::thread thread([&worker] {

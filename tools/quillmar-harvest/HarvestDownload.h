@@ -2,6 +2,7 @@
 
 #include "core/Limits.h"
 #include "download/DownloadJob.h"
+#include "download/NameTemplate.h"
 
 #include <QString>
 
@@ -27,6 +28,10 @@ public:
         bool continuePartial = true;  // continue files an earlier run left half-fetched
         qint64 maxBytesPerSecond = 0; // for the whole run; 0: no limit
         bool progress = true;         // a progress line on a terminal's standard error
+        QString names = NameTemplate::Default(); // the name template, checked already
+        bool markOrigin = true;                  // write where each file came from onto it
+        bool writeInfo = false;                  // and an info file "NAME.EXT.json" beside it
+        bool json = false;                       // one JSON object a file instead of a line of text
     };
 
     // The records a run reads and writes; either may be missing.
@@ -59,5 +64,5 @@ public:
     // names for the next run to continue. On a terminal, a line on standard
     // error tells the totals, updated in place.
     static int Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
-                   bool progress);
+                   const Choice& choice);
 };

@@ -37,7 +37,8 @@ const char* const usage =
     "       quillmar-harvest [--timeout SECONDS] [SCAN] [FOLLOW] --download DIR [--images]\n"
     "                        [--links] [--match TEXT] [--parallel N] [--archive FILE]\n"
     "                        [--no-record] [--limit-rate RATE] [--no-continue]\n"
-    "                        [--quiet] URL\n"
+    "                        [--quiet] [--name TEMPLATE] [--write-info] [--no-origin]\n"
+    "                        [--json] URL\n"
     "       quillmar-harvest [options] --input FILE\n"
     "       quillmar-harvest --help | --version\n"
     "  SCAN is any of:\n"
@@ -53,7 +54,8 @@ const char* const usage =
     "  --take main|all       the main picture of a followed page (default) or every one\n"
     "  --pages N       also harvest up to N next pages (rel=\"next\"), 0 to 1000\n"
     "  --follow-limit N      load at most N followed and next pages in all (default 500)\n"
-    "  --json          print one JSON object a page with names, addresses, sizes, sources\n"
+    "  --json          print one JSON object a page with names, addresses, sizes, sources;\n"
+    "                  with --download one a file, with the path it was saved under\n"
     "  --input FILE    harvest every address of FILE (one a line; - reads standard input)\n"
     "  --download DIR  download the listed files into the folder DIR (made when missing),\n"
     "                  one line per file (saved NAME / failed NAME: reason), then a\n"
@@ -69,7 +71,14 @@ const char* const usage =
     "  --limit-rate RATE  receive at most RATE bytes a second in all (500K, 2M, 100000)\n"
     "  --no-continue   fetch files an interrupted run left half-fetched (NAME.part)\n"
     "                  afresh instead of asking the server for the rest\n"
-    "  --quiet         no progress line on standard error\n";
+    "  --quiet         no progress line on standard error\n"
+    "  --name TEMPLATE name each file inside DIR by TEMPLATE; \"/\" makes subfolders. Fields:\n"
+    "                  {name} {ext} {num} ({num:03}: 001) {site} {title} {viewer} {w} {h}\n"
+    "                  {date}; default {name}.{ext}\n"
+    "  --write-info    write NAME.EXT.json beside each file: address, page, viewer page,\n"
+    "                  title, size, time\n"
+    "  --no-origin     do not write the user.xdg.origin.url and user.xdg.referrer.url\n"
+    "                  attributes onto each file\n";
 
 // --help and --version answer at once, whatever else the command line holds.
 std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
@@ -108,7 +117,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
             error = QStringLiteral("--parallel needs --download");
         if (parser.isSet(QStringLiteral("archive")))
             error = QStringLiteral("--archive needs --download");
-        for (const char* option : {"no-record", "limit-rate", "no-continue", "quiet"})
+        for (const char* option :
+             {"no-record", "limit-rate", "no-continue", "quiet", "name", "write-info", "no-origin"})
             if (parser.isSet(QString::fromLatin1(option)))
                 error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
         return std::nullopt;
@@ -136,6 +146,17 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     }
     choice.continuePartial = !parser.isSet(QStringLiteral("no-continue"));
     choice.progress = !parser.isSet(QStringLiteral("quiet"));
+    choice.json = parser.isSet(QStringLiteral("json"));
+    choice.markOrigin = !parser.isSet(QStringLiteral("no-origin"));
+    choice.writeInfo = parser.isSet(QStringLiteral("write-info"));
+    if (parser.isSet(QStringLiteral("name"))) {
+        choice.names = parser.value(QStringLiteral("name"));
+        const QString refusal = NameTemplate::Refusal(choice.names);
+        if (!refusal.isEmpty()) {
+            error = QStringLiteral("--name: ") + refusal;
+            return std::nullopt;
+        }
+    }
     if (parser.isSet(QStringLiteral("limit-rate"))) {
         const std::optional<qint64> rate =
             HarvestDownload::RateIn(parser.value(QStringLiteral("limit-rate")));
@@ -154,8 +175,6 @@ void parseScan(const QCommandLineParser& parser, Options& options, QString& erro
     harvest.mode.deep = parser.isSet(QStringLiteral("deep"));
     harvest.mode.scroll = parser.isSet(QStringLiteral("scroll"));
     harvest.json = parser.isSet(QStringLiteral("json"));
-    if (harvest.json && parser.isSet(QStringLiteral("download")))
-        error = QStringLiteral("--json does not go with --download");
     if (!parser.isSet(QStringLiteral("min-size")))
         return;
     if (!harvest.mode.deep && !parser.isSet(QStringLiteral("follow")) &&
@@ -246,11 +265,13 @@ std::optional<QStringList> readAddresses(const QString& path, int& badLines, QSt
 }
 
 void addOptions(QCommandLineParser& parser) {
-    for (const char* name : {"download", "match", "parallel", "min-size", "follow-match", "take",
-                             "pages", "follow-limit", "input", "archive", "timeout", "limit-rate"})
+    for (const char* name :
+         {"download", "match", "parallel", "min-size", "follow-match", "take", "pages",
+          "follow-limit", "input", "archive", "timeout", "limit-rate", "name"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
-    for (const char* name : {"images", "links", "deep", "scroll", "json", "follow",
-                             "follow-other-sites", "no-record", "no-continue", "quiet"})
+    for (const char* name :
+         {"images", "links", "deep", "scroll", "json", "follow", "follow-other-sites", "no-record",
+          "no-continue", "quiet", "write-info", "no-origin"})
         parser.addOption({QString::fromLatin1(name), QString()});
 }
 
@@ -347,7 +368,7 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
     std::fflush(stdout);
     if (job.Count() == 0 && notFetched.isEmpty() && !choice.match.isEmpty())
         std::fprintf(stderr, "quillmar-harvest: nothing matched %s\n", qPrintable(choice.match));
-    return HarvestDownload::Run(std::move(job), interrupts, records, choice.progress);
+    return HarvestDownload::Run(std::move(job), interrupts, records, choice);
 }
 
 } // namespace

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct DownloadEntry;
+struct DownloadJob;
+
+// Where a saved file came from, written onto it as browsers on Linux do: the
+// extended attributes user.xdg.origin.url (the file's address) and
+// user.xdg.referrer.url (the page it was found on or taken from), and on
+// request an info file "NAME.EXT.json" beside it. A file system that takes
+// no attributes, or a name too long for the info file, is passed over.
+class OriginMarks {
+public:
+    // For the file name of the open folder, saved for entry of job.
+    static void Write(int folder, const QString& name, const DownloadEntry& entry,
+                      const DownloadJob& job);
+    // The info file's text.
+    static QByteArray Info(const DownloadEntry& entry, const DownloadJob& job, qint64 bytes);
+};
