@@ -380,8 +380,11 @@ private slots:
         QCOMPARE(testsupport::accessibilityFaults(*report), QStringList());
         QCOMPARE(ReportLines(),
                  QStringList({"a.jpg|saved", "late.jpg|failed: server answered 404"}));
-        QVERIFY(report->Files()->topLevelItem(0)->text(0).endsWith(
-            " into " + folder->path() + ": 1 saved, 0 already saved, 0 skipped, 1 failed"));
+        // The job's end reaches the report just after the message line.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            report->Files()->topLevelItem(0)->text(0).endsWith(
+                " into " + folder->path() + ": 1 saved, 0 already saved, 0 skipped, 1 failed"),
+            30000);
         QCOMPARE(report->Files()->topLevelItem(0)->child(1)->toolTip(2),
                  QStringLiteral("failed: server answered 404"));
         QPushButton* retry = ReportButton(report, "Retry Failed");
