@@ -1,6 +1,7 @@
 #pragma once
 
 #include "follow/FollowResult.h"
+#include "follow/FollowSummary.h"
 #include "follow/FollowTarget.h"
 #include "follow/FollowedEntry.h"
 #include "harvest/Harvest.h"
@@ -29,6 +30,8 @@ public:
                  const std::vector<FollowResult>& results);
     const std::vector<FollowedEntry>& Images() const;
     const std::vector<FollowedEntry>& Links() const;
+    // What following the pages' viewer pages came to.
+    const FollowSummary& Summary() const;
     // The lines as a browser window's harvest: lines in list order, maps,
     // details and, for lines from viewer pages and next pages, their sources.
     Harvest ToHarvest() const;
@@ -39,4 +42,5 @@ private:
     QSet<QString> listedImages;
     QSet<QString> listedLinks;
     std::optional<QString> firstPage;
+    FollowSummary summary;
 };

@@ -71,11 +71,14 @@ void GalleryFollower::Walk(const FollowedList::Page& page, const PageSnapshot& s
     currentSnapshot = snapshot;
     galleryPages.insert(pageKey(page.address));
     targets = NewTargets(snapshot, QUrl(page.address));
-    known += int(targets.size());
-    emit progress(loaded, known);
+    ++walked;
+    const auto tell = [this](int done) {
+        emit progress({done, int(targets.size()), walked, 1 + options.nextPages});
+    };
+    if (!targets.empty())
+        tell(0);
     follower = std::make_unique<ThumbnailFollower>(profile);
-    connect(follower.get(), &ThumbnailFollower::progress, this,
-            [this](int done) { emit progress(loaded + done, known); });
+    connect(follower.get(), &ThumbnailFollower::progress, this, tell);
     connect(follower.get(), &ThumbnailFollower::finished, this, &GalleryFollower::PageFollowed);
     follower->Start(targets, options, QUrl(page.address), page.referrer);
 }
@@ -98,7 +101,6 @@ void GalleryFollower::ContinueWith(const PageSnapshot& snapshot) {
     }
     --nextPagesLeft;
     ++loaded;
-    ++known;
     LoadGalleryPage(next,
                     RefererPolicy(current.referrer.policy, current.referrer.elements)
                         .RefererFor(QUrl(current.address), next),
@@ -117,7 +119,6 @@ void GalleryFollower::LoadGalleryPage(const QUrl& address, const QString& refere
 void GalleryFollower::NextPageScanned(const PageSnapshot& snapshot, const QString& location) {
     // Its page is not kept loaded while its thumbnails are followed.
     nextLoader.release()->deleteLater(); // it is emitting
-    emit progress(loaded, known);
     if (!firstWalked) {
         firstLocation = location;
         firstStyleWalkCut = snapshot.styleWalkCut;

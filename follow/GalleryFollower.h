@@ -1,6 +1,7 @@
 #pragma once
 
 #include "follow/FollowOptions.h"
+#include "follow/FollowProgress.h"
 #include "follow/FollowTarget.h"
 #include "follow/FollowedList.h"
 
@@ -50,8 +51,8 @@ public:
     bool FirstStyleWalkCut() const;
 
 signals:
-    // done of known pages to load; known grows as pages reveal their thumbnails.
-    void progress(int done, int known);
+    // As each viewer page of the gallery page at hand is followed.
+    void progress(const FollowProgress& progress);
     void finished();
 
 private:
@@ -88,6 +89,6 @@ private:
     bool running = false;
     int budget = 0;
     int loaded = 0;
-    int known = 0;
+    int walked = 0; // gallery pages whose thumbnails were looked at
     int nextPagesLeft = 0;
 };

@@ -1,6 +1,7 @@
 #include "follow/ThumbnailFollower.h"
 
 #include "download/RefererPolicy.h"
+#include "follow/FollowSummary.h"
 #include "follow/FollowTargets.h"
 #include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
@@ -69,7 +70,7 @@ FollowResult ThumbnailFollower::PicturesOf(const PageSnapshot& snapshot,
         PictureChoice::Take(snapshot, location, options.takeAll, options.minimumSize), location,
         StatedReferrer::Of(snapshot), QString()};
     if (result.taken.empty())
-        result.failure = QStringLiteral("no picture found");
+        result.failure = FollowSummary::NoPictureReason();
     return result;
 }
 
