@@ -15,11 +15,13 @@
 class QWebEngineProfile;
 class ThumbnailFollower;
 class ViewerLoader;
+class ViewerPool;
 
 // Harvests a gallery from its first page on: follows each page's thumbnails
 // to their viewer pages (when asked to), then loads the next page through
 // rel="next" in a hidden page, up to the number of next pages asked for and
-// within the run's page budget, gathering every page's lines in order.
+// within the run's page budget, gathering every page's lines in order. One
+// pool of hidden pages serves the whole run.
 class GalleryFollower : public QObject {
     Q_OBJECT
 public:
@@ -67,9 +69,9 @@ private:
     void ContinueWith(const PageSnapshot& snapshot);
     void Finish();
 
-    QWebEngineProfile* profile;
+    ViewerPool* pool; // every page of the run is loaded in its pages
     std::unique_ptr<ThumbnailFollower> follower;
-    std::unique_ptr<ViewerLoader> nextLoader;
+    ViewerLoader* nextLoader = nullptr; // the pool's page loading a gallery page
     FollowedList lines;
     FollowOptions options;
     FollowedList::Page current;
