@@ -106,6 +106,8 @@ void GalleryFollower::ContinueWith(const PageSnapshot& snapshot) {
     }
     --nextPagesLeft;
     ++loaded;
+    if (followThumbnails)
+        pool->Renew();
     LoadGalleryPage(next,
                     RefererPolicy(current.referrer.policy, current.referrer.elements)
                         .RefererFor(QUrl(current.address), next),

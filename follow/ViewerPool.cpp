@@ -7,6 +7,7 @@
 #include <QWebEngineProfile>
 
 #include <algorithm>
+#include <utility>
 
 ViewerPool::ViewerPool(QWebEngineProfile* profile, QObject* parent)
     : QObject(parent), profile(profile) {
@@ -42,6 +43,12 @@ void ViewerPool::Discard(ViewerLoader* loader) {
     pages.erase(std::remove(pages.begin(), pages.end(), loader), pages.end());
     loader->disconnect();
     loader->deleteLater();
+}
+
+void ViewerPool::Renew() {
+    for (ViewerLoader* loader : std::exchange(idle, {}))
+        Discard(loader);
+    Fill();
 }
 
 void ViewerPool::Close() {

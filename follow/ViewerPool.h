@@ -11,8 +11,8 @@ class ViewerLoader;
 // The hidden pages one follow loads its pages in, at most
 // FollowOptions::MaxHiddenPages, so memory does not grow with the number of
 // pages. They are made ahead, while the gallery page loads, so the first
-// viewer pages wait for no engine process, and handed on from one gallery
-// page to the next; only the page a gallery page was loaded in is made anew. The pages share the
+// viewer pages wait for no engine process; they are made anew for each
+// gallery page. The pages share the
 // profile, and so the cookies, of the page the follow started from; their downloads are refused.
 class ViewerPool : public QObject {
     Q_OBJECT
@@ -30,6 +30,9 @@ public:
     // Closes the page, which the next Take or Fill makes anew: a page whose
     // engine process grew on a big page does not keep that memory for the run.
     void Discard(ViewerLoader* loader);
+    // Makes every idle page anew: an engine process serves one gallery page's
+    // viewer pages, so what it keeps of them does not pile up over a run.
+    void Renew();
     // Closes every page; they go once the events at hand are done.
     void Close();
 
