@@ -12,8 +12,8 @@ class ViewerLoader;
 // FollowOptions::MaxHiddenPages, so memory does not grow with the number of
 // pages. They are made ahead, while the gallery page loads, so the first
 // viewer pages wait for no engine process; they are made anew for each
-// gallery page. The pages share the
-// profile, and so the cookies, of the page the follow started from; their downloads are refused.
+// gallery page. The pages share the profile, and so the cookies, of the page
+// the follow started from; their downloads are refused.
 class ViewerPool : public QObject {
     Q_OBJECT
 public:
