@@ -49,6 +49,7 @@ void FollowedList::AddPage(const Page& page, const std::vector<FollowTarget>& ta
         firstPage = page.address;
         firstTitle = page.title;
     }
+    summary.Add(results);
     QHash<QString, std::vector<const FollowResult*>> byThumbnail;
     for (std::size_t i = 0; i < targets.size() && i < results.size(); ++i)
         for (const QString& thumbnail : targets[i].thumbnails)
@@ -89,6 +90,10 @@ const std::vector<FollowedEntry>& FollowedList::Images() const {
 
 const std::vector<FollowedEntry>& FollowedList::Links() const {
     return links;
+}
+
+const FollowSummary& FollowedList::Summary() const {
+    return summary;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "follow/FollowResult.h"
+#include "follow/FollowSummary.h"
 #include "follow/FollowTarget.h"
 #include "follow/FollowedEntry.h"
 #include "harvest/Harvest.h"
@@ -34,6 +35,8 @@ public:
     // The first page's address and title.
     QString FirstPage() const { return firstPage.value_or(QString()); }
     QString Title() const { return firstTitle; }
+    // What following the pages' viewer pages came to.
+    const FollowSummary& Summary() const;
     // The lines as a browser window's harvest: lines in list order, maps,
     // details and, for lines from viewer pages and next pages, their sources.
     Harvest ToHarvest() const;
@@ -45,4 +48,5 @@ private:
     QSet<QString> listedLinks;
     std::optional<QString> firstPage;
     QString firstTitle;
+    FollowSummary summary;
 };

@@ -5,8 +5,10 @@
 #include "follow/SnapshotEntries.h"
 #include "follow/ThumbnailFollower.h"
 #include "follow/ViewerLoader.h"
+#include "follow/ViewerPool.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -20,7 +22,7 @@ QUrl pageKey(const QString& address) {
 } // namespace
 
 GalleryFollower::GalleryFollower(QWebEngineProfile* profile, QObject* parent)
-    : QObject(parent), profile(profile) {}
+    : QObject(parent), pool(new ViewerPool(profile, this)) {}
 
 GalleryFollower::~GalleryFollower() = default;
 
@@ -42,6 +44,9 @@ void GalleryFollower::Begin(const FollowOptions& chosen, bool follow, int pageBu
     budget = pageBudget;
     nextPagesLeft = options.nextPages;
     running = true;
+    // The viewer pages' engine processes start while the gallery page loads.
+    if (followThumbnails)
+        pool->Fill();
 }
 
 // The page's viewer pages not followed before, within the budget; the rest keep their lines.
@@ -71,11 +76,14 @@ void GalleryFollower::Walk(const FollowedList::Page& page, const PageSnapshot& s
     currentSnapshot = snapshot;
     galleryPages.insert(pageKey(page.address));
     targets = NewTargets(snapshot, QUrl(page.address));
-    known += int(targets.size());
-    emit progress(loaded, known);
-    follower = std::make_unique<ThumbnailFollower>(profile);
-    connect(follower.get(), &ThumbnailFollower::progress, this,
-            [this](int done) { emit progress(loaded + done, known); });
+    ++walked;
+    const auto tell = [this](int done) {
+        emit progress({done, int(targets.size()), walked, 1 + options.nextPages});
+    };
+    if (!targets.empty())
+        tell(0);
+    follower = std::make_unique<ThumbnailFollower>(*pool);
+    connect(follower.get(), &ThumbnailFollower::progress, this, tell);
     connect(follower.get(), &ThumbnailFollower::finished, this, &GalleryFollower::PageFollowed);
     follower->Start(targets, options, QUrl(page.address), page.referrer);
 }
@@ -98,7 +106,8 @@ void GalleryFollower::ContinueWith(const PageSnapshot& snapshot) {
     }
     --nextPagesLeft;
     ++loaded;
-    ++known;
+    if (followThumbnails)
+        pool->Renew();
     LoadGalleryPage(next,
                     RefererPolicy(current.referrer.policy, current.referrer.elements)
                         .RefererFor(QUrl(current.address), next),
@@ -108,16 +117,18 @@ void GalleryFollower::ContinueWith(const PageSnapshot& snapshot) {
 void GalleryFollower::LoadGalleryPage(const QUrl& address, const QString& referer,
                                       int timeoutMilliseconds) {
     nextAddress = address;
-    nextLoader = std::make_unique<ViewerLoader>(profile, nullptr);
-    connect(nextLoader.get(), &ViewerLoader::scanned, this, &GalleryFollower::NextPageScanned);
-    connect(nextLoader.get(), &ViewerLoader::failed, this, &GalleryFollower::NextPageFailed);
+    // No viewer page is followed meanwhile: the pool has a page free.
+    nextLoader = pool->Take();
+    connect(nextLoader, &ViewerLoader::scanned, this, &GalleryFollower::NextPageScanned);
+    connect(nextLoader, &ViewerLoader::failed, this, &GalleryFollower::NextPageFailed);
     nextLoader->Load(address, referer, timeoutMilliseconds);
 }
 
 void GalleryFollower::NextPageScanned(const PageSnapshot& snapshot, const QString& location) {
-    // Its page is not kept loaded while its thumbnails are followed.
-    nextLoader.release()->deleteLater(); // it is emitting
-    emit progress(loaded, known);
+    // A gallery page is not kept loaded while its thumbnails are followed.
+    pool->Discard(std::exchange(nextLoader, nullptr));
+    if (followThumbnails)
+        pool->Fill();
     if (!firstWalked) {
         firstLocation = location;
         firstStyleWalkCut = snapshot.styleWalkCut;
@@ -139,6 +150,7 @@ bool GalleryFollower::MayWalk(const QString& location) const {
 }
 
 void GalleryFollower::NextPageFailed(const QString& reason) {
+    pool->Discard(std::exchange(nextLoader, nullptr));
     if (firstWalked)
         failures << QStringLiteral("%1: %2").arg(nextAddress.toString(), reason);
     else
@@ -152,14 +164,13 @@ void GalleryFollower::Cancel() {
     running = false;
     if (follower)
         follower->Cancel();
-    nextLoader.reset();
     Finish();
 }
 
 void GalleryFollower::Finish() {
     // Nothing stays loaded once the gallery is harvested.
-    if (nextLoader)
-        nextLoader.release()->deleteLater();
+    nextLoader = nullptr;
+    pool->Close();
     running = false;
     emit finished();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "follow/FollowOptions.h"
+#include "follow/FollowProgress.h"
 #include "follow/FollowTarget.h"
 #include "follow/FollowedList.h"
 
@@ -14,11 +15,13 @@
 class QWebEngineProfile;
 class ThumbnailFollower;
 class ViewerLoader;
+class ViewerPool;
 
 // Harvests a gallery from its first page on: follows each page's thumbnails
 // to their viewer pages (when asked to), then loads the next page through
 // rel="next" in a hidden page, up to the number of next pages asked for and
-// within the run's page budget, gathering every page's lines in order.
+// within the run's page budget, gathering every page's lines in order. One
+// pool of hidden pages serves the whole run.
 class GalleryFollower : public QObject {
     Q_OBJECT
 public:
@@ -50,8 +53,8 @@ public:
     bool FirstStyleWalkCut() const;
 
 signals:
-    // done of known pages to load; known grows as pages reveal their thumbnails.
-    void progress(int done, int known);
+    // As each viewer page of the gallery page at hand is followed.
+    void progress(const FollowProgress& progress);
     void finished();
 
 private:
@@ -66,9 +69,9 @@ private:
     void ContinueWith(const PageSnapshot& snapshot);
     void Finish();
 
-    QWebEngineProfile* profile;
+    ViewerPool* pool; // every page of the run is loaded in its pages
     std::unique_ptr<ThumbnailFollower> follower;
-    std::unique_ptr<ViewerLoader> nextLoader;
+    ViewerLoader* nextLoader = nullptr; // the pool's page loading a gallery page
     FollowedList lines;
     FollowOptions options;
     FollowedList::Page current;
@@ -88,6 +91,6 @@ private:
     bool running = false;
     int budget = 0;
     int loaded = 0;
-    int known = 0;
+    int walked = 0; // gallery pages whose thumbnails were looked at
     int nextPagesLeft = 0;
 };

@@ -33,6 +33,10 @@ quint64 HiddenPage::Requests() const {
     return requests->Count();
 }
 
+quint64 HiddenPage::Subresources() const {
+    return requests->Subresources();
+}
+
 quint64 HiddenPage::DataRequests() const {
     return requests->DataRequests();
 }

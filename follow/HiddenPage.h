@@ -18,6 +18,9 @@ public:
     quint64 Requests() const;
     // Data requests of its scripts (fetch, XMLHttpRequest) since it was made.
     quint64 DataRequests() const;
+    // Requests for what its documents hold since it was made: not the documents
+    // it opened, nor its icon.
+    quint64 Subresources() const;
     // Loads address as if opened from a link on a page that gives this Referer.
     void Open(const QUrl& address, const QString& referer);
 

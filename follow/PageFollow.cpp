@@ -48,7 +48,7 @@ void PageFollow::Finish() {
     running = false;
     if (gallery) {
         result = gallery->Lines().ToHarvest();
-        pagesLoaded = gallery->PagesLoaded();
+        summary = gallery->Lines().Summary();
         gallery.release()->deleteLater(); // it is emitting
     }
     emit finished();
@@ -62,6 +62,6 @@ bool PageFollow::Cancelled() const {
     return cancelled;
 }
 
-int PageFollow::PagesLoaded() const {
-    return pagesLoaded;
+const FollowSummary& PageFollow::Summary() const {
+    return summary;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "follow/FollowOptions.h"
+#include "follow/FollowProgress.h"
+#include "follow/FollowSummary.h"
 #include "harvest/Harvest.h"
 
 #include <QObject>
@@ -27,11 +29,11 @@ public:
     // The new harvest; none when it was cancelled before the page was scanned.
     const std::optional<Harvest>& Result() const;
     bool Cancelled() const;
-    // The pages loaded: viewer and next pages.
-    int PagesLoaded() const;
+    // What following the viewer pages came to.
+    const FollowSummary& Summary() const;
 
 signals:
-    void progress(int done, int known);
+    void progress(const FollowProgress& progress);
     void finished();
 
 private:
@@ -42,7 +44,7 @@ private:
     std::unique_ptr<GalleryFollower> gallery;
     FollowOptions options;
     std::optional<Harvest> result;
-    int pagesLoaded = 0;
+    FollowSummary summary;
     bool running = false;
     bool cancelled = false;
 };

@@ -7,7 +7,19 @@
 
 namespace {
 
-// How large each address is drawn and known to be, over every document.
+// A picture drawn in a box of one shape, or whose file has one, has that
+// shape at any width; one of unknown shape counts as square.
+qint64 areaAtWidth(const DomImage& image, qint64 width) {
+    if (image.shownWidth > 0 && image.shownHeight > 0)
+        return width * (width * image.shownHeight / image.shownWidth);
+    if (image.width > 0 && image.height > 0)
+        return width * (width * image.height / image.width);
+    return width * width;
+}
+
+// How large each listed address is drawn and known to be, over every document,
+// by the element that gave it its line: its box and the size of the picture
+// at that address (the file's, or about its srcset width).
 struct Sizes {
     QHash<QString, qint64> drawn;
     QHash<QString, qint64> known;
@@ -19,7 +31,7 @@ struct Sizes {
             const qint64 area = image.shown ? qint64(image.shownWidth) * image.shownHeight : 0;
             drawn[image.src] = std::max(drawn.value(image.src), area);
             const qint64 natural = std::max(qint64(image.width) * image.height,
-                                            qint64(image.candidateWidth) * image.candidateWidth);
+                                            areaAtWidth(image, image.candidateWidth));
             known[image.src] = std::max(known.value(image.src), natural);
         }
     }

@@ -4,8 +4,13 @@ RequestCounter::RequestCounter(QObject* parent) : QWebEngineUrlRequestIntercepto
 
 void RequestCounter::interceptRequest(QWebEngineUrlRequestInfo& info) {
     ++count;
-    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeXhr)
+    const auto type = info.resourceType();
+    if (type == QWebEngineUrlRequestInfo::ResourceTypeXhr)
         ++dataRequests;
+    // What the page's own timeline lists: neither its top document nor its icon.
+    if (type != QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
+        type != QWebEngineUrlRequestInfo::ResourceTypeFavicon)
+        ++subresources;
     if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
         info.requestUrl() == openedPage && !openedFrom.isEmpty())
         info.setHttpHeader(QByteArrayLiteral("Referer"), openedFrom);
@@ -13,6 +18,10 @@ void RequestCounter::interceptRequest(QWebEngineUrlRequestInfo& info) {
 
 quint64 RequestCounter::Count() const {
     return count;
+}
+
+quint64 RequestCounter::Subresources() const {
+    return subresources;
 }
 
 quint64 RequestCounter::DataRequests() const {

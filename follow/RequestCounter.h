@@ -15,12 +15,15 @@ public:
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
     quint64 Count() const;
     quint64 DataRequests() const;
+    // Requests for what the page's documents hold (pictures, scripts, frames, data).
+    quint64 Subresources() const;
     // referer: empty for none.
     void SetOpenedFrom(const QUrl& page, const QByteArray& referer);
 
 private:
     quint64 count = 0;
     quint64 dataRequests = 0;
+    quint64 subresources = 0;
     QUrl openedPage;
     QByteArray openedFrom;
 };

@@ -1,24 +1,21 @@
 #include "follow/ThumbnailFollower.h"
 
 #include "download/RefererPolicy.h"
+#include "follow/FollowSummary.h"
 #include "follow/FollowTargets.h"
 #include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
-
-#include <QWebEngineDownloadRequest>
-#include <QWebEngineProfile>
+#include "follow/ViewerPool.h"
 
 #include <algorithm>
+#include <utility>
 
-ThumbnailFollower::ThumbnailFollower(QWebEngineProfile* profile, QObject* parent)
-    : QObject(parent), profile(profile) {
-    connect(profile, &QWebEngineProfile::downloadRequested, this,
-            &ThumbnailFollower::RefuseDownload);
-}
+ThumbnailFollower::ThumbnailFollower(ViewerPool& pool, QObject* parent)
+    : QObject(parent), pool(pool) {}
 
 ThumbnailFollower::~ThumbnailFollower() {
     for (const auto& [loader, index] : busy)
-        delete loader;
+        pool.Give(loader);
 }
 
 void ThumbnailFollower::Start(const std::vector<FollowTarget>& chosen,
@@ -32,16 +29,25 @@ void ThumbnailFollower::Start(const std::vector<FollowTarget>& chosen,
     next = 0;
     done = 0;
     running = true;
-    const std::size_t pool = std::min<std::size_t>(targets.size(), FollowOptions::MaxHiddenPages);
-    for (std::size_t i = 0; i < pool; ++i)
-        Feed(new ViewerLoader(profile, this));
+    FeedIdlePages();
     // Without targets the caller still hears the end, after it has returned.
     QMetaObject::invokeMethod(this, &ThumbnailFollower::FinishIfDone, Qt::QueuedConnection);
 }
 
+// Every page the pool has free gets a target, while targets are left; each
+// then goes on to the next target left.
+void ThumbnailFollower::FeedIdlePages() {
+    while (next < targets.size()) {
+        ViewerLoader* loader = pool.Take();
+        if (!loader)
+            return;
+        Feed(loader);
+    }
+}
+
 void ThumbnailFollower::Feed(ViewerLoader* loader) {
     if (next >= targets.size()) {
-        Close(loader);
+        pool.Give(loader);
         return;
     }
     const std::size_t index = next++;
@@ -69,7 +75,7 @@ FollowResult ThumbnailFollower::PicturesOf(const PageSnapshot& snapshot,
         PictureChoice::Take(snapshot, location, options.takeAll, options.minimumSize), location,
         StatedReferrer::Of(snapshot), QString(), snapshot.title};
     if (result.taken.empty())
-        result.failure = QStringLiteral("no picture found");
+        result.failure = FollowSummary::NoPictureReason();
     return result;
 }
 
@@ -80,31 +86,24 @@ void ThumbnailFollower::Record(ViewerLoader* loader, FollowResult result) {
         return;
     results[at->second] = std::move(result);
     busy.erase(at);
-    disconnect(loader, nullptr, this, nullptr);
+    loader->disconnect();
     ++done;
     emit progress(done, int(targets.size()));
     Feed(loader);
     FinishIfDone();
 }
 
-// Deleted later: it may be in the middle of emitting.
-void ThumbnailFollower::Close(ViewerLoader* loader) {
-    disconnect(loader, nullptr, this, nullptr);
-    loader->deleteLater();
-}
-
 void ThumbnailFollower::Cancel() {
     if (!running)
         return;
-    for (const auto& [loader, index] : busy) {
+    for (const auto& [loader, index] : busy)
         results[index] = {
             {}, targets[index].viewer.toString(), StatedReferrer(), QStringLiteral("stopped")};
-        Close(loader);
-    }
-    busy.clear();
     for (; next < targets.size(); ++next)
         results[next] = {
             {}, targets[next].viewer.toString(), StatedReferrer(), QStringLiteral("stopped")};
+    for (const auto& [loader, index] : std::exchange(busy, {}))
+        pool.Give(loader);
     done = int(targets.size());
     FinishIfDone();
 }
@@ -114,14 +113,6 @@ void ThumbnailFollower::FinishIfDone() {
         return;
     running = false;
     emit finished();
-}
-
-void ThumbnailFollower::RefuseDownload(QWebEngineDownloadRequest* download) {
-    const auto ours = std::any_of(busy.begin(), busy.end(), [download](const auto& entry) {
-        return entry.first->Owns(download->page());
-    });
-    if (ours)
-        download->cancel();
 }
 
 const std::vector<FollowResult>& ThumbnailFollower::Results() const {

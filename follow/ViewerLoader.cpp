@@ -90,6 +90,7 @@ void ViewerLoader::Load(const QUrl& viewer, const QString& referer, int timeoutM
     lastSignature.clear();
     loadFailure.clear();
     dataRequestsBefore = page->DataRequests();
+    subresourcesBefore = page->Subresources();
     // Earlier viewer pages are never gone back to: keep none of them alive.
     page->history()->clear();
     page->Open(viewer, referer);
@@ -134,10 +135,22 @@ void ViewerLoader::Compare(const QVariantMap& state) {
         quietSince.start();
         return;
     }
-    const quint64 dataDone = state.value(QStringLiteral("dataDone")).toULongLong();
-    const bool dataPending = page->DataRequests() - dataRequestsBefore > dataDone;
-    if (quietSince.elapsed() >= (dataPending ? PendingQuietMilliseconds : QuietMilliseconds))
+    if (quietSince.elapsed() >= QuietNeeded(state))
         Scan();
+}
+
+// A page that looks done (every picture loaded, every request it made seen
+// answered in its own timeline) needs only a short quiet, long enough for a
+// script that inserts its picture just after the load. Any other page waits
+// as long as before; longer while a data request seems unanswered.
+int ViewerLoader::QuietNeeded(const QVariantMap& state) const {
+    const quint64 dataDone = state.value(QStringLiteral("dataDone")).toULongLong();
+    if (page->DataRequests() - dataRequestsBefore > dataDone)
+        return PendingQuietMilliseconds;
+    const quint64 loadsDone = state.value(QStringLiteral("loadsDone")).toULongLong();
+    const bool answered = page->Subresources() - subresourcesBefore <= loadsDone;
+    return answered && state.value(QStringLiteral("done")).toBool() ? DoneQuietMilliseconds
+                                                                    : QuietMilliseconds;
 }
 
 void ViewerLoader::Scan() {

@@ -14,9 +14,10 @@ class QWebEngineProfile;
 
 // One hidden engine view, 1280x800 as a reader's window, that loads viewer
 // pages one after another: each is Deep-Scanned once it has settled (loaded,
-// then neither requests nor DOM changes for half a second), or as it is when
-// it has not settled in time. Exactly one of scanned or failed follows a Load.
-// A page that timed out is closed and a fresh one made for the next Load.
+// then neither requests nor DOM changes for a while: a moment when it looks
+// done, half a second when not), or as it is when it has not settled in time. Exactly one of
+// scanned or failed follows a Load. A page that timed out is closed and a fresh one made for the
+// next Load.
 class ViewerLoader : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +31,8 @@ public:
     bool Owns(const QObject* page) const;
 
     static constexpr int QuietMilliseconds = 500;
+    // Once every picture has loaded and every request the page made is answered.
+    static constexpr int DoneQuietMilliseconds = 200;
     // While a data request seems unanswered (or answered where the count
     // cannot see it: a frame's, a failed one), the page must be quiet longer.
     static constexpr int PendingQuietMilliseconds = 2000;
@@ -46,6 +49,7 @@ private:
     void OnLoadFinished(bool succeeded);
     void Poll();
     void Compare(const QVariantMap& state);
+    int QuietNeeded(const QVariantMap& state) const;
     void Scan();
     void DeadlinePassed();
     void Fail(const QString& reason);
@@ -60,7 +64,8 @@ private:
     QString lastSignature;
     QString loadFailure;            // why the engine said the last load failed
     quint64 dataRequestsBefore = 0; // those of earlier viewer pages
-    int generation = 0;             // answers of scripts run for an earlier Load are dropped
+    quint64 subresourcesBefore = 0;
+    int generation = 0; // answers of scripts run for an earlier Load are dropped
     bool active = false;
     bool loading = false;
     bool loaded = false;

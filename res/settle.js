@@ -1,6 +1,7 @@
 // How busy a followed page looks: its elements, the loads it finished and the
 // pictures still loading, and how many of its scripts' data requests (fetch,
-// XMLHttpRequest) have finished.
+// XMLHttpRequest) have finished; and whether it looks done: loaded whole, no
+// picture still loading.
 (function () {
     'use strict';
     var images = document.images, loading = 0;
@@ -14,5 +15,7 @@
     }
     return {state: [document.getElementsByTagName('*').length, loads.length, loading,
                     document.readyState].join(' '),
-            dataDone: dataDone};
+            dataDone: dataDone,
+            loadsDone: loads.length,
+            done: loading === 0 && document.readyState === 'complete'};
 })()

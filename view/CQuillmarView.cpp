@@ -234,20 +234,18 @@ bool CQuillmarView::IsFollowing() const {
     return follow;
 }
 
-void CQuillmarView::ShowFollowProgress(int done, int known) {
-    emit progressChanged(done, known);
-    emit messageChanged(
-        QStringLiteral("Following %1 of %2 pages...").arg(std::min(done + 1, known)).arg(known));
+void CQuillmarView::ShowFollowProgress(const FollowProgress& progress) {
+    emit progressChanged(progress.done, progress.total);
+    emit messageChanged(progress.Text());
 }
 
 void CQuillmarView::FollowEnded() {
     const std::optional<Harvest> result = follow->Result();
     const bool cancelled = follow->Cancelled();
-    const int pages = follow->PagesLoaded();
+    const QString summary = follow->Summary().Text();
     follow->deleteLater(); // it is emitting
     emit progressCleared();
-    emit messageChanged(cancelled ? QStringLiteral("Following stopped.")
-                                  : QStringLiteral("Followed %1 pages.").arg(pages));
+    emit messageChanged(cancelled ? QStringLiteral("Following stopped.") : summary);
     if (!result || followPageChanged)
         return;
     harvest = *result;

@@ -13,6 +13,7 @@
 #include <memory>
 
 class CBrowserEngine;
+struct FollowProgress;
 class DownloadReport;
 class NameTemplate;
 class PageFollow;
@@ -159,7 +160,7 @@ private:
     void KeepSelection();
     void ShowOwnOrFreshScan();
     void PrintFinished();
-    void ShowFollowProgress(int done, int known);
+    void ShowFollowProgress(const FollowProgress& progress);
     void FollowEnded();
 
     QString startAddress;

@@ -4,7 +4,9 @@ inserts the picture after a moment. Harvests 100 viewer pages (one gallery
 page) and 300 (with --pages 2), ROUNDS times each (default 3), and prints for
 every run the pages followed per second over the whole run (engine start and
 gallery pages included) and the peak memory (PSS) of the tool and all its
-engine processes, sampled every 100 ms; then the medians. The engine's
+engine processes, sampled every 100 ms; then the medians. The following itself
+is timed by the server too: from the first viewer page asked for to the last
+picture asked for, without the engine start and the gallery pages. The engine's
 renderers grow and shrink with garbage collection, so one run's peak is noisy.
 
 Usage: ROUNDS=3 python3 follow-bench.py QUILLMAR_HARVEST [PORT]
@@ -21,6 +23,8 @@ import time
 import zlib
 
 THUMBNAILS = 100
+# When the server was first asked for a viewer page and last for a picture.
+asked = {"first viewer": None, "last picture": None}
 
 
 def png(width, height):
@@ -63,8 +67,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             body, kind = gallery(int(path.split("/")[2])).encode(), "text/html"
         elif path.startswith("/view?id="):
             body, kind = viewer(int(path.split("=")[1])).encode(), "text/html"
+            asked["first viewer"] = asked["first viewer"] or time.monotonic()
         elif path.endswith(".png"):
             body, kind = PICTURE, "image/png"
+            if path.startswith("/full/"):
+                asked["last picture"] = time.monotonic()
         else:
             self.send_error(404)
             return
@@ -107,6 +114,7 @@ def pss_kib(pid):
 def run(tool, port, next_pages):
     command = [tool, "--follow", "--pages", str(next_pages), "--timeout", "60",
                f"http://127.0.0.1:{port}/gallery/0"]
+    asked["first viewer"] = asked["last picture"] = None
     started = time.monotonic()
     process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                text=True)
@@ -118,9 +126,11 @@ def run(tool, port, next_pages):
     output = process.stdout.read()
     taken = output.count("/full/")
     pages = THUMBNAILS * (next_pages + 1)
-    print(f"{pages} pages: {elapsed:.1f} s, {pages / elapsed:.2f} pages/s, "
-          f"{taken} pictures taken, peak memory {peak / 1024:.0f} MiB", flush=True)
-    return pages / elapsed, peak
+    following = pages / (asked["last picture"] - asked["first viewer"])
+    print(f"{pages} pages: {elapsed:.1f} s, {pages / elapsed:.2f} pages/s, following "
+          f"{following:.2f} pages/s, {taken} pictures taken, peak memory {peak / 1024:.0f} MiB",
+          flush=True)
+    return pages / elapsed, peak, following
 
 
 def main():
@@ -134,10 +144,11 @@ def main():
         rounds = int(os.environ.get("ROUNDS", "3"))
         small = [run(tool, port, 0) for _ in range(rounds)]
         large = [run(tool, port, 2) for _ in range(rounds)]
-        speed = statistics.median(rate for rate, _ in small + large)
-        small_peak = statistics.median(peak for _, peak in small)
-        large_peak = statistics.median(peak for _, peak in large)
-        print(f"median: {speed:.2f} pages/s; peak memory {small_peak / 1024:.0f} MiB for 100 "
+        speed = statistics.median(rate for rate, _, _ in small + large)
+        following = statistics.median(rate for _, _, rate in small + large)
+        small_peak = statistics.median(peak for _, peak, _ in small)
+        large_peak = statistics.median(peak for _, peak, _ in large)
+        print(f"median: {speed:.2f} pages/s, following {following:.2f} pages/s; peak memory {small_peak / 1024:.0f} MiB for 100 "
               f"pages, {large_peak / 1024:.0f} MiB for 300 "
               f"({100 * (large_peak - small_peak) / small_peak:+.1f}%)")
     finally:

@@ -169,6 +169,10 @@ private slots:
         QTest::newRow("none drawn: known size or srcset width")
             << QStringList{"http://h/a.jpg 800x600 0x0 0 -", "http://h/b.jpg 0x0 0x0 1600 -"}
             << false << QStringList{"http://h/b.jpg"};
+        QTest::newRow("a srcset width at the shape of its box")
+            << QStringList{"http://h/wide.jpg 0x0 1600x400 1600 -",
+                           "http://h/square.jpg 1000x1000 0x0 0 -"}
+            << false << QStringList{"http://h/square.jpg"};
         QTest::newRow("never below the minimum")
             << QStringList{"http://h/small.png 50x50 900x600 0 -"} << false << QStringList();
         QTest::newRow("nothing known")

@@ -19,6 +19,7 @@
 #include <QWebEngineProfile>
 
 #include <algorithm>
+#include <optional>
 #include <sys/xattr.h>
 
 using namespace testsupport;
@@ -401,8 +402,9 @@ private slots:
     }
 
     // A gallery whose thumbnails lead to viewer pages of every kind: a plain picture, a
-    // srcset, a picture inserted once a slow data request answers, a lazy loader, one on
-    // another site, a missing page, an image map; and a next page.
+    // srcset beside a related thumbnail, a picture inserted once a slow data request
+    // answers, a lazy loader, one on another site, a missing page, one without a picture,
+    // an image map; and a next page. The end tells what following came to.
     void followsThumbnailsToTheirPictures() {
         const QString otherSite = QStringLiteral("http://localhost:%1/").arg(otherOrigin.port());
         QByteArray gallery = readFile(testDataPath("follow/gallery.html"));
@@ -416,10 +418,14 @@ private slots:
         for (const char* name :
              {"logo", "placeholder", "full/plain", "full/srcset-small", "full/srcset-medium",
               "full/srcset-large", "full/fetched", "full/lazy", "full/direct", "thumbs/direct",
-              "thumbs/missing", "thumbs/other"}) {
+              "thumbs/missing", "thumbs/other", "thumbs/related", "thumbs/empty"}) {
             server.setFile(QByteArray("/follow/") + name + ".png", picture, "image/png");
             otherOrigin.setFile(QByteArray("/follow/") + name + ".png", picture, "image/png");
         }
+        // The candidate the srcset page shows is as wide as it says, so the page draws it
+        // larger than its related thumbnail.
+        server.setFile("/follow/full/srcset-small.png",
+                       readFile(testDataPath("follow/shown-600w.png")), "image/png");
         const ToolRun listed = runHarvestTool({"--follow", "--follow-other-sites", "--pages", "1",
                                                "--json", server.url("follow/gallery.html")});
         QCOMPARE(listed.exitCode, 0);
@@ -432,10 +438,21 @@ private slots:
             "lazy.png @full/lazy.png @view-lazy.html",
             "plain.png %follow/full/plain.png %follow/view-plain.html",
             "missing.png @thumbs/missing.png @gallery.html the server answered HTTP 404",
+            "empty.png @thumbs/empty.png @gallery.html no picture found",
             "direct.png @thumbs/direct.png @gallery.html",
             "logo.png @logo.png @gallery.html"};
         QCOMPARE(imageLines(listed.output),
                  expected.replaceInStrings("@", at).replaceInStrings("%", otherSite));
+        QCOMPARE(listed.errors,
+                 "Followed 9 pages: 7 pictures taken, 1 failed, 1 without a picture.\n");
+        const QJsonObject followed =
+            QJsonDocument::fromJson(listed.output.toUtf8()).object()["followed"].toObject();
+        QCOMPARE(followed["pages"].toInt(), 9);
+        QCOMPARE(followed["failures"].toArray(),
+                 (QJsonArray{QJsonObject{{"page", at + "view-missing.html"},
+                                         {"reason", "the server answered HTTP 404"}},
+                             QJsonObject{{"page", at + "view-empty.html"},
+                                         {"reason", "no picture found"}}}));
 
         // Downloads send the viewer page as Referer, never touch the other site unless
         // asked, and the archive keeps a repeat run from fetching anything again.
@@ -452,8 +469,9 @@ private slots:
         QVERIFY2(first.exitCode == 0, qPrintable(first.output + first.errors));
         QCOMPARE(otherOrigin.requests().size(), 0);
         QCOMPARE(filesIn(pictures),
-                 (QStringList{"direct (2).png", "direct.png", "fetched.png", "lazy.png", "logo.png",
-                              "missing.png", "other.png", "plain.png", "srcset-large.png"}));
+                 (QStringList{"direct (2).png", "direct.png", "empty.png", "fetched.png",
+                              "lazy.png", "logo.png", "missing.png", "other.png", "plain.png",
+                              "related.png", "srcset-large.png"}));
         // The download comes after the engine's own request.
         const QList<HttpRequest> requests = server.requests();
         const auto plain = std::find_if(requests.rbegin(), requests.rend(), [](const auto& r) {
@@ -471,8 +489,9 @@ private slots:
         const ToolRun again = runHarvestTool(
             {"--download", pictures, "--archive", archive, "--input", list.fileName()});
         QCOMPARE(again.exitCode, 1);
-        QVERIFY2(again.output.startsWith("skipped direct.png\nskipped logo.png\n"),
-                 qPrintable(again.output));
+        QVERIFY2(
+            again.output.startsWith("skipped direct.png\nskipped empty.png\nskipped logo.png\n"),
+            qPrintable(again.output));
         QVERIFY(!again.output.contains("saved "));
         QCOMPARE(again.errors, "quillmar-harvest: cannot load " + at +
                                    "nowhere.html: the server answered HTTP 404\n");
@@ -585,6 +604,36 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(failed.size() + scanned.size(), 2, 30000);
         QCOMPARE(scanned.size(), 1);
         QCOMPARE(scanned[0][1].toString(), server.url("hop/view.html"));
+    }
+
+    // A viewer page settles once it looks done, but not before a picture a script
+    // inserts just after the load, nor before a slow data request has answered.
+    void aViewerPageSettlesAfterWhatItStillDoes() {
+        server.setFile("/settle/late.html",
+                       "<img src='t1.png'><script>onload = function () { setTimeout(function () {"
+                       " var p = new Image(); p.src = 'late.png'; document.body.appendChild(p);"
+                       " }, 100); };</script>");
+        // The address comes a few bytes every 150 ms: well over the quiet a done page needs.
+        server.setRoute("/settle/where.json", {200, "application/json", "late.png", {}, 3, 150});
+        server.setFile("/settle/asking.html",
+                       "<img src='t1.png'><script>fetch('where.json').then(function (a) {"
+                       " return a.text(); }).then(function (name) { var p = new Image();"
+                       " p.src = name; document.body.appendChild(p); });</script>");
+        server.setFile("/settle/late.png", readFile(testDataPath("deep/pictures/wide.png")),
+                       "image/png");
+        ViewerLoader loader(QWebEngineProfile::defaultProfile(), nullptr);
+        std::optional<QStringList> listed;
+        connect(&loader, &ViewerLoader::scanned, this, [&listed](const PageSnapshot& snapshot) {
+            listed = QStringList();
+            for (const DomImage& image : snapshot.document.value_or(DomDocument()).images)
+                *listed << image.src;
+        });
+        for (const char* page : {"settle/late.html", "settle/asking.html"}) {
+            listed.reset();
+            loader.Load(QUrl(server.url(page)), QString());
+            QTRY_VERIFY_WITH_TIMEOUT(listed, 30000);
+            QVERIFY2(listed->contains(server.url("settle/late.png")), page);
+        }
     }
 
     // A page's console errors are printed escaped and marked as the page's, so none

@@ -228,8 +228,9 @@ private slots:
     }
 
     // Follow Thumbnails on the window's page: a thumbnail whose viewer page shows a picture
-    // gives way to it, one whose viewer page is missing stays and says why; the choices are
-    // remembered; Stop ends a follow at once and leaves the lists as they were.
+    // gives way to it, one whose viewer page is missing stays and says why; the end tells
+    // what following came to; the choices are remembered; Stop ends a follow at once and leaves the
+    // lists as they were.
     void followThumbnailsReplacesThemInTheWindow() {
         const auto fixture = [](const QString& name) {
             QFile file(testDataPath("follow/" + name));
@@ -238,11 +239,13 @@ private slots:
         server.setFile("/follow/gallery.html", fixture("gallery.html"));
         server.setFile("/follow/view-plain.html", fixture("view-plain.html"));
         server.setFile("/follow/view-srcset.html", fixture("view-srcset.html"));
+        server.setFile("/follow/view-empty.html", fixture("view-empty.html"));
         QFile png(testDataPath("deep/pictures/wide.png"));
         QVERIFY(png.open(QIODevice::ReadOnly));
         const QByteArray picture = png.readAll();
-        for (const char* name : {"logo", "full/plain", "full/srcset-small", "full/srcset-large"})
+        for (const char* name : {"logo", "full/plain", "full/srcset-large"})
             server.setFile(QByteArray("/follow/") + name + ".png", picture, "image/png");
+        server.setFile("/follow/full/srcset-small.png", fixture("shown-600w.png"), "image/png");
         CQuillmarView* view = openView();
         QVERIFY(view);
         const QString gallery = server.url("follow/gallery.html");
@@ -260,6 +263,8 @@ private slots:
         QCOMPARE(Settings::Follow().nextPages, 1);
         QTRY_VERIFY_WITH_TIMEOUT(FrameControls(*frame).messageLine->text().startsWith("Followed "),
                                  timeout);
+        QCOMPARE(FrameControls(*frame).messageLine->text(),
+                 "Followed 8 pages: 3 pictures taken, 4 failed, 1 without a picture.");
         QHash<QString, QString> tips; // by address
         CHarvestList& images = *FrameControls(*frame).imageList;
         for (int row = 0; row < images.count(); ++row)

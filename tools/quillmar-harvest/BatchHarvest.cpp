@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <unistd.h>
 
 namespace {
 
@@ -102,6 +103,8 @@ void BatchHarvest::pageHarvested() {
     }
     gallery = std::make_unique<GalleryFollower>(engine.Page()->profile());
     connect(gallery.get(), &GalleryFollower::finished, this, &BatchHarvest::galleryDone);
+    connect(gallery.get(), &GalleryFollower::progress, this,
+            [this](const FollowProgress& progress) { ShowProgress(progress.Text()); });
     gallery->Start(page, harvester->Snapshot(), choice.follow, choice.followThumbnails, pagesLeft);
 }
 
@@ -113,6 +116,8 @@ void BatchHarvest::startGallery() {
     }
     gallery = std::make_unique<GalleryFollower>(QWebEngineProfile::defaultProfile());
     connect(gallery.get(), &GalleryFollower::finished, this, &BatchHarvest::galleryDone);
+    connect(gallery.get(), &GalleryFollower::progress, this,
+            [this](const FollowProgress& progress) { ShowProgress(progress.Text()); });
     // The timer counts milliseconds in an int; longer waits are as good as endless.
     const int seconds = std::min(choice.timeoutSeconds, std::numeric_limits<int>::max() / 1000);
     gallery->StartAt(url, choice.follow, choice.followThumbnails, pagesLeft, seconds * 1000);
@@ -132,18 +137,40 @@ void BatchHarvest::galleryDone() {
         location = gallery->FirstLocation();
         styleWalkCut = gallery->FirstStyleWalkCut();
     }
+    const FollowedList lines = gallery->Lines();
+    TellFollowed(lines);
     for (const QString& failure : gallery->Failures()) {
         anyFailed = true;
         std::fprintf(stderr, "quillmar-harvest: cannot harvest %s\n", qPrintable(failure));
     }
-    const FollowedList lines = gallery->Lines();
     gallery.release()->deleteLater(); // it is emitting
     report(lines);
 }
 
+// Redrawn in place, as a download's progress line, on a terminal only.
+void BatchHarvest::ShowProgress(const QString& text) {
+    if (!choice.progress || !::isatty(STDERR_FILENO))
+        return;
+    // Padded so a shorter line covers a longer one before it.
+    std::fprintf(stderr, "\r%-70s", qPrintable(text));
+    std::fflush(stderr);
+    progressShown = true;
+}
+
+// What following came to, in place of the progress line.
+void BatchHarvest::TellFollowed(const FollowedList& lines) {
+    if (!choice.followThumbnails)
+        return;
+    const QString text = lines.Summary().Text();
+    std::fprintf(stderr, progressShown ? "\r%-70s\n" : "%s\n", qPrintable(text));
+    progressShown = false;
+}
+
 void BatchHarvest::report(const FollowedList& lines) {
     if (choice.print && choice.json) {
-        std::fputs(JsonReport::Write(lines, location, styleWalkCut).constData(), stdout);
+        std::fputs(
+            JsonReport::Write(lines, location, styleWalkCut, choice.followThumbnails).constData(),
+            stdout);
     } else if (choice.print) {
         if (choice.pageLines)
             std::printf("page %s\n", address.toUtf8().constData());

@@ -28,6 +28,7 @@ public:
         bool pageLines = false; // "page ADDRESS" before each address's lists
         bool followThumbnails = false;
         bool walkNextPages = false; // --pages: load rel="next" pages
+        bool progress = true;       // a progress line on a terminal's standard error
         FollowOptions follow;
     };
 
@@ -50,6 +51,8 @@ private:
     void startGallery();
     void galleryDone();
     void report(const FollowedList& lines);
+    void ShowProgress(const QString& text);
+    void TellFollowed(const FollowedList& lines);
     void failed(const QString& text);
     void cannotLoad(const QString& reason);
 
@@ -65,4 +68,5 @@ private:
     std::unique_ptr<GalleryFollower> gallery;
     std::vector<FollowedList> harvests;
     bool anyFailed = false;
+    bool progressShown = false; // a progress line waits on standard error to be replaced
 };

@@ -6,7 +6,24 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool styleWalkCut) {
+namespace {
+
+QJsonObject followedPart(const FollowSummary& summary) {
+    QJsonArray failures;
+    for (const FollowSummary::Failure& failure : summary.Failures())
+        failures.append(QJsonObject{{QStringLiteral("page"), failure.page},
+                                    {QStringLiteral("reason"), failure.reason}});
+    return {{QStringLiteral("pages"), summary.Pages()},
+            {QStringLiteral("pictures"), summary.Pictures()},
+            {QStringLiteral("failed"), summary.Failed()},
+            {QStringLiteral("withoutPicture"), summary.WithoutPicture()},
+            {QStringLiteral("failures"), failures}};
+}
+
+} // namespace
+
+QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool styleWalkCut,
+                             bool followed) {
     QJsonArray images;
     for (const FollowedEntry& line : lines.Images()) {
         const DeepEntry& entry = line.entry;
@@ -30,5 +47,7 @@ QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool
                        {QStringLiteral("links"), links}};
     if (styleWalkCut)
         report.insert(QStringLiteral("cssCut"), true);
+    if (followed)
+        report.insert(QStringLiteral("followed"), followedPart(lines.Summary()));
     return QJsonDocument(report).toJson(QJsonDocument::Compact) + '\n';
 }

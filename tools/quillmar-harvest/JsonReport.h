@@ -12,7 +12,12 @@ class QString;
 // where "from" is the page an image was listed on or taken from; a thumbnail
 // kept because its viewer page gave nothing adds "followError" saying why, and
 // "cssCut": true is added when a Deep Scan stopped reading CSS backgrounds early.
+// A harvest that followed thumbnails adds
+//   "followed": {"pages", "pictures", "failed", "withoutPicture",
+//                "failures": [{"page", "reason"}]}
+// with every viewer page that failed or showed no picture.
 class JsonReport {
 public:
-    static QByteArray Write(const FollowedList& lines, const QString& url, bool styleWalkCut);
+    static QByteArray Write(const FollowedList& lines, const QString& url, bool styleWalkCut,
+                            bool followed);
 };

@@ -71,7 +71,7 @@ const char* const usage =
     "  --limit-rate RATE  receive at most RATE bytes a second in all (500K, 2M, 100000)\n"
     "  --no-continue   fetch files an interrupted run left half-fetched (NAME.part)\n"
     "                  afresh instead of asking the server for the rest\n"
-    "  --quiet         no progress line on standard error\n"
+    "  --quiet         no progress line on standard error (downloading or following)\n"
     "  --name TEMPLATE name each file inside DIR by TEMPLATE; \"/\" makes subfolders. Fields:\n"
     "                  {name} {ext} {num} ({num:03}: 001) {site} {title} {viewer} {w} {h}\n"
     "                  {date}; default {name}.{ext}\n"
@@ -117,9 +117,12 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
             error = QStringLiteral("--parallel needs --download");
         if (parser.isSet(QStringLiteral("archive")))
             error = QStringLiteral("--archive needs --download");
+        // Following shows a progress line too.
+        const bool following = parser.isSet(QStringLiteral("follow"));
         for (const char* option :
              {"no-record", "limit-rate", "no-continue", "quiet", "name", "write-info", "no-origin"})
-            if (parser.isSet(QString::fromLatin1(option)))
+            if (parser.isSet(QString::fromLatin1(option)) &&
+                !(following && qstrcmp(option, "quiet") == 0))
                 error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
         return std::nullopt;
     }
@@ -192,6 +195,7 @@ void parseFollow(const QCommandLineParser& parser, Options& options, QString& er
     BatchHarvest::Choice& harvest = options.harvest;
     FollowOptions& follow = harvest.follow;
     harvest.followThumbnails = parser.isSet(QStringLiteral("follow"));
+    harvest.progress = !parser.isSet(QStringLiteral("quiet"));
     for (const char* companion : {"follow-other-sites", "follow-match", "take"})
         if (parser.isSet(QString::fromLatin1(companion)) && !harvest.followThumbnails)
             error = QStringLiteral("--%1 needs --follow").arg(QString::fromLatin1(companion));
