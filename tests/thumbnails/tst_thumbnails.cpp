@@ -273,7 +273,7 @@ void ThumbnailsTest::svgReadsOnlyItsOwnBytes() {
 
 void ThumbnailsTest::cacheDropsOldestBeyondCap() {
     QTemporaryDir folder;
-    const Thumbnail thumbnail{Encoded(Picture(160, 120), "jpeg"), QSize(800, 600), "JPEG", {}};
+    const Thumbnail thumbnail = ThumbnailMaker::Make(Encoded(Picture(800, 600), "jpeg"));
     const ThumbnailCache unlimited(folder.path(), ThumbnailCache::DefaultCap);
     const QStringList addresses = {"http://a/1.jpg", "http://a/2.jpg", "http://a/3.jpg"};
     for (const QString& address : addresses)
@@ -283,6 +283,9 @@ void ThumbnailsTest::cacheDropsOldestBeyondCap() {
     QCOMPARE(found->size, QSize(800, 600));
     QCOMPARE(found->type, QStringLiteral("JPEG"));
     QCOMPARE(found->image, thumbnail.image);
+    QCOMPARE(found->bytes, thumbnail.bytes);
+    QVERIFY(found->hash.IsValid() && found->hash.Distance(thumbnail.hash) == 0);
+    QCOMPARE(found->hash.ToText(), thumbnail.hash.ToText());
     // The second file is the oldest, the first the newest.
     QDir files(folder.path());
     const QFileInfoList stored = files.entryInfoList(QDir::Files);

@@ -5,6 +5,7 @@
 #include "follow/FollowOptions.h"
 #include "follow/FollowedList.h"
 
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 
@@ -29,6 +30,7 @@ public:
         bool followThumbnails = false;
         bool walkNextPages = false; // --pages: load rel="next" pages
         FollowOptions follow;
+        bool similar = false; // lists are printed by PrintAll, once look-alikes are known
     };
 
     explicit BatchHarvest(const Choice& choice, QObject* parent = nullptr);
@@ -40,6 +42,9 @@ public:
     const std::vector<FollowedList>& Harvests() const;
     // True when any page could not be harvested.
     bool AnyFailed() const;
+    // Prints every address's lists, as each is done without --similar: lines
+    // keptFor gives a better look-alike of are left out, or in JSON name it.
+    void PrintAll(const QHash<QString, QString>& keptFor) const;
 
 signals:
     void finished();
@@ -50,6 +55,8 @@ private:
     void startGallery();
     void galleryDone();
     void report(const FollowedList& lines);
+    // The lists of the harvest at index; keptFor as PrintAll takes it, null without --similar.
+    void Print(size_t index, const QHash<QString, QString>* keptFor) const;
     void failed(const QString& text);
     void cannotLoad(const QString& reason);
 
@@ -64,5 +71,12 @@ private:
     std::unique_ptr<PageHarvester> harvester;
     std::unique_ptr<GalleryFollower> gallery;
     std::vector<FollowedList> harvests;
+    // Of each harvest: the address given, the page's own and whether its CSS walk was cut.
+    struct Printed {
+        QString address;
+        QString location;
+        bool styleWalkCut = false;
+    };
+    std::vector<Printed> printed;
     bool anyFailed = false;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 
 class FollowedList;
 class QString;
@@ -12,7 +13,10 @@ class QString;
 // where "from" is the page an image was listed on or taken from; a thumbnail
 // kept because its viewer page gave nothing adds "followError" saying why, and
 // "cssCut": true is added when a Deep Scan stopped reading CSS backgrounds early.
+// Given keptFor (--similar), every image and link adds "alikeOf": the address
+// of the better picture it looks like, or null when it is the one kept.
 class JsonReport {
 public:
-    static QByteArray Write(const FollowedList& lines, const QString& url, bool styleWalkCut);
+    static QByteArray Write(const FollowedList& lines, const QString& url, bool styleWalkCut,
+                            const QHash<QString, QString>* keptFor = nullptr);
 };

@@ -5,6 +5,7 @@
 #include "BatchHarvest.h"
 #include "HarvestDownload.h"
 #include "InterruptWatch.h"
+#include "SimilarPictures.h"
 #include "app/ProgramVersion.h"
 #include "core/Limits.h"
 #include "download/DownloadArchive.h"
@@ -54,6 +55,9 @@ const char* const usage =
     "  --pages N       also harvest up to N next pages (rel=\"next\"), 0 to 1000\n"
     "  --follow-limit N      load at most N followed and next pages in all (default 500)\n"
     "  --json          print one JSON object a page with names, addresses, sizes, sources\n"
+    "  --similar       of pictures that look alike (resized, re-encoded), keep only the\n"
+    "                  best: the most pixels, then PNG over JPEG, then the larger file\n"
+    "                  (similar NAME: kept BEST); with --json each entry gets \"alikeOf\"\n"
     "  --input FILE    harvest every address of FILE (one a line; - reads standard input)\n"
     "  --download DIR  download the listed files into the folder DIR (made when missing),\n"
     "                  one line per file (saved NAME / failed NAME: reason), then a\n"
@@ -154,6 +158,7 @@ void parseScan(const QCommandLineParser& parser, Options& options, QString& erro
     harvest.mode.deep = parser.isSet(QStringLiteral("deep"));
     harvest.mode.scroll = parser.isSet(QStringLiteral("scroll"));
     harvest.json = parser.isSet(QStringLiteral("json"));
+    harvest.similar = parser.isSet(QStringLiteral("similar"));
     if (harvest.json && parser.isSet(QStringLiteral("download")))
         error = QStringLiteral("--json does not go with --download");
     if (!parser.isSet(QStringLiteral("min-size")))
@@ -250,7 +255,7 @@ void addOptions(QCommandLineParser& parser) {
                              "pages", "follow-limit", "input", "archive", "timeout", "limit-rate"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
     for (const char* name : {"images", "links", "deep", "scroll", "json", "follow",
-                             "follow-other-sites", "no-record", "no-continue", "quiet"})
+                             "follow-other-sites", "no-record", "no-continue", "quiet", "similar"})
         parser.addOption({QString::fromLatin1(name), QString()});
 }
 
@@ -323,9 +328,25 @@ std::optional<std::shared_ptr<DownloadArchive>> openArchive(const QString& path)
     return archive;
 }
 
-// Downloads what the run listed, leaving out what the records say was saved.
+// --similar: for each picture a better look-alike replaces, the better one's
+// address. Looks at the lines a download takes, or at all of them.
+QHash<QString, QString> findSimilar(const BatchHarvest& batch, const Options& options,
+                                    InterruptWatch& interrupts) {
+    SimilarPictures similar(HarvestDownload::ChosenLines(
+        batch.Harvests(), options.download.value_or(HarvestDownload::Choice())));
+    const QObject whileLooking; // ends the connections below with this call
+    QObject::connect(&similar, &SimilarPictures::finished, &whileLooking, &QCoreApplication::quit);
+    QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileLooking,
+                     &QCoreApplication::quit);
+    similar.Start();
+    QCoreApplication::exec();
+    return similar.KeptFor();
+}
+
+// Downloads what the run listed, leaving out what the records say was saved
+// and what a better look-alike replaces.
 int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
-             InterruptWatch& interrupts) {
+             const QHash<QString, QString>& keptFor, InterruptWatch& interrupts) {
     if (!QDir().mkpath(choice.folder)) {
         std::fprintf(stderr, "quillmar-harvest: cannot make the folder %s\n",
                      qPrintable(choice.folder));
@@ -341,7 +362,8 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
     if (choice.record)
         records.folder = DownloadArchive::ForFolder(choice.folder);
     QStringList notFetched;
-    DownloadJob job = HarvestDownload::BuildJob(batch.Harvests(), choice, records, notFetched);
+    DownloadJob job =
+        HarvestDownload::BuildJob(batch.Harvests(), choice, records, keptFor, notFetched);
     for (const QString& line : notFetched)
         std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
@@ -368,7 +390,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     // Followed from the first request on, so downloads carry the pages' cookies.
-    if (options->download)
+    if (options->download || options->harvest.similar)
         EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
     BatchHarvest batch(options->harvest);
     QObject::connect(&batch, &BatchHarvest::finished, &application, &QCoreApplication::quit);
@@ -378,8 +400,14 @@ int main(int argc, char* argv[]) {
     batch.Start(options->addresses);
     application.exec();
     int exitCode = batch.AnyFailed() || options->badInputLines > 0 ? 1 : 0;
+    QHash<QString, QString> keptFor;
+    if (options->harvest.similar && !interrupts.ExitCode()) {
+        keptFor = findSimilar(batch, *options, interrupts);
+        if (!options->download && !interrupts.ExitCode())
+            batch.PrintAll(keptFor);
+    }
     if (options->download && !batch.Harvests().empty() && !interrupts.ExitCode())
-        exitCode = std::max(exitCode, download(batch, *options->download, interrupts));
+        exitCode = std::max(exitCode, download(batch, *options->download, keptFor, interrupts));
     std::fflush(stdout);
     if (interrupts.ExitCode()) {
         std::fputs("quillmar-harvest: interrupted\n", stderr);
