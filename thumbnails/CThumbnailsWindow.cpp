@@ -143,6 +143,7 @@ QWidget* CThumbnailsWindow::MakeFilters() {
                      QStringLiteral("Name")});
     connect(order, &QComboBox::currentIndexChanged, this,
             [this](int index) { filter->SetOrder(ThumbnailFilter::Order(index)); });
+    groupAlike->setObjectName(QStringLiteral("groupAlike"));
     connect(groupAlike, &QCheckBox::toggled, this, [this](bool grouped) {
         filter->SetGroupAlike(grouped);
         view->SetGroupFramesShown(grouped);
@@ -186,7 +187,6 @@ QWidget* CThumbnailsWindow::MakeFilters() {
         previous = box;
     }
     setTabOrder(previous, view);
-    // Download Selected comes first, as it did before there was another button.
     setTabOrder(view, download);
     setTabOrder(download, selectBest);
     return filters;
@@ -199,8 +199,9 @@ QWidget* CThumbnailsWindow::MakeButtonRow() {
     counts->setObjectName(QStringLiteral("counts"));
     counts->setWordWrap(true);
     layout->addWidget(counts, 1);
-    layout->addWidget(selectBest);
     layout->addWidget(download);
+    selectBest->setObjectName(QStringLiteral("selectBest"));
+    layout->addWidget(selectBest);
     connect(selectBest, &QPushButton::clicked, this, &CThumbnailsWindow::SelectBestOfEachGroup);
     connect(download, &QPushButton::clicked, this,
             [this] { emit DownloadRequested(SelectedAddresses()); });
