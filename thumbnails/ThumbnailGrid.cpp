@@ -73,7 +73,7 @@ void ThumbnailGrid::PaintGroupFrames() {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
     const QRect shown = viewport()->rect();
-    const int margin = std::max(1, spacing() - 1);
+    const int margin = std::max(1, spacing() / 2);
     QRect frame;
     QModelIndex previous;
     QRect previousRect;
