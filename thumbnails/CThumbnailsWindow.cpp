@@ -64,9 +64,10 @@ CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), model(new ThumbnailModel(this)),
       filter(new ThumbnailFilter(this)), loader(new ThumbnailLoader(ThumbnailCache(), this)),
       view(new ThumbnailGrid(this)), lists(new QComboBox(this)), order(new QComboBox(this)),
-      name(new QLineEdit(this)), minimumWidth(new QSpinBox(this)),
-      minimumHeight(new QSpinBox(this)), counts(new QLabel(this)),
+      groupAlike(new QCheckBox(QStringLiteral("&Group alike"), this)), name(new QLineEdit(this)),
+      minimumWidth(new QSpinBox(this)), minimumHeight(new QSpinBox(this)), counts(new QLabel(this)),
       download(new QPushButton(QStringLiteral("Download Selected"), this)),
+      selectBest(new QPushButton(QStringLiteral("Select &Best of Each Group"), this)),
       wantTimer(new QTimer(this)), sizeSettled(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Thumbnails"));
     setObjectName(QStringLiteral("thumbnails"));
@@ -142,6 +143,11 @@ QWidget* CThumbnailsWindow::MakeFilters() {
                      QStringLiteral("Name")});
     connect(order, &QComboBox::currentIndexChanged, this,
             [this](int index) { filter->SetOrder(ThumbnailFilter::Order(index)); });
+    groupAlike->setObjectName(QStringLiteral("groupAlike"));
+    connect(groupAlike, &QCheckBox::toggled, this, [this](bool grouped) {
+        filter->SetGroupAlike(grouped);
+        view->SetGroupFramesShown(grouped);
+    });
     name->setPlaceholderText(QStringLiteral("Name contains"));
     name->setAccessibleName(name->placeholderText());
     name->setClearButtonEnabled(true);
@@ -159,13 +165,15 @@ QWidget* CThumbnailsWindow::MakeFilters() {
         Together({Labelled(QStringLiteral("&Show:"), lists, filters), lists}, filters));
     layout->addWidget(
         Together({Labelled(QStringLiteral("&Order:"), order, filters), order}, filters));
+    layout->addWidget(groupAlike);
     layout->addWidget(name);
     layout->addWidget(
         Together({Labelled(QStringLiteral("At &least:"), minimumWidth, filters), minimumWidth,
                   new QLabel(QStringLiteral("x"), filters), minimumHeight},
                  filters));
     setTabOrder(lists, order);
-    setTabOrder(order, name);
+    setTabOrder(order, groupAlike);
+    setTabOrder(groupAlike, name);
     setTabOrder(name, minimumWidth);
     setTabOrder(minimumWidth, minimumHeight);
     QWidget* previous = minimumHeight;
@@ -180,6 +188,7 @@ QWidget* CThumbnailsWindow::MakeFilters() {
     }
     setTabOrder(previous, view);
     setTabOrder(view, download);
+    setTabOrder(download, selectBest);
     return filters;
 }
 
@@ -191,6 +200,9 @@ QWidget* CThumbnailsWindow::MakeButtonRow() {
     counts->setWordWrap(true);
     layout->addWidget(counts, 1);
     layout->addWidget(download);
+    selectBest->setObjectName(QStringLiteral("selectBest"));
+    layout->addWidget(selectBest);
+    connect(selectBest, &QPushButton::clicked, this, &CThumbnailsWindow::SelectBestOfEachGroup);
     connect(download, &QPushButton::clicked, this,
             [this] { emit DownloadRequested(SelectedAddresses()); });
     return row;
@@ -287,6 +299,19 @@ void CThumbnailsWindow::SelectAddresses(const QStringList& addresses) {
             chosen.insert(address);
     }
     ShowSelection(0, filter->rowCount() - 1, true);
+}
+
+void CThumbnailsWindow::SelectBestOfEachGroup() {
+    model->Regroup();
+    chosen.clear();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex cell = model->index(row, 0);
+        if (cell.data(ThumbnailModel::BestRowRole).toInt() == row &&
+            !cell.data(ThumbnailModel::ImageRole).toByteArray().isEmpty())
+            chosen.insert(cell.data(ThumbnailModel::AddressRole).toString());
+    }
+    ShowSelection(0, filter->rowCount() - 1, true);
+    emit SelectionChanged(AllSelectedAddresses());
 }
 
 void CThumbnailsWindow::ShowSelection(int first, int last, bool clearOthers) {

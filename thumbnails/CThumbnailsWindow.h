@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QItemSelection;
 class QLabel;
@@ -22,6 +23,8 @@ class ThumbnailModel;
 // sizes and types, filters and an order, and a selection its owner keeps in
 // step with the harvest's lists. The pictures in view are made first. A cell
 // a filter hides keeps its selection, and is selected again once shown.
+// Cells that look alike can stand together in a frame, and the best of each
+// group be selected alone.
 class CThumbnailsWindow : public QWidget {
     Q_OBJECT
 public:
@@ -45,6 +48,10 @@ public slots:
     // SelectionChanged is not emitted.
     void SelectAddresses(const QStringList& addresses);
     void SetMinimumSize(const QSize& size);
+    // Selects the best of every group of cells that look alike, and no other
+    // cell; a decoded picture alike to no other is a group of its own.
+    // SelectionChanged tells the owner.
+    void SelectBestOfEachGroup();
 
 signals:
     // The user changed the selection: every selected cell, hidden ones too.
@@ -92,11 +99,13 @@ private:
     ThumbnailGrid* view;
     QComboBox* lists;
     QComboBox* order;
+    QCheckBox* groupAlike;
     QLineEdit* name;
     QSpinBox* minimumWidth;
     QSpinBox* minimumHeight;
     QLabel* counts;
     QPushButton* download;
+    QPushButton* selectBest;
     QTimer* wantTimer;
     QTimer* sizeSettled;
     QSet<QString> chosen; // every selected cell's address, hidden ones too

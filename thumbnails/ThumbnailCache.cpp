@@ -10,8 +10,9 @@
 
 namespace {
 
-// A file: this line, a line "width height type", then the encoded small copy.
-const QByteArray Magic = "QMT1\n";
+// A file: this line, a line "width height type bytes hash", then the encoded
+// small copy. Files of the earlier form, without the last two, are made anew.
+const QByteArray Magic = "QMT2\n";
 
 QString UserCacheFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
@@ -28,11 +29,13 @@ std::optional<Thumbnail> ThumbnailCache::Find(const QString& address) const {
     if (!IsOwnFolder() || !file.open(QIODevice::ReadOnly) || file.read(Magic.size()) != Magic)
         return std::nullopt;
     const QList<QByteArray> header = file.readLine(256).trimmed().split(' ');
-    if (header.size() != 3)
+    if (header.size() != 5)
         return std::nullopt;
     Thumbnail found;
     found.size = QSize(header[0].toInt(), header[1].toInt());
     found.type = QString::fromUtf8(header[2]);
+    found.bytes = header[3].toLongLong();
+    found.hash = PerceptualHash::FromText(header[4]);
     found.image = file.readAll();
     if (found.image.isEmpty() || !found.size.isValid())
         return std::nullopt;
@@ -51,7 +54,8 @@ void ThumbnailCache::Store(const QString& address, const Thumbnail& thumbnail) c
         return;
     file.write(Magic);
     file.write(QByteArray::number(thumbnail.size.width()) + ' ' +
-               QByteArray::number(thumbnail.size.height()) + ' ' + thumbnail.type.toUtf8() + '\n');
+               QByteArray::number(thumbnail.size.height()) + ' ' + thumbnail.type.toUtf8() + ' ' +
+               QByteArray::number(thumbnail.bytes) + ' ' + thumbnail.hash.ToText() + '\n');
     file.write(thumbnail.image);
     file.commit();
 }

@@ -44,6 +44,11 @@ void ThumbnailFilter::SetOrder(Order newOrder) {
     invalidate();
 }
 
+void ThumbnailFilter::SetGroupAlike(bool grouped) {
+    groupAlike = grouped;
+    invalidate();
+}
+
 bool ThumbnailFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
     const QModelIndex cell = sourceModel()->index(sourceRow, 0, sourceParent);
     return IsInShownLists(cell) && IsLargeEnough(cell) && IsTypeShown(cell) &&
@@ -74,6 +79,22 @@ bool ThumbnailFilter::IsTypeShown(const QModelIndex& cell) const {
 }
 
 bool ThumbnailFilter::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    if (groupAlike) {
+        const QModelIndex leftBest = BestOf(left);
+        const QModelIndex rightBest = BestOf(right);
+        if (leftBest != rightBest)
+            return IsInOrder(leftBest, rightBest);
+        if ((left == leftBest) != (right == rightBest))
+            return left == leftBest;
+    }
+    return IsInOrder(left, right);
+}
+
+QModelIndex ThumbnailFilter::BestOf(const QModelIndex& cell) const {
+    return cell.siblingAtRow(cell.data(ThumbnailModel::BestRowRole).toInt());
+}
+
+bool ThumbnailFilter::IsInOrder(const QModelIndex& left, const QModelIndex& right) const {
     const int leftOrder = left.data(ThumbnailModel::PageOrderRole).toInt();
     const int rightOrder = right.data(ThumbnailModel::PageOrderRole).toInt();
     if (order == Order::Size) {

@@ -1,6 +1,9 @@
 #include "thumbnails/ThumbnailGrid.h"
 
+#include "thumbnails/ThumbnailModel.h"
+
 #include <QKeyEvent>
+#include <QPainter>
 
 namespace {
 
@@ -24,6 +27,13 @@ bool IsPlain(const QKeyEvent& key) {
     return (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
+// Cells of one group on one line of the grid share a frame.
+bool InOneFrame(const QModelIndex& cell, const QRect& rect, const QModelIndex& previous,
+                const QRect& previousRect) {
+    return previous.isValid() && rect.top() == previousRect.top() &&
+           cell.data(ThumbnailModel::BestRowRole) == previous.data(ThumbnailModel::BestRowRole);
+}
+
 } // namespace
 
 ThumbnailGrid::ThumbnailGrid(QWidget* parent) : QListView(parent) {}
@@ -44,4 +54,47 @@ void ThumbnailGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QListView::keyPressEvent(event);
+}
+
+void ThumbnailGrid::SetGroupFramesShown(bool shown) {
+    groupFramesShown = shown;
+    viewport()->update();
+}
+
+void ThumbnailGrid::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    if (groupFramesShown && model())
+        PaintGroupFrames();
+}
+
+// In the spacing between the cells, around each run of grouped cells in view.
+void ThumbnailGrid::PaintGroupFrames() {
+    QPainter painter(viewport());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    const QRect shown = viewport()->rect();
+    const int margin = std::max(1, spacing() / 2);
+    QRect frame;
+    QModelIndex previous;
+    QRect previousRect;
+    const auto drawFrame = [&] {
+        if (!frame.isNull())
+            painter.drawRoundedRect(QRectF(frame).adjusted(-margin, -margin, margin, margin), 4, 4);
+        frame = QRect();
+    };
+    for (int row = 0; row < model()->rowCount(); ++row) {
+        const QModelIndex cell = model()->index(row, 0);
+        const QRect rect = visualRect(cell);
+        if (!cell.data(ThumbnailModel::GroupedRole).toBool() || !rect.intersects(shown)) {
+            drawFrame();
+            previous = QModelIndex();
+            continue;
+        }
+        if (!InOneFrame(cell, rect, previous, previousRect))
+            drawFrame();
+        frame = frame.united(rect);
+        previous = cell;
+        previousRect = rect;
+    }
+    drawFrame();
 }

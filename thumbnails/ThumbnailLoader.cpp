@@ -48,7 +48,9 @@ ThumbnailLoader::ThumbnailLoader(const ThumbnailCache& cache, QObject* parent)
     connect(&fetcher, &PictureFetcher::Fetched, this, &ThumbnailLoader::Decode);
     connect(&fetcher, &PictureFetcher::Failed, this,
             [this](const QString& address, const QString& reason) {
-                Finish(address, Thumbnail{{}, {}, {}, reason});
+                Thumbnail failed;
+                failed.note = reason;
+                Finish(address, failed);
             });
     pool->start([cache] { cache.Trim(); });
 }

@@ -34,6 +34,7 @@ const QString ThumbnailMaker::Video = QStringLiteral("video");
 
 Thumbnail ThumbnailMaker::Make(const QByteArray& data) {
     Thumbnail made;
+    made.bytes = data.size();
     QByteArray bytes = data;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -75,6 +76,7 @@ void ThumbnailMaker::Decode(QImageReader& reader, Thumbnail& made) {
         made.size = image.size();
         image = image.scaled(Fitted(image.size()), Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
+    made.hash = PerceptualHash::Of(image);
     QBuffer encoded(&made.image);
     encoded.open(QIODevice::WriteOnly);
     // JPEG keeps photographs small in memory and on disk; PNG keeps transparency.

@@ -1,6 +1,9 @@
 #include "thumbnails/ThumbnailModel.h"
 
+#include "thumbnails/AlikeGroups.h"
 #include "thumbnails/ThumbnailMaker.h"
+
+#include <QTimer>
 
 #include <algorithm>
 
@@ -27,6 +30,7 @@ bool ThumbnailModel::SetHarvest(const ThumbnailHarvest& harvest) {
     cells = std::move(listed);
     rows = std::move(listedRows);
     endResetModel();
+    RegroupSoon();
     return true;
 }
 
@@ -65,6 +69,40 @@ void ThumbnailModel::Apply(const QString& address, const Thumbnail& thumbnail) {
         cell.thumbnail.type = named;
     cell.done = true;
     emit dataChanged(index(row), index(row));
+    if (cell.thumbnail.hash.IsValid())
+        RegroupSoon();
+}
+
+// Thumbnails arrive in bursts; the cells are gathered once for each.
+void ThumbnailModel::RegroupSoon() {
+    if (regroupPending)
+        return;
+    regroupPending = true;
+    QTimer::singleShot(RegroupDelayMs, this, &ThumbnailModel::Regroup);
+}
+
+void ThumbnailModel::Regroup() {
+    regroupPending = false;
+    std::vector<AlikeGroups::Picture> pictures;
+    pictures.reserve(cells.size());
+    for (const Cell& cell : cells) {
+        const Thumbnail& made = cell.thumbnail;
+        pictures.push_back(
+            {cell.done ? made.hash : PerceptualHash(), made.size, made.type, made.bytes});
+    }
+    const AlikeGroups groups(pictures);
+    bool changed = false;
+    for (size_t row = 0; row < cells.size(); ++row) {
+        Cell& cell = cells[row];
+        const int best = groups.BestOf(int(row));
+        changed |= cell.bestRow != best || cell.grouped != groups.IsGrouped(int(row));
+        cell.bestRow = best;
+        cell.grouped = groups.IsGrouped(int(row));
+    }
+    if (changed) {
+        emit dataChanged(index(0), index(rowCount() - 1));
+        emit GroupsChanged();
+    }
 }
 
 int ThumbnailModel::rowCount(const QModelIndex& parent) const {
@@ -99,6 +137,10 @@ QVariant ThumbnailModel::data(const QModelIndex& index, int role) const {
         return index.row();
     case WantedRole:
         return !cell.done;
+    case BestRowRole:
+        return cell.bestRow < 0 ? index.row() : cell.bestRow;
+    case GroupedRole:
+        return cell.grouped;
     default:
         return QVariant();
     }

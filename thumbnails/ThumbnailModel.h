@@ -24,6 +24,8 @@ public:
         InLinksRole,   // bool
         PageOrderRole, // int
         WantedRole,    // bool: a thumbnail is still to be made
+        BestRowRole, // int: the row of the best cell that looks alike, its own when none is better
+        GroupedRole, // bool: other cells look alike
     };
 
     explicit ThumbnailModel(QObject* parent = nullptr);
@@ -34,12 +36,21 @@ public:
     // picture could not be read.
     void Apply(const QString& address, const Thumbnail& thumbnail);
 
+    // Gathers the cells that look alike as their pictures are now; done by
+    // itself shortly after thumbnails arrive, at most every RegroupDelayMs.
+    void Regroup();
+    static constexpr int RegroupDelayMs = 100;
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     int RowOf(const QString& address) const { return rows.value(address, -1); }
     // "W x H", or "" when unknown.
     static QString SizeText(const QSize& size);
+
+signals:
+    // Cells came to look alike, or no longer do.
+    void GroupsChanged();
 
 private:
     struct Cell {
@@ -49,6 +60,8 @@ private:
         bool inLinks = false;
         bool done = false;
         Thumbnail thumbnail;
+        int bestRow = -1; // as the last regrouping found
+        bool grouped = false;
 
         static bool SameLine(const Cell& one, const Cell& other) {
             return one.name == other.name && one.address == other.address &&
@@ -59,7 +72,9 @@ private:
     static void Add(std::vector<Cell>& cells, QHash<QString, int>& rows, const DeepEntry& entry,
                     bool fromLinks);
     QString AccessibleText(const Cell& cell) const;
+    void RegroupSoon();
 
     std::vector<Cell> cells;
     QHash<QString, int> rows; // address -> row
+    bool regroupPending = false;
 };

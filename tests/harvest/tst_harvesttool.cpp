@@ -1,5 +1,6 @@
 #include "download/DownloadArchive.h"
 #include "follow/ViewerLoader.h"
+#include "support/DrawnScene.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
@@ -661,6 +662,73 @@ private slots:
 
     // The folder is made when missing. A rerun fetches nothing that is still in the
     // folder as it was saved, unless told to keep no record; a deleted file is fetched again.
+    // One scene at three sizes, one as JPEG and PNG, one twice, and a different
+    // picture in the same colours: the best of each is saved, each fetched once.
+    void similarKeepsTheBestOfEachGroup() {
+        const QByteArray third = encodedAs(drawnScene(13, QSize(300, 225)), "jpeg", 85);
+        const QList<QPair<QByteArray, QByteArray>> pictures = {
+            {"small.jpg", encodedAs(drawnScene(11, QSize(200, 150)), "jpeg", 60)},
+            {"second.jpg", encodedAs(drawnScene(12, QSize(400, 300)), "jpeg", 95)},
+            {"third.jpg", third},
+            {"different.jpg", encodedAs(drawnScene(14), "jpeg", 85)},
+            {"large.jpg", encodedAs(drawnScene(11), "jpeg", 90)},
+            {"medium.jpg", encodedAs(drawnScene(11, QSize(400, 300)), "jpeg", 75)},
+            {"second.png", encodedAs(drawnScene(12, QSize(400, 300)), "png")},
+            {"again.jpg", third}};
+        QByteArray page;
+        for (int i = 0; i < pictures.size(); ++i) {
+            const QByteArray& name = pictures[i].first;
+            server.setFile("/alike/" + name, pictures[i].second,
+                           name.endsWith(".png") ? "image/png" : "image/jpeg");
+            page += i < 4 ? "<img src='" + name + "'>" : "<a href='" + name + "'>" + name + "</a>";
+        }
+        server.setFile("/alike/index.html", page);
+        QTemporaryDir cache;
+        const QByteArray userCache = qgetenv("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+        // Each picture once by the tool (the engine shows the page's images too).
+        const auto fetchedByTheTool = [this] {
+            QStringList fetched;
+            for (const HttpRequest& request : server.requests())
+                if (request.headers.value("user-agent") == "Quillmar")
+                    fetched << request.path;
+            fetched.sort();
+            return fetched;
+        };
+        QStringList expectedFetches;
+        for (const auto& picture : pictures)
+            expectedFetches << "/alike/" + picture.first;
+        expectedFetches.sort();
+        QTemporaryDir folder;
+        server.clearRequests();
+        const ToolRun run = runHarvestTool(
+            {"--similar", "--download", folder.path(), server.url("alike/index.html")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name),
+                 QStringList({"different.jpg", "large.jpg", "second.png", "third.jpg"}));
+        for (const char* line :
+             {"similar small.jpg: kept large.jpg\n", "similar medium.jpg: kept large.jpg\n",
+              "similar second.jpg: kept second.png\n", "similar again.jpg: kept third.jpg\n"})
+            QVERIFY2(run.output.contains(line), qPrintable(run.output + run.errors));
+        QCOMPARE(fetchedByTheTool(), expectedFetches);
+
+        // The report names the kept picture of each look-alike, from the cache.
+        const ToolRun json =
+            runHarvestTool({"--similar", "--json", server.url("alike/index.html")});
+        qputenv("XDG_CACHE_HOME", userCache);
+        const QJsonObject report = QJsonDocument::fromJson(json.output.toUtf8()).object();
+        QStringList alike;
+        for (const char* list : {"images", "links"})
+            for (const QJsonValue& entry : report[list].toArray())
+                alike << entry["name"].toString() + ' ' +
+                             entry["alikeOf"].toString(QStringLiteral("null")).section('/', -1);
+        alike.sort();
+        QCOMPARE(alike, QStringList({"again.jpg third.jpg", "different.jpg null", "large.jpg null",
+                                     "medium.jpg large.jpg", "second.jpg second.png",
+                                     "second.png null", "small.jpg large.jpg", "third.jpg null"}));
+        QCOMPARE(fetchedByTheTool(), expectedFetches);
+    }
+
     void rerunsFetchOnlyWhatIsMissing() {
         server.setFile("/record/page.html", "<a href='one.png'>one</a>");
         server.setFile("/record/one.png", "a picture", "image/png");

@@ -2,8 +2,10 @@
 #include "download/DownloadTransfer.h"
 #include "download/DownloadWorker.h"
 #include "download/RefererPolicy.h"
+#include "support/DrawnScene.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
+#include "thumbnails/AlikeGroups.h"
 #include "thumbnails/CThumbnailsWindow.h"
 #include "thumbnails/PictureFetcher.h"
 #include "thumbnails/ThumbnailCache.h"
@@ -15,6 +17,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,6 +39,8 @@
 #include <future>
 #include <thread>
 
+using testsupport::drawnScene;
+using testsupport::encodedAs;
 using testsupport::LoopbackHttpServer;
 
 namespace {
@@ -154,6 +159,11 @@ private slots:
     void gridWorksByKeyboard();
     void rescanKeepsThePlace();
     void downloadWritesWhatTheWindowFetched();
+    void alikeKeepsToCopies_data();
+    void alikeKeepsToCopies();
+    void bestOfEachGroup_data();
+    void bestOfEachGroup();
+    void windowGroupsAlikeAndSelectsTheBest();
     void windowShowsPagePictures();
     void fetchesCellsInViewFirst();
     void cellsInViewDoNotWaitForPicturesBeyondIt();
@@ -273,7 +283,7 @@ void ThumbnailsTest::svgReadsOnlyItsOwnBytes() {
 
 void ThumbnailsTest::cacheDropsOldestBeyondCap() {
     QTemporaryDir folder;
-    const Thumbnail thumbnail{Encoded(Picture(160, 120), "jpeg"), QSize(800, 600), "JPEG", {}};
+    const Thumbnail thumbnail = ThumbnailMaker::Make(Encoded(Picture(800, 600), "jpeg"));
     const ThumbnailCache unlimited(folder.path(), ThumbnailCache::DefaultCap);
     const QStringList addresses = {"http://a/1.jpg", "http://a/2.jpg", "http://a/3.jpg"};
     for (const QString& address : addresses)
@@ -283,6 +293,9 @@ void ThumbnailsTest::cacheDropsOldestBeyondCap() {
     QCOMPARE(found->size, QSize(800, 600));
     QCOMPARE(found->type, QStringLiteral("JPEG"));
     QCOMPARE(found->image, thumbnail.image);
+    QCOMPARE(found->bytes, thumbnail.bytes);
+    QVERIFY(found->hash.IsValid() && found->hash.Distance(thumbnail.hash) == 0);
+    QCOMPARE(found->hash.ToText(), thumbnail.hash.ToText());
     // The second file is the oldest, the first the newest.
     QDir files(folder.path());
     const QFileInfoList stored = files.entryInfoList(QDir::Files);
@@ -738,4 +751,133 @@ void ThumbnailsTest::downloadWritesWhatTheWindowFetched() {
 }
 
 QUILLMAR_TEST_MAIN(ThumbnailsTest)
+// Copies of one scene resized and re-encoded look alike; different scenes in
+// the same colours, and plain pictures of different shades, do not.
+void ThumbnailsTest::alikeKeepsToCopies_data() {
+    QTest::addColumn<QByteArray>("one");
+    QTest::addColumn<QByteArray>("other");
+    QTest::addColumn<bool>("alike");
+    const QByteArray original = encodedAs(drawnScene(1), "png");
+    for (int percent : {25, 50, 100})
+        for (int quality : {60, 95})
+            QTest::addRow("%d%% as JPEG %d", percent, quality)
+                << original
+                << encodedAs(drawnScene(1, QSize(8 * percent, 6 * percent)), "jpeg", quality)
+                << true;
+    QTest::newRow("25% PNG, full JPEG 60") << encodedAs(drawnScene(1, QSize(200, 150)), "png")
+                                           << encodedAs(drawnScene(1), "jpeg", 60) << true;
+    for (quint32 seed : {2, 3, 4})
+        QTest::addRow("scene %u, same colours", seed)
+            << original << encodedAs(drawnScene(seed), "jpeg", 85) << false;
+    QImage dark(400, 300, QImage::Format_RGB32);
+    dark.fill(QColor(70, 70, 70));
+    QImage light(400, 300, QImage::Format_RGB32);
+    light.fill(QColor(190, 190, 190));
+    QTest::newRow("plain, other shades")
+        << encodedAs(dark, "png") << encodedAs(light, "png") << false;
+}
+
+void ThumbnailsTest::alikeKeepsToCopies() {
+    QFETCH(QByteArray, one);
+    QFETCH(QByteArray, other);
+    QFETCH(bool, alike);
+    const PerceptualHash oneHash = ThumbnailMaker::Make(one).hash;
+    const PerceptualHash otherHash = ThumbnailMaker::Make(other).hash;
+    QCOMPARE(oneHash.IsAlike(otherHash), alike);
+    QCOMPARE(otherHash.IsAlike(oneHash), alike);
+}
+
+// Of two alike pictures the better is the best of their group; a third,
+// different one stands alone.
+void ThumbnailsTest::bestOfEachGroup_data() {
+    QTest::addColumn<QSize>("oneSize");
+    QTest::addColumn<QString>("oneType");
+    QTest::addColumn<qint64>("oneBytes");
+    QTest::addColumn<QSize>("otherSize");
+    QTest::addColumn<QString>("otherType");
+    QTest::addColumn<qint64>("otherBytes");
+    QTest::addColumn<bool>("oneIsBest");
+    QTest::newRow("more pixels, though JPEG and smaller")
+        << QSize(800, 600) << "JPEG" << qint64(100) << QSize(400, 300) << "PNG" << qint64(9000)
+        << true;
+    QTest::newRow("more pixels, though narrower")
+        << QSize(600, 600) << "JPEG" << qint64(100) << QSize(800, 400) << "JPEG" << qint64(100)
+        << true;
+    QTest::newRow("same size: PNG, though smaller")
+        << QSize(800, 600) << "JPEG" << qint64(9000) << QSize(800, 600) << "PNG" << qint64(100)
+        << false;
+    QTest::newRow("same size, lossy both: larger file")
+        << QSize(800, 600) << "WebP" << qint64(100) << QSize(800, 600) << "JPEG" << qint64(200)
+        << false;
+    QTest::newRow("unknown size loses")
+        << QSize() << "PNG" << qint64(9000) << QSize(10, 10) << "GIF" << qint64(10) << false;
+    QTest::newRow("all equal: the first")
+        << QSize(80, 60) << "PNG" << qint64(10) << QSize(80, 60) << "PNG" << qint64(10) << true;
+}
+
+void ThumbnailsTest::bestOfEachGroup() {
+    QFETCH(QSize, oneSize);
+    QFETCH(QString, oneType);
+    QFETCH(qint64, oneBytes);
+    QFETCH(QSize, otherSize);
+    QFETCH(QString, otherType);
+    QFETCH(qint64, otherBytes);
+    QFETCH(bool, oneIsBest);
+    const PerceptualHash scene = ThumbnailMaker::Make(encodedAs(drawnScene(1), "png")).hash;
+    const PerceptualHash copy =
+        ThumbnailMaker::Make(encodedAs(drawnScene(1, QSize(200, 150)), "jpeg", 70)).hash;
+    const PerceptualHash different = ThumbnailMaker::Make(encodedAs(drawnScene(2), "png")).hash;
+    const AlikeGroups groups({{scene, oneSize, oneType, oneBytes},
+                              {different, QSize(900, 900), "PNG", 1},
+                              {copy, otherSize, otherType, otherBytes}});
+    const int best = oneIsBest ? 0 : 2;
+    QCOMPARE(groups.BestOf(0), best);
+    QCOMPARE(groups.BestOf(2), best);
+    QCOMPARE(groups.BestOf(1), 1);
+    QVERIFY(groups.IsGrouped(0) && groups.IsGrouped(2) && !groups.IsGrouped(1));
+}
+
+// Grouped, the look-alikes stand where their best stands, the best first; the
+// command selects the best of each group and a picture alike to none, and
+// tells the owner.
+void ThumbnailsTest::windowGroupsAlikeAndSelectsTheBest() {
+    LoopbackHttpServer server;
+    QVERIFY(server.start());
+    const QList<QPair<QString, QByteArray>> pictures = {
+        {"small.jpg", encodedAs(drawnScene(1, QSize(200, 150)), "jpeg", 80)},
+        {"other.jpg", encodedAs(drawnScene(3), "jpeg", 80)},
+        {"two.jpg", encodedAs(drawnScene(2, QSize(400, 300)), "jpeg", 80)},
+        {"big.jpg", encodedAs(drawnScene(1), "jpeg", 80)},
+        {"two.png", encodedAs(drawnScene(2, QSize(400, 300)), "png")}};
+    ThumbnailHarvest harvest;
+    for (const auto& [name, bytes] : pictures) {
+        server.setFile("/" + name.toUtf8(), bytes, "image/jpeg");
+        harvest.images.push_back(Entry(name, server.url(name)));
+    }
+    CThumbnailsWindow window;
+    window.show();
+    window.SetHarvest(harvest);
+    QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 30000);
+    const auto shownNames = [&window] {
+        QStringList names;
+        for (int row = 0; row < window.Filter()->rowCount(); ++row)
+            names << window.Filter()->index(row, 0).data().toString();
+        return names;
+    };
+    window.findChild<QCheckBox*>("groupAlike")->setChecked(true);
+    QTRY_COMPARE(shownNames(),
+                 QStringList({"other.jpg", "big.jpg", "small.jpg", "two.png", "two.jpg"}));
+    QSignalSpy selected(&window, &CThumbnailsWindow::SelectionChanged);
+    window.findChild<QPushButton*>("selectBest")->click();
+    const QStringList best = {server.url("other.jpg"), server.url("big.jpg"),
+                              server.url("two.png")};
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.last().first().toStringList(), best);
+    QCOMPARE(window.SelectedAddresses().size(), 3);
+    window.findChild<QCheckBox*>("groupAlike")->setChecked(false);
+    QCOMPARE(shownNames(),
+             QStringList({"small.jpg", "other.jpg", "two.jpg", "big.jpg", "two.png"}));
+    QCOMPARE(window.AllSelectedAddresses(), best);
+}
+
 #include "tst_thumbnails.moc"

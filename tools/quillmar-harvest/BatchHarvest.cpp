@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <unistd.h>
 
@@ -24,8 +25,13 @@ QString addressFor(const QString& argument) {
     return file.exists() ? file.absoluteFilePath() : argument;
 }
 
-// "title <lines> <distinct addresses>", then each line with its own address.
-void printSection(const char* title, const std::vector<FollowedEntry>& lines) {
+// "title <lines> <distinct addresses>", then each line with its own address;
+// lines of the left out addresses are not counted.
+void printSection(const char* title, const std::vector<FollowedEntry>& all,
+                  const QHash<QString, QString>& leftOut) {
+    std::vector<FollowedEntry> lines;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(lines),
+                 [&](const FollowedEntry& line) { return !leftOut.contains(line.entry.address); });
     QSet<QString> addresses;
     for (const FollowedEntry& line : lines)
         addresses.insert(line.entry.address);
@@ -167,20 +173,34 @@ void BatchHarvest::TellFollowed(const FollowedList& lines) {
 }
 
 void BatchHarvest::report(const FollowedList& lines) {
-    if (choice.print && choice.json) {
-        std::fputs(
-            JsonReport::Write(lines, location, styleWalkCut, choice.followThumbnails).constData(),
-            stdout);
-    } else if (choice.print) {
-        if (choice.pageLines)
-            std::printf("page %s\n", address.toUtf8().constData());
-        printSection("images", lines.Images());
-        printSection("links", lines.Links());
-    }
-    std::fflush(stdout);
     harvests.push_back(lines);
+    printed.push_back({address, location, styleWalkCut});
+    if (choice.print && !choice.similar)
+        Print(harvests.size() - 1, nullptr);
     // The next address starts once this call's callers have returned.
     QMetaObject::invokeMethod(this, &BatchHarvest::startNext, Qt::QueuedConnection);
+}
+
+void BatchHarvest::PrintAll(const QHash<QString, QString>& keptFor) const {
+    for (size_t index = 0; index < harvests.size(); ++index)
+        Print(index, &keptFor);
+}
+
+void BatchHarvest::Print(size_t index, const QHash<QString, QString>* keptFor) const {
+    const Printed& page = printed[index];
+    if (choice.json) {
+        std::fputs(JsonReport::Write(harvests[index], page.location, page.styleWalkCut,
+                                     choice.followThumbnails, keptFor)
+                       .constData(),
+                   stdout);
+    } else {
+        if (choice.pageLines)
+            std::printf("page %s\n", page.address.toUtf8().constData());
+        const QHash<QString, QString> none;
+        printSection("images", harvests[index].Images(), keptFor ? *keptFor : none);
+        printSection("links", harvests[index].Links(), keptFor ? *keptFor : none);
+    }
+    std::fflush(stdout);
 }
 
 void BatchHarvest::cannotLoad(const QString& reason) {

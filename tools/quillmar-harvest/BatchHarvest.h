@@ -5,6 +5,7 @@
 #include "follow/FollowOptions.h"
 #include "follow/FollowedList.h"
 
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 
@@ -30,6 +31,7 @@ public:
         bool walkNextPages = false; // --pages: load rel="next" pages
         bool progress = true;       // a progress line on a terminal's standard error
         FollowOptions follow;
+        bool similar = false; // lists are printed by PrintAll, once look-alikes are known
     };
 
     explicit BatchHarvest(const Choice& choice, QObject* parent = nullptr);
@@ -41,6 +43,9 @@ public:
     const std::vector<FollowedList>& Harvests() const;
     // True when any page could not be harvested.
     bool AnyFailed() const;
+    // Prints every address's lists, as each is done without --similar: lines
+    // keptFor gives a better look-alike of are left out, or in JSON name it.
+    void PrintAll(const QHash<QString, QString>& keptFor) const;
 
 signals:
     void finished();
@@ -53,6 +58,8 @@ private:
     void report(const FollowedList& lines);
     void ShowProgress(const QString& text);
     void TellFollowed(const FollowedList& lines);
+    // The lists of the harvest at index; keptFor as PrintAll takes it, null without --similar.
+    void Print(size_t index, const QHash<QString, QString>* keptFor) const;
     void failed(const QString& text);
     void cannotLoad(const QString& reason);
 
@@ -67,6 +74,13 @@ private:
     std::unique_ptr<PageHarvester> harvester;
     std::unique_ptr<GalleryFollower> gallery;
     std::vector<FollowedList> harvests;
+    // Of each harvest: the address given, the page's own and whether its CSS walk was cut.
+    struct Printed {
+        QString address;
+        QString location;
+        bool styleWalkCut = false;
+    };
+    std::vector<Printed> printed;
     bool anyFailed = false;
     bool progressShown = false; // a progress line waits on standard error to be replaced
 };

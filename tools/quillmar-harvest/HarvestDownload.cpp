@@ -64,8 +64,27 @@ std::optional<qint64> HarvestDownload::RateIn(const QString& text) {
     return match.hasMatch() && value > 0 ? std::optional<qint64>(value) : std::nullopt;
 }
 
+std::vector<FollowedEntry> HarvestDownload::ChosenLines(const std::vector<FollowedList>& harvests,
+                                                        const Choice& choice) {
+    std::vector<FollowedEntry> chosen;
+    const auto addEach = [&](const std::vector<FollowedEntry>& lines) {
+        for (const FollowedEntry& line : lines) {
+            if (line.entry.name.contains(choice.match, Qt::CaseInsensitive))
+                chosen.push_back(line);
+        }
+    };
+    for (const FollowedList& harvest : harvests) {
+        if (choice.images)
+            addEach(harvest.Images());
+        if (choice.links)
+            addEach(harvest.Links());
+    }
+    return chosen;
+}
+
 DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                                       const Choice& choice, const Records& records,
+                                      const QHash<QString, QString>& keptFor,
                                       QStringList& notFetched) {
     const EngineCookieJar* cookies =
         EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
@@ -73,6 +92,9 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     JobBuilder builder({QUrl(), RefererPolicy(), cookies->CurlCookieLines()}, choice.folder,
                        choice.parallel);
     builder.SetNames(NameTemplate(choice.names), QDate::currentDate());
+    QHash<QString, QString> names; // address -> the name it is first listed under
+    for (const FollowedEntry& line : ChosenLines(harvests, choice))
+        names.insert(line.entry.address, names.value(line.entry.address, line.entry.name));
     QSet<QString> notFetchedAddresses;
     // Notes line when a record says it was saved; false when it is to be fetched.
     const auto settled = [&](const HarvestLine& line) {
@@ -97,11 +119,19 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     const auto addEach = [&](const std::vector<FollowedEntry>& lines) {
         for (const FollowedEntry& line : lines) {
             const DeepEntry& entry = line.entry;
-            if (entry.name.contains(choice.match, Qt::CaseInsensitive) &&
-                !settled({entry.name, entry.address}))
+            if (!entry.name.contains(choice.match, Qt::CaseInsensitive))
+                continue;
+            const auto better = keptFor.constFind(entry.address);
+            if (better != keptFor.constEnd()) {
+                if (!notFetchedAddresses.contains(entry.address))
+                    notFetched << QStringLiteral("similar %1: kept %2")
+                                      .arg(names.value(entry.address), names.value(*better));
+                notFetchedAddresses.insert(entry.address);
+            } else if (!settled({entry.name, entry.address})) {
                 builder.AddLineFrom({entry.name, entry.address}, QUrl(line.from),
                                     RefererPolicy(line.referrer.policy, line.referrer.elements),
                                     line.taken ? line.title : QString());
+            }
         }
     };
     for (const FollowedList& harvest : harvests) {

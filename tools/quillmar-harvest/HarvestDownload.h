@@ -4,6 +4,7 @@
 #include "download/DownloadJob.h"
 #include "download/NameTemplate.h"
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -12,6 +13,7 @@
 
 class DownloadArchive;
 class FollowedList;
+struct FollowedEntry;
 class InterruptWatch;
 
 // Downloads what a harvest listed, through the browser's download worker.
@@ -53,9 +55,14 @@ public:
     // engine's cookies; file: sources are allowed only from a file: page.
     // Addresses the archive has a record of are left out ("skipped NAME" in
     // notFetched), then those whose file the folder's record finds still saved
-    // ("already saved NAME"); the job counts both in its summary.
+    // ("already saved NAME"); the job counts both in its summary. Addresses
+    // keptFor gives a better look-alike of are left out ("similar NAME: kept BEST").
     static DownloadJob BuildJob(const std::vector<FollowedList>& harvests, const Choice& choice,
-                                const Records& records, QStringList& notFetched);
+                                const Records& records, const QHash<QString, QString>& keptFor,
+                                QStringList& notFetched);
+    // The lines a download takes: of the chosen lists, with names that match.
+    static std::vector<FollowedEntry> ChosenLines(const std::vector<FollowedList>& harvests,
+                                                  const Choice& choice);
 
     // Runs the job on a worker thread while the event loop keeps running and
     // prints each file's outcome, recording each saved file in the records it

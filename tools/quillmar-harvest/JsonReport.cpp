@@ -23,7 +23,13 @@ QJsonObject followedPart(const FollowSummary& summary) {
 } // namespace
 
 QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool styleWalkCut,
-                             bool followed) {
+                             bool followed, const QHash<QString, QString>* keptFor) {
+    const auto alike = [keptFor](QJsonObject& entry, const QString& address) {
+        if (keptFor)
+            entry.insert(QStringLiteral("alikeOf"), keptFor->contains(address)
+                                                        ? QJsonValue(keptFor->value(address))
+                                                        : QJsonValue(QJsonValue::Null));
+    };
     QJsonArray images;
     for (const FollowedEntry& line : lines.Images()) {
         const DeepEntry& entry = line.entry;
@@ -36,12 +42,16 @@ QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool
                           {QStringLiteral("from"), line.from}};
         if (!line.failure.isEmpty())
             image.insert(QStringLiteral("followError"), line.failure);
+        alike(image, entry.address);
         images.append(image);
     }
     QJsonArray links;
-    for (const FollowedEntry& line : lines.Links())
-        links.append(QJsonObject{{QStringLiteral("name"), line.entry.name},
-                                 {QStringLiteral("address"), line.entry.address}});
+    for (const FollowedEntry& line : lines.Links()) {
+        QJsonObject link{{QStringLiteral("name"), line.entry.name},
+                         {QStringLiteral("address"), line.entry.address}};
+        alike(link, line.entry.address);
+        links.append(link);
+    }
     QJsonObject report{{QStringLiteral("url"), url},
                        {QStringLiteral("images"), images},
                        {QStringLiteral("links"), links}};

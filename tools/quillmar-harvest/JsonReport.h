@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 
 class FollowedList;
 class QString;
@@ -15,9 +16,11 @@ class QString;
 // A harvest that followed thumbnails adds
 //   "followed": {"pages", "pictures", "failed", "withoutPicture",
 //                "failures": [{"page", "reason"}]}
-// with every viewer page that failed or showed no picture.
+// with every viewer page that failed or showed no picture. Given keptFor
+// (--similar), every image and link adds "alikeOf": the address of the better
+// picture it looks like, or null when it is the one kept.
 class JsonReport {
 public:
     static QByteArray Write(const FollowedList& lines, const QString& url, bool styleWalkCut,
-                            bool followed);
+                            bool followed, const QHash<QString, QString>* keptFor = nullptr);
 };

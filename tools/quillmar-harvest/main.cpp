@@ -5,6 +5,7 @@
 #include "BatchHarvest.h"
 #include "HarvestDownload.h"
 #include "InterruptWatch.h"
+#include "SimilarPictures.h"
 #include "app/ProgramVersion.h"
 #include "core/Limits.h"
 #include "download/DownloadArchive.h"
@@ -56,6 +57,9 @@ const char* const usage =
     "  --follow-limit N      load at most N followed and next pages in all (default 500)\n"
     "  --json          print one JSON object a page with names, addresses, sizes, sources;\n"
     "                  with --download one a file, with the path it was saved under\n"
+    "  --similar       of pictures that look alike (resized, re-encoded), keep only the\n"
+    "                  best: the most pixels, then PNG over JPEG, then the larger file\n"
+    "                  (similar NAME: kept BEST); with --json each entry gets \"alikeOf\"\n"
     "  --input FILE    harvest every address of FILE (one a line; - reads standard input)\n"
     "  --download DIR  download the listed files into the folder DIR (made when missing),\n"
     "                  one line per file (saved NAME / failed NAME: reason), then a\n"
@@ -178,6 +182,7 @@ void parseScan(const QCommandLineParser& parser, Options& options, QString& erro
     harvest.mode.deep = parser.isSet(QStringLiteral("deep"));
     harvest.mode.scroll = parser.isSet(QStringLiteral("scroll"));
     harvest.json = parser.isSet(QStringLiteral("json"));
+    harvest.similar = parser.isSet(QStringLiteral("similar"));
     if (!parser.isSet(QStringLiteral("min-size")))
         return;
     if (!harvest.mode.deep && !parser.isSet(QStringLiteral("follow")) &&
@@ -275,7 +280,7 @@ void addOptions(QCommandLineParser& parser) {
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
     for (const char* name :
          {"images", "links", "deep", "scroll", "json", "follow", "follow-other-sites", "no-record",
-          "no-continue", "quiet", "write-info", "no-origin"})
+          "no-continue", "quiet", "write-info", "no-origin", "similar"})
         parser.addOption({QString::fromLatin1(name), QString()});
 }
 
@@ -348,9 +353,25 @@ std::optional<std::shared_ptr<DownloadArchive>> openArchive(const QString& path)
     return archive;
 }
 
-// Downloads what the run listed, leaving out what the records say was saved.
+// --similar: for each picture a better look-alike replaces, the better one's
+// address. Looks at the lines a download takes, or at all of them.
+QHash<QString, QString> findSimilar(const BatchHarvest& batch, const Options& options,
+                                    InterruptWatch& interrupts) {
+    SimilarPictures similar(HarvestDownload::ChosenLines(
+        batch.Harvests(), options.download.value_or(HarvestDownload::Choice())));
+    const QObject whileLooking; // ends the connections below with this call
+    QObject::connect(&similar, &SimilarPictures::finished, &whileLooking, &QCoreApplication::quit);
+    QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileLooking,
+                     &QCoreApplication::quit);
+    similar.Start();
+    QCoreApplication::exec();
+    return similar.KeptFor();
+}
+
+// Downloads what the run listed, leaving out what the records say was saved
+// and what a better look-alike replaces.
 int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
-             InterruptWatch& interrupts) {
+             const QHash<QString, QString>& keptFor, InterruptWatch& interrupts) {
     if (!QDir().mkpath(choice.folder)) {
         std::fprintf(stderr, "quillmar-harvest: cannot make the folder %s\n",
                      qPrintable(choice.folder));
@@ -366,7 +387,8 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
     if (choice.record)
         records.folder = DownloadArchive::ForFolder(choice.folder);
     QStringList notFetched;
-    DownloadJob job = HarvestDownload::BuildJob(batch.Harvests(), choice, records, notFetched);
+    DownloadJob job =
+        HarvestDownload::BuildJob(batch.Harvests(), choice, records, keptFor, notFetched);
     for (const QString& line : notFetched)
         std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
@@ -393,7 +415,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     // Followed from the first request on, so downloads carry the pages' cookies.
-    if (options->download)
+    if (options->download || options->harvest.similar)
         EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
     BatchHarvest batch(options->harvest);
     QObject::connect(&batch, &BatchHarvest::finished, &application, &QCoreApplication::quit);
@@ -403,8 +425,14 @@ int main(int argc, char* argv[]) {
     batch.Start(options->addresses);
     application.exec();
     int exitCode = batch.AnyFailed() || options->badInputLines > 0 ? 1 : 0;
+    QHash<QString, QString> keptFor;
+    if (options->harvest.similar && !interrupts.ExitCode()) {
+        keptFor = findSimilar(batch, *options, interrupts);
+        if (!options->download && !interrupts.ExitCode())
+            batch.PrintAll(keptFor);
+    }
     if (options->download && !batch.Harvests().empty() && !interrupts.ExitCode())
-        exitCode = std::max(exitCode, download(batch, *options->download, interrupts));
+        exitCode = std::max(exitCode, download(batch, *options->download, keptFor, interrupts));
     std::fflush(stdout);
     if (interrupts.ExitCode()) {
         std::fputs("quillmar-harvest: interrupted\n", stderr);
