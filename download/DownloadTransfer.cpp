@@ -99,10 +99,7 @@ bool DownloadTransfer::StartAtListedAddress() {
         reason = file.Error();
         return false;
     }
-    hops = 0;
-    Request(address);
-    AskFrom(file.Size());
-    Restart();
+    RequestRest();
     return true;
 }
 
@@ -131,6 +128,14 @@ void DownloadTransfer::AskFrom(qint64 from) {
                      from > 0 ? (QByteArray::number(from) + '-').constData() : nullptr);
 }
 
+// Asks the listed address for what the file does not hold yet.
+void DownloadTransfer::RequestRest() {
+    hops = 0;
+    Request(address);
+    AskFrom(file.Size());
+    Restart();
+}
+
 void DownloadTransfer::Pause() {
     file.Flush();
 }
@@ -140,10 +145,7 @@ bool DownloadTransfer::Continue() {
         reason = file.Error();
         return false;
     }
-    hops = 0;
-    Request(address);
-    AskFrom(file.Size());
-    Restart();
+    RequestRest();
     return true;
 }
 

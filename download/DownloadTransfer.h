@@ -116,6 +116,7 @@ private:
     bool IsTransient(CURLcode result, long status) const;
     bool ScheduleRetry();
     bool StartAtListedAddress();
+    void RequestRest();
     void Restart();
     QString NameByType(const char* type);
     bool Place(const QString& wanted);
