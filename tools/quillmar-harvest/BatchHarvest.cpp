@@ -1,6 +1,7 @@
 #include "BatchHarvest.h"
 
 #include "JsonReport.h"
+#include "ToolName.h"
 #include "engine/CBrowserEngine.h"
 #include "engine/LoadFailureText.h"
 #include "follow/GalleryFollower.h"
@@ -131,18 +132,24 @@ void BatchHarvest::galleryDone() {
         location = gallery->FirstLocation();
         styleWalkCut = gallery->FirstStyleWalkCut();
     }
+    QStringList failures;
     for (const QString& failure : gallery->Failures()) {
         anyFailed = true;
-        std::fprintf(stderr, "quillmar-harvest: cannot harvest %s\n", qPrintable(failure));
+        failures << QStringLiteral("cannot harvest ") + failure;
+        std::fprintf(stderr, "%s%s\n", ToolName::Prefix().constData(), qPrintable(failures.last()));
     }
     const FollowedList lines = gallery->Lines();
     gallery.release()->deleteLater(); // it is emitting
-    report(lines);
+    // A page some of whose pages failed is to be tried again as a whole.
+    report(lines, failures.join(QStringLiteral("; ")));
 }
 
-void BatchHarvest::report(const FollowedList& lines) {
+void BatchHarvest::report(const FollowedList& lines, const QString& failure) {
     if (choice.print && choice.json) {
-        std::fputs(JsonReport::Write(lines, location, styleWalkCut).constData(), stdout);
+        std::fputs(JsonReport::Write(lines, location, styleWalkCut,
+                                     JsonReport::Outcome(address, failure, choice.shard))
+                       .constData(),
+                   stdout);
     } else if (choice.print) {
         if (choice.pageLines)
             std::printf("page %s\n", address.toUtf8().constData());
@@ -162,7 +169,12 @@ void BatchHarvest::cannotLoad(const QString& reason) {
 
 void BatchHarvest::failed(const QString& text) {
     anyFailed = true;
-    std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(text));
+    std::fprintf(stderr, "%s%s\n", ToolName::Prefix().constData(), qPrintable(text));
+    if (choice.print && choice.json) {
+        std::fputs(JsonReport::Line(JsonReport::Outcome(address, text, choice.shard)).constData(),
+                   stdout);
+        std::fflush(stdout);
+    }
     QMetaObject::invokeMethod(this, &BatchHarvest::startNext, Qt::QueuedConnection);
 }
 

@@ -29,6 +29,7 @@ public:
         bool followThumbnails = false;
         bool walkNextPages = false; // --pages: load rel="next" pages
         FollowOptions follow;
+        QString shard; // K/N, named in --json lines; empty: none
     };
 
     explicit BatchHarvest(const Choice& choice, QObject* parent = nullptr);
@@ -49,7 +50,7 @@ private:
     void pageHarvested();
     void startGallery();
     void galleryDone();
-    void report(const FollowedList& lines);
+    void report(const FollowedList& lines, const QString& failure = QString());
     void failed(const QString& text);
     void cannotLoad(const QString& reason);
 

@@ -6,7 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool styleWalkCut) {
+QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool styleWalkCut,
+                             const QJsonObject& outcome) {
     QJsonArray images;
     for (const FollowedEntry& line : lines.Images()) {
         const DeepEntry& entry = line.entry;
@@ -25,10 +26,26 @@ QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool
     for (const FollowedEntry& line : lines.Links())
         links.append(QJsonObject{{QStringLiteral("name"), line.entry.name},
                                  {QStringLiteral("address"), line.entry.address}});
-    QJsonObject report{{QStringLiteral("url"), url},
-                       {QStringLiteral("images"), images},
-                       {QStringLiteral("links"), links}};
+    QJsonObject report = outcome;
+    report.insert(QStringLiteral("url"), url);
+    report.insert(QStringLiteral("images"), images);
+    report.insert(QStringLiteral("links"), links);
     if (styleWalkCut)
         report.insert(QStringLiteral("cssCut"), true);
-    return QJsonDocument(report).toJson(QJsonDocument::Compact) + '\n';
+    return Line(report);
+}
+
+QJsonObject JsonReport::Outcome(const QString& page, const QString& reason, const QString& shard) {
+    QJsonObject outcome{{QStringLiteral("page"), page},
+                        {QStringLiteral("outcome"),
+                         reason.isEmpty() ? QStringLiteral("ok") : QStringLiteral("failed")}};
+    if (!reason.isEmpty())
+        outcome.insert(QStringLiteral("reason"), reason);
+    if (!shard.isEmpty())
+        outcome.insert(QStringLiteral("shard"), shard);
+    return outcome;
+}
+
+QByteArray JsonReport::Line(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
