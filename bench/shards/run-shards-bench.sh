@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# One quillmar-harvest process against 2 and 4 shards under GNU Parallel, on
+# One quillmar-harvest process against 2, 4 and 8 shards under GNU Parallel, on
 # 60 gallery pages of 5 pictures each (small PNGs, 160x120 of noise, about
 # 58 KB) served from loopback by a threaded Python server. Each configuration
 # downloads the whole list into a fresh folder with a fresh --archive record,
@@ -46,4 +46,7 @@ run shards2 parallel -j2 "$tool" --quiet --input "$work/list.txt" --shard '{}/2'
   --download @DIR@ --archive @DIR@/record.sqlite ::: 1 2
 run shards4 parallel -j4 "$tool" --quiet --input "$work/list.txt" --shard '{}/4' \
   --download @DIR@ --archive @DIR@/record.sqlite ::: 1 2 3 4
+# Past the cores: where more shards stop helping.
+run shards8 parallel -j8 "$tool" --quiet --input "$work/list.txt" --shard '{}/8' \
+  --download @DIR@ --archive @DIR@/record.sqlite ::: 1 2 3 4 5 6 7 8
 python3 bench/shards/measure.py --summary "$work/out"

@@ -48,13 +48,17 @@ public:
     // engine's cookies; file: sources are allowed only from a file: page.
     // Addresses the archive has a record of are left out ("skipped NAME" in
     // notFetched), then those whose file the folder's record finds still saved
-    // ("already saved NAME"); the job counts both in its summary.
+    // ("already saved NAME"); the job counts both in its summary. Every other
+    // address is claimed in the records for this process, and one that another
+    // running process claimed is left out too ("another run fetches NAME",
+    // counted as skipped), so processes sharing the records fetch it once.
     static DownloadJob BuildJob(const std::vector<FollowedList>& harvests, const Choice& choice,
                                 const Records& records, QStringList& notFetched);
 
     // Runs the job on a worker thread while the event loop keeps running and
     // prints each file's outcome, recording each saved file in the records it
-    // has; returns the exit code: 0 when every file was saved. An interruption
+    // has and letting go of the claims; returns the exit code: 0 when every
+    // file was saved. An interruption
     // ends the transfers, keeping the half-fetched files kept under partial
     // names for the next run to continue. On a terminal, a line on standard
     // error tells the totals, updated in place.
