@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
 """measure.py NAME FOLDER COMMAND...: runs COMMAND in a session of its own and
-appends a line "NAME seconds peak-MiB load files" to FOLDER/../results, where
-the peak is the largest sum of the PSS of every process of the session seen
-in 100 ms samples. measure.py --summary OUT prints best and median per NAME."""
+appends a line "NAME seconds private-MiB rss-MiB load files status" to
+FOLDER/../results. Memory is sampled every 100 ms over every process of the
+session: the peak of the sum of their private memory (what the run alone
+costs; shared libraries left out) and of the sum of their RSS (each process's
+shared libraries counted again: an upper bound). PSS is not used: on a machine
+where other programs map the same engine libraries it changes with them.
+measure.py --summary OUT prints best and median per NAME."""
 import os
 import statistics
 import subprocess
@@ -10,19 +14,22 @@ import sys
 import time
 
 
-def session_pss_kib(session):
-    total = 0
+def session_memory_kib(session):
+    private = rss = 0
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             if os.getsid(int(pid)) != session:
                 continue
             with open(f"/proc/{pid}/smaps_rollup") as rollup:
                 for line in rollup:
-                    if line.startswith("Pss:"):
-                        total += int(line.split()[1])
-        except (OSError, ProcessLookupError):
+                    field, value = line.split()[:2] if ":" in line else ("", 0)
+                    if field in ("Private_Clean:", "Private_Dirty:"):
+                        private += int(value)
+                    elif field == "Rss:":
+                        rss += int(value)
+        except (OSError, ProcessLookupError, ValueError):
             pass
-    return total
+    return private, rss
 
 
 def measure(name, folder, command):
@@ -30,13 +37,15 @@ def measure(name, folder, command):
     start = time.monotonic()
     process = subprocess.Popen(command, start_new_session=True,
                                stdout=subprocess.DEVNULL)
-    peak = 0
+    peak_private = peak_rss = 0
     while process.poll() is None:
-        peak = max(peak, session_pss_kib(process.pid))
+        private, rss = session_memory_kib(process.pid)
+        peak_private, peak_rss = max(peak_private, private), max(peak_rss, rss)
         time.sleep(0.1)
     seconds = time.monotonic() - start
     files = len([f for f in os.listdir(folder) if f.endswith(".png")])
-    line = f"{name} {seconds:.2f} {peak / 1024:.0f} {load:.2f} {files} {process.returncode}"
+    line = (f"{name} {seconds:.2f} {peak_private / 1024:.0f} {peak_rss / 1024:.0f} "
+            f"{load:.2f} {files} {process.returncode}")
     print(line, flush=True)
     with open(os.path.join(os.path.dirname(folder), "results"), "a") as results:
         results.write(line + "\n")
@@ -46,14 +55,15 @@ def summary(out):
     runs = {}
     with open(os.path.join(out, "results")) as results:
         for line in results:
-            name, seconds, peak, load, files, status = line.split()
-            runs.setdefault(name, []).append((float(seconds), int(peak), float(load)))
-    print("run       best s  median s  peak MiB  load before")
+            name, seconds, private, rss, load, files, status = line.split()
+            runs.setdefault(name, []).append(
+                (float(seconds), int(private), int(rss), float(load)))
+    print("run       best s  median s  private MiB  RSS MiB  load before")
     for name, values in runs.items():
         times = [v[0] for v in values]
         print(f"{name:8} {min(times):7.1f} {statistics.median(times):9.1f} "
-              f"{max(v[1] for v in values):9} "
-              f"{' '.join(f'{v[2]:.1f}' for v in values):>12}")
+              f"{max(v[1] for v in values):12} {max(v[2] for v in values):8}  "
+              f"{' '.join(f'{v[3]:.1f}' for v in values)}")
 
 
 if __name__ == "__main__":

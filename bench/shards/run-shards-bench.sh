@@ -3,10 +3,9 @@
 # 60 gallery pages of 5 pictures each (small PNGs, 160x120 of noise, about
 # 58 KB) served from loopback by a threaded Python server. Each configuration
 # downloads the whole list into a fresh folder with a fresh --archive record,
-# ROUNDS times; prints the best and median wall time and the peak memory of
-# the whole process tree (the sum of the proportional set sizes, PSS, of every
-# process of the run, engine helpers included, sampled every 100 ms), and the
-# load average before each run: the machine may be shared.
+# ROUNDS times; prints the best and median wall time, the peak memory of the
+# whole process tree, engine helpers included (private memory and RSS, see
+# measure.py), and the load average before each run: the machine may be shared.
 # Needs python3 and GNU Parallel (apt-get install parallel).
 # Usage: bench/shards/run-shards-bench.sh [BUILD_DIR] [WORK_DIR]
 set -euo pipefail

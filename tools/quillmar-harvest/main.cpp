@@ -31,8 +31,8 @@ struct Options {
     QStringList addresses;
     std::optional<HarvestDownload::Choice> download;
     BatchHarvest::Choice harvest;
-    int badInputLines = 0;       // lines of --input too long to be an address
-    QPair<int, int> shard{1, 1}; // --shard K/N
+    QPair<int, int> shard{1, 1};
+    int badInputLines = 0; // lines of --input too long to be an address
 };
 
 const char* const usage =
@@ -281,10 +281,10 @@ QStringList shardOf(const QStringList& addresses, const QPair<int, int>& shard) 
 }
 
 void addOptions(QCommandLineParser& parser) {
-    for (const char* name :
-         {"download", "match", "parallel", "min-size", "follow-match", "take", "pages",
-          "follow-limit", "input", "archive", "timeout", "limit-rate", "shard"})
+    for (const char* name : {"download", "match", "parallel", "min-size", "follow-match", "take",
+                             "pages", "follow-limit", "input", "archive", "timeout", "limit-rate"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
+    parser.addOption({QStringLiteral("shard"), QString(), QStringLiteral("K/N")});
     for (const char* name : {"images", "links", "deep", "scroll", "json", "follow",
                              "follow-other-sites", "no-record", "no-continue", "quiet"})
         parser.addOption({QString::fromLatin1(name), QString()});
