@@ -33,6 +33,8 @@ void ArchivingSink::FileFinished(int index, const QString& name, bool saved,
         archive->Record(entry.Source, folder + QLatin1Char('/') + name,
                         (entry.Page.isEmpty() ? job.Rules.Page : entry.Page).toString());
     }
+    // Saved or not, the file is no longer this process's to fetch.
+    archive->Release(job.Entries.value(index).Source);
     inner->FileFinished(index, name, saved, reason);
 }
 

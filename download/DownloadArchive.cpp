@@ -2,6 +2,7 @@
 
 #include "core/DataFolder.h"
 #include "download/DownloadJob.h"
+#include "download/ProcessOwner.h"
 #include "download/RecordConnection.h"
 
 #include <QCryptographicHash>
@@ -36,6 +37,23 @@ const QString LookUpText = QStringLiteral("SELECT folder, name, size FROM saved 
 const QString RecordText = QStringLiteral("INSERT OR REPLACE INTO saved "
                                           "(address, folder, name, size, saved_at, page) "
                                           "VALUES (?, ?, ?, ?, ?, ?)");
+// A merge keeps what the record holds.
+const QString MergeText = QStringLiteral("INSERT OR IGNORE INTO saved "
+                                         "(address, folder, name, size, saved_at, page) "
+                                         "VALUES (?, ?, ?, ?, ?, ?)");
+const QString MergeRecordsText =
+    QStringLiteral("INSERT OR IGNORE INTO saved (address, folder, name, size, saved_at, page) "
+                   "SELECT address, folder, name, size, saved_at, page FROM other.saved");
+
+// Splits a line of the text form, "address<TAB>name"; false for any other line.
+bool SplitTextLine(QString line, QString& address, QString& name) {
+    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    address = line.left(tab);
+    name = line.mid(tab + 1);
+    return tab > 0;
+}
 
 // Qt binds a null text as NULL; the record holds an empty one.
 QString NotNull(const QString& text) {
@@ -102,14 +120,10 @@ bool DownloadArchive::ConvertTextForm(QString& error) {
         error = connection.IsOpen() ? database.lastError().text() : connection.Error();
         return false;
     }
-    while (!text.atEnd()) {
-        QString line = QString::fromUtf8(text.readLine());
-        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-        if (tab > 0)
-            CarryOver(insert, line.left(tab), line.mid(tab + 1));
-    }
+    QString address, name;
+    while (!text.atEnd())
+        if (SplitTextLine(QString::fromUtf8(text.readLine()), address, name))
+            CarryOver(insert, address, name);
     if (!database.commit()) {
         error = database.lastError().text();
         return false;
@@ -156,6 +170,107 @@ bool DownloadArchive::Record(const QString& address, const QString& file, const 
     QSqlQuery insert(connection.Database());
     return connection.IsOpen() && insert.prepare(RecordText) &&
            Insert(insert, address, saved.absolutePath(), saved.fileName(), saved.size(), page);
+}
+
+DownloadArchive::Claimed DownloadArchive::Claim(const QString& address, QString& savedName) {
+    savedName.clear();
+    const RecordConnection connection(path);
+    QSqlDatabase database = connection.Database();
+    QSqlQuery begin(database);
+    // Taken for writing from the start: a read first would let two processes
+    // both find the address free.
+    if (!connection.IsOpen() || !begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return Claimed::Taken;
+    QSqlQuery query(database);
+    Claimed claimed = Claimed::Saved;
+    if (query.prepare(LookUpText))
+        savedName = SavedNameBy(query, address);
+    if (savedName.isEmpty()) {
+        query.prepare(QStringLiteral("SELECT owner FROM claims WHERE address = ?"));
+        query.addBindValue(address);
+        const QString owner = query.exec() && query.next() ? query.value(0).toString() : QString();
+        claimed = owner != ProcessOwner::This() && ProcessOwner::IsRunning(owner)
+                      ? Claimed::Elsewhere
+                      : Claimed::Taken;
+    }
+    if (claimed == Claimed::Taken) {
+        query.prepare(
+            QStringLiteral("INSERT OR REPLACE INTO claims (address, owner) VALUES (?, ?)"));
+        query.addBindValue(address);
+        query.addBindValue(ProcessOwner::This());
+        query.exec();
+    }
+    query.finish();
+    begin.exec(QStringLiteral("COMMIT"));
+    return claimed;
+}
+
+void DownloadArchive::Release(const QString& address) {
+    const RecordConnection connection(path);
+    QSqlQuery release(connection.Database());
+    if (connection.IsOpen() &&
+        release.prepare(QStringLiteral("DELETE FROM claims WHERE address = ? AND owner = ?"))) {
+        release.addBindValue(address);
+        release.addBindValue(ProcessOwner::This());
+        release.exec();
+    }
+}
+
+void DownloadArchive::ReleaseAll() {
+    const RecordConnection connection(path);
+    QSqlQuery release(connection.Database());
+    if (connection.IsOpen() &&
+        release.prepare(QStringLiteral("DELETE FROM claims WHERE owner = ?"))) {
+        release.addBindValue(ProcessOwner::This());
+        release.exec();
+    }
+}
+
+bool DownloadArchive::MergeFrom(const QString& other, int& added, QString& error) {
+    added = 0;
+    if (!QFileInfo(other).isFile()) {
+        error = QStringLiteral("no such file");
+        return false;
+    }
+    if (IsTextForm(other))
+        return MergeTextForm(other, added, error);
+    const RecordConnection connection(path);
+    QSqlQuery query(connection.Database());
+    if (!connection.IsOpen()) {
+        error = connection.Error();
+        return false;
+    }
+    query.prepare(QStringLiteral("ATTACH DATABASE ? AS other"));
+    query.addBindValue(other);
+    const bool merged = query.exec() && query.exec(MergeRecordsText);
+    added = merged ? query.numRowsAffected() : 0;
+    error = query.lastError().text();
+    query.exec(QStringLiteral("DETACH DATABASE other"));
+    return merged;
+}
+
+bool DownloadArchive::MergeTextForm(const QString& other, int& added, QString& error) {
+    QFile text(other);
+    const RecordConnection connection(path);
+    QSqlDatabase database = connection.Database();
+    QSqlQuery insert(database);
+    if (!text.open(QIODevice::ReadOnly) || !connection.IsOpen() || !database.transaction() ||
+        !insert.prepare(MergeText)) {
+        error = !text.isOpen()        ? text.errorString()
+                : connection.IsOpen() ? database.lastError().text()
+                                      : connection.Error();
+        return false;
+    }
+    QString address, name;
+    while (!text.atEnd())
+        if (SplitTextLine(QString::fromUtf8(text.readLine()), address, name) &&
+            Insert(insert, address, QString(), name, -1, QString()))
+            added += insert.numRowsAffected();
+    if (!database.commit()) {
+        error = database.lastError().text();
+        return false;
+    }
+    return true;
 }
 
 bool DownloadArchive::Forget() {

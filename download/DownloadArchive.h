@@ -38,6 +38,26 @@ public:
     // Records the saved file (its full path) fetched from address, listed on page;
     // false when the record could not be written.
     bool Record(const QString& address, const QString& file, const QString& page = QString());
+    // What Claim found.
+    enum class Claimed {
+        Taken,     // the address is this process's to fetch now
+        Saved,     // the record counts it as saved, under savedName
+        Elsewhere, // another process that still runs is fetching it
+    };
+    // Looks the address up and, when it is neither saved nor another running
+    // process's, claims it for this one, all in one step no other process
+    // comes between: of several processes sharing the record, one fetches it.
+    // A record that cannot be written claims nothing and says Taken.
+    Claimed Claim(const QString& address, QString& savedName);
+    // Gives up this process's claim on address, once its file is saved or failed.
+    void Release(const QString& address);
+    // Gives up every claim of this process.
+    void ReleaseAll();
+    // Adds the records of another record file (or its earlier text form) that
+    // this one lacks; an address both hold keeps this one's. False, with
+    // error set, when either cannot be read or this one written; added counts
+    // the records taken over.
+    bool MergeFrom(const QString& other, int& added, QString& error);
     // Forgets every file recorded; false when the record could not be written.
     bool Forget();
     QString Path() const;
@@ -53,6 +73,7 @@ private:
     QString SavedNameBy(QSqlQuery& lookUp, const QString& address) const;
     bool ConvertTextForm(QString& error);
     void CarryOver(QSqlQuery& insert, const QString& address, const QString& name) const;
+    bool MergeTextForm(const QString& other, int& added, QString& error);
 
     QString path;
     Rule rule;

@@ -3,15 +3,13 @@
 #include "core/DataFolder.h"
 #include "download/DownloadFile.h"
 #include "download/DownloadFolders.h"
+#include "download/ProcessOwner.h"
 #include "download/RecordConnection.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QLockFile>
 #include <QSqlQuery>
 #include <QUrl>
-#include <QUuid>
 #include <QVariant>
 
 namespace {
@@ -26,33 +24,6 @@ const QStringList QueueTables = {
                    "name TEXT NOT NULL, page TEXT NOT NULL, policy TEXT NOT NULL, "
                    "elements TEXT NOT NULL, saved INTEGER NOT NULL, PRIMARY KEY (job, position))"),
 };
-
-QString OwnerLockPath(const QString& owner) {
-    return DataFolder::Path() + QStringLiteral("/Running/") + owner + QStringLiteral(".lock");
-}
-
-// This process's name in the queue. Its lock file is held until the process
-// ends, however it ends: a lock whose process is gone is free to take.
-QString ThisProcess() {
-    static const QString owner = [] {
-        const QString name = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        QDir().mkpath(QFileInfo(OwnerLockPath(name)).path());
-        static QLockFile held(OwnerLockPath(name));
-        held.setStaleLockTime(0);
-        held.tryLock(0);
-        return name;
-    }();
-    return owner;
-}
-
-bool IsRunning(const QString& owner) {
-    if (owner.isEmpty())
-        return false;
-    QLockFile probe(OwnerLockPath(owner));
-    probe.setStaleLockTime(0);
-    // Taken (and let go of at once) only when its process has ended.
-    return !probe.tryLock(0);
-}
 
 // Qt binds a null text as NULL; the queue holds an empty one.
 QString NotNull(const QString& text) {
@@ -109,7 +80,7 @@ qint64 DownloadQueue::Add(const QString& folder, const DownloadJob& job, bool re
     QSqlQuery insert(database);
     insert.prepare(InsertJobText);
     for (const QVariant& value :
-         QVariantList{ThisProcess(), NotNull(folder), int(recorded),
+         QVariantList{ProcessOwner::This(), NotNull(folder), int(recorded),
                       NotNull(job.Rules.Page.toString()), job.Rules.PagePolicy.RuleName(),
                       int(job.Rules.FileSourcesAllowed), job.Parallel, job.Rules.MaxBytesPerSecond})
         insert.addBindValue(value);
@@ -203,7 +174,7 @@ QList<QueuedJob> DownloadQueue::StoppedJobs() {
     while (query.next()) {
         const QString owner = query.value(1).toString();
         if (!running.contains(owner))
-            running.insert(owner, IsRunning(owner));
+            running.insert(owner, ProcessOwner::IsRunning(owner));
         if (running.value(owner))
             continue;
         QueuedJob queued;

@@ -24,7 +24,11 @@ RecordConnection::RecordConnection(const QString& path)
     : RecordConnection(path, {QStringLiteral("CREATE TABLE IF NOT EXISTS saved ("
                                              "address TEXT PRIMARY KEY NOT NULL, folder TEXT NOT "
                                              "NULL, name TEXT NOT NULL, size INTEGER NOT NULL, "
-                                             "saved_at INTEGER NOT NULL, page TEXT NOT NULL)")}) {}
+                                             "saved_at INTEGER NOT NULL, page TEXT NOT NULL)"),
+                              // An address a process is fetching now, so another leaves it.
+                              QStringLiteral("CREATE TABLE IF NOT EXISTS claims ("
+                                             "address TEXT PRIMARY KEY NOT NULL, "
+                                             "owner TEXT NOT NULL)")}) {}
 
 RecordConnection::RecordConnection(const QString& path, const QStringList& tables)
     : name(UniqueConnectionName()) {

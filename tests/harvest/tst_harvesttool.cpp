@@ -388,6 +388,15 @@ private slots:
             2, "", "quillmar-harvest: --name: A name template starts inside the folder");
         row("name without download", {"--name", "{num}.{ext}", "a.html"}, 2, "",
             "quillmar-harvest: --name needs --download\n");
+        for (const QString wrong : {"0/3", "4/3", "1/0", "2", "1/3/5", "a/b"})
+            row(qPrintable("shard " + wrong), {"--input", "-", "--shard", wrong}, 2, "",
+                "quillmar-harvest: --shard takes K/N, part K of N parts, 1 <= K <= N");
+        row("shard without input", {"--shard", "1/2", "a.html"}, 2, "",
+            "quillmar-harvest: --shard needs --input\n");
+        row("merge without input record", {"--merge-archive", "out.sqlite"}, 2, "",
+            "quillmar-harvest: --merge-archive takes OUT and at least one IN\nusage:");
+        row("merge with an option", {"--merge-archive", "out.sqlite", "--quiet", "in.sqlite"}, 2,
+            "", "quillmar-harvest: --merge-archive takes OUT IN... and no other option\n");
     }
     void answersWithTheRightExitCode() {
         QFETCH(QStringList, arguments);

@@ -1,6 +1,7 @@
 #include "BatchHarvest.h"
 
 #include "JsonReport.h"
+#include "ToolName.h"
 #include "engine/CBrowserEngine.h"
 #include "engine/LoadFailureText.h"
 #include "follow/GalleryFollower.h"
@@ -145,12 +146,15 @@ void BatchHarvest::galleryDone() {
     }
     const FollowedList lines = gallery->Lines();
     TellFollowed(lines);
+    QStringList failures;
     for (const QString& failure : gallery->Failures()) {
         anyFailed = true;
-        std::fprintf(stderr, "quillmar-harvest: cannot harvest %s\n", qPrintable(failure));
+        failures << QStringLiteral("cannot harvest ") + failure;
+        std::fprintf(stderr, "%s%s\n", ToolName::Prefix().constData(), qPrintable(failures.last()));
     }
     gallery.release()->deleteLater(); // it is emitting
-    report(lines);
+    // A page some of whose pages failed is to be tried again as a whole.
+    report(lines, failures.join(QStringLiteral("; ")));
 }
 
 // Redrawn in place, as a download's progress line, on a terminal only.
@@ -172,9 +176,9 @@ void BatchHarvest::TellFollowed(const FollowedList& lines) {
     progressShown = false;
 }
 
-void BatchHarvest::report(const FollowedList& lines) {
+void BatchHarvest::report(const FollowedList& lines, const QString& failure) {
     harvests.push_back(lines);
-    printed.push_back({address, location, styleWalkCut});
+    printed.push_back({address, location, styleWalkCut, failure});
     if (choice.print && !choice.similar)
         Print(harvests.size() - 1, nullptr);
     // The next address starts once this call's callers have returned.
@@ -190,6 +194,7 @@ void BatchHarvest::Print(size_t index, const QHash<QString, QString>* keptFor) c
     const Printed& page = printed[index];
     if (choice.json) {
         std::fputs(JsonReport::Write(harvests[index], page.location, page.styleWalkCut,
+                                     JsonReport::Outcome(page.address, page.failure, choice.shard),
                                      choice.followThumbnails, keptFor)
                        .constData(),
                    stdout);
@@ -210,7 +215,12 @@ void BatchHarvest::cannotLoad(const QString& reason) {
 
 void BatchHarvest::failed(const QString& text) {
     anyFailed = true;
-    std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(text));
+    std::fprintf(stderr, "%s%s\n", ToolName::Prefix().constData(), qPrintable(text));
+    if (choice.print && choice.json) {
+        std::fputs(JsonReport::Line(JsonReport::Outcome(address, text, choice.shard)).constData(),
+                   stdout);
+        std::fflush(stdout);
+    }
     QMetaObject::invokeMethod(this, &BatchHarvest::startNext, Qt::QueuedConnection);
 }
 

@@ -32,6 +32,7 @@ public:
         bool progress = true;       // a progress line on a terminal's standard error
         FollowOptions follow;
         bool similar = false; // lists are printed by PrintAll, once look-alikes are known
+        QString shard;        // K/N, named in --json lines; empty: none
     };
 
     explicit BatchHarvest(const Choice& choice, QObject* parent = nullptr);
@@ -55,7 +56,7 @@ private:
     void pageHarvested();
     void startGallery();
     void galleryDone();
-    void report(const FollowedList& lines);
+    void report(const FollowedList& lines, const QString& failure = QString());
     void ShowProgress(const QString& text);
     void TellFollowed(const FollowedList& lines);
     // The lists of the harvest at index; keptFor as PrintAll takes it, null without --similar.
@@ -79,6 +80,7 @@ private:
         QString address;
         QString location;
         bool styleWalkCut = false;
+        QString failure; // why the page counts as failed; empty: harvested whole
     };
     std::vector<Printed> printed;
     bool anyFailed = false;

@@ -23,6 +23,8 @@
 
 namespace {
 
+using Claimed = DownloadArchive::Claimed;
+
 // How often the progress line is redrawn.
 constexpr int ProgressMilliseconds = 500;
 
@@ -96,19 +98,29 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     for (const FollowedEntry& line : ChosenLines(harvests, choice))
         names.insert(line.entry.address, names.value(line.entry.address, line.entry.name));
     QSet<QString> notFetchedAddresses;
-    // Notes line when a record says it was saved; false when it is to be fetched.
+    // Notes line when a record says it was saved or another run is fetching
+    // it; false when the line is this run's to fetch, claimed in the records.
     const auto settled = [&](const HarvestLine& line) {
-        QString saved = records.archive ? records.archive->SavedName(line.address) : QString();
+        QString saved;
         DownloadCounts::Kind kind = DownloadCounts::Kind::Skipped;
-        if (saved.isEmpty()) {
-            saved = records.folder ? records.folder->SavedName(line.address) : QString();
+        Claimed claimed =
+            records.archive ? records.archive->Claim(line.address, saved) : Claimed::Taken;
+        if (claimed == Claimed::Taken && records.folder) {
+            claimed = records.folder->Claim(line.address, saved);
             kind = DownloadCounts::Kind::AlreadySaved;
+            if (claimed != Claimed::Taken && records.archive)
+                records.archive->Release(line.address);
         }
-        if (saved.isEmpty())
+        if (claimed == Claimed::Taken)
             return false;
         if (!notFetchedAddresses.contains(line.address)) {
             notFetchedAddresses.insert(line.address);
-            notFetched << (kind == DownloadCounts::Kind::Skipped
+            if (claimed == Claimed::Elsewhere) {
+                saved = line.name;
+                kind = DownloadCounts::Kind::Skipped;
+            }
+            notFetched << (claimed == Claimed::Elsewhere ? QStringLiteral("another run fetches ")
+                           : kind == DownloadCounts::Kind::Skipped
                                ? QStringLiteral("skipped ")
                                : QStringLiteral("already saved ")) +
                               saved;
@@ -178,6 +190,10 @@ int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Reco
     });
     QCoreApplication::exec();
     thread.join();
+    // Claims of files the run never reached, stopped by an interruption.
+    for (const std::shared_ptr<DownloadArchive>& record : {records.archive, records.folder})
+        if (record)
+            record->ReleaseAll();
     if (showProgress) {
         ShowProgress(*handle);
         std::fputc('\n', stderr);

@@ -57,6 +57,10 @@ public:
     // notFetched), then those whose file the folder's record finds still saved
     // ("already saved NAME"); the job counts both in its summary. Addresses
     // keptFor gives a better look-alike of are left out ("similar NAME: kept BEST").
+    // Every other address is claimed in the records for this process, and one
+    // that another running process claimed is left out too ("another run
+    // fetches NAME", counted as skipped), so processes sharing the records
+    // fetch it once.
     static DownloadJob BuildJob(const std::vector<FollowedList>& harvests, const Choice& choice,
                                 const Records& records, const QHash<QString, QString>& keptFor,
                                 QStringList& notFetched);
@@ -66,7 +70,8 @@ public:
 
     // Runs the job on a worker thread while the event loop keeps running and
     // prints each file's outcome, recording each saved file in the records it
-    // has; returns the exit code: 0 when every file was saved. An interruption
+    // has and letting go of the claims; returns the exit code: 0 when every
+    // file was saved. An interruption
     // ends the transfers, keeping the half-fetched files kept under partial
     // names for the next run to continue. On a terminal, a line on standard
     // error tells the totals, updated in place.

@@ -23,7 +23,8 @@ QJsonObject followedPart(const FollowSummary& summary) {
 } // namespace
 
 QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool styleWalkCut,
-                             bool followed, const QHash<QString, QString>* keptFor) {
+                             const QJsonObject& outcome, bool followed,
+                             const QHash<QString, QString>* keptFor) {
     const auto alike = [keptFor](QJsonObject& entry, const QString& address) {
         if (keptFor)
             entry.insert(QStringLiteral("alikeOf"), keptFor->contains(address)
@@ -52,12 +53,28 @@ QByteArray JsonReport::Write(const FollowedList& lines, const QString& url, bool
         alike(link, line.entry.address);
         links.append(link);
     }
-    QJsonObject report{{QStringLiteral("url"), url},
-                       {QStringLiteral("images"), images},
-                       {QStringLiteral("links"), links}};
+    QJsonObject report = outcome;
+    report.insert(QStringLiteral("url"), url);
+    report.insert(QStringLiteral("images"), images);
+    report.insert(QStringLiteral("links"), links);
     if (styleWalkCut)
         report.insert(QStringLiteral("cssCut"), true);
     if (followed)
         report.insert(QStringLiteral("followed"), followedPart(lines.Summary()));
-    return QJsonDocument(report).toJson(QJsonDocument::Compact) + '\n';
+    return Line(report);
+}
+
+QJsonObject JsonReport::Outcome(const QString& page, const QString& reason, const QString& shard) {
+    QJsonObject outcome{{QStringLiteral("page"), page},
+                        {QStringLiteral("outcome"),
+                         reason.isEmpty() ? QStringLiteral("ok") : QStringLiteral("failed")}};
+    if (!reason.isEmpty())
+        outcome.insert(QStringLiteral("reason"), reason);
+    if (!shard.isEmpty())
+        outcome.insert(QStringLiteral("shard"), shard);
+    return outcome;
+}
+
+QByteArray JsonReport::Line(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }

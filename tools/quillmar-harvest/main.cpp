@@ -2,10 +2,12 @@
 // browser would list for it. With --download DIR it downloads those files
 // into DIR instead, as the browser's download commands would.
 
+#include "ArchiveMerge.h"
 #include "BatchHarvest.h"
 #include "HarvestDownload.h"
 #include "InterruptWatch.h"
 #include "SimilarPictures.h"
+#include "ToolName.h"
 #include "app/ProgramVersion.h"
 #include "core/Limits.h"
 #include "download/DownloadArchive.h"
@@ -30,6 +32,7 @@ struct Options {
     QStringList addresses;
     std::optional<HarvestDownload::Choice> download;
     BatchHarvest::Choice harvest;
+    QPair<int, int> shard{1, 1};
     int badInputLines = 0; // lines of --input too long to be an address
 };
 
@@ -40,7 +43,8 @@ const char* const usage =
     "                        [--no-record] [--limit-rate RATE] [--no-continue]\n"
     "                        [--quiet] [--name TEMPLATE] [--write-info] [--no-origin]\n"
     "                        [--json] URL\n"
-    "       quillmar-harvest [options] --input FILE\n"
+    "       quillmar-harvest [options] --input FILE [--shard K/N]\n"
+    "       quillmar-harvest --merge-archive OUT IN...\n"
     "       quillmar-harvest --help | --version\n"
     "  SCAN is any of:\n"
     "  --deep          Deep Scan: srcset, lazy loaders, CSS backgrounds, shadow roots,\n"
@@ -56,11 +60,14 @@ const char* const usage =
     "  --pages N       also harvest up to N next pages (rel=\"next\"), 0 to 1000\n"
     "  --follow-limit N      load at most N followed and next pages in all (default 500)\n"
     "  --json          print one JSON object a page with names, addresses, sizes, sources;\n"
+    "                  its \"outcome\" is \"ok\", or \"failed\" with the \"reason\";\n"
     "                  with --download one a file, with the path it was saved under\n"
     "  --similar       of pictures that look alike (resized, re-encoded), keep only the\n"
     "                  best: the most pixels, then PNG over JPEG, then the larger file\n"
     "                  (similar NAME: kept BEST); with --json each entry gets \"alikeOf\"\n"
     "  --input FILE    harvest every address of FILE (one a line; - reads standard input)\n"
+    "  --shard K/N     only part K of N of the --input list: the addresses at positions\n"
+    "                  K, K+N, K+2N, ...; N runs cover the list once between them\n"
     "  --download DIR  download the listed files into the folder DIR (made when missing),\n"
     "                  one line per file (saved NAME / failed NAME: reason), then a\n"
     "                  summary; exit status 1 when any page or file failed. A file saved\n"
@@ -82,7 +89,9 @@ const char* const usage =
     "  --write-info    write NAME.EXT.json beside each file: address, page, viewer page,\n"
     "                  title, size, time\n"
     "  --no-origin     do not write the user.xdg.origin.url and user.xdg.referrer.url\n"
-    "                  attributes onto each file\n";
+    "                  attributes onto each file\n"
+    "  --merge-archive OUT IN...  add to the record OUT what the records IN hold\n"
+    "                  (made by --archive, or their earlier text form) and it lacks\n";
 
 // --help and --version answer at once, whatever else the command line holds.
 std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
@@ -259,9 +268,9 @@ std::optional<QStringList> readAddresses(const QString& path, int& badLines, QSt
         const bool whole = line.endsWith('\n');
         if (line.size() - (whole ? 1 : 0) > maxAddressBytes) {
             ++badLines;
-            std::fprintf(stderr, "quillmar-harvest: %s: line %lld is longer than %lld bytes\n",
-                         qPrintable(path), static_cast<long long>(number),
-                         static_cast<long long>(maxAddressBytes));
+            std::fprintf(stderr, "%s%s: line %lld is longer than %lld bytes\n",
+                         ToolName::Prefix().constData(), qPrintable(path),
+                         static_cast<long long>(number), static_cast<long long>(maxAddressBytes));
             if (!whole)
                 skipLine(file);
             continue;
@@ -273,11 +282,38 @@ std::optional<QStringList> readAddresses(const QString& path, int& badLines, QSt
     return addresses;
 }
 
+// --shard K/N, which takes part K of the --input list in N parts.
+void parseShard(const QCommandLineParser& parser, bool batch, Options& options, QString& error) {
+    if (!parser.isSet(QStringLiteral("shard")))
+        return;
+    static const QRegularExpression form(QStringLiteral("^([0-9]{1,9})/([0-9]{1,9})$"));
+    const QRegularExpressionMatch match = form.match(parser.value(QStringLiteral("shard")));
+    options.shard = {match.captured(1).toInt(), match.captured(2).toInt()};
+    if (!batch)
+        error = QStringLiteral("--shard needs --input");
+    else if (!match.hasMatch() || options.shard.first < 1 ||
+             options.shard.first > options.shard.second)
+        error =
+            QStringLiteral("--shard takes K/N, part K of N parts, 1 <= K <= N (for instance 2/3)");
+    else
+        ToolName::SetShard(parser.value(QStringLiteral("shard")));
+}
+
+// The addresses at positions p (from 1) with (p - 1) mod N = K - 1: N runs,
+// wherever each runs, cover the list exactly once between them.
+QStringList shardOf(const QStringList& addresses, const QPair<int, int>& shard) {
+    QStringList taken;
+    for (qsizetype index = shard.first - 1; index < addresses.size(); index += shard.second)
+        taken << addresses.at(index);
+    return taken;
+}
+
 void addOptions(QCommandLineParser& parser) {
     for (const char* name :
          {"download", "match", "parallel", "min-size", "follow-match", "take", "pages",
           "follow-limit", "input", "archive", "timeout", "limit-rate", "name"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
+    parser.addOption({QStringLiteral("shard"), QString(), QStringLiteral("K/N")});
     for (const char* name :
          {"images", "links", "deep", "scroll", "json", "follow", "follow-other-sites", "no-record",
           "no-continue", "quiet", "write-info", "no-origin", "similar"})
@@ -298,10 +334,13 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
         parseScan(parser, options, error);
     if (error.isEmpty())
         parseFollow(parser, options, error);
+    if (error.isEmpty())
+        parseShard(parser, batch, options, error);
     if (error.isEmpty() && batch) {
-        options.addresses =
+        options.addresses = shardOf(
             readAddresses(parser.value(QStringLiteral("input")), options.badInputLines, error)
-                .value_or(QStringList());
+                .value_or(QStringList()),
+            options.shard);
         options.harvest.pageLines = true;
     }
     const std::optional<int> timeout =
@@ -312,11 +351,12 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
         error = QStringLiteral("--timeout takes a number of seconds from 1 to %1")
                     .arg(Limits::MaxPageTimeoutSeconds);
     if (!error.isEmpty()) {
-        std::fprintf(stderr, "quillmar-harvest: %s\n", qPrintable(error));
+        std::fprintf(stderr, "%s%s\n", ToolName::Prefix().constData(), qPrintable(error));
         return std::nullopt;
     }
     options.harvest.timeoutSeconds = *timeout;
     options.harvest.print = !options.download;
+    options.harvest.shard = ToolName::Shard();
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != (batch ? 0 : 1) || (!batch && positional.first().trimmed().isEmpty()))
         return std::nullopt;
@@ -341,15 +381,14 @@ std::optional<std::shared_ptr<DownloadArchive>> openArchive(const QString& path)
     auto archive = std::make_shared<DownloadArchive>(path);
     QString error;
     if (!archive->Load(error)) {
-        std::fprintf(stderr, "quillmar-harvest: cannot read %s: %s\n", qPrintable(path),
-                     qPrintable(error));
+        std::fprintf(stderr, "%scannot read %s: %s\n", ToolName::Prefix().constData(),
+                     qPrintable(path), qPrintable(error));
         return std::nullopt;
     }
     if (!archive->KeptTextForm().isEmpty())
-        std::fprintf(stderr,
-                     "quillmar-harvest: converted the archive %s to a database; the text form "
-                     "is kept as %s\n",
-                     qPrintable(path), qPrintable(archive->KeptTextForm()));
+        std::fprintf(
+            stderr, "%sconverted the archive %s to a database; the text form is kept as %s\n",
+            ToolName::Prefix().constData(), qPrintable(path), qPrintable(archive->KeptTextForm()));
     return archive;
 }
 
@@ -373,7 +412,7 @@ QHash<QString, QString> findSimilar(const BatchHarvest& batch, const Options& op
 int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
              const QHash<QString, QString>& keptFor, InterruptWatch& interrupts) {
     if (!QDir().mkpath(choice.folder)) {
-        std::fprintf(stderr, "quillmar-harvest: cannot make the folder %s\n",
+        std::fprintf(stderr, "%scannot make the folder %s\n", ToolName::Prefix().constData(),
                      qPrintable(choice.folder));
         return 1;
     }
@@ -393,7 +432,8 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
         std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
     if (job.Count() == 0 && notFetched.isEmpty() && !choice.match.isEmpty())
-        std::fprintf(stderr, "quillmar-harvest: nothing matched %s\n", qPrintable(choice.match));
+        std::fprintf(stderr, "%snothing matched %s\n", ToolName::Prefix().constData(),
+                     qPrintable(choice.match));
     return HarvestDownload::Run(std::move(job), interrupts, records, choice);
 }
 
@@ -409,6 +449,12 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     if (const std::optional<int> answered = answerHelpOrVersion(QCoreApplication::arguments()))
         return *answered;
+    if (QCoreApplication::arguments().value(1) == QLatin1String("--merge-archive")) {
+        const std::optional<int> merged = ArchiveMerge::Run(QCoreApplication::arguments().mid(2));
+        if (!merged)
+            std::fputs(usage, stderr);
+        return merged.value_or(2);
+    }
     const std::optional<Options> options = parseOptions(QCoreApplication::arguments());
     if (!options) {
         std::fputs(usage, stderr);
@@ -435,7 +481,7 @@ int main(int argc, char* argv[]) {
         exitCode = std::max(exitCode, download(batch, *options->download, keptFor, interrupts));
     std::fflush(stdout);
     if (interrupts.ExitCode()) {
-        std::fputs("quillmar-harvest: interrupted\n", stderr);
+        std::fprintf(stderr, "%sinterrupted\n", ToolName::Prefix().constData());
         return interrupts.ExitCode();
     }
     return exitCode;
