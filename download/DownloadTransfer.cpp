@@ -367,8 +367,10 @@ bool DownloadTransfer::IsHttp() const {
 // overdraw it, and the job's last one is never paid back.
 void DownloadTransfer::PaceWith(RatePacer* pacer) {
     this->pacer = pacer;
-    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE,
-                     long(std::clamp<qint64>(pacer->Rate() / 16, SmallestBlockSize, BlockSize)));
+    if (pacer->IsLimited())
+        curl_easy_setopt(
+            handle, CURLOPT_BUFFERSIZE,
+            long(std::clamp<qint64>(pacer->Rate() / 16, SmallestBlockSize, BlockSize)));
 }
 
 // The block held back is written at once, owing its bytes to the pace, so a

@@ -16,7 +16,10 @@ constexpr int PollMilliseconds = 1000;
 
 DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
     : job(std::move(job)), sink(std::move(sink)), handle(std::make_shared<DownloadHandle>(this)),
-      pacer(this->job.Rules.MaxBytesPerSecond), folders(this->job.Entries) {
+      pace(this->job.Rules.SharedPace
+               ? this->job.Rules.SharedPace
+               : std::make_shared<RatePacer>(this->job.Rules.MaxBytesPerSecond)),
+      folders(this->job.Entries) {
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);
     loop.LimitHostConnections(parallel);
@@ -51,8 +54,9 @@ int DownloadWorker::Run() {
     for (Slot& slot : workSlots) {
         slot.transfer = std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink,
                                                            savedDestinations);
-        if (pacer.IsLimited())
-            slot.transfer->PaceWith(&pacer);
+        // A shared pace may be limited later, while the job runs.
+        if (pace->IsLimited() || job.Rules.SharedPace)
+            slot.transfer->PaceWith(pace.get());
     }
     filesLeft = job.Count();
     for (const DownloadJob::NotFetchedFile& file : job.NotFetched)
@@ -221,13 +225,13 @@ void DownloadWorker::WaitForActivity() {
     for (const Slot& slot : workSlots) {
         if (slot.state == Slot::State::Running && slot.transfer->IsPacedOut())
             wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
-                                      pacer.WaitTime(DownloadTransfer::Clock::now())));
+                                      pace->WaitTime(DownloadTransfer::Clock::now())));
     }
     loop.Step(int(wait.count()));
 }
 
 void DownloadWorker::ReleasePacedTransfers() {
-    if (pacer.WaitTime() > RatePacer::Clock::duration::zero())
+    if (pace->WaitTime() > RatePacer::Clock::duration::zero())
         return;
     for (Slot& slot : workSlots) {
         if (slot.state == Slot::State::Running)

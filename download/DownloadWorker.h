@@ -78,7 +78,7 @@ private:
     qint64 bytesDone = 0; // of the entries finished
     TransferLoop loop;    // drives every transfer; RequestCancel wakes it
     std::vector<Slot> workSlots;
-    RatePacer pacer;                 // the job's speed limit, over all its transfers
+    std::shared_ptr<RatePacer> pace; // the speed limit over all the job's transfers
     DownloadFolders folders;         // opened when the job starts
     QSet<QString> savedDestinations; // shared by the transfers
     int nextEntry = 0;

@@ -13,8 +13,17 @@ constexpr double MostSavedSeconds = 0.25;
 RatePacer::RatePacer(qint64 bytesPerSecond, Clock::time_point now)
     : rate(bytesPerSecond), filled(now) {}
 
+void RatePacer::SetRate(qint64 bytesPerSecond) {
+    const std::lock_guard<std::mutex> held(lock);
+    rate = bytesPerSecond;
+    allowance = std::min(allowance, 0.0);
+}
+
 bool RatePacer::Take(qint64 bytes, bool forced, Clock::time_point now) {
     if (!IsLimited())
+        return true;
+    const std::lock_guard<std::mutex> held(lock);
+    if (!IsLimited()) // lifted meanwhile
         return true;
     Refill(now);
     if (allowance <= 0 && !forced)
@@ -26,10 +35,12 @@ bool RatePacer::Take(qint64 bytes, bool forced, Clock::time_point now) {
 RatePacer::Clock::duration RatePacer::WaitTime(Clock::time_point now) {
     if (!IsLimited())
         return Clock::duration::zero();
+    const std::lock_guard<std::mutex> held(lock);
     Refill(now);
-    if (allowance > 0)
+    const qint64 perSecond = rate;
+    if (allowance > 0 || perSecond <= 0)
         return Clock::duration::zero();
-    const std::chrono::duration<double> seconds((1 - allowance) / double(rate));
+    const std::chrono::duration<double> seconds((1 - allowance) / double(perSecond));
     return std::chrono::ceil<Clock::duration>(seconds);
 }
 
@@ -37,6 +48,7 @@ void RatePacer::Refill(Clock::time_point now) {
     if (now <= filled)
         return;
     const double elapsed = std::chrono::duration<double>(now - filled).count();
-    allowance = std::min(allowance + elapsed * double(rate), MostSavedSeconds * double(rate));
+    const double perSecond = double(rate.load());
+    allowance = std::min(allowance + elapsed * perSecond, MostSavedSeconds * perSecond);
     filled = now;
 }

@@ -5,6 +5,7 @@
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/QueueingSink.h"
+#include "download/RatePacer.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -15,7 +16,8 @@ ReportDownloadSink::ReportDownloadSink(DownloadReport* report, int reportedJob)
 bool ReportDownloadSink::Start(DownloadReport* report, QString folder, DownloadJob job,
                                std::shared_ptr<DownloadArchive> archive, int retryOf) {
     const int reported = report ? report->AddJob(folder, job, retryOf) : 0;
-    job.Rules.MaxBytesPerSecond = SpeedLimitShare();
+    job.Rules.SharedPace = SharedPace();
+    job.Rules.MaxBytesPerSecond = job.Rules.SharedPace->Rate();
     std::unique_ptr<DownloadProgressSink> sink =
         std::make_unique<ReportDownloadSink>(report, reported);
     const bool recorded = archive != nullptr;
@@ -33,11 +35,12 @@ bool ReportDownloadSink::Start(DownloadReport* report, QString folder, DownloadJ
     return false;
 }
 
-// The speed limit holds for all downloads together: a new one gets its share
-// beside those running (each keeps the share it started with).
-qint64 ReportDownloadSink::SpeedLimitShare() {
-    return qint64(Settings::DownloadSpeedLimit()) * 1024 /
-           (DownloadRegistry::Instance().RunningCount() + 1);
+// The speed limit holds for all downloads together, and a change of it for
+// those running too.
+std::shared_ptr<RatePacer> ReportDownloadSink::SharedPace() {
+    static const auto pace = std::make_shared<RatePacer>(0);
+    pace->SetRate(qint64(Settings::DownloadSpeedLimit()) * 1024);
+    return pace;
 }
 
 template <typename Apply> void ReportDownloadSink::Post(Apply apply) {

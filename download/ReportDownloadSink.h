@@ -9,6 +9,7 @@
 
 class DownloadArchive;
 class DownloadReport;
+class RatePacer;
 
 // Feeds a worker's reports into the download report: files left (summed over
 // the workers running), running jobs, message and each file's progress and
@@ -37,8 +38,11 @@ public:
     void FileProgress(int index, qint64 received, qint64 total) override;
     void FileRetrying(int index, int nextTry, int tries) override;
 
+    // The pace every download of the window keeps to together, set to the
+    // limit the settings give now.
+    static std::shared_ptr<RatePacer> SharedPace();
+
 private:
-    static qint64 SpeedLimitShare();
     template <typename Apply> void Post(Apply apply);
 
     QPointer<DownloadReport> report;

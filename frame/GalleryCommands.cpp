@@ -4,6 +4,7 @@
 #include "core/Limits.h"
 #include "core/Prompts.h"
 #include "download/DownloadArchive.h"
+#include "download/ReportDownloadSink.h"
 #include "follow/FollowOptions.h"
 #include "frame/CFileNamesDialog.h"
 #include "frame/CMainFrame.h"
@@ -99,7 +100,7 @@ QString GalleryCommands::DownloadFolder() const {
     return active && active->DownloadFolderChosen() ? active->DownloadFolder() : QString();
 }
 
-// Downloads started from now on keep within the limit.
+// Downloads, those running included, keep within the limit.
 void GalleryCommands::SetSpeedLimit() {
     QInputDialog dialog(&frame);
     dialog.setWindowTitle(QStringLiteral("Download Speed Limit"));
@@ -107,8 +108,10 @@ void GalleryCommands::SetSpeedLimit() {
     dialog.setInputMode(QInputDialog::IntInput);
     dialog.setIntRange(0, Limits::MaxDownloadSpeedLimit);
     dialog.setIntValue(Settings::DownloadSpeedLimit());
-    if (Prompts::current().runModal(dialog) == QDialog::Accepted)
+    if (Prompts::current().runModal(dialog) == QDialog::Accepted) {
         Settings::SetDownloadSpeedLimit(dialog.intValue());
+        ReportDownloadSink::SharedPace();
+    }
 }
 
 // Downloads started from now on are named so; the preview shows the active

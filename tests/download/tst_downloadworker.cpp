@@ -471,6 +471,28 @@ private slots:
             QVERIFY(ReadFile(Path(name)) == body);
     }
 
+    // Jobs given one pace keep to it together, as the window's downloads do.
+    void jobsSharingAPaceKeepToItTogether() {
+        const QByteArray body = BinaryBody(128 * 1024);
+        server->setFile("/a.jpg", body, "image/jpeg");
+        server->setFile("/b.jpg", body, "image/jpeg");
+        const auto pace = std::make_shared<RatePacer>(128 * 1024);
+        QElapsedTimer clock;
+        clock.start();
+        std::vector<std::shared_ptr<Reports>> jobs;
+        for (const QString name : {"a.jpg", "b.jpg"}) {
+            DownloadJob job = Job({name});
+            job.Rules.SharedPace = pace;
+            jobs.push_back(Start(job));
+            QVERIFY(jobs.back());
+        }
+        for (const auto& reports : jobs)
+            QTRY_VERIFY_WITH_TIMEOUT(reports->Ended(), 60000);
+        // 256 KiB at 128 KiB a second, less a quarter second saved up.
+        QVERIFY2(clock.elapsed() >= 1600, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(ReadFile(Path("a.jpg")) == body && ReadFile(Path("b.jpg")) == body);
+    }
+
     // Speed and time left come from the last few seconds of bytes.
     void totalsTellSpeedAndTimeLeft() {
         DownloadHandle handle(nullptr);
