@@ -1,8 +1,7 @@
 #include "app/InterruptedDownloads.h"
 
-#include "core/CommandIds.h"
+#include "app/CInterruptedDownloadsDialog.h"
 #include "core/Prompts.h"
-#include "core/StringTable.h"
 #include "download/DownloadQueue.h"
 #include "frame/CMainFrame.h"
 #include "view/CQuillmarView.h"
@@ -14,15 +13,19 @@ void InterruptedDownloads::Offer(CMainFrame& frame) {
     // Without a window to show them in, they wait for a later start.
     if (jobs.isEmpty() || !view)
         return;
-    if (!Prompts::current().askYesNo(&frame, Question(int(jobs.size())),
-                                     StringTable::text(IDR_MAINFRAME))) {
-        for (const QueuedJob& job : jobs)
-            queue.Forget(job);
+    CInterruptedDownloadsDialog question(jobs, &frame);
+    const int answer = Prompts::current().runModal(question);
+    // Closed unanswered, the question comes again at the next start.
+    if (answer == QDialog::Rejected)
         return;
-    }
-    for (const QueuedJob& job : jobs) {
-        // Another process that started at the same time may have taken it.
-        if (queue.Take(job))
+    for (int i = 0; i < jobs.size(); ++i) {
+        const QueuedJob& job = jobs[i];
+        // A folder that is not there now may be again, on a drive mounted later.
+        if (answer == QDialog::Accepted && !CInterruptedDownloadsDialog::CanResume(job))
+            continue;
+        if (answer != QDialog::Accepted || !question.Chosen(i))
+            queue.Forget(job);
+        else if (queue.Take(job)) // another process started at the same time may have taken it
             view->ResumeDownload(job);
     }
 }

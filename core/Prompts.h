@@ -12,6 +12,7 @@ class QWidget;
 class Prompts {
 public:
     enum class Icon { None, Information, Exclamation, Question, Error };
+    enum class Answer { Yes, No, Closed };
 
     virtual ~Prompts() = default;
 
@@ -20,6 +21,9 @@ public:
                          Icon icon) = 0;
     // A Yes/No message box with the question icon; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // The same box, which can also be closed without an answer (Escape, the
+    // window's close button): Closed then, told apart from No.
+    virtual Answer askYesNoOrClose(QWidget* owner, const QString& text, const QString& caption) = 0;
     // An existing folder chosen by the user, starting in startFolder (empty:
     // the picker's own choice), or an empty string when cancelled.
     virtual QString chooseFolder(QWidget* owner, const QString& startFolder) = 0;

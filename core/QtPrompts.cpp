@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QUrl>
 
 namespace {
@@ -37,6 +38,20 @@ bool QtPrompts::askYesNo(QWidget* owner, const QString& text, const QString& cap
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                     owner);
     return box.exec() == QMessageBox::Yes;
+}
+
+// Escape and the close button press a button no one sees, so neither passes for No.
+Prompts::Answer QtPrompts::askYesNoOrClose(QWidget* owner, const QString& text,
+                                           const QString& caption) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
+    QPushButton* closed = box.addButton(QMessageBox::Cancel);
+    closed->hide();
+    box.setEscapeButton(closed);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Answer::Yes;
+    return box.clickedButton() == box.button(QMessageBox::No) ? Answer::No : Answer::Closed;
 }
 
 QString QtPrompts::chooseFolder(QWidget* owner, const QString& startFolder) {

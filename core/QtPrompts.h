@@ -7,6 +7,7 @@ class QtPrompts : public Prompts {
 public:
     void message(QWidget* owner, const QString& text, const QString& caption, Icon icon) override;
     bool askYesNo(QWidget* owner, const QString& text, const QString& caption) override;
+    Answer askYesNoOrClose(QWidget* owner, const QString& text, const QString& caption) override;
     QString chooseFolder(QWidget* owner, const QString& startFolder) override;
     QString chooseSaveFile(QWidget* owner, const QString& startFolder, const QString& defaultName,
                            const QString& defaultSuffix, const QString& filter) override;

@@ -10,14 +10,21 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
-enum Column { NameColumn, SizeColumn, OutcomeColumn };
+enum Column { NameColumn, SubfolderColumn, SizeColumn, OutcomeColumn };
 constexpr int JobRole = Qt::UserRole;
+// Room beside a column's text, and the most a column widens to fit one.
+constexpr int ColumnPadding = 12;
+constexpr int WidestColumn = 420;
+const QColor FailedColour(255, 96, 96);
 
 QString SizeText(const DownloadReport::File& file) {
     if (file.outcome == DownloadReport::Outcome::Downloading)
@@ -37,15 +44,10 @@ QString StateText(const DownloadReport::Job& job, const DownloadReport::File& fi
     return DownloadReport::OutcomeText(file) + (pace.isEmpty() ? QString() : ", " + pace);
 }
 
-// The name with the folders a name template put the file in.
-QString ShownName(const DownloadReport::File& file) {
-    return file.subfolder.isEmpty() ? file.name : file.subfolder + QLatin1Char('/') + file.name;
-}
-
 } // namespace
 
 CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& report)
-    : QDialog(&owner), report(report), files(new QTreeWidget(this)) {
+    : QDialog(&owner), report(report), files(new QTreeWidget(this)), totals(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Download Report"));
     setObjectName(QStringLiteral("downloadReport"));
     // The list takes the dialogs' black ground and green text too.
@@ -53,14 +55,13 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
         QStringLiteral("QTreeWidget, QHeaderView::section { background-color: rgb(0, 0, 0);"
                        " color: rgb(0, 255, 0); }"
                        "QTreeWidget::item:selected { background-color: rgb(0, 96, 0); }"));
-    files->setHeaderLabels(
-        {QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Outcome")});
+    files->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Subfolder"),
+                            QStringLiteral("Size"), QStringLiteral("Outcome")});
     files->setRootIsDecorated(true);
     files->setAccessibleName(QStringLiteral("Downloaded files"));
-    // The outcome, a failure's reason above all, takes the room the names leave.
+    // The outcome, a failure's reason above all, takes the room the others leave.
     files->header()->setStretchLastSection(true);
-    files->setColumnWidth(NameColumn, 240);
-    files->setColumnWidth(SizeColumn, 130); // "120 MB of 2.0 GB" while on its way
+    totals->setAccessibleName(QStringLiteral("Download totals"));
 
     auto* buttons = new QHBoxLayout;
     const auto addButton = [this, buttons](const QString& text, auto handler) {
@@ -82,6 +83,7 @@ CDownloadReportDialog::CDownloadReportDialog(QWidget& owner, DownloadReport& rep
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(files);
+    layout->addWidget(totals);
     layout->addLayout(buttons);
     resize(760, 360);
 
@@ -97,6 +99,8 @@ CDownloadReportDialog* CDownloadReportDialog::ShowFor(QWidget& owner, DownloadRe
     auto* dialog = owner.findChild<CDownloadReportDialog*>(QString(), Qt::FindDirectChildrenOnly);
     if (!dialog)
         dialog = new CDownloadReportDialog(owner, report);
+    if (!dialog->isVisible())
+        dialog->ShowNewest();
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
@@ -107,9 +111,18 @@ QTreeWidget* CDownloadReportDialog::Files() const {
     return files;
 }
 
+void CDownloadReportDialog::ShowNewest() {
+    if (QTreeWidgetItem* newest = files->topLevelItem(0)) {
+        files->setCurrentItem(newest);
+        files->scrollToItem(newest, QAbstractItemView::PositionAtTop);
+    }
+}
+
 void CDownloadReportDialog::FillJobs() {
     const int selected = SelectedJob();
     files->clear();
+    FitColumnsToHeader();
+    bool subfolders = false;
     for (const DownloadReport::Job& job : report.Jobs()) {
         auto* jobItem = new QTreeWidgetItem(files);
         jobItem->setData(NameColumn, JobRole, job.id);
@@ -117,7 +130,7 @@ void CDownloadReportDialog::FillJobs() {
         for (int i = 0; i < job.files.size(); ++i) {
             auto* fileItem = new QTreeWidgetItem(jobItem);
             fileItem->setData(NameColumn, JobRole, job.id);
-            fileItem->setText(NameColumn, ShownName(job.files[i]));
+            subfolders = subfolders || !job.files[i].subfolder.isEmpty();
         }
         jobItem->setExpanded(true);
         for (int i = 0; i < job.files.size(); ++i)
@@ -126,7 +139,31 @@ void CDownloadReportDialog::FillJobs() {
         if (job.id == selected)
             files->setCurrentItem(jobItem);
     }
+    files->setColumnHidden(SubfolderColumn, !subfolders);
+    totals->setText(report.TotalsText());
     UpdateButtons();
+}
+
+void CDownloadReportDialog::FitColumnsToHeader() {
+    for (const int column : {NameColumn, SubfolderColumn, SizeColumn})
+        files->setColumnWidth(column, files->header()->fontMetrics().horizontalAdvance(
+                                          files->headerItem()->text(column)) +
+                                          2 * ColumnPadding);
+}
+
+// Columns widen to what they show, never narrowing while files report; a long
+// name is cut at its end, its full path in its tool tip.
+void CDownloadReportDialog::WidenColumnsFor(const QTreeWidgetItem& item) {
+    const QFontMetrics metrics = files->fontMetrics();
+    for (const int column : {NameColumn, SubfolderColumn, SizeColumn}) {
+        int wanted = metrics.horizontalAdvance(item.text(column)) + 2 * ColumnPadding;
+        if (column == NameColumn)
+            wanted += files->indentation() + style()->pixelMetric(QStyle::PM_SmallIconSize) +
+                      ColumnPadding;
+        wanted = std::min(wanted, WidestColumn);
+        if (wanted > files->columnWidth(column))
+            files->setColumnWidth(column, wanted);
+    }
 }
 
 void CDownloadReportDialog::ShowFile(int job, int index) {
@@ -136,16 +173,27 @@ void CDownloadReportDialog::ShowFile(int job, int index) {
         return;
     const DownloadReport::File& file = found->files[index];
     QTreeWidgetItem* item = jobItem->child(index);
-    item->setText(NameColumn, ShownName(file)); // the name saved under, once it is known
+    item->setText(NameColumn, file.name); // the name saved under, once it is known
+    item->setText(SubfolderColumn, file.subfolder);
     item->setText(SizeColumn, SizeText(file));
     item->setText(OutcomeColumn, StateText(*found, file));
     item->setToolTip(NameColumn, file.destination);
     item->setToolTip(OutcomeColumn, item->text(OutcomeColumn));
+    MarkFailed(*item, file.outcome == DownloadReport::Outcome::Failed);
+    WidenColumnsFor(*item);
     // A retry settles the files of the job it retries: that job's line counts again.
     if (found->ended)
         ShowSummary(job);
     if (file.outcome == DownloadReport::Outcome::Failed)
         UpdateButtons();
+}
+
+// A failed file stands out by its colour, and by its icon where colours are not told apart.
+void CDownloadReportDialog::MarkFailed(QTreeWidgetItem& item, bool failed) const {
+    item.setIcon(NameColumn,
+                 failed ? style()->standardIcon(QStyle::SP_MessageBoxCritical) : QIcon());
+    for (int column = 0; column < files->columnCount(); ++column)
+        item.setForeground(column, failed ? QBrush(FailedColour) : QBrush());
 }
 
 // The job's line spans the columns: the folder is shown once, whole, for all its files.
@@ -154,18 +202,15 @@ void CDownloadReportDialog::ShowSummary(int job) {
     QTreeWidgetItem* jobItem = JobItem(job);
     if (!found || !jobItem)
         return;
-    QString text = QStringLiteral("Download %1 into %2").arg(job).arg(found->folder);
-    const QString state =
-        found->ended ? DownloadReport::SummaryText(*found) : DownloadReport::ProgressText(*found);
-    if (!state.isEmpty())
-        text += QStringLiteral(": ") + state;
+    const QString text = DownloadReport::JobLine(*found);
     jobItem->setText(NameColumn, text);
     jobItem->setToolTip(NameColumn, text);
     UpdateButtons(); // a retry that ended frees its job's Retry Failed
 }
 
-// Twice a second while jobs run: their lines and the files on their way.
+// Twice a second while jobs run: their lines, the files on their way and the totals.
 void CDownloadReportDialog::ShowProgress() {
+    totals->setText(report.TotalsText());
     for (const DownloadReport::Job& job : report.Jobs()) {
         if (!report.IsRunning(job.id))
             continue;

@@ -14,7 +14,11 @@ struct DownloadEntry;
 // the job runs cannot send them anywhere else.
 class DownloadFolders {
 public:
-    explicit DownloadFolders(const QList<DownloadEntry>& entries);
+    // Whether an entry's missing subfolders are made, or left missing (a
+    // folder that is not there has no partial files to clear away).
+    enum class Missing { Make, Leave };
+
+    explicit DownloadFolders(const QList<DownloadEntry>& entries, Missing missing = Missing::Make);
     ~DownloadFolders();
     DownloadFolders(const DownloadFolders&) = delete;
     DownloadFolders& operator=(const DownloadFolders&) = delete;
@@ -27,7 +31,7 @@ public:
 
 private:
     void Open(const QString& folder);
-    void OpenInside(int base, const QString& folder, const QString& subfolder);
+    void OpenInside(int base, const QString& folder, const QString& subfolder, Missing missing);
 
     QHash<QString, int> handles;
     QHash<QString, QString> errors;

@@ -6,8 +6,13 @@
 
 namespace {
 
-QString FilesDone(const DownloadHandle::Totals& totals) {
-    return QStringLiteral("%1 of %2 files").arg(totals.filesDone).arg(totals.filesTotal);
+// ", 2 failed", told apart from the files done; empty for none.
+QString AndFailed(int failed) {
+    return failed > 0 ? QStringLiteral(", %1 failed").arg(failed) : QString();
+}
+
+QString FilesDone(int done, int total, int failed) {
+    return QStringLiteral("%1 of %2 files").arg(done).arg(total) + AndFailed(failed);
 }
 
 // Parts joined, the empty ones left out.
@@ -55,16 +60,16 @@ QString DownloadProgressText::Pace(qint64 bytesPerSecond, qint64 secondsLeft) {
                    secondsLeft >= 0 ? TimeLeft(secondsLeft) : QString()});
 }
 
-QString DownloadProgressText::Totals(const DownloadHandle::Totals& totals, bool paused) {
+QString DownloadProgressText::Totals(const DownloadHandle::Totals& totals, int failed,
+                                     bool paused) {
+    const QString files = FilesDone(totals.filesDone, totals.filesTotal, failed);
     const QString amount = Amount(totals.bytesReceived, totals.bytesTotal);
     if (paused)
-        return Listed({QStringLiteral("paused"), FilesDone(totals), amount});
-    return Listed({FilesDone(totals), amount, Pace(totals.bytesPerSecond, totals.secondsLeft)});
+        return Listed({QStringLiteral("paused"), files, amount});
+    return Listed({files, amount, Pace(totals.bytesPerSecond, totals.secondsLeft)});
 }
 
-QString DownloadProgressText::Message(const DownloadHandle::Totals& totals, bool paused) {
-    if (paused)
-        return QStringLiteral("Download paused, %1 done").arg(FilesDone(totals));
-    return Listed({QStringLiteral("Downloading ") + FilesDone(totals),
-                   Pace(totals.bytesPerSecond, totals.secondsLeft)});
+QString DownloadProgressText::Paused(int done, int total, int failed) {
+    return QStringLiteral("Download paused, %1 of %2 files done").arg(done).arg(total) +
+           AndFailed(failed);
 }

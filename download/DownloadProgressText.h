@@ -5,8 +5,8 @@
 #include <QString>
 
 // How running downloads are told in words: bytes, speeds and times in short
-// units, a file's or job's progress, and the message line's totals, such as
-// "Downloading 12 of 40 files, 3.2 MB/s, about 20 s left".
+// units, a file's or job's progress, and a pause, such as
+// "12 of 40 files, 5.0 MB of 80 MB, 3.2 MB/s, about 20 s left".
 struct DownloadProgressText {
     // "512 B", "3.2 MB", "140 MB": powers of 1000, three figures at most.
     static QString Bytes(qint64 bytes);
@@ -16,8 +16,9 @@ struct DownloadProgressText {
     static QString Amount(qint64 received, qint64 total);
     // "3.2 MB/s, about 20 s left": what is known of it, empty at a standstill.
     static QString Pace(qint64 bytesPerSecond, qint64 secondsLeft);
-    // A job's line: files done of all, its bytes, then its pace; or that it is paused.
-    static QString Totals(const DownloadHandle::Totals& totals, bool paused);
-    // The message line while jobs run.
-    static QString Message(const DownloadHandle::Totals& totals, bool paused);
+    // Running downloads: files done (saved or there already) of all, the
+    // failed ones apart, their bytes, then their pace; or that they are paused.
+    static QString Totals(const DownloadHandle::Totals& totals, int failed, bool paused);
+    // The message line once every running download is paused.
+    static QString Paused(int done, int total, int failed);
 };

@@ -5,12 +5,16 @@
 #include "download/DownloadFolders.h"
 #include "download/ProcessOwner.h"
 #include "download/RecordConnection.h"
+#include "download/TransferRules.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
+
+#include <algorithm>
 
 namespace {
 
@@ -62,6 +66,33 @@ QString SubfolderOf(const QString& jobFolder, const QString& folder) {
     const QString inside = jobFolder + QLatin1Char('/');
     return !jobFolder.isEmpty() && folder.startsWith(inside) ? folder.mid(inside.size())
                                                              : QString();
+}
+
+// A folder as the folder picker gives it: whole, without "." or "..".
+bool IsPlainFolder(const QString& folder) {
+    return QDir::isAbsolutePath(folder) && QDir::cleanPath(folder) == folder;
+}
+
+// The file's place inside the job's folder, or false when destination is not
+// name there or in folders of plain names below it.
+bool PlaceInside(const QString& jobFolder, const QString& destination, const QString& name,
+                 QString& subfolder) {
+    const QFileInfo file(destination);
+    if (!DownloadJob::IsPlainFileName(name) || file.fileName() != name)
+        return false;
+    subfolder = SubfolderOf(jobFolder, file.path());
+    if (subfolder.isEmpty())
+        return file.path() == jobFolder;
+    const QStringList parts = subfolder.split(QLatin1Char('/'));
+    return std::all_of(parts.begin(), parts.end(), &DownloadJob::IsPlainFileName);
+}
+
+// What a page may have fetched: a local file only for a local page, and only
+// a job listed on a local page had local pages of its own.
+bool MayFetch(const TransferRules& rules, const QString& source, const QUrl& page) {
+    if (page.isLocalFile() && !rules.Page.isLocalFile())
+        return false;
+    return TransferRules::SourceRefusal(QUrl(source), rules.FileSourceAllowed(page)).isEmpty();
 }
 
 } // namespace
@@ -143,7 +174,7 @@ bool DownloadQueue::Take(const QueuedJob& job) {
 void DownloadQueue::Forget(const QueuedJob& job) {
     if (!Take(job))
         return;
-    const DownloadFolders open(job.Job.Entries);
+    const DownloadFolders open(job.Job.Entries, DownloadFolders::Missing::Leave);
     for (const DownloadEntry& entry : job.Job.Entries) {
         const int folder = open.Handle(DownloadFolders::FolderOf(entry));
         if (folder >= 0)
@@ -185,7 +216,9 @@ QList<QueuedJob> DownloadQueue::StoppedJobs() {
         queued.Job.Rules.Page = QUrl(query.value(4).toString());
         // The rule alone for now; ReadEntries adds the elements' own.
         queued.Job.Rules.PagePolicy = RefererPolicy(query.value(5).toString());
-        queued.Job.Rules.FileSourcesAllowed = query.value(6).toBool();
+        // Only a local page may have its local files fetched, whatever the queue says.
+        queued.Job.Rules.FileSourcesAllowed =
+            query.value(6).toBool() && queued.Job.Rules.Page.isLocalFile();
         queued.Job.Parallel = query.value(7).toInt();
         queued.Job.Rules.MaxBytesPerSecond = query.value(8).toLongLong();
         stopped.append(queued);
@@ -193,7 +226,13 @@ QList<QueuedJob> DownloadQueue::StoppedJobs() {
     return stopped;
 }
 
+// The queue is a file in the data folder, which anyone who can write there
+// may have planted: a job whose folder is not a plain path is left without
+// files (and so removed), and an entry is taken only where it stays inside
+// its job's folder under its own plain name and fetches what its page could.
 void DownloadQueue::ReadEntries(QueuedJob& queued) {
+    if (!IsPlainFolder(queued.Folder))
+        return;
     const RecordConnection connection(path, QueueTables);
     QSqlQuery query(connection.Database());
     if (!connection.IsOpen() || !query.prepare(QStringLiteral(
@@ -207,12 +246,13 @@ void DownloadQueue::ReadEntries(QueuedJob& queued) {
     QList<QPair<QString, QString>> pageElements;
     while (query.next()) {
         const QString source = query.value(0).toString();
-        const QString destination = query.value(1).toString();
-        const QString folder = QFileInfo(destination).path();
-        const QString subfolder = SubfolderOf(queued.Folder, folder);
-        queued.Job.Add(subfolder.isEmpty() ? folder : queued.Folder, query.value(2).toString(),
-                       source, subfolder);
         const QUrl page(query.value(3).toString());
+        QString subfolder;
+        if (!PlaceInside(queued.Folder, query.value(1).toString(), query.value(2).toString(),
+                         subfolder) ||
+            !MayFetch(queued.Job.Rules, source, page))
+            continue;
+        queued.Job.Add(queued.Folder, query.value(2).toString(), source, subfolder);
         const auto elements = ElementsOf(source, query.value(5).toString());
         if (page.isEmpty()) {
             pageElements += elements;

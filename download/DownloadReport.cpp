@@ -30,11 +30,41 @@ DownloadReport::Outcome OutcomeOf(DownloadCounts::Kind kind) {
     return DownloadReport::Outcome::Cancelled;
 }
 
+bool IsDone(DownloadReport::Outcome outcome) {
+    return outcome == DownloadReport::Outcome::Saved ||
+           outcome == DownloadReport::Outcome::AlreadySaved;
+}
+
+// The bytes still to come: what each file on its way announced, and for the
+// others the mean size of the files whose size is known; -1 while none is.
+qint64 BytesLeft(const QList<DownloadReport::File>& files) {
+    qint64 known = 0;
+    qint64 sized = 0;
+    for (const DownloadReport::File& file : files) {
+        const bool announced =
+            file.outcome == DownloadReport::Outcome::Downloading && file.total > 0;
+        if (IsDone(file.outcome) || announced) {
+            known += IsDone(file.outcome) ? file.received : file.total;
+            ++sized;
+        }
+    }
+    if (sized == 0)
+        return -1;
+    qint64 left = 0;
+    for (const DownloadReport::File& file : files) {
+        if (!IsUnfinished(file.outcome))
+            continue;
+        const qint64 expected = file.total > 0 ? file.total : known / sized;
+        left += qMax<qint64>(0, expected - file.received);
+    }
+    return left;
+}
+
 } // namespace
 
 DownloadReport::DownloadReport(QObject* parent) : QObject(parent) {
     ticker.setInterval(500);
-    connect(&ticker, &QTimer::timeout, this, &DownloadReport::ShowTotals);
+    connect(&ticker, &QTimer::timeout, this, &DownloadReport::Measure);
 }
 
 DownloadReport& DownloadReport::For(QObject& frame) {
@@ -130,6 +160,13 @@ void DownloadReport::Settle(int job, int index, const QString& name, bool saved,
     emit fileChanged(job, index);
 }
 
+void DownloadReport::JobCompleted(int job) {
+    // A job cancelled alone as it went through says so when it ends.
+    const Job* found = FindJob(job);
+    if (found && !found->cancelled)
+        SetMessage(EndMessage(*found));
+}
+
 void DownloadReport::JobEnded(int job) {
     const Job* found = FindJob(job);
     if (!found)
@@ -144,13 +181,10 @@ void DownloadReport::JobEnded(int job) {
             emit fileChanged(job, i);
         }
     }
-    // Jobs still there, even all paused, are told again; a job cancelled alone
-    // says no last word, so its counts replace the totals.
-    if (AnyRunning(false) || AnyRunning(true))
-        ShowTotals();
-    else if (ended.cancelled)
-        SetMessage(CountsOf(ended).CompletionMessage());
-    UpdateTicker();
+    // A job stopped with all the others leaves the message line to what stopped it.
+    if (ended.cancelled)
+        SetMessage(EndMessage(ended));
+    Measure();
     emit jobEnded(job);
 }
 
@@ -159,13 +193,26 @@ void DownloadReport::SetHandle(int job, std::shared_ptr<DownloadHandle> handle) 
     if (!found || found->ended)
         return;
     jobs[int(found - jobs.constData())].handle = std::move(handle);
-    UpdateTicker();
+    Measure();
 }
 
 void DownloadReport::SetPaused(int job, bool paused) {
+    if (PauseJob(job, paused))
+        TellPause(paused);
+}
+
+void DownloadReport::SetAllPaused(bool paused) {
+    bool changed = false;
+    for (qsizetype i = 0; i < jobs.size(); ++i)
+        changed = PauseJob(jobs[i].id, paused) || changed;
+    if (changed)
+        TellPause(paused);
+}
+
+bool DownloadReport::PauseJob(int job, bool paused) {
     Job* running = FindRunning(job);
     if (!running || running->paused == paused)
-        return;
+        return false;
     running->paused = paused;
     if (paused)
         running->handle->Pause();
@@ -174,12 +221,19 @@ void DownloadReport::SetPaused(int job, bool paused) {
     // Speeds are measured afresh once the bytes flow again.
     for (File& file : running->files)
         file.speed.Clear();
-    ShowTotals();
+    return true;
 }
 
-void DownloadReport::SetAllPaused(bool paused) {
-    for (qsizetype i = 0; i < jobs.size(); ++i)
-        SetPaused(jobs[i].id, paused);
+// The message line tells a pause once nothing runs on, and a resume.
+void DownloadReport::TellPause(bool paused) {
+    if (!paused) {
+        SetMessage(QStringLiteral("Downloading..."));
+    } else if (!AnyRunning(false)) {
+        const RunningSum sum = SumRunning();
+        SetMessage(
+            DownloadProgressText::Paused(sum.totals.filesDone, sum.totals.filesTotal, sum.failed));
+    }
+    Measure();
 }
 
 void DownloadReport::Cancel(int job) {
@@ -208,29 +262,65 @@ DownloadReport::Job* DownloadReport::FindRunning(int job) {
     return IsRunning(job) ? &jobs[int(found - jobs.constData())] : nullptr;
 }
 
-// The running jobs' totals summed, into the message line and the report's lines.
-void DownloadReport::ShowTotals() {
-    DownloadHandle::Totals sum;
-    sum.bytesTotal = 0;
-    bool allPaused = true;
+DownloadReport::RunningSum DownloadReport::SumRunning() const {
+    RunningSum sum;
+    sum.totals.bytesTotal = 0;
     for (const Job& job : jobs) {
         if (!IsRunning(job.id))
             continue;
-        const DownloadHandle::Totals totals = job.handle->Progress();
-        sum.filesDone += totals.filesDone;
-        sum.filesTotal += totals.filesTotal;
-        sum.bytesReceived += totals.bytesReceived;
-        sum.bytesTotal =
-            totals.bytesTotal >= 0 && sum.bytesTotal >= 0 ? sum.bytesTotal + totals.bytesTotal : -1;
-        sum.bytesPerSecond += job.paused ? 0 : totals.bytesPerSecond;
-        allPaused = allPaused && job.paused;
+        const DownloadHandle::Totals totals = TotalsOf(job);
+        sum.totals.filesDone += totals.filesDone;
+        sum.totals.filesTotal += totals.filesTotal;
+        sum.totals.bytesReceived += totals.bytesReceived;
+        sum.totals.bytesTotal = totals.bytesTotal >= 0 && sum.totals.bytesTotal >= 0
+                                    ? sum.totals.bytesTotal + totals.bytesTotal
+                                    : -1;
+        sum.totals.bytesPerSecond += job.paused ? 0 : totals.bytesPerSecond;
+        const qint64 left = BytesLeft(job.files);
+        sum.bytesLeft = left >= 0 && sum.bytesLeft >= 0 ? sum.bytesLeft + left : -1;
+        sum.failed += CountsOf(job).failed;
+        ++sum.jobs;
+        sum.paused = sum.paused && job.paused;
     }
-    // Before the first measure there is nothing to tell.
-    if (sum.filesTotal > 0) {
-        sum.secondsLeft =
-            TransferSpeed::SecondsLeft(sum.bytesReceived, sum.bytesTotal, sum.bytesPerSecond);
-        SetMessage(DownloadProgressText::Message(sum, allPaused));
-    }
+    sum.totals.secondsLeft =
+        TransferSpeed::SecondsLeft(0, sum.bytesLeft, sum.totals.bytesPerSecond);
+    return sum;
+}
+
+// Files done are those saved or there already; the handle gives the bytes and
+// the speed, and the time left counts files not started yet too.
+DownloadHandle::Totals DownloadReport::TotalsOf(const Job& job) {
+    DownloadHandle::Totals totals = job.handle->Progress();
+    const DownloadCounts counts = CountsOf(job);
+    totals.filesDone = counts.saved + counts.alreadySaved + counts.skipped;
+    totals.filesTotal = int(job.files.size());
+    totals.secondsLeft = TransferSpeed::SecondsLeft(0, BytesLeft(job.files), totals.bytesPerSecond);
+    return totals;
+}
+
+QString DownloadReport::TotalsText() const {
+    const RunningSum sum = SumRunning();
+    if (sum.jobs == 0)
+        return QString();
+    const QString text = DownloadProgressText::Totals(sum.totals, sum.failed, sum.paused);
+    return sum.jobs == 1 ? text : QStringLiteral("%1 downloads: %2").arg(sum.jobs).arg(text);
+}
+
+QStringList DownloadReport::RunningLines() const {
+    QStringList lines;
+    for (const Job& job : jobs)
+        if (IsRunning(job.id))
+            lines.append(JobLine(job));
+    return lines;
+}
+
+QString DownloadReport::QuitQuestion() const {
+    if (AnyRunning(true) && !AnyRunning(false))
+        return QStringLiteral("Downloads are paused. Stop them and quit?");
+    return QStringLiteral("Files are still downloading. Stop the downloads and quit?");
+}
+
+void DownloadReport::Measure() {
     UpdateTicker();
     emit progressChanged();
 }
@@ -336,7 +426,22 @@ DownloadCounts DownloadReport::CountsOf(const Job& job) {
 }
 
 QString DownloadReport::SummaryText(const Job& job) {
-    return job.ended ? CountsOf(job).Text() : QString();
+    const QString progress = ProgressText(job);
+    return progress.isEmpty() ? CountsOf(job).Text() : progress;
+}
+
+QString DownloadReport::JobLine(const Job& job) {
+    return QStringLiteral("Download %1 into %2: %3").arg(job.id).arg(job.folder, SummaryText(job));
+}
+
+QString DownloadReport::EndMessage(const Job& job) {
+    const DownloadCounts counts = CountsOf(job);
+    if (job.cancelled)
+        return QStringLiteral("Download cancelled: ") + counts.Text();
+    // Files the folder held already are as good as saved.
+    if (counts.skipped + counts.failed + counts.cancelled == 0)
+        return QStringLiteral("Download complete");
+    return counts.CompletionMessage();
 }
 
 QString DownloadReport::OutcomeText(const File& file) {
@@ -367,7 +472,7 @@ QString DownloadReport::OutcomeText(const File& file) {
 QString DownloadReport::ProgressText(const Job& job) {
     if (job.ended || !job.handle)
         return QString();
-    return DownloadProgressText::Totals(job.handle->Progress(), job.paused);
+    return DownloadProgressText::Totals(TotalsOf(job), CountsOf(job).failed, job.paused);
 }
 
 QString DownloadReport::PaceText(const File& file) {

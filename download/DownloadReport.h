@@ -14,8 +14,10 @@
 
 // What every download of this run did, file by file, newest job first, and
 // where the running ones stand: files left, running jobs, the last message;
-// the running jobs can be paused, resumed and cancelled one by one. While any
-// job runs unpaused, the message line tells their totals twice a second.
+// the running jobs can be paused, resumed and cancelled one by one. The
+// message line gets words only when something happens (a job went through or
+// was cancelled alone, every job paused or resumed); the running totals are
+// measured again twice a second for the status bar and the report.
 // Fed on the user-interface thread from the workers' reports
 // (ReportDownloadSink); the frame's counter, animation and message line and
 // the Download Report window show it.
@@ -78,11 +80,15 @@ public:
     void FileRetrying(int job, int index, int nextTry, int tries);
     // A saved file is under name, which may have gained an extension.
     void FileFinished(int job, int index, const QString& name, bool saved, const QString& reason);
+    // The worker went through the whole job, stopped by no one: the message
+    // line tells how it ended.
+    void JobCompleted(int job);
     // The worker has ended: files it did not finish were cancelled.
     void JobEnded(int job);
     // The started job's controls, kept so the report and the menus can steer it.
     void SetHandle(int job, std::shared_ptr<DownloadHandle> handle);
-    // Pauses or resumes one running job, or all; its line tells so at once.
+    // Pauses or resumes one running job, or all; its line tells so at once,
+    // and the message line once every running job is paused, or resumed.
     void SetPaused(int job, bool paused);
     void SetAllPaused(bool paused);
     // Ends one running job; the others go on.
@@ -112,10 +118,17 @@ public:
     // Workers running (their animation started and not yet stopped).
     int RunningJobs() const;
     void ChangeRunningJobs(int change);
-    // The workers' last message; every one is announced, repeated ones too, as
-    // others may have written the message line since.
+    // The downloads' last message; every one is announced, repeated ones too,
+    // as others may have written the message line since.
     QString Message() const;
     void SetMessage(const QString& text);
+    // The files, bytes, speed and time left of the running jobs together; how
+    // many run when more than one does. Empty while none runs.
+    QString TotalsText() const;
+    // Each running job's line.
+    QStringList RunningLines() const;
+    // What quitting asks while downloads run: running, or every one paused.
+    QString QuitQuestion() const;
 
     static QString OutcomeText(const File& file);
     // A running job's files, bytes, speed and time left, or that it is paused.
@@ -123,8 +136,12 @@ public:
     // A downloading file's speed and time left, as far as they are known.
     static QString PaceText(const File& file);
     static DownloadCounts CountsOf(const Job& job);
-    // The job's counts once it has ended; empty while it runs.
+    // The job's counts once it has ended, where it stands while it runs.
     static QString SummaryText(const Job& job);
+    // "Download 3 into FOLDER: " and its summary.
+    static QString JobLine(const Job& job);
+    // The message line's words for a job that went through, or was cancelled alone.
+    static QString EndMessage(const Job& job);
 
 signals:
     // Jobs were added or forgotten.
@@ -134,7 +151,8 @@ signals:
     void filesLeftChanged(int count);
     void runningJobsChanged(int running);
     void messageChanged(const QString& text);
-    // The running jobs' totals were measured again, or a job paused or resumed.
+    // The running jobs' totals were measured again, or a job started, ended,
+    // paused or resumed.
     void progressChanged();
 
 private:
@@ -142,7 +160,20 @@ private:
     void Settle(int job, int index, const QString& name, bool saved, const QString& reason);
     bool RetryRunning(int job) const;
     Job* FindRunning(int job); // only while IsRunning
-    void ShowTotals();
+    bool PauseJob(int job, bool paused);
+    void TellPause(bool paused);
+    // The running jobs added up; paused ones lend no speed.
+    struct RunningSum {
+        DownloadHandle::Totals totals;
+        qint64 bytesLeft = 0; // -1 while it cannot be told
+        int failed = 0;
+        int jobs = 0;
+        bool paused = true; // every one of them
+    };
+    RunningSum SumRunning() const;
+    // The job's totals, its files counted as the report knows them.
+    static DownloadHandle::Totals TotalsOf(const Job& job);
+    void Measure();
     void UpdateTicker();
 
     QList<Job> jobs;
@@ -151,5 +182,5 @@ private:
     int filesLeftShown = 0;
     int runningJobs = 0;
     QString message;
-    QTimer ticker; // runs only while an unpaused job does
+    QTimer ticker; // measures again, only while an unpaused job runs
 };

@@ -79,8 +79,10 @@ void ReportDownloadSink::FilesLeft(int count) {
     });
 }
 
-void ReportDownloadSink::Message(const QString& text) {
-    Post([text](DownloadReport& target) { target.SetMessage(text); });
+// The worker's closing words are its summary for the tool; the window says
+// how the job ended in its own, from the report.
+void ReportDownloadSink::Message(const QString& /*text*/) {
+    Post([job = reportedJob](DownloadReport& target) { target.JobCompleted(job); });
 }
 
 void ReportDownloadSink::FileFinished(int index, const QString& name, bool saved,

@@ -12,8 +12,8 @@ class DownloadReport;
 class RatePacer;
 
 // Feeds a worker's reports into the download report: files left (summed over
-// the workers running), running jobs, message and each file's progress and
-// outcome as job reportedJob. Each report is queued to the user-interface
+// the workers running), running jobs, the job's end and each file's progress
+// and outcome as job reportedJob. Each report is queued to the user-interface
 // thread, so they apply in the order the worker made them and only once the
 // command that started the worker has returned to the event loop (after it
 // showed "Downloading...").

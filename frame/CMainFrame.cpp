@@ -21,6 +21,7 @@
 #include "frame/CFollowDialog.h"
 #include "frame/CMinimumSizeDialog.h"
 #include "frame/CQuillmarDoc.h"
+#include "frame/DownloadTotalsPane.h"
 #include "frame/FrameMenus.h"
 #include "frame/FullTextToolTip.h"
 #include "frame/GalleryCommands.h"
@@ -180,6 +181,10 @@ QWidget* CMainFrame::ControlById(int id) const {
 
 DownloadReport& CMainFrame::Downloads() const {
     return *downloads;
+}
+
+void CMainFrame::ShowMessage(const QString& text) {
+    m_messageLine->setText(text);
 }
 
 void CMainFrame::AttachView(QWidget* widget) {
@@ -443,9 +448,8 @@ void CMainFrame::UpdateUserInterface() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (DownloadRegistry::Instance().DownloadRunning() &&
-        !Prompts::current().askYesNo(
-            this, QStringLiteral("Files are still downloading. Stop the downloads and quit?"),
-            StringTable::text(IDR_MAINFRAME))) {
+        !Prompts::current().askYesNo(this, downloads->QuitQuestion(),
+                                     StringTable::text(IDR_MAINFRAME))) {
         event->ignore();
         return;
     }
@@ -626,6 +630,7 @@ void CMainFrame::CreateStatusBar() {
     controlsById.insert(ID_VIEW_STATUS_BAR, m_statusBar);
     // A normal widget: hidden while a prompt is shown, back when it is cleared.
     m_statusBar->addWidget(new QLabel(StringTable::text(IDS_IDLE_MESSAGE), m_statusBar), 1);
+    new DownloadTotalsPane(*m_statusBar, *downloads);
     lockIndicators = new LockKeyIndicators(*m_statusBar);
 }
 

@@ -61,6 +61,8 @@ public:
     // This run's downloads, which the files-left counter, the animation and
     // the message line follow.
     DownloadReport& Downloads() const;
+    // One line into the message line, for the frame's own commands.
+    void ShowMessage(const QString& text);
     // Wires a new browser window's view to the frame's controls and report;
     // other widgets are left alone.
     void AttachView(QWidget* view);

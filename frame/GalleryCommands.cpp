@@ -89,10 +89,13 @@ void GalleryCommands::ForgetSaved() {
                 .arg(folder),
             QStringLiteral("Forget Pictures Saved")))
         return;
-    if (!DownloadArchive::ForFolder(folder)->Forget())
+    if (!DownloadArchive::ForFolder(folder)->Forget()) {
         Prompts::current().message(
             &frame, QStringLiteral("The record of %1 could not be changed.").arg(folder),
             QStringLiteral("Forget Pictures Saved"), Prompts::Icon::Exclamation);
+        return;
+    }
+    frame.ShowMessage(QStringLiteral("Forgot which pictures were saved to %1.").arg(folder));
 }
 
 QString GalleryCommands::DownloadFolder() const {

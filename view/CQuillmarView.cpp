@@ -369,17 +369,21 @@ bool CQuillmarView::EnsureDownloadFolder() {
     return true;
 }
 
-void CQuillmarView::AskCancelDownload() {
-    if (Prompts::current().askYesNo(this, QStringLiteral("Cancel current download?"),
-                                    QStringLiteral("Proceed?")))
+// Yes stops the running downloads, No leaves them; either way the new one
+// starts. A box closed unanswered starts nothing.
+bool CQuillmarView::AskCancelDownload() {
+    const Prompts::Answer answer = Prompts::current().askYesNoOrClose(
+        this, QStringLiteral("Cancel current download?"), QStringLiteral("Proceed?"));
+    if (answer == Prompts::Answer::Yes)
         DownloadRegistry::Instance().RequestCancelAll();
+    return answer != Prompts::Answer::Closed;
 }
 
 void CQuillmarView::DownloadSelected(const HarvestLines& selected, const HarvestMap& map,
                                      const QString& emptyMessage) {
     const qsizetype n = map.size();
-    if (DownloadRegistry::Instance().DownloadRunning())
-        AskCancelDownload();
+    if (DownloadRegistry::Instance().DownloadRunning() && !AskCancelDownload())
+        return;
     if (n < 1) {
         emit messageChanged(emptyMessage);
         return;
@@ -437,7 +441,8 @@ bool CQuillmarView::ResumeDownload(const QueuedJob& queued) {
     const bool started = ReportDownloadSink::Start(
         downloads, queued.Folder, std::move(job),
         queued.Recorded ? DownloadArchive::ForFolder(queued.Folder) : nullptr);
-    emit messageChanged(started ? QStringLiteral("Downloading...")
+    // The folder label keeps this window's own folder, so the message names the job's.
+    emit messageChanged(started ? QStringLiteral("Downloading into %1...").arg(queued.Folder)
                                 : QStringLiteral("Unable to download file."));
     return started;
 }

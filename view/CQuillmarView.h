@@ -151,7 +151,8 @@ private:
     void ShowOwnScan();
     bool BrowseForDownloadFolder();
     bool EnsureDownloadFolder();
-    void AskCancelDownload();
+    // False when the question was closed unanswered.
+    bool AskCancelDownload();
     void OnLoadStarted();
     void OnLoadFinished();
     void OnTitleChange();

@@ -1,3 +1,4 @@
+#include "app/CInterruptedDownloadsDialog.h"
 #include "app/CQuillmarApp.h"
 #include "app/InterruptedDownloads.h"
 #include "controls/CAddressEdit.h"
@@ -104,7 +105,7 @@ private:
                  CDownloadReportDialog::ShowFor(*frame, frame->Downloads())->Files(),
                  QTreeWidgetItemIterator::NoChildren);
              *file; ++file)
-            lines << (*file)->text(0) + "|" + (*file)->text(2);
+            lines << (*file)->text(0) + "|" + (*file)->text(3);
         return lines;
     }
 
@@ -201,10 +202,9 @@ private slots:
 
         OfferImages({"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
-        QTRY_COMPARE_WITH_TIMEOUT(
-            Message(),
-            QStringLiteral("Download complete: 1 saved, 1 already saved, 0 skipped, 0 failed"),
-            30000);
+        QCOMPARE(Message(), QStringLiteral("Downloading..."));
+        // A file the folder held already is as good as saved.
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
         QCOMPARE(Saved(), QStringList({"a.jpg", "b.jpg"}));
         // The lists show another window's scan: a selected name this view never mapped.
         OfferImages({"a.jpg", "other.jpg"}, {"a.jpg"}, {"a.jpg", "other.jpg"});
@@ -244,8 +244,17 @@ private slots:
         QVERIFY(frame->isVisible() && Running());
         prompts->questions.clear();
 
-        prompts->yesNoAnswers = {false};
+        // Escape, or closing the question, starts nothing and stops nothing.
+        prompts->closableAnswers = {Prompts::Answer::Closed};
         OfferImages({"a.jpg"}, {"a.jpg"}, {"a.jpg"});
+        const QString before = Message();
+        const qsizetype jobs = frame->Downloads().Jobs().size();
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QCOMPARE(prompts->questions, QStringList({"Proceed?|Cancel current download?"}));
+        QVERIFY(frame->Downloads().Jobs().size() == jobs && Message() == before && Running());
+        prompts->questions.clear();
+
+        prompts->yesNoAnswers = {false};
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
         QCOMPARE(prompts->questions, QStringList({"Proceed?|Cancel current download?"}));
         QTRY_VERIFY_WITH_TIMEOUT(Saved().contains("a.jpg"), 30000);
@@ -306,20 +315,26 @@ private slots:
         QTreeWidgetItem* firstLine = report->Files()->topLevelItem(1);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(folder->filePath("big1.jpg.part")).size() >= 1048576,
                                  30000);
-        QTRY_VERIFY_WITH_TIMEOUT(Message().startsWith("Downloading ") &&
-                                     Message().contains(" of 2 files, ") &&
-                                     Message().contains("/s"),
+        // The totals go to the status bar; the message line keeps the command's words.
+        const QLabel* totals = FrameControls(*frame).downloadTotals;
+        QTRY_VERIFY_WITH_TIMEOUT(totals->text().startsWith("2 downloads: 0 of 2 files, ") &&
+                                     totals->text().contains("/s, about "),
                                  30000);
+        QCOMPARE(Message(), QStringLiteral("Downloading..."));
 
         QVERIFY(Execute(ID_FILE_PAUSE_DOWNLOADS));
         QTRY_VERIFY_WITH_TIMEOUT(status(first) == DownloadHandle::State::Paused &&
                                      status(second) == DownloadHandle::State::Paused,
                                  30000);
         // The report and the message line catch up on their next look at the jobs.
-        QTRY_VERIFY_WITH_TIMEOUT(Message().startsWith("Download paused, ") &&
+        QTRY_VERIFY_WITH_TIMEOUT(Message() == "Download paused, 0 of 2 files done" &&
                                      firstLine->text(0).contains(": paused, ") &&
                                      secondLine->text(0).contains(": paused, "),
                                  30000);
+        prompts->yesNoAnswers = {false};
+        QVERIFY(Execute(ID_APP_EXIT));
+        QCOMPARE(prompts->questions.last(),
+                 QStringLiteral("Quillmar|Downloads are paused. Stop them and quit?"));
         QVERIFY(Execute(ID_FILE_RESUME_DOWNLOADS));
         QTRY_VERIFY_WITH_TIMEOUT(status(first) == DownloadHandle::State::Running &&
                                      status(second) == DownloadHandle::State::Running,
@@ -331,7 +346,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(status(first), DownloadHandle::State::Paused, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(ReportButton(report, "Resume") &&
                                      firstLine->text(0).contains(": paused, ") &&
-                                     firstLine->child(0)->text(2) == "paused",
+                                     firstLine->child(0)->text(3) == "paused",
                                  30000);
         const qint64 kept = QFileInfo(folder->filePath("big1.jpg.part")).size();
         const qint64 secondBefore = received(second);
@@ -340,11 +355,16 @@ private slots:
 
         report->Files()->setCurrentItem(secondLine);
         ReportButton(report, "Cancel")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(secondLine->child(0)->text(2), QStringLiteral("cancelled"),
+        QTRY_COMPARE_WITH_TIMEOUT(secondLine->child(0)->text(3), QStringLiteral("cancelled"),
                                   30000);
         QVERIFY(!downloads.FindJob(first)->ended);
         QCOMPARE(QFileInfo(folder->filePath("big1.jpg.part")).size(), kept);
-        QTRY_VERIFY_WITH_TIMEOUT(Message().startsWith("Download paused, 0 of 1 files"), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Message(),
+            QStringLiteral(
+                "Download cancelled: 0 saved, 0 already saved, 0 skipped, 0 failed, 1 cancelled"),
+            30000);
+        QVERIFY(totals->text().startsWith("paused, 0 of 1 files, "));
         QCOMPARE(Saved(), QStringList({"big1.jpg.part"}));
 
         server.clearRequests();
@@ -362,9 +382,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
     }
 
-    // A failed file is reported with its reason under its job's folder; Retry Failed fetches
-    // it again into the same folder once the server has it, and Open Folder shows that
-    // folder or says why it cannot. Both are off while they have nothing to do.
+    // A failed file is reported with its reason under its job's folder, marked
+    // by colour and icon; Retry Failed fetches it again into the same folder
+    // once the server has it, and Open Folder shows that folder or says why it
+    // cannot. Both are off while they have nothing to do. Reopened, the report
+    // shows and selects the newest job, each file by its own name first.
     void reportTellsEachFileAndRetriesTheFailed() {
         UseFolder();
         server.setRoute("/late.jpg", {404, "text/html", "", {}});
@@ -385,8 +407,11 @@ private slots:
             report->Files()->topLevelItem(0)->text(0).endsWith(
                 " into " + folder->path() + ": 1 saved, 0 already saved, 0 skipped, 1 failed"),
             30000);
-        QCOMPARE(report->Files()->topLevelItem(0)->child(1)->toolTip(2),
-                 QStringLiteral("failed: server answered 404"));
+        QTreeWidgetItem* savedLine = report->Files()->topLevelItem(0)->child(0);
+        QTreeWidgetItem* failedLine = report->Files()->topLevelItem(0)->child(1);
+        QCOMPARE(failedLine->toolTip(3), QStringLiteral("failed: server answered 404"));
+        QVERIFY(!failedLine->icon(0).isNull() && savedLine->icon(0).isNull());
+        QVERIFY(failedLine->foreground(0) != savedLine->foreground(0));
         QPushButton* retry = ReportButton(report, "Retry Failed");
         QPushButton* openFolder = ReportButton(report, "Open Folder");
         QVERIFY(retry->isEnabled() && openFolder->isEnabled());
@@ -396,6 +421,9 @@ private slots:
         report->OnRetryFailed();
         QTRY_COMPARE_WITH_TIMEOUT(ReportLines().first(), QStringLiteral("late.jpg|saved"), 30000);
         QCOMPARE(Saved(), QStringList({"a.jpg", "late.jpg"}));
+        // Listed again below its retry, the file is settled and no longer marked.
+        QTreeWidgetItem* settledLine = report->Files()->topLevelItem(1)->child(1);
+        QVERIFY(settledLine->icon(0).isNull());
         report->Files()->setCurrentItem(report->Files()->topLevelItem(0));
         QVERIFY(!retry->isEnabled() && openFolder->isEnabled());
         report->OnOpenFolder();
@@ -405,6 +433,27 @@ private slots:
         report->OnOpenFolder();
         QCOMPARE(prompts->messages.size(), 1);
         QVERIFY(prompts->messages[0].text.contains(folder->path()));
+
+        // Only jobs that have ended are cleared: the retry's end comes just after its file.
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(frame->Downloads().Jobs().begin(),
+                                             frame->Downloads().Jobs().end(),
+                                             [](const auto& job) { return job.ended; }),
+                                 30000);
+        report->Files()->setCurrentItem(settledLine);
+        report->close();
+        const QString longName = "a-picture-with-a-rather-long-name-01.jpg";
+        DownloadJob named;
+        named.Add(folder->path(), longName, server.url("01.jpg"), "127.0.0.1/Album");
+        frame->Downloads().JobEnded(frame->Downloads().AddJob(folder->path(), named));
+        QVERIFY(Execute(ID_VIEW_DOWNLOAD_REPORT));
+        QTreeWidgetItem* newest = report->Files()->topLevelItem(0);
+        QCOMPARE(report->Files()->currentItem(), newest);
+        QVERIFY(report->Files()->viewport()->rect().contains(
+            report->Files()->visualItemRect(newest).topLeft()));
+        QCOMPARE(newest->child(0)->text(0) + '|' + newest->child(0)->text(1),
+                 longName + "|127.0.0.1/Album");
+        QVERIFY(report->Files()->columnWidth(0) >
+                report->Files()->fontMetrics().horizontalAdvance(longName));
         report->OnClear();
         QCOMPARE(report->Files()->topLevelItemCount(), 0);
         QVERIFY(!retry->isEnabled() && !openFolder->isEnabled());
@@ -478,13 +527,12 @@ private slots:
         QCOMPARE(prompts->questions.last(),
                  "Forget Pictures Saved|Forget which pictures were saved to " + folder->path() +
                      "? They will be downloaded again.");
+        QCOMPARE(Message(), "Forgot which pictures were saved to " + folder->path() + ".");
         server.clearRequests();
         OfferImages({"a.jpg"}, {"a.jpg"}, {"a.jpg"});
         QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
-        QTRY_COMPARE_WITH_TIMEOUT(
-            Message(),
-            QStringLiteral("Download complete: 0 saved, 1 already saved, 0 skipped, 0 failed"),
-            30000);
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        QCOMPARE(ReportLines().first(), QStringLiteral("a.jpg|already saved"));
         QCOMPARE(DownloadRequests().size(), 1);
     }
 
@@ -652,9 +700,13 @@ private slots:
         }
     }
 
-    // Quit during a download: the next start asks whether to resume it. Yes
-    // fetches only the file not saved yet, continuing it with Range, within the
-    // speed limit set; No forgets it and its half-fetched file.
+    // Quit during a download: the next start names each interrupted job, its
+    // files, sites and folder. Yes fetches only the file not saved yet of the
+    // jobs chosen, continuing it with Range, within the speed limit set, and
+    // names the folder; No forgets them and their half-fetched files. Jobs
+    // planted in the queue write nowhere else: a folder that is not there is
+    // neither offered nor made, a job left out makes no folder, and no local
+    // file is copied for a web page.
     void interruptedDownloadIsOfferedAtTheNextStart_data() {
         QTest::addColumn<bool>("resume");
         QTest::newRow("resumed") << true;
@@ -687,26 +739,45 @@ private slots:
         QVERIFY(Execute(ID_APP_EXIT));
         DownloadRegistry::Instance().CancelAllAndWait();
         frame->show();
-        const QList<QueuedJob> interrupted = queue.Interrupted();
-        QCOMPARE(interrupted.size(), 1);
-        QCOMPARE(interrupted[0].Job.Sources(), QStringList(server.url("big.jpg")));
-        QCOMPARE(interrupted[0].Job.Rules.MaxBytesPerSecond, qint64(4096 * 1024));
+        QCOMPARE(queue.Interrupted().value(0).Job.Rules.MaxBytesPerSecond, qint64(4096 * 1024));
         Settings::SetDownloadSpeedLimit(0);
 
+        QTemporaryDir elsewhere;
+        const QString missing = folder->filePath("missing");
+        const auto plant = [&](const QString& into, const QString& subfolder) {
+            DownloadJob job;
+            job.Rules.Page = QUrl(server.url("gallery.html"));
+            job.Rules.FileSourcesAllowed = true;
+            job.Add(into, "b.jpg", server.url("b.jpg"), subfolder);
+            job.Add(into, "hostname", "file:///etc/hostname");
+            queue.Release(queue.Add(into, job, false));
+        };
+        plant(missing, QString());
+        plant(elsewhere.path(), "a/b/c");
+        QStringList lines;
+        prompts->dialogDriver = [&](QDialog& dialog) {
+            auto& question = static_cast<CInterruptedDownloadsDialog&>(dialog);
+            for (int i = 0; i < question.Lines()->count(); ++i)
+                lines << question.Lines()->item(i)->text() + (question.Chosen(i) ? " +" : "");
+            question.Lines()->item(2)->setCheckState(Qt::Unchecked);
+            return resume ? int(QDialog::Accepted) : CInterruptedDownloadsDialog::Declined;
+        };
         slow.chunkDelayMs = 0;
         server.setRoute("/big.jpg", slow);
         server.clearRequests();
-        prompts->questions.clear();
-        prompts->yesNoAnswers = {resume};
         InterruptedDownloads::Offer(*frame);
-        QCOMPARE(prompts->questions,
-                 QStringList("Quillmar|1 download was interrupted. Resume it?"));
+        const QString from = "1 file from 127.0.0.1 into ";
+        QCOMPARE(lines, QStringList({from + folder->path() + " +",
+                                     from + missing + " (the folder is not there)",
+                                     from + elsewhere.path() + " +"}));
+        QVERIFY(!QFileInfo::exists(missing) && !QFileInfo::exists(elsewhere.filePath("a")));
         if (!resume) {
             QCOMPARE(Saved(), QStringList({"a.jpg"}));
             QVERIFY(queue.Interrupted().isEmpty());
             QVERIFY(!Running());
             return;
         }
+        QCOMPARE(Message(), "Downloading into " + folder->path() + "...");
         QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
         QCOMPARE(Saved(), QStringList({"a.jpg", "big.jpg"}));
         QFile saved(folder->filePath("big.jpg"));
@@ -715,7 +786,10 @@ private slots:
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests[0].path, QByteArray("/big.jpg"));
         QVERIFY(requests[0].headers.value("range").startsWith("bytes="));
-        QVERIFY(queue.Interrupted().isEmpty());
+        // The job whose folder is not there waits for a later start.
+        const QList<QueuedJob> waiting = queue.Interrupted();
+        QVERIFY(waiting.size() == 1 && waiting[0].Folder == missing);
+        queue.Forget(waiting[0]);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "download/QueueingSink.h"
 #include "support/TestMain.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -108,6 +109,69 @@ private slots:
         QVERIFY(reopened.Take(queued));
         QVERIFY(!reopened.Take(queued));
         QVERIFY(reopened.Interrupted().isEmpty());
+    }
+
+    // The queue is a file anyone who can write the data folder may plant: a
+    // file is offered only inside its job's folder, under its own plain
+    // name, and local files only for a job listed on a local page.
+    void plantedEntriesStayInsideTheirFolder_data() {
+        QTest::addColumn<QString>("destination"); // F: the job's folder
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("page"); // the entry's own, if any
+        QTest::addColumn<QString>("jobPage");
+        QTest::addColumn<bool>("offered");
+        const QString web = "https://h/gallery.html", local = "file:///home/me/page.html";
+        const auto row = [&](const char* what, const QString& destination, const QString& name,
+                             const QString& source, const QString& page, bool localJob,
+                             bool offered) {
+            QTest::newRow(what) << destination << name << source << page << (localJob ? local : web)
+                                << offered;
+        };
+        row("plain", "F/a.jpg", "a.jpg", "https://h/a.jpg", "", false, true);
+        row("in subfolders", "F/h/Album/a.jpg", "a.jpg", "https://h/a.jpg", "", false, true);
+        row("outside the folder", "/tmp/elsewhere/a.jpg", "a.jpg", "https://h/a.jpg", "", false,
+            false);
+        row("climbing out", "F/../a.jpg", "a.jpg", "https://h/a.jpg", "", false, false);
+        row("name not the file's", "F/b.jpg", "a.jpg", "https://h/a.jpg", "", false, false);
+        row("local file for a web page", "F/hostname", "hostname", "file:///etc/hostname", "",
+            false, false);
+        row("local viewer page of a web page", "F/hostname", "hostname", "file:///etc/hostname",
+            local, false, false);
+        row("local file for a local page", "F/hostname", "hostname", "file:///etc/hostname", "",
+            true, true);
+        row("no fetching scheme", "F/a.jpg", "a.jpg", "gopher://h/a.jpg", "", false, false);
+    }
+    void plantedEntriesStayInsideTheirFolder() {
+        QFETCH(QString, destination);
+        QFETCH(QString, name);
+        QFETCH(QString, source);
+        QFETCH(QString, page);
+        QFETCH(QString, jobPage);
+        QFETCH(bool, offered);
+        QTemporaryDir folder;
+        DownloadJob job;
+        job.Rules.Page = QUrl(jobPage);
+        job.Rules.FileSourcesAllowed = true; // as the planted queue says
+        DownloadEntry entry;
+        entry.Destination = destination.replace(QRegularExpression("^F/"), folder.path() + '/');
+        entry.Name = name;
+        entry.Source = source;
+        entry.Page = QUrl(page);
+        job.Entries = {entry};
+        const QString path = folder.filePath("Downloads.sqlite");
+        DownloadQueue planted(path);
+        planted.Release(planted.Add(folder.path(), job, false));
+        // A job whose folder is no plain path is not offered at all.
+        planted.Release(planted.Add(folder.path() + "/x/../..", job, false));
+
+        const QList<QueuedJob> interrupted = DownloadQueue(path).Interrupted();
+        QCOMPARE(interrupted.size(), offered ? 1 : 0);
+        if (!offered)
+            return;
+        QCOMPARE(interrupted[0].Job.Sources(), QStringList(source));
+        QCOMPARE(interrupted[0].Job.Entries[0].Destination, destination);
+        QCOMPARE(interrupted[0].Job.Rules.FileSourcesAllowed, QUrl(jobPage).isLocalFile());
     }
 };
 

@@ -5,6 +5,8 @@
 #include "controls/CDigitCounter.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
+#include "core/QtPrompts.h"
+#include "download/DownloadHandle.h"
 #include "download/DownloadReport.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
@@ -136,7 +139,9 @@ private slots:
         QStringList panes;
         for (const QLabel* pane : FrameControls(f.frame).statusBar->findChildren<QLabel*>())
             panes.append(pane->text());
-        QCOMPARE(panes, (QStringList{"Ready", "CAP", "NUM", "SCRL"}));
+        // Between them, the download totals, shown only while downloads run.
+        QCOMPARE(panes, (QStringList{"Ready", "", "CAP", "NUM", "SCRL"}));
+        QVERIFY(FrameControls(f.frame).downloadTotals->isHidden());
 
         // Idle time keeps the button states current.
         QVERIFY(!FrameControls(f.frame).makePageButton->isEnabled());
@@ -285,12 +290,25 @@ private slots:
         QCOMPARE(seen, (QStringList{"bye", "bye"}));
     }
 
-    // The files-left counter, the animation and the message line show the frame's download
-    // report; the animation plays while any job runs.
+    // The files-left counter, the animation, the message line and the status
+    // bar's totals show the frame's download report; the animation plays while
+    // any job runs.
     void downloadReportDrivesCounterAnimationAndMessageLine() {
         CMainFrame frame;
         QVERIFY(frame.Create());
         DownloadReport& report = frame.Downloads();
+        DownloadJob two;
+        two.Add("/f", "a.jpg", "http://a.test/a.jpg");
+        two.Add("/f", "b.jpg", "http://a.test/b.jpg");
+        const int job = report.AddJob("/f", two);
+        report.SetHandle(job, std::make_shared<DownloadHandle>(nullptr));
+        report.FileFinished(job, 0, "a.jpg", false, "server answered 404");
+        // Measured again twice a second.
+        QTRY_COMPARE(FrameControls(frame).downloadTotals->text(),
+                     QStringLiteral("0 of 2 files, 1 failed, 0 B"));
+        QVERIFY(!FrameControls(frame).downloadTotals->isHidden());
+        report.JobEnded(job);
+        QVERIFY(FrameControls(frame).downloadTotals->isHidden());
         report.ChangeRunningJobs(1);
         report.ReportFilesLeft(3);
         report.SetMessage(QStringLiteral("Download complete: 2 of 3 files saved."));
@@ -303,6 +321,38 @@ private slots:
         QVERIFY(FrameControls(frame).animation->IsPlaying());
         report.ChangeRunningJobs(-1);
         QVERIFY(!FrameControls(frame).animation->IsPlaying());
+    }
+
+    // The real question box that can be closed: Escape and its close button
+    // answer neither Yes nor No.
+    void closableQuestionTellsClosingFromNo_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << "Yes" << int(Prompts::Answer::Yes);
+        QTest::newRow("No") << "No" << int(Prompts::Answer::No);
+        QTest::newRow("Escape") << "Escape" << int(Prompts::Answer::Closed);
+        QTest::newRow("closed") << "close" << int(Prompts::Answer::Closed);
+    }
+    void closableQuestionTellsClosingFromNo() {
+        QFETCH(QString, how);
+        QStringList shown; // the buttons a person sees
+        QTimer::singleShot(0, [how, &shown] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            for (const QAbstractButton* button : box->buttons())
+                if (!button->isHidden())
+                    shown << button->text().remove('&');
+            if (how == "Escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (how == "close")
+                box->close();
+            else
+                box->button(how == "Yes" ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        QTEST(int(QtPrompts().askYesNoOrClose(nullptr, "Cancel current download?", "Proceed?")),
+              "answer");
+        QCOMPARE(shown, QStringList({"Yes", "No"}));
     }
 
     // Writing the recent file list back is covered by the application shell's exit.

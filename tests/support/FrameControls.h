@@ -30,6 +30,7 @@ struct FrameControls {
     QToolBar* const harvestBar =
         qobject_cast<QToolBar*>(frame.ControlById(ID_IMAGE_LIST)->parentWidget()->parentWidget());
     QStatusBar* const statusBar = Find<QStatusBar>(ID_VIEW_STATUS_BAR);
+    QLabel* const downloadTotals = statusBar->findChild<QLabel*>(QStringLiteral("downloadTotals"));
     CAddressEdit* const addressBox = Find<CAddressEdit>(ID_ADDRESS_BOX);
     CProgressMeter* const progressMeter = Find<CProgressMeter>(ID_PROGRESS_METER);
     CBitmapButton* const goButton = Find<CBitmapButton>(ID_GO);

@@ -24,6 +24,8 @@ public:
 
     // Answers, used in order; an exhausted queue answers No / cancel.
     QList<bool> yesNoAnswers;
+    // For questions that can be closed unanswered; none left: taken from yesNoAnswers.
+    QList<Answer> closableAnswers;
     QStringList folderAnswers;
     QStringList saveFileAnswers;
     // Sets up the printer (for instance to print into a PDF file); none: cancel.
@@ -45,6 +47,12 @@ public:
     bool askYesNo(QWidget*, const QString& text, const QString& caption) override {
         questions.append(caption + QLatin1Char('|') + text);
         return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
+    }
+    Answer askYesNoOrClose(QWidget* owner, const QString& text, const QString& caption) override {
+        if (closableAnswers.isEmpty())
+            return askYesNo(owner, text, caption) ? Answer::Yes : Answer::No;
+        questions.append(caption + QLatin1Char('|') + text);
+        return closableAnswers.takeFirst();
     }
     QString chooseFolder(QWidget*, const QString& startFolder) override {
         folderStartFolders.append(startFolder);
