@@ -57,6 +57,7 @@ private slots:
                            BytesOf(testsupport::testDataPath("watches/bus.conf"))
                                .replace("@FOLDER@", QFile::encodeName(folder.path()))));
         QProcess bus;
+        EndWithThisProcess(bus);
         bus.start(daemon, {"--config-file=" + folder.filePath("bus.conf"), "--print-address",
                            "--nofork", "--nopidfile"});
         QVERIFY(bus.waitForReadyRead(10000));

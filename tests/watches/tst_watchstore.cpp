@@ -224,6 +224,7 @@ private slots:
         QVERIFY(QDir(folder).isEmpty());
 
         QProcess holder;
+        EndWithThisProcess(holder);
         holder.start(
             "sh", {"-c", "exec 9>>\"$0\" && flock -n 9 && echo held && exec sleep 60", lockFile});
         QVERIFY(holder.waitForReadyRead(10000));
