@@ -13,7 +13,8 @@ id=org.quillmar.Quillmar
 for file in bin/quillmar bin/quillmar-harvest share/applications/$id.desktop \
     share/icons/hicolor/scalable/apps/$id.svg share/metainfo/$id.metainfo.xml \
     share/man/man1/quillmar.1 share/man/man1/quillmar-harvest.1 \
-    share/bash-completion/completions/quillmar-harvest; do
+    share/bash-completion/completions/quillmar-harvest \
+    lib/systemd/user/quillmar-watches.service lib/systemd/user/quillmar-watches.timer; do
     [ -s "$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done
 for size in 16 32 48 64 128 256; do
@@ -28,6 +29,26 @@ for page in quillmar quillmar-harvest; do
     [ -z "$warnings" ] || { echo "$page.1: $warnings" >&2; exit 1; }
 done
 bash -n share/bash-completion/completions/quillmar-harvest
+
+# The service runs the tool of the prefix it was installed under.
+grep -qx 'ExecStart=/usr/bin/quillmar-harvest --check-watches' \
+    lib/systemd/user/quillmar-watches.service ||
+    { echo "quillmar-watches.service does not run /usr/bin/quillmar-harvest" >&2; exit 1; }
+# systemd reads the units as a user manager would, warnings included; its own
+# checks need the program and the manual page where the unit names them, so
+# the service is checked as a copy that names the tool just installed.
+if command -v systemd-analyze >/dev/null; then
+    units=$root/units
+    mkdir -m 700 "$units" "$root/runtime"
+    cp lib/systemd/user/quillmar-watches.timer "$units/"
+    sed "s|^ExecStart=/usr/bin/|ExecStart=$root/usr/bin/|" lib/systemd/user/quillmar-watches.service \
+        >"$units/quillmar-watches.service"
+    said=$(XDG_RUNTIME_DIR=$root/runtime MANPATH=$root/usr/share/man systemd-analyze --user verify \
+        "$units/quillmar-watches.timer" "$units/quillmar-watches.service" 2>&1) &&
+        [ -z "$said" ] || { echo "systemd-analyze verify: $said" >&2; exit 1; }
+else
+    echo "systemd-analyze is not installed: the systemd units are not verified" >&2
+fi
 
 for program in quillmar quillmar-harvest; do
     [ "$("bin/$program" --version)" = "$program $version" ] || { echo "$program --version" >&2; exit 1; }
