@@ -6,6 +6,7 @@
 #include "app/StandardIconStyle.h"
 #include "app/VersionGate.h"
 #include "controls/AccessibleFactory.h"
+#include "controls/ProgramIcon.h"
 #include "core/CommandIds.h"
 #include "core/Prompts.h"
 #include "core/StringTable.h"
@@ -31,6 +32,9 @@ CQuillmarApp::CQuillmarApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(ProgramVersion::Text());
     // Desktops match the windows to the installed desktop entry by this name.
     setDesktopFileName(QStringLiteral("org.quillmar.Quillmar"));
+    // Every window without an icon of its own shows the program's: the frame,
+    // its browser windows, dialogs and the Thumbnails window.
+    setWindowIcon(ProgramIcon::Icon());
     setStyle(new StandardIconStyle(style()->name()));
     AccessibleFactory::Install();
 }

@@ -61,11 +61,10 @@ void JobBuilder::Add(const HarvestLine& line, const QUrl& page, const RefererPol
     NameTemplate::Placement placed{QString(), line.name};
     if (!names.IsDefault()) {
         const int number = job.Count() + int(job.NotFetched.size()) + 1;
-        placed =
-            names.Apply({DeepNameRule::SavedName(line.name, line.address), galleryPage,
-                         galleryTitle, viewerTitle, size.width(), size.height(), number, date});
-        if (placed.name.isEmpty())
-            placed.name = line.name;
+        const QString saved = DeepNameRule::SavedName(line.name, line.address);
+        placed = names.Apply({saved, galleryPage, galleryTitle, viewerTitle, size.width(),
+                              size.height(), number, date});
+        placed.name = placed.name.isEmpty() ? line.name : WithListedExtension(placed.name, saved);
     }
     const int before = job.Count();
     if (page.isEmpty())
@@ -82,6 +81,15 @@ void JobBuilder::Add(const HarvestLine& line, const QUrl& page, const RefererPol
     entry.Height = size.height() > 0 ? size.height() : 0;
 }
 
+// A templated name without a picture extension ("{name}") keeps the one the
+// line was listed with, as the default name does: the name is then known
+// before the answer comes, and what the preview shows is what is saved.
+QString JobBuilder::WithListedExtension(const QString& name, const QString& listed) {
+    if (DeepNameRule::HasAcceptedExtension(name) || !DeepNameRule::HasAcceptedExtension(listed))
+        return name;
+    return name + listed.mid(DownloadJob::ExtensionStart(listed));
+}
+
 void JobBuilder::AddNotFetched(const HarvestLine& line, const QString& name,
                                DownloadCounts::Kind kind) {
     job.AddNotFetched(folder, name, line.address, kind,
@@ -90,4 +98,16 @@ void JobBuilder::AddNotFetched(const HarvestLine& line, const QString& name,
 
 const DownloadJob& JobBuilder::Job() const {
     return job;
+}
+
+QStringList JobBuilder::SavedNames() const {
+    QStringList shown;
+    for (const DownloadEntry& entry : job.Entries) {
+        QString name = entry.Subfolder.isEmpty() ? entry.Name
+                                                 : entry.Subfolder + QLatin1Char('/') + entry.Name;
+        if (!DeepNameRule::HasAcceptedExtension(entry.Name))
+            name += QStringLiteral(" (+ the extension of its type)");
+        shown.append(name);
+    }
+    return shown;
 }

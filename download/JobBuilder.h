@@ -65,10 +65,15 @@ public:
     static QString InArchiveReason() { return QStringLiteral("in the archive record"); }
 
     const DownloadJob& Job() const;
+    // The files' names as they will be saved, "folder/name" each; a name
+    // without a picture extension gets the one of the answer's type, which
+    // only the answer tells, and says so.
+    QStringList SavedNames() const;
 
 private:
     void Add(const HarvestLine& line, const QUrl& page, const RefererPolicy& policy,
              const QString& viewerTitle);
+    static QString WithListedExtension(const QString& name, const QString& listed);
 
     QString folder;
     DownloadJob job;

@@ -35,6 +35,12 @@ QString SiteOf(const QUrl& page) {
     return host.startsWith(QLatin1String("www.")) ? host.mid(4) : host;
 }
 
+// A piece of a refused template, short enough for the refusal to stay one line.
+QString Quoted(const QString& piece) {
+    constexpr qsizetype shown = 32;
+    return piece.size() <= shown ? piece : piece.left(shown - 1) + QChar(0x2026);
+}
+
 QString SizeText(int pixels) {
     return pixels > 0 ? QString::number(pixels) : QString();
 }
@@ -81,12 +87,21 @@ QString NameTemplate::Parse(const QString& text, std::vector<Part>& parts) {
             continue;
         }
         if (c == QLatin1Char('{')) {
+            const qsizetype close = text.indexOf(QLatin1Char('}'), at);
+            if (close < 0)
+                return QStringLiteral("A field of the name template is not closed: %1")
+                    .arg(Quoted(text.mid(at)));
+            const QString written = text.mid(at, close + 1 - at);
             const QRegularExpressionMatch match =
                 field.match(text, at, QRegularExpression::NormalMatch,
                             QRegularExpression::AnchorAtOffsetMatchOption);
-            if (!match.hasMatch() || !FieldNames.contains(match.captured(1)))
-                return QStringLiteral("Unknown field in the name template: %1")
-                    .arg(text.mid(at, text.indexOf(QLatin1Char('}'), at) + 1 - at));
+            if (!match.hasMatch() || !FieldNames.contains(match.captured(1))) {
+                if (!FieldNames.contains(written.mid(1).section(QLatin1Char(':'), 0, 0)))
+                    return QStringLiteral("Unknown field in the name template: %1")
+                        .arg(Quoted(written));
+                return QStringLiteral("A field's width is written as in {num:03}, not %1")
+                    .arg(Quoted(written));
+            }
             if (match.capturedLength(2) > 0 && match.captured(1) != QLatin1String("num"))
                 return QStringLiteral("Only {num} takes a width, as in {num:03}.");
             parts.back().push_back({true, match.captured(1), match.captured(2).toInt()});

@@ -6,10 +6,13 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStackedWidget>
+#include <QStyle>
 
 CFileNamesDialog::CFileNamesDialog(const Settings::FileNames& current, Preview preview,
                                    QWidget* parent)
@@ -25,6 +28,9 @@ CFileNamesDialog::CFileNamesDialog(const Settings::FileNames& current, Preview p
         choices->addItem(choice.label, choice.text);
     text->setMinimumWidth(360);
     refusal->setWordWrap(true);
+    refusal->setObjectName(QStringLiteral("nameTemplateRefusal"));
+    // Told by its colour and by the warning sign beside it, not by colour alone.
+    refusal->setStyleSheet(QStringLiteral("color: rgb(255, 96, 96); font-weight: bold;"));
     names->setFocusPolicy(Qt::NoFocus);
     names->setSelectionMode(QAbstractItemView::NoSelection);
     names->setFixedHeight(names->fontMetrics().height() * (PreviewCount + 1));
@@ -35,8 +41,8 @@ CFileNamesDialog::CFileNamesDialog(const Settings::FileNames& current, Preview p
     layout->addRow(QStringLiteral("&Template:"), text);
     layout->addRow(new QLabel(QStringLiteral("Fields: {name} {ext} {num} {num:03} {site} {title} "
                                              "{viewer} {w} {h} {date}; \"/\" makes folders.")));
-    layout->addRow(refusal);
-    layout->addRow(QStringLiteral("First names:"), names);
+    namesOrRefusal = NamesOrRefusal();
+    layout->addRow(QStringLiteral("First names:"), namesOrRefusal);
     layout->addRow(writeInfo);
     layout->addRow(markOrigin);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -47,6 +53,24 @@ CFileNamesDialog::CFileNamesDialog(const Settings::FileNames& current, Preview p
     connect(choices, &QComboBox::activated, this, &CFileNamesDialog::ChoiceChosen);
     connect(text, &QLineEdit::textChanged, this, &CFileNamesDialog::ShowPreview);
     ShowPreview();
+}
+
+// A refused template has no names to show: its refusal takes their place, so
+// the dialog keeps its size as the refusal comes and goes.
+QStackedWidget* CFileNamesDialog::NamesOrRefusal() {
+    auto* refused = new QWidget;
+    auto* sign = new QLabel(refused);
+    const int size = refusal->fontMetrics().height();
+    sign->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(size, size));
+    auto* line = new QHBoxLayout(refused);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(sign, 0, Qt::AlignTop);
+    line->addWidget(refusal, 1, Qt::AlignTop);
+    auto* stack = new QStackedWidget;
+    stack->addWidget(names);
+    stack->addWidget(refused);
+    stack->setFixedHeight(names->minimumHeight());
+    return stack;
 }
 
 Settings::FileNames CFileNamesDialog::Choices() const {
@@ -64,7 +88,7 @@ void CFileNamesDialog::ShowPreview() {
     choices->setCurrentIndex(ready < 0 ? 0 : ready);
     const QString why = NameTemplate::Refusal(text->text());
     refusal->setText(why);
-    refusal->setVisible(!why.isEmpty());
+    namesOrRefusal->setCurrentIndex(why.isEmpty() ? 0 : 1);
     ok->setEnabled(why.isEmpty());
     names->clear();
     if (why.isEmpty() && preview)

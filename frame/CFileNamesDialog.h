@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QStackedWidget;
 
 // "File Names": the template saved files are named by, with ready choices
 // beside the free field and the names the first lines of the active window
@@ -33,6 +34,7 @@ public:
     static constexpr int PreviewCount = 5;
 
 private:
+    QStackedWidget* NamesOrRefusal();
     void ChoiceChosen(int index);
     void ShowPreview();
 
@@ -40,6 +42,7 @@ private:
     QComboBox* choices;
     QLineEdit* text;
     QLabel* refusal;
+    QStackedWidget* namesOrRefusal = nullptr;
     QListWidget* names;
     QCheckBox* writeInfo;
     QCheckBox* markOrigin;

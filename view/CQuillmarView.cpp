@@ -426,13 +426,9 @@ QStringList CQuillmarView::PreviewNames(const NameTemplate& names, int count) co
     builder.KnowSizes(harvest.imageDetails);
     const HarvestLines lines =
         harvest.InDownloadOrder(Harvest::InListOrder(harvest.imageLines)).mid(0, count);
-    QStringList shown;
     if (!builder.AddLines(lines, harvest.imageMap, harvest.sources))
-        return shown;
-    for (const DownloadEntry& entry : builder.Job().Entries)
-        shown.append(entry.Subfolder.isEmpty() ? entry.Name
-                                               : entry.Subfolder + QLatin1Char('/') + entry.Name);
-    return shown;
+        return {};
+    return builder.SavedNames();
 }
 
 bool CQuillmarView::ResumeDownload(const QueuedJob& queued) {

@@ -27,6 +27,7 @@
 #include <QStyleOption>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -216,6 +217,37 @@ private slots:
                  (QList<QColor>{Qt::black, Qt::black, QColor(0, 255, 0),
                                 QApplication::palette().color(QPalette::Window),
                                 QApplication::palette().color(QPalette::WindowText)}));
+    }
+
+    // The frame, every browser window and the dialogs show the icon installed
+    // for the desktop, which the window manager gets with the frame's window.
+    void everyWindowShowsTheProgramsIcon() {
+        const auto imagesOf = [](const QIcon& icon) {
+            QList<QImage> images;
+            for (int size : {16, 32})
+                images << icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+            return images;
+        };
+        QIcon installed;
+        for (int size : {16, 32})
+            installed.addFile(
+                QStringLiteral(QUILLMAR_BINARY_DIR "/icons/%1x%1/org.quillmar.Quillmar.png")
+                    .arg(size));
+        QCOMPARE(installed.availableSizes().size(), 2);
+        CMainFrame* frame = CQuillmarApp::MainFrame();
+        QVERIFY(frame->Router().Execute(ID_FILE_NEW));
+        QList<QImage> dialogIcon;
+        testsupport::ScriptedPrompts prompts;
+        prompts.dialogDriver = [&](QDialog& dialog) {
+            dialogIcon = imagesOf(dialog.windowIcon());
+            return int(QDialog::Rejected);
+        };
+        QVERIFY(frame->Router().Execute(ID_VIEW_FILE_NAMES));
+        QCOMPARE(dialogIcon, imagesOf(installed));
+        QCOMPARE(imagesOf(frame->windowHandle()->icon()), imagesOf(installed));
+        QCOMPARE(Windows().size(), 2);
+        for (const QMdiSubWindow* window : Windows())
+            QCOMPARE(imagesOf(window->windowIcon()), imagesOf(installed));
     }
 
     void exitKeepsTheRecentFilesAndStartUpOpensAWindowPerAddress() {

@@ -5,6 +5,7 @@
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/DownloadWorker.h"
+#include "download/JobBuilder.h"
 #include "download/PictureSniffer.h"
 #include "download/RatePacer.h"
 #include "download/RefererPolicy.h"
@@ -14,6 +15,7 @@
 #include "support/ToolRun.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
@@ -882,6 +884,39 @@ private slots:
                                 "gif (2)=11, a.b.png=12, a.b (2).png=13, caf\u00e9_.jpg=h:/"
                                 "caf%C3%A9%E2%80%AE.jpg, a%41.jpg=h:/a%2541.jpg, "
                                 "a%2Fb.jpg=h:/a%2Fb.jpg"));
+    }
+
+    // What the File Names dialog shows for a template is what the job saves:
+    // a name the template leaves without an extension keeps the listed one,
+    // and one listed without any says that its type's will follow.
+    void previewNamesAreTheSavedNames_data() {
+        QTest::addColumn<QString>("names");
+        for (const char* names : {"{name}", "{name}.{ext}", "{site}/{num:03}-{name}",
+                                  "{title}/{name}-{w}x{h}", "{title}", "{num}.txt"})
+            QTest::newRow(names) << names;
+    }
+    void previewNamesAreTheSavedNames() {
+        QFETCH(QString, names);
+        server->setFile("/photo01.jpg", "one", "image/jpeg");
+        server->setFile("/photo02.JPEG", "two", "image/jpeg");
+        server->setFile("/render", "three", "image/png");
+        JobBuilder builder({QUrl(server->url("g.html")), RefererPolicy(), {}, "Trip"},
+                           folder->path(), 1);
+        builder.SetNames(NameTemplate(names), QDate(2026, 1, 1));
+        for (const char* name : {"photo01.jpg", "photo02.JPEG", "render"})
+            builder.AddLineFrom({name, server->url(name)}, QUrl(), RefererPolicy());
+        QVERIFY(Run(builder.Job()));
+        QStringList saved;
+        for (QDirIterator file(folder->path(), QDir::Files, QDirIterator::Subdirectories);
+             file.hasNext();)
+            saved << QDir(folder->path()).relativeFilePath(file.next());
+        saved.sort();
+        const QString typed = " (+ the extension of its type)";
+        QStringList shown = builder.SavedNames();
+        QCOMPARE(shown.filter(typed).size(), 1);
+        shown.replaceInStrings(typed, ".png");
+        shown.sort();
+        QCOMPARE(shown, saved);
     }
 
     void refererFollowsThePagesPolicy_data() {

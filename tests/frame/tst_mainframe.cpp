@@ -1,3 +1,4 @@
+#include "app/CQuillmarApp.h"
 #include "controls/CAddressEdit.h"
 #include "controls/CAnimation.h"
 #include "controls/CBitmapButton.h"
@@ -8,8 +9,10 @@
 #include "core/QtPrompts.h"
 #include "download/DownloadHandle.h"
 #include "download/DownloadReport.h"
+#include "download/NameTemplate.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
+#include "frame/CFileNamesDialog.h"
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
 #include "frame/TestView.h"
@@ -22,10 +25,13 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -353,6 +359,49 @@ private slots:
         QTEST(int(QtPrompts().askYesNoOrClose(nullptr, "Cancel current download?", "Proceed?")),
               "answer");
         QCOMPARE(shown, QStringList({"Yes", "No"}));
+    }
+
+    // A refused template says what is wrong in the place of the names, told
+    // apart from the help line by more than its colour, and the dialog keeps
+    // its size as the refusal comes and goes.
+    void fileNamesDialogShowsRefusalsInPlace() {
+        qApp->setStyleSheet(CQuillmarApp::DialogStyleSheet());
+        const auto plain = qScopeGuard([] { qApp->setStyleSheet(QString()); });
+        CFileNamesDialog dialog({"{name}.{ext}", false, true},
+                                [](const NameTemplate&) { return QStringList{"a.jpg"}; });
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QSize size = dialog.size();
+        auto* field = dialog.findChild<QLineEdit*>();
+        auto* names = dialog.findChild<QListWidget*>();
+        QVERIFY(field && names);
+        // The label showing text, or null for none.
+        const auto shown = [&dialog](const QString& text) -> const QLabel* {
+            for (const QLabel* label : dialog.findChildren<QLabel*>())
+                if (label->isVisible() && label->text() == text)
+                    return label;
+            return nullptr;
+        };
+        const QLabel* help = shown("Fields: {name} {ext} {num} {num:03} {site} {title} {viewer} "
+                                   "{w} {h} {date}; \"/\" makes folders.");
+        QVERIFY(help);
+        for (const char* text : {"{num:03", "{name}.{ext}", "a}b", "{site}/{name}"}) {
+            field->setText(text);
+            QCoreApplication::processEvents();
+            QCOMPARE(dialog.size(), size);
+            const QString why = NameTemplate::Refusal(text);
+            QCOMPARE(names->isVisible(), why.isEmpty());
+            QVERIFY(why.isEmpty() || shown(why));
+        }
+        field->setText("{site}/{num:03");
+        const QLabel* refusal = shown("A field of the name template is not closed: {num:03");
+        QVERIFY(refusal && !names->isVisible());
+        QVERIFY(refusal->palette().color(QPalette::WindowText) !=
+                help->palette().color(QPalette::WindowText));
+        int signs = 0;
+        for (const QLabel* label : refusal->parentWidget()->findChildren<QLabel*>())
+            signs += label->isVisible() && !label->pixmap().isNull();
+        QCOMPARE(signs, 1);
     }
 
     // Writing the recent file list back is covered by the application shell's exit.
