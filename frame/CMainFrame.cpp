@@ -25,6 +25,7 @@
 #include "frame/FrameMenus.h"
 #include "frame/FullTextToolTip.h"
 #include "frame/GalleryCommands.h"
+#include "frame/HoverPrompts.h"
 #include "frame/ListLineMenu.h"
 #include "frame/LockKeyIndicators.h"
 #include "frame/ScanCommands.h"
@@ -632,6 +633,10 @@ void CMainFrame::CreateStatusBar() {
     m_statusBar->addWidget(new QLabel(StringTable::text(IDS_IDLE_MESSAGE), m_statusBar), 1);
     new DownloadTotalsPane(*m_statusBar, *downloads);
     lockIndicators = new LockKeyIndicators(*m_statusBar);
+    auto* prompts = new HoverPrompts(*m_statusBar);
+    for (QWidget* control : std::as_const(controlsById))
+        if (!control->statusTip().isEmpty())
+            prompts->Watch(*control);
 }
 
 void CMainFrame::StartOnlineTimer() {

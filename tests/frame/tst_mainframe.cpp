@@ -361,6 +361,34 @@ private slots:
         QCOMPARE(shown, QStringList({"Yes", "No"}));
     }
 
+    // When a popup (a list's menu) closes under X, Qt gets the pointer back
+    // without telling the control it hovered before that the pointer left:
+    // a move delivered straight to another widget is that case. The prompt
+    // goes all the same; the prompt of the control under the pointer stays.
+    void promptGoesWhenThePointerIsElsewhere() {
+        CMainFrame frame;
+        QVERIFY(frame.Create());
+        frame.resize(900, 600);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QStatusBar* bar = FrameControls(frame).statusBar;
+        QWidget* button = frame.ControlById(ID_DOWNLOAD_LINKS);
+        QTest::mouseMove(button, QPoint(5, 5));
+        QTRY_COMPARE(bar->currentMessage(), QStringLiteral("Download selected image links."));
+        const auto moveOver = [](QWidget* widget) {
+            const QPointF at(5, 5);
+            QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(widget, &move);
+        };
+        moveOver(button);
+        QCOMPARE(bar->currentMessage(), QStringLiteral("Download selected image links."));
+        moveOver(frame.MdiArea()->viewport());
+        QCOMPARE(bar->currentMessage(), QString());
+        QTest::mouseMove(frame.ControlById(ID_STOP), QPoint(5, 5));
+        QTRY_COMPARE(bar->currentMessage(), QStringLiteral("Stop"));
+    }
+
     // A refused template says what is wrong in the place of the names, told
     // apart from the help line by more than its colour, and the dialog keeps
     // its size as the refusal comes and goes.
