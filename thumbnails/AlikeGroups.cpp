@@ -1,5 +1,6 @@
 #include "thumbnails/AlikeGroups.h"
 
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -16,31 +17,30 @@ bool IsLossless(const QString& type) {
 
 } // namespace
 
-// Every pair is compared: a thousand pictures take half a million looks of a
-// few instructions each, well within a frame.
+// Each picture is compared with the best of each group so far: a thousand
+// pictures take at most half a million looks, most ending at the bits.
 AlikeGroups::AlikeGroups(const std::vector<Picture>& pictures)
-    : parent(pictures.size()), best(pictures.size()), grouped(pictures.size(), false) {
-    std::iota(parent.begin(), parent.end(), 0);
-    const int count = int(pictures.size());
-    for (int one = 0; one < count; ++one) {
-        if (!pictures[size_t(one)].hash.IsValid())
+    : best(pictures.size()), grouped(pictures.size(), false) {
+    std::vector<int> order(pictures.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&pictures](int one, int other) {
+        return IsBetter(pictures[size_t(one)], pictures[size_t(other)]);
+    });
+    std::vector<int> leaders; // the best of each group of decoded pictures
+    for (int index : order) {
+        const PerceptualHash& hash = pictures[size_t(index)].hash;
+        const auto leader = std::find_if(leaders.begin(), leaders.end(), [&](int leader) {
+            return hash.IsAlike(pictures[size_t(leader)].hash);
+        });
+        if (leader == leaders.end()) {
+            best[size_t(index)] = index;
+            if (hash.IsValid())
+                leaders.push_back(index);
             continue;
-        for (int other = one + 1; other < count; ++other) {
-            if (pictures[size_t(one)].hash.IsAlike(pictures[size_t(other)].hash))
-                parent[size_t(Root(other))] = Root(one);
         }
-    }
-    std::vector<int> bestOfRoot(pictures.size(), -1);
-    std::vector<int> members(pictures.size(), 0);
-    for (int index = 0; index < count; ++index) {
-        int& found = bestOfRoot[size_t(Root(index))];
-        ++members[size_t(Root(index))];
-        if (found < 0 || IsBetter(pictures[size_t(index)], pictures[size_t(found)]))
-            found = index;
-    }
-    for (int index = 0; index < count; ++index) {
-        best[size_t(index)] = bestOfRoot[size_t(Root(index))];
-        grouped[size_t(index)] = members[size_t(Root(index))] > 1;
+        best[size_t(index)] = *leader;
+        grouped[size_t(index)] = true;
+        grouped[size_t(*leader)] = true;
     }
 }
 
@@ -52,10 +52,3 @@ bool AlikeGroups::IsBetter(const Picture& one, const Picture& other) {
     return one.bytes > other.bytes;
 }
 
-int AlikeGroups::Root(int index) {
-    while (parent[size_t(index)] != index) {
-        parent[size_t(index)] = parent[size_t(parent[size_t(index)])];
-        index = parent[size_t(index)];
-    }
-    return index;
-}

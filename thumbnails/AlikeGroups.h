@@ -7,9 +7,12 @@
 
 #include <vector>
 
-// Pictures that look alike, gathered into groups: two pictures are in one
-// group when their hashes are alike, or both are alike to a third. A picture
-// alike to no other is a group of its own, and so is one never decoded.
+// Pictures that look alike, gathered into groups around their best: taken
+// best first, a picture joins the first group whose best it is alike to, or
+// else starts a group of its own. So every picture is alike to the best of its
+// group, which is kept in its place; pictures alike only through a chain of
+// others (frames of something moving) stay apart. A picture alike to no other
+// is a group of its own, and so is one never decoded.
 class AlikeGroups {
 public:
     struct Picture {
@@ -31,9 +34,6 @@ public:
     static bool IsBetter(const Picture& one, const Picture& other);
 
 private:
-    int Root(int index);
-
-    std::vector<int> parent;
     std::vector<int> best;
     std::vector<bool> grouped;
 };

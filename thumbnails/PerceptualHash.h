@@ -3,42 +3,74 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <array>
+
 class QImage;
 
-// What a picture looks like, in 63 bits and a brightness: the signs of the
-// lowest frequencies of a 32 x 32 greyscale copy (a DCT hash). Low
-// frequencies outlast resizing and re-encoding, which change the fine detail;
-// the brightness keeps plain pictures of different shades apart, whose
-// frequencies are all about zero. Computed from a picture decoded small.
+// What a picture looks like: its structure and its colours. The structure is
+// 63 bits, the signs of the lowest frequencies of a 32 x 32 greyscale copy
+// against their median (a DCT hash); a frequency too close to the median to
+// be sure of is marked, and a bit unsure on either side counts for neither.
+// The colours are the mean colour of each part of a 4 x 4 grid, in CIELAB,
+// where a distance is about as visible whatever the colours. Low frequencies
+// and mean colours outlast resizing, re-encoding and trimming a few pixels,
+// which change the fine detail; a picture turned to other colours keeps its
+// structure but not its colours. Computed from a picture decoded small.
 class PerceptualHash {
 public:
+    static constexpr int Grid = 8; // parts of the colour signature on each side
+    static constexpr int Parts = Grid * Grid;
+
+    // How two pictures compare: the structure by bits, the colours by parts.
+    struct Comparison {
+        int differing = 0; // bits sure on both sides that differ
+        int compared = 0;  // bits sure on both sides
+        int oneSided = 0;  // bits sure on one side only
+        double colour = 0; // the largest colour difference of two parts in one place
+
+        // Whether one bit, or at most differingShare of the compared bits,
+        // differ, no more bits are sure on one side only than on both (a plain
+        // picture is not alike to one with a clear structure), and no part's
+        // colour is further than colourDistance.
+        bool IsWithin(double differingShare, double colourDistance) const;
+    };
+
     // None: the picture was never decoded; alike to nothing.
     PerceptualHash() = default;
 
     static PerceptualHash Of(const QImage& image);
 
-    bool IsValid() const { return brightness >= 0; }
-    // How many of the bits differ.
-    int Distance(const PerceptualHash& other) const;
-    // Within the distance and brightness that the same picture resized and
-    // re-encoded keeps, and different pictures of similar colours do not.
-    // Measured (bench/alike): copies at 25% to 100% as PNG and JPEG of
-    // quality 60 to 95 differ in at most 4 bits, different scenes drawn in the
-    // same colours in at least 18. The limit leans to the copies' side: a
-    // copy kept twice costs room, a picture dropped as a copy is lost.
+    bool IsValid() const { return valid; }
+    Comparison CompareWith(const PerceptualHash& other) const;
+    // Within the bounds that the same picture resized, re-encoded and trimmed
+    // keeps, and that different photographs, and the same photograph in other
+    // colours, do not.
     bool IsAlike(const PerceptualHash& other) const;
 
-    // "bits/brightness", the bits in hexadecimal; "-" for none.
+    // Versioned text of hexadecimal fields; "-" for none.
     QByteArray ToText() const;
-    // Nothing valid for text that ToText did not write.
+    // Nothing valid for text that ToText did not write, such as an older form.
     static PerceptualHash FromText(const QByteArray& text);
 
-    static constexpr int MaxDistance = 10;
-    static constexpr int MaxBrightnessStep = 24;
+    // Measured on 26 photographs (bench/alike): their copies (JPEG 60 to 95,
+    // WebP, halved and quartered, cropped by 2 to 8 pixels) differ in at most
+    // MEASURED of the bits compared and by MEASURED in colour; different
+    // photographs of close colours in at least MEASURED of the bits, colour
+    // versions by at least MEASURED in colour.
+    static constexpr double MaxDifferingShare = 0.05;
+    static constexpr double MaxColourDistance = 7;
 
 private:
-    PerceptualHash(quint64 bits, int brightness) : bits(bits), brightness(brightness) {}
+    Comparison StructureComparedWith(const PerceptualHash& other) const;
+    double ColourDistance(const PerceptualHash& other) const;
+
+    // A part's mean colour, rounded: L from 0 to 100, a and b from -128 to 127.
+    struct PartColour {
+        qint8 L = 0, a = 0, b = 0;
+    };
 
     quint64 bits = 0;
-    int brightness = -1; // the mean grey, 0 to 255; -1 for none
+    quint64 sure = 0; // the bits whose frequency stands clear of the median
+    std::array<PartColour, Parts> colours{};
+    bool valid = false;
 };

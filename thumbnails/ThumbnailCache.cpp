@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -13,6 +14,8 @@ namespace {
 // A file: this line, a line "width height type bytes hash", then the encoded
 // small copy. Files of the earlier form, without the last two, are made anew.
 const QByteArray Magic = "QMT2\n";
+// Longer than any header line written.
+constexpr qint64 HeaderLimit = 1024;
 
 QString UserCacheFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
@@ -28,7 +31,7 @@ std::optional<Thumbnail> ThumbnailCache::Find(const QString& address) const {
     QFile file(PathOf(address));
     if (!IsOwnFolder() || !file.open(QIODevice::ReadOnly) || file.read(Magic.size()) != Magic)
         return std::nullopt;
-    const QList<QByteArray> header = file.readLine(256).trimmed().split(' ');
+    const QList<QByteArray> header = file.readLine(HeaderLimit).trimmed().split(' ');
     if (header.size() != 5)
         return std::nullopt;
     Thumbnail found;
@@ -39,6 +42,10 @@ std::optional<Thumbnail> ThumbnailCache::Find(const QString& address) const {
     found.image = file.readAll();
     if (found.image.isEmpty() || !found.size.isValid())
         return std::nullopt;
+    // A hash of an older form is never compared with today's: it is taken
+    // anew from the small copy, which looks as the picture did when hashed.
+    if (!found.hash.IsValid())
+        found.hash = PerceptualHash::Of(QImage::fromData(found.image));
     return found;
 }
 

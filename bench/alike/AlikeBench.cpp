@@ -1,86 +1,51 @@
-// Measures where the look-alike threshold goes: drawn scenes, each resized
-// (25% to 100%) and re-encoded (JPEG quality 60 to 95, PNG), hashed as the
-// Thumbnails window hashes them (decoded small from the encoded bytes). Pairs
-// of copies of one scene should be alike; pairs of different scenes drawn in
-// the same colours should not. Prints, for each distance, how many copies it
-// misses and how many different pictures it matches, with and without the
-// brightness step.
-// Usage: quillmar-alike-bench [SCENES_PER_PALETTE]
+// How well "look alike" keeps to copies of one picture, on real photographs.
+// Each photograph (fitted into 1280 x 1280) is hashed as the Thumbnails window
+// hashes pictures (decoded small from the encoded bytes) and compared with:
+// - its copies: resized, re-encoded as JPEG (quality 60 to 95) and WebP, and
+//   cropped by a few pixels; each should be found alike;
+// - its colour versions: hues turned, only its colourful parts turned (a
+//   product in another colour), greyscale, channels swapped; none should be
+//   alike, where the version visibly differs (some part of it changed its
+//   mean colour by at least VisibleChange in CIELAB);
+// - the other photographs, two framings of it (the top left and the bottom
+//   right 80%) and the pairs given with --pair (different photographs of one
+//   subject); none should be alike.
+// Then drawn cases: 12 flat colours of similar brightness (none alike to
+// another, each alike to its JPEG copy), a picture of rings as PNG and JPEG
+// (alike), and 32 frames of a disc moving across (each frame left out must be
+// alike to the one kept for it). Prints the counts and, for each kind of pair,
+// how their distances spread, to set the bounds by.
+// Usage: quillmar-alike-bench [--pair PHOTO PHOTO]... PHOTO...
+#include "thumbnails/AlikeGroups.h"
+#include "thumbnails/LabColour.h"
 #include "thumbnails/PerceptualHash.h"
 #include "thumbnails/ThumbnailMaker.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
-#include <QRandomGenerator>
 #include <QTextStream>
 
-#include <array>
-#include <cstdlib>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
 #include <vector>
 
 namespace {
 
-constexpr int Width = 800;
-constexpr int Height = 600;
-constexpr std::array<int, 4> Percents = {100, 75, 50, 25};
-constexpr std::array<int, 4> Qualities = {95, 85, 75, 60};
-constexpr int MaxShown = 24; // distances beyond are counted with it
+constexpr int WorkingSide = 1280;
+constexpr double VisibleChange = 10;
+constexpr int ChangeGrid = 8;
 
-struct Palette {
-    QColor sky, ground, accent, ink;
-};
-
-// Palettes of close colours: every scene of one palette has the same tones.
-const std::vector<Palette>& Palettes() {
-    static const std::vector<Palette> palettes = {
-        {QColor(90, 140, 210), QColor(60, 120, 70), QColor(230, 200, 60), QColor(20, 20, 30)},
-        {QColor(220, 120, 80), QColor(120, 60, 40), QColor(250, 230, 200), QColor(40, 20, 10)},
-        {QColor(200, 200, 205), QColor(150, 150, 160), QColor(90, 90, 100), QColor(0, 0, 0)},
-        {QColor(30, 30, 60), QColor(20, 40, 30), QColor(200, 60, 90), QColor(240, 240, 255)},
-    };
-    return palettes;
+QTextStream& Out() {
+    static QTextStream out(stdout);
+    return out;
 }
 
-// A scene with structure: a sky gradient, a ground line, shapes and a caption.
-QImage Scene(const Palette& palette, quint32 seed) {
-    QRandomGenerator random(seed);
-    QImage image(Width, Height, QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, Height);
-    sky.setColorAt(0, palette.sky.lighter(130));
-    sky.setColorAt(1, palette.sky);
-    painter.fillRect(image.rect(), sky);
-    QPainterPath ground;
-    ground.moveTo(0, Height);
-    for (int x = 0; x <= Width; x += 100)
-        ground.lineTo(x, Height * 0.55 + random.bounded(Height / 4));
-    ground.lineTo(Width, Height);
-    painter.fillPath(ground, palette.ground);
-    for (int shape = 0; shape < 12; ++shape) {
-        const QRectF box(random.bounded(Width), random.bounded(Height), 40 + random.bounded(220),
-                         40 + random.bounded(180));
-        painter.setBrush(shape % 2 ? palette.accent : palette.ink);
-        painter.setPen(QPen(palette.ink, 3));
-        if (shape % 3 == 0)
-            painter.drawEllipse(box);
-        else
-            painter.drawRoundedRect(box, 12, 12);
-    }
-    QFont font = painter.font();
-    font.setPixelSize(48);
-    painter.setFont(font);
-    painter.setPen(palette.ink);
-    painter.drawText(QRect(20, 20, Width - 40, 80), Qt::AlignLeft,
-                     QStringLiteral("Scene %1").arg(seed));
-    return image;
-}
-
-QByteArray Encoded(const QImage& image, const char* format, int quality) {
+QByteArray Encoded(const QImage& image, const char* format, int quality = -1) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -88,98 +53,328 @@ QByteArray Encoded(const QImage& image, const char* format, int quality) {
     return bytes;
 }
 
-// The copies of one scene: each size as JPEG at each quality, and as PNG.
-std::vector<PerceptualHash> CopiesOf(const QImage& scene, double& hashSeconds, int& hashed) {
-    std::vector<PerceptualHash> copies;
-    for (int percent : Percents) {
-        const QImage resized = scene.scaled(Width * percent / 100, Height * percent / 100,
-                                            Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        std::vector<QByteArray> files{Encoded(resized, "png", -1)};
-        for (int quality : Qualities)
-            files.push_back(Encoded(resized, "jpeg", quality));
-        for (const QByteArray& file : files) {
-            QElapsedTimer clock;
-            clock.start();
-            copies.push_back(ThumbnailMaker::Make(file).hash);
-            hashSeconds += clock.nsecsElapsed() / 1e9;
-            ++hashed;
+PerceptualHash HashOf(const QByteArray& bytes) {
+    return ThumbnailMaker::Make(bytes).hash;
+}
+
+QImage Scaled(const QImage& image, double factor) {
+    return image.scaled(std::max(1, int(image.width() * factor)),
+                        std::max(1, int(image.height() * factor)), Qt::IgnoreAspectRatio,
+                        Qt::SmoothTransformation);
+}
+
+QImage Cropped(const QImage& image, int left, int top, int right, int bottom) {
+    return image.copy(left, top, image.width() - left - right, image.height() - top - bottom);
+}
+
+struct Version {
+    QString name;
+    QByteArray bytes;
+};
+
+std::vector<Version> CopiesOf(const QImage& photo) {
+    std::vector<Version> copies;
+    for (int quality : {95, 85, 75, 60})
+        copies.push_back({QStringLiteral("JPEG %1").arg(quality), Encoded(photo, "jpeg", quality)});
+    copies.push_back({"50% JPEG 75", Encoded(Scaled(photo, 0.5), "jpeg", 75)});
+    copies.push_back({"25% JPEG 60", Encoded(Scaled(photo, 0.25), "jpeg", 60)});
+    copies.push_back({"50% PNG", Encoded(Scaled(photo, 0.5), "png")});
+    copies.push_back({"WebP 80", Encoded(photo, "webp", 80)});
+    copies.push_back({"50% WebP 60", Encoded(Scaled(photo, 0.5), "webp", 60)});
+    copies.push_back({"cropped 2 px round, JPEG 85", Encoded(Cropped(photo, 2, 2, 2, 2), "jpeg", 85)});
+    copies.push_back({"cropped 5 px left and top, JPEG 85",
+                      Encoded(Cropped(photo, 5, 5, 0, 0), "jpeg", 85)});
+    copies.push_back({"cropped 8 px right and bottom, 50% JPEG 80",
+                      Encoded(Scaled(Cropped(photo, 0, 0, 8, 8), 0.5), "jpeg", 80)});
+    return copies;
+}
+
+QImage Recoloured(const QImage& photo, const std::function<QRgb(QRgb)>& change) {
+    QImage result = photo.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x)
+            line[x] = change(line[x]);
+    }
+    return result;
+}
+
+QRgb HueTurned(QRgb rgb, int degrees, int leastSaturation) {
+    const QColor colour = QColor::fromRgb(rgb).toHsv();
+    if (colour.hsvSaturation() < leastSaturation)
+        return rgb;
+    return QColor::fromHsv((std::max(0, colour.hsvHue()) + degrees) % 360, colour.hsvSaturation(),
+                           colour.value())
+        .rgb();
+}
+
+struct ColourVersion {
+    QString name;
+    QImage image;
+};
+
+std::vector<ColourVersion> ColourVersionsOf(const QImage& photo) {
+    std::vector<ColourVersion> versions;
+    for (int degrees : {60, 120, 180, 240, 300})
+        versions.push_back({QStringLiteral("hue turned %1").arg(degrees),
+                            Recoloured(photo, [degrees](QRgb rgb) {
+                                return HueTurned(rgb, degrees, 0);
+                            })});
+    for (int degrees : {120, 240})
+        versions.push_back({QStringLiteral("colourful parts turned %1").arg(degrees),
+                            Recoloured(photo, [degrees](QRgb rgb) {
+                                return HueTurned(rgb, degrees, 100);
+                            })});
+    versions.push_back({"greyscale", Recoloured(photo, [](QRgb rgb) {
+                            const int grey = qGray(rgb);
+                            return qRgb(grey, grey, grey);
+                        })});
+    versions.push_back({"red and blue swapped", Recoloured(photo, [](QRgb rgb) {
+                            return qRgb(qBlue(rgb), qGreen(rgb), qRed(rgb));
+                        })});
+    return versions;
+}
+
+// The mean colour of each part of a grid x grid split, in CIELAB.
+std::vector<LabColour> PartColours(const QImage& image, int grid) {
+    const QImage small =
+        image.scaled(grid * 16, grid * 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGB32);
+    std::vector<LabColour> parts(size_t(grid * grid));
+    for (int y = 0; y < small.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(small.constScanLine(y));
+        for (int x = 0; x < small.width(); ++x) {
+            const LabColour colour = LabColour::Of(line[x]);
+            LabColour& part = parts[size_t(y / 16 * grid + x / 16)];
+            part.L += colour.L / 256;
+            part.a += colour.a / 256;
+            part.b += colour.b / 256;
         }
     }
-    return copies;
+    return parts;
+}
+
+double LargestChange(const QImage& one, const QImage& other) {
+    const auto oneParts = PartColours(one, ChangeGrid);
+    const auto otherParts = PartColours(other, ChangeGrid);
+    double largest = 0;
+    for (size_t part = 0; part < oneParts.size(); ++part)
+        largest = std::max(largest, oneParts[part].DistanceTo(otherParts[part]));
+    return largest;
+}
+
+QImage Loaded(const QString& path) {
+    QImage image(path);
+    if (image.isNull())
+        return image;
+    if (image.width() > WorkingSide || image.height() > WorkingSide)
+        image = image.scaled(WorkingSide, WorkingSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// The two framings of one scene: the top left and the bottom right 80%.
+std::pair<QImage, QImage> Framings(const QImage& photo) {
+    const int width = photo.width() * 4 / 5;
+    const int height = photo.height() * 4 / 5;
+    return {photo.copy(0, 0, width, height),
+            photo.copy(photo.width() - width, photo.height() - height, width, height)};
+}
+
+// One kind of pair: each pair's hashes, and whether it should be alike.
+struct Pairs {
+    QString title;
+    bool shouldBeAlike = false;
+    std::vector<std::pair<PerceptualHash, PerceptualHash>> hashes = {};
+    std::vector<QString> names = {};
+
+    void Add(const PerceptualHash& one, const PerceptualHash& other, const QString& what) {
+        hashes.push_back({one, other});
+        names.push_back(what);
+    }
+    int Alike(double differingShare, double colourDistance) const {
+        return int(std::count_if(hashes.begin(), hashes.end(), [&](const auto& pair) {
+            return pair.first.IsValid() && pair.second.IsValid() &&
+                   pair.first.CompareWith(pair.second).IsWithin(differingShare, colourDistance);
+        }));
+    }
+    void Print() const {
+        int alike = 0;
+        std::vector<QString> wrong;
+        for (size_t index = 0; index < hashes.size(); ++index) {
+            const bool isAlike = hashes[index].first.IsAlike(hashes[index].second);
+            alike += isAlike;
+            const auto comparison = hashes[index].first.CompareWith(hashes[index].second);
+            if (isAlike != shouldBeAlike && wrong.size() < 12)
+                wrong.push_back(QStringLiteral("%1 (%2 of %3 bits differ, %4 sure on one side, "
+                                               "colour %5)")
+                                    .arg(names[index])
+                                    .arg(comparison.differing)
+                                    .arg(comparison.compared)
+                                    .arg(comparison.oneSided)
+                                    .arg(comparison.colour, 0, 'f', 1));
+        }
+        Out() << QStringLiteral("%1: %2 of %3 alike\n").arg(title).arg(alike).arg(hashes.size());
+        for (const QString& what : wrong)
+            Out() << "    " << what << '\n';
+    }
+};
+
+QImage Flat(const QColor& colour) {
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+QImage Rings() {
+    QImage image(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = int(128 + 100 * std::cos(std::hypot(x - 400, y - 300) / 9.0));
+            image.setPixel(x, y, qRgb(grey, grey, grey));
+        }
+    return image;
+}
+
+QImage DiscFrame(int frame) {
+    QImage image(320, 240, QImage::Format_RGB32);
+    image.fill(QColor(235, 235, 225));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(40, 60, 160));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(30 + frame * 260.0 / 31, 120), 28, 28);
+    return image;
+}
+
+void AddDrawnCases(Pairs& copies, Pairs& different) {
+    std::vector<PerceptualHash> flats;
+    for (int hue = 0; hue < 12; ++hue) {
+        const QImage flat = Flat(QColor::fromHsl(hue * 30, 190, 128));
+        flats.push_back(HashOf(Encoded(flat, "png")));
+        copies.Add(flats.back(), HashOf(Encoded(flat, "jpeg", 85)),
+                   QStringLiteral("flat hue %1 and its JPEG").arg(hue * 30));
+    }
+    for (int one = 0; one < 12; ++one)
+        for (int other = one + 1; other < 12; ++other)
+            different.Add(flats[size_t(one)], flats[size_t(other)],
+                          QStringLiteral("flat hues %1 and %2").arg(one * 30).arg(other * 30));
+    const QImage rings = Rings();
+    copies.Add(HashOf(Encoded(rings, "png")), HashOf(Encoded(rings, "jpeg", 80)),
+               "rings 800x600 PNG and JPEG 80");
+}
+
+void MovingDisc() {
+    std::vector<PerceptualHash> frames;
+    std::vector<AlikeGroups::Picture> pictures;
+    for (int frame = 0; frame < 32; ++frame) {
+        const QByteArray bytes = Encoded(DiscFrame(frame), "png");
+        frames.push_back(HashOf(bytes));
+        pictures.push_back({frames.back(), QSize(320, 240), "PNG", bytes.size()});
+    }
+    const AlikeGroups groups(pictures);
+    int kept = 0, keptForUnlike = 0;
+    for (int frame = 0; frame < 32; ++frame) {
+        kept += groups.BestOf(frame) == frame;
+        keptForUnlike += !frames[size_t(frame)].IsAlike(frames[size_t(groups.BestOf(frame))]);
+    }
+    Out() << QStringLiteral("32 frames of a moving disc: %1 kept, %2 left out for a frame "
+                            "not alike to them\n")
+                 .arg(kept)
+                 .arg(keptForUnlike);
+}
+
+// For bounds around the chosen ones: the share of copies found and the
+// different pictures taken for alike.
+void PrintBounds(const Pairs& copies, const std::vector<const Pairs*>& different) {
+    Out() << "bounds (share of bits, colour): copies found / different pictures alike\n";
+    for (double share : {0.025, 0.05, 0.1, 0.2}) {
+        Out() << QStringLiteral("  %1:").arg(share, 4, 'f', 2);
+        for (double colour : {5.0, 6.0, 7.0, 8.0, 9.0, 10.0}) {
+            int wrong = 0;
+            for (const Pairs* pairs : different)
+                wrong += pairs->Alike(share, colour);
+            Out() << QStringLiteral("  %1 %2% / %3")
+                         .arg(colour, 4, 'f', 1)
+                         .arg(100.0 * copies.Alike(share, colour) / copies.hashes.size(), 5, 'f', 1)
+                         .arg(wrong, 2);
+        }
+        Out() << '\n';
+    }
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
     QGuiApplication application(argc, argv);
-    const int perPalette = argc > 1 ? std::atoi(argv[1]) : 6;
-    // [palette][scene][copy]
-    std::vector<std::vector<std::vector<PerceptualHash>>> hashes;
-    double decodeSeconds = 0;
-    int decoded = 0;
-    for (size_t palette = 0; palette < Palettes().size(); ++palette) {
-        hashes.emplace_back();
-        for (int scene = 0; scene < perPalette; ++scene)
-            hashes.back().push_back(
-                CopiesOf(Scene(Palettes()[palette], quint32(palette * 100 + scene)), decodeSeconds,
-                         decoded));
-    }
-    std::array<long, MaxShown + 1> same{}, sameTooBright{}, different{}, differentBright{};
-    long samePairs = 0, differentPairs = 0;
-    const auto count = [](const PerceptualHash& one, const PerceptualHash& other,
-                          std::array<long, MaxShown + 1>& byDistance,
-                          std::array<long, MaxShown + 1>& brightnessHeld) {
-        const int distance = std::min(one.Distance(other), MaxShown);
-        ++byDistance[size_t(distance)];
-        // IsAlike at the largest distance shown: whether the brightness rule alone parts them.
-        if (one.Distance(other) <= PerceptualHash::MaxDistance && !one.IsAlike(other))
-            ++brightnessHeld[size_t(distance)];
-    };
-    for (const auto& scenes : hashes) {
-        for (size_t scene = 0; scene < scenes.size(); ++scene) {
-            const auto& copies = scenes[scene];
-            for (size_t one = 0; one < copies.size(); ++one) {
-                for (size_t other = one + 1; other < copies.size(); ++other, ++samePairs)
-                    count(copies[one], copies[other], same, sameTooBright);
-                for (size_t otherScene = scene + 1; otherScene < scenes.size(); ++otherScene)
-                    for (const PerceptualHash& copy : scenes[otherScene]) {
-                        count(copies[one], copy, different, differentBright);
-                        ++differentPairs;
-                    }
-            }
+    QStringList paths;
+    std::vector<std::pair<QString, QString>> subjectPairs;
+    const QStringList arguments = application.arguments().mid(1);
+    for (int index = 0; index < arguments.size(); ++index) {
+        if (arguments[index] == "--pair" && index + 2 < arguments.size()) {
+            subjectPairs.push_back({arguments[index + 1], arguments[index + 2]});
+            index += 2;
+        } else {
+            paths.append(arguments[index]);
         }
     }
-    QTextStream out(stdout);
-    out << QStringLiteral("%1 pictures decoded and hashed in %2 ms each; %3 pairs of copies, "
-                          "%4 pairs of different scenes in the same colours\n")
-               .arg(decoded)
-               .arg(decodeSeconds * 1000 / decoded, 0, 'f', 2)
-               .arg(samePairs)
-               .arg(differentPairs);
-    out << "distance  misses(copies farther)  false matches(different within)\n";
-    long missed = samePairs;
-    long matched = 0;
-    for (int distance = 0; distance <= MaxShown; ++distance) {
-        missed -= same[size_t(distance)];
-        matched += different[size_t(distance)];
-        const QString shown = QString::number(distance) + (distance == MaxShown ? "+" : "");
-        out << QStringLiteral("%1  %2 (%3%)  %4 (%5%)\n")
-                   .arg(shown, 8)
-                   .arg(missed, 10)
-                   .arg(100.0 * missed / samePairs, 0, 'f', 2)
-                   .arg(matched, 10)
-                   .arg(100.0 * matched / differentPairs, 0, 'f', 3);
+    Pairs copies{"copies (all should be alike)", true};
+    Pairs colours{"colour versions (none should be)", false};
+    Pairs different{"different photographs and flat colours (none should be)", false};
+    Pairs framings{"two framings of one photograph (none should be)", false};
+    Pairs subjects{"photographs of one subject (none should be)", false};
+    std::map<QString, std::pair<int, int>> copiesByKind; // found, tried
+    int notVisible = 0;
+    std::vector<std::pair<QString, PerceptualHash>> originals;
+    for (const QString& path : std::as_const(paths)) {
+        const QImage photo = Loaded(path);
+        if (photo.isNull()) {
+            Out() << "cannot read " << path << '\n';
+            continue;
+        }
+        const QString name = QFileInfo(path).fileName();
+        const PerceptualHash original = HashOf(Encoded(photo, "png"));
+        originals.push_back({name, original});
+        for (const Version& copy : CopiesOf(photo)) {
+            const PerceptualHash hash = HashOf(copy.bytes);
+            copies.Add(original, hash, name + ": " + copy.name);
+            auto& [found, tried] = copiesByKind[copy.name];
+            found += original.IsAlike(hash);
+            ++tried;
+        }
+        for (const ColourVersion& version : ColourVersionsOf(photo)) {
+            if (LargestChange(photo, version.image) < VisibleChange) {
+                ++notVisible;
+                continue;
+            }
+            for (const char* format : {"png", "jpeg"})
+                colours.Add(original, HashOf(Encoded(version.image, format, 85)),
+                            name + ": " + version.name + " as " + format);
+        }
+        const auto [topLeft, bottomRight] = Framings(photo);
+        framings.Add(HashOf(Encoded(topLeft, "png")), HashOf(Encoded(bottomRight, "png")), name);
     }
-    long brightnessMisses = 0, brightnessSaves = 0;
-    for (int distance = 0; distance <= MaxShown; ++distance) {
-        brightnessMisses += sameTooBright[size_t(distance)];
-        brightnessSaves += differentBright[size_t(distance)];
-    }
-    out << QStringLiteral("at distance %1 with a brightness step of %2: copies missed by the "
-                          "brightness alone %3, different pictures it parts %4\n")
-               .arg(PerceptualHash::MaxDistance)
-               .arg(PerceptualHash::MaxBrightnessStep)
-               .arg(brightnessMisses)
-               .arg(brightnessSaves);
+    for (size_t one = 0; one < originals.size(); ++one)
+        for (size_t other = one + 1; other < originals.size(); ++other)
+            different.Add(originals[one].second, originals[other].second,
+                          originals[one].first + " and " + originals[other].first);
+    for (const auto& [one, other] : subjectPairs)
+        subjects.Add(HashOf(Encoded(Loaded(one), "png")), HashOf(Encoded(Loaded(other), "png")),
+                     QFileInfo(one).fileName() + " and " + QFileInfo(other).fileName());
+    AddDrawnCases(copies, different);
+    Out() << originals.size() << " photographs; bounds: share of bits "
+          << PerceptualHash::MaxDifferingShare << ", colour " << PerceptualHash::MaxColourDistance
+          << "\n";
+    copies.Print();
+    for (const auto& [kind, counts] : copiesByKind)
+        Out() << QStringLiteral("    %1: %2 of %3\n").arg(kind).arg(counts.first).arg(counts.second);
+    colours.Print();
+    Out() << QStringLiteral("    (%1 versions left out: no part changed by %2 or more)\n")
+                 .arg(notVisible)
+                 .arg(VisibleChange);
+    different.Print();
+    framings.Print();
+    subjects.Print();
+    MovingDisc();
+    PrintBounds(copies, {&colours, &different, &framings, &subjects});
     return 0;
 }

@@ -294,7 +294,7 @@ void ThumbnailsTest::cacheDropsOldestBeyondCap() {
     QCOMPARE(found->type, QStringLiteral("JPEG"));
     QCOMPARE(found->image, thumbnail.image);
     QCOMPARE(found->bytes, thumbnail.bytes);
-    QVERIFY(found->hash.IsValid() && found->hash.Distance(thumbnail.hash) == 0);
+    QVERIFY(found->hash.IsValid());
     QCOMPARE(found->hash.ToText(), thumbnail.hash.ToText());
     // The second file is the oldest, the first the newest.
     QDir files(folder.path());
