@@ -73,6 +73,7 @@ void ThumbnailsBinding::OnThumbnails() {
 CThumbnailsWindow* ThumbnailsBinding::Open() {
     if (!window) {
         window = new CThumbnailsWindow(&frame);
+        window->SetDownloadReport(&frame.Downloads());
         connect(window, &CThumbnailsWindow::SelectionChanged, this,
                 &ThumbnailsBinding::SelectInLists);
         connect(window, &CThumbnailsWindow::DownloadRequested, this, &ThumbnailsBinding::Download);
@@ -139,9 +140,13 @@ void ThumbnailsBinding::Download(const QStringList& addresses) {
     if (!view)
         return;
     const QSet<QString> shown(addresses.begin(), addresses.end());
+    // What the view says of the request shows in the window too, where the user is.
+    const QMetaObject::Connection relay =
+        connect(view, &CQuillmarView::messageChanged, window, &CThumbnailsWindow::ShowMessage);
     view->DownloadSelected(
         LinesOf(images.SelectedLines(), shown) + LinesOf(links.SelectedLines(), shown),
         BothMaps(view->LastHarvest()), QStringLiteral("No available image files."));
+    disconnect(relay);
 }
 
 void ThumbnailsBinding::OpenPicture(const QString& address) {

@@ -51,4 +51,3 @@ bool AlikeGroups::IsBetter(const Picture& one, const Picture& other) {
         return IsLossless(one.type);
     return one.bytes > other.bytes;
 }
-

@@ -2,6 +2,7 @@
 
 #include "core/Limits.h"
 #include "core/Settings.h"
+#include "download/DownloadReport.h"
 #include "thumbnails/FlowLayout.h"
 #include "thumbnails/ThumbnailDelegate.h"
 #include "thumbnails/ThumbnailFilter.h"
@@ -14,11 +15,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -66,6 +70,7 @@ CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
       view(new ThumbnailGrid(this)), lists(new QComboBox(this)), order(new QComboBox(this)),
       groupAlike(new QCheckBox(QStringLiteral("&Group alike"), this)), name(new QLineEdit(this)),
       minimumWidth(new QSpinBox(this)), minimumHeight(new QSpinBox(this)), counts(new QLabel(this)),
+      feedback(new QLabel(this)),
       download(new QPushButton(QStringLiteral("Download Selected"), this)),
       selectBest(new QPushButton(QStringLiteral("Select &Best of Each Group"), this)),
       wantTimer(new QTimer(this)), sizeSettled(new QTimer(this)) {
@@ -77,6 +82,9 @@ CThumbnailsWindow::CThumbnailsWindow(QWidget* parent)
     layout->addWidget(MakeFilters());
     layout->addWidget(view, 1);
     layout->addWidget(MakeButtonRow());
+    feedback->setObjectName(QStringLiteral("feedback"));
+    feedback->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(feedback);
     AddKeys();
     wantTimer->setSingleShot(true);
     wantTimer->setInterval(WantDelayMs);
@@ -203,9 +211,51 @@ QWidget* CThumbnailsWindow::MakeButtonRow() {
     selectBest->setObjectName(QStringLiteral("selectBest"));
     layout->addWidget(selectBest);
     connect(selectBest, &QPushButton::clicked, this, &CThumbnailsWindow::SelectBestOfEachGroup);
-    connect(download, &QPushButton::clicked, this,
-            [this] { emit DownloadRequested(SelectedAddresses()); });
+    connect(download, &QPushButton::clicked, this, &CThumbnailsWindow::OnDownload);
     return row;
+}
+
+void CThumbnailsWindow::SetDownloadReport(DownloadReport* report) {
+    if (downloads)
+        disconnect(downloads, nullptr, this, nullptr);
+    downloads = report;
+    ownJobs.clear();
+    if (downloads)
+        connect(downloads, &DownloadReport::jobEnded, this, &CThumbnailsWindow::OnJobEnded);
+}
+
+void CThumbnailsWindow::ShowMessage(const QString& text) {
+    feedback->setText(text);
+}
+
+// The owner says what came of the request (a folder asked for, nothing to
+// download); a job it started is told here from start to end.
+void CThumbnailsWindow::OnDownload() {
+    const QStringList addresses = SelectedAddresses();
+    const int newestBefore =
+        downloads && !downloads->Jobs().isEmpty() ? downloads->Jobs().first().id : 0;
+    ShowMessage(QString());
+    emit DownloadRequested(addresses);
+    if (!downloads || downloads->Jobs().isEmpty() || downloads->Jobs().first().id == newestBefore) {
+        if (feedback->text().isEmpty())
+            ShowMessage(QStringLiteral("Nothing downloaded."));
+        return;
+    }
+    const DownloadReport::Job& job = downloads->Jobs().first();
+    ownJobs.insert(job.id);
+    ShowMessage(QStringLiteral("Downloading %1 of the selected pictures into %2...")
+                    .arg(job.files.size())
+                    .arg(job.folder));
+    if (job.ended)
+        OnJobEnded(job.id);
+}
+
+void CThumbnailsWindow::OnJobEnded(int job) {
+    const DownloadReport::Job* ended = downloads ? downloads->FindJob(job) : nullptr;
+    if (!ownJobs.remove(job) || !ended)
+        return;
+    ShowMessage(QStringLiteral("%1 (into %2)")
+                    .arg(DownloadReport::CountsOf(*ended).CompletionMessage(), ended->folder));
 }
 
 QSize CThumbnailsWindow::DefaultSize() const {
@@ -427,16 +477,48 @@ void CThumbnailsWindow::WantVisibleFirst() {
     loader->Want(inView, (below + above).mid(0, FetchAhead));
 }
 
-// Only a size the user gives the open window is remembered.
+// Only a size the user gives the open window is remembered, not the one it
+// is fitted to as it first opens.
 void CThumbnailsWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (isVisible())
+    if (isVisible() && placed)
         Settings::SetThumbnailsWindowSize(size());
 }
 
 void CThumbnailsWindow::showEvent(QShowEvent* event) {
+    if (!placed) {
+        PlaceByOwner();
+        placed = true;
+    }
     QWidget::showEvent(event);
     ScheduleWant();
+}
+
+// Beside the owner where the screen has room for the window, else over the
+// right of the owner's free area, below its bars and above its status bar.
+// The window keeps the size it has where that fits, and the place it is
+// moved to afterwards.
+void CThumbnailsWindow::PlaceByOwner() {
+    auto* owner = qobject_cast<QMainWindow*>(parentWidget() ? parentWidget()->window() : nullptr);
+    if (!owner || !owner->isVisible() || !owner->centralWidget())
+        return;
+    const QRect screen = owner->screen()->availableGeometry();
+    const QMargins margins =
+        owner->windowHandle() ? owner->windowHandle()->frameMargins() : QMargins();
+    const QRect outer = owner->frameGeometry();
+    const QSize framed = size().grownBy(margins);
+    if (outer.right() + framed.width() <= screen.right()) {
+        move(outer.right() + 1, outer.top());
+        return;
+    }
+    if (outer.left() - framed.width() >= screen.left()) {
+        move(outer.left() - framed.width(), outer.top());
+        return;
+    }
+    QWidget* area = owner->centralWidget();
+    const QRect free(area->mapToGlobal(QPoint(0, 0)), area->size());
+    resize(size().boundedTo(free.size().shrunkBy(margins)).expandedTo(minimumSizeHint()));
+    move(free.right() + 1 - (width() + margins.left() + margins.right()), free.top());
 }
 
 // A closed window fetches nothing more; the fetches under way end.

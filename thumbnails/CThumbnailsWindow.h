@@ -3,10 +3,12 @@
 #include "thumbnails/ThumbnailGrid.h"
 #include "thumbnails/ThumbnailHarvest.h"
 
+#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
 
+class DownloadReport;
 class QCheckBox;
 class QComboBox;
 class QItemSelection;
@@ -40,6 +42,8 @@ public:
     QSize DefaultSize() const;
 
     QListView* View() const { return view; }
+    // The downloads whose outcome the window's own line tells after Download Selected.
+    void SetDownloadReport(DownloadReport* report);
     ThumbnailFilter* Filter() const { return filter; }
 
 public slots:
@@ -52,6 +56,8 @@ public slots:
     // cell; a decoded picture alike to no other is a group of its own.
     // SelectionChanged tells the owner.
     void SelectBestOfEachGroup();
+    // Shows text in the window's own line, below the grid.
+    void ShowMessage(const QString& text);
 
 signals:
     // The user changed the selection: every selected cell, hidden ones too.
@@ -79,6 +85,11 @@ private:
     QWidget* MakeButtonRow();
     void SetUpView();
     void AddKeys();
+    // Places the window, the first time it opens, where it leaves the owner's
+    // bars and message line in sight.
+    void PlaceByOwner();
+    void OnDownload();
+    void OnJobEnded(int job);
     void ReturnToOwner();
     void OnMinimumSizeEdited();
     void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
@@ -104,10 +115,14 @@ private:
     QSpinBox* minimumWidth;
     QSpinBox* minimumHeight;
     QLabel* counts;
+    QLabel* feedback;
     QPushButton* download;
     QPushButton* selectBest;
     QTimer* wantTimer;
     QTimer* sizeSettled;
     QSet<QString> chosen; // every selected cell's address, hidden ones too
     bool showingSelection = false;
+    bool placed = false;
+    QPointer<DownloadReport> downloads;
+    QSet<int> ownJobs; // the jobs Download Selected started, until they end
 };

@@ -1,5 +1,6 @@
 #include "thumbnails/LabColour.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -40,4 +41,18 @@ LabColour LabColour::Of(QRgb rgb) {
 
 double LabColour::DistanceTo(const LabColour& other) const {
     return std::hypot(L - other.L, a - other.a, b - other.b);
+}
+
+double LabColour::DistanceToBlend(const LabColour& one, const LabColour& other) const {
+    const double towardsL = other.L - one.L;
+    const double towardsA = other.a - one.a;
+    const double towardsB = other.b - one.b;
+    const double length = towardsL * towardsL + towardsA * towardsA + towardsB * towardsB;
+    if (length == 0)
+        return DistanceTo(one);
+    const double share = std::clamp(
+        ((L - one.L) * towardsL + (a - one.a) * towardsA + (b - one.b) * towardsB) / length, 0.0,
+        1.0);
+    return DistanceTo(
+        {one.L + share * towardsL, one.a + share * towardsA, one.b + share * towardsB});
 }

@@ -14,4 +14,6 @@ struct LabColour {
     static LabColour Of(QRgb rgb);
     // The CIE 1976 colour difference.
     double DistanceTo(const LabColour& other) const;
+    // The difference from the nearest mixture of one and other.
+    double DistanceToBlend(const LabColour& one, const LabColour& other) const;
 };

@@ -165,7 +165,8 @@ bool PerceptualHash::Comparison::IsWithin(double differingShare, double colourDi
            colour <= colourDistance;
 }
 
-PerceptualHash::Comparison PerceptualHash::StructureComparedWith(const PerceptualHash& other) const {
+PerceptualHash::Comparison
+PerceptualHash::StructureComparedWith(const PerceptualHash& other) const {
     Comparison comparison;
     const quint64 both = sure & other.sure;
     comparison.differing = qPopulationCount((bits ^ other.bits) & both);
@@ -174,15 +175,34 @@ PerceptualHash::Comparison PerceptualHash::StructureComparedWith(const Perceptua
     return comparison;
 }
 
+LabColour PerceptualHash::PartColour::Lab() const {
+    return {double(L), double(a), double(b)};
+}
+
+// How far each part's colour stands from other's colours at that place: from
+// the nearest blend of other's part there with one of its neighbours, as a
+// picture moved by a few pixels blends them; the farthest part counts.
+double PerceptualHash::FarthestPartFrom(const PerceptualHash& other) const {
+    double farthest = 0;
+    for (int row = 0; row < Grid; ++row)
+        for (int column = 0; column < Grid; ++column) {
+            const LabColour here = colours[size_t(row * Grid + column)].Lab();
+            const LabColour there = other.colours[size_t(row * Grid + column)].Lab();
+            double nearest = here.DistanceTo(there);
+            for (int nextRow = std::max(0, row - 1); nextRow <= std::min(Grid - 1, row + 1);
+                 ++nextRow)
+                for (int next = std::max(0, column - 1); next <= std::min(Grid - 1, column + 1);
+                     ++next)
+                    nearest = std::min(
+                        nearest, here.DistanceToBlend(
+                                     there, other.colours[size_t(nextRow * Grid + next)].Lab()));
+            farthest = std::max(farthest, nearest);
+        }
+    return farthest;
+}
+
 double PerceptualHash::ColourDistance(const PerceptualHash& other) const {
-    double largest = 0;
-    for (size_t part = 0; part < colours.size(); ++part) {
-        const PartColour& one = colours[part];
-        const PartColour& another = other.colours[part];
-        largest =
-            std::max(largest, std::hypot(one.L - another.L, one.a - another.a, one.b - another.b));
-    }
-    return largest;
+    return std::max(FarthestPartFrom(other), other.FarthestPartFrom(*this));
 }
 
 PerceptualHash::Comparison PerceptualHash::CompareWith(const PerceptualHash& other) const {

@@ -6,6 +6,7 @@
 #include <array>
 
 class QImage;
+struct LabColour;
 
 // What a picture looks like: its structure and its colours. The structure is
 // 63 bits, the signs of the lowest frequencies of a 32 x 32 greyscale copy
@@ -62,11 +63,14 @@ public:
 
 private:
     Comparison StructureComparedWith(const PerceptualHash& other) const;
+    double FarthestPartFrom(const PerceptualHash& other) const;
     double ColourDistance(const PerceptualHash& other) const;
 
     // A part's mean colour, rounded: L from 0 to 100, a and b from -128 to 127.
     struct PartColour {
         qint8 L = 0, a = 0, b = 0;
+
+        LabColour Lab() const;
     };
 
     quint64 bits = 0;

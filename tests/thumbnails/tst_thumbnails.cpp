@@ -1,4 +1,5 @@
 #include "download/DownloadProgressSink.h"
+#include "download/DownloadReport.h"
 #include "download/DownloadTransfer.h"
 #include "download/DownloadWorker.h"
 #include "download/RefererPolicy.h"
@@ -11,6 +12,7 @@
 #include "thumbnails/ThumbnailCache.h"
 #include "thumbnails/ThumbnailDelegate.h"
 #include "thumbnails/ThumbnailFilter.h"
+#include "thumbnails/ThumbnailGrid.h"
 #include "thumbnails/ThumbnailLoader.h"
 #include "thumbnails/ThumbnailMaker.h"
 #include "thumbnails/ThumbnailModel.h"
@@ -26,16 +28,22 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QListView>
+#include <QMainWindow>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolBar>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <cmath>
 #include <future>
 #include <thread>
 
@@ -56,6 +64,53 @@ QByteArray Encoded(const QImage& image, const char* format) {
 QImage Picture(int width, int height, bool transparent = false) {
     QImage image(width, height, transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image.fill(transparent ? QColor(200, 40, 40, 128) : QColor(40, 120, 200));
+    return image;
+}
+
+QImage Flat(const QColor& colour) {
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// A symmetric pattern, many of whose low frequencies are about zero.
+QImage Rings() {
+    QImage image(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = int(128 + 100 * std::cos(std::hypot(x - 400, y - 300) / 9.0));
+            image.setPixel(x, y, qRgb(grey, grey, grey));
+        }
+    return image;
+}
+
+// The hues of the pixels at least this saturated turned by degrees; 256 for
+// greyscale.
+QImage HueTurned(const QImage& image, int degrees, int leastSaturation) {
+    QImage turned = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < turned.height(); ++y)
+        for (int x = 0; x < turned.width(); ++x) {
+            const QColor colour = turned.pixelColor(x, y).toHsv();
+            if (leastSaturation > 255)
+                turned.setPixel(
+                    x, y, qRgb(qGray(colour.rgb()), qGray(colour.rgb()), qGray(colour.rgb())));
+            else if (colour.hsvSaturation() >= leastSaturation)
+                turned.setPixelColor(x, y,
+                                     QColor::fromHsv((std::max(0, colour.hsvHue()) + degrees) % 360,
+                                                     colour.hsvSaturation(), colour.value()));
+        }
+    return turned;
+}
+
+// A disc on a plain ground, a little further right in each frame.
+QImage DiscFrame(int frame) {
+    QImage image(320, 240, QImage::Format_RGB32);
+    image.fill(QColor(235, 235, 225));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(40, 60, 160));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(60 + frame * 6, 120), 40, 40);
     return image;
 }
 
@@ -161,9 +216,11 @@ private slots:
     void downloadWritesWhatTheWindowFetched();
     void alikeKeepsToCopies_data();
     void alikeKeepsToCopies();
+    void alikeJoinsNoChain();
     void bestOfEachGroup_data();
     void bestOfEachGroup();
     void windowGroupsAlikeAndSelectsTheBest();
+    void windowOpensClearOfTheBarsAndTellsDownloads();
     void windowShowsPagePictures();
     void fetchesCellsInViewFirst();
     void cellsInViewDoNotWaitForPicturesBeyondIt();
@@ -751,30 +808,45 @@ void ThumbnailsTest::downloadWritesWhatTheWindowFetched() {
 }
 
 QUILLMAR_TEST_MAIN(ThumbnailsTest)
-// Copies of one scene resized and re-encoded look alike; different scenes in
-// the same colours, and plain pictures of different shades, do not.
+// Copies of one picture resized, re-encoded and trimmed look alike; different
+// scenes in the same colours, the same scene in other colours, and plain
+// pictures of different colours do not.
 void ThumbnailsTest::alikeKeepsToCopies_data() {
     QTest::addColumn<QByteArray>("one");
     QTest::addColumn<QByteArray>("other");
     QTest::addColumn<bool>("alike");
-    const QByteArray original = encodedAs(drawnScene(1), "png");
-    for (int percent : {25, 50, 100})
-        for (int quality : {60, 95})
-            QTest::addRow("%d%% as JPEG %d", percent, quality)
-                << original
-                << encodedAs(drawnScene(1, QSize(8 * percent, 6 * percent)), "jpeg", quality)
-                << true;
-    QTest::newRow("25% PNG, full JPEG 60") << encodedAs(drawnScene(1, QSize(200, 150)), "png")
-                                           << encodedAs(drawnScene(1), "jpeg", 60) << true;
-    for (quint32 seed : {2, 3, 4})
-        QTest::addRow("scene %u, same colours", seed)
-            << original << encodedAs(drawnScene(seed), "jpeg", 85) << false;
-    QImage dark(400, 300, QImage::Format_RGB32);
-    dark.fill(QColor(70, 70, 70));
-    QImage light(400, 300, QImage::Format_RGB32);
-    light.fill(QColor(190, 190, 190));
-    QTest::newRow("plain, other shades")
-        << encodedAs(dark, "png") << encodedAs(light, "png") << false;
+    const QImage scene = drawnScene(1);
+    const QByteArray original = encodedAs(scene, "png");
+    for (int percent : {25, 100})
+        QTest::addRow("%d%% as JPEG 60", percent)
+            << original << encodedAs(drawnScene(1, QSize(8 * percent, 6 * percent)), "jpeg", 60)
+            << true;
+    QTest::newRow("half as WebP") << original << encodedAs(drawnScene(1, QSize(400, 300)), "webp")
+                                  << true;
+    QTest::newRow("trimmed 6 px") << original << encodedAs(scene.copy(6, 6, 788, 588), "jpeg", 85)
+                                  << true;
+    QTest::newRow("rings as JPEG 80")
+        << encodedAs(Rings(), "png") << encodedAs(Rings(), "jpeg", 80) << true;
+    QTest::newRow("flat, as JPEG")
+        << encodedAs(Flat(QColor::fromHsl(120, 190, 128)), "png")
+        << encodedAs(Flat(QColor::fromHsl(120, 190, 128)), "jpeg", 85) << true;
+    QTest::newRow("another scene, same colours")
+        << original << encodedAs(drawnScene(2), "jpeg", 85) << false;
+    for (int degrees : {40, 180})
+        QTest::addRow("hues turned %d", degrees)
+            << original << encodedAs(HueTurned(scene, degrees, 0), "png") << false;
+    QTest::newRow("only the yellow turned blue")
+        << original << encodedAs(HueTurned(scene, 180, 120), "jpeg", 90) << false;
+    QTest::newRow("greyscale") << original << encodedAs(HueTurned(scene, 0, 256), "png") << false;
+    for (const auto& [one, other] : {std::pair{60, 90}, {60, 180}, {0, 330}})
+        QTest::addRow("flat hues %d and %d", one, other)
+            << encodedAs(Flat(QColor::fromHsl(one, 190, 128)), "png")
+            << encodedAs(Flat(QColor::fromHsl(other, 190, 128)), "png") << false;
+    QTest::newRow("flat and a scene of its mean colour")
+        << encodedAs(Flat(scene.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                              .pixelColor(0, 0)),
+                     "png")
+        << original << false;
 }
 
 void ThumbnailsTest::alikeKeepsToCopies() {
@@ -785,6 +857,30 @@ void ThumbnailsTest::alikeKeepsToCopies() {
     const PerceptualHash otherHash = ThumbnailMaker::Make(other).hash;
     QCOMPARE(oneHash.IsAlike(otherHash), alike);
     QCOMPARE(otherHash.IsAlike(oneHash), alike);
+    // What the cache keeps compares as what was made.
+    QCOMPARE(PerceptualHash::FromText(oneHash.ToText()).IsAlike(otherHash), alike);
+}
+
+// Frames of a disc moving a little at a time: each is alike to the next, but
+// not to a frame far along. Each frame left out is alike to the one kept in
+// its place, so the frames are not all one group.
+void ThumbnailsTest::alikeJoinsNoChain() {
+    std::vector<AlikeGroups::Picture> frames;
+    for (int frame = 0; frame < 32; ++frame) {
+        const QByteArray bytes = encodedAs(DiscFrame(frame), "png");
+        frames.push_back({ThumbnailMaker::Make(bytes).hash, QSize(320, 240), "PNG", 1000});
+    }
+    QVERIFY(frames[0].hash.IsAlike(frames[1].hash));
+    QVERIFY(!frames[0].hash.IsAlike(frames[31].hash));
+    const AlikeGroups groups(frames);
+    QSet<int> kept;
+    for (int frame = 0; frame < 32; ++frame) {
+        const int best = groups.BestOf(frame);
+        kept.insert(best);
+        QVERIFY2(frames[size_t(frame)].hash.IsAlike(frames[size_t(best)].hash),
+                 qPrintable(QStringLiteral("frame %1 left out for %2").arg(frame).arg(best)));
+    }
+    QVERIFY(kept.size() > 2 && kept.size() < 32);
 }
 
 // Of two alike pictures the better is the best of their group; a third,
@@ -837,13 +933,15 @@ void ThumbnailsTest::bestOfEachGroup() {
     QVERIFY(groups.IsGrouped(0) && groups.IsGrouped(2) && !groups.IsGrouped(1));
 }
 
-// Grouped, the look-alikes stand where their best stands, the best first; the
-// command selects the best of each group and a picture alike to none, and
-// tells the owner.
+// Grouped, the look-alikes stand where their best stands, the best first, in
+// one frame where they wrap onto the next line; the same scene in other
+// colours is not one of them. The command selects the best of each group and
+// a picture alike to none, and tells the owner.
 void ThumbnailsTest::windowGroupsAlikeAndSelectsTheBest() {
     LoopbackHttpServer server;
     QVERIFY(server.start());
     const QList<QPair<QString, QByteArray>> pictures = {
+        {"blue.jpg", encodedAs(HueTurned(drawnScene(1), 150, 0), "jpeg", 80)},
         {"small.jpg", encodedAs(drawnScene(1, QSize(200, 150)), "jpeg", 80)},
         {"other.jpg", encodedAs(drawnScene(3), "jpeg", 80)},
         {"two.jpg", encodedAs(drawnScene(2, QSize(400, 300)), "jpeg", 80)},
@@ -858,26 +956,77 @@ void ThumbnailsTest::windowGroupsAlikeAndSelectsTheBest() {
     window.show();
     window.SetHarvest(harvest);
     QTRY_VERIFY_WITH_TIMEOUT(AllMade(*window.Filter()), 30000);
-    const auto shownNames = [&window] {
-        QStringList names;
-        for (int row = 0; row < window.Filter()->rowCount(); ++row)
-            names << window.Filter()->index(row, 0).data().toString();
-        return names;
-    };
     window.findChild<QCheckBox*>("groupAlike")->setChecked(true);
-    QTRY_COMPARE(shownNames(),
-                 QStringList({"other.jpg", "big.jpg", "small.jpg", "two.png", "two.jpg"}));
+    QTRY_COMPARE(ShownNames(window), QStringList({"blue.jpg", "other.jpg", "big.jpg", "small.jpg",
+                                                  "two.png", "two.jpg"}));
+    // Five cells a line: the second group wraps.
+    const auto cellAt = [&window](int row) {
+        return window.View()->visualRect(window.Filter()->index(row, 0));
+    };
+    const int cell = cellAt(1).left() - cellAt(0).left();
+    window.resize(window.width() - window.View()->width() + 5 * cell + cell / 2, window.height());
+    QTRY_VERIFY(cellAt(5).top() > cellAt(4).top() && cellAt(4).top() == cellAt(0).top());
+    QCOMPARE(window.findChild<ThumbnailGrid*>()->GroupFrames().size(), 2);
     QSignalSpy selected(&window, &CThumbnailsWindow::SelectionChanged);
     window.findChild<QPushButton*>("selectBest")->click();
-    const QStringList best = {server.url("other.jpg"), server.url("big.jpg"),
-                              server.url("two.png")};
+    const QStringList best = {server.url("blue.jpg"), server.url("other.jpg"),
+                              server.url("big.jpg"), server.url("two.png")};
     QCOMPARE(selected.size(), 1);
     QCOMPARE(selected.last().first().toStringList(), best);
-    QCOMPARE(window.SelectedAddresses().size(), 3);
+    QCOMPARE(window.SelectedAddresses().size(), 4);
     window.findChild<QCheckBox*>("groupAlike")->setChecked(false);
-    QCOMPARE(shownNames(),
-             QStringList({"small.jpg", "other.jpg", "two.jpg", "big.jpg", "two.png"}));
+    QCOMPARE(ShownNames(window),
+             QStringList({"blue.jpg", "small.jpg", "other.jpg", "two.jpg", "big.jpg", "two.png"}));
     QCOMPARE(window.AllSelectedAddresses(), best);
+}
+
+// Over a main window that fills the screen, the window opens in its free
+// area, leaving its bars and status bar in sight, and its own line tells
+// what came of Download Selected.
+void ThumbnailsTest::windowOpensClearOfTheBarsAndTellsDownloads() {
+    QMainWindow owner;
+    owner.addToolBar(QStringLiteral("bar"))->addAction(QStringLiteral("Go"));
+    owner.setCentralWidget(new QWidget(&owner));
+    owner.statusBar()->showMessage(QStringLiteral("Ready"));
+    owner.setGeometry(owner.screen()->availableGeometry());
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    CThumbnailsWindow window(&owner);
+    DownloadReport report;
+    window.SetDownloadReport(&report);
+    window.SetHarvest(NamedCells(2, 0));
+    window.show();
+    const QRect free(owner.centralWidget()->mapToGlobal(QPoint(0, 0)),
+                     owner.centralWidget()->size());
+    QVERIFY2(free.contains(window.frameGeometry()),
+             qPrintable(QStringLiteral("at %1,%2 %3x%4")
+                            .arg(window.frameGeometry().x())
+                            .arg(window.frameGeometry().y())
+                            .arg(window.frameGeometry().width())
+                            .arg(window.frameGeometry().height())));
+    int job = 0;
+    connect(&window, &CThumbnailsWindow::DownloadRequested, &report,
+            [&](const QStringList& addresses) {
+                DownloadJob started;
+                for (const QString& address : addresses) {
+                    DownloadEntry entry;
+                    entry.Source = address;
+                    entry.Name = address.section('/', -1);
+                    entry.Destination = "/tmp/pictures/" + entry.Name;
+                    started.Entries.append(entry);
+                }
+                job = report.AddJob(QStringLiteral("/tmp/pictures"), started);
+            });
+    const auto feedback = [&window] { return window.findChild<QLabel*>("feedback")->text(); };
+    window.View()->selectAll();
+    window.findChild<QPushButton*>()->click();
+    QVERIFY2(feedback().contains("2") && feedback().contains("/tmp/pictures"),
+             qPrintable(feedback()));
+    report.FileFinished(job, 0, "keep-0.jpg", true, QString());
+    report.FileFinished(job, 1, "keep-1.jpg", false, QStringLiteral("server answered 404"));
+    report.JobEnded(job);
+    QVERIFY2(feedback().contains("1 failed") && feedback().contains("/tmp/pictures"),
+             qPrintable(feedback()));
 }
 
 #include "tst_thumbnails.moc"
