@@ -254,8 +254,10 @@ void CThumbnailsWindow::OnJobEnded(int job) {
     const DownloadReport::Job* ended = downloads ? downloads->FindJob(job) : nullptr;
     if (!ownJobs.remove(job) || !ended)
         return;
-    ShowMessage(QStringLiteral("%1 (into %2)")
-                    .arg(DownloadReport::CountsOf(*ended).CompletionMessage(), ended->folder));
+    ShowMessage(QStringLiteral("%1 (%2 selected pictures, into %3)")
+                    .arg(DownloadReport::CountsOf(*ended).CompletionMessage())
+                    .arg(ended->files.size())
+                    .arg(ended->folder));
 }
 
 QSize CThumbnailsWindow::DefaultSize() const {

@@ -11,7 +11,7 @@
 //   right 80%) and the pairs given with --pair (different photographs of one
 //   subject); none should be alike.
 // Then drawn cases: 12 flat colours of similar brightness (none alike to
-// another, each alike to its JPEG copy), a picture of rings as PNG and JPEG
+// another, each alike to its JPEG copy), pictures of rings as PNG and JPEG
 // (alike), and 32 frames of a disc moving across (each frame left out must be
 // alike to the one kept for it). Prints the counts and, for each kind of pair,
 // how their distances spread, to set the bounds by.
@@ -81,9 +81,10 @@ std::vector<Version> CopiesOf(const QImage& photo) {
     copies.push_back({"50% PNG", Encoded(Scaled(photo, 0.5), "png")});
     copies.push_back({"WebP 80", Encoded(photo, "webp", 80)});
     copies.push_back({"50% WebP 60", Encoded(Scaled(photo, 0.5), "webp", 60)});
-    copies.push_back({"cropped 2 px round, JPEG 85", Encoded(Cropped(photo, 2, 2, 2, 2), "jpeg", 85)});
-    copies.push_back({"cropped 5 px left and top, JPEG 85",
-                      Encoded(Cropped(photo, 5, 5, 0, 0), "jpeg", 85)});
+    copies.push_back(
+        {"cropped 2 px round, JPEG 85", Encoded(Cropped(photo, 2, 2, 2, 2), "jpeg", 85)});
+    copies.push_back(
+        {"cropped 5 px left and top, JPEG 85", Encoded(Cropped(photo, 5, 5, 0, 0), "jpeg", 85)});
     copies.push_back({"cropped 8 px right and bottom, 50% JPEG 80",
                       Encoded(Scaled(Cropped(photo, 0, 0, 8, 8), 0.5), "jpeg", 80)});
     return copies;
@@ -116,15 +117,13 @@ struct ColourVersion {
 std::vector<ColourVersion> ColourVersionsOf(const QImage& photo) {
     std::vector<ColourVersion> versions;
     for (int degrees : {60, 120, 180, 240, 300})
-        versions.push_back({QStringLiteral("hue turned %1").arg(degrees),
-                            Recoloured(photo, [degrees](QRgb rgb) {
-                                return HueTurned(rgb, degrees, 0);
-                            })});
+        versions.push_back(
+            {QStringLiteral("hue turned %1").arg(degrees),
+             Recoloured(photo, [degrees](QRgb rgb) { return HueTurned(rgb, degrees, 0); })});
     for (int degrees : {120, 240})
-        versions.push_back({QStringLiteral("colourful parts turned %1").arg(degrees),
-                            Recoloured(photo, [degrees](QRgb rgb) {
-                                return HueTurned(rgb, degrees, 100);
-                            })});
+        versions.push_back(
+            {QStringLiteral("colourful parts turned %1").arg(degrees),
+             Recoloured(photo, [degrees](QRgb rgb) { return HueTurned(rgb, degrees, 100); })});
     versions.push_back({"greyscale", Recoloured(photo, [](QRgb rgb) {
                             const int grey = qGray(rgb);
                             return qRgb(grey, grey, grey);
@@ -168,7 +167,8 @@ QImage Loaded(const QString& path) {
     if (image.isNull())
         return image;
     if (image.width() > WorkingSide || image.height() > WorkingSide)
-        image = image.scaled(WorkingSide, WorkingSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        image =
+            image.scaled(WorkingSide, WorkingSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
@@ -225,12 +225,15 @@ QImage Flat(const QColor& colour) {
     return image;
 }
 
-QImage Rings() {
+// A symmetric pattern of rings, wavelength in pixels, in grey or in colour.
+QImage Rings(double wavelength, bool coloured) {
     QImage image(800, 600, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
-            const int grey = int(128 + 100 * std::cos(std::hypot(x - 400, y - 300) / 9.0));
-            image.setPixel(x, y, qRgb(grey, grey, grey));
+            const double wave = std::cos(std::hypot(x - 400, y - 300) * 2 * 3.14159 / wavelength);
+            const int level = int(128 + 100 * wave);
+            image.setPixel(x, y,
+                           coloured ? qRgb(level, 90, 255 - level) : qRgb(level, level, level));
         }
     return image;
 }
@@ -258,9 +261,14 @@ void AddDrawnCases(Pairs& copies, Pairs& different) {
         for (int other = one + 1; other < 12; ++other)
             different.Add(flats[size_t(one)], flats[size_t(other)],
                           QStringLiteral("flat hues %1 and %2").arg(one * 30).arg(other * 30));
-    const QImage rings = Rings();
-    copies.Add(HashOf(Encoded(rings, "png")), HashOf(Encoded(rings, "jpeg", 80)),
-               "rings 800x600 PNG and JPEG 80");
+    for (double wavelength : {6.0, 14.0, 30.0, 60.0, 120.0})
+        for (bool coloured : {false, true}) {
+            const QImage rings = Rings(wavelength, coloured);
+            copies.Add(HashOf(Encoded(rings, "png")), HashOf(Encoded(rings, "jpeg", 80)),
+                       QStringLiteral("rings every %1 px%2, PNG and JPEG 80")
+                           .arg(wavelength)
+                           .arg(coloured ? " in colour" : ""));
+        }
 }
 
 void MovingDisc() {
@@ -366,7 +374,8 @@ int main(int argc, char* argv[]) {
           << "\n";
     copies.Print();
     for (const auto& [kind, counts] : copiesByKind)
-        Out() << QStringLiteral("    %1: %2 of %3\n").arg(kind).arg(counts.first).arg(counts.second);
+        Out()
+            << QStringLiteral("    %1: %2 of %3\n").arg(kind).arg(counts.first).arg(counts.second);
     colours.Print();
     Out() << QStringLiteral("    (%1 versions left out: no part changed by %2 or more)\n")
                  .arg(notVisible)
