@@ -16,6 +16,7 @@
 // alike to the one kept for it). Prints the counts and, for each kind of pair,
 // how their distances spread, to set the bounds by.
 // Usage: quillmar-alike-bench [--pair PHOTO PHOTO]... PHOTO...
+#include "support/DrawnScene.h"
 #include "thumbnails/AlikeGroups.h"
 #include "thumbnails/LabColour.h"
 #include "thumbnails/PerceptualHash.h"
@@ -238,17 +239,6 @@ QImage Rings(double wavelength, bool coloured) {
     return image;
 }
 
-QImage DiscFrame(int frame) {
-    QImage image(320, 240, QImage::Format_RGB32);
-    image.fill(QColor(235, 235, 225));
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(40, 60, 160));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QPointF(30 + frame * 260.0 / 31, 120), 28, 28);
-    return image;
-}
-
 void AddDrawnCases(Pairs& copies, Pairs& different) {
     std::vector<PerceptualHash> flats;
     for (int hue = 0; hue < 12; ++hue) {
@@ -275,7 +265,7 @@ void MovingDisc() {
     std::vector<PerceptualHash> frames;
     std::vector<AlikeGroups::Picture> pictures;
     for (int frame = 0; frame < 32; ++frame) {
-        const QByteArray bytes = Encoded(DiscFrame(frame), "png");
+        const QByteArray bytes = Encoded(testsupport::movingDisc(frame), "png");
         frames.push_back(HashOf(bytes));
         pictures.push_back({frames.back(), QSize(320, 240), "PNG", bytes.size()});
     }

@@ -32,6 +32,19 @@ inline QImage drawnScene(quint32 seed, const QSize& size = QSize(800, 600)) {
     return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+// A disc on a plain ground, a little further right in each frame: each frame
+// is alike to the next, not to one far along.
+inline QImage movingDisc(int frame) {
+    QImage image(320, 240, QImage::Format_RGB32);
+    image.fill(QColor(235, 235, 225));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(40, 60, 160));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(60 + frame * 6, 120), 40, 40);
+    return image;
+}
+
 // image in format ("png", "jpeg", ...) at quality (-1: the format's default).
 inline QByteArray encodedAs(const QImage& image, const char* format, int quality = -1) {
     QByteArray bytes;

@@ -50,6 +50,7 @@
 using testsupport::drawnScene;
 using testsupport::encodedAs;
 using testsupport::LoopbackHttpServer;
+using testsupport::movingDisc;
 
 namespace {
 
@@ -100,18 +101,6 @@ QImage HueTurned(const QImage& image, int degrees, int leastSaturation) {
                                                      colour.hsvSaturation(), colour.value()));
         }
     return turned;
-}
-
-// A disc on a plain ground, a little further right in each frame.
-QImage DiscFrame(int frame) {
-    QImage image(320, 240, QImage::Format_RGB32);
-    image.fill(QColor(235, 235, 225));
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(40, 60, 160));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QPointF(60 + frame * 6, 120), 40, 40);
-    return image;
 }
 
 QByteArray Gzipped(const QByteArray& text) {
@@ -867,7 +856,7 @@ void ThumbnailsTest::alikeKeepsToCopies() {
 void ThumbnailsTest::alikeJoinsNoChain() {
     std::vector<AlikeGroups::Picture> frames;
     for (int frame = 0; frame < 32; ++frame) {
-        const QByteArray bytes = encodedAs(DiscFrame(frame), "png");
+        const QByteArray bytes = encodedAs(movingDisc(frame), "png");
         frames.push_back({ThumbnailMaker::Make(bytes).hash, QSize(320, 240), "PNG", 1000});
     }
     QVERIFY(frames[0].hash.IsAlike(frames[1].hash));
