@@ -70,16 +70,26 @@ void CBrowserEngine::connectEngineEvents() {
         forgetShownScan();
         ++loadsStarted;
         loadSnapshotOpen = true;
+        addressSinceLoadStarted = false;
         emit loadStarted();
     });
-    connect(view, &QWebEngineView::loadFinished, this, &CBrowserEngine::loadFinished);
+    // A document loaded at the address shown before (a reload) changes no
+    // address: it counts as a new title once it has loaded.
+    connect(view, &QWebEngineView::loadFinished, this, [this](bool succeeded) {
+        if (succeeded && !addressSinceLoadStarted)
+            emit titleChange(view->title());
+        emit loadFinished(succeeded);
+    });
     connect(view, &QWebEngineView::loadProgress, this,
             [this](int progress) { emit progressChange(progress, 100); });
     connect(view, &QWebEngineView::titleChanged, this, &CBrowserEngine::titleChange);
     // Qt reports a title only when its text changes; every committed navigation
     // of the main frame (back, forward, reload, #fragment, history API) counts
     // as a new title too, so the address shown always follows the page.
-    connect(view, &QWebEngineView::urlChanged, this, [this] { emit titleChange(view->title()); });
+    connect(view, &QWebEngineView::urlChanged, this, [this] {
+        addressSinceLoadStarted = true;
+        emit titleChange(view->title());
+    });
     connect(view, &QWebEngineView::printFinished, this, &CBrowserEngine::finishPrinting);
 }
 

@@ -105,6 +105,7 @@ private:
     // scan, once reported, and the caller waiting for either answer.
     bool loadSnapshotOpen = false;
     quint64 loadsStarted = 0;
+    bool addressSinceLoadStarted = false; // the address changed since the last load started
     std::optional<PageSnapshot> shownSnapshot;
     std::function<void(const PageSnapshot&)> loadSnapshotDone;
     RefererPolicy statedReferrerPolicy;

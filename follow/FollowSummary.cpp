@@ -14,7 +14,10 @@ void FollowSummary::Add(const std::vector<FollowResult>& results) {
         pictures += int(result.taken.size());
         if (result.failure.isEmpty())
             continue;
-        ++(result.failure == NoPictureReason() ? withoutPicture : failed);
+        if (result.failure == StoppedReason())
+            ++stopped;
+        else
+            ++(result.failure == NoPictureReason() ? withoutPicture : failed);
         failures.push_back({result.viewer, result.failure});
     }
 }
@@ -35,24 +38,45 @@ int FollowSummary::WithoutPicture() const {
     return withoutPicture;
 }
 
+int FollowSummary::Stopped() const {
+    return stopped;
+}
+
 const std::vector<FollowSummary::Failure>& FollowSummary::Failures() const {
     return failures;
 }
 
 QString FollowSummary::Text() const {
+    if (stopped > 0)
+        return StoppedText();
     if (pages == 0)
         return QStringLiteral("No thumbnails to follow on this page.");
-    QString text = QStringLiteral("Followed %1: %2")
-                       .arg(counted(pages, "page", "pages"),
-                            counted(pictures, "picture taken", "pictures taken"));
+    return QStringLiteral("Followed %1: %2.").arg(counted(pages, "page", "pages"), Outcomes());
+}
+
+QString FollowSummary::StoppedText() const {
+    if (pages == stopped)
+        return QStringLiteral("Following stopped before any page was followed.");
+    return QStringLiteral("Following stopped: %1 of %2 followed, %3.")
+        .arg(pages - stopped)
+        .arg(counted(pages, "page", "pages"), Outcomes());
+}
+
+QString FollowSummary::Outcomes() const {
+    QString text = counted(pictures, "picture taken", "pictures taken");
     if (failed > 0)
         text += QStringLiteral(", %1 failed").arg(failed);
     if (withoutPicture > 0)
         text += QStringLiteral(", %1 without a picture").arg(withoutPicture);
-    return text + QLatin1Char('.');
+    return text;
 }
 
 const QString& FollowSummary::NoPictureReason() {
     static const QString reason = QStringLiteral("no picture found");
+    return reason;
+}
+
+const QString& FollowSummary::StoppedReason() {
+    static const QString reason = QStringLiteral("stopped");
     return reason;
 }

@@ -37,6 +37,10 @@ quint64 HiddenPage::Subresources() const {
     return requests->Subresources();
 }
 
+quint64 HiddenPage::Documents() const {
+    return requests->Documents();
+}
+
 quint64 HiddenPage::DataRequests() const {
     return requests->DataRequests();
 }

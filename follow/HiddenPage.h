@@ -21,6 +21,8 @@ public:
     // Requests for what its documents hold since it was made: not the documents
     // it opened, nor its icon.
     quint64 Subresources() const;
+    // Requests for its top documents since it was made, redirects included.
+    quint64 Documents() const;
     // Loads address as if opened from a link on a page that gives this Referer.
     void Open(const QUrl& address, const QString& referer);
 

@@ -5,6 +5,9 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 // A picture drawn in a box of one shape, or whose file has one, has that
@@ -17,34 +20,45 @@ qint64 areaAtWidth(const DomImage& image, qint64 width) {
     return width * width;
 }
 
-// How large each listed address is drawn and known to be, over every document,
-// by the element that gave it its line: its box and the size of the picture
-// at that address (the file's, or about its srcset width).
+// The picture at the address an element gives its line: the size Deep Scan
+// knows or estimated for it, or about its srcset width. The candidate the
+// engine fetched and the box it drew it in say nothing of it: a small
+// candidate is drawn small.
+qint64 pictureArea(const DomImage& image) {
+    return std::max(qint64(image.width) * image.height, areaAtWidth(image, image.candidateWidth));
+}
+
+// How large each listed address is, over every document, by the elements that
+// gave it its line: among those the page draws, their picture first (a drawn
+// picture of unknown size counts as large as its box), then their box; and
+// the picture alone for all of them.
 struct Sizes {
-    QHash<QString, qint64> drawn;
-    QHash<QString, qint64> known;
+    using Measure = std::pair<qint64, qint64>;
+    QHash<QString, Measure> drawn;
+    QHash<QString, Measure> known;
 
     void read(const DomDocument& document) {
         for (const DomDocument& frame : document.frames)
             read(frame);
         for (const DomImage& image : document.images) {
-            const qint64 area = image.shown ? qint64(image.shownWidth) * image.shownHeight : 0;
-            drawn[image.src] = std::max(drawn.value(image.src), area);
-            const qint64 natural = std::max(qint64(image.width) * image.height,
-                                            areaAtWidth(image, image.candidateWidth));
-            known[image.src] = std::max(known.value(image.src), natural);
+            const qint64 picture = pictureArea(image);
+            known[image.src] = std::max(known.value(image.src), Measure(picture, 0));
+            const qint64 box = qint64(image.shownWidth) * image.shownHeight;
+            if (image.shown && box > 0)
+                drawn[image.src] =
+                    std::max(drawn.value(image.src), Measure(picture > 0 ? picture : box, box));
         }
     }
 };
 
 // The entry largest by measure; the first of equals. None when all measure 0.
 std::vector<DeepEntry> largestBy(const std::vector<DeepEntry>& entries,
-                                 const QHash<QString, qint64>& measure) {
+                                 const QHash<QString, Sizes::Measure>& measure) {
     const DeepEntry* best = nullptr;
-    qint64 bestSize = 0;
+    Sizes::Measure bestSize(0, 0);
     for (const DeepEntry& entry : entries) {
-        const qint64 size = measure.value(entry.address);
-        if (size > bestSize) {
+        const Sizes::Measure size = measure.value(entry.address);
+        if (size.first > 0 && size > bestSize) {
             best = &entry;
             bestSize = size;
         }

@@ -7,11 +7,12 @@ void RequestCounter::interceptRequest(QWebEngineUrlRequestInfo& info) {
     const auto type = info.resourceType();
     if (type == QWebEngineUrlRequestInfo::ResourceTypeXhr)
         ++dataRequests;
+    if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+        ++documents;
     // What the page's own timeline lists: neither its top document nor its icon.
-    if (type != QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
-        type != QWebEngineUrlRequestInfo::ResourceTypeFavicon)
+    else if (type != QWebEngineUrlRequestInfo::ResourceTypeFavicon)
         ++subresources;
-    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
+    if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
         info.requestUrl() == openedPage && !openedFrom.isEmpty())
         info.setHttpHeader(QByteArrayLiteral("Referer"), openedFrom);
 }
@@ -22,6 +23,10 @@ quint64 RequestCounter::Count() const {
 
 quint64 RequestCounter::Subresources() const {
     return subresources;
+}
+
+quint64 RequestCounter::Documents() const {
+    return documents;
 }
 
 quint64 RequestCounter::DataRequests() const {

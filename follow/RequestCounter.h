@@ -17,6 +17,8 @@ public:
     quint64 DataRequests() const;
     // Requests for what the page's documents hold (pictures, scripts, frames, data).
     quint64 Subresources() const;
+    // Requests for the page's top documents, redirects included.
+    quint64 Documents() const;
     // referer: empty for none.
     void SetOpenedFrom(const QUrl& page, const QByteArray& referer);
 
@@ -24,6 +26,7 @@ private:
     quint64 count = 0;
     quint64 dataRequests = 0;
     quint64 subresources = 0;
+    quint64 documents = 0;
     QUrl openedPage;
     QByteArray openedFrom;
 };

@@ -98,10 +98,10 @@ void ThumbnailFollower::Cancel() {
         return;
     for (const auto& [loader, index] : busy)
         results[index] = {
-            {}, targets[index].viewer.toString(), StatedReferrer(), QStringLiteral("stopped")};
+            {}, targets[index].viewer.toString(), StatedReferrer(), FollowSummary::StoppedReason()};
     for (; next < targets.size(); ++next)
         results[next] = {
-            {}, targets[next].viewer.toString(), StatedReferrer(), QStringLiteral("stopped")};
+            {}, targets[next].viewer.toString(), StatedReferrer(), FollowSummary::StoppedReason()};
     for (const auto& [loader, index] : std::exchange(busy, {}))
         pool.Give(loader);
     done = int(targets.size());

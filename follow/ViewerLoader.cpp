@@ -64,12 +64,8 @@ void ViewerLoader::MakePage() {
     page = new HiddenPage(profile, engine->WebView());
     engine->SetPage(page);
     ShowOffScreen(*engine);
-    connect(engine, &CBrowserEngine::loadStarted, this, &ViewerLoader::OnLoadStarted);
-    connect(engine, &CBrowserEngine::loadFinished, this, &ViewerLoader::OnLoadFinished);
-    connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
-            loadFailure = LoadFailureText::Describe(info);
-    });
+    connect(page, &QWebEnginePage::loadingChanged, this, &ViewerLoader::OnLoadingChanged);
+    connect(page, &QWebEnginePage::urlChanged, this, &ViewerLoader::OnCommitted);
 }
 
 // A page that ran out of time may be stuck in a script that never returns; the
@@ -86,7 +82,7 @@ bool ViewerLoader::Owns(const QObject* other) const {
 void ViewerLoader::Load(const QUrl& viewer, const QString& referer, int timeoutMilliseconds) {
     ++generation;
     active = true;
-    loading = loaded = loadFailed = scanning = overtime = false;
+    navigated = committed = loaded = loadFailed = parsed = scanning = overtime = false;
     lastSignature.clear();
     loadFailure.clear();
     dataRequestsBefore = page->DataRequests();
@@ -98,25 +94,47 @@ void ViewerLoader::Load(const QUrl& viewer, const QString& referer, int timeoutM
     deadline.start(timeoutMilliseconds);
 }
 
-void ViewerLoader::OnLoadStarted() {
-    loading = true;
-    loadFailed = false;
+// The engine tells of a load only once no other is under way: the end of a
+// load it was told to leave may still come after the next Load, and is not
+// this page's until this page's load has started or its document has come.
+// A new load makes the document shown stale until the next one comes.
+void ViewerLoader::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        navigated = true;
+        committed = loaded = loadFailed = false;
+        break;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        loaded = loaded || navigated;
+        break;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        if (navigated) {
+            loadFailed = true;
+            loadFailure = LoadFailureText::Describe(info);
+        }
+        break;
+    default: // stopped: by us, after the page was scanned
+        break;
+    }
 }
 
-void ViewerLoader::OnLoadFinished(bool succeeded) {
-    loading = false;
-    loaded = loaded || succeeded;
-    loadFailed = !succeeded;
+// The address changes as a new document (or the same one, at another address)
+// takes the page: from now on the page shows what this Load asked for, until
+// it asks for another document.
+void ViewerLoader::OnCommitted() {
+    navigated = committed = true;
+    documentsAtCommit = page->Documents();
+    lastSignature.clear();
 }
 
 void ViewerLoader::Poll() {
-    if (!active || scanning || loading)
+    if (!active || scanning)
         return;
     if (loadFailed && !loaded) {
         Fail(loadFailure.isEmpty() ? QStringLiteral("cannot load the page") : loadFailure);
         return;
     }
-    if (!loaded)
+    if (!navigated)
         return;
     QPointer<ViewerLoader> self(this);
     const int asked = generation;
@@ -127,7 +145,19 @@ void ViewerLoader::Poll() {
                         });
 }
 
+// Whether the state read is of the document this Load asked for, and it is
+// parsed: loaded whole, or come and no other document asked for since.
+bool ViewerLoader::IsCurrent(const QVariantMap& state) const {
+    return loaded || (committed && page->Documents() == documentsAtCommit &&
+                      state.value(QStringLiteral("parsed")).toBool());
+}
+
 void ViewerLoader::Compare(const QVariantMap& state) {
+    if (!IsCurrent(state)) {
+        lastSignature.clear();
+        return;
+    }
+    parsed = true;
     const QString signature = state.value(QStringLiteral("state")).toString() + QLatin1Char(' ') +
                               QString::number(page->Requests());
     if (signature != lastSignature) {
@@ -135,8 +165,21 @@ void ViewerLoader::Compare(const QVariantMap& state) {
         quietSince.start();
         return;
     }
-    if (quietSince.elapsed() >= QuietNeeded(state))
+    if (quietSince.elapsed() >= QuietNeeded(state) && PicturesSized(state))
         Scan();
+}
+
+// A page whose load has not ended is settled once what it still loads is only
+// pictures whose size has come: their address and box are known, and the
+// rest of their bytes is the download's to fetch, at the server's pace.
+bool ViewerLoader::PicturesSized(const QVariantMap& state) const {
+    if (state.value(QStringLiteral("complete")).toBool())
+        return true;
+    if (state.value(QStringLiteral("unsized")).toInt() > 0)
+        return false;
+    const qint64 unanswered = qint64(page->Subresources() - subresourcesBefore) -
+                              state.value(QStringLiteral("loadsDone")).toLongLong();
+    return unanswered <= state.value(QStringLiteral("sized")).toLongLong();
 }
 
 // A page that looks done (every picture loaded, every request it made seen
@@ -163,14 +206,17 @@ void ViewerLoader::Scan() {
             if (!self || self->generation != asked || !self->active)
                 return;
             self->Stop();
+            // What is still coming is for the download, not for this page.
+            if (!self->loaded)
+                self->engine->Stop();
             emit self->scanned(snapshot, self->engine->Location());
         },
         CBrowserEngine::Placements::Read);
 }
 
-// A page that never settles is scanned as it is; one that never loaded has failed.
+// A page that never settles is scanned as it is; one whose document never came has failed.
 void ViewerLoader::DeadlinePassed() {
-    if (!overtime && loaded) {
+    if (!overtime && parsed) {
         overtime = true;
         deadline.start(ScanGraceMilliseconds);
         if (!scanning)

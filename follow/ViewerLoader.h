@@ -10,14 +10,17 @@
 
 class CBrowserEngine;
 class HiddenPage;
+class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 
 // One hidden engine view, 1280x800 as a reader's window, that loads viewer
-// pages one after another: each is Deep-Scanned once it has settled (loaded,
-// then neither requests nor DOM changes for a while: a moment when it looks
-// done, half a second when not), or as it is when it has not settled in time. Exactly one of
-// scanned or failed follows a Load. A page that timed out is closed and a fresh one made for the
-// next Load.
+// pages one after another: each is Deep-Scanned once it has settled (its
+// document parsed and every picture it loads sized or failed, then neither
+// requests nor DOM changes for a while: a moment when it looks done, half a
+// second when not), or as it is when it has not settled in time. A picture
+// that comes slowly is not waited for past its header. Exactly one of scanned
+// or failed follows a Load. A page that timed out is closed and a fresh one
+// made for the next Load.
 class ViewerLoader : public QObject {
     Q_OBJECT
 public:
@@ -45,11 +48,13 @@ signals:
 private:
     void MakePage();
     void ReplacePage();
-    void OnLoadStarted();
-    void OnLoadFinished(bool succeeded);
+    void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+    void OnCommitted();
     void Poll();
+    bool IsCurrent(const QVariantMap& state) const;
     void Compare(const QVariantMap& state);
     int QuietNeeded(const QVariantMap& state) const;
+    bool PicturesSized(const QVariantMap& state) const;
     void Scan();
     void DeadlinePassed();
     void Fail(const QString& reason);
@@ -65,11 +70,14 @@ private:
     QString loadFailure;            // why the engine said the last load failed
     quint64 dataRequestsBefore = 0; // those of earlier viewer pages
     quint64 subresourcesBefore = 0;
-    int generation = 0; // answers of scripts run for an earlier Load are dropped
+    quint64 documentsAtCommit = 0; // documents asked for when the last one came
+    int generation = 0;            // answers of scripts run for an earlier Load are dropped
     bool active = false;
-    bool loading = false;
-    bool loaded = false;
+    bool navigated = false; // this Load's navigation has started or its document come
+    bool committed = false; // its document has come and is shown
+    bool loaded = false;    // loaded whole
     bool loadFailed = false;
+    bool parsed = false; // its document was seen parsed
     bool scanning = false;
     bool overtime = false;
 };

@@ -149,9 +149,19 @@
         return probe.naturalWidth > 0 ? [probe.naturalWidth, probe.naturalHeight] : null;
     }
 
+    // The density of the loaded file: its candidate's, or 1 for the element's
+    // own src, which stands for the 1x candidate; null when unknown.
+    function densityOf(loaded, set, image) {
+        for (var i = 0; i < set.length; i++) {
+            if (set[i].address === loaded) return set[i].w > 0 ? null : set[i].x;
+        }
+        return loaded === image.src ? 1 : null;
+    }
+
     // The listed candidate's size: the file's own when the element loaded it;
     // otherwise, about its width descriptor at the shape of the loaded file,
-    // when that is a candidate of the same set; otherwise unknown.
+    // when that is a candidate of the same set, or the loaded file scaled by
+    // the densities of the two; otherwise unknown.
     function sizeOf(listed, set, image) {
         var loaded = image.naturalWidth > 0 ? image.currentSrc : '';
         var file = loaded ? fileSize(loaded) : null;
@@ -162,6 +172,13 @@
         if (fromSet && listed.w > 0)
             return {width: listed.w, height: Math.round(listed.w * shape[1] / shape[0]),
                     estimated: true};
+        var density = loaded && listed.w === 0 ? densityOf(loaded, set, image) : null;
+        if (density) {
+            // naturalWidth is the file's width over its density already.
+            var scale = listed.x / (file ? density : 1);
+            return {width: Math.round(shape[0] * scale), height: Math.round(shape[1] * scale),
+                    estimated: true};
+        }
         return {width: 0, height: 0, estimated: false};
     }
 

@@ -242,10 +242,10 @@ void CQuillmarView::ShowFollowProgress(const FollowProgress& progress) {
 void CQuillmarView::FollowEnded() {
     const std::optional<Harvest> result = follow->Result();
     const bool cancelled = follow->Cancelled();
-    const QString summary = follow->Summary().Text();
+    const QString summary = cancelled ? follow->Summary().StoppedText() : follow->Summary().Text();
     follow->deleteLater(); // it is emitting
     emit progressCleared();
-    emit messageChanged(cancelled ? QStringLiteral("Following stopped.") : summary);
+    emit messageChanged(summary);
     if (!result || followPageChanged)
         return;
     harvest = *result;

@@ -1,4 +1,6 @@
 #include "download/JobBuilder.h"
+#include "follow/FollowProgress.h"
+#include "follow/FollowSummary.h"
 #include "follow/FollowTargets.h"
 #include "follow/FollowedList.h"
 #include "follow/PictureChoice.h"
@@ -9,7 +11,8 @@
 
 namespace {
 
-// "address shown WxH drawn WxH srcset-width link-target", fields by position; "-" for none.
+// "address natural-WxH drawn-WxH srcset-width link-target [shown]", fields by position; "-"
+// for none. A picture of known size shows; "shown" says so of one of unknown size.
 DomImage imageFrom(const QString& text) {
     const QStringList fields = text.split(' ');
     DomImage image(fields.at(0));
@@ -19,7 +22,7 @@ DomImage imageFrom(const QString& text) {
     const QStringList drawn = fields.at(2).split('x');
     image.shownWidth = drawn.at(0).toInt();
     image.shownHeight = drawn.at(1).toInt();
-    image.shown = image.width > 0;
+    image.shown = image.width > 0 || fields.value(5) == "shown";
     image.candidateWidth = fields.at(3).toInt();
     if (fields.at(4) != "-")
         image.linkTargets << fields.at(4);
@@ -160,35 +163,91 @@ private slots:
     void takesTheMainPicture_data() {
         QTest::addColumn<QStringList>("images");
         QTest::addColumn<bool>("every");
+        QTest::addColumn<QSize>("minimum");
         QTest::addColumn<QStringList>("taken");
         const QString logo = "http://h/logo.png 40x30 40x30 0 -";
-        QTest::newRow("drawn largest, not largest file")
-            << QStringList{logo, "http://h/big.png 4000x3000 300x200 0 -",
-                           "http://h/main.png 1200x900 900x600 0 http://h/next"}
-            << false << QStringList{"http://h/main.png"};
+        const QStringList related = {"http://h/rel0.png 90x60 90x60 0 http://h/view/2",
+                                     "http://h/rel1.png 90x60 90x60 0 http://h/view/3"};
+        // Its 480w candidate is a 48x36 file, drawn at 40x30 at sizes="400px"; Deep Scan
+        // lists its 2000w candidate, whose height it estimates from the loaded file.
+        QTest::newRow("small loaded candidate, larger best one")
+            << QStringList{logo, "http://h/avatar.png 40x40 40x40 0 -",
+                           "http://h/p1-2000.png 2000x1500 40x30 2000 -"} +
+                   related
+            << false << QSize() << QStringList{"http://h/p1-2000.png"};
+        QTest::newRow("best candidate of unknown height, at the drawn shape")
+            << QStringList{"http://h/p1-2000.png 0x0 40x30 2000 - shown"} + related << false
+            << QSize() << QStringList{"http://h/p1-2000.png"};
+        QTest::newRow("picture of sources")
+            << QStringList{"http://h/hall-1600.jpg 1600x1067 30x20 1600 -"} + related << false
+            << QSize() << QStringList{"http://h/hall-1600.jpg"};
+        QTest::newRow("at four times the density")
+            << QStringList{"http://h/p-4x.png 192x144 48x36 0 -"} + related << false << QSize()
+            << QStringList{"http://h/p-4x.png"};
+        QTest::newRow("lazy, unknown size: as large as drawn")
+            << QStringList{"http://h/full/lazy.jpg 0x0 900x600 0 - shown"} + related << false
+            << QSize() << QStringList{"http://h/full/lazy.jpg"};
+        QTest::newRow("largest file, not drawn largest")
+            << QStringList{logo, "http://h/main.png 4000x3000 300x200 0 -",
+                           "http://h/next.png 1200x900 900x600 0 http://h/next"}
+            << false << QSize() << QStringList{"http://h/main.png"};
+        QTest::newRow("equal pictures: the one drawn larger")
+            << QStringList{"http://h/a.jpg 800x600 80x60 0 -", "http://h/b.jpg 800x600 400x300 0 -"}
+            << false << QSize() << QStringList{"http://h/b.jpg"};
         QTest::newRow("none drawn: known size or srcset width")
             << QStringList{"http://h/a.jpg 800x600 0x0 0 -", "http://h/b.jpg 0x0 0x0 1600 -"}
-            << false << QStringList{"http://h/b.jpg"};
+            << false << QSize() << QStringList{"http://h/b.jpg"};
         QTest::newRow("a srcset width at the shape of its box")
             << QStringList{"http://h/wide.jpg 0x0 1600x400 1600 -",
                            "http://h/square.jpg 1000x1000 0x0 0 -"}
-            << false << QStringList{"http://h/square.jpg"};
+            << false << QSize() << QStringList{"http://h/square.jpg"};
         QTest::newRow("never below the minimum")
-            << QStringList{"http://h/small.png 50x50 900x600 0 -"} << false << QStringList();
+            << QStringList{"http://h/small.png 50x50 900x600 0 -"} << false << QSize(100, 100)
+            << QStringList();
         QTest::newRow("nothing known")
-            << QStringList{"http://h/a.jpg 0x0 0x0 0 -"} << false << QStringList();
+            << QStringList{"http://h/a.jpg 0x0 0x0 0 -"} << false << QSize() << QStringList();
         QTest::newRow("every picture over the minimum")
             << QStringList{logo, "http://h/a.jpg 800x600 0x0 0 -", "http://h/b.jpg 0x0 0x0 0 -",
                            "http://h/c.jpg 90x900 0x0 0 -"}
-            << true << QStringList{"http://h/a.jpg", "http://h/b.jpg"};
+            << true << QSize(100, 100) << QStringList{"http://h/a.jpg", "http://h/b.jpg"};
     }
     void takesTheMainPicture() {
         QFETCH(QStringList, images);
         QFETCH(bool, every);
+        QFETCH(QSize, minimum);
         QFETCH(QStringList, taken);
         const auto chosen =
-            PictureChoice::Take(snapshotOf(images), "http://h/view", every, QSize(100, 100));
+            PictureChoice::Take(snapshotOf(images), "http://h/view", every, minimum);
         QCOMPARE(addressesOf(chosen), taken);
+    }
+
+    // While the first pages load nothing is done yet; a stop tells what was done by then.
+    void wordsSayWhatHappened() {
+        QCOMPARE((FollowProgress{0, 30, 1, 1}.Text()),
+                 "Following 30 pages: loading the first 4...");
+        QCOMPARE((FollowProgress{0, 3, 2, 3}.Text()),
+                 "Following 3 pages (gallery page 2 of up to 3): loading them...");
+        QCOMPARE((FollowProgress{0, 1, 1, 1}.Text()), "Following 1 page: loading it...");
+        QCOMPARE((FollowProgress{4, 30, 1, 1}.Text()), "Following 5 of 30 pages...");
+
+        const auto page = [](int pictures, const QString& failure) {
+            FollowResult result;
+            result.taken.resize(std::size_t(pictures));
+            result.failure = failure;
+            return result;
+        };
+        const QString stopped = FollowSummary::StoppedReason();
+        FollowSummary summary;
+        summary.Add({page(1, {}), page(2, {}), page(0, "timed out"), page(0, stopped),
+                     page(0, FollowSummary::NoPictureReason()), page(0, stopped)});
+        const QString done =
+            "4 of 6 pages followed, 3 pictures taken, 1 failed, 1 without a picture.";
+        QCOMPARE(summary.StoppedText(), "Following stopped: " + done);
+        QCOMPARE(summary.Text(), summary.StoppedText());
+        FollowSummary none;
+        QCOMPARE(none.StoppedText(), "Following stopped before any page was followed.");
+        none.Add({page(0, stopped)});
+        QCOMPARE(none.StoppedText(), "Following stopped before any page was followed.");
     }
 
     void takesAViewerThatIsAPicture() {

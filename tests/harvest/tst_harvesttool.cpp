@@ -1,17 +1,21 @@
 #include "download/DownloadArchive.h"
+#include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
 #include "support/DrawnScene.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -69,7 +73,7 @@ const QStringList placedPictures = {
     "w1280.jpg @deep/pictures/w1280.jpg lazy 0x0",
     "wide.png @deep/pictures/wide.png srcset 40x30",
     "wider.png @deep/pictures/wider.png srcset about 400x300",
-    "x3.jpg @deep/pictures/x3.jpg srcset 0x0",
+    "x3.jpg @deep/pictures/x3.jpg srcset about 120x90",
 };
 
 // A line of a --json image list: name, address, the page it came from and why a
@@ -129,11 +133,13 @@ private slots:
         server.setFile("/deep/placements.html", page);
         // A feed that answers in a little more than a second.
         server.setRoute("/deep/feed", {200, "text/plain", "..", {}, 1, 1200});
-        // A picture the page shows under an address without a file name, and one a
-        // <picture> shows at twice its density.
+        // A picture the page shows under an address without a file name, one a
+        // <picture> shows at twice its density, and the 1x candidate of a set whose
+        // 3x candidate is missing.
         const QByteArray wide = readFile(testDataPath("deep/pictures/wide.png"));
         server.setFile("/deep/render?id=5", wide, "image/png");
         server.setFile("/deep/pictures/doubled.png", wide, "image/png");
+        server.setFile("/deep/pictures/x1.jpg", wide, "image/png");
         // A viewer page on either site.
         for (LoopbackHttpServer* site : {&server, &otherOrigin}) {
             site->setFile("/hop/view.html", "<img src='full.png' width='900' height='600'>");
@@ -644,6 +650,64 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(listed, 30000);
             QVERIFY2(listed->contains(server.url("settle/late.png")), page);
         }
+    }
+
+    // A viewer page on a slow picture host settles once its pictures' sizes have come, not
+    // their last bytes, and gives its picture; one whose picture's header is still on its way
+    // waits for it. The loader, given the next page while the picture still comes, scans that
+    // page, not the one it left, nor the one before a page that never answers.
+    void aViewerPageSettlesOnItsPicturesSizes() {
+        QImage noise(1200, 900, QImage::Format_RGB32);
+        QRandomGenerator random(42);
+        for (int y = 0; y < noise.height(); ++y)
+            random.fillRange(reinterpret_cast<quint32*>(noise.scanLine(y)), noise.width());
+        QByteArray big;
+        QBuffer buffer(&big);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && noise.save(&buffer, "PNG"));
+        // About 3 MB at 80 KB a second: well over the page's time to settle.
+        server.setRoute("/slow/big.png", {200, "image/png", big, {}, 16384, 200});
+        // The header comes in about a second, a few bytes at a time.
+        server.setRoute(
+            "/slow/late.png",
+            {200, "image/png", readFile(testDataPath("deep/pictures/wide.png")), {}, 4, 120});
+        server.setFile("/slow/view.html", "<img src='late.png'><img src='big.png'>"
+                                          "<a href='next.html'><img src='t1.png'></a>");
+        server.setFile("/slow/next.html", "<img src='t2.png' width='300' height='200'>");
+        const QByteArray wide = readFile(testDataPath("deep/pictures/wide.png"));
+        for (const char* name : {"t1", "t2"})
+            server.setFile("/slow/" + QByteArray(name) + ".png", wide, "image/png");
+        ViewerLoader loader(QWebEngineProfile::defaultProfile(), nullptr);
+        QSignalSpy failed(&loader, &ViewerLoader::failed);
+        std::optional<PageSnapshot> scanned;
+        connect(&loader, &ViewerLoader::scanned, this,
+                [&scanned](const PageSnapshot& snapshot) { scanned = snapshot; });
+        const auto sizes = [&scanned] {
+            QStringList listed;
+            for (const DomImage& image : scanned->document.value_or(DomDocument()).images)
+                listed << QStringLiteral("%1 %2x%3")
+                              .arg(QUrl(image.src).fileName())
+                              .arg(image.width)
+                              .arg(image.height);
+            return listed;
+        };
+        loader.Load(QUrl(server.url("slow/view.html")), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(scanned || !failed.isEmpty(), 30000);
+        QVERIFY2(scanned, qPrintable(failed.value(0).value(0).toString()));
+        QCOMPARE(sizes(), (QStringList{"late.png 40x30", "big.png 1200x900", "t1.png 40x30"}));
+        const auto taken = PictureChoice::Take(*scanned, server.url("slow/view.html"), false, {});
+        QVERIFY(taken.size() == 1 && taken.front().address == server.url("slow/big.png"));
+
+        scanned.reset();
+        loader.Load(QUrl(server.url("slow/next.html")), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(scanned || !failed.isEmpty(), 30000);
+        QVERIFY2(scanned, qPrintable(failed.value(0).value(0).toString()));
+        QCOMPARE(sizes(), QStringList{"t2.png 40x30"});
+
+        scanned.reset();
+        loader.Load(QUrl(server.url("pages/stalled.html")), QString(), 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(scanned || !failed.isEmpty(), 30000);
+        QVERIFY(!scanned);
+        QCOMPARE(failed[0][0].toString(), "timed out");
     }
 
     // A page's console errors are printed escaped and marked as the page's, so none

@@ -230,7 +230,7 @@ private slots:
     // Follow Thumbnails on the window's page: a thumbnail whose viewer page shows a picture
     // gives way to it, one whose viewer page is missing stays and says why; the end tells
     // what following came to; the choices are remembered; Stop ends a follow at once and leaves the
-    // lists as they were.
+    // lists as they were, saying so until the page is reloaded.
     void followThumbnailsReplacesThemInTheWindow() {
         const auto fixture = [](const QString& name) {
             QFile file(testDataPath("follow/" + name));
@@ -287,8 +287,11 @@ private slots:
         QVERIFY(frame->Router().Execute(ID_SCAN_FOLLOW));
         view->OnCommand(ID_STOP);
         QTRY_COMPARE_WITH_TIMEOUT(FrameControls(*frame).messageLine->text(),
-                                  QStringLiteral("Following stopped."), timeout);
+                                  "Following stopped before any page was followed.", timeout);
         QCOMPARE(FrameControls(*frame).imageList->Lines(), before);
+        // A reload is a new page, as any other, and clears the line.
+        view->OnCommand(ID_VIEW_RELOAD);
+        QTRY_COMPARE_WITH_TIMEOUT(FrameControls(*frame).messageLine->text(), QString(), timeout);
         Settings::SetFollow(FollowSettings());
     }
 
