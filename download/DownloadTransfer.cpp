@@ -193,6 +193,7 @@ void DownloadTransfer::Restart() {
     firstBytes = file.Size() > 0 ? file.FirstBytes(PictureSniffer::SniffLength) : QByteArray();
     answerTaken = false;
     startOver = false;
+    keepTried = false;
     progressBase = 0;
     expected = -1;
 }
@@ -505,9 +506,13 @@ bool DownloadTransfer::TakeAnswer(long status) {
 }
 
 // Only an answer that can be checked later is worth keeping for a later run.
+// Tried once an answer: where the partial name is taken, or the folder takes
+// no marks, every block would try again, writing the file in small pieces.
 void DownloadTransfer::KeepWhenLarge() {
-    if (!file.IsKept() && !resume.Validator().isEmpty() && file.Size() >= KeepAfterBytes)
-        file.KeepAs(PartName(), Entry().Source, resume.Validator());
+    if (keepTried || file.IsKept() || resume.Validator().isEmpty() || file.Size() < KeepAfterBytes)
+        return;
+    keepTried = true;
+    file.KeepAs(PartName(), Entry().Source, resume.Validator());
 }
 
 // Notes what a later request for the rest is checked against.

@@ -178,6 +178,7 @@ private:
     qint64 expected = -1;
     bool answerTaken = false;
     bool startOver = false; // the answer cannot be joined to the file
+    bool keepTried = false; // to keep the file under its partial name, in this answer
     int startOvers = 0;     // in this try
     int restRequests = 0;   // in this try
     curl_slist* headers = nullptr;
