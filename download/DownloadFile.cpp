@@ -1,5 +1,8 @@
 #include "download/DownloadFile.h"
 
+#include "download/OriginMarks.h"
+#include "download/ResumeCheck.h"
+
 #include <QFile>
 
 #include <atomic>
@@ -32,13 +35,21 @@ QByteArray Attribute(int descriptor, const char* name) {
     return size >= 0 ? QByteArray(value, size) : QByteArray();
 }
 
-// The partial file name of folder, opened for writing when a fetch of source made it.
+// The address a partial file is marked with, without a user name or password.
+QByteArray MarkedSource(const QString& source) {
+    return OriginMarks::WithoutLogin(source).toUtf8();
+}
+
+// The partial file name of folder, opened for writing when a fetch of source
+// made it. A file with another name too (a hard link into a backup) is not
+// ours to write through, whatever its mark says.
 int OpenOwnPartial(int folder, const QByteArray& name, const QString& source) {
     const int descriptor =
         ::openat(folder, name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat info {};
-    if (descriptor >= 0 && (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
-                            Attribute(descriptor, SourceAttribute) != source.toUtf8())) {
+    if (descriptor >= 0 &&
+        (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 ||
+         Attribute(descriptor, SourceAttribute) != MarkedSource(source))) {
         ::close(descriptor);
         return -1;
     }
@@ -128,7 +139,8 @@ bool DownloadFile::OpenPartial(int openFolder, const QByteArray& partName, const
         return false;
     validator = Attribute(found, ValidatorAttribute);
     const off_t end = ::lseek(found, 0, SEEK_END);
-    if (validator.isEmpty() || end < 0) {
+    // A mark that could not have come from an answer is no validator to send.
+    if (!ResumeCheck::IsUsableValidator(validator) || end < 0) {
         ::close(found);
         return false;
     }
@@ -172,7 +184,7 @@ bool DownloadFile::KeepAs(const QByteArray& partName, const QString& source,
 
 // Marked before it is named, so no name of ours is ever without its mark.
 bool DownloadFile::Mark(const QString& source, const QByteArray& validator) {
-    const QByteArray address = source.toUtf8();
+    const QByteArray address = MarkedSource(source);
     return ::fsetxattr(descriptor, SourceAttribute, address.constData(), size_t(address.size()),
                        0) == 0 &&
            ::fsetxattr(descriptor, ValidatorAttribute, validator.constData(),

@@ -23,8 +23,10 @@ public:
     // when that is impossible (no permission, disk full).
     bool Open(int folder);
     // Opens the partial file partName of the open folder that a fetch of source
-    // left, to go on at its end; false, touching nothing, when there is none
-    // or it is not ours. validator: the answer's ETag or Last-Modified it was kept with.
+    // left, to go on at its end; false, touching nothing, when there is none,
+    // it is not ours (not a plain file with one name, marked for source) or
+    // its validator is unusable. validator: the answer's ETag or Last-Modified
+    // it was kept with.
     bool OpenPartial(int folder, const QByteArray& partName, const QString& source,
                      QByteArray& validator);
     // The partial name a file in progress for name is kept under: "NAME.part".

@@ -61,7 +61,20 @@ bool DownloadTransfer::Begin(int entry) {
     if (!CheckSource())
         return false;
     held = HeldPictures::OfThisRun().Find(Entry().Source);
+    if (held && !WouldSend(held->requests))
+        held.reset();
     return held || StartAtListedAddress();
+}
+
+// The held bytes answered requests this entry would send too: the same
+// addresses, with the same Referer and cookies.
+bool DownloadTransfer::WouldSend(const QList<QByteArray>& requests) const {
+    return !requests.isEmpty() &&
+           std::all_of(requests.begin(), requests.end(), [&](const QByteArray& mark) {
+               const QByteArray target = mark.left(mark.indexOf('\n'));
+               return job.Rules.RequestMark(Entry().Page, Entry().Policy, Entry().Source, target) ==
+                      mark;
+           });
 }
 
 // The same checks of type, name and folder as a fetched answer passes.
@@ -99,6 +112,8 @@ bool DownloadTransfer::StartAtListedAddress() {
         reason = file.Error();
         return false;
     }
+    startOvers = 0;
+    restRequests = 0;
     RequestRest();
     return true;
 }
@@ -106,10 +121,13 @@ bool DownloadTransfer::StartAtListedAddress() {
 // Continues the partial file a run before left, or starts a fresh one.
 bool DownloadTransfer::OpenFile(int folder) {
     const QByteArray part = PartName();
-    if (job.ContinuePartial && file.OpenPartial(folder, part, Entry().Source, validator))
+    QByteArray kept;
+    if (job.ContinuePartial && file.OpenPartial(folder, part, Entry().Source, kept)) {
+        resume.ContinueUnder(kept);
         return true;
+    }
     DownloadFile::RemovePartial(folder, part, Entry().Source);
-    validator.clear();
+    resume.Forget();
     return file.Open(folder);
 }
 
@@ -118,11 +136,11 @@ QByteArray DownloadTransfer::PartName() const {
 }
 
 void DownloadTransfer::AskFrom(qint64 from) {
-    resumeFrom = from;
+    resume.Ask(from);
     curl_slist_free_all(headers);
     headers = nullptr;
     if (from > 0)
-        headers = curl_slist_append(nullptr, "If-Range: " + validator);
+        headers = curl_slist_append(nullptr, "If-Range: " + resume.IfRange());
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(handle, CURLOPT_RANGE,
                      from > 0 ? (QByteArray::number(from) + '-').constData() : nullptr);
@@ -141,7 +159,7 @@ void DownloadTransfer::Pause() {
 }
 
 bool DownloadTransfer::Continue() {
-    if (validator.isEmpty() && !file.Restart(Entry().Source, validator)) {
+    if (resume.Validator().isEmpty() && !file.Restart(Entry().Source, QByteArray())) {
         reason = file.Error();
         return false;
     }
@@ -152,6 +170,9 @@ bool DownloadTransfer::Continue() {
 void DownloadTransfer::Request(const QByteArray& target) {
     job.Rules.Request(handle, Entry().Page, Entry().Policy, Entry().Source, target, hops);
     errorText[0] = '\0';
+    // A new request starts unpaused.
+    pacedBytes = 0;
+    pacedOut = false;
 }
 
 // A page decides which addresses are fetched.
@@ -171,7 +192,8 @@ void DownloadTransfer::Restart() {
     reportedProgress = 0;
     firstBytes = file.Size() > 0 ? file.FirstBytes(PictureSniffer::SniffLength) : QByteArray();
     answerTaken = false;
-    wrongPart = false;
+    startOver = false;
+    keepTried = false;
     progressBase = 0;
     expected = -1;
 }
@@ -189,21 +211,9 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
         answerTaken = false;
         return Outcome::Redirect;
     }
-    // The part asked for lies past the file's end: the file has changed; fetch it whole.
-    if (status == 416 && resumeFrom > 0 && file.Restart(Entry().Source, QByteArray())) {
-        validator.clear();
-        Request(address);
-        AskFrom(0);
-        Restart();
-        return Outcome::Redirect;
-    }
-    if (reason.isEmpty()) {
-        const char* type = nullptr;
-        curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
-        const QString saved = NameByType(type);
-        if (!saved.isEmpty() && Place(saved))
-            return Outcome::Saved;
-    }
+    const Outcome judged = JudgeAnswer(result, status);
+    if (judged != Outcome::Failed)
+        return judged;
     if (IsTransient(result, status) && ScheduleRetry()) {
         file.Release();
         return Outcome::Retry;
@@ -212,6 +222,65 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
     if (tries > 1)
         reason += QStringLiteral(" (%1 tries)").arg(tries);
     return Outcome::Failed;
+}
+
+// A file whose bytes reach the end the server announced is saved; one that
+// came short asks for the rest; bytes past that end are not trusted, nor is
+// a part that does not fit (the file is fetched again).
+DownloadTransfer::Outcome DownloadTransfer::JudgeAnswer(CURLcode result, long status) {
+    if (cancelRequested)
+        return Outcome::Failed;
+    // An answer without a body is judged as it ends.
+    if (reason.isEmpty() && !answerTaken && (!IsHttp() || TransferRules::IsKeptHttpStatus(status)))
+        TakeAnswer(status);
+    // A status 416: the part asked for lies past the file's end, so the file has changed.
+    if (startOver || (status == 416 && resume.AskedFrom() > 0))
+        return StartOver();
+    if (!answerTaken || !(reason.isEmpty() || result == CURLE_PARTIAL_FILE))
+        return Outcome::Failed;
+    switch (resume.ExtentOf(file.Size())) {
+    case ResumeCheck::Extent::Whole:
+        return result == CURLE_OK ? Save() : Outcome::Failed;
+    case ResumeCheck::Extent::Short:
+        return AskForRest();
+    case ResumeCheck::Extent::Wrong:
+        return StartOver();
+    }
+    return Outcome::Failed;
+}
+
+DownloadTransfer::Outcome DownloadTransfer::Save() {
+    const char* type = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
+    const QString saved = NameByType(type);
+    return !saved.isEmpty() && Place(saved) ? Outcome::Saved : Outcome::Failed;
+}
+
+DownloadTransfer::Outcome DownloadTransfer::StartOver() {
+    if (++startOvers > MaxStartOvers) {
+        reason = QStringLiteral("server sent another part of the file");
+        return Outcome::Failed;
+    }
+    if (!file.Restart(Entry().Source, QByteArray())) {
+        reason = file.Error();
+        return Outcome::Failed;
+    }
+    resume.Forget();
+    RequestRest();
+    return Outcome::Redirect;
+}
+
+// Only the version the file so far came from may give the rest.
+DownloadTransfer::Outcome DownloadTransfer::AskForRest() {
+    if (resume.Validator().isEmpty() || !IsHttp() || ++restRequests > MaxRestRequests) {
+        if (reason.isEmpty())
+            reason = QStringLiteral("server sent %1 of %2 bytes")
+                         .arg(file.Size())
+                         .arg(resume.ExpectedSize());
+        return Outcome::Failed;
+    }
+    RequestRest();
+    return Outcome::Redirect;
 }
 
 // A name without a picture or media extension takes the one of the answer's
@@ -290,8 +359,6 @@ QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
         return DownloadProgressSink::CancelledReason();
     if (writeFailed)
         return file.Error();
-    if (wrongPart)
-        return QStringLiteral("server sent another part of the file");
     if (stalled)
         return QStringLiteral("fewer than %1 bytes in %2 seconds, given up")
             .arg(StallBytes)
@@ -306,7 +373,7 @@ QString DownloadTransfer::FailureReason(CURLcode result, long status) const {
 // Refused, dropped or unanswered connections, time-outs and a busy server may pass; a
 // trickling server, a full disk or a missing file will not.
 bool DownloadTransfer::IsTransient(CURLcode result, long status) const {
-    if (cancelRequested || writeFailed || stalled || wrongPart)
+    if (cancelRequested || writeFailed || stalled)
         return false;
     switch (result) {
     case CURLE_COULDNT_CONNECT:
@@ -361,9 +428,7 @@ bool DownloadTransfer::IsHttp() const {
     return TransferRules::IsHttp(handle);
 }
 
-// Writes one received block straight to the file. The body of an answer that
-// is not saved is read and dropped, so the connection stays usable.
-// Reads of a sixteenth of a second's bytes keep the pace even: a block may
+// Reads of a sixteenth of a second's bytes keep the pace even: a read may
 // overdraw it, and the job's last one is never paid back.
 void DownloadTransfer::PaceWith(RatePacer* pacer) {
     this->pacer = pacer;
@@ -373,18 +438,33 @@ void DownloadTransfer::PaceWith(RatePacer* pacer) {
             long(std::clamp<qint64>(pacer->Rate() / 16, SmallestBlockSize, BlockSize)));
 }
 
-// The block held back is written at once, owing its bytes to the pace, so a
-// handle can also be let go on just before it leaves the loop.
 void DownloadTransfer::Unpace() {
     if (!pacedOut)
         return;
     pacedOut = false;
-    unpacing = true;
     curl_easy_pause(handle, CURLPAUSE_CONT);
-    unpacing = false;
     windowStart = Clock::now();
 }
 
+// The handle stops reading, rather than its write callback refusing bytes: a
+// paused write keeps everything decoded meanwhile in memory, and a highly
+// compressed answer decodes a single read to hundreds of megabytes. Both
+// directions pause, or the transfer library reads once more regardless; and
+// only once the body comes, as a pause set before is lost when it starts.
+void DownloadTransfer::KeepPace(curl_off_t received) {
+    if (!pacer || received <= 0)
+        return;
+    if (received > pacedBytes)
+        pacer->Take(qint64(received - pacedBytes), true);
+    pacedBytes = received;
+    if (!pacedOut && pacer->WaitTime() > RatePacer::Clock::duration::zero()) {
+        pacedOut = true;
+        curl_easy_pause(handle, CURLPAUSE_ALL);
+    }
+}
+
+// Writes one received block straight to the file. The body of an answer that
+// is not saved is read and dropped, so the connection stays usable.
 size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void* self) {
     auto* transfer = static_cast<DownloadTransfer*>(self);
     const size_t length = size * count;
@@ -393,11 +473,6 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
     if (!transfer->IsHttp() || TransferRules::IsKeptHttpStatus(status)) {
         if (!transfer->answerTaken && !transfer->TakeAnswer(status))
             return CURL_WRITEFUNC_ERROR;
-        // The same block comes again once the handle is let go on.
-        if (transfer->pacer && !transfer->pacer->Take(qint64(length), transfer->unpacing)) {
-            transfer->pacedOut = true;
-            return CURL_WRITEFUNC_PAUSE;
-        }
         if (!transfer->file.Write(data, length)) {
             transfer->writeFailed = true;
             return CURL_WRITEFUNC_ERROR;
@@ -412,14 +487,17 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
 // the file is unchanged; any whole answer starts the file over.
 bool DownloadTransfer::TakeAnswer(long status) {
     answerTaken = true;
-    const bool part = IsHttp() ? status == 206 : resumeFrom > 0;
-    if (resumeFrom > 0 && part) {
-        wrongPart = IsHttp() && rangeStart != resumeFrom;
-        progressBase = resumeFrom;
-        return !wrongPart;
+    switch (resume.Judge(IsHttp(), status)) {
+    case ResumeCheck::Verdict::Continues:
+        progressBase = resume.AskedFrom();
+        return true;
+    case ResumeCheck::Verdict::StartsOver:
+        startOver = true;
+        return false;
+    case ResumeCheck::Verdict::Whole:
+        break;
     }
-    validator = answerTag.isEmpty() ? answerModified : answerTag;
-    if (file.Size() > 0 && !file.Restart(Entry().Source, validator)) {
+    if (file.Size() > 0 && !file.Restart(Entry().Source, resume.Validator())) {
         writeFailed = true;
         return false;
     }
@@ -428,31 +506,18 @@ bool DownloadTransfer::TakeAnswer(long status) {
 }
 
 // Only an answer that can be checked later is worth keeping for a later run.
+// Tried once an answer: where the partial name is taken, or the folder takes
+// no marks, every block would try again, writing the file in small pieces.
 void DownloadTransfer::KeepWhenLarge() {
-    if (!file.IsKept() && !validator.isEmpty() && file.Size() >= KeepAfterBytes)
-        file.KeepAs(PartName(), Entry().Source, validator);
+    if (keepTried || file.IsKept() || resume.Validator().isEmpty() || file.Size() < KeepAfterBytes)
+        return;
+    keepTried = true;
+    file.KeepAs(PartName(), Entry().Source, resume.Validator());
 }
 
 // Notes what a later request for the rest is checked against.
 size_t DownloadTransfer::ReadHeader(char* data, size_t size, size_t count, void* self) {
-    auto* transfer = static_cast<DownloadTransfer*>(self);
-    const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
-    if (line.startsWith("HTTP/")) {
-        transfer->answerTag.clear();
-        transfer->answerModified.clear();
-        transfer->rangeStart = -1;
-    }
-    const qsizetype colon = line.indexOf(':');
-    const QByteArray name = line.left(colon).trimmed().toLower();
-    const QByteArray value = line.mid(colon + 1).trimmed();
-    if (colon <= 0)
-        return size * count;
-    if (name == "etag" && !value.startsWith("W/"))
-        transfer->answerTag = value;
-    else if (name == "last-modified")
-        transfer->answerModified = value;
-    else if (name == "content-range" && value.startsWith("bytes "))
-        transfer->rangeStart = value.mid(6).split('-').value(0).toLongLong();
+    static_cast<DownloadTransfer*>(self)->resume.Note(QByteArray(data, qsizetype(size * count)));
     return size * count;
 }
 
@@ -477,6 +542,7 @@ int DownloadTransfer::WatchProgress(void* self, curl_off_t total, curl_off_t rec
     } else if (now - transfer->windowStart >= std::chrono::seconds(StallSeconds)) {
         transfer->stalled = true;
     }
+    transfer->KeepPace(received);
     transfer->expected = total > 0 ? transfer->progressBase + total : -1;
     transfer->ReportProgress(transfer->progressBase + received, transfer->expected);
     return transfer->cancelRequested || transfer->stalled ? 1 : 0;

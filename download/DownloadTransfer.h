@@ -2,6 +2,7 @@
 
 #include "download/DownloadFile.h"
 #include "download/HeldPictures.h"
+#include "download/ResumeCheck.h"
 
 #include <QSet>
 #include <QString>
@@ -37,8 +38,8 @@ public:
     using Clock = std::chrono::steady_clock;
 
     CURL* Handle() const { return handle; }
-    // Takes each block's bytes from pacer before writing it, pausing the
-    // handle while there are none to take.
+    // Pays pacer for the bytes each read takes from the connection (as they
+    // come, before any decoding), pausing the handle's reads while the pace is owed.
     void PaceWith(RatePacer* pacer);
     // Lets a handle paused for its pace run again.
     void Unpace();
@@ -99,17 +100,31 @@ public:
     static constexpr qint64 KeepAfterBytes = 1024 * 1024;
     // How far "name (N).ext" is counted before a file is given up.
     static constexpr int MaxNumberedNames = 1000;
+    // In one try, how often an answer that cannot be joined to the file starts
+    // it over, and how often the rest of a file that came short is asked for.
+    static constexpr int MaxStartOvers = 2;
+    static constexpr int MaxRestRequests = 8;
 
 private:
     void Configure();
     bool OpenFile(int folder);
     QByteArray PartName() const;
-    // Asks for the entry's bytes from from on, if the answer still is what validator names.
+    // Asks for the entry's bytes from from on, if the answer still is what the validator names.
     void AskFrom(qint64 from);
-    // Judges the first block of a kept answer: a whole one starts the file over.
+    // Judges a kept answer before its first byte is written: a whole one
+    // starts the file over, a part that does not fit ends the answer.
     bool TakeAnswer(long status);
+    // Judges the ended answer: Saved when the file is whole, Redirect when it
+    // is to be asked for again, or Failed.
+    Outcome JudgeAnswer(CURLcode result, long status);
+    // Fetches the file whole again, dropping what it holds; Failed after MaxStartOvers.
+    Outcome StartOver();
+    // Asks for what a file that came short still lacks; Failed with the reason when it cannot.
+    Outcome AskForRest();
+    Outcome Save();
     void KeepWhenLarge();
     bool CheckSource();
+    bool WouldSend(const QList<QByteArray>& requests) const;
     void Request(const QByteArray& target);
     bool IsHttp() const;
     QString FailureReason(CURLcode result, long status) const;
@@ -131,6 +146,7 @@ private:
     static size_t WriteBlock(char* data, size_t size, size_t count, void* self);
     static int WatchProgress(void* self, curl_off_t total, curl_off_t received, curl_off_t,
                              curl_off_t);
+    void KeepPace(curl_off_t received);
 
     const DownloadJob& job;
     const DownloadFolders& folders;
@@ -149,7 +165,7 @@ private:
     bool writeFailed = false;
     RatePacer* pacer = nullptr;
     bool pacedOut = false;
-    bool unpacing = false;
+    curl_off_t pacedBytes = 0; // of the current request, paid for
     bool stalled = false;
     Clock::time_point windowStart;
     curl_off_t windowBytes = 0;
@@ -157,15 +173,14 @@ private:
     curl_off_t reportedProgress = 0; // bytes last reported
     QByteArray firstBytes;
     std::optional<HeldPictures::Picture> held;
-    QByteArray validator;      // what the file so far was received under: ETag or Last-Modified
-    QByteArray answerTag;      // the current answer's strong ETag
-    QByteArray answerModified; // and its Last-Modified
-    qint64 rangeStart = -1;    // where the current answer's part starts, if it is one
-    qint64 resumeFrom = 0;     // asked from this byte on
-    qint64 progressBase = 0;   // bytes before the current answer's first
+    ResumeCheck resume;      // what was asked and what the answer says of it
+    qint64 progressBase = 0; // bytes before the current answer's first
     qint64 expected = -1;
     bool answerTaken = false;
-    bool wrongPart = false;
+    bool startOver = false; // the answer cannot be joined to the file
+    bool keepTried = false; // to keep the file under its partial name, in this answer
+    int startOvers = 0;     // in this try
+    int restRequests = 0;   // in this try
     curl_slist* headers = nullptr;
     char errorText[CURL_ERROR_SIZE] = {}; // the transfer library's last error, in detail
 };

@@ -7,8 +7,8 @@ HeldPictures& HeldPictures::OfThisRun() {
     return held;
 }
 
-void HeldPictures::Keep(const QString& address, const QByteArray& data, const QByteArray& type) {
-    if (data.size() > MaxBytes)
+void HeldPictures::Keep(const QString& address, const Picture& picture) {
+    if (picture.data.size() > MaxBytes)
         return;
     const std::lock_guard lock(mutex);
     const auto known = pictures.constFind(address);
@@ -16,9 +16,9 @@ void HeldPictures::Keep(const QString& address, const QByteArray& data, const QB
         bytes -= known->data.size();
         order.erase(std::remove(order.begin(), order.end(), address), order.end());
     }
-    pictures.insert(address, Picture{data, type});
+    pictures.insert(address, picture);
     order.push_back(address);
-    bytes += data.size();
+    bytes += picture.data.size();
     while (bytes > MaxBytes)
         DropOldest();
 }

@@ -14,12 +14,16 @@
 
 namespace {
 
+QUrl WithoutUserInfo(const QUrl& address) {
+    return address.adjusted(QUrl::RemoveUserInfo);
+}
+
 QUrl FoundOn(const DownloadEntry& entry, const DownloadJob& job) {
-    return entry.Page.isEmpty() ? job.Rules.Page : entry.Page;
+    return WithoutUserInfo(entry.Page.isEmpty() ? job.Rules.Page : entry.Page);
 }
 
 void SetAttribute(int file, const char* attribute, const QUrl& address) {
-    const QByteArray value = address.toEncoded();
+    const QByteArray value = WithoutUserInfo(address).toEncoded();
     if (!value.isEmpty())
         ::fsetxattr(file, attribute, value.constData(), size_t(value.size()), 0);
 }
@@ -55,11 +59,16 @@ void OriginMarks::Write(int folder, const QString& name, const DownloadEntry& en
         WriteInfo(folder, fileName + ".json", Info(entry, job, bytes));
 }
 
+QString OriginMarks::WithoutLogin(const QString& address) {
+    const QUrl url(address);
+    return url.userInfo().isEmpty() ? address : WithoutUserInfo(url).toString();
+}
+
 QByteArray OriginMarks::Info(const DownloadEntry& entry, const DownloadJob& job, qint64 bytes) {
     const QUrl foundOn = FoundOn(entry, job);
-    const QUrl page = entry.GalleryPage.isEmpty() ? foundOn : entry.GalleryPage;
+    const QUrl page = entry.GalleryPage.isEmpty() ? foundOn : WithoutUserInfo(entry.GalleryPage);
     QJsonObject info{
-        {QStringLiteral("address"), entry.Source},
+        {QStringLiteral("address"), WithoutLogin(entry.Source)},
         {QStringLiteral("page"), page.toString()},
         {QStringLiteral("viewer"), foundOn != page ? foundOn.toString() : QString()},
         {QStringLiteral("title"), entry.PageTitle},

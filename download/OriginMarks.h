@@ -10,7 +10,8 @@ struct DownloadJob;
 // extended attributes user.xdg.origin.url (the file's address) and
 // user.xdg.referrer.url (the page it was found on or taken from), and on
 // request an info file "NAME.EXT.json" beside it. A file system that takes
-// no attributes, or a name too long for the info file, is passed over.
+// no attributes, or a name too long for the info file, is passed over. No
+// address written there carries a user name or password.
 class OriginMarks {
 public:
     // For the file name of the open folder, saved for entry of job.
@@ -18,4 +19,7 @@ public:
                       const DownloadJob& job);
     // The info file's text.
     static QByteArray Info(const DownloadEntry& entry, const DownloadJob& job, qint64 bytes);
+    // address as it is written onto or beside a file: without its user name
+    // and password, as browsers keep it (its query and fragment stay).
+    static QString WithoutLogin(const QString& address);
 };

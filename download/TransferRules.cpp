@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QUrl>
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace {
@@ -11,6 +12,18 @@ namespace {
 bool IsRemoteScheme(const QString& scheme) {
     return scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
            scheme == QLatin1String("ftp") || scheme == QLatin1String("ftps");
+}
+
+// Whether the cookie-file line may go with a request to host. Any cookie of
+// the host's domain or of a domain above it counts, whatever its path.
+bool IsCookieOfHost(const QByteArray& line, const QString& host) {
+    QByteArray domain = line.left(line.indexOf('\t')).toLower();
+    if (domain.startsWith("#httponly_"))
+        domain = domain.mid(10);
+    while (domain.startsWith('.'))
+        domain = domain.mid(1);
+    const QByteArray name = host.toUtf8();
+    return name == domain || name.endsWith('.' + domain);
 }
 
 } // namespace
@@ -56,6 +69,19 @@ QString TransferRules::RefererFor(const QUrl& page, const RefererPolicy& policy,
                                   const QString& source, const QUrl& target) const {
     return page.isEmpty() ? PagePolicy.RefererFor(Page, target, source)
                           : policy.RefererFor(page, target, source);
+}
+
+QByteArray TransferRules::RequestMark(const QUrl& page, const RefererPolicy& policy,
+                                      const QString& source, const QByteArray& target) const {
+    const QUrl address = QUrl::fromEncoded(target);
+    QList<QByteArray> cookies;
+    for (const QByteArray& line : CookieLines)
+        if (IsCookieOfHost(line, address.host()))
+            cookies.append(line);
+    std::sort(cookies.begin(), cookies.end());
+    cookies.prepend(RefererFor(page, policy, source, address).toUtf8());
+    cookies.prepend(target);
+    return cookies.join('\n');
 }
 
 bool TransferRules::FileSourceAllowed(const QUrl& page) const {

@@ -52,6 +52,11 @@ public:
     // (empty: Page) under policy; empty for none.
     QString RefererFor(const QUrl& page, const RefererPolicy& policy, const QString& source,
                        const QUrl& target) const;
+    // What else than its address a request to target (made as RefererFor
+    // says) may be answered by: its Referer and the cookies held for target's
+    // host. Requests with the same mark are the same request.
+    QByteArray RequestMark(const QUrl& page, const RefererPolicy& policy, const QString& source,
+                           const QByteArray& target) const;
     // Whether a source listed on page (empty: Page) may be a file: source.
     bool FileSourceAllowed(const QUrl& page) const;
 

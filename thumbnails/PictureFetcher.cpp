@@ -137,7 +137,8 @@ void PictureFetcher::Collect() {
             settled.insert(transfer.Address());
             const QByteArray data = transfer.TakeData();
             // A download of the picture later in the run writes these bytes.
-            HeldPictures::OfThisRun().Keep(transfer.Address(), data, transfer.Type());
+            HeldPictures::OfThisRun().Keep(transfer.Address(),
+                                           {data, transfer.Type(), transfer.Requests()});
             emit Fetched(transfer.Address(), data);
             break;
         }

@@ -40,7 +40,8 @@ bool PictureTransfer::Begin(const QString& picture) {
         return false;
     started = std::chrono::steady_clock::now();
     LimitTime();
-    rules->Request(handle, QUrl(), RefererPolicy(), address, source.toEncoded(), hops);
+    requests.clear();
+    Request(source.toEncoded());
     return true;
 }
 
@@ -55,7 +56,7 @@ PictureTransfer::Outcome PictureTransfer::Finish(CURLcode result) {
         data.clear();
         errorText[0] = '\0';
         LimitTime();
-        rules->Request(handle, QUrl(), RefererPolicy(), address, target, hops);
+        Request(target);
         return Outcome::Redirect;
     }
     if (!reason.isEmpty())
@@ -78,6 +79,11 @@ QString PictureTransfer::FailureReason(CURLcode result, long status) const {
     if (TransferRules::IsHttp(handle) && !TransferRules::IsKeptHttpStatus(status))
         return TransferRules::StatusReason(status);
     return QString();
+}
+
+void PictureTransfer::Request(const QByteArray& target) {
+    rules->Request(handle, QUrl(), RefererPolicy(), address, target, hops);
+    requests.append(rules->RequestMark(QUrl(), RefererPolicy(), address, target));
 }
 
 void PictureTransfer::LimitTime() {

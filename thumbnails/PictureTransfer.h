@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <curl/curl.h>
@@ -35,6 +36,8 @@ public:
     QByteArray TakeData();
     // The Content-Type of the fetched answer, empty when it gave none.
     QByteArray Type() const { return type; }
+    // The mark of each request of the fetch, redirects included (TransferRules::RequestMark).
+    QList<QByteArray> Requests() const { return requests; }
 
     // Larger pictures are not fetched for a thumbnail.
     static constexpr qint64 MaxBytes = 25 * 1024 * 1024;
@@ -48,6 +51,7 @@ private:
     void Configure();
     // Gives the next hop what is left of the fetch's time.
     void LimitTime();
+    void Request(const QByteArray& target);
     qint64 ElapsedMilliseconds() const;
     QString FailureReason(CURLcode result, long status) const;
     static size_t Append(char* data, size_t size, size_t count, void* self);
@@ -59,6 +63,7 @@ private:
     QString address;
     QByteArray data;
     QByteArray type;
+    QList<QByteArray> requests;
     QString reason;
     int hops = 0;
     bool tooLarge = false;

@@ -4,11 +4,12 @@
 # small threaded server that answers each request after 30 ms, as a distant
 # server would; "small" and "large", 1,000 files of 10 KB and 5 files of 200 MB
 # served by nginx. Quillmar fetches PARALLEL files at once (default 4), wget
-# and curl one by one. Prints the best and median of ROUNDS runs (seconds) and
-# the peak memory. "worker" is the download worker's own time inside the
-# quillmar run (without program start-up).
-# Needs nginx, wget, curl, python3 and GNU time
-# (apt-get install nginx-light wget curl python3 time).
+# and curl one by one, "curl-Z" all at once (curl -Z) and wget2 with 16
+# threads. Prints the best and median of ROUNDS runs (seconds) and the peak
+# memory. "worker" is the download worker's own time inside the quillmar run
+# (without program start-up). SETS chooses the sets (default: all three).
+# Needs nginx, wget, wget2, curl, python3 and GNU time
+# (apt-get install nginx-light wget wget2 curl python3 time).
 # Usage: bench/download/run-download-bench.sh [BUILD_DIR] [WORK_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -17,6 +18,7 @@ work=${2:-/tmp/quillmar-download-bench}
 port=${PORT:-18089}
 rounds=${ROUNDS:-3}
 parallel=${PARALLEL:-4}
+sets=${SETS:-latency small large}
 latency_port=$((port + 1))
 bench="$build/bench/download/quillmar-download-bench"
 
@@ -80,7 +82,7 @@ summary() {
 
 export no_proxy=127.0.0.1 NO_PROXY=127.0.0.1
 printf '%-8s %-10s %10s %10s %12s\n' set tool best median max_rss_kb
-for set in latency small large; do
+for set in $sets; do
   rm -f "$work"/*.times
   # Tools take turns, so changes in the machine's load hit each of them alike.
   for _ in $(seq "$rounds"); do
@@ -89,8 +91,10 @@ for set in latency small large; do
     awk '{print $6, $8}' "$work/stdout" >>"$work/worker.times"
     run_once "$work/wget.times" wget -q -i "$work/$set.list"
     run_once "$work/curl.times" curl -s -K "$work/$set.curl"
+    run_once "$work/curl-Z.times" curl -s -Z -K "$work/$set.curl"
+    run_once "$work/wget2.times" wget2 -q --max-threads 16 -i "$work/$set.list"
   done
-  for tool in quillmar worker wget curl; do
+  for tool in quillmar worker wget curl curl-Z wget2; do
     printf '%-8s %-10s %s\n' "$set" "$tool" "$(summary "$work/$tool.times")"
   done
 done

@@ -794,6 +794,20 @@ void ThumbnailsTest::downloadWritesWhatTheWindowFetched() {
     QCOMPARE(bytesOf("photo (2).jpg"), photo);
     QCOMPARE(bytesOf("drawing.png"), drawing);
     QCOMPARE(bytesOf("cut.jpg"), photo);
+
+    // Listed on another page, the picture goes with another Referer, which
+    // its server may answer otherwise: it is fetched.
+    QTemporaryDir elsewhere;
+    DownloadJob other;
+    other.Rules = harvest.rules;
+    other.Rules.Page = QUrl(server.url("other.html"));
+    other.Add(elsewhere.path(), "photo.jpg", server.url("photo.jpg"));
+    server.clearRequests();
+    finished.clear();
+    DownloadWorker(other, std::make_unique<FinishedFiles>(finished)).Run();
+    QCOMPARE(finished, QStringList({"saved photo.jpg"}));
+    QCOMPARE(server.requests().size(), 1);
+    QCOMPARE(server.requests()[0].headers.value("referer"), server.url("other.html").toUtf8());
 }
 
 QUILLMAR_TEST_MAIN(ThumbnailsTest)
