@@ -1,6 +1,7 @@
 #include "app/CQuillmarApp.h"
 
 #include "app/CAboutDialog.h"
+#include "app/InterruptWatch.h"
 #include "app/InterruptedDownloads.h"
 #include "app/ProgramVersion.h"
 #include "app/StandardIconStyle.h"
@@ -11,6 +12,7 @@
 #include "core/Prompts.h"
 #include "core/StringTable.h"
 #include "download/DownloadRegistry.h"
+#include "engine/BrowserProfile.h"
 #include "frame/CMainFrame.h"
 
 #include <QDialog>
@@ -44,6 +46,10 @@ CQuillmarApp::~CQuillmarApp() {
     DownloadRegistry::Instance().CancelAllAndWait();
     // The frame and its browser windows go before the application they run in.
     delete mainFrame;
+    // Then the pages let go of meanwhile, and only then their profile, so that
+    // it shuts down cleanly and writes the cookies it holds.
+    sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    BrowserProfile::ClosePersistent();
 }
 
 void CQuillmarApp::SetViewFactory(CDocTemplate::ViewFactory factory) {
@@ -82,6 +88,10 @@ bool CQuillmarApp::InitInstance(const QStringList& addresses) {
     frame->setGeometry(frame->screen()->availableGeometry() -
                        frame->windowHandle()->frameMargins());
     frame->showMaximized();
+    if (!interrupts) {
+        interrupts = new InterruptWatch(this);
+        connect(interrupts, &InterruptWatch::interrupted, this, &CQuillmarApp::EndOnSignal);
+    }
     // Downloads an earlier run left are looked for once the window is up, off
     // the start's path.
     QMetaObject::invokeMethod(
@@ -146,6 +156,13 @@ void CQuillmarApp::OpenNewWindow() {
 
 void CQuillmarApp::SetUpPrinter() {
     Prompts::current().choosePrinter(MainFrame(), Printer());
+}
+
+void CQuillmarApp::EndOnSignal() {
+    if (CMainFrame* frame = MainFrame())
+        frame->CloseWithoutQuestions();
+    // Leaves the loops of open dialogs as well, which a closed frame does not.
+    exit(0);
 }
 
 void CQuillmarApp::ShowAbout() {

@@ -8,6 +8,7 @@
 #include <memory>
 
 class CMainFrame;
+class InterruptWatch;
 class QPrinter;
 
 // The application: start-up gate, settings, document template, main frame.
@@ -45,8 +46,12 @@ private:
     void OpenNewWindow();
     void SetUpPrinter();
     void ShowAbout();
+    // SIGTERM, SIGHUP or SIGINT (the session's end, kill, Ctrl+C) ends the
+    // program as File > Exit does, without asking.
+    void EndOnSignal();
 
     CDocTemplate::ViewFactory viewFactory;
     CDocTemplate* docTemplate = nullptr;
     std::unique_ptr<QPrinter> printer;
+    InterruptWatch* interrupts = nullptr;
 };

@@ -82,4 +82,6 @@ enum CommandId : int {
     // File menu: every running download at once
     ID_FILE_PAUSE_DOWNLOADS = 32850,
     ID_FILE_RESUME_DOWNLOADS = 32851,
+    // File menu: the engine's cookies for other tools
+    ID_FILE_EXPORT_COOKIES = 32862,
 };

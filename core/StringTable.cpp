@@ -60,6 +60,8 @@ const std::unordered_map<int, const char*>& entries() {
                              "File Names"},
         {ID_FILE_PAUSE_DOWNLOADS, "Pause every running download.\nPause All Downloads"},
         {ID_FILE_RESUME_DOWNLOADS, "Resume every paused download.\nResume All Downloads"},
+        {ID_FILE_EXPORT_COOKIES, "Save the logins of this site or of every site in a cookie "
+                                 "file for curl and wget.\nExport Cookies"},
 
         // Dialog tool tips
         {1040, "Cancel"},

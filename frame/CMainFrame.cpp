@@ -15,9 +15,12 @@
 #include "download/CDownloadReportDialog.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
+#include "download/EngineCookieJar.h"
+#include "engine/BrowserProfile.h"
 #include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
+#include "frame/CExportCookiesDialog.h"
 #include "frame/CFollowDialog.h"
 #include "frame/CMinimumSizeDialog.h"
 #include "frame/CQuillmarDoc.h"
@@ -50,6 +53,8 @@
 #include <QStatusBar>
 #include <QTimerEvent>
 #include <QToolBar>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 namespace {
 
@@ -362,6 +367,7 @@ const CommandTable<CMainFrame>& CMainFrame::Commands() {
          &CMainFrame::ShowDownloadReport},
         {{ID_FILE_PAUSE_DOWNLOADS, "&Pause All Downloads"}, &CMainFrame::PauseAllDownloads},
         {{ID_FILE_RESUME_DOWNLOADS, "Res&ume All Downloads"}, &CMainFrame::ResumeAllDownloads},
+        {{ID_FILE_EXPORT_COOKIES, "&Export Cookies..."}, &CMainFrame::ExportCookies},
         {{ID_WINDOW_NEW, "&New Window"}, &CMainFrame::OpenNewWindow},
         {{ID_WINDOW_CASCADE, "&Cascade"}, &CMainFrame::CascadeWindows},
         {{ID_WINDOW_TILE_HORZ, "&Tile"}, &CMainFrame::TileWindows},
@@ -424,6 +430,19 @@ void CMainFrame::ResumeAllDownloads() {
     downloads->SetAllPaused(false);
 }
 
+// The cookies of the active window's profile, which is every window's.
+void CMainFrame::ExportCookies() {
+    const auto* view = qobject_cast<CQuillmarView*>(ActiveViewWidget());
+    QWebEngineProfile* profile =
+        view ? view->Engine()->Page()->profile() : BrowserProfile::Current();
+    const QString host = view ? QUrl(view->Engine()->Location()).host() : QString();
+    const QString saved = CExportCookiesDialog::Run(
+        this, *EngineCookieJar::ForProfile(profile ? profile : QWebEngineProfile::defaultProfile()),
+        host);
+    if (!saved.isEmpty())
+        m_messageLine->setText(saved);
+}
+
 void CMainFrame::CountSelectedImages() {
     m_imageSelCount->SetNumber(m_imageList->GetSelCount());
 }
@@ -447,8 +466,13 @@ void CMainFrame::UpdateUserInterface() {
     menus->Action(ID_VIEW_STATUS_BAR)->setChecked(!m_statusBar->isHidden());
 }
 
+void CMainFrame::CloseWithoutQuestions() {
+    asksBeforeClosing = false;
+    close();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (DownloadRegistry::Instance().DownloadRunning() &&
+    if (asksBeforeClosing && DownloadRegistry::Instance().DownloadRunning() &&
         !Prompts::current().askYesNo(this, downloads->QuitQuestion(),
                                      StringTable::text(IDR_MAINFRAME))) {
         event->ignore();

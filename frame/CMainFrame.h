@@ -93,6 +93,10 @@ public:
     // with the active browser window; runs whenever the event loop goes idle.
     void UpdateUserInterface();
 
+    // Closes as File > Exit does, without asking: running downloads are
+    // interrupted and kept for the next start to offer.
+    void CloseWithoutQuestions();
+
     // What runs the application's commands (New, Print Setup, About).
     void SetApplicationHandlers(ApplicationCommands::Handlers handlers);
 
@@ -151,6 +155,7 @@ private:
     void ShowDownloadReport();
     void PauseAllDownloads();
     void ResumeAllDownloads();
+    void ExportCookies();
     void CountSelectedImages();
     void CountSelectedLinks();
     void CascadeWindows();
@@ -201,4 +206,5 @@ private:
     int animationJobs = 0; // running jobs when the animation was last told
     int onlineTimerId = 0;
     bool resourcesMissing = false;
+    bool asksBeforeClosing = true;
 };

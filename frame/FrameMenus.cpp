@@ -114,14 +114,15 @@ void FrameMenus::CreateMenus() {
         NewMenu(QStringLiteral("&File"),
                 QList<int>{ID_FILE_NEW, Separator, ID_FILE_PRINT_SETUP, Separator} + recentFiles +
                     QList<int>{Separator, ID_FILE_PAUSE_DOWNLOADS, ID_FILE_RESUME_DOWNLOADS,
-                               Separator, ID_APP_EXIT}),
+                               Separator, ID_FILE_EXPORT_COOKIES, Separator, ID_APP_EXIT}),
         view, NewMenu(QStringLiteral("&Scan"), {ID_SCAN_DEEP, ID_SCAN_MIN_SIZE}), help};
     QMenu* window =
         NewMenu(QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ});
     connect(window, &QMenu::aboutToShow, this, [this, window] { ListWindows(window); });
     windowMenus = {NewMenu(QStringLiteral("&File"),
                            {ID_FILE_NEW, ID_FILE_CLOSE, Separator, ID_FILE_PAUSE_DOWNLOADS,
-                            ID_FILE_RESUME_DOWNLOADS, Separator, ID_APP_EXIT}),
+                            ID_FILE_RESUME_DOWNLOADS, Separator, ID_FILE_EXPORT_COOKIES, Separator,
+                            ID_APP_EXIT}),
                    view,
                    NewMenu(QStringLiteral("&Scan"), {ID_SCAN_DEEP, ID_SCAN_SCROLL, ID_SCAN_FOLLOW,
                                                      Separator, ID_SCAN_MIN_SIZE}),

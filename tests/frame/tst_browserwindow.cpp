@@ -5,6 +5,8 @@
 #include "controls/CBitmapButton.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
+#include "download/EngineCookieJar.h"
+#include "download/NetscapeCookieFile.h"
 #include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
@@ -13,6 +15,7 @@
 #include "harvest/CHarvestList.h"
 #include "pagegen/CImagePageDialog.h"
 #include "support/FrameControls.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestMain.h"
 #include "thumbnails/CThumbnailsWindow.h"
@@ -27,11 +30,15 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QNetworkCookie>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QWebEngineCookieStore>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 using namespace bookmarktest;
 
@@ -247,6 +254,89 @@ private slots:
         QCOMPARE(QDir(m_dir.filePath("saved")).entryList(QDir::Files),
                  QStringList({"photo.jpg", "wide.png"}));
         delete window;
+    }
+
+    // Export Cookies writes the active page's site's cookies, or every site's,
+    // as the engine got them, in the file curl and wget read, readable by the
+    // user alone; the dialog says that the file holds logins.
+    void exportCookiesOfTheSiteOrOfEverySite() {
+        testsupport::LoopbackHttpServer server;
+        QVERIFY(server.start());
+        server.setSignIn("/signin", "<p>Welcome</p>", "s1");
+        QWebEngineProfile* profile = m_view->Engine()->Page()->profile();
+        profile->cookieStore()->setCookie(QNetworkCookie("elsewhere", "e1"),
+                                          QUrl("http://example.org/"));
+        FrameControls(*m_frame).addressBox->setText(server.url("signin"));
+        QVERIFY(m_frame->Router().Execute(ID_GO));
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->Engine()->Location(), server.url("signin"), timeout);
+        const EngineCookieJar* jar = EngineCookieJar::ForProfile(profile);
+        QTRY_COMPARE_WITH_TIMEOUT(jar->CookiesOf(QString()).size(), 2, timeout);
+        QStringList texts;
+        bool unmarked = false;
+        const auto exportTo = [&](const QString& path, const QString& choice) {
+            m_prompts.saveFileAnswers = QStringList{path};
+            m_prompts.dialogDriver = [&](QDialog& dialog) {
+                texts.clear();
+                for (const QLabel* label : dialog.findChildren<QLabel*>())
+                    texts.append(label->text());
+                for (QRadioButton* radio : dialog.findChildren<QRadioButton*>()) {
+                    texts.append(radio->text());
+                    if (radio->text().startsWith(choice))
+                        radio->setChecked(true);
+                }
+                dialog.findChild<QCheckBox*>()->setChecked(unmarked);
+                return int(QDialog::Accepted);
+            };
+            QVERIFY(m_frame->Router().Execute(ID_FILE_EXPORT_COOKIES));
+        };
+        const auto names = [](const QString& path) {
+            QStringList read;
+            for (const QNetworkCookie& cookie : NetscapeCookieFile::Read(path).cookies)
+                read.append(cookie.domain() + " " + cookie.name() +
+                            (cookie.isHttpOnly() ? " HttpOnly" : ""));
+            read.sort();
+            return read;
+        };
+
+        exportTo(m_dir.filePath("site.txt"), "Cookies of this &site");
+        QCOMPARE(names(m_dir.filePath("site.txt")), QStringList("127.0.0.1 session HttpOnly"));
+        QVERIFY(texts.filter("logins").size() == 1);
+        QVERIFY(texts.contains("Cookies of this &site, 127.0.0.1: 1 cookie"));
+        QVERIFY(texts.contains("Cookies of &every site: 2 cookies"));
+        QCOMPARE(QFile::permissions(m_dir.filePath("site.txt")),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        QCOMPARE(FrameControls(*m_frame).messageLine->text(),
+                 "1 cookie saved to " + m_dir.filePath("site.txt") + " (readable by you alone)");
+        exportTo(m_dir.filePath("all.txt"), "Cookies of &every site");
+        QCOMPARE(names(m_dir.filePath("all.txt")),
+                 QStringList({"127.0.0.1 session HttpOnly", "example.org elsewhere"}));
+        unmarked = true;
+        exportTo(m_dir.filePath("wget.txt"), "Cookies of this &site");
+        QCOMPARE(names(m_dir.filePath("wget.txt")), QStringList("127.0.0.1 session"));
+    }
+
+    // The cookies a request to a host carries, on whatever path.
+    void siteCookiesAreTheHostsAndThoseOfTheDomainsAboveIt() {
+        QWebEngineProfile scratch;
+        EngineCookieJar jar(scratch.cookieStore());
+        for (const char* domain : {".example.org", "www.example.org", "example.org",
+                                   ".www.example.org", "badexample.org", ".deep.www.example.org"}) {
+            QNetworkCookie cookie(domain, "1");
+            cookie.setDomain(domain);
+            cookie.setPath("/somewhere");
+            QVERIFY(jar.insertCookie(cookie));
+        }
+        const auto names = [&jar](const QString& host) {
+            QStringList found;
+            for (const QNetworkCookie& cookie : jar.CookiesOf(host))
+                found.append(cookie.name());
+            found.sort();
+            return found.join(' ');
+        };
+        QCOMPARE(names("WWW.example.org"), ".example.org .www.example.org www.example.org");
+        QCOMPARE(names("example.org"), ".example.org example.org");
+        QCOMPARE(names("org"), "");
+        QCOMPARE(names(QString()).count(' '), 5);
     }
 
     void withoutAnActiveViewNothingNavigates() {

@@ -177,7 +177,8 @@ private slots:
         QCOMPARE(menus(), withoutWindows);
         QCOMPARE(f.Texts(f.Menu(0)->actions()),
                  (QStringList{"&New\tCtrl+N", "-", "P&rint Setup...", "-", "Recent File", "-",
-                              "&Pause All Downloads", "Res&ume All Downloads", "-", "E&xit"}));
+                              "&Pause All Downloads", "Res&ume All Downloads", "-",
+                              "&Export Cookies...", "-", "E&xit"}));
         const QList<int> alwaysEnabled = {
             ID_BACK,           ID_FORWARD,         ID_STOP,           ID_GO,
             ID_PROGRESS_METER, ID_DOWNLOAD_IMAGES, ID_DOWNLOAD_LINKS, ID_OPEN_BOOKMARKS,
@@ -442,7 +443,7 @@ private slots:
         QList<QAction*> enabled = f.Menu(0)->actions();
         enabled.removeIf([](QAction* item) { return !item->isEnabled() || item->isSeparator(); });
         // New and Print Setup belong to the application, which this test has not.
-        QCOMPARE(f.Texts(enabled), (QStringList{"&1 /tmp/a&&b", "E&xit"}));
+        QCOMPARE(f.Texts(enabled), (QStringList{"&1 /tmp/a&&b", "&Export Cookies...", "E&xit"}));
         QCOMPARE(f.frame.BookmarkPath(),
                  QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                      "/Quillmar/QuillmarLinks.txt");

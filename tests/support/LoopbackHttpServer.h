@@ -45,6 +45,14 @@ public:
     void setRoute(const QByteArray& path, const HttpRoute& route) { setRoutes(path, {route}); }
     // Answers the requests for path with these routes in turn; the last one stays.
     void setRoutes(const QByteArray& path, const QList<HttpRoute>& answers);
+    // A page that signs its visitor in: it sets the persistent HttpOnly cookie
+    // "session=value" for the whole site.
+    void setSignIn(const QByteArray& path, const QByteArray& body, const QByteArray& value) {
+        setRoute(path, {200,
+                        "text/html",
+                        body,
+                        {{"Set-Cookie", "session=" + value + "; Max-Age=3600; HttpOnly"}}});
+    }
     void setFile(const QByteArray& path, const QByteArray& body,
                  const QByteArray& contentType = "text/html") {
         setRoute(path, {200, contentType, body, {}});

@@ -1,7 +1,7 @@
 #include "HarvestDownload.h"
 
 #include "ConsoleDownloadSink.h"
-#include "InterruptWatch.h"
+#include "app/InterruptWatch.h"
 #include "download/ArchivingSink.h"
 #include "download/DownloadArchive.h"
 #include "download/DownloadHandle.h"

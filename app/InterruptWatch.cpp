@@ -1,4 +1,4 @@
-#include "InterruptWatch.h"
+#include "app/InterruptWatch.h"
 
 #include <QSocketNotifier>
 

@@ -5,8 +5,9 @@
 class QSocketNotifier;
 
 // Turns SIGINT, SIGTERM and SIGHUP into a Qt signal on the main thread, so the
-// tool can end its transfers and clean up instead of dying mid-file. The
-// handler only writes the signal's number into a pipe the event loop watches.
+// window and the tool end their transfers and write what they keep instead of
+// dying mid-file. The handler only writes the signal's number into a pipe the
+// event loop watches.
 class InterruptWatch : public QObject {
     Q_OBJECT
 public:
