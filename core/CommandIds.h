@@ -78,6 +78,11 @@ enum CommandId : int {
     ID_VIEW_FORGET_SAVED = 32845,
     ID_VIEW_SPEED_LIMIT = 32855,
     ID_VIEW_FILE_NAMES = 32856,
+    // View menu, Parallel Downloads: how many files one download fetches at once
+    ID_VIEW_PARALLEL_1 = 32857,
+    ID_VIEW_PARALLEL_2 = 32858,
+    ID_VIEW_PARALLEL_4 = 32859,
+    ID_VIEW_PARALLEL_8 = 32860,
 
     // File menu: every running download at once
     ID_FILE_PAUSE_DOWNLOADS = 32850,

@@ -58,6 +58,11 @@ const std::unordered_map<int, const char*>& entries() {
         {ID_VIEW_SPEED_LIMIT, "Limit the speed of all downloads together.\nDownload Speed Limit"},
         {ID_VIEW_FILE_NAMES, "Choose how saved files are named and which folders they go to.\n"
                              "File Names"},
+        {ID_VIEW_PARALLEL_1, "Download one file at a time, in the order of the list.\n"
+                             "One File at a Time"},
+        {ID_VIEW_PARALLEL_2, "Download up to 2 files at once.\n2 Files at Once"},
+        {ID_VIEW_PARALLEL_4, "Download up to 4 files at once.\n4 Files at Once"},
+        {ID_VIEW_PARALLEL_8, "Download up to 8 files at once.\n8 Files at Once"},
         {ID_FILE_PAUSE_DOWNLOADS, "Pause every running download.\nPause All Downloads"},
         {ID_FILE_RESUME_DOWNLOADS, "Resume every paused download.\nResume All Downloads"},
         {ID_FILE_EXPORT_COOKIES, "Save the logins of this site or of every site in a cookie "

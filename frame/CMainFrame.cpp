@@ -12,7 +12,6 @@
 #include "core/DataFolder.h"
 #include "core/Prompts.h"
 #include "core/StringTable.h"
-#include "download/CDownloadReportDialog.h"
 #include "download/DownloadRegistry.h"
 #include "download/DownloadReport.h"
 #include "download/EngineCookieJar.h"
@@ -24,10 +23,11 @@
 #include "frame/CFollowDialog.h"
 #include "frame/CMinimumSizeDialog.h"
 #include "frame/CQuillmarDoc.h"
+#include "frame/DownloadCommands.h"
 #include "frame/DownloadTotalsPane.h"
+#include "frame/FollowCommands.h"
 #include "frame/FrameMenus.h"
 #include "frame/FullTextToolTip.h"
-#include "frame/GalleryCommands.h"
 #include "frame/HoverPrompts.h"
 #include "frame/ListLineMenu.h"
 #include "frame/LockKeyIndicators.h"
@@ -95,8 +95,8 @@ CMainFrame::~CMainFrame() {
 QList<CommandEntry> CMainFrame::CommandEntries() {
     return CQuillmarView::Commands().Entries() + CChildFrame::Commands().Entries() +
            Commands().Entries() + ScanCommands::Commands().Entries() +
-           GalleryCommands::Commands().Entries() + ThumbnailsBinding::Commands().Entries() +
-           ApplicationCommands::Commands().Entries();
+           FollowCommands::Commands().Entries() + DownloadCommands::Commands().Entries() +
+           ThumbnailsBinding::Commands().Entries() + ApplicationCommands::Commands().Entries();
 }
 
 bool CMainFrame::Create() {
@@ -106,8 +106,8 @@ bool CMainFrame::Create() {
     router = new CommandRouter([this] { return CommandRoute(); }, this);
     menus = new FrameMenus(*this, *mdiArea, *router, CommandEntries());
     scanCommands = new ScanCommands(*this, *menus->Action(ID_SCAN_DEEP), &CMinimumSizeDialog::Ask);
-    galleryCommands =
-        new GalleryCommands(*this, *menus->Action(ID_VIEW_SKIP_SAVED), &CFollowDialog::Ask);
+    followCommands = new FollowCommands(*this, &CFollowDialog::Ask);
+    downloadCommands = new DownloadCommands(*this);
     menus->ShowRecentFiles(recentFiles.Entries());
 
     m_navBar = AddBar();
@@ -344,8 +344,10 @@ QList<CommandTarget*> CMainFrame::CommandRoute() const {
     route.append(const_cast<CMainFrame*>(this));
     if (scanCommands)
         route.append(scanCommands);
-    if (galleryCommands)
-        route.append(galleryCommands);
+    if (followCommands)
+        route.append(followCommands);
+    if (downloadCommands)
+        route.append(downloadCommands);
     if (thumbnails)
         route.append(thumbnails);
     route.append(const_cast<ApplicationCommands*>(&applicationCommands));
@@ -363,10 +365,6 @@ const CommandTable<CMainFrame>& CMainFrame::Commands() {
          &CMainFrame::ToggleBars},
         {{ID_VIEW_STATUS_BAR, "&Status Bar", {}, CommandEntry::Style::Checkable},
          &CMainFrame::ToggleStatusBar},
-        {{ID_VIEW_DOWNLOAD_REPORT, "&Download Report...\tCtrl+J", {Qt::CTRL | Qt::Key_J}},
-         &CMainFrame::ShowDownloadReport},
-        {{ID_FILE_PAUSE_DOWNLOADS, "&Pause All Downloads"}, &CMainFrame::PauseAllDownloads},
-        {{ID_FILE_RESUME_DOWNLOADS, "Res&ume All Downloads"}, &CMainFrame::ResumeAllDownloads},
         {{ID_FILE_EXPORT_COOKIES, "&Export Cookies..."}, &CMainFrame::ExportCookies},
         {{ID_WINDOW_NEW, "&New Window"}, &CMainFrame::OpenNewWindow},
         {{ID_WINDOW_CASCADE, "&Cascade"}, &CMainFrame::CascadeWindows},
@@ -389,10 +387,6 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     switch (id) {
     case ID_WINDOW_NEW:
         return ActiveChildFrame() && ActiveChildFrame()->Document();
-    case ID_FILE_PAUSE_DOWNLOADS:
-        return downloads->AnyRunning(false);
-    case ID_FILE_RESUME_DOWNLOADS:
-        return downloads->AnyRunning(true);
     case ID_WINDOW_CASCADE:
     case ID_WINDOW_TILE_HORZ:
         return !mdiArea->subWindowList().isEmpty();
@@ -416,18 +410,6 @@ void CMainFrame::OnExit() {
 
 void CMainFrame::ToggleStatusBar() {
     m_statusBar->setVisible(m_statusBar->isHidden());
-}
-
-void CMainFrame::ShowDownloadReport() {
-    CDownloadReportDialog::ShowFor(*this, *downloads);
-}
-
-void CMainFrame::PauseAllDownloads() {
-    downloads->SetAllPaused(true);
-}
-
-void CMainFrame::ResumeAllDownloads() {
-    downloads->SetAllPaused(false);
 }
 
 // The cookies of the active window's profile, which is every window's.

@@ -3,7 +3,6 @@
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
 #include "core/StringTable.h"
-#include "frame/ParallelDownloadsMenu.h"
 #include "frame/RecentFileList.h"
 
 #include <QAction>
@@ -108,7 +107,9 @@ void FrameMenus::CreateMenus() {
                           {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator, ID_VIEW_RELOAD,
                            ID_VIEW_DOWNLOAD_REPORT, ID_VIEW_THUMBNAILS, ID_VIEW_SKIP_SAVED,
                            ID_VIEW_FORGET_SAVED, ID_VIEW_SPEED_LIMIT, ID_VIEW_FILE_NAMES});
-    view->addMenu(new ParallelDownloadsMenu(&frame));
+    view->addMenu(
+        NewMenu(QStringLiteral("&Parallel Downloads"),
+                {ID_VIEW_PARALLEL_1, ID_VIEW_PARALLEL_2, ID_VIEW_PARALLEL_4, ID_VIEW_PARALLEL_8}));
     QMenu* help = NewMenu(QStringLiteral("&Help"), {ID_APP_ABOUT});
     noWindowMenus = {
         NewMenu(QStringLiteral("&File"),

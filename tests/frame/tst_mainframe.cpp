@@ -6,7 +6,9 @@
 #include "controls/CDigitCounter.h"
 #include "core/CommandIds.h"
 #include "core/CommandRouter.h"
+#include "core/Limits.h"
 #include "core/QtPrompts.h"
+#include "core/Settings.h"
 #include "download/DownloadHandle.h"
 #include "download/DownloadReport.h"
 #include "download/NameTemplate.h"
@@ -28,6 +30,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
@@ -473,6 +476,41 @@ private slots:
             {3725, "01:02:05"}, {86399, "23:59:59"}, {25 * 3600, "01:00:00"}, {-30, "00:00:00"}};
         for (const auto& [seconds, text] : elapsed)
             QCOMPARE(CMainFrame::FormatElapsed(seconds), text);
+    }
+
+    // The download settings' commands store the setting and check their entry;
+    // Parallel Downloads checks one choice, the largest not above the stored
+    // count, also when the count was set elsewhere (by hand, another window).
+    void downloadSettingsAreStoredAndShownChecked() {
+        FrameWithWindows f;
+        QVERIFY(f.frame.Create());
+        const auto defaults = qScopeGuard([] {
+            Settings::SetParallelDownloads(Limits::DefaultParallelDownloads);
+            Settings::SetSkipSavedPictures(false);
+        });
+        QMenu* parallel = f.Menu(1)->actions().last()->menu();
+        const auto shown = [&] { return f.Texts(parallel->actions()).join(','); };
+        QCOMPARE(shown(), "&1,&2,&4*,&8");
+        const QList<std::tuple<int, int, QString>> choices = {
+            {ID_VIEW_PARALLEL_8, 8, "&1,&2,&4,&8*"},
+            {ID_VIEW_PARALLEL_1, 1, "&1*,&2,&4,&8"},
+            {ID_VIEW_PARALLEL_2, 2, "&1,&2*,&4,&8"},
+            {ID_VIEW_PARALLEL_4, 4, "&1,&2,&4*,&8"}};
+        for (const auto& [id, count, entries] : choices) {
+            QVERIFY(f.frame.Router().Execute(id));
+            QCOMPARE(Settings::ParallelDownloads(), count);
+            QCOMPARE(shown(), entries);
+        }
+        for (const auto& [stored, entries] : {std::pair{3, "&1,&2*,&4,&8"}, {16, "&1,&2,&4,&8*"}}) {
+            Settings::SetParallelDownloads(stored);
+            emit parallel->aboutToShow();
+            QCOMPARE(shown(), entries);
+        }
+        QAction* skipSaved = f.frame.CommandAction(ID_VIEW_SKIP_SAVED);
+        for (const bool on : {true, false}) {
+            QVERIFY(f.frame.Router().Execute(ID_VIEW_SKIP_SAVED));
+            QVERIFY(Settings::SkipSavedPictures() == on && skipSaved->isChecked() == on);
+        }
     }
 };
 
