@@ -71,17 +71,6 @@ void DownloadJob::AddListedFrom(const QString& folder, const QString& name, cons
     Entries.last().Policy = policy;
 }
 
-QString DownloadJob::NumberedName(const QString& name, int number) {
-    const qsizetype split = ExtensionStart(name);
-    return name.left(split) + QStringLiteral(" (%1)").arg(number) + name.mid(split);
-}
-
-qsizetype DownloadJob::ExtensionStart(const QString& name) {
-    // A leading dot starts a hidden name, not an extension.
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? dot : name.size();
-}
-
 bool DownloadJob::IsPlainFileName(const QString& name) {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(QLatin1Char('/')) && !name.contains(QDir::separator()) &&

@@ -99,12 +99,6 @@ struct DownloadJob {
         return takenDestinations.contains(destination);
     }
 
-    // name with " (number)" before its extension: "large.jpg", 2 -> "large (2).jpg".
-    static QString NumberedName(const QString& name, int number);
-    // Where the extension of name starts: at its last dot, unless that starts a
-    // hidden name; the size of name when it has none.
-    static qsizetype ExtensionStart(const QString& name);
-
     // True for a name that stays inside the folder it is joined to: not empty,
     // not "." or "..", without a path separator or NUL.
     static bool IsPlainFileName(const QString& name);

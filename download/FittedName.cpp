@@ -1,6 +1,6 @@
 #include "download/FittedName.h"
 
-#include "download/DownloadJob.h"
+#include "download/NumberedName.h"
 
 #include <QStringView>
 
@@ -29,11 +29,11 @@ QStringView Cut(QStringView text, qsizetype room) {
 } // namespace
 
 QString FittedName::Of(const QString& name, int number, qsizetype limit) {
-    const QString numbered = number > 1 ? DownloadJob::NumberedName(name, number) : name;
+    const QString numbered = number > 1 ? NumberedName::Of(name, number) : name;
     if (Utf8Size(numbered) <= limit)
         return numbered;
     const QString mark = number > 1 ? QStringLiteral(" (%1)").arg(number) : QString();
-    qsizetype split = DownloadJob::ExtensionStart(name);
+    qsizetype split = NumberedName::ExtensionStart(name);
     QString tail = mark + name.mid(split);
     if (Utf8Size(tail) > limit / 2) {
         split = name.size();

@@ -1,6 +1,7 @@
 #include "download/JobBuilder.h"
 
 #include "download/DownloadArchive.h"
+#include "download/NumberedName.h"
 #include "harvest/DeepNameRule.h"
 
 JobBuilder::JobBuilder(const JobOrigin& origin, const QString& folder, int parallel)
@@ -87,7 +88,7 @@ void JobBuilder::Add(const HarvestLine& line, const QUrl& page, const RefererPol
 QString JobBuilder::WithListedExtension(const QString& name, const QString& listed) {
     if (DeepNameRule::HasAcceptedExtension(name) || !DeepNameRule::HasAcceptedExtension(listed))
         return name;
-    return name + listed.mid(DownloadJob::ExtensionStart(listed));
+    return name + listed.mid(NumberedName::ExtensionStart(listed));
 }
 
 void JobBuilder::AddNotFetched(const HarvestLine& line, const QString& name,

@@ -1,7 +1,7 @@
 #include "download/NameTemplate.h"
 
-#include "download/DownloadJob.h"
 #include "download/FittedName.h"
+#include "download/NumberedName.h"
 #include "harvest/SafeFileName.h"
 
 #include <QRegularExpression>
@@ -165,7 +165,7 @@ QString NameTemplate::Expand(const Part& part, const NameFields& fields) {
 
 QString NameTemplate::Value(const Token& token, const NameFields& fields) {
     const QString& field = token.text;
-    const qsizetype split = DownloadJob::ExtensionStart(fields.name);
+    const qsizetype split = NumberedName::ExtensionStart(fields.name);
     if (field == QLatin1String("name"))
         return SafeValue(fields.name.left(split));
     if (field == QLatin1String("ext"))
