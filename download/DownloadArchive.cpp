@@ -55,19 +55,14 @@ bool SplitTextLine(QString line, QString& address, QString& name) {
     return tab > 0;
 }
 
-// Qt binds a null text as NULL; the record holds an empty one.
-QString NotNull(const QString& text) {
-    return text.isNull() ? QStringLiteral("") : text;
-}
-
 bool Insert(QSqlQuery& insert, const QString& address, const QString& folder, const QString& name,
             qint64 size, const QString& page) {
     insert.addBindValue(address);
-    insert.addBindValue(NotNull(folder));
+    insert.addBindValue(RecordConnection::NotNull(folder));
     insert.addBindValue(name);
     insert.addBindValue(size);
     insert.addBindValue(QDateTime::currentSecsSinceEpoch());
-    insert.addBindValue(NotNull(page));
+    insert.addBindValue(RecordConnection::NotNull(page));
     return insert.exec();
 }
 

@@ -29,11 +29,6 @@ const QStringList QueueTables = {
                    "elements TEXT NOT NULL, saved INTEGER NOT NULL, PRIMARY KEY (job, position))"),
 };
 
-// Qt binds a null text as NULL; the queue holds an empty one.
-QString NotNull(const QString& text) {
-    return text.isNull() ? QStringLiteral("") : text;
-}
-
 const QString InsertJobText = QStringLiteral(
     "INSERT INTO jobs (owner, folder, recorded, page, policy, file_sources, parallel, rate) "
     "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
@@ -47,8 +42,9 @@ bool InsertEntry(QSqlQuery& insert, qint64 id, int position, const DownloadJob& 
     const RefererPolicy& policy = entry.Page.isEmpty() ? job.Rules.PagePolicy : entry.Policy;
     for (const QVariant& value :
          QVariantList{id, position, entry.Source, entry.Destination, entry.Name,
-                      NotNull(entry.Page.toString()), policy.RuleName(),
-                      NotNull(policy.ElementRuleNames(entry.Source).join(QLatin1Char(','))),
+                      RecordConnection::NotNull(entry.Page.toString()), policy.RuleName(),
+                      RecordConnection::NotNull(
+                          policy.ElementRuleNames(entry.Source).join(QLatin1Char(','))),
                       int(entry.Status == DownloadEntry::State::Saved)})
         insert.addBindValue(value);
     return insert.exec();
@@ -110,10 +106,10 @@ qint64 DownloadQueue::Add(const QString& folder, const DownloadJob& job, bool re
         return 0;
     QSqlQuery insert(database);
     insert.prepare(InsertJobText);
-    for (const QVariant& value :
-         QVariantList{ProcessOwner::This(), NotNull(folder), int(recorded),
-                      NotNull(job.Rules.Page.toString()), job.Rules.PagePolicy.RuleName(),
-                      int(job.Rules.FileSourcesAllowed), job.Parallel, job.Rules.MaxBytesPerSecond})
+    for (const QVariant& value : QVariantList{
+             ProcessOwner::This(), RecordConnection::NotNull(folder), int(recorded),
+             RecordConnection::NotNull(job.Rules.Page.toString()), job.Rules.PagePolicy.RuleName(),
+             int(job.Rules.FileSourcesAllowed), job.Parallel, job.Rules.MaxBytesPerSecond})
         insert.addBindValue(value);
     if (!insert.exec()) {
         database.rollback();
@@ -160,7 +156,7 @@ bool DownloadQueue::Take(const QueuedJob& job) {
     QSqlQuery take(database);
     take.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ? AND owner = ?"));
     take.addBindValue(job.Id);
-    take.addBindValue(NotNull(job.Owner));
+    take.addBindValue(RecordConnection::NotNull(job.Owner));
     QSqlQuery entries(database);
     entries.prepare(QStringLiteral("DELETE FROM entries WHERE job = ?"));
     entries.addBindValue(job.Id);

@@ -63,3 +63,7 @@ RecordConnection::~RecordConnection() {
 QSqlDatabase RecordConnection::Database() const {
     return QSqlDatabase::database(name, false);
 }
+
+QString RecordConnection::NotNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}

@@ -25,6 +25,9 @@ public:
     QString Error() const { return error; }
     QSqlDatabase Database() const;
 
+    // Qt binds a null text as NULL; the tables hold an empty one.
+    static QString NotNull(const QString& text);
+
 private:
     QString name;
     QString error;
