@@ -3,7 +3,7 @@
 #include "app/InterruptedDownloads.h"
 #include "core/CommandIds.h"
 #include "core/StringTable.h"
-#include "download/DownloadQueue.h"
+#include "records/DownloadQueue.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

@@ -11,8 +11,8 @@
 #include "core/CommandIds.h"
 #include "core/Prompts.h"
 #include "core/StringTable.h"
-#include "download/DownloadRegistry.h"
 #include "engine/BrowserProfile.h"
+#include "fetch/DownloadRegistry.h"
 #include "frame/CMainFrame.h"
 
 #include <QDialog>

@@ -2,8 +2,8 @@
 
 #include "app/CInterruptedDownloadsDialog.h"
 #include "core/Prompts.h"
-#include "download/DownloadQueue.h"
 #include "frame/CMainFrame.h"
+#include "records/DownloadQueue.h"
 #include "view/CQuillmarView.h"
 
 void InterruptedDownloads::Offer(CMainFrame& frame) {

@@ -10,9 +10,9 @@
 #include "engine/EngineEnvironment.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
+#include "frame/CHarvestList.h"
 #include "frame/CMainFrame.h"
 #include "frame/CQuillmarDoc.h"
-#include "harvest/CHarvestList.h"
 #include "support/FrameControls.h"
 #include "view/CQuillmarView.h"
 

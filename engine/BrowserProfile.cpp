@@ -1,9 +1,9 @@
 #include "engine/BrowserProfile.h"
 
 #include "core/DataFolder.h"
-#include "download/EngineCookieJar.h"
 #include "engine/ProfileCopy.h"
 #include "engine/StoredCookies.h"
+#include "transfer/EngineCookieJar.h"
 
 #include <QPointer>
 #include <QStandardPaths>

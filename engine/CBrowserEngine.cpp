@@ -1,10 +1,10 @@
 #include "engine/CBrowserEngine.h"
 
-#include "download/EngineCookieJar.h"
 #include "engine/BrowserProfile.h"
 #include "engine/ScanPage.h"
 #include "engine/ShownPageScan.h"
 #include "harvest/SnapshotConverter.h"
+#include "transfer/EngineCookieJar.h"
 
 #include <QFile>
 #include <QJsonDocument>

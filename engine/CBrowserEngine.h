@@ -1,8 +1,8 @@
 #pragma once
 
-#include "download/JobBuilder.h"
-#include "download/RefererPolicy.h"
+#include "downloads/JobBuilder.h"
 #include "harvest/DomSnapshot.h"
+#include "transfer/RefererPolicy.h"
 
 #include <QJsonObject>
 #include <QVariantMap>

@@ -1,7 +1,7 @@
 #include "engine/StoredCookies.h"
 
-#include "download/EngineCookieJar.h"
 #include "engine/ProfileCopy.h"
+#include "transfer/EngineCookieJar.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>

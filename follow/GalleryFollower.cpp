@@ -1,11 +1,11 @@
 #include "follow/GalleryFollower.h"
 
-#include "download/RefererPolicy.h"
 #include "follow/FollowTargets.h"
 #include "follow/SnapshotEntries.h"
 #include "follow/ThumbnailFollower.h"
 #include "follow/ViewerLoader.h"
 #include "follow/ViewerPool.h"
+#include "transfer/RefererPolicy.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,11 +1,11 @@
 #include "follow/ThumbnailFollower.h"
 
-#include "download/RefererPolicy.h"
 #include "follow/FollowSummary.h"
 #include "follow/FollowTargets.h"
 #include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
 #include "follow/ViewerPool.h"
+#include "transfer/RefererPolicy.h"
 
 #include <algorithm>
 #include <utility>

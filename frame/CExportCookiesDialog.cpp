@@ -1,8 +1,8 @@
 #include "frame/CExportCookiesDialog.h"
 
 #include "core/Prompts.h"
-#include "download/EngineCookieJar.h"
-#include "download/NetscapeCookieFile.h"
+#include "transfer/EngineCookieJar.h"
+#include "transfer/NetscapeCookieFile.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "frame/CFileNamesDialog.h"
 
-#include "download/NameTemplate.h"
+#include "names/NameTemplate.h"
 
 #include <QCheckBox>
 #include <QComboBox>

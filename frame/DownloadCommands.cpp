@@ -4,12 +4,12 @@
 #include "core/Limits.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
-#include "download/CDownloadReportDialog.h"
-#include "download/DownloadArchive.h"
-#include "download/DownloadReport.h"
-#include "download/ReportDownloadSink.h"
+#include "downloads/DownloadReport.h"
+#include "downloads/ReportDownloadSink.h"
+#include "frame/CDownloadReportDialog.h"
 #include "frame/CFileNamesDialog.h"
 #include "frame/CMainFrame.h"
+#include "records/DownloadArchive.h"
 #include "view/CQuillmarView.h"
 
 #include <QAction>

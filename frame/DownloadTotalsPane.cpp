@@ -1,6 +1,6 @@
 #include "frame/DownloadTotalsPane.h"
 
-#include "download/DownloadReport.h"
+#include "downloads/DownloadReport.h"
 
 #include <QLabel>
 #include <QStatusBar>

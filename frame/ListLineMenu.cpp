@@ -1,6 +1,6 @@
 #include "frame/ListLineMenu.h"
 
-#include "harvest/CHarvestList.h"
+#include "frame/CHarvestList.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "core/Limits.h"
 #include "core/Settings.h"
-#include "download/DownloadReport.h"
+#include "downloads/DownloadReport.h"
 #include "thumbnails/FlowLayout.h"
 #include "thumbnails/ThumbnailDelegate.h"
 #include "thumbnails/ThumbnailFilter.h"

@@ -1,9 +1,9 @@
 #include "thumbnails/PictureFetcher.h"
 
-#include "download/HeldPictures.h"
+#include "fetch/HeldPictures.h"
 
-#include "download/TransferRules.h"
 #include "thumbnails/PictureTransfer.h"
+#include "transfer/TransferRules.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <QSet>
 #include <QStringList>
 
-#include "download/TransferLoop.h"
+#include "transfer/TransferLoop.h"
 
 #include <curl/curl.h>
 

@@ -1,6 +1,6 @@
 #include "thumbnails/PictureTransfer.h"
 
-#include "download/TransferRules.h"
+#include "transfer/TransferRules.h"
 
 #include <QUrl>
 

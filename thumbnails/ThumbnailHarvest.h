@@ -1,7 +1,7 @@
 #pragma once
 
-#include "download/TransferRules.h"
 #include "harvest/DeepPageScan.h"
+#include "transfer/TransferRules.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "thumbnails/ThumbnailLoader.h"
 
-#include "download/TransferRules.h"
 #include "thumbnails/ThumbnailMaker.h"
+#include "transfer/TransferRules.h"
 
 #include <QMetaObject>
 #include <QTimer>

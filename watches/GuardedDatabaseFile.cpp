@@ -1,6 +1,6 @@
 #include "watches/GuardedDatabaseFile.h"
 
-#include "download/RecordConnection.h"
+#include "records/RecordConnection.h"
 
 #include <QFile>
 #include <QFileInfo>

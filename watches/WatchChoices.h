@@ -1,7 +1,7 @@
 #pragma once
 
-#include "download/NameTemplate.h"
 #include "follow/FollowOptions.h"
+#include "names/NameTemplate.h"
 
 #include <QByteArray>
 #include <QSize>

@@ -1,7 +1,7 @@
 #include "watches/WatchStore.h"
 
 #include "core/DataFolder.h"
-#include "download/RecordConnection.h"
+#include "records/RecordConnection.h"
 #include "watches/AdvisoryLock.h"
 #include "watches/GuardedDatabaseFile.h"
 #include "watches/WatchSchedule.h"

@@ -3,9 +3,9 @@
 // own, as the browser does, PARALLEL files at once (default 4), and prints the
 // time taken and the peak memory use.
 
-#include "download/DownloadJob.h"
-#include "download/DownloadProgressSink.h"
-#include "download/DownloadWorker.h"
+#include "fetch/DownloadJob.h"
+#include "fetch/DownloadProgressSink.h"
+#include "fetch/DownloadWorker.h"
 
 #include <QElapsedTimer>
 #include <QFile>

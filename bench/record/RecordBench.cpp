@@ -5,7 +5,7 @@
 //   quillmar-record-bench write FILE PREFIX N   records PREFIX0 .. PREFIXN-1, one by one
 //   quillmar-record-bench check FILE PREFIX N   prints how many of those are missing
 
-#include "download/DownloadArchive.h"
+#include "records/DownloadArchive.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "download/DownloadQueue.h"
+#include "records/DownloadQueue.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 

@@ -1,5 +1,5 @@
-#include "download/NetscapeCookieFile.h"
 #include "support/TestMain.h"
+#include "transfer/NetscapeCookieFile.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "core/DataFolder.h"
-#include "download/ArchivingSink.h"
-#include "download/DownloadArchive.h"
+#include "records/ArchivingSink.h"
+#include "records/DownloadArchive.h"
 #include "support/TestMain.h"
 
 #include <QCryptographicHash>

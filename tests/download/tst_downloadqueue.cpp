@@ -1,5 +1,5 @@
-#include "download/DownloadQueue.h"
-#include "download/QueueingSink.h"
+#include "records/DownloadQueue.h"
+#include "records/QueueingSink.h"
 #include "support/TestMain.h"
 
 #include <QRegularExpression>

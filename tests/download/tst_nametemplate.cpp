@@ -1,5 +1,5 @@
-#include "download/JobBuilder.h"
-#include "download/NameTemplate.h"
+#include "downloads/JobBuilder.h"
+#include "names/NameTemplate.h"
 #include "support/TestMain.h"
 
 #include <QDir>

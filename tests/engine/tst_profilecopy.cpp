@@ -1,8 +1,8 @@
-#include "download/EngineCookieJar.h"
 #include "engine/BrowserProfile.h"
 #include "engine/ProfileCopy.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
+#include "transfer/EngineCookieJar.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>

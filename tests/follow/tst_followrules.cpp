@@ -1,4 +1,4 @@
-#include "download/JobBuilder.h"
+#include "downloads/JobBuilder.h"
 #include "follow/FollowProgress.h"
 #include "follow/FollowSummary.h"
 #include "follow/FollowTargets.h"

@@ -1,12 +1,12 @@
 #include "bookmarks/LinkHistory.h"
-#include "download/TypeExtension.h"
-#include "harvest/CHarvestList.h"
+#include "frame/CHarvestList.h"
 #include "harvest/DeepNameRule.h"
 #include "harvest/IsImageFileName.h"
 #include "harvest/ListOrder.h"
 #include "harvest/ListSink.h"
 #include "harvest/NameProp.h"
 #include "harvest/PageScan.h"
+#include "names/TypeExtension.h"
 #include "support/TestMain.h"
 
 #include <QItemSelection>

@@ -1,4 +1,4 @@
-#include "download/DownloadArchive.h"
+#include "records/DownloadArchive.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"

@@ -1,6 +1,6 @@
-#include "download/DownloadArchive.h"
 #include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
+#include "records/DownloadArchive.h"
 #include "support/DrawnScene.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"

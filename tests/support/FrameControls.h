@@ -7,8 +7,8 @@
 #include "controls/CDigitCounter.h"
 #include "controls/CProgressMeter.h"
 #include "core/CommandIds.h"
+#include "frame/CHarvestList.h"
 #include "frame/CMainFrame.h"
-#include "harvest/CHarvestList.h"
 
 #include <QLabel>
 #include <QStatusBar>

@@ -1,8 +1,7 @@
-#include "download/DownloadProgressSink.h"
-#include "download/DownloadReport.h"
-#include "download/DownloadTransfer.h"
-#include "download/DownloadWorker.h"
-#include "download/RefererPolicy.h"
+#include "downloads/DownloadReport.h"
+#include "fetch/DownloadProgressSink.h"
+#include "fetch/DownloadTransfer.h"
+#include "fetch/DownloadWorker.h"
 #include "support/DrawnScene.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
@@ -16,6 +15,7 @@
 #include "thumbnails/ThumbnailLoader.h"
 #include "thumbnails/ThumbnailMaker.h"
 #include "thumbnails/ThumbnailModel.h"
+#include "transfer/RefererPolicy.h"
 
 #include <QApplication>
 #include <QBuffer>

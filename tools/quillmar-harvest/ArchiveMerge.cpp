@@ -1,7 +1,7 @@
 #include "ArchiveMerge.h"
 
 #include "ToolName.h"
-#include "download/DownloadArchive.h"
+#include "records/DownloadArchive.h"
 
 #include <cstdio>
 

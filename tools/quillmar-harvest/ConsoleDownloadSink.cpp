@@ -1,6 +1,6 @@
 #include "ConsoleDownloadSink.h"
 
-#include "download/DownloadFolders.h"
+#include "fetch/DownloadFolders.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "download/DownloadJob.h"
-#include "download/DownloadProgressSink.h"
+#include "fetch/DownloadJob.h"
+#include "fetch/DownloadProgressSink.h"
 
 #include <atomic>
 

@@ -2,13 +2,13 @@
 
 #include "ConsoleDownloadSink.h"
 #include "app/InterruptWatch.h"
-#include "download/ArchivingSink.h"
-#include "download/DownloadArchive.h"
-#include "download/DownloadHandle.h"
-#include "download/DownloadWorker.h"
-#include "download/EngineCookieJar.h"
-#include "download/JobBuilder.h"
+#include "downloads/JobBuilder.h"
+#include "fetch/DownloadHandle.h"
+#include "fetch/DownloadWorker.h"
 #include "follow/FollowedList.h"
+#include "records/ArchivingSink.h"
+#include "records/DownloadArchive.h"
+#include "transfer/EngineCookieJar.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/Limits.h"
-#include "download/DownloadJob.h"
-#include "download/NameTemplate.h"
+#include "fetch/DownloadJob.h"
+#include "names/NameTemplate.h"
 
 #include <QHash>
 #include <QString>

@@ -1,10 +1,10 @@
 #include "SimilarPictures.h"
 
-#include "download/EngineCookieJar.h"
-#include "download/TransferRules.h"
 #include "thumbnails/AlikeGroups.h"
 #include "thumbnails/ThumbnailLoader.h"
 #include "thumbnails/ThumbnailMaker.h"
+#include "transfer/EngineCookieJar.h"
+#include "transfer/TransferRules.h"
 
 #include <QMetaObject>
 #include <QSet>

@@ -10,10 +10,10 @@
 #include "app/InterruptWatch.h"
 #include "app/ProgramVersion.h"
 #include "core/Limits.h"
-#include "download/DownloadArchive.h"
-#include "download/DownloadWorker.h"
-#include "download/EngineCookieJar.h"
 #include "engine/EngineEnvironment.h"
+#include "fetch/DownloadWorker.h"
+#include "records/DownloadArchive.h"
+#include "transfer/EngineCookieJar.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

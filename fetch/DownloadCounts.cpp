@@ -1,0 +1,46 @@
+#include "fetch/DownloadCounts.h"
+
+#include "fetch/DownloadProgressSink.h"
+
+void DownloadCounts::Add(Kind kind) {
+    switch (kind) {
+    case Kind::Saved:
+        ++saved;
+        break;
+    case Kind::AlreadySaved:
+        ++alreadySaved;
+        break;
+    case Kind::Skipped:
+        ++skipped;
+        break;
+    case Kind::Failed:
+        ++failed;
+        break;
+    case Kind::Cancelled:
+        ++cancelled;
+        break;
+    }
+}
+
+DownloadCounts::Kind DownloadCounts::KindOf(bool saved, const QString& reason) {
+    if (saved)
+        return reason == AlreadySavedReason() ? Kind::AlreadySaved : Kind::Saved;
+    return reason == DownloadProgressSink::CancelledReason() ? Kind::Cancelled : Kind::Failed;
+}
+
+QString DownloadCounts::Text() const {
+    QString text = QStringLiteral("%1 saved, %2 already saved, %3 skipped, %4 failed")
+                       .arg(saved)
+                       .arg(alreadySaved)
+                       .arg(skipped)
+                       .arg(failed);
+    if (cancelled > 0)
+        text += QStringLiteral(", %1 cancelled").arg(cancelled);
+    return text;
+}
+
+QString DownloadCounts::CompletionMessage() const {
+    if (alreadySaved + skipped + failed + cancelled == 0)
+        return QStringLiteral("Download complete");
+    return QStringLiteral("Download complete: ") + Text();
+}
