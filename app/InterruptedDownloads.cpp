@@ -26,7 +26,7 @@ void InterruptedDownloads::Offer(CMainFrame& frame) {
         if (answer != QDialog::Accepted || !question.Chosen(i))
             queue.Forget(job);
         else if (queue.Take(job)) // another process started at the same time may have taken it
-            view->ResumeDownload(job);
+            view->WindowDownloads().Resume(job);
     }
 }
 

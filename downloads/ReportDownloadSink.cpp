@@ -1,47 +1,12 @@
 #include "downloads/ReportDownloadSink.h"
 
-#include "core/Settings.h"
 #include "downloads/DownloadReport.h"
-#include "fetch/DownloadRegistry.h"
-#include "records/ArchivingSink.h"
-#include "records/QueueingSink.h"
-#include "transfer/RatePacer.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 
 ReportDownloadSink::ReportDownloadSink(DownloadReport* report, int reportedJob)
     : report(report), reportedJob(reportedJob), filesLeftShown(std::make_shared<int>(0)) {}
-
-bool ReportDownloadSink::Start(DownloadReport* report, QString folder, DownloadJob job,
-                               std::shared_ptr<DownloadArchive> archive, int retryOf) {
-    const int reported = report ? report->AddJob(folder, job, retryOf) : 0;
-    job.Rules.SharedPace = SharedPace();
-    job.Rules.MaxBytesPerSecond = job.Rules.SharedPace->Rate();
-    std::unique_ptr<DownloadProgressSink> sink =
-        std::make_unique<ReportDownloadSink>(report, reported);
-    const bool recorded = archive != nullptr;
-    if (archive)
-        sink = std::make_unique<ArchivingSink>(std::move(sink), std::move(archive), job);
-    sink = std::make_unique<QueueingSink>(std::move(sink), folder, job, recorded);
-    if (std::shared_ptr<DownloadHandle> handle =
-            DownloadRegistry::Instance().Start(std::move(job), std::move(sink))) {
-        if (report)
-            report->SetHandle(reported, std::move(handle));
-        return true;
-    }
-    if (report)
-        report->JobEnded(reported);
-    return false;
-}
-
-// The speed limit holds for all downloads together, and a change of it for
-// those running too.
-std::shared_ptr<RatePacer> ReportDownloadSink::SharedPace() {
-    static const auto pace = std::make_shared<RatePacer>(0);
-    pace->SetRate(qint64(Settings::DownloadSpeedLimit()) * 1024);
-    return pace;
-}
 
 template <typename Apply> void ReportDownloadSink::Post(Apply apply) {
     QCoreApplication* application = QCoreApplication::instance();

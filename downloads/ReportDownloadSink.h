@@ -1,15 +1,12 @@
 #pragma once
 
-#include "fetch/DownloadJob.h"
 #include "fetch/DownloadProgressSink.h"
 
 #include <QPointer>
 
 #include <memory>
 
-class DownloadArchive;
 class DownloadReport;
-class RatePacer;
 
 // Feeds a worker's reports into the download report: files left (summed over
 // the workers running), running jobs, the job's end and each file's progress
@@ -21,15 +18,6 @@ class ReportDownloadSink : public DownloadProgressSink {
 public:
     explicit ReportDownloadSink(DownloadReport* report, int reportedJob = 0);
 
-    // Notes the job in the report (as a retry of job retryOf, if given) and
-    // starts a worker on it that reports there, recording each saved file in
-    // archive when there is one and keeping the job in the download queue
-    // while it runs, within the speed limit; false when no worker could be
-    // started. The folder is taken as a copy: a retry names its job's folder,
-    // which moves when the report adds the retry.
-    static bool Start(DownloadReport* report, QString folder, DownloadJob job,
-                      std::shared_ptr<DownloadArchive> archive = nullptr, int retryOf = 0);
-
     void AnimationStarted() override;
     void AnimationStopped() override;
     void FilesLeft(int count) override;
@@ -37,10 +25,6 @@ public:
     void FileFinished(int index, const QString& name, bool saved, const QString& reason) override;
     void FileProgress(int index, qint64 received, qint64 total) override;
     void FileRetrying(int index, int nextTry, int tries) override;
-
-    // The pace every download of the window keeps to together, set to the
-    // limit the settings give now.
-    static std::shared_ptr<RatePacer> SharedPace();
 
 private:
     template <typename Apply> void Post(Apply apply);

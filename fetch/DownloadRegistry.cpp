@@ -15,12 +15,14 @@ DownloadRegistry& DownloadRegistry::Instance() {
     return registry;
 }
 
-std::shared_ptr<DownloadHandle>
-DownloadRegistry::Start(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink) {
+std::shared_ptr<DownloadHandle> DownloadRegistry::Start(DownloadJob job,
+                                                        std::unique_ptr<DownloadProgressSink> sink,
+                                                        std::shared_ptr<RatePacer> sharedPace) {
     JoinFinished();
     std::lock_guard<std::mutex> guard(lock);
     Slot& slot = workers.emplace_back();
-    slot.worker = std::make_unique<DownloadWorker>(std::move(job), std::move(sink));
+    slot.worker =
+        std::make_unique<DownloadWorker>(std::move(job), std::move(sink), std::move(sharedPace));
     try {
         slot.thread = std::thread(&DownloadRegistry::RunSlot, this, &slot);
     } catch (const std::system_error&) {

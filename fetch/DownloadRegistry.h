@@ -11,6 +11,7 @@
 class DownloadHandle;
 class DownloadProgressSink;
 class DownloadWorker;
+class RatePacer;
 
 // The program-wide download state: every running worker with its thread.
 // DownloadRunning holds while at least one worker runs; a cancellation request
@@ -26,11 +27,12 @@ public:
     // The registry the program's commands use.
     static DownloadRegistry& Instance();
 
-    // Starts a worker for the job on a thread of its own; the worker owns the
-    // job and the sink from here on. Returns the job's handle, null when no
-    // thread could be created.
+    // Starts a worker for the job on a thread of its own, keeping to
+    // sharedPace when given; the worker owns the job and the sink from here
+    // on. Returns the job's handle, null when no thread could be created.
     std::shared_ptr<DownloadHandle> Start(DownloadJob job,
-                                          std::unique_ptr<DownloadProgressSink> sink);
+                                          std::unique_ptr<DownloadProgressSink> sink,
+                                          std::shared_ptr<RatePacer> sharedPace = nullptr);
 
     bool DownloadRunning() const;
     int RunningCount() const;

@@ -14,12 +14,12 @@ constexpr int PollMilliseconds = 1000;
 
 } // namespace
 
-DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink)
+DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink,
+                               std::shared_ptr<RatePacer> sharedPace)
     : job(std::move(job)), sink(std::move(sink)), handle(std::make_shared<DownloadHandle>(this)),
-      pace(this->job.Rules.SharedPace
-               ? this->job.Rules.SharedPace
-               : std::make_shared<RatePacer>(this->job.Rules.MaxBytesPerSecond)),
-      folders(this->job.Entries) {
+      pace(sharedPace ? sharedPace
+                      : std::make_shared<RatePacer>(this->job.Rules.MaxBytesPerSecond)),
+      paceShared(sharedPace != nullptr), folders(this->job.Entries) {
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);
     loop.LimitHostConnections(parallel);
@@ -55,7 +55,7 @@ int DownloadWorker::Run() {
         slot.transfer = std::make_unique<DownloadTransfer>(job, folders, cancelRequested, *sink,
                                                            savedDestinations);
         // A shared pace may be limited later, while the job runs.
-        if (pace->IsLimited() || job.Rules.SharedPace)
+        if (pace->IsLimited() || paceShared)
             slot.transfer->PaceWith(pace.get());
     }
     filesLeft = job.Count();

@@ -25,7 +25,10 @@ class DownloadTransfer;
 // The job's folders are opened when the worker is made.
 class DownloadWorker {
 public:
-    DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink);
+    // sharedPace: a pace the job keeps to together with other jobs, instead of
+    // its own job.Rules.MaxBytesPerSecond; its limit may change while the job runs.
+    DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgressSink> sink,
+                   std::shared_ptr<RatePacer> sharedPace = nullptr);
     ~DownloadWorker();
     DownloadWorker(const DownloadWorker&) = delete;
     DownloadWorker& operator=(const DownloadWorker&) = delete;
@@ -79,6 +82,7 @@ private:
     TransferLoop loop;    // drives every transfer; RequestCancel wakes it
     std::vector<Slot> workSlots;
     std::shared_ptr<RatePacer> pace; // the speed limit over all the job's transfers
+    bool paceShared;
     DownloadFolders folders;         // opened when the job starts
     QSet<QString> savedDestinations; // shared by the transfers
     int nextEntry = 0;

@@ -3,7 +3,7 @@
 #include "core/Prompts.h"
 #include "downloads/DownloadProgressText.h"
 #include "downloads/DownloadReport.h"
-#include "downloads/ReportDownloadSink.h"
+#include "downloads/Downloads.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -275,9 +275,12 @@ void CDownloadReportDialog::OnRetryFailed() {
     const DownloadReport::Job* found = report.FindJob(job);
     if (!found)
         return;
-    DownloadJob retry = report.FailedFilesOf(job);
-    if (retry.Count() > 0 &&
-        ReportDownloadSink::Start(&report, found->folder, std::move(retry), nullptr, job))
+    DownloadRequest retry = DownloadRequest::FromSettings(JobOrigin(), found->folder);
+    retry.job = report.FailedFilesOf(job);
+    retry.folderRecord = false;
+    retry.retryOf = job;
+    retry.report = &report;
+    if (retry.job->Count() > 0 && Downloads::Start(retry))
         report.SetMessage(QStringLiteral("Downloading..."));
     UpdateButtons();
 }

@@ -5,7 +5,7 @@
 #include "core/Prompts.h"
 #include "core/Settings.h"
 #include "downloads/DownloadReport.h"
-#include "downloads/ReportDownloadSink.h"
+#include "downloads/Downloads.h"
 #include "frame/CDownloadReportDialog.h"
 #include "frame/CFileNamesDialog.h"
 #include "frame/CMainFrame.h"
@@ -141,8 +141,7 @@ void DownloadCommands::SetSpeedLimit() {
     dialog.setIntRange(0, Limits::MaxDownloadSpeedLimit);
     dialog.setIntValue(Settings::DownloadSpeedLimit());
     if (Prompts::current().runModal(dialog) == QDialog::Accepted) {
-        Settings::SetDownloadSpeedLimit(dialog.intValue());
-        ReportDownloadSink::SharedPace();
+        Downloads::SetSpeedLimit(qint64(dialog.intValue()) * 1024);
     }
 }
 
@@ -153,7 +152,8 @@ void DownloadCommands::SetFileNames() {
     CFileNamesDialog dialog(
         Settings::DownloadFileNames(),
         [active](const NameTemplate& names) {
-            return active ? active->PreviewNames(names, CFileNamesDialog::PreviewCount)
+            return active ? active->WindowDownloads().PreviewNames(names,
+                                                                   CFileNamesDialog::PreviewCount)
                           : QStringList();
         },
         &frame);

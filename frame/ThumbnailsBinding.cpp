@@ -2,7 +2,7 @@
 
 #include "core/CommandIds.h"
 #include "core/Settings.h"
-#include "downloads/JobBuilder.h"
+#include "downloads/Downloads.h"
 #include "engine/CBrowserEngine.h"
 #include "frame/CChildFrame.h"
 #include "frame/CDocTemplate.h"
@@ -104,9 +104,9 @@ bool ThumbnailsBinding::IsShown() const {
 void ThumbnailsBinding::ShowHarvest(CQuillmarView& view, const Harvest& harvest) {
     if (!IsShown())
         return;
-    const JobBuilder rules(view.Engine()->DownloadOrigin(), QString(), 1);
     window->SetMinimumSize(Settings::MinimumPictureSize());
-    window->SetHarvest(ThumbnailHarvest::From(harvest, rules.Job().Rules));
+    window->SetHarvest(
+        ThumbnailHarvest::From(harvest, Downloads::RulesFor(view.Engine()->DownloadOrigin())));
     ListSelectionChanged();
 }
 
@@ -143,7 +143,7 @@ void ThumbnailsBinding::Download(const QStringList& addresses) {
     // What the view says of the request shows in the window too, where the user is.
     const QMetaObject::Connection relay =
         connect(view, &CQuillmarView::messageChanged, window, &CThumbnailsWindow::ShowMessage);
-    view->DownloadSelected(
+    view->WindowDownloads().DownloadSelected(
         LinesOf(images.SelectedLines(), shown) + LinesOf(links.SelectedLines(), shown),
         BothMaps(view->LastHarvest()), QStringLiteral("No available image files."));
     disconnect(relay);

@@ -6,23 +6,7 @@
 
 ArchivingSink::ArchivingSink(std::unique_ptr<DownloadProgressSink> inner,
                              std::shared_ptr<DownloadArchive> archive, const DownloadJob& job)
-    : inner(std::move(inner)), archive(std::move(archive)), job(job) {}
-
-void ArchivingSink::AnimationStarted() {
-    inner->AnimationStarted();
-}
-
-void ArchivingSink::AnimationStopped() {
-    inner->AnimationStopped();
-}
-
-void ArchivingSink::FilesLeft(int count) {
-    inner->FilesLeft(count);
-}
-
-void ArchivingSink::Message(const QString& text) {
-    inner->Message(text);
-}
+    : ForwardingSink(std::move(inner)), archive(std::move(archive)), job(job) {}
 
 void ArchivingSink::FileFinished(int index, const QString& name, bool saved,
                                  const QString& reason) {
@@ -35,9 +19,5 @@ void ArchivingSink::FileFinished(int index, const QString& name, bool saved,
     }
     // Saved or not, the file is no longer this process's to fetch.
     archive->Release(job.Entries.value(index).Source);
-    inner->FileFinished(index, name, saved, reason);
-}
-
-void ArchivingSink::FileProgress(int index, qint64 received, qint64 total) {
-    inner->FileProgress(index, received, total);
+    ForwardingSink::FileFinished(index, name, saved, reason);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fetch/DownloadProgressSink.h"
+#include "fetch/ForwardingSink.h"
 #include "records/DownloadQueue.h"
 
 #include <memory>
@@ -9,7 +9,7 @@
 // download queue while it runs: written when the sink is made, each saved
 // file marked, removed when the job ends or is cancelled, and left for the
 // next start when the program ends first (or never ends it, crashing).
-class QueueingSink : public DownloadProgressSink {
+class QueueingSink : public ForwardingSink {
 public:
     QueueingSink(std::unique_ptr<DownloadProgressSink> inner, const QString& folder,
                  const DownloadJob& job, bool recorded, DownloadQueue queue = DownloadQueue());
@@ -18,17 +18,11 @@ public:
     QueueingSink(const QueueingSink&) = delete;
     QueueingSink& operator=(const QueueingSink&) = delete;
 
-    void AnimationStarted() override;
     void AnimationStopped() override;
-    void FilesLeft(int count) override;
-    void Message(const QString& text) override;
     void FileFinished(int index, const QString& name, bool saved, const QString& reason) override;
-    void FileProgress(int index, qint64 received, qint64 total) override;
-    void FileRetrying(int index, int nextTry, int tries) override;
     void Interrupted() override;
 
 private:
-    std::unique_ptr<DownloadProgressSink> inner;
     DownloadQueue queue;
     qint64 id;
     bool interrupted = false;

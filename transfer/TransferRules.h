@@ -9,10 +9,6 @@
 
 #include <curl/curl.h>
 
-#include <memory>
-
-class RatePacer;
-
 // The rules every fetch made for a page follows, whether it writes a file or
 // fills memory: which addresses the page may have fetched, the cookies and the
 // Referer each request and redirect hop carries, how fast it may arrive, and
@@ -35,9 +31,6 @@ public:
     bool FileSourcesAllowed = false;
     // The most bytes a second all transfers under these rules receive together; 0: no limit.
     qint64 MaxBytesPerSecond = 0;
-    // When set, the transfers keep to this pace, shared with other jobs,
-    // instead of MaxBytesPerSecond.
-    std::shared_ptr<RatePacer> SharedPace;
 
     // Sets what every request shares: agent, time limits and the cookies,
     // which the transfer library sends to their own hosts only.

@@ -1,27 +1,17 @@
 #include "view/CQuillmarView.h"
 
-#include "bookmarks/BookmarkFile.h"
-#include "bookmarks/CBookmarkDialog.h"
-#include "bookmarks/CHistoryDialog.h"
 #include "bookmarks/LinkHistory.h"
 #include "core/CommandIds.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
-#include "downloads/DownloadReport.h"
-#include "downloads/JobBuilder.h"
-#include "downloads/ReportDownloadSink.h"
 #include "engine/CBrowserEngine.h"
 #include "fetch/DownloadRegistry.h"
 #include "follow/PageFollow.h"
-#include "pagegen/CImagePageDialog.h"
-#include "records/DownloadArchive.h"
-#include "records/DownloadQueue.h"
 #include "transfer/EngineCookieJar.h"
 #include "view/PageScroller.h"
 #include "view/ViewInput.h"
 
 #include <QCloseEvent>
-#include <QDate>
 #include <QHash>
 #include <QPointer>
 #include <QPrinter>
@@ -50,8 +40,8 @@ const char* const CQuillmarView::OpenNewViewText = "Open new view.";
 const char* const CQuillmarView::NotAnAddressText = "Not a valid address.";
 
 CQuillmarView::CQuillmarView(const QString& startAddress, QWidget* parent)
-    : QWidget(parent), startAddress(startAddress),
-      downloadFolder(QString::fromLatin1(NoFolderText)), engine(new CBrowserEngine(this)) {
+    : QWidget(parent), startAddress(startAddress), downloads(*this), bookmarks(*this),
+      engine(new CBrowserEngine(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(engine);
@@ -75,10 +65,6 @@ CQuillmarView::~CQuillmarView() {
 
 void CQuillmarView::SetInput(ViewInput* frameInput) {
     input = frameInput;
-}
-
-void CQuillmarView::SetDownloadReport(DownloadReport* report) {
-    downloads = report;
 }
 
 CBrowserEngine* CQuillmarView::Engine() const {
@@ -111,7 +97,7 @@ void CQuillmarView::SetActive(bool nowActive) {
     // Reactivating the window already shown keeps the user's selection.
     if (!listsShown) {
         ShowOwnOrFreshScan();
-        emit folderChanged(downloadFolder);
+        emit folderChanged(downloads.Folder());
     }
     RecordLocation();
 }
@@ -122,19 +108,6 @@ const Harvest& CQuillmarView::LastHarvest() const {
 
 void CQuillmarView::SetLastHarvest(const Harvest& scan) {
     harvest = scan;
-}
-
-QString CQuillmarView::DownloadFolder() const {
-    return downloadFolder;
-}
-
-bool CQuillmarView::DownloadFolderChosen() const {
-    return folderChosen;
-}
-
-void CQuillmarView::SetDownloadFolder(const QString& folder, bool chosen) {
-    downloadFolder = folder;
-    folderChosen = chosen;
 }
 
 const QStringList& CQuillmarView::History() const {
@@ -323,174 +296,42 @@ void CQuillmarView::PrintFinished() {
     printer.reset();
 }
 
-// Download commands and the download folder -------------------------------
+// Download commands --------------------------------------------------------
 
 void CQuillmarView::OnSetDownloadFolder() {
-    if (!BrowseForDownloadFolder())
-        return;
-    folderChosen = true;
-    emit folderChanged(downloadFolder);
+    downloads.ChooseFolder();
 }
 
 void CQuillmarView::OnDownloadImages() {
     if (input)
-        DownloadSelected(input->SelectedImages(), harvest.imageMap,
-                         QStringLiteral("No available image files."));
+        downloads.DownloadSelected(input->SelectedImages(), harvest.imageMap,
+                                   QStringLiteral("No available image files."));
 }
 
 void CQuillmarView::OnDownloadImageLinks() {
     if (input)
-        DownloadSelected(input->SelectedLinks(), harvest.linkMap,
-                         QStringLiteral("No available image links."));
+        downloads.DownloadSelected(input->SelectedLinks(), harvest.linkMap,
+                                   QStringLiteral("No available image links."));
 }
 
-bool CQuillmarView::BrowseForDownloadFolder() {
-    folderPickerIsOpen = true;
-    emit folderPickerOpen(true);
-    // A window's first pick starts in the folder chosen last, in this run or before;
-    // the first download still asks, as it always has.
-    const QString start = folderChosen ? downloadFolder : Settings::DownloadFolder();
-    const QString folder = Prompts::current().chooseFolder(nullptr, start);
-    if (!folder.isEmpty()) {
-        downloadFolder = folder;
-        Settings::SetDownloadFolder(folder);
-    }
-    folderPickerIsOpen = false;
-    emit folderPickerOpen(false);
-    return !folder.isEmpty();
-}
-
-bool CQuillmarView::EnsureDownloadFolder() {
-    if (folderChosen)
-        return true;
-    if (!BrowseForDownloadFolder())
-        return false;
-    emit folderChanged(downloadFolder);
-    return true;
-}
-
-// Yes stops the running downloads, No leaves them; either way the new one
-// starts. A box closed unanswered starts nothing.
-bool CQuillmarView::AskCancelDownload() {
-    const Prompts::Answer answer = Prompts::current().askYesNoOrClose(
-        this, QStringLiteral("Cancel current download?"), QStringLiteral("Proceed?"));
-    if (answer == Prompts::Answer::Yes)
-        DownloadRegistry::Instance().RequestCancelAll();
-    return answer != Prompts::Answer::Closed;
-}
-
-void CQuillmarView::DownloadSelected(const HarvestLines& selected, const HarvestMap& map,
-                                     const QString& emptyMessage) {
-    const qsizetype n = map.size();
-    if (DownloadRegistry::Instance().DownloadRunning() && !AskCancelDownload())
-        return;
-    if (n < 1) {
-        emit messageChanged(emptyMessage);
-        return;
-    }
-    if (selected.isEmpty()) {
-        emit messageChanged(QStringLiteral("Please select a file."));
-        return;
-    }
-    emit messageChanged(QStringLiteral("Get image file(s)..."));
-    if (!EnsureDownloadFolder()) {
-        emit messageChanged(QString());
-        return;
-    }
-    folderChosen = true;
-    emit messageChanged(StartDownload(selected, map) ? QStringLiteral("Downloading...")
-                                                     : QStringLiteral("Unable to download file."));
-}
-
-// The worker's reports are queued to this thread, so "Downloading..." above is
-// always shown before the first of them.
-bool CQuillmarView::StartDownload(const HarvestLines& selected, const HarvestMap& map) {
-    JobBuilder builder(engine->DownloadOrigin(), downloadFolder, Settings::ParallelDownloads());
-    const Settings::FileNames names = Settings::DownloadFileNames();
-    builder.SetNames(NameTemplate(names.nameTemplate), QDate::currentDate());
-    builder.KnowSizes(harvest.imageDetails);
-    std::shared_ptr<DownloadArchive> saved;
-    if (Settings::SkipSavedPictures())
-        saved = DownloadArchive::ForFolder(downloadFolder);
-    if (!builder.AddLines(harvest.InDownloadOrder(selected), map, harvest.sources, saved.get()))
-        return false;
-    DownloadJob job = builder.Job();
-    job.WriteInfo = names.writeInfo;
-    job.MarkOrigin = names.markOrigin;
-    return ReportDownloadSink::Start(downloads, downloadFolder, std::move(job), saved);
-}
-
-QStringList CQuillmarView::PreviewNames(const NameTemplate& names, int count) const {
-    JobBuilder builder(engine->DownloadOrigin(), QString(), 1);
-    builder.SetNames(names, QDate::currentDate());
-    builder.KnowSizes(harvest.imageDetails);
-    const HarvestLines lines =
-        harvest.InDownloadOrder(Harvest::InListOrder(harvest.imageLines)).mid(0, count);
-    if (!builder.AddLines(lines, harvest.imageMap, harvest.sources))
-        return {};
-    return builder.SavedNames();
-}
-
-bool CQuillmarView::ResumeDownload(const QueuedJob& queued) {
-    DownloadJob job = queued.Job;
-    job.Rules.CookieLines = engine->DownloadOrigin().cookieLines;
-    const bool started = ReportDownloadSink::Start(
-        downloads, queued.Folder, std::move(job),
-        queued.Recorded ? DownloadArchive::ForFolder(queued.Folder) : nullptr);
-    // The folder label keeps this window's own folder, so the message names the job's.
-    emit messageChanged(started ? QStringLiteral("Downloading into %1...").arg(queued.Folder)
-                                : QStringLiteral("Unable to download file."));
-    return started;
-}
-
-// Bookmarks and history ------------------------------------------------------
+// Bookmarks, history and the image page ---------------------------------------
 
 void CQuillmarView::OnAddBookmark() {
     if (input)
-        AddBookmark(input->TypedAddress(), input->BookmarkPath());
-}
-
-void CQuillmarView::AddBookmark(const QString& address, const QString& bookmarkPath) {
-    if (address.isEmpty())
-        return;
-    if (!BookmarkFile(bookmarkPath).Append(address.toUtf8())) {
-        emit messageChanged(QStringLiteral("Unable to save bookmark!"));
-        return;
-    }
-    emit messageChanged(QStringLiteral("Bookmark added."));
-    emit messageChanged(QStringLiteral("Bookmark saved."));
+        bookmarks.Add(input->TypedAddress(), input->BookmarkPath());
 }
 
 void CQuillmarView::OnOpenBookmarks() {
     if (input)
-        OpenBookmarks(input->BookmarkPath());
-}
-
-void CQuillmarView::OpenBookmarks(const QString& bookmarkPath) {
-    CBookmarkDialog dialog(this, bookmarkPath);
-    if (Prompts::current().runModal(dialog) != QDialog::Accepted)
-        return;
-    const QString choice = dialog.m_selection;
-    if (choice.isEmpty())
-        return;
-    if (!active) {
-        emit messageChanged(QStringLiteral("Open new file."));
-        return;
-    }
-    if (choice == CBookmarkDialog::ErrorResult)
-        return;
-    emit addressChanged(choice);
-    if (!engine->Navigate(choice))
-        emit messageChanged(QString::fromLatin1(NotAnAddressText));
+        bookmarks.Open(input->BookmarkPath());
 }
 
 void CQuillmarView::OnShowHistory() {
-    CHistoryDialog dialog(this, &linkHistory);
-    if (Prompts::current().runModal(dialog) != QDialog::Accepted ||
-        dialog.m_selection == CHistoryDialog::ErrorResult)
-        return;
-    emit addressChanged(dialog.m_selection);
-    Go(dialog.m_selection);
+    bookmarks.ShowHistory(linkHistory);
+}
+
+void CQuillmarView::OnMakePage() {
+    bookmarks.MakePage();
 }
 
 // The view's commands; the buttons' have neither menu entry nor key.
@@ -529,9 +370,9 @@ bool CQuillmarView::IsCommandEnabled(int id) const {
     case ID_DOWNLOAD_IMAGES:
     case ID_DOWNLOAD_LINKS:
         // The frame would re-enable them at idle time while a page still loads.
-        return !loadInProgress && !folderPickerIsOpen;
+        return !loadInProgress && !downloads.FolderPickerOpen();
     case ID_SET_DOWNLOAD_FOLDER:
-        return !folderPickerIsOpen;
+        return !downloads.FolderPickerOpen();
     case ID_FILE_PRINT:
         return !printer;
     default:
@@ -592,14 +433,4 @@ void CQuillmarView::OnLoadFinished() {
 void CQuillmarView::OnTitleChange() {
     RecordLocation();
     emit messageChanged(QString());
-}
-
-// Image page generator -------------------------------------------------------
-
-void CQuillmarView::OnMakePage() {
-    CImagePageDialog dialog(this);
-    if (Prompts::current().runModal(dialog) != QDialog::Accepted || !dialog.openWhenDone)
-        return;
-    emit addressTyped(dialog.pagePath);
-    Go(dialog.pagePath);
 }

@@ -5,6 +5,8 @@
 #include "follow/FollowOptions.h"
 #include "harvest/Harvest.h"
 #include "harvest/HarvestLine.h"
+#include "view/ViewBookmarks.h"
+#include "view/ViewDownloads.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -15,10 +17,8 @@
 class CBrowserEngine;
 struct FollowProgress;
 class DownloadReport;
-class NameTemplate;
 class PageFollow;
 class PageScroller;
-struct QueuedJob;
 class QPrinter;
 class ViewInput;
 
@@ -40,7 +40,7 @@ public:
     // Wiring by the frame that shows the view: where commands read their input
     // and where downloads are reported.
     void SetInput(ViewInput* input);
-    void SetDownloadReport(DownloadReport* report);
+    void SetDownloadReport(DownloadReport* report) { downloads.SetReport(report); }
 
     CBrowserEngine* Engine() const;
 
@@ -67,12 +67,14 @@ public:
     // This window's last scan.
     const Harvest& LastHarvest() const;
     void SetLastHarvest(const Harvest& scan);
-    QString DownloadFolder() const;
+    QString DownloadFolder() const { return downloads.Folder(); }
     // True once the window has a folder of its own to download to.
-    bool DownloadFolderChosen() const;
+    bool DownloadFolderChosen() const { return downloads.FolderChosen(); }
     // The folder shown for this window and downloaded to; unless chosen, the
     // first download still asks for one.
-    void SetDownloadFolder(const QString& folder, bool chosen);
+    void SetDownloadFolder(const QString& folder, bool chosen) {
+        downloads.SetFolder(folder, chosen);
+    }
     // The addresses this window has shown, oldest first.
     const QStringList& History() const;
     void SetHistory(const QStringList& addresses);
@@ -86,17 +88,8 @@ public:
 
     // Commands, with the frame's input as arguments.
     void Go(const QString& address);
-    void DownloadSelected(const HarvestLines& selected, const HarvestMap& map,
-                          const QString& emptyMessage);
-    bool StartDownload(const HarvestLines& selected, const HarvestMap& map);
-    // The names ("folder/name") the first count image lines would be saved
-    // under by names, in the order a download takes them.
-    QStringList PreviewNames(const NameTemplate& names, int count) const;
-    // Continues a download an earlier run of the program left unfinished,
-    // reported in this window; its requests carry the browser's cookies of now.
-    bool ResumeDownload(const QueuedJob& queued);
-    void AddBookmark(const QString& address, const QString& bookmarkPath);
-    void OpenBookmarks(const QString& bookmarkPath);
+    // The window's folder and download commands.
+    ViewDownloads& WindowDownloads() { return downloads; }
 
     // The command handlers; those that need the frame's input read it from the ViewInput.
     void OnBack();
@@ -149,10 +142,6 @@ private:
     // Announces this window's last scan for the frame's lists and counters,
     // with the lines selected when the window was last shown.
     void ShowOwnScan();
-    bool BrowseForDownloadFolder();
-    bool EnsureDownloadFolder();
-    // False when the question was closed unanswered.
-    bool AskCancelDownload();
     void OnLoadStarted();
     void OnLoadFinished();
     void OnTitleChange();
@@ -165,13 +154,12 @@ private:
     void FollowEnded();
 
     QString startAddress;
-    QString downloadFolder;
-    bool folderChosen = false;
+    ViewDownloads downloads;
+    ViewBookmarks bookmarks;
     Harvest harvest; // this window's last scan
     QStringList linkHistory;
     CBrowserEngine* engine;
     ViewInput* input = nullptr;
-    QPointer<DownloadReport> downloads;
     std::unique_ptr<QPrinter> printer; // set while the engine prints
     QPointer<PageScroller> scroller;   // set while Scroll and Scan scrolls
     QPointer<PageFollow> follow;       // set while Follow Thumbnails runs
@@ -184,7 +172,6 @@ private:
     bool listsShown = false;        // the frame's lists show this window's scan
     bool followPageChanged = false; // another page loaded while following
     bool loadInProgress = false;
-    bool closed = false;             // the window is going; its late scan results are dropped
-    bool folderPickerIsOpen = false; // the folder and download buttons stay off meanwhile
-    quint64 loadEvents = 0;          // load starts and finishes seen so far
+    bool closed = false;    // the window is going; its late scan results are dropped
+    quint64 loadEvents = 0; // load starts and finishes seen so far
 };

@@ -25,6 +25,10 @@ public:
     void FileFinished(int index, const QString& name, bool saved, const QString&) override {
         notes << QStringLiteral("%1 %2 %3").arg(index).arg(name).arg(saved);
     }
+    void FileRetrying(int index, int nextTry, int tries) override {
+        notes << QStringLiteral("%1 try %2 of %3").arg(index).arg(nextTry).arg(tries);
+    }
+    void Interrupted() override { notes << QStringLiteral("interrupted"); }
 };
 
 bool WriteBytes(const QString& path, const QByteArray& bytes) {
@@ -91,6 +95,20 @@ private slots:
             again->Unsaved({{"c.jpg", "http://h/c.jpg"}, {"b.jpg", "http://h/b.jpg"}});
         QCOMPARE(unsaved.size(), saved ? 1 : 2);
         QCOMPARE(unsaved.last().address, "http://h/b.jpg");
+    }
+
+    // The reports the record has nothing to add to reach the window all the
+    // same: a retry shows in the report, an interruption keeps the job queued.
+    void passesEveryOtherReportOn() {
+        QTemporaryDir pictures;
+        const auto record = DownloadArchive::ForFolder(pictures.path());
+        DownloadJob job;
+        job.AddListed(pictures.path(), "c.jpg", "http://h/c.jpg");
+        auto* inner = new NoteSink;
+        ArchivingSink sink(std::unique_ptr<DownloadProgressSink>(inner), record, job);
+        sink.FileRetrying(0, 2, 3);
+        sink.Interrupted();
+        QCOMPARE(inner->notes, (QStringList{"0 try 2 of 3", "interrupted"}));
     }
 
     // Each saved file keeps its folder, size and the page it was listed on.

@@ -674,10 +674,9 @@ private slots:
         clock.start();
         std::vector<std::shared_ptr<Reports>> jobs;
         for (const QString name : {"a.jpg", "b.jpg"}) {
-            DownloadJob job = Job({name});
-            job.Rules.SharedPace = pace;
-            jobs.push_back(Start(job));
-            QVERIFY(jobs.back());
+            jobs.push_back(std::make_shared<Reports>());
+            QVERIFY(
+                registry->Start(Job({name}), std::make_unique<RecordingSink>(jobs.back()), pace));
         }
         for (const auto& reports : jobs)
             QTRY_VERIFY_WITH_TIMEOUT(reports->Ended(), 60000);

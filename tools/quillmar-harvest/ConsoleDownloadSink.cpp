@@ -2,6 +2,7 @@
 
 #include "fetch/DownloadFolders.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -9,6 +10,12 @@
 
 ConsoleDownloadSink::ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob* json)
     : failures(failures), jsonEntries(json ? json->Entries : QList<DownloadEntry>()), json(json) {}
+
+// The worker's last report.
+void ConsoleDownloadSink::AnimationStopped() {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+}
 
 void ConsoleDownloadSink::Message(const QString& text) {
     std::printf("%s\n", text.toUtf8().constData());

@@ -9,13 +9,14 @@
 // closing message. Counts the files that failed. Given the job, each file is
 // one JSON object on a line instead:
 //   {"outcome": "saved" | "already saved" | "failed", "name", "address", "path", "reason"}
-// with the path it was saved under.
+// with the path it was saved under. The program's event loop ends with the
+// download.
 class ConsoleDownloadSink : public DownloadProgressSink {
 public:
     ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob* json);
 
     void AnimationStarted() override {}
-    void AnimationStopped() override {}
+    void AnimationStopped() override;
     void FilesLeft(int) override {}
     void Message(const QString& text) override;
     void FileFinished(int index, const QString& name, bool saved, const QString& reason) override;

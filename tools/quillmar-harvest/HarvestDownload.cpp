@@ -1,12 +1,12 @@
 #include "HarvestDownload.h"
 
 #include "ConsoleDownloadSink.h"
+#include "ToolName.h"
 #include "app/InterruptWatch.h"
-#include "downloads/JobBuilder.h"
+#include "downloads/Downloads.h"
 #include "fetch/DownloadHandle.h"
-#include "fetch/DownloadWorker.h"
+#include "fetch/DownloadRegistry.h"
 #include "follow/FollowedList.h"
-#include "records/ArchivingSink.h"
 #include "records/DownloadArchive.h"
 #include "transfer/EngineCookieJar.h"
 
@@ -18,7 +18,6 @@
 #include <QWebEngineProfile>
 
 #include <cstdio>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -159,7 +158,6 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     }
     DownloadJob job = builder.Job();
     job.ContinuePartial = choice.continuePartial;
-    job.Rules.MaxBytesPerSecond = choice.maxBytesPerSecond;
     job.MarkOrigin = choice.markOrigin;
     job.WriteInfo = choice.writeInfo;
     return job;
@@ -168,32 +166,35 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
 int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
                          const Choice& choice) {
     std::atomic<int> failures{0};
-    std::unique_ptr<DownloadProgressSink> sink =
-        std::make_unique<ConsoleDownloadSink>(failures, choice.json ? &job : nullptr);
+    DownloadRequest request;
+    request.folder = choice.folder;
+    request.job = std::move(job);
+    request.maxBytesPerSecond = choice.maxBytesPerSecond;
+    request.queued = false; // the window offers its own interrupted downloads only
     for (const std::shared_ptr<DownloadArchive>& record : {records.archive, records.folder})
         if (record)
-            sink = std::make_unique<ArchivingSink>(std::move(sink), record, job);
-    DownloadWorker worker(std::move(job), std::move(sink));
+            request.records.push_back(record);
+    request.reports = [&failures, &choice](const DownloadJob& started) {
+        return std::make_unique<ConsoleDownloadSink>(failures, choice.json ? &started : nullptr);
+    };
+    const std::shared_ptr<DownloadHandle> handle = Downloads::Start(request);
+    if (!handle) {
+        std::fprintf(stderr, "%scannot start the download\n", ToolName::Prefix().constData());
+        return 1;
+    }
     const QObject whileRunning; // ends the connection below with this call
     QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileRunning,
-                     [&worker] { worker.RequestInterrupt(); });
+                     [] { DownloadRegistry::Instance().RequestInterruptAll(); });
     QTimer progressTimer;
-    const std::shared_ptr<DownloadHandle> handle = worker.Handle();
     QObject::connect(&progressTimer, &QTimer::timeout, [&handle] { ShowProgress(*handle); });
     const bool showProgress = choice.progress && ::isatty(STDERR_FILENO);
     if (showProgress)
         progressTimer.start(ProgressMilliseconds);
-    std::thread thread([&worker] {
-        worker.Run();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                                  Qt::QueuedConnection);
-    });
     QCoreApplication::exec();
-    thread.join();
+    DownloadRegistry::Instance().CancelAllAndWait();
     // Claims of files the run never reached, stopped by an interruption.
-    for (const std::shared_ptr<DownloadArchive>& record : {records.archive, records.folder})
-        if (record)
-            record->ReleaseAll();
+    for (const std::shared_ptr<DownloadArchive>& record : request.records)
+        record->ReleaseAll();
     if (showProgress) {
         ShowProgress(*handle);
         std::fputc('\n', stderr);

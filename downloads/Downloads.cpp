@@ -1,0 +1,103 @@
+#include "downloads/Downloads.h"
+
+#include "core/Settings.h"
+#include "downloads/DownloadReport.h"
+#include "downloads/ReportDownloadSink.h"
+#include "fetch/DownloadRegistry.h"
+#include "records/ArchivingSink.h"
+#include "records/DownloadArchive.h"
+#include "records/QueueingSink.h"
+#include "transfer/RatePacer.h"
+
+DownloadRequest DownloadRequest::FromSettings(const JobOrigin& origin, const QString& folder) {
+    DownloadRequest request;
+    request.origin = origin;
+    request.folder = folder;
+    request.parallel = Settings::ParallelDownloads();
+    const Settings::FileNames names = Settings::DownloadFileNames();
+    request.names = NameTemplate(names.nameTemplate);
+    request.writeInfo = names.writeInfo;
+    request.markOrigin = names.markOrigin;
+    request.folderRecord = Settings::SkipSavedPictures();
+    request.maxBytesPerSecond = qint64(Settings::DownloadSpeedLimit()) * 1024;
+    return request;
+}
+
+std::optional<DownloadJob> Downloads::JobOf(const DownloadRequest& request,
+                                            const DownloadArchive* record) {
+    JobBuilder builder(request.origin, request.folder, request.parallel);
+    builder.SetNames(request.names, QDate::currentDate());
+    builder.KnowSizes(request.sizes);
+    if (!builder.AddLines(request.lines, request.map, request.sources, record))
+        return std::nullopt;
+    DownloadJob job = builder.Job();
+    job.ContinuePartial = request.continuePartial;
+    job.WriteInfo = request.writeInfo;
+    job.MarkOrigin = request.markOrigin;
+    return job;
+}
+
+QStringList Downloads::SavedNames(const DownloadRequest& request) {
+    JobBuilder builder(request.origin, request.folder, request.parallel);
+    builder.SetNames(request.names, QDate::currentDate());
+    builder.KnowSizes(request.sizes);
+    if (!builder.AddLines(request.lines, request.map, request.sources))
+        return {};
+    return builder.SavedNames();
+}
+
+TransferRules Downloads::RulesFor(const JobOrigin& origin) {
+    return JobBuilder(origin, QString(), 1).Job().Rules;
+}
+
+// The folder is taken from the request: a retry names its job's folder, which
+// moves when the report adds the retry.
+std::shared_ptr<DownloadHandle> Downloads::Start(const DownloadRequest& request) {
+    std::vector<std::shared_ptr<DownloadArchive>> records = request.records;
+    std::shared_ptr<DownloadArchive> folderRecord;
+    if (request.folderRecord)
+        records.push_back(folderRecord = DownloadArchive::ForFolder(request.folder));
+    std::optional<DownloadJob> job = request.job ? request.job : JobOf(request, folderRecord.get());
+    if (!job)
+        return nullptr;
+    DownloadReport* report = request.report;
+    const int reported = report ? report->AddJob(request.folder, *job, request.retryOf) : 0;
+    SharedPace()->SetRate(request.maxBytesPerSecond);
+    job->Rules.MaxBytesPerSecond = request.maxBytesPerSecond;
+    std::unique_ptr<DownloadProgressSink> sink = ChainedReports(request, *job, reported, records);
+    std::shared_ptr<DownloadHandle> handle =
+        DownloadRegistry::Instance().Start(std::move(*job), std::move(sink), SharedPace());
+    if (report) {
+        if (handle)
+            report->SetHandle(reported, handle);
+        else
+            report->JobEnded(reported);
+    }
+    return handle;
+}
+
+std::unique_ptr<DownloadProgressSink>
+Downloads::ChainedReports(const DownloadRequest& request, const DownloadJob& job, int reported,
+                          const std::vector<std::shared_ptr<DownloadArchive>>& records) {
+    std::unique_ptr<DownloadProgressSink> sink =
+        request.reports ? request.reports(job)
+                        : std::make_unique<ReportDownloadSink>(request.report, reported);
+    for (const std::shared_ptr<DownloadArchive>& record : records)
+        sink = std::make_unique<ArchivingSink>(std::move(sink), record, job);
+    if (request.queued)
+        sink = std::make_unique<QueueingSink>(std::move(sink), request.folder, job,
+                                              request.folderRecord);
+    return sink;
+}
+
+void Downloads::SetSpeedLimit(qint64 bytesPerSecond) {
+    Settings::SetDownloadSpeedLimit(int(bytesPerSecond / 1024));
+    SharedPace()->SetRate(bytesPerSecond);
+}
+
+// The speed limit holds for all downloads together, and a change of it for
+// those running too.
+const std::shared_ptr<RatePacer>& Downloads::SharedPace() {
+    static const auto pace = std::make_shared<RatePacer>(0);
+    return pace;
+}
