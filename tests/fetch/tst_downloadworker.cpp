@@ -1,13 +1,9 @@
-#include "downloads/DownloadProgressText.h"
-#include "downloads/DownloadReport.h"
 #include "downloads/JobBuilder.h"
-#include "downloads/ReportDownloadSink.h"
 #include "fetch/DownloadCounts.h"
 #include "fetch/DownloadHandle.h"
 #include "fetch/DownloadProgressSink.h"
 #include "fetch/DownloadRegistry.h"
 #include "fetch/DownloadWorker.h"
-#include "names/PictureSniffer.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
@@ -22,7 +18,6 @@
 #include <QMutex>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -143,8 +138,7 @@ qint64 UnnamedBytesIn(const QString& folder) {
 
 } // namespace
 
-// The download worker, the registry that runs workers on threads, and the sink
-// that shows their reports in a frame.
+// The download worker and the registry that runs workers on threads.
 class DownloadWorkerTest : public QObject {
     Q_OBJECT
 private:
@@ -618,25 +612,6 @@ private slots:
         QCOMPARE(filesIn(folder->path()), QStringList({"big.jpg"}));
     }
 
-    // The pace owes what a block overdrew, saves up only a quarter second while
-    // quiet, and lets a block held back through.
-    void pacerKeepsToItsRate() {
-        const RatePacer::Clock::time_point start{};
-        const auto at = [&](int milliseconds) {
-            return start + std::chrono::milliseconds(milliseconds);
-        };
-        RatePacer pacer(1000, start);
-        QVERIFY(!pacer.Take(1, false, start));
-        QVERIFY(pacer.Take(500, false, at(100)));
-        QVERIFY(!pacer.Take(1, false, at(100)));
-        QCOMPARE(pacer.WaitTime(at(100)),
-                 RatePacer::Clock::duration(std::chrono::milliseconds(401)));
-        QVERIFY(pacer.Take(1000, true, at(100)));
-        QVERIFY(pacer.Take(250, false, at(60000)));
-        QVERIFY(!pacer.Take(1, false, at(60000)));
-        QVERIFY(RatePacer(0).Take(1 << 30));
-    }
-
     // A limit holds for the job's transfers together, also across a pause.
     void speedLimitHoldsForTheWholeJob() {
         const QByteArray body = BinaryBody(256 * 1024);
@@ -697,149 +672,6 @@ private slots:
         handle.Record(1, 2, 3000, 10000, start + std::chrono::seconds(6));
         QCOMPARE(handle.Progress().bytesPerSecond, qint64(0));
         QCOMPARE(handle.Progress().secondsLeft, qint64(-1));
-    }
-
-    // A job's line and the status bar's totals: bytes in short units, speed
-    // and time left only where known, failed files apart from those done, and
-    // a paused job without speed.
-    void progressTextTellsWhatIsKnown_data() {
-        QTest::addColumn<QList<qint64>>("totals"); // done, files, received, total, speed, left
-        QTest::addColumn<int>("failed");
-        QTest::addColumn<bool>("paused");
-        QTest::addColumn<QString>("line");
-        using Totals = QList<qint64>;
-        QTest::newRow("all known") << Totals{12, 40, 5000000, 80000000, 3200000, 20} << 0 << false
-                                   << "12 of 40 files, 5.0 MB of 80 MB, 3.2 MB/s, about 20 s left";
-        QTest::newRow("size unknown, one failed") << Totals{0, 3, 999, -1, 512, -1} << 1 << false
-                                                  << "0 of 3 files, 1 failed, 999 B, 512 B/s";
-        QTest::newRow("standstill")
-            << Totals{1, 2, 1500, 3000, 0, -1} << 0 << false << "1 of 2 files, 1.5 KB of 3.0 KB";
-        QTest::newRow("minutes, unit edge")
-            << Totals{0, 1, 999999, 2000000000, 12345678, 161} << 0 << false
-            << "0 of 1 files, 1.0 MB of 2.0 GB, 12 MB/s, about 3 min left";
-        QTest::newRow("hours") << Totals{0, 1, 0, 9000000000, 999600, 7500} << 0 << false
-                               << "0 of 1 files, 0 B of 9.0 GB, 1.0 MB/s, about 2 h 5 min left";
-        QTest::newRow("paused") << Totals{2, 5, 1200000, 4000000, 300000, 10} << 2 << true
-                                << "paused, 2 of 5 files, 2 failed, 1.2 MB of 4.0 MB";
-    }
-
-    void progressTextTellsWhatIsKnown() {
-        QFETCH(QList<qint64>, totals);
-        QFETCH(int, failed);
-        QFETCH(bool, paused);
-        const DownloadHandle::Totals given{int(totals[0]), int(totals[1]), totals[2],
-                                           totals[3],      totals[4],      totals[5]};
-        QTEST(DownloadProgressText::Totals(given, failed, paused), "line");
-        QCOMPARE(DownloadProgressText::TimeLeft(89), QStringLiteral("about 89 s left"));
-        QCOMPARE(DownloadProgressText::TimeLeft(90), QStringLiteral("about 2 min left"));
-    }
-
-    // A job's time left counts the files not started yet, at the mean size of
-    // those whose size is known; the status bar tells all jobs together.
-    void timeLeftCountsFilesNotStartedYet() {
-        QTemporaryDir into;
-        QFile saved(into.filePath("0.jpg"));
-        QVERIFY(saved.open(QIODevice::WriteOnly) && saved.write(QByteArray(1000, 'x')) == 1000);
-        saved.close();
-        QObject frame;
-        DownloadReport& report = DownloadReport::For(frame);
-        DownloadJob three;
-        for (const char* name : {"0.jpg", "1.jpg", "2.jpg"})
-            three.Add(into.path(), name, QString("http://a.test/") + name);
-        const int job = report.AddJob(into.path(), three);
-        const auto handle = std::make_shared<DownloadHandle>(nullptr);
-        report.SetHandle(job, handle);
-        report.FileFinished(job, 0, "0.jpg", true, QString());
-        report.FileProgress(job, 1, 500, 1000);
-        const auto start = DownloadHandle::Clock::now();
-        handle->Record(1, 3, 500, -1, start);
-        handle->Record(1, 3, 1500, -1, start + std::chrono::seconds(2));
-        QCOMPARE(DownloadReport::ProgressText(*report.FindJob(job)),
-                 QStringLiteral("1 of 3 files, 1.5 KB, 500 B/s, about 3 s left"));
-        QCOMPARE(report.TotalsText(), DownloadReport::ProgressText(*report.FindJob(job)));
-    }
-
-    // What the message line says as a job ends, by what its files came to and
-    // how it ended: files there already are as good as saved, a job cancelled
-    // from the report says so, one stopped with the others leaves the words
-    // of what stopped it, and a pause counts failed files apart. The totals'
-    // next measure goes to the status bar and rewrites none of it.
-    void messageLineTellsHowEachJobEnded_data() {
-        QTest::addColumn<QStringList>("files"); // saved, there (already), failed or waiting
-        QTest::addColumn<QString>("end");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("totals"); // the status bar's, afterwards
-        QTest::newRow("all saved") << QStringList{"saved", "saved"} << "through"
-                                   << "Download complete"
-                                   << "";
-        QTest::newRow("some there already") << QStringList{"saved", "there"} << "through"
-                                            << "Download complete"
-                                            << "";
-        QTest::newRow("one failed")
-            << QStringList{"saved", "there", "failed"} << "through"
-            << "Download complete: 1 saved, 1 already saved, 0 skipped, 1 failed"
-            << "";
-        QTest::newRow("cancelled from the report")
-            << QStringList{"saved", "waiting"} << "cancelled"
-            << "Download cancelled: 1 saved, 0 already saved, 0 skipped, 0 failed, 1 cancelled"
-            << "";
-        QTest::newRow("stopped with the others") << QStringList{"saved", "waiting"} << "stopped"
-                                                 << "Stop download."
-                                                 << "";
-        QTest::newRow("beside one still running") << QStringList{"there"} << "beside"
-                                                  << "Download complete"
-                                                  << "0 of 1 files, 0 B";
-        QTest::newRow("paused") << QStringList{"saved", "failed", "failed", "waiting"} << "paused"
-                                << "Download paused, 1 of 4 files done, 2 failed"
-                                << "paused, 1 of 4 files, 2 failed, 0 B";
-    }
-
-    void messageLineTellsHowEachJobEnded() {
-        QFETCH(QStringList, files);
-        QFETCH(QString, end);
-        QObject frame;
-        DownloadReport& report = DownloadReport::For(frame);
-        const auto start = [&report](int count) {
-            DownloadJob job;
-            for (int i = 0; i < count; ++i)
-                job.Add("/f", QString("%1.jpg").arg(i), QString("http://a.test/%1.jpg").arg(i));
-            const int id = report.AddJob("/f", job);
-            report.SetHandle(id, std::make_shared<DownloadHandle>(nullptr));
-            return id;
-        };
-        const int job = start(int(files.size()));
-        ReportDownloadSink sink(&report, job);
-        DownloadCounts counts;
-        for (int i = 0; i < files.size(); ++i) {
-            if (files[i] == "waiting")
-                continue;
-            const QString reason = files[i] == "there"    ? DownloadCounts::AlreadySavedReason()
-                                   : files[i] == "failed" ? QStringLiteral("server answered 404")
-                                                          : QString();
-            sink.FileFinished(i, QString("%1.jpg").arg(i), files[i] != "failed", reason);
-            counts.Add(DownloadCounts::KindOf(files[i] != "failed", reason));
-        }
-        report.SetMessage(QStringLiteral("Stop download.")); // what the Stop command said
-        if (end == "beside")
-            start(1);
-        if (end == "cancelled")
-            report.Cancel(job);
-        QCoreApplication::sendPostedEvents();
-        if (end == "paused") {
-            report.SetPaused(job, true);
-        } else {
-            if (end == "through" || end == "beside")
-                sink.Message(counts.CompletionMessage()); // the worker's words
-            sink.AnimationStopped();
-            QTRY_VERIFY(report.FindJob(job)->ended);
-        }
-        QTEST(report.Message(), "message");
-        QTEST(report.TotalsText(), "totals");
-        if (end == "beside") {
-            QSignalSpy measured(&report, &DownloadReport::progressChanged);
-            QVERIFY(measured.wait(5000));
-            QTEST(report.Message(), "message");
-        }
     }
 
     // Four at once, and no fifth until one ends; a cancel ends them all long
@@ -973,62 +805,6 @@ private slots:
         QTEST(counts.CompletionMessage(), "message");
     }
 
-    void sniffingTellsPicturesOnlyWhereTheTypeSaysNothing_data() {
-        QTest::addColumn<QString>("declared");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("shown");
-        const auto row = [](const char* name, const QString& declared, const QByteArray& body,
-                            const QString& shown) {
-            QTest::newRow(name) << declared << body << shown;
-        };
-        const QByteArray octets = "application/octet-stream";
-        row("png", octets, QByteArray("\x89PNG\r\n\x1a\n\0\0", 10), "image/png");
-        row("jpeg, no type", "", "\xff\xd8\xff\xdb", "image/jpeg");
-        row("gif87a", "binary/octet-stream", "GIF87a\x01\0", "image/gif");
-        row("gif89a", "Application/Octet-Stream; charset=x", "GIF89a", "image/gif");
-        row("webp", "application/unknown", QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16), "image/webp");
-        row("bmp", "unknown/unknown", QByteArray("BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18),
-            "image/bmp");
-        row("ico", "*/*", QByteArray("\0\0\1\0\1\0", 6), "image/x-icon");
-        row("avif", octets,
-            QByteArray("\0\0\0\x1c"
-                       "ftypavif\0\0\0\0avifmif1miaf",
-                       28),
-            "image/avif");
-        row("heic among brands", octets,
-            QByteArray("\0\0\0\x18"
-                       "ftypmif1\0\0\0\0mif1heic",
-                       24),
-            "image/heic");
-        row("heif", octets,
-            QByteArray("\0\0\0\x14"
-                       "ftypmif1\0\0\0\0mif1",
-                       20),
-            "image/heif");
-        row("svg", octets,
-            "\xef\xbb\xbf<?xml version='1.0'?>\n<!-- drawn -->\n<!DOCTYPE svg>\n"
-            "<svg xmlns='http://www.w3.org/2000/svg'/>",
-            "image/svg+xml");
-        // No picture, or not a generic type: the declared type stays.
-        row("mp4 video", octets,
-            QByteArray("\0\0\0\x18"
-                       "ftypisom\0\0\0\0isomavc1",
-                       24),
-            octets);
-        row("html with svg", octets, "<!DOCTYPE html>\n<svg></svg>", octets);
-        row("svg-like element", octets, "<svgx>", octets);
-        row("text after BM", "", "BMW builds cars.", "");
-        row("nothing", "", "", "");
-        row("text type", "text/plain", "\x89PNG\r\n\x1a\n", "text/plain");
-        row("declared picture", "image/png", "\xff\xd8\xff", "image/png");
-    }
-    void sniffingTellsPicturesOnlyWhereTheTypeSaysNothing() {
-        QFETCH(QString, declared);
-        QFETCH(QByteArray, body);
-        QFETCH(QString, shown);
-        QCOMPARE(PictureSniffer::ShownType(declared, body), shown);
-    }
-
     // A name longer than the folder takes is cut before its extension, between
     // characters, with room for the number a taken name gets, in the job as in
     // the folder.
@@ -1050,29 +826,6 @@ private slots:
         QCOMPARE(ReadFile(Path(accents.left(125) + ".jpg")), QByteArray("a"));
         QCOMPARE(ReadFile(Path(accents.left(123) + " (2).jpg")), QByteArray("b"));
         QCOMPARE(ReadFile(Path(smiley.repeated(61) + " (2).png")), QByteArray("c"));
-    }
-
-    // One name for three addresses, names differing only in case, an address
-    // listed twice (fetched once), a number already taken, no extension, a
-    // hidden name (made visible), a name with two dots; a name the list shows
-    // encoded is saved decoded, a Deep Scan name (decoded already) as it is.
-    void namesEveryAddressOfAJobApart() {
-        DownloadJob job;
-        for (const QString line :
-             {"large.jpg=1", "large.jpg=2", "large.jpg=3", "Large.jpg=4", "large.jpg=1",
-              "a (2).gif=5", "a.gif=6", "a.gif=7", "photo=8", "photo=9", ".gif=10", ".gif=11",
-              "a.b.png=12", "a.b.png=13", "caf%C3%A9%E2%80%AE.jpg=h:/caf%C3%A9%E2%80%AE.jpg",
-              "a%41.jpg=h:/a%2541.jpg", "a%2Fb.jpg=h:/a%2Fb.jpg"})
-            job.AddListed("/f", line.section('=', 0, 0), line.section('=', 1));
-        QStringList made;
-        for (const DownloadEntry& entry : job.Entries)
-            made << entry.Destination.mid(3) + '=' + entry.Source;
-        QCOMPARE(made.join(", "),
-                 QStringLiteral("large.jpg=1, large (2).jpg=2, large (3).jpg=3, Large.jpg=4, a "
-                                "(2).gif=5, a.gif=6, a (3).gif=7, photo=8, photo (2)=9, gif=10, "
-                                "gif (2)=11, a.b.png=12, a.b (2).png=13, caf\u00e9_.jpg=h:/"
-                                "caf%C3%A9%E2%80%AE.jpg, a%41.jpg=h:/a%2541.jpg, "
-                                "a%2Fb.jpg=h:/a%2Fb.jpg"));
     }
 
     // What the File Names dialog shows for a template is what the job saves:
@@ -1108,37 +861,6 @@ private slots:
         QCOMPARE(shown, saved);
     }
 
-    void refererFollowsThePagesPolicy_data() {
-        QTest::addColumn<QString>("policy");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("referer");
-        const QString page = "http://user:pw@a.test:80/g.html?token=1#top";
-        const QString full = "http://a.test/g.html?token=1";
-        const QString secure = "https://a.test/g.html?token=1";
-        const QString a = "http://a.test/x.jpg", b = "http://b.test/x.jpg";
-        const QString origin = "http://a.test/";
-        QTest::newRow("other port") << "" << page << "http://a.test:81/x.jpg" << origin;
-        QTest::newRow("https to http") << "" << secure << a << "";
-        QTest::newRow("file page") << QString() << "file:///home/u/g.html" << a << "";
-        QTest::newRow("no-referrer") << "No-Referrer" << page << a << "";
-        QTest::newRow("same-origin, same") << "same-origin" << page << a << full;
-        QTest::newRow("same-origin, other") << "same-origin" << page << b << "";
-        QTest::newRow("last known wins") << "never, unsafe-url ,bogus" << secure << b << secure;
-        QTest::newRow("no-referrer-when-downgrade")
-            << "no-referrer-when-downgrade" << page << b << full;
-        QTest::newRow("origin-when-cross-origin")
-            << "origin-when-cross-origin" << secure << a << "https://a.test/";
-        QTest::newRow("overlong address") << "" << origin + QString(5000, 'p') << a << origin;
-    }
-    void refererFollowsThePagesPolicy() {
-        QFETCH(QString, policy);
-        QFETCH(QString, page);
-        QFETCH(QString, target);
-        QFETCH(QString, referer);
-        QCOMPARE(RefererPolicy(policy).RefererFor(QUrl(page), QUrl(target)), referer);
-    }
-
     // The first worker to end must not clear the state of one still running; a
     // cancel stops the workers running when it is made, no later one; a registry
     // going away ends what still runs first.
@@ -1164,73 +886,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(server->requests().size(), 4, 30000);
         registry.reset();
         QVERIFY(last->Ended() && last->Lines("message ").isEmpty());
-    }
-
-    // Reports made on a worker thread wait for the interface thread's event
-    // loop, so the command's own "Downloading..." always comes first. The
-    // download report shows each file's progress and the name it was saved
-    // under. Reports for a closed frame's report are dropped.
-    void reportSinkAppliesReportsInOrderOnlyFromTheEventLoop() {
-        QObject frame;
-        DownloadReport& report = DownloadReport::For(frame);
-        DownloadJob job;
-        job.Add("/f", "render", "http://a.test/render");
-        job.Add("/f", "b.jpg", "http://a.test/b.jpg");
-        const int reported = report.AddJob("/f", job);
-        ReportDownloadSink sink(&report, reported);
-        std::thread([&sink] {
-            sink.AnimationStarted();
-            sink.FileProgress(1, 50, 200);
-            sink.FileFinished(0, "render.png", true, QString());
-            sink.FilesLeft(3);
-            sink.FilesLeft(2);
-            sink.Message(QStringLiteral("Download complete"));
-        }).join();
-        QCOMPARE(report.FilesLeft(), 0);
-        QCOMPARE(report.RunningJobs(), 0);
-        QVERIFY(report.Message().isEmpty());
-
-        QTRY_COMPARE(report.Message(), QStringLiteral("Download complete"));
-        QCOMPARE(report.FilesLeft(), 2);
-        QCOMPARE(report.RunningJobs(), 1);
-        const auto& files = report.FindJob(reported)->files;
-        QCOMPARE(files[0].destination, QStringLiteral("/f") + QDir::separator() + "render.png");
-        QCOMPARE(DownloadReport::OutcomeText(files[1]), QStringLiteral("downloading 25 %"));
-        // A file waiting for its next try says so, and downloads again from nothing.
-        sink.FileRetrying(1, 2, 4);
-        QTRY_COMPARE(DownloadReport::OutcomeText(files[1]),
-                     QStringLiteral("waiting to retry, try 2 of 4"));
-        sink.FileProgress(1, 20, 200);
-        QTRY_COMPARE(DownloadReport::OutcomeText(files[1]), QStringLiteral("downloading 10 %"));
-
-        // The first worker to end must not stop the animation of one still
-        // running; files left is the sum over the workers running.
-        ReportDownloadSink second(&report);
-        second.AnimationStarted();
-        second.FilesLeft(5);
-        QTRY_COMPARE(report.FilesLeft(), 7);
-        sink.AnimationStopped();
-        second.FilesLeft(4);
-        QTRY_COMPARE(report.FilesLeft(), 4);
-        QCOMPARE(report.RunningJobs(), 1);
-        second.AnimationStopped();
-        QTRY_COMPARE(report.RunningJobs(), 0);
-
-        // Each frame counts its own workers.
-        auto* closed = new QObject;
-        DownloadReport& closedReport = DownloadReport::For(*closed);
-        ReportDownloadSink gone(&closedReport);
-        gone.AnimationStarted();
-        QTRY_COMPARE(closedReport.RunningJobs(), 1);
-        gone.Message(QStringLiteral("Download complete"));
-        delete closed;
-        gone.AnimationStopped();
-        ReportDownloadSink next(&report);
-        next.AnimationStarted();
-        next.AnimationStopped();
-        QTest::qWait(50);
-        QCOMPARE(report.RunningJobs(), 0);
-        QCOMPARE(report.Message(), QStringLiteral("Download complete"));
     }
 };
 
