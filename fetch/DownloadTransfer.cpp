@@ -1,11 +1,9 @@
 #include "fetch/DownloadTransfer.h"
 
-#include "fetch/DownloadCounts.h"
 #include "fetch/DownloadFolders.h"
 #include "fetch/DownloadJob.h"
 #include "fetch/DownloadProgressSink.h"
 #include "fetch/OriginMarks.h"
-#include "names/FittedName.h"
 #include "names/PictureSniffer.h"
 #include "names/TypeExtension.h"
 #include "transfer/RatePacer.h"
@@ -22,7 +20,7 @@ DownloadTransfer::DownloadTransfer(const DownloadJob& job, const DownloadFolders
                                    const std::atomic<bool>& cancelRequested,
                                    DownloadProgressSink& sink, QSet<QString>& savedDestinations)
     : job(job), folders(folders), cancelRequested(cancelRequested), sink(sink),
-      savedDestinations(savedDestinations), handle(curl_easy_init()) {
+      placement(job, savedDestinations), handle(curl_easy_init()) {
     if (handle)
         Configure();
 }
@@ -297,52 +295,16 @@ QString DownloadTransfer::NameByType(const char* type) {
     return typed;
 }
 
-// Gives the finished file the first name, from wanted on, that neither replaces
-// a file nor takes a name another entry of the job writes, each cut to the
-// folder's limit on name length.
+// A file placed gets its origin marked on it.
 bool DownloadTransfer::Place(const QString& wanted) {
     if (!file.Finish()) {
         reason = file.Error();
         return false;
     }
-    const qsizetype limit = file.NameLimit();
-    QString candidate = FittedName::Of(wanted, 1, limit);
-    for (int number = 2; number <= MaxNumberedNames; ++number) {
-        if (!IsTakenByJob(candidate)) {
-            switch (file.PlaceAs(candidate)) {
-            case DownloadFile::Placement::Placed:
-                savedDestinations.insert(DestinationFor(candidate));
-                name = candidate;
-                OriginMarks::Write(folders.Handle(Folder()), name, Entry(), job);
-                return true;
-            case DownloadFile::Placement::Failed:
-                reason = file.Error();
-                return false;
-            case DownloadFile::Placement::Taken:
-                if (!savedDestinations.contains(DestinationFor(candidate)) &&
-                    file.HoldsSameBytesAs(candidate)) {
-                    file.Discard();
-                    name = candidate;
-                    reason = DownloadCounts::AlreadySavedReason();
-                    return true;
-                }
-                break;
-            }
-        }
-        candidate = FittedName::Of(wanted, number, limit);
-    }
-    reason = QStringLiteral("cannot save file: no free name");
-    return false;
-}
-
-bool DownloadTransfer::IsTakenByJob(const QString& candidate) const {
-    const QString destination = DestinationFor(candidate);
-    return destination != Entry().Destination &&
-           (job.HasDestination(destination) || savedDestinations.contains(destination));
-}
-
-QString DownloadTransfer::DestinationFor(const QString& candidate) const {
-    return Entry().Destination.chopped(Entry().Name.size()) + candidate;
+    const FilePlacement::Result placed = placement.Place(file, Entry(), wanted, name, reason);
+    if (placed == FilePlacement::Result::Placed)
+        OriginMarks::Write(folders.Handle(Folder()), name, Entry(), job);
+    return placed != FilePlacement::Result::Failed;
 }
 
 const DownloadEntry& DownloadTransfer::Entry() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fetch/DownloadFile.h"
+#include "fetch/FilePlacement.h"
 #include "fetch/HeldPictures.h"
 #include "fetch/ResumeCheck.h"
 
@@ -23,8 +24,8 @@ class RatePacer;
 // its connections stay open, with the file the current entry is written to.
 // savedDestinations holds every file the job has saved; the worker's
 // transfers share it. A file already in the folder that the job did not
-// write is never replaced: an answer with the same bytes is "already saved",
-// any other is saved under the next free "name (N).ext".
+// write is never replaced (FilePlacement): an answer with the same bytes is
+// "already saved", any other is saved under the next free "name (N).ext".
 class DownloadTransfer {
 public:
     DownloadTransfer(const DownloadJob& job, const DownloadFolders& folders,
@@ -98,8 +99,6 @@ public:
     // A file in progress is kept under its partial name, for a later run to
     // continue, once it holds this many bytes.
     static constexpr qint64 KeepAfterBytes = 1024 * 1024;
-    // How far "name (N).ext" is counted before a file is given up.
-    static constexpr int MaxNumberedNames = 1000;
     // In one try, how often an answer that cannot be joined to the file starts
     // it over, and how often the rest of a file that came short is asked for.
     static constexpr int MaxStartOvers = 2;
@@ -135,8 +134,6 @@ private:
     void Restart();
     QString NameByType(const char* type);
     bool Place(const QString& wanted);
-    bool IsTakenByJob(const QString& candidate) const;
-    QString DestinationFor(const QString& candidate) const;
     const DownloadEntry& Entry() const;
     QString Folder() const;
     void ReportProgress(curl_off_t received, curl_off_t total);
@@ -152,7 +149,7 @@ private:
     const DownloadFolders& folders;
     const std::atomic<bool>& cancelRequested;
     DownloadProgressSink& sink;
-    QSet<QString>& savedDestinations;
+    FilePlacement placement;
     CURL* handle;
     DownloadFile file;
     QByteArray address;
