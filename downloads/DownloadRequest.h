@@ -13,6 +13,21 @@ class DownloadArchive;
 class DownloadProgressSink;
 class DownloadReport;
 
+// How a caller wants its downloads: the window's choices come from its
+// settings, the tool's from its options.
+struct DownloadChoices {
+    int parallel = Limits::DefaultParallelDownloads; // files fetched at once
+    bool continuePartial = true;             // continue files an earlier run left half-fetched
+    bool markOrigin = true;                  // write where each file came from onto it
+    bool writeInfo = false;                  // and an info file "NAME.EXT.json" beside it
+    QString names = NameTemplate::Default(); // the name template, checked already
+    // For all downloads together, those running included; 0: no limit.
+    qint64 maxBytesPerSecond = 0;
+    // The folder's own record: what it finds still saved is not fetched, and
+    // each file saved is recorded there.
+    bool record = true;
+};
+
 // What a caller asks Downloads to fetch, and how.
 struct DownloadRequest {
     // Makes the sink the worker reports to, given the job it runs.
@@ -30,17 +45,7 @@ struct DownloadRequest {
     // ...or a job built already: one resumed, a retry, the tool's.
     std::optional<DownloadJob> job;
 
-    // The caller's choices.
-    int parallel = Limits::DefaultParallelDownloads; // files fetched at once
-    bool continuePartial = true; // continue files an earlier run left half-fetched
-    bool markOrigin = true;      // write where each file came from onto it
-    bool writeInfo = false;      // and an info file beside it
-    NameTemplate names;
-    // For all downloads together, those running included; 0: no limit.
-    qint64 maxBytesPerSecond = 0;
-    // The folder's own record: what it finds still saved is not fetched, and
-    // each file saved is recorded there.
-    bool folderRecord = false;
+    DownloadChoices choices;
     // Other records each saved file is recorded in (and released from).
     std::vector<std::shared_ptr<DownloadArchive>> records;
     // Kept in the download queue while it runs, so an interruption is offered

@@ -13,37 +13,46 @@ DownloadRequest DownloadRequest::FromSettings(const JobOrigin& origin, const QSt
     DownloadRequest request;
     request.origin = origin;
     request.folder = folder;
-    request.parallel = Settings::ParallelDownloads();
+    DownloadChoices& choices = request.choices;
+    choices.parallel = Settings::ParallelDownloads();
     const Settings::FileNames names = Settings::DownloadFileNames();
-    request.names = NameTemplate(names.nameTemplate);
-    request.writeInfo = names.writeInfo;
-    request.markOrigin = names.markOrigin;
-    request.folderRecord = Settings::SkipSavedPictures();
-    request.maxBytesPerSecond = qint64(Settings::DownloadSpeedLimit()) * 1024;
+    choices.names = names.nameTemplate;
+    choices.writeInfo = names.writeInfo;
+    choices.markOrigin = names.markOrigin;
+    choices.record = Settings::SkipSavedPictures();
+    choices.maxBytesPerSecond = qint64(Settings::DownloadSpeedLimit()) * 1024;
     return request;
 }
 
 std::optional<DownloadJob> Downloads::JobOf(const DownloadRequest& request,
                                             const DownloadArchive* record) {
-    JobBuilder builder(request.origin, request.folder, request.parallel);
-    builder.SetNames(request.names, QDate::currentDate());
-    builder.KnowSizes(request.sizes);
+    JobBuilder builder = BuilderFor(request);
     if (!builder.AddLines(request.lines, request.map, request.sources, record))
         return std::nullopt;
     DownloadJob job = builder.Job();
-    job.ContinuePartial = request.continuePartial;
-    job.WriteInfo = request.writeInfo;
-    job.MarkOrigin = request.markOrigin;
+    ApplyChoices(request.choices, job);
     return job;
 }
 
 QStringList Downloads::SavedNames(const DownloadRequest& request) {
-    JobBuilder builder(request.origin, request.folder, request.parallel);
-    builder.SetNames(request.names, QDate::currentDate());
-    builder.KnowSizes(request.sizes);
+    JobBuilder builder = BuilderFor(request);
     if (!builder.AddLines(request.lines, request.map, request.sources))
         return {};
     return builder.SavedNames();
+}
+
+JobBuilder Downloads::BuilderFor(const DownloadRequest& request) {
+    JobBuilder builder(request.origin, request.folder, request.choices.parallel);
+    builder.SetNames(NameTemplate(request.choices.names), QDate::currentDate());
+    builder.KnowSizes(request.sizes);
+    return builder;
+}
+
+void Downloads::ApplyChoices(const DownloadChoices& choices, DownloadJob& job) {
+    job.Parallel = choices.parallel;
+    job.ContinuePartial = choices.continuePartial;
+    job.WriteInfo = choices.writeInfo;
+    job.MarkOrigin = choices.markOrigin;
 }
 
 TransferRules Downloads::RulesFor(const JobOrigin& origin) {
@@ -55,15 +64,16 @@ TransferRules Downloads::RulesFor(const JobOrigin& origin) {
 std::shared_ptr<DownloadHandle> Downloads::Start(const DownloadRequest& request) {
     std::vector<std::shared_ptr<DownloadArchive>> records = request.records;
     std::shared_ptr<DownloadArchive> folderRecord;
-    if (request.folderRecord)
+    if (request.choices.record)
         records.push_back(folderRecord = DownloadArchive::ForFolder(request.folder));
     std::optional<DownloadJob> job = request.job ? request.job : JobOf(request, folderRecord.get());
     if (!job)
         return nullptr;
     DownloadReport* report = request.report;
     const int reported = report ? report->AddJob(request.folder, *job, request.retryOf) : 0;
-    SharedPace()->SetRate(request.maxBytesPerSecond);
-    job->Rules.MaxBytesPerSecond = request.maxBytesPerSecond;
+    const qint64 limit = request.choices.maxBytesPerSecond;
+    SharedPace()->SetRate(limit);
+    job->Rules.MaxBytesPerSecond = limit;
     std::unique_ptr<DownloadProgressSink> sink = ChainedReports(request, *job, reported, records);
     std::shared_ptr<DownloadHandle> handle =
         DownloadRegistry::Instance().Start(std::move(*job), std::move(sink), SharedPace());
@@ -86,7 +96,7 @@ Downloads::ChainedReports(const DownloadRequest& request, const DownloadJob& job
         sink = std::make_unique<ArchivingSink>(std::move(sink), record, job);
     if (request.queued)
         sink = std::make_unique<QueueingSink>(std::move(sink), request.folder, job,
-                                              request.folderRecord);
+                                              request.choices.record);
     return sink;
 }
 

@@ -25,6 +25,8 @@ public:
                                             const DownloadArchive* record = nullptr);
     // The names ("folder/name") the request's lines would be saved under.
     static QStringList SavedNames(const DownloadRequest& request);
+    // Gives a job built from lines the caller's choices.
+    static void ApplyChoices(const DownloadChoices& choices, DownloadJob& job);
     // The rules every transfer for lines of origin keeps to.
     static TransferRules RulesFor(const JobOrigin& origin);
     // The limit all downloads keep to together from now on, those running too,
@@ -32,6 +34,7 @@ public:
     static void SetSpeedLimit(qint64 bytesPerSecond);
 
 private:
+    static JobBuilder BuilderFor(const DownloadRequest& request);
     static const std::shared_ptr<RatePacer>& SharedPace();
     static std::unique_ptr<DownloadProgressSink>
     ChainedReports(const DownloadRequest& request, const DownloadJob& job, int reported,

@@ -105,8 +105,8 @@ QStringList ViewDownloads::PreviewNames(const NameTemplate& names, int count) co
     const Harvest& harvest = view.LastHarvest();
     DownloadRequest request;
     request.origin = view.Engine()->DownloadOrigin();
-    request.parallel = 1;
-    request.names = names;
+    request.choices.parallel = 1;
+    request.choices.names = names.Text();
     request.sizes = harvest.imageDetails;
     request.lines = harvest.InDownloadOrder(Harvest::InListOrder(harvest.imageLines)).mid(0, count);
     request.map = harvest.imageMap;
@@ -119,7 +119,7 @@ bool ViewDownloads::Resume(const QueuedJob& queued) {
     DownloadRequest request = DownloadRequest::FromSettings(origin, queued.Folder);
     request.job = queued.Job;
     request.job->Rules.CookieLines = origin.cookieLines;
-    request.folderRecord = queued.Recorded;
+    request.choices.record = queued.Recorded;
     request.report = report;
     const bool started = Downloads::Start(request) != nullptr;
     // The folder label keeps this window's own folder, so the message names the job's.

@@ -157,9 +157,7 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
             addEach(harvest.Links());
     }
     DownloadJob job = builder.Job();
-    job.ContinuePartial = choice.continuePartial;
-    job.MarkOrigin = choice.markOrigin;
-    job.WriteInfo = choice.writeInfo;
+    Downloads::ApplyChoices(choice, job);
     return job;
 }
 
@@ -169,8 +167,9 @@ int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Reco
     DownloadRequest request;
     request.folder = choice.folder;
     request.job = std::move(job);
-    request.maxBytesPerSecond = choice.maxBytesPerSecond;
-    request.queued = false; // the window offers its own interrupted downloads only
+    request.choices = choice;
+    request.choices.record = false; // claimed in request.records already, as the archive is
+    request.queued = false;         // the window offers its own interrupted downloads only
     for (const std::shared_ptr<DownloadArchive>& record : {records.archive, records.folder})
         if (record)
             request.records.push_back(record);

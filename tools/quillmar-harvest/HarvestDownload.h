@@ -1,8 +1,7 @@
 #pragma once
 
-#include "core/Limits.h"
+#include "downloads/DownloadRequest.h"
 #include "fetch/DownloadJob.h"
-#include "names/NameTemplate.h"
 
 #include <QHash>
 #include <QString>
@@ -19,21 +18,15 @@ class InterruptWatch;
 // Downloads what a harvest listed, through the browser's download worker.
 class HarvestDownload {
 public:
-    struct Choice {
+    // The choices a download shares with the window's, and the tool's own.
+    struct Choice : DownloadChoices {
         QString folder;
         bool images = true;
         bool links = true;
-        QString match; // only names containing this text, ignoring case; empty: all
-        int parallel = Limits::DefaultParallelDownloads; // files fetched at once
-        QString archive;              // the record of files saved by earlier runs; empty: none
-        bool record = true;           // keep the folder's own record, as the window does
-        bool continuePartial = true;  // continue files an earlier run left half-fetched
-        qint64 maxBytesPerSecond = 0; // for the whole run; 0: no limit
-        bool progress = true;         // a progress line on a terminal's standard error
-        QString names = NameTemplate::Default(); // the name template, checked already
-        bool markOrigin = true;                  // write where each file came from onto it
-        bool writeInfo = false;                  // and an info file "NAME.EXT.json" beside it
-        bool json = false;                       // one JSON object a file instead of a line of text
+        QString match;        // only names containing this text, ignoring case; empty: all
+        QString archive;      // the record of files saved by earlier runs; empty: none
+        bool progress = true; // a progress line on a terminal's standard error
+        bool json = false;    // one JSON object a file instead of a line of text
     };
 
     // The records a run reads and writes; either may be missing.
