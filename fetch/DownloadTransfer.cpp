@@ -395,6 +395,7 @@ bool DownloadTransfer::ScheduleRetry() {
         return false;
     curl_off_t asked = 0;
     curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &asked);
+    askedToWait = qint64(asked);
     if (asked > MaxRetryAfterSeconds) {
         reason += QStringLiteral(", asked to wait %1 seconds").arg(asked);
         return false;

@@ -81,6 +81,8 @@ public:
     // Tries of the current entry so far, the one running included.
     int Tries() const { return tries; }
     Clock::time_point RetryTime() const { return retryTime; }
+    // The seconds the server's last answer asked to wait before the retry (Retry-After); 0: none.
+    qint64 AskedToWait() const { return askedToWait; }
 
     // Big blocks keep large files at the speed of the disk; one is held per transfer.
     static constexpr long BlockSize = 256 * 1024;
@@ -161,6 +163,7 @@ private:
     int tries = 0;
     int hops = 0; // redirects followed in this try
     Clock::time_point retryTime;
+    qint64 askedToWait = 0;
     QString reason;
     bool writeFailed = false;
     RatePacer* pacer = nullptr;

@@ -1,3 +1,4 @@
+#include "engine/BrowserProfile.h"
 #include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
 #include "records/DownloadArchive.h"
@@ -21,6 +22,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 #include <algorithm>
@@ -868,6 +870,68 @@ private slots:
         QCOMPARE(ranges,
                  QByteArrayList({options.isEmpty() ? "bytes=" + QByteArray::number(kept) + '-'
                                                    : QByteArray()}));
+    }
+
+    // Signed in in the window, the tool saves the members' pictures with
+    // --window-profile alone, each request carrying the session cookie to its
+    // own host only; a cookie file's cookies win over the window's, its bad
+    // lines told by number.
+    void windowLoginsReachMembersPicturesOnTheirOwnHost() {
+        LoopbackHttpServer site;
+        QVERIFY(site.start());
+        site.setSignIn("/signin", "<p>Welcome</p>", "member7");
+        const QByteArray picture = readFile(testDataPath("deep/pictures/wide.png"));
+        HttpRoute members{200, "text/html", {}, {}};
+        members.cookie = "session=member7";
+        members.body = "<img src='a.png'><img src='b.png'><img src='http://localhost:" +
+                       QByteArray::number(site.port()) + "/elsewhere.png'>";
+        site.setRoute("/members.html", members);
+        members.contentType = "image/png";
+        members.body = picture;
+        site.setRoute("/a.png", members);
+        site.setRoute("/b.png", members);
+        site.setFile("/elsewhere.png", picture, "image/png");
+        {
+            QObject window;
+            BrowserProfile::UsePersistent(&window);
+            QWebEnginePage page(BrowserProfile::Current());
+            QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
+            page.load(site.url("signin"));
+            QVERIFY(loaded.wait(30000));
+        }
+        // The window closed writes its cookies out.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            readFile(BrowserProfile::WindowFolder() + "/Cookies").contains("member7"), 30000);
+        const QString gallery = site.url("members.html");
+
+        QTemporaryDir anonymous;
+        runHarvestTool({"--download", anonymous.path(), gallery});
+        QCOMPARE(filesIn(anonymous.path()), QStringList());
+
+        QTemporaryDir signedIn;
+        site.clearRequests();
+        const ToolRun run =
+            runHarvestTool({"--window-profile", "--download", signedIn.path(), gallery});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(filesIn(signedIn.path()), QStringList({"a.png", "b.png", "elsewhere.png"}));
+        for (const HttpRequest& request : site.requests())
+            QCOMPARE(request.headers.value("cookie"),
+                     request.path == "/elsewhere.png" ? QByteArray() : "session=member7");
+
+        QTemporaryDir withFile;
+        const QString cookies = withFile.filePath("cookies.txt");
+        QFile file(cookies);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("# Netscape HTTP Cookie File\nnot a cookie\n"
+                   "#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tmember9\n");
+        file.close();
+        site.clearRequests();
+        const ToolRun both = runHarvestTool(
+            {"--window-profile", "--cookies", cookies, "--download", withFile.path(), gallery});
+        QCOMPARE(both.exitCode, 1);
+        QVERIFY2(both.errors.contains(cookies + ": line 2: "), qPrintable(both.errors));
+        QCOMPARE(site.requests().value(0).headers.value("cookie"), "session=member9");
+        QCOMPARE(filesIn(withFile.path()), QStringList({"cookies.txt"}));
     }
 
     // Stopped mid-file, the tool cancels the transfer and leaves nothing behind.

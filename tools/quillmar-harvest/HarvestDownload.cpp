@@ -1,6 +1,7 @@
 #include "HarvestDownload.h"
 
 #include "ConsoleDownloadSink.h"
+#include "ToolLogins.h"
 #include "ToolName.h"
 #include "app/InterruptWatch.h"
 #include "downloads/Downloads.h"
@@ -8,14 +9,12 @@
 #include "fetch/DownloadRegistry.h"
 #include "follow/FollowedList.h"
 #include "records/DownloadArchive.h"
-#include "transfer/EngineCookieJar.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
-#include <QWebEngineProfile>
 
 #include <cstdio>
 #include <unistd.h>
@@ -87,10 +86,8 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                                       const Choice& choice, const Records& records,
                                       const QHash<QString, QString>& keptFor,
                                       QStringList& notFetched) {
-    const EngineCookieJar* cookies =
-        EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
     // Every line names the page it came from; the job's own page is never used.
-    JobBuilder builder({QUrl(), RefererPolicy(), cookies->CurlCookieLines()}, choice.folder,
+    JobBuilder builder({QUrl(), RefererPolicy(), ToolLogins::CookieLines()}, choice.folder,
                        choice.parallel);
     builder.SetNames(NameTemplate(choice.names), QDate::currentDate());
     QHash<QString, QString> names; // address -> the name it is first listed under
@@ -158,6 +155,7 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     }
     DownloadJob job = builder.Job();
     job.ContinuePartial = choice.continuePartial;
+    job.PerSite = choice.perSite;
     job.MarkOrigin = choice.markOrigin;
     job.WriteInfo = choice.writeInfo;
     return job;

@@ -25,6 +25,7 @@ public:
         bool links = true;
         QString match; // only names containing this text, ignoring case; empty: all
         int parallel = Limits::DefaultParallelDownloads; // files fetched at once
+        int perSite = Limits::DefaultPerSiteConnections; // connections to one host at once
         QString archive;              // the record of files saved by earlier runs; empty: none
         bool record = true;           // keep the folder's own record, as the window does
         bool continuePartial = true;  // continue files an earlier run left half-fetched
