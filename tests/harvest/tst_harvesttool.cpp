@@ -382,6 +382,18 @@ private slots:
         for (const QString wrong : {"fast", "0", "2G", "-5K", "1.5M"})
             row(qPrintable("rate " + wrong), {"--download", ".", "--limit-rate", wrong, "a.html"},
                 2, "", "quillmar-harvest: --limit-rate takes bytes a second");
+        for (const QString wrong : {"-1", "1,5", "3601", "soon", ".5", "1e2"})
+            row(qPrintable("wait " + wrong), {"--wait", wrong, "a.html"}, 2, "",
+                "quillmar-harvest: --wait takes seconds from 0 to 3600");
+        row("random wait alone", {"--random-wait", "a.html"}, 2, "",
+            "quillmar-harvest: --random-wait needs --wait\n");
+        for (const QString wrong : {"0", "17", "two"})
+            row(qPrintable("per site " + wrong), {"--download", ".", "--per-site", wrong, "a.html"},
+                2, "", "quillmar-harvest: --per-site takes a number from 1 to 16\nusage:");
+        row("per site without download", {"--per-site", "2", "a.html"}, 2, "",
+            "quillmar-harvest: --per-site needs --download\n");
+        row("missing cookie file", {"--cookies", "no-such-cookies.txt", "a.html"}, 1, "",
+            "quillmar-harvest: cannot read the cookie file no-such-cookies.txt\n");
         row("rate without download", {"--limit-rate", "2M", "a.html"}, 2, "",
             "quillmar-harvest: --limit-rate needs --download\n");
         row("unknown option", {"--fast", "a.html"}, 2, "",
@@ -932,6 +944,30 @@ private slots:
         QVERIFY2(both.errors.contains(cookies + ": line 2: "), qPrintable(both.errors));
         QCOMPARE(site.requests().value(0).headers.value("cookie"), "session=member9");
         QCOMPARE(filesIn(withFile.path()), QStringList({"cookies.txt"}));
+    }
+
+    // --wait spaces the requests the tool makes to one site, the page's load
+    // and each file, however many transfers may run at once.
+    void waitSpacesTheRequestsToOneSite() {
+        server.setFile("/pages/spaced.html",
+                       "<a href='../deep/pictures/wide.png'>1</a><a href='blue-link.png'>2</a>"
+                       "<a href='../deep/pictures/doubled.png'>3</a>");
+        server.setFile("/pages/blue-link.png", readFile(testDataPath("deep/pictures/wide.png")),
+                       "image/png");
+        QTemporaryDir folder;
+        server.clearRequests();
+        const ToolRun run = runHarvestTool({"--wait", "0.4", "--parallel", "4", "--download",
+                                            folder.path(), server.url("pages/spaced.html")});
+        QCOMPARE(run.exitCode, 0);
+        QList<qint64> times;
+        for (const HttpRequest& request : server.requests())
+            if (request.path == "/pages/spaced.html" ||
+                request.headers.value("user-agent") == "Quillmar")
+                times << request.atMs;
+        QCOMPARE(times.size(), 4);
+        for (int next = 1; next < times.size(); ++next)
+            QVERIFY2(times[next] - times[next - 1] >= 390,
+                     qPrintable(QString::number(times[next] - times[next - 1])));
     }
 
     // Stopped mid-file, the tool cancels the transfer and leaves nothing behind.
