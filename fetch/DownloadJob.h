@@ -49,6 +49,10 @@ struct DownloadJob {
     int PerSite = Limits::DefaultPerSiteConnections;
     // A file a run before left half-fetched is continued where it stopped.
     bool ContinuePartial = true;
+    // Files known to be smaller than MinBytes or larger than MaxBytes (by the
+    // length announced, or by the bytes received) are left out; 0: no bound.
+    qint64 MinBytes = 0;
+    qint64 MaxBytes = 0;
     // Each saved file is marked with its address and page (extended
     // attributes), and with WriteInfo gets "NAME.EXT.json" beside it.
     bool MarkOrigin = true;

@@ -116,6 +116,8 @@ private:
     // Judges a kept answer before its first byte is written: a whole one
     // starts the file over, a part that does not fit ends the answer.
     bool TakeAnswer(long status);
+    bool WithinBounds(size_t length);
+    QString SmallerText() const;
     // Judges the ended answer: Saved when the file is whole, Redirect when it
     // is to be asked for again, or Failed.
     Outcome JudgeAnswer(CURLcode result, long status);
@@ -164,6 +166,7 @@ private:
     int hops = 0; // redirects followed in this try
     Clock::time_point retryTime;
     qint64 askedToWait = 0;
+    QString outOfBounds; // why the answer is left out by its size; empty: it is not
     QString reason;
     bool writeFailed = false;
     RatePacer* pacer = nullptr;

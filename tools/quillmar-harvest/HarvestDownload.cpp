@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -55,13 +56,31 @@ void ShowProgress(const DownloadHandle& handle) {
 } // namespace
 
 std::optional<qint64> HarvestDownload::RateIn(const QString& text) {
-    static const QRegularExpression rate(QStringLiteral("^([0-9]{1,12})([kKmM]?)$"));
-    const QRegularExpressionMatch match = rate.match(text);
-    const QString unit = match.captured(2).toUpper();
-    const qint64 value = match.captured(1).toLongLong() * (unit == QLatin1String("M") ? 1024 * 1024
-                                                           : unit == QLatin1String("K") ? 1024
-                                                                                        : 1);
-    return match.hasMatch() && value > 0 ? std::optional<qint64>(value) : std::nullopt;
+    return text.endsWith(QLatin1Char('G'), Qt::CaseInsensitive) ? std::nullopt : SizeIn(text);
+}
+
+std::optional<qint64> HarvestDownload::SizeIn(const QString& text) {
+    static const QRegularExpression size(QStringLiteral("^([0-9]{1,12})([kKmMgG]?)$"));
+    const QRegularExpressionMatch match = size.match(text);
+    const int shift =
+        std::max<int>(int(QStringLiteral(" KMG").indexOf(match.captured(2).toUpper())), 0) * 10;
+    const qint64 number = match.captured(1).toLongLong();
+    if (!match.hasMatch() || number <= 0 || number > (std::numeric_limits<qint64>::max() >> shift))
+        return std::nullopt;
+    return number << shift;
+}
+
+QString HarvestDownload::LeftOutReason(const DeepEntry& line, const Choice& choice) {
+    for (const QString& text : choice.reject)
+        if (line.name.contains(text, Qt::CaseInsensitive))
+            return QStringLiteral("its name holds \"%1\" (--reject)").arg(text);
+    if (choice.acceptAddresses.isValid() && !choice.acceptAddresses.pattern().isEmpty() &&
+        !choice.acceptAddresses.match(line.address).hasMatch())
+        return QStringLiteral("its address does not match --accept-regex");
+    if (choice.rejectAddresses.isValid() && !choice.rejectAddresses.pattern().isEmpty() &&
+        choice.rejectAddresses.match(line.address).hasMatch())
+        return QStringLiteral("its address matches --reject-regex");
+    return QString();
 }
 
 std::vector<FollowedEntry> HarvestDownload::ChosenLines(const std::vector<FollowedList>& harvests,
@@ -69,7 +88,8 @@ std::vector<FollowedEntry> HarvestDownload::ChosenLines(const std::vector<Follow
     std::vector<FollowedEntry> chosen;
     const auto addEach = [&](const std::vector<FollowedEntry>& lines) {
         for (const FollowedEntry& line : lines) {
-            if (line.entry.name.contains(choice.match, Qt::CaseInsensitive))
+            if (line.entry.name.contains(choice.match, Qt::CaseInsensitive) &&
+                LeftOutReason(line.entry, choice).isEmpty())
                 chosen.push_back(line);
         }
     };
@@ -129,6 +149,15 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
             const DeepEntry& entry = line.entry;
             if (!entry.name.contains(choice.match, Qt::CaseInsensitive))
                 continue;
+            const QString why = LeftOutReason(entry, choice);
+            if (!why.isEmpty()) {
+                if (!notFetchedAddresses.contains(entry.address)) {
+                    notFetched << ConsoleDownloadSink::LeftOutLine(entry.name, why);
+                    builder.AddLeftOut({entry.name, entry.address}, why);
+                }
+                notFetchedAddresses.insert(entry.address);
+                continue;
+            }
             const auto better = keptFor.constFind(entry.address);
             if (better != keptFor.constEnd()) {
                 if (!notFetchedAddresses.contains(entry.address))
@@ -156,6 +185,8 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     DownloadJob job = builder.Job();
     job.ContinuePartial = choice.continuePartial;
     job.PerSite = choice.perSite;
+    job.MinBytes = choice.minBytes;
+    job.MaxBytes = choice.maxBytes;
     job.MarkOrigin = choice.markOrigin;
     job.WriteInfo = choice.writeInfo;
     return job;

@@ -5,6 +5,7 @@
 #include "names/NameTemplate.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QString>
 
 #include <memory>
@@ -12,6 +13,7 @@
 #include <vector>
 
 class DownloadArchive;
+struct DeepEntry;
 class FollowedList;
 struct FollowedEntry;
 class InterruptWatch;
@@ -23,7 +25,12 @@ public:
         QString folder;
         bool images = true;
         bool links = true;
-        QString match; // only names containing this text, ignoring case; empty: all
+        QString match;      // only names containing this text, ignoring case; empty: all
+        QStringList reject; // leave out names containing any of these, ignoring case
+        QRegularExpression acceptAddresses; // when valid: only addresses it matches
+        QRegularExpression rejectAddresses; // when valid: leave out addresses it matches
+        qint64 minBytes = 0;                // leave out files smaller; 0: no bound
+        qint64 maxBytes = 0;                // leave out files larger; 0: no bound
         int parallel = Limits::DefaultParallelDownloads; // files fetched at once
         int perSite = Limits::DefaultPerSiteConnections; // connections to one host at once
         QString archive;              // the record of files saved by earlier runs; empty: none
@@ -48,6 +55,10 @@ public:
     // A rate as --limit-rate takes it: bytes a second, or with K or M (1024,
     // 1048576) after the number; nothing when malformed or 0.
     static std::optional<qint64> RateIn(const QString& text);
+    // A size as --min-bytes and --max-bytes take it: the same, or with G.
+    static std::optional<qint64> SizeIn(const QString& text);
+    // Why the filters of choice leave out a listed line; empty when they do not.
+    static QString LeftOutReason(const DeepEntry& line, const Choice& choice);
 
     // One entry per chosen line of every harvest, images first, in list order,
     // named as the download commands name them: each address once, a name shared

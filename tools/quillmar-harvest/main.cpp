@@ -88,6 +88,15 @@ const char* const usage =
     "  --images        download listed images (without --images or --links: both)\n"
     "  --links         download listed image links\n"
     "  --match TEXT    only files whose name contains TEXT, ignoring case\n"
+    "  --reject TEXT   leave out files whose name contains TEXT, ignoring case (may be\n"
+    "                  given again: any of them)\n"
+    "  --accept-regex RE  only files whose address (all of it, not only the name) the\n"
+    "                  regular expression RE matches\n"
+    "  --reject-regex RE  leave out files whose address RE matches\n"
+    "  --min-bytes SIZE   leave out files smaller than SIZE bytes (500K, 2M, 1G, 20000)\n"
+    "  --max-bytes SIZE   leave out files larger than SIZE bytes: by the length the server\n"
+    "                  announces, or stopped as they pass it, leaving nothing behind\n"
+    "                  (left out NAME: why; not a failure)\n"
     "  --parallel N    fetch up to N files at once, 1 to 16 (default 4)\n"
     "  --archive FILE  skip addresses FILE records as saved; record each file saved\n"
     "  --no-record     keep no record of the files saved in DIR: fetch them all again\n"
@@ -132,6 +141,44 @@ std::optional<int> numberIn(const QString& text, int minimum, int maximum) {
     return value >= minimum && value <= maximum ? std::optional<int>(value) : std::nullopt;
 }
 
+// The regular expression of option, checked; an error text when it is none.
+QRegularExpression addressPattern(const QCommandLineParser& parser, const char* option,
+                                  QString& error) {
+    const QString name = QString::fromLatin1(option);
+    if (!parser.isSet(name))
+        return QRegularExpression();
+    QRegularExpression pattern(parser.value(name));
+    if (!pattern.isValid() || pattern.pattern().isEmpty())
+        error = QStringLiteral("--%1: %2")
+                    .arg(name, pattern.pattern().isEmpty() ? QStringLiteral("an empty expression")
+                                                           : pattern.errorString());
+    return pattern;
+}
+
+// --reject, --accept-regex, --reject-regex, --min-bytes and --max-bytes; false with error set.
+bool parseFilters(const QCommandLineParser& parser, HarvestDownload::Choice& choice,
+                  QString& error) {
+    choice.reject = parser.values(QStringLiteral("reject"));
+    choice.reject.removeAll(QString());
+    choice.acceptAddresses = addressPattern(parser, "accept-regex", error);
+    choice.rejectAddresses = addressPattern(parser, "reject-regex", error);
+    for (const auto& [option, bound] :
+         {std::pair<const char*, qint64*>{"min-bytes", &choice.minBytes},
+          std::pair<const char*, qint64*>{"max-bytes", &choice.maxBytes}}) {
+        const QString name = QString::fromLatin1(option);
+        if (!parser.isSet(name))
+            continue;
+        const std::optional<qint64> size = HarvestDownload::SizeIn(parser.value(name));
+        if (!size)
+            error = QStringLiteral("--%1 takes a number of bytes, for instance 20000, 500K or 2M")
+                        .arg(name);
+        *bound = size.value_or(0);
+    }
+    if (error.isEmpty() && choice.maxBytes > 0 && choice.minBytes > choice.maxBytes)
+        error = QStringLiteral("--min-bytes is larger than --max-bytes");
+    return error.isEmpty();
+}
+
 // The download part of the options; an error text when they do not fit together.
 std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& parser,
                                                      QString& error) {
@@ -140,6 +187,10 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     if (!parser.isSet(QStringLiteral("download"))) {
         if (images || links || parser.isSet(QStringLiteral("match")))
             error = QStringLiteral("--images, --links and --match need --download");
+        for (const char* option :
+             {"reject", "accept-regex", "reject-regex", "min-bytes", "max-bytes"})
+            if (parser.isSet(QString::fromLatin1(option)))
+                error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
         for (const char* option : {"parallel", "per-site"})
             if (parser.isSet(QString::fromLatin1(option)))
                 error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
@@ -165,6 +216,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     choice.images = images || !links;
     choice.links = links || !images;
     choice.match = parser.value(QStringLiteral("match"));
+    if (!parseFilters(parser, choice, error))
+        return std::nullopt;
     choice.archive = parser.value(QStringLiteral("archive"));
     choice.record = !parser.isSet(QStringLiteral("no-record"));
     if (parser.isSet(QStringLiteral("parallel")))
@@ -351,9 +404,11 @@ void parseWait(const QCommandLineParser& parser, Options& options, QString& erro
 }
 
 void addOptions(QCommandLineParser& parser) {
-    for (const char* name : {"download", "match", "parallel", "min-size", "follow-match", "take",
-                             "pages", "follow-limit", "input", "archive", "timeout", "limit-rate",
-                             "name", "cookies", "per-site", "wait"})
+    for (const char* name :
+         {"download",     "match",        "parallel", "min-size", "follow-match", "take",
+          "pages",        "follow-limit", "input",    "archive",  "timeout",      "limit-rate",
+          "name",         "cookies",      "per-site", "wait",     "reject",       "accept-regex",
+          "reject-regex", "min-bytes",    "max-bytes"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
     parser.addOption({QStringLiteral("shard"), QString(), QStringLiteral("K/N")});
     for (const char* name : {"images", "links", "deep", "scroll", "json", "follow",
