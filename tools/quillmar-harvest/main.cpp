@@ -314,9 +314,6 @@ void parseFollow(const QCommandLineParser& parser, Options& options, QString& er
     harvest.mode.deep = harvest.mode.deep || harvest.followThumbnails || harvest.walkNextPages;
 }
 
-// The longest --wait: an hour.
-constexpr int MaxWaitSeconds = 3600;
-
 // The longest address the engine loads; a longer line of an address list is
 // no address, and is never held whole.
 constexpr qint64 maxAddressBytes = 2 * 1024 * 1024;
@@ -398,9 +395,9 @@ void parseWait(const QCommandLineParser& parser, Options& options, QString& erro
     static const QRegularExpression seconds(QStringLiteral("^[0-9]{1,4}(\\.[0-9]{1,3})?$"));
     const QString value = parser.value(QStringLiteral("wait"));
     options.waitSeconds = value.toDouble();
-    if (!seconds.match(value).hasMatch() || options.waitSeconds > MaxWaitSeconds)
+    if (!seconds.match(value).hasMatch() || options.waitSeconds > Limits::MaxRequestWaitSeconds)
         error = QStringLiteral("--wait takes seconds from 0 to %1, for instance 1 or 0.5")
-                    .arg(MaxWaitSeconds);
+                    .arg(Limits::MaxRequestWaitSeconds);
 }
 
 void addOptions(QCommandLineParser& parser) {
