@@ -1,3 +1,4 @@
+#include "core/DataFolder.h"
 #include "engine/BrowserProfile.h"
 #include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
@@ -18,6 +19,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -903,17 +905,21 @@ private slots:
         site.setRoute("/a.png", members);
         site.setRoute("/b.png", members);
         site.setFile("/elsewhere.png", picture, "image/png");
-        {
-            QObject window;
-            BrowserProfile::UsePersistent(&window);
-            QWebEnginePage page(BrowserProfile::Current());
-            QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
-            page.load(site.url("signin"));
-            QVERIFY(loaded.wait(30000));
-        }
-        // The window closed writes its cookies out.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            readFile(BrowserProfile::WindowFolder() + "/Cookies").contains("member7"), 30000);
+        // The window stays open, signed in a moment ago: its engine has not
+        // written the login into its profile yet, the window has published it.
+        QObject window;
+        BrowserProfile::UsePersistent(&window);
+        const auto closeWindow = qScopeGuard([] { BrowserProfile::ClosePersistent(); });
+        QWebEnginePage page(BrowserProfile::Current());
+        QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
+        page.load(site.url("signin"));
+        QVERIFY(loaded.wait(30000));
+        const auto published = [] {
+            const QDir folder(DataFolder::Path() + "/Window cookies");
+            const QStringList files = folder.entryList(QDir::Files);
+            return files.size() == 1 && readFile(folder.filePath(files[0])).contains("member7");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(published(), 30000);
         const QString gallery = site.url("members.html");
 
         QTemporaryDir anonymous;

@@ -1,6 +1,7 @@
 #include "ToolLogins.h"
 
 #include "engine/BrowserProfile.h"
+#include "engine/WindowCookies.h"
 #include "transfer/EngineCookieJar.h"
 #include "transfer/NetscapeCookieFile.h"
 
@@ -12,7 +13,8 @@
 
 namespace {
 
-QList<QNetworkCookie> fileCookies;
+// Set over the profile's own, a later one over an earlier one of the same identity.
+QList<QNetworkCookie> addedCookies;
 
 // What makes a cookie-file line the same cookie as another: its domain, as
 // the HttpOnly mark and a leading dot leave it, whether subdomains get it,
@@ -52,6 +54,8 @@ bool ToolLogins::Use(QObject* owner, const Choice& choice, QString& error,
     }
     // Followed from the first request on, so downloads carry the pages' cookies.
     EngineCookieJar::ForProfile(Profile());
+    if (choice.windowProfile)
+        Add(WindowCookies::Read());
     if (choice.cookieFile.isEmpty())
         return true;
     const QFileInfo file(choice.cookieFile);
@@ -66,10 +70,14 @@ bool ToolLogins::Use(QObject* owner, const Choice& choice, QString& error,
         return false;
     }
     lineErrors = reading.errors;
-    fileCookies = reading.cookies;
-    for (const QNetworkCookie& cookie : fileCookies)
-        SetInEngine(Profile()->cookieStore(), cookie);
+    Add(reading.cookies);
     return true;
+}
+
+void ToolLogins::Add(const QList<QNetworkCookie>& cookies) {
+    addedCookies += cookies;
+    for (const QNetworkCookie& cookie : cookies)
+        SetInEngine(Profile()->cookieStore(), cookie);
 }
 
 QWebEngineProfile* ToolLogins::Profile() {
@@ -78,12 +86,15 @@ QWebEngineProfile* ToolLogins::Profile() {
 }
 
 QList<QByteArray> ToolLogins::CookieLines() {
-    const QList<QByteArray> fromFile = NetscapeCookieFile::Lines(fileCookies);
-    QSet<QByteArray> replaced;
-    for (const QByteArray& line : fromFile)
-        replaced.insert(Identity(line));
-    QList<QByteArray> lines = BrowserProfile::CookieLines();
-    lines.removeIf(
-        [&replaced](const QByteArray& line) { return replaced.contains(Identity(line)); });
-    return lines + fromFile;
+    QList<QByteArray> lines =
+        BrowserProfile::CookieLines() + NetscapeCookieFile::Lines(addedCookies);
+    // The last line of each identity stands.
+    QSet<QByteArray> seen;
+    for (qsizetype index = lines.size() - 1; index >= 0; --index) {
+        if (seen.contains(Identity(lines[index])))
+            lines.removeAt(index);
+        else
+            seen.insert(Identity(lines[index]));
+    }
+    return lines;
 }

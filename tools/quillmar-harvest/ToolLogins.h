@@ -11,8 +11,10 @@ class QWebEngineProfile;
 
 // The logins a run of the tool uses: none by default (the engine's
 // off-the-record profile), the window's (a private copy of its profile, so
-// the window is never touched), and the cookies of a cookie file, which win
-// over the window's. The pages load with them and the downloads carry them.
+// the window is never touched, with the cookies an open window published
+// since it last wrote them into its profile), and the cookies of a cookie
+// file, which win over the window's. The pages load with them and the
+// downloads carry them.
 class ToolLogins {
 public:
     struct Choice {
@@ -29,4 +31,8 @@ public:
     // Every cookie the run holds as cookie-file lines for downloads, the
     // file's replacing the profile's of the same domain, path and name.
     static QList<QByteArray> CookieLines();
+
+private:
+    // Sets cookies into the run's profile, over those it holds.
+    static void Add(const QList<QNetworkCookie>& cookies);
 };
