@@ -27,6 +27,9 @@ HostSchedule::Clock::time_point HostSchedule::Due(const QUrl& address) const {
 }
 
 HostSchedule::Clock::time_point HostSchedule::Book(const QUrl& address, Clock::time_point now) {
+    // A local file is no site's.
+    if (address.host().isEmpty())
+        return now;
     const std::lock_guard<std::mutex> guard(lock);
     Host& host = hosts[HostOf(address)];
     const Clock::time_point start = std::max({now, host.next, host.heldUntil});

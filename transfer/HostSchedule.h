@@ -27,6 +27,7 @@ public:
     Clock::time_point Due(const QUrl& address) const;
     // Takes the host's next turn, from now on: when the request is to start
     // (now when it is due already), booking the turn after it a wait later.
+    // An address without a host (a local file) waits for none.
     Clock::time_point Book(const QUrl& address, Clock::time_point now = Clock::now());
     // The host asked for nothing before until; true when it was not slowed
     // down at now, so that its asking is told once.

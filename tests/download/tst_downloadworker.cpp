@@ -659,6 +659,8 @@ private slots:
                                              << "0 2000 2500";
         QTest::newRow("fractions") << 0.25 << "a@0 a@0 a@0"
                                    << "0 250 500";
+        QTest::newRow("local files") << 1.0 << "@0 @0 a@0"
+                                     << "0 0 0";
         QTest::newRow("slowed down") << 0.0 << "a@0 a@10+3000 a@20 b@20 a@20"
                                      << "0 3010 b20 3010";
         QTest::newRow("slowed and spaced") << 1.0 << "a@0 a@100+500 a@100 a@100"
@@ -678,7 +680,8 @@ private slots:
         QStringList booked;
         for (const QString& step : steps.split(' ')) {
             const QStringList parts = step.split(QRegularExpression("[@+]"));
-            const QUrl address("http://" + parts[0] + "/picture.jpg");
+            const QUrl address(parts[0].isEmpty() ? QString("file:///picture.jpg")
+                                                  : "http://" + parts[0] + "/picture.jpg");
             if (parts.size() == 3) {
                 schedule.SlowDown(address,
                                   at(parts[1]) + std::chrono::milliseconds(parts[2].toInt()),
