@@ -116,9 +116,18 @@ void DownloadWorker::StartTransfers() {
 }
 
 // Whether the host of entry index may have a request now, as the schedule says.
+// The transfer library would queue a request past the host's connections and
+// send it whenever one is free, even after the host asked to slow down: such
+// a request waits here instead.
 bool DownloadWorker::IsDue(int index) const {
-    return HostSchedule::Shared().Due(QUrl(job.Entries[index].Source)) <=
-           HostSchedule::Clock::now();
+    const QUrl source(job.Entries[index].Source);
+    const QString host = HostSchedule::HostOf(source);
+    const auto running = std::count_if(workSlots.begin(), workSlots.end(), [&](const Slot& slot) {
+        return slot.state == Slot::State::Running &&
+               HostSchedule::HostOf(QUrl(job.Entries[slot.transfer->Index()].Source)) == host;
+    });
+    return (host.isEmpty() || running < std::max(job.PerSite, 1)) &&
+           HostSchedule::Shared().Due(source) <= HostSchedule::Clock::now();
 }
 
 // The request of the slot's entry takes its host's turn.
