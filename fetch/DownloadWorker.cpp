@@ -252,21 +252,26 @@ void DownloadWorker::HoldHostWhenAsked(const Slot& slot) {
 void DownloadWorker::WaitForActivity() {
     auto wait = std::chrono::milliseconds(PollMilliseconds);
     const auto now = DownloadTransfer::Clock::now();
-    const auto waitUntil = [&wait, now](DownloadTransfer::Clock::time_point due) {
-        wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
-                                  std::max(due - now, DownloadTransfer::Clock::duration::zero())));
+    // Entry index may go at due; one due already that waits for a connection
+    // to its host waits for one of its transfers to end, which wakes the loop.
+    const auto waitFor = [&](int index, DownloadTransfer::Clock::time_point due) {
+        if (due > now)
+            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(due - now));
+        else if (IsDue(index))
+            wait = std::chrono::milliseconds::zero();
     };
     const HostSchedule& schedule = HostSchedule::Shared();
     for (const Slot& slot : workSlots) {
+        const int index = slot.transfer->Index();
         if (slot.state == Slot::State::Waiting)
-            waitUntil(std::max(slot.transfer->RetryTime(),
-                               schedule.Due(QUrl(job.Entries[slot.transfer->Index()].Source))));
+            waitFor(index, std::max(slot.transfer->RetryTime(),
+                                    schedule.Due(QUrl(job.Entries[index].Source))));
     }
     const bool slotFree = std::any_of(workSlots.begin(), workSlots.end(), [](const Slot& slot) {
         return slot.state == Slot::State::Idle;
     });
     if (slotFree && nextEntry < job.Count())
-        waitUntil(schedule.Due(QUrl(job.Entries[nextEntry].Source)));
+        waitFor(nextEntry, schedule.Due(QUrl(job.Entries[nextEntry].Source)));
     for (const Slot& slot : workSlots) {
         if (slot.state == Slot::State::Running && slot.transfer->IsPacedOut())
             wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
