@@ -50,6 +50,8 @@ bool ToolLogins::Use(QObject* owner, const Choice& choice, QString& error,
                      QStringList& lineErrors) {
     if (choice.windowProfile && !BrowserProfile::UseWindowCopy(owner, error)) {
         error = QStringLiteral("cannot use the window's logins: ") + error;
+        if (!QFileInfo(BrowserProfile::WindowFolder()).isDir())
+            error += QStringLiteral(" (the window has not been used yet: sign in there first)");
         return false;
     }
     // Followed from the first request on, so downloads carry the pages' cookies.
