@@ -77,6 +77,7 @@ enum CommandId : int {
     ID_VIEW_SKIP_SAVED = 32844,
     ID_VIEW_FORGET_SAVED = 32845,
     ID_VIEW_SPEED_LIMIT = 32855,
+    ID_VIEW_REQUEST_WAIT = 32854,
     ID_VIEW_FILE_NAMES = 32856,
     // View menu, Parallel Downloads: how many files one download fetches at once
     ID_VIEW_PARALLEL_1 = 32857,

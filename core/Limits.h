@@ -7,6 +7,10 @@ struct Limits {
     static constexpr int MinParallelDownloads = 1;
     static constexpr int MaxParallelDownloads = 16;
     static constexpr int DefaultParallelDownloads = 4;
+    // Connections one download keeps open to one host at once.
+    static constexpr int DefaultPerSiteConnections = 4;
+    // The longest wait between two requests to one site one may ask for: an hour.
+    static constexpr int MaxRequestWaitSeconds = 3600;
     // The highest download speed limit one may set, in KB/s (about 1 GB/s).
     static constexpr int MaxDownloadSpeedLimit = 1000000;
     // The largest minimum picture size one may ask for, in pixels each way.

@@ -9,6 +9,7 @@ namespace {
 
 const QString ParallelDownloadsKey = QStringLiteral("Settings/ParallelDownloads");
 const QString DownloadSpeedLimitKey = QStringLiteral("Download/Speed Limit");
+const QString RequestWaitKey = QStringLiteral("Download/Wait Between Requests");
 const QString RecentFileSection = QStringLiteral("Recent File List");
 
 QString RecentFileKey(int index) {
@@ -106,6 +107,15 @@ int Settings::DownloadSpeedLimit() {
 
 void Settings::SetDownloadSpeedLimit(int kilobytesPerSecond) {
     QSettings().setValue(DownloadSpeedLimitKey, kilobytesPerSecond);
+}
+
+double Settings::RequestWaitSeconds() {
+    const double seconds = QSettings().value(RequestWaitKey, 0.0).toDouble();
+    return seconds >= 0 && seconds <= Limits::MaxRequestWaitSeconds ? seconds : 0;
+}
+
+void Settings::SetRequestWaitSeconds(double seconds) {
+    QSettings().setValue(RequestWaitKey, seconds);
 }
 
 Settings::FileNames Settings::DownloadFileNames() {

@@ -36,6 +36,9 @@ public:
     // The most KB/s the window's downloads take together; 0: no limit (until chosen).
     static int DownloadSpeedLimit();
     static void SetDownloadSpeedLimit(int kilobytesPerSecond);
+    // Seconds between two requests of the window to one site; 0: none (until chosen).
+    static double RequestWaitSeconds();
+    static void SetRequestWaitSeconds(double seconds);
 
     // How saved files are named ("{name}.{ext}" when never chosen), whether an
     // info file is written beside each, and whether where it came from is

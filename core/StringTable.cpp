@@ -56,6 +56,8 @@ const std::unordered_map<int, const char*>& entries() {
         {ID_VIEW_FORGET_SAVED, "Forget which pictures were saved into the download folder.\n"
                                "Forget Pictures Saved"},
         {ID_VIEW_SPEED_LIMIT, "Limit the speed of all downloads together.\nDownload Speed Limit"},
+        {ID_VIEW_REQUEST_WAIT, "Wait between two requests to one site: each file downloaded and "
+                               "each page followed.\nWait Between Requests"},
         {ID_VIEW_FILE_NAMES, "Choose how saved files are named and which folders they go to.\n"
                              "File Names"},
         {ID_VIEW_PARALLEL_1, "Download one file at a time, in the order of the list.\n"

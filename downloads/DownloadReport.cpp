@@ -21,6 +21,7 @@ DownloadReport::Outcome OutcomeOf(DownloadCounts::Kind kind) {
     case DownloadCounts::Kind::AlreadySaved:
         return DownloadReport::Outcome::AlreadySaved;
     case DownloadCounts::Kind::Skipped:
+    case DownloadCounts::Kind::LeftOut:
         return DownloadReport::Outcome::Skipped;
     case DownloadCounts::Kind::Failed:
         return DownloadReport::Outcome::Failed;

@@ -97,6 +97,10 @@ void JobBuilder::AddNotFetched(const HarvestLine& line, const QString& name,
                       kind == DownloadCounts::Kind::Skipped ? InArchiveReason() : InFolderReason());
 }
 
+void JobBuilder::AddLeftOut(const HarvestLine& line, const QString& why) {
+    job.AddNotFetched(folder, line.name, line.address, DownloadCounts::Kind::LeftOut, why);
+}
+
 const DownloadJob& JobBuilder::Job() const {
     return job;
 }

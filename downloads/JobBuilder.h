@@ -59,6 +59,8 @@ public:
 
     // Notes a line saved before as name, which is not fetched: kind says why.
     void AddNotFetched(const HarvestLine& line, const QString& name, DownloadCounts::Kind kind);
+    // Notes a listed line the run's filters leave out, for the reason why.
+    void AddLeftOut(const HarvestLine& line, const QString& why);
 
     // The reasons shown for a line not fetched.
     static QString InFolderReason() { return QStringLiteral("already in the folder"); }

@@ -3,6 +3,7 @@
 #include "core/DataFolder.h"
 #include "engine/ProfileCopy.h"
 #include "engine/StoredCookies.h"
+#include "engine/WindowCookies.h"
 #include "transfer/EngineCookieJar.h"
 
 #include <QPointer>
@@ -28,6 +29,7 @@ void BrowserProfile::UsePersistent(QObject* owner) {
     profile->setCachePath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                           QStringLiteral("/Quillmar/QtWebEngine/Quillmar"));
     StoredCookies::Follow(profile);
+    WindowCookies::Publish(profile);
     persistentProfile = profile;
 }
 
@@ -42,6 +44,8 @@ bool BrowserProfile::UseWindowCopy(QObject* owner, QString& error) {
 }
 
 void BrowserProfile::ClosePersistent() {
+    if (persistentProfile && !windowCopy)
+        WindowCookies::Withdraw();
     delete persistentProfile;
 }
 

@@ -13,7 +13,8 @@ class QWebEngineProfile;
 class BrowserProfile {
 public:
     // Makes the persistent profile in the user's data folder; engines made from
-    // now on use it. The owner must outlive every engine.
+    // now on use it, and its cookies are published for runs with the window's
+    // logins (WindowCookies). The owner must outlive every engine.
     static void UsePersistent(QObject* owner);
     // Makes engines made from now on use a private copy of the window's
     // profile, its logins and site data, whether a window is open or not; the

@@ -19,12 +19,17 @@ void DownloadCounts::Add(Kind kind) {
     case Kind::Cancelled:
         ++cancelled;
         break;
+    case Kind::LeftOut:
+        ++leftOut;
+        break;
     }
 }
 
 DownloadCounts::Kind DownloadCounts::KindOf(bool saved, const QString& reason) {
     if (saved)
         return reason == AlreadySavedReason() ? Kind::AlreadySaved : Kind::Saved;
+    if (reason.startsWith(LeftOutMark()))
+        return Kind::LeftOut;
     return reason == DownloadProgressSink::CancelledReason() ? Kind::Cancelled : Kind::Failed;
 }
 
@@ -36,11 +41,13 @@ QString DownloadCounts::Text() const {
                        .arg(failed);
     if (cancelled > 0)
         text += QStringLiteral(", %1 cancelled").arg(cancelled);
+    if (leftOut > 0)
+        text += QStringLiteral(", %1 left out").arg(leftOut);
     return text;
 }
 
 QString DownloadCounts::CompletionMessage() const {
-    if (alreadySaved + skipped + failed + cancelled == 0)
+    if (alreadySaved + skipped + failed + cancelled + leftOut == 0)
         return QStringLiteral("Download complete");
     return QStringLiteral("Download complete: ") + Text();
 }

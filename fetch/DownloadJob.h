@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Limits.h"
 #include "fetch/DownloadCounts.h"
 #include "transfer/RefererPolicy.h"
 #include "transfer/TransferRules.h"
@@ -44,8 +45,14 @@ struct DownloadJob {
     TransferRules Rules;
     // How many files are fetched at once; 1 fetches them one after another, in order.
     int Parallel = 1;
+    // The most connections open to one host at once, whatever Parallel is.
+    int PerSite = Limits::DefaultPerSiteConnections;
     // A file a run before left half-fetched is continued where it stopped.
     bool ContinuePartial = true;
+    // Files known to be smaller than MinBytes or larger than MaxBytes (by the
+    // length announced, or by the bytes received) are left out; 0: no bound.
+    qint64 MinBytes = 0;
+    qint64 MaxBytes = 0;
     // Each saved file is marked with its address and page (extended
     // attributes), and with WriteInfo gets "NAME.EXT.json" beside it.
     bool MarkOrigin = true;

@@ -194,9 +194,15 @@ void DownloadTransfer::Restart() {
     keepTried = false;
     progressBase = 0;
     expected = -1;
+    outOfBounds.clear();
 }
 
 DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
+    if (!outOfBounds.isEmpty()) {
+        reason = DownloadCounts::LeftOutReason(outOfBounds);
+        file.Discard();
+        return Outcome::Failed;
+    }
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     const QByteArray target =
@@ -250,6 +256,11 @@ DownloadTransfer::Outcome DownloadTransfer::JudgeAnswer(CURLcode result, long st
 DownloadTransfer::Outcome DownloadTransfer::Save() {
     const char* type = nullptr;
     curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
+    if (job.MinBytes > 0 && file.Size() < job.MinBytes) {
+        reason = DownloadCounts::LeftOutReason(SmallerText());
+        file.Discard();
+        return Outcome::Failed;
+    }
     const QString saved = NameByType(type);
     return !saved.isEmpty() && Place(saved) ? Outcome::Saved : Outcome::Failed;
 }
@@ -357,6 +368,7 @@ bool DownloadTransfer::ScheduleRetry() {
         return false;
     curl_off_t asked = 0;
     curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &asked);
+    askedToWait = qint64(asked);
     if (asked > MaxRetryAfterSeconds) {
         reason += QStringLiteral(", asked to wait %1 seconds").arg(asked);
         return false;
@@ -435,6 +447,8 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
     if (!transfer->IsHttp() || TransferRules::IsKeptHttpStatus(status)) {
         if (!transfer->answerTaken && !transfer->TakeAnswer(status))
             return CURL_WRITEFUNC_ERROR;
+        if (!transfer->WithinBounds(length))
+            return CURL_WRITEFUNC_ERROR;
         if (!transfer->file.Write(data, length)) {
             transfer->writeFailed = true;
             return CURL_WRITEFUNC_ERROR;
@@ -443,6 +457,23 @@ size_t DownloadTransfer::WriteBlock(char* data, size_t size, size_t count, void*
         transfer->KeepWhenLarge();
     }
     return transfer->cancelRequested ? CURL_WRITEFUNC_ERROR : length;
+}
+
+// A file the job leaves out by its size stops as soon as that is known: by
+// the length the answer announces, or as its bytes pass the bound.
+bool DownloadTransfer::WithinBounds(size_t length) {
+    curl_off_t announced = -1;
+    curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    const qint64 whole = announced >= 0 ? progressBase + qint64(announced) : -1;
+    if (job.MaxBytes > 0 && (whole > job.MaxBytes || file.Size() + qint64(length) > job.MaxBytes))
+        outOfBounds = QStringLiteral("larger than %1 bytes").arg(job.MaxBytes);
+    else if (job.MinBytes > 0 && whole >= 0 && whole < job.MinBytes)
+        outOfBounds = SmallerText();
+    return outOfBounds.isEmpty();
+}
+
+QString DownloadTransfer::SmallerText() const {
+    return QStringLiteral("smaller than %1 bytes").arg(job.MinBytes);
 }
 
 // The server answers a request for the rest with that part (206) only while

@@ -82,6 +82,8 @@ public:
     // Tries of the current entry so far, the one running included.
     int Tries() const { return tries; }
     Clock::time_point RetryTime() const { return retryTime; }
+    // The seconds the server's last answer asked to wait before the retry (Retry-After); 0: none.
+    qint64 AskedToWait() const { return askedToWait; }
 
     // Big blocks keep large files at the speed of the disk; one is held per transfer.
     static constexpr long BlockSize = 256 * 1024;
@@ -113,6 +115,8 @@ private:
     // Judges a kept answer before its first byte is written: a whole one
     // starts the file over, a part that does not fit ends the answer.
     bool TakeAnswer(long status);
+    bool WithinBounds(size_t length);
+    QString SmallerText() const;
     // Judges the ended answer: Saved when the file is whole, Redirect when it
     // is to be asked for again, or Failed.
     Outcome JudgeAnswer(CURLcode result, long status);
@@ -158,6 +162,8 @@ private:
     int tries = 0;
     int hops = 0; // redirects followed in this try
     Clock::time_point retryTime;
+    qint64 askedToWait = 0;
+    QString outOfBounds; // why the answer is left out by its size; empty: it is not
     QString reason;
     bool writeFailed = false;
     RatePacer* pacer = nullptr;

@@ -4,6 +4,7 @@
 #include "fetch/DownloadHandle.h"
 #include "fetch/DownloadProgressSink.h"
 #include "fetch/DownloadTransfer.h"
+#include "transfer/HostSchedule.h"
 
 #include <algorithm>
 
@@ -22,7 +23,7 @@ DownloadWorker::DownloadWorker(DownloadJob job, std::unique_ptr<DownloadProgress
       paceShared(sharedPace != nullptr), folders(this->job.Entries) {
     const int parallel =
         std::clamp(this->job.Parallel, Limits::MinParallelDownloads, Limits::MaxParallelDownloads);
-    loop.LimitHostConnections(parallel);
+    loop.LimitHostConnections(std::clamp(this->job.PerSite, 1, parallel));
     workSlots.resize(size_t(std::clamp(this->job.Count(), 1, parallel)));
 }
 
@@ -103,20 +104,42 @@ void DownloadWorker::StartTransfers() {
     for (Slot& slot : workSlots) {
         if (slot.state == Slot::State::Waiting)
             RetryWhenDue(slot);
-        while (slot.state == Slot::State::Idle && nextEntry < job.Count()) {
+        while (slot.state == Slot::State::Idle && nextEntry < job.Count() && IsDue(nextEntry)) {
             if (!slot.transfer->Begin(nextEntry++))
                 Finished(slot, false);
             else if (slot.transfer->IsHeld())
                 Finished(slot, slot.transfer->SaveHeld());
-            else if (!Add(slot))
+            else if (!(Book(slot), Add(slot)))
                 Finished(slot, false);
         }
     }
 }
 
+// Whether the host of entry index may have a request now, as the schedule says.
+// The transfer library would queue a request past the host's connections and
+// send it whenever one is free, even after the host asked to slow down: such
+// a request waits here instead.
+bool DownloadWorker::IsDue(int index) const {
+    const QUrl source(job.Entries[index].Source);
+    const QString host = HostSchedule::HostOf(source);
+    const auto running = std::count_if(workSlots.begin(), workSlots.end(), [&](const Slot& slot) {
+        return slot.state == Slot::State::Running &&
+               HostSchedule::HostOf(QUrl(job.Entries[slot.transfer->Index()].Source)) == host;
+    });
+    return (host.isEmpty() || running < std::max(job.PerSite, 1)) &&
+           HostSchedule::Shared().Due(source) <= HostSchedule::Clock::now();
+}
+
+// The request of the slot's entry takes its host's turn.
+void DownloadWorker::Book(const Slot& slot) {
+    HostSchedule::Shared().Book(QUrl(job.Entries[slot.transfer->Index()].Source));
+}
+
 void DownloadWorker::RetryWhenDue(Slot& slot) {
-    if (DownloadTransfer::Clock::now() < slot.transfer->RetryTime())
+    if (DownloadTransfer::Clock::now() < slot.transfer->RetryTime() ||
+        !IsDue(slot.transfer->Index()))
         return;
+    Book(slot);
     if (!slot.transfer->Retry() || !Add(slot))
         Finished(slot, false);
 }
@@ -151,6 +174,7 @@ void DownloadWorker::CollectFinished() {
             break;
         case DownloadTransfer::Outcome::Retry:
             slot->state = Slot::State::Waiting;
+            HoldHostWhenAsked(*slot);
             sink->FileRetrying(slot->transfer->Index(), slot->transfer->Tries() + 1,
                                DownloadTransfer::MaxTries);
             break;
@@ -212,16 +236,42 @@ void DownloadWorker::Finished(Slot& slot, bool ok) {
     sink->FilesLeft(--filesLeft);
 }
 
-// Sleeps until a transfer has something to do, a retry is due or a cancel wakes it.
+// A host that asked to slow down holds every request to it, not only the
+// retry of the file it answered; the run says so once.
+void DownloadWorker::HoldHostWhenAsked(const Slot& slot) {
+    const qint64 asked = slot.transfer->AskedToWait();
+    if (asked <= 0)
+        return;
+    const QUrl source(job.Entries[slot.transfer->Index()].Source);
+    if (HostSchedule::Shared().SlowDown(source, slot.transfer->RetryTime()))
+        sink->Message(HostSchedule::SlowDownText(source, asked));
+}
+
+// Sleeps until a transfer has something to do, a retry or the next file is
+// due, or a cancel wakes it.
 void DownloadWorker::WaitForActivity() {
     auto wait = std::chrono::milliseconds(PollMilliseconds);
     const auto now = DownloadTransfer::Clock::now();
+    // Entry index may go at due; one due already that waits for a connection
+    // to its host waits for one of its transfers to end, which wakes the loop.
+    const auto waitFor = [&](int index, DownloadTransfer::Clock::time_point due) {
+        if (due > now)
+            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(due - now));
+        else if (IsDue(index))
+            wait = std::chrono::milliseconds::zero();
+    };
+    const HostSchedule& schedule = HostSchedule::Shared();
     for (const Slot& slot : workSlots) {
+        const int index = slot.transfer->Index();
         if (slot.state == Slot::State::Waiting)
-            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
-                                      std::max(slot.transfer->RetryTime() - now,
-                                               DownloadTransfer::Clock::duration::zero())));
+            waitFor(index, std::max(slot.transfer->RetryTime(),
+                                    schedule.Due(QUrl(job.Entries[index].Source))));
     }
+    const bool slotFree = std::any_of(workSlots.begin(), workSlots.end(), [](const Slot& slot) {
+        return slot.state == Slot::State::Idle;
+    });
+    if (slotFree && nextEntry < job.Count())
+        waitFor(nextEntry, schedule.Due(QUrl(job.Entries[nextEntry].Source)));
     for (const Slot& slot : workSlots) {
         if (slot.state == Slot::State::Running && slot.transfer->IsPacedOut())
             wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(

@@ -19,10 +19,11 @@ class DownloadHandle;
 class DownloadProgressSink;
 class DownloadTransfer;
 
-// Fetches the files of one job, up to job.Parallel at a time over reused
-// connections, and writes each into its destination. Run blocks; it is meant
-// for a thread of its own. Touches no window: everything shown goes to the sink.
-// The job's folders are opened when the worker is made.
+// Fetches the files of one job, up to job.Parallel at a time (job.PerSite
+// connections to one host at most) over reused connections, each file when its
+// host's turn in the shared HostSchedule comes, and writes each into its destination. Run blocks;
+// it is meant for a thread of its own. Touches no window: everything shown goes to the sink. The
+// job's folders are opened when the worker is made.
 class DownloadWorker {
 public:
     // sharedPace: a pace the job keeps to together with other jobs, instead of
@@ -61,6 +62,9 @@ private:
     bool WorkLeft() const;
     void StartTransfers();
     void RetryWhenDue(Slot& slot);
+    bool IsDue(int index) const;
+    void Book(const Slot& slot);
+    void HoldHostWhenAsked(const Slot& slot);
     bool Add(Slot& slot);
     void CollectFinished();
     void Finished(Slot& slot, bool saved);

@@ -1,6 +1,7 @@
 #include "follow/HiddenPage.h"
 
 #include "follow/RequestCounter.h"
+#include "transfer/HostSchedule.h"
 
 #include <QAuthenticator>
 
@@ -17,6 +18,8 @@ HiddenPage::HiddenPage(QWebEngineProfile* profile, QObject* parent)
     : ScanPage(profile, parent), requests(new RequestCounter(this)) {
     setAudioMuted(true);
     setUrlRequestInterceptor(requests);
+    turn.setSingleShot(true);
+    connect(&turn, &QTimer::timeout, this, [this] { load(opened); });
     connect(this, &QWebEnginePage::authenticationRequired, this,
             [](const QUrl&, QAuthenticator* authenticator) { cancelLogin(authenticator); });
     connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
@@ -45,9 +48,20 @@ quint64 HiddenPage::DataRequests() const {
     return requests->DataRequests();
 }
 
-void HiddenPage::Open(const QUrl& address, const QString& referer) {
+int HiddenPage::Open(const QUrl& address, const QString& referer) {
     requests->SetOpenedFrom(address, referer.toUtf8());
-    load(address);
+    const auto now = HostSchedule::Clock::now();
+    const int wait = int(std::chrono::ceil<std::chrono::milliseconds>(
+                             HostSchedule::Shared().Book(address, now) - now)
+                             .count());
+    turn.stop();
+    if (wait <= 0) {
+        load(address);
+        return 0;
+    }
+    opened = address;
+    turn.start(wait);
+    return wait;
 }
 
 QWebEnginePage* HiddenPage::createWindow(WebWindowType) {

@@ -2,6 +2,9 @@
 
 #include "engine/ScanPage.h"
 
+#include <QTimer>
+#include <QUrl>
+
 class RequestCounter;
 
 // A page loaded for the program only, never seen (a page harvested without a
@@ -23,8 +26,10 @@ public:
     quint64 Subresources() const;
     // Requests for its top documents since it was made, redirects included.
     quint64 Documents() const;
-    // Loads address as if opened from a link on a page that gives this Referer.
-    void Open(const QUrl& address, const QString& referer);
+    // Loads address as if opened from a link on a page that gives this
+    // Referer, once its host's turn comes (HostSchedule); the milliseconds
+    // until then. Another Open before that replaces it.
+    int Open(const QUrl& address, const QString& referer);
 
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;
@@ -35,4 +40,6 @@ protected:
 
 private:
     RequestCounter* requests;
+    QTimer turn; // until the host's turn of the address opened
+    QUrl opened;
 };

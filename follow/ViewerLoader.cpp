@@ -12,6 +12,8 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
+#include <limits>
+
 namespace {
 
 const QString& settleScript() {
@@ -89,9 +91,11 @@ void ViewerLoader::Load(const QUrl& viewer, const QString& referer, int timeoutM
     subresourcesBefore = page->Subresources();
     // Earlier viewer pages are never gone back to: keep none of them alive.
     page->history()->clear();
-    page->Open(viewer, referer);
+    const int wait = page->Open(viewer, referer);
     pollTimer.start();
-    deadline.start(timeoutMilliseconds);
+    // The time for the page starts as it is asked for.
+    deadline.start(
+        int(std::min<qint64>(qint64(timeoutMilliseconds) + wait, std::numeric_limits<int>::max())));
 }
 
 // The engine tells of a load only once no other is under way: the end of a

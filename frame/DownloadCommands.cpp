@@ -10,6 +10,7 @@
 #include "frame/CFileNamesDialog.h"
 #include "frame/CMainFrame.h"
 #include "records/DownloadArchive.h"
+#include "transfer/HostSchedule.h"
 #include "view/CQuillmarView.h"
 
 #include <QAction>
@@ -43,6 +44,7 @@ DownloadCommands::DownloadCommands(CMainFrame& frame)
         if (auto* menu = qobject_cast<QMenu*>(holder))
             connect(menu, &QMenu::aboutToShow, this, &DownloadCommands::ShowParallelChoice);
     ShowParallelChoice();
+    HostSchedule::Shared().SetWait(Settings::RequestWaitSeconds(), false);
 }
 
 const CommandTable<DownloadCommands>& DownloadCommands::Commands() {
@@ -56,6 +58,7 @@ const CommandTable<DownloadCommands>& DownloadCommands::Commands() {
         {{ID_VIEW_FORGET_SAVED, "&Forget Pictures Saved to This Folder..."},
          &DownloadCommands::ForgetSaved},
         {{ID_VIEW_SPEED_LIMIT, "Download Speed &Limit..."}, &DownloadCommands::SetSpeedLimit},
+        {{ID_VIEW_REQUEST_WAIT, "&Wait Between Requests..."}, &DownloadCommands::SetRequestWait},
         {{ID_VIEW_FILE_NAMES, "File &Names..."}, &DownloadCommands::SetFileNames},
         {{ID_VIEW_PARALLEL_1, "&1", {}, CommandEntry::Style::Checkable},
          &DownloadCommands::ChooseParallel<1>},
@@ -142,6 +145,23 @@ void DownloadCommands::SetSpeedLimit() {
     dialog.setIntValue(Settings::DownloadSpeedLimit());
     if (Prompts::current().runModal(dialog) == QDialog::Accepted) {
         Downloads::SetSpeedLimit(qint64(dialog.intValue()) * 1024);
+    }
+}
+
+// The downloads and the following of every window keep to the wait from now on.
+void DownloadCommands::SetRequestWait() {
+    QInputDialog dialog(&frame);
+    dialog.setWindowTitle(QStringLiteral("Wait Between Requests"));
+    dialog.setLabelText(
+        QStringLiteral("Seconds between two requests to one site, for each file downloaded\n"
+                       "and each page followed (0: no wait):"));
+    dialog.setInputMode(QInputDialog::DoubleInput);
+    dialog.setDoubleDecimals(1);
+    dialog.setDoubleRange(0, Limits::MaxRequestWaitSeconds);
+    dialog.setDoubleValue(Settings::RequestWaitSeconds());
+    if (Prompts::current().runModal(dialog) == QDialog::Accepted) {
+        Settings::SetRequestWaitSeconds(dialog.doubleValue());
+        HostSchedule::Shared().SetWait(Settings::RequestWaitSeconds(), false);
     }
 }
 

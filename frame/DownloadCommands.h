@@ -32,6 +32,7 @@ private:
     // The active window's download folder; empty when it has none.
     QString DownloadFolder() const;
     void SetSpeedLimit();
+    void SetRequestWait();
     void SetFileNames();
     template <int Count> void ChooseParallel();
     void ShowParallelChoice();

@@ -106,7 +106,8 @@ void FrameMenus::CreateMenus() {
     QMenu* view = NewMenu(QStringLiteral("&View"),
                           {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator, ID_VIEW_RELOAD,
                            ID_VIEW_DOWNLOAD_REPORT, ID_VIEW_THUMBNAILS, ID_VIEW_SKIP_SAVED,
-                           ID_VIEW_FORGET_SAVED, ID_VIEW_SPEED_LIMIT, ID_VIEW_FILE_NAMES});
+                           ID_VIEW_FORGET_SAVED, ID_VIEW_SPEED_LIMIT, ID_VIEW_REQUEST_WAIT,
+                           ID_VIEW_FILE_NAMES});
     view->addMenu(
         NewMenu(QStringLiteral("&Parallel Downloads"),
                 {ID_VIEW_PARALLEL_1, ID_VIEW_PARALLEL_2, ID_VIEW_PARALLEL_4, ID_VIEW_PARALLEL_8}));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "harvest/HarvestLine.h"
+#include "harvest/PageScan.h"
 
 #include <QPointer>
 #include <QString>

@@ -23,6 +23,7 @@
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
 #include "transfer/EngineCookieJar.h"
+#include "transfer/HostSchedule.h"
 #include "view/CQuillmarView.h"
 
 #include <QDateTime>
@@ -698,6 +699,34 @@ private slots:
             QCOMPARE(refused.exitCode, 2);
             QVERIFY(refused.output.isEmpty());
         }
+    }
+
+    // The wait set in the window spaces its downloads' requests to one site.
+    void waitBetweenRequestsSpacesTheWindowsDownloads() {
+        prompts->dialogDriver = [](QDialog& dialog) {
+            static_cast<QInputDialog&>(dialog).setDoubleValue(0.5);
+            return int(QDialog::Accepted);
+        };
+        QVERIFY(Execute(ID_VIEW_REQUEST_WAIT));
+        const auto restore = qScopeGuard([] {
+            Settings::SetRequestWaitSeconds(0);
+            HostSchedule::Shared().SetWait(0, false);
+        });
+        QCOMPARE(Settings::RequestWaitSeconds(), 0.5);
+        server.setFile("/c.jpg", "picture c", "image/jpeg");
+        UseFolder();
+        server.clearRequests();
+        OfferImages({"a.jpg", "b.jpg", "c.jpg"}, {"a.jpg", "b.jpg", "c.jpg"},
+                    {"a.jpg", "b.jpg", "c.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_COMPARE_WITH_TIMEOUT(Saved(), QStringList({"a.jpg", "b.jpg", "c.jpg"}), 30000);
+        QList<qint64> times;
+        for (const testsupport::HttpRequest& request : server.requests())
+            if (request.headers.value("user-agent") == "Quillmar")
+                times << request.atMs;
+        QCOMPARE(times.size(), 3);
+        QVERIFY2(times[1] - times[0] >= 490 && times[2] - times[1] >= 490,
+                 qPrintable(QString::number(times[1] - times[0])));
     }
 
     // Quit during a download: the next start names each interrupted job, its

@@ -7,6 +7,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
+#include "transfer/HostSchedule.h"
 #include "transfer/RatePacer.h"
 #include "transfer/RefererPolicy.h"
 
@@ -612,6 +613,125 @@ private slots:
         QCOMPARE(filesIn(folder->path()), QStringList({"big.jpg"}));
     }
 
+    // Requests to one host keep the wait between them, whenever they are
+    // asked for; other hosts (another port is another host) have turns of
+    // their own, and a host that asked to slow down holds its requests until
+    // then. "HOST@MS" books a request at MS, "HOST@MS+HOLD" has the host ask
+    // at MS for nothing before MS+HOLD.
+    void hostTurnsKeepTheWait_data() {
+        QTest::addColumn<double>("wait");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("starts");
+        QTest::newRow("no wait") << 0.0 << "a@0 a@0 a@7"
+                                 << "0 0 7";
+        QTest::newRow("one host spaced") << 1.0 << "a@0 a@0 a@0"
+                                         << "0 1000 2000";
+        QTest::newRow("hosts apart") << 1.0 << "a@0 b@0 a@0 b@300"
+                                     << "0 b0 1000 b1000";
+        QTest::newRow("ports apart") << 1.0 << "a:81@0 a:82@0 a:81@0"
+                                     << "0 0 1000";
+        QTest::newRow("late asks wait less") << 0.5 << "a@0 a@2000 a@2100"
+                                             << "0 2000 2500";
+        QTest::newRow("fractions") << 0.25 << "a@0 a@0 a@0"
+                                   << "0 250 500";
+        QTest::newRow("local files") << 1.0 << "@0 @0 a@0"
+                                     << "0 0 0";
+        QTest::newRow("slowed down") << 0.0 << "a@0 a@10+3000 a@20 b@20 a@20"
+                                     << "0 3010 b20 3010";
+        QTest::newRow("slowed and spaced") << 1.0 << "a@0 a@100+500 a@100 a@100"
+                                           << "0 1000 2000";
+    }
+
+    void hostTurnsKeepTheWait() {
+        QFETCH(double, wait);
+        QFETCH(QString, steps);
+        QFETCH(QString, starts);
+        HostSchedule schedule;
+        schedule.SetWait(wait, false);
+        const HostSchedule::Clock::time_point zero{};
+        const auto at = [&](const QString& milliseconds) {
+            return zero + std::chrono::milliseconds(milliseconds.toInt());
+        };
+        QStringList booked;
+        for (const QString& step : steps.split(' ')) {
+            const QStringList parts = step.split(QRegularExpression("[@+]"));
+            const QUrl address(parts[0].isEmpty() ? QString("file:///picture.jpg")
+                                                  : "http://" + parts[0] + "/picture.jpg");
+            if (parts.size() == 3) {
+                schedule.SlowDown(address,
+                                  at(parts[1]) + std::chrono::milliseconds(parts[2].toInt()),
+                                  at(parts[1]));
+                continue;
+            }
+            const auto start = schedule.Book(address, at(parts[1]));
+            booked << (parts[0] == "a" || parts[0].startsWith("a:") ? QString() : parts[0]) +
+                          QString::number(
+                              std::chrono::duration_cast<std::chrono::milliseconds>(start - zero)
+                                  .count());
+        }
+        QCOMPARE(booked.join(' '), starts);
+    }
+
+    // A random wait is drawn for each turn, between half and one and a half
+    // times the wait; a slow-down is news only while the host is not slowed.
+    void randomWaitsStayAroundTheWait() {
+        HostSchedule schedule;
+        schedule.SetWait(1.0, true);
+        const QUrl address("http://a/x.jpg");
+        HostSchedule::Clock::time_point last = schedule.Book(address, {});
+        QSet<qint64> gaps;
+        for (int turn = 0; turn < 20; ++turn) {
+            const auto start = schedule.Book(address, {});
+            const qint64 gap =
+                std::chrono::duration_cast<std::chrono::milliseconds>(start - last).count();
+            QVERIFY2(gap >= 500 && gap <= 1500, qPrintable(QString::number(gap)));
+            gaps.insert(gap);
+            last = start;
+        }
+        QVERIFY(gaps.size() > 1);
+        const HostSchedule::Clock::time_point now = HostSchedule::Clock::now();
+        QVERIFY(schedule.SlowDown(address, now + std::chrono::seconds(3), now));
+        QVERIFY(!schedule.SlowDown(address, now + std::chrono::seconds(4), now));
+        QVERIFY(schedule.Due(address) >= now + std::chrono::seconds(4));
+    }
+
+    // A host answering 429 with Retry-After holds every transfer to it, not
+    // only the retry of that file, and the job says so once.
+    // Of several transfers side by side, those started before the host asked
+    // go on; past the connections to one host, none is queued to go out
+    // while the host is held.
+    void hostAskingToSlowDownHoldsAllItsTransfers_data() {
+        QTest::addColumn<int>("parallel");
+        QTest::addColumn<int>("perSite");
+        QTest::addColumn<int>("before"); // requests that go out before the host asks
+        QTest::newRow("side by side") << 2 << 4 << 2;
+        QTest::newRow("one connection") << 4 << 1 << 1;
+    }
+    void hostAskingToSlowDownHoldsAllItsTransfers() {
+        QFETCH(int, parallel);
+        QFETCH(int, perSite);
+        QFETCH(int, before);
+        server->setRoutes("/busy.jpg", {{429, "text/html", "", {{"Retry-After", "2"}}},
+                                        {200, "image/jpeg", "busy", {}}});
+        const QStringList others = {"o1.jpg", "o2.jpg", "o3.jpg"};
+        for (const QString& name : others)
+            server->setFile("/" + name.toUtf8(), name.toUtf8(), "image/jpeg");
+        DownloadJob job = Job(QStringList("busy.jpg") + others);
+        job.Parallel = parallel;
+        job.PerSite = perSite;
+        const auto reports = Run(job);
+        QVERIFY(reports);
+        QCOMPARE(reports->Lines("message waiting "),
+                 QStringList("2 s: " + HostSchedule::HostOf(QUrl(server->url())) +
+                             " asked to slow down"));
+        QCOMPARE(filesIn(folder->path()), QStringList({"busy.jpg", "o1.jpg", "o2.jpg", "o3.jpg"}));
+        const QList<testsupport::HttpRequest> requests = server->requests();
+        QCOMPARE(requests.size(), 5);
+        for (int later = before; later < requests.size(); ++later)
+            QVERIFY2(requests[later].atMs - requests[0].atMs >= 1900,
+                     requests[later].path + ' ' + QByteArray::number(requests[later].atMs));
+    }
+
     // A limit holds for the job's transfers together, also across a pause.
     void speedLimitHoldsForTheWholeJob() {
         const QByteArray body = BinaryBody(256 * 1024);
@@ -728,7 +848,9 @@ private slots:
         QCOMPARE(reports->Lines("files left ").join(' '),
                  QStringLiteral("12 11 10 9 8 7 6 5 4 3 2 1 0"));
         QCOMPARE(reports->Lines("message "),
-                 QStringList({"Download complete: 8 saved, 0 already saved, 0 skipped, 4 failed"}));
+                 QStringList({"waiting 4 s: " + HostSchedule::HostOf(QUrl(server->url())) +
+                                  " asked to slow down",
+                              "Download complete: 8 saved, 0 already saved, 0 skipped, 4 failed"}));
         QCOMPARE(filesIn(folder->path()),
                  QStringList({"dropped.jpg", "flaky.jpg", "later.jpg", "q1.jpg", "q2.jpg", "q3.jpg",
                               "q4.jpg", "q5.jpg"}));

@@ -41,7 +41,8 @@ void LoopbackHttpServer::setRoutes(const QByteArray& path, const QList<HttpRoute
             headers.append(QString::fromLatin1(name + ": " + value));
         routes.append(QJsonArray{route.status, QString::fromLatin1(route.contentType),
                                  route.body.size(), headers, route.chunkSize, route.chunkDelayMs,
-                                 route.cutAfter, route.stall, route.hangUp, route.ranges});
+                                 route.cutAfter, route.stall, route.hangUp, route.ranges,
+                                 QString::fromLatin1(route.cookie)});
         bodies += route.body;
     }
     call(server, {"routes", QString::fromLatin1(path), routes}, bodies);

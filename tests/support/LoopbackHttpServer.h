@@ -18,6 +18,7 @@ struct HttpRoute {
     bool stall = false;   // read the request and never answer
     bool hangUp = false;  // read the request and close the connection unanswered
     bool ranges = false;  // answer "Range: bytes=N-" with 206 while If-Range names the ETag header
+    QByteArray cookie = {}; // "name=value": a request without this cookie is answered 403
 };
 
 struct HttpRequest {

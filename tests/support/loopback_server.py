@@ -17,8 +17,9 @@ import urllib.parse
 
 # The fields of an HttpRoute, in the order the C++ side sends them.
 ROUTE_FIELDS = ("status", "contentType", "body", "headers", "chunkSize", "chunkDelayMs",
-                "cutAfter", "stall", "hangUp", "ranges")
+                "cutAfter", "stall", "hangUp", "ranges", "cookie")
 NOT_FOUND = {"status": 404, "body": b"<html><body>Not found</body></html>"}
+MEMBERS_ONLY = {"status": 403, "body": b"<html><body>Sign in first</body></html>"}
 
 lock = threading.Lock()
 routes = {}  # path: its answers, used in turn; the last one stays
@@ -82,6 +83,9 @@ class Handler(socketserver.StreamRequestHandler):
             requests.append([method, path, int((time.monotonic() - started) * 1000),
                              list(headers.items())])
         route = route_for(path)
+        sent = [cookie.strip() for cookie in headers.get("cookie", "").split(";")]
+        if route.get("cookie") and route["cookie"] not in sent:
+            route = MEMBERS_ONLY
         if route.get("stall"):
             threading.Event().wait()
         if route.get("hangUp"):

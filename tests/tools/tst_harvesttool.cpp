@@ -1,3 +1,5 @@
+#include "core/DataFolder.h"
+#include "engine/BrowserProfile.h"
 #include "follow/PictureChoice.h"
 #include "follow/ViewerLoader.h"
 #include "records/DownloadArchive.h"
@@ -17,10 +19,12 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 #include <algorithm>
@@ -380,6 +384,18 @@ private slots:
         for (const QString wrong : {"fast", "0", "2G", "-5K", "1.5M"})
             row(qPrintable("rate " + wrong), {"--download", ".", "--limit-rate", wrong, "a.html"},
                 2, "", "quillmar-harvest: --limit-rate takes bytes a second");
+        for (const QString wrong : {"-1", "1,5", "3601", "soon", ".5", "1e2"})
+            row(qPrintable("wait " + wrong), {"--wait", wrong, "a.html"}, 2, "",
+                "quillmar-harvest: --wait takes seconds from 0 to 3600");
+        row("random wait alone", {"--random-wait", "a.html"}, 2, "",
+            "quillmar-harvest: --random-wait needs --wait\n");
+        for (const QString wrong : {"0", "17", "two"})
+            row(qPrintable("per site " + wrong), {"--download", ".", "--per-site", wrong, "a.html"},
+                2, "", "quillmar-harvest: --per-site takes a number from 1 to 16\nusage:");
+        row("per site without download", {"--per-site", "2", "a.html"}, 2, "",
+            "quillmar-harvest: --per-site needs --download\n");
+        row("missing cookie file", {"--cookies", "no-such-cookies.txt", "a.html"}, 1, "",
+            "quillmar-harvest: cannot read the cookie file no-such-cookies.txt\n");
         row("rate without download", {"--limit-rate", "2M", "a.html"}, 2, "",
             "quillmar-harvest: --limit-rate needs --download\n");
         row("unknown option", {"--fast", "a.html"}, 2, "",
@@ -868,6 +884,132 @@ private slots:
         QCOMPARE(ranges,
                  QByteArrayList({options.isEmpty() ? "bytes=" + QByteArray::number(kept) + '-'
                                                    : QByteArray()}));
+    }
+
+    // Signed in in the window, the tool saves the members' pictures with
+    // --window-profile alone, each request carrying the session cookie to its
+    // own host only; a cookie file's cookies win over the window's, its bad
+    // lines told by number.
+    void windowLoginsReachMembersPicturesOnTheirOwnHost() {
+        LoopbackHttpServer site;
+        QVERIFY(site.start());
+        site.setSignIn("/signin", "<p>Welcome</p>", "member7");
+        const QByteArray picture = readFile(testDataPath("deep/pictures/wide.png"));
+        HttpRoute members{200, "text/html", {}, {}};
+        members.cookie = "session=member7";
+        members.body = "<img src='a.png'><img src='b.png'><img src='http://localhost:" +
+                       QByteArray::number(site.port()) + "/elsewhere.png'>";
+        site.setRoute("/members.html", members);
+        members.contentType = "image/png";
+        members.body = picture;
+        site.setRoute("/a.png", members);
+        site.setRoute("/b.png", members);
+        site.setFile("/elsewhere.png", picture, "image/png");
+        // The window stays open, signed in a moment ago: its engine has not
+        // written the login into its profile yet, the window has published it.
+        QObject window;
+        BrowserProfile::UsePersistent(&window);
+        const auto closeWindow = qScopeGuard([] { BrowserProfile::ClosePersistent(); });
+        QWebEnginePage page(BrowserProfile::Current());
+        QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
+        page.load(site.url("signin"));
+        QVERIFY(loaded.wait(30000));
+        const auto published = [] {
+            const QDir folder(DataFolder::Path() + "/Window cookies");
+            const QStringList files = folder.entryList(QDir::Files);
+            return files.size() == 1 && readFile(folder.filePath(files[0])).contains("member7");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(published(), 30000);
+        const QString gallery = site.url("members.html");
+
+        QTemporaryDir anonymous;
+        runHarvestTool({"--download", anonymous.path(), gallery});
+        QCOMPARE(filesIn(anonymous.path()), QStringList());
+
+        QTemporaryDir signedIn;
+        site.clearRequests();
+        const ToolRun run =
+            runHarvestTool({"--window-profile", "--download", signedIn.path(), gallery});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(filesIn(signedIn.path()), QStringList({"a.png", "b.png", "elsewhere.png"}));
+        for (const HttpRequest& request : site.requests())
+            QCOMPARE(request.headers.value("cookie"),
+                     request.path == "/elsewhere.png" ? QByteArray() : "session=member7");
+
+        QTemporaryDir withFile;
+        const QString cookies = withFile.filePath("cookies.txt");
+        QFile file(cookies);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("# Netscape HTTP Cookie File\nnot a cookie\n"
+                   "#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\tsession\tmember9\n");
+        file.close();
+        site.clearRequests();
+        const ToolRun both = runHarvestTool(
+            {"--window-profile", "--cookies", cookies, "--download", withFile.path(), gallery});
+        QCOMPARE(both.exitCode, 1);
+        QVERIFY2(both.errors.contains(cookies + ": line 2: "), qPrintable(both.errors));
+        QCOMPARE(site.requests().value(0).headers.value("cookie"), "session=member9");
+        QCOMPARE(filesIn(withFile.path()), QStringList({"cookies.txt"}));
+    }
+
+    // --wait spaces the requests the tool makes to one site, the page's load
+    // and each file, however many transfers may run at once.
+    void waitSpacesTheRequestsToOneSite() {
+        server.setFile("/pages/spaced.html",
+                       "<a href='../deep/pictures/wide.png'>1</a><a href='blue-link.png'>2</a>"
+                       "<a href='../deep/pictures/doubled.png'>3</a>");
+        server.setFile("/pages/blue-link.png", readFile(testDataPath("deep/pictures/wide.png")),
+                       "image/png");
+        QTemporaryDir folder;
+        server.clearRequests();
+        const ToolRun run = runHarvestTool({"--wait", "0.4", "--parallel", "4", "--download",
+                                            folder.path(), server.url("pages/spaced.html")});
+        QCOMPARE(run.exitCode, 0);
+        QList<qint64> times;
+        for (const HttpRequest& request : server.requests())
+            if (request.path == "/pages/spaced.html" ||
+                request.headers.value("user-agent") == "Quillmar")
+                times << request.atMs;
+        QCOMPARE(times.size(), 4);
+        // The page's turn is taken as it is asked for, a little before the engine sends it.
+        for (int next = 1; next < times.size(); ++next)
+            QVERIFY2(times[next] - times[next - 1] >= (next == 1 ? 250 : 390),
+                     qPrintable(QString::number(times[next] - times[next - 1])));
+    }
+
+    // The filters leave files out by name, by address and by size, each told
+    // with its reason and counted apart from failures; a file too large by
+    // its announced length leaves nothing behind.
+    void filtersLeaveFilesOutWithTheirReasons() {
+        server.setFile("/pages/filtered.html",
+                       "<a href='f/a.png'>a</a><a href='f/Thumb-b.png'>b</a><a href='f/c.jpg'>c</a>"
+                       "<a href='../other/d.png'>d</a><a href='f/tiny.png'>e</a>"
+                       "<a href='f/big.png'>f</a>");
+        for (const auto& [name, size] : QList<QPair<QByteArray, int>>{{"f/a.png", 500},
+                                                                      {"f/Thumb-b.png", 500},
+                                                                      {"f/c.jpg", 500},
+                                                                      {"f/tiny.png", 10},
+                                                                      {"f/big.png", 5000}})
+            server.setFile("/pages/" + name, QByteArray(size, 'x'), "image/png");
+        server.setFile("/other/d.png", QByteArray(500, 'x'), "image/png");
+        QTemporaryDir folder;
+        server.clearRequests();
+        const ToolRun run =
+            runHarvestTool({"--download", folder.path(), "--reject", "THUMB", "--reject", "zzz",
+                            "--reject-regex", "\\.jpg$", "--accept-regex", "/pages/", "--min-bytes",
+                            "100", "--max-bytes", "2K", server.url("pages/filtered.html")});
+        QCOMPARE(run.exitCode, 0);
+        QStringList lines = run.output.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.takeLast(),
+                 "Download complete: 1 saved, 0 already saved, 0 skipped, 0 failed, 5 left out");
+        lines.sort();
+        QCOMPARE(lines, QStringList({"left out Thumb-b.png: its name holds \"THUMB\" (--reject)",
+                                     "left out big.png: larger than 2048 bytes",
+                                     "left out c.jpg: its address matches --reject-regex",
+                                     "left out d.png: its address does not match --accept-regex",
+                                     "left out tiny.png: smaller than 100 bytes", "saved a.png"}));
+        QCOMPARE(filesIn(folder.path()), QStringList({"a.png"}));
+        QCOMPARE(requestsFor(server, "/pages/f/c.jpg") + requestsFor(server, "/other/d.png"), 0);
     }
 
     // Stopped mid-file, the tool cancels the transfer and leaves nothing behind.

@@ -1,6 +1,7 @@
 #include "BatchHarvest.h"
 
 #include "JsonReport.h"
+#include "ToolLogins.h"
 #include "ToolName.h"
 #include "engine/CBrowserEngine.h"
 #include "engine/LoadFailureText.h"
@@ -10,7 +11,6 @@
 #include <QSet>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
-#include <QWebEngineProfile>
 
 #include <algorithm>
 #include <cstdio>
@@ -121,7 +121,7 @@ void BatchHarvest::startGallery() {
         cannotLoad(QString());
         return;
     }
-    gallery = std::make_unique<GalleryFollower>(QWebEngineProfile::defaultProfile());
+    gallery = std::make_unique<GalleryFollower>(ToolLogins::Profile());
     connect(gallery.get(), &GalleryFollower::finished, this, &BatchHarvest::galleryDone);
     connect(gallery.get(), &GalleryFollower::progress, this,
             [this](const FollowProgress& progress) { ShowProgress(progress.Text()); });

@@ -11,6 +11,10 @@
 ConsoleDownloadSink::ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob* json)
     : failures(failures), jsonEntries(json ? json->Entries : QList<DownloadEntry>()), json(json) {}
 
+QString ConsoleDownloadSink::LeftOutLine(const QString& name, const QString& why) {
+    return QStringLiteral("left out %1: %2").arg(name, why);
+}
+
 // The worker's last report.
 void ConsoleDownloadSink::AnimationStopped() {
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
@@ -24,10 +28,15 @@ void ConsoleDownloadSink::Message(const QString& text) {
 
 void ConsoleDownloadSink::FileFinished(int index, const QString& name, bool saved,
                                        const QString& reason) {
-    if (!saved)
+    const bool leftOut = DownloadCounts::KindOf(saved, reason) == DownloadCounts::Kind::LeftOut;
+    if (!saved && !leftOut)
         ++failures;
     if (json)
         PrintJson(index, name, saved, reason);
+    else if (leftOut)
+        std::printf("%s\n", LeftOutLine(name, reason.mid(DownloadCounts::LeftOutMark().size()))
+                                .toUtf8()
+                                .constData());
     else if (saved)
         // "saved NAME", or "already saved NAME" for a file that was there.
         std::printf("%s %s\n", reason.isEmpty() ? "saved" : reason.toUtf8().constData(),
@@ -40,7 +49,9 @@ void ConsoleDownloadSink::FileFinished(int index, const QString& name, bool save
 void ConsoleDownloadSink::PrintJson(int index, const QString& name, bool saved,
                                     const QString& reason) const {
     const DownloadEntry entry = jsonEntries.value(index);
-    QJsonObject file{{QStringLiteral("outcome"), !saved             ? QStringLiteral("failed")
+    const bool leftOut = DownloadCounts::KindOf(saved, reason) == DownloadCounts::Kind::LeftOut;
+    QJsonObject file{{QStringLiteral("outcome"), leftOut            ? QStringLiteral("left out")
+                                                 : !saved           ? QStringLiteral("failed")
                                                  : reason.isEmpty() ? QStringLiteral("saved")
                                                                     : reason},
                      {QStringLiteral("name"), name},
@@ -49,6 +60,7 @@ void ConsoleDownloadSink::PrintJson(int index, const QString& name, bool saved,
         file.insert(QStringLiteral("path"),
                     DownloadFolders::FolderOf(entry) + QLatin1Char('/') + name);
     else
-        file.insert(QStringLiteral("reason"), reason);
+        file.insert(QStringLiteral("reason"),
+                    leftOut ? reason.mid(DownloadCounts::LeftOutMark().size()) : reason);
     std::printf("%s\n", QJsonDocument(file).toJson(QJsonDocument::Compact).constData());
 }

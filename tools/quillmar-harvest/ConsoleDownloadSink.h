@@ -6,9 +6,10 @@
 #include <atomic>
 
 // Prints a download's outcome on standard output: one line per file and the
-// closing message. Counts the files that failed. Given the job, each file is
-// one JSON object on a line instead:
-//   {"outcome": "saved" | "already saved" | "failed", "name", "address", "path", "reason"}
+// closing message. Counts the files that failed; a file the filters leave out
+// is no failure. Given the job, each file is one JSON object on a line instead:
+//   {"outcome": "saved" | "already saved" | "failed" | "left out", "name", "address", "path",
+//    "reason"}
 // with the path it was saved under. The program's event loop ends with the
 // download.
 class ConsoleDownloadSink : public DownloadProgressSink {
@@ -20,6 +21,9 @@ public:
     void FilesLeft(int) override {}
     void Message(const QString& text) override;
     void FileFinished(int index, const QString& name, bool saved, const QString& reason) override;
+
+    // "left out NAME: WHY", as the run tells a file its filters leave out.
+    static QString LeftOutLine(const QString& name, const QString& why);
 
 private:
     void PrintJson(int index, const QString& name, bool saved, const QString& reason) const;

@@ -1,6 +1,7 @@
 #include "HarvestDownload.h"
 
 #include "ConsoleDownloadSink.h"
+#include "ToolLogins.h"
 #include "ToolName.h"
 #include "app/InterruptWatch.h"
 #include "downloads/Downloads.h"
@@ -8,16 +9,15 @@
 #include "fetch/DownloadRegistry.h"
 #include "follow/FollowedList.h"
 #include "records/DownloadArchive.h"
-#include "transfer/EngineCookieJar.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
-#include <QWebEngineProfile>
 
 #include <cstdio>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -56,13 +56,31 @@ void ShowProgress(const DownloadHandle& handle) {
 } // namespace
 
 std::optional<qint64> HarvestDownload::RateIn(const QString& text) {
-    static const QRegularExpression rate(QStringLiteral("^([0-9]{1,12})([kKmM]?)$"));
-    const QRegularExpressionMatch match = rate.match(text);
-    const QString unit = match.captured(2).toUpper();
-    const qint64 value = match.captured(1).toLongLong() * (unit == QLatin1String("M") ? 1024 * 1024
-                                                           : unit == QLatin1String("K") ? 1024
-                                                                                        : 1);
-    return match.hasMatch() && value > 0 ? std::optional<qint64>(value) : std::nullopt;
+    return text.endsWith(QLatin1Char('G'), Qt::CaseInsensitive) ? std::nullopt : SizeIn(text);
+}
+
+std::optional<qint64> HarvestDownload::SizeIn(const QString& text) {
+    static const QRegularExpression size(QStringLiteral("^([0-9]{1,12})([kKmMgG]?)$"));
+    const QRegularExpressionMatch match = size.match(text);
+    const int shift =
+        std::max<int>(int(QStringLiteral(" KMG").indexOf(match.captured(2).toUpper())), 0) * 10;
+    const qint64 number = match.captured(1).toLongLong();
+    if (!match.hasMatch() || number <= 0 || number > (std::numeric_limits<qint64>::max() >> shift))
+        return std::nullopt;
+    return number << shift;
+}
+
+QString HarvestDownload::LeftOutReason(const DeepEntry& line, const Choice& choice) {
+    for (const QString& text : choice.reject)
+        if (line.name.contains(text, Qt::CaseInsensitive))
+            return QStringLiteral("its name holds \"%1\" (--reject)").arg(text);
+    if (choice.acceptAddresses.isValid() && !choice.acceptAddresses.pattern().isEmpty() &&
+        !choice.acceptAddresses.match(line.address).hasMatch())
+        return QStringLiteral("its address does not match --accept-regex");
+    if (choice.rejectAddresses.isValid() && !choice.rejectAddresses.pattern().isEmpty() &&
+        choice.rejectAddresses.match(line.address).hasMatch())
+        return QStringLiteral("its address matches --reject-regex");
+    return QString();
 }
 
 std::vector<FollowedEntry> HarvestDownload::ChosenLines(const std::vector<FollowedList>& harvests,
@@ -70,7 +88,8 @@ std::vector<FollowedEntry> HarvestDownload::ChosenLines(const std::vector<Follow
     std::vector<FollowedEntry> chosen;
     const auto addEach = [&](const std::vector<FollowedEntry>& lines) {
         for (const FollowedEntry& line : lines) {
-            if (line.entry.name.contains(choice.match, Qt::CaseInsensitive))
+            if (line.entry.name.contains(choice.match, Qt::CaseInsensitive) &&
+                LeftOutReason(line.entry, choice).isEmpty())
                 chosen.push_back(line);
         }
     };
@@ -87,10 +106,8 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                                       const Choice& choice, const Records& records,
                                       const QHash<QString, QString>& keptFor,
                                       QStringList& notFetched) {
-    const EngineCookieJar* cookies =
-        EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
     // Every line names the page it came from; the job's own page is never used.
-    JobBuilder builder({QUrl(), RefererPolicy(), cookies->CurlCookieLines()}, choice.folder,
+    JobBuilder builder({QUrl(), RefererPolicy(), ToolLogins::CookieLines()}, choice.folder,
                        choice.parallel);
     builder.SetNames(NameTemplate(choice.names), QDate::currentDate());
     QHash<QString, QString> names; // address -> the name it is first listed under
@@ -132,6 +149,15 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
             const DeepEntry& entry = line.entry;
             if (!entry.name.contains(choice.match, Qt::CaseInsensitive))
                 continue;
+            const QString why = LeftOutReason(entry, choice);
+            if (!why.isEmpty()) {
+                if (!notFetchedAddresses.contains(entry.address)) {
+                    notFetched << ConsoleDownloadSink::LeftOutLine(entry.name, why);
+                    builder.AddLeftOut({entry.name, entry.address}, why);
+                }
+                notFetchedAddresses.insert(entry.address);
+                continue;
+            }
             const auto better = keptFor.constFind(entry.address);
             if (better != keptFor.constEnd()) {
                 if (!notFetchedAddresses.contains(entry.address))
@@ -158,6 +184,9 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     }
     DownloadJob job = builder.Job();
     Downloads::ApplyChoices(choice, job);
+    job.PerSite = choice.perSite;
+    job.MinBytes = choice.minBytes;
+    job.MaxBytes = choice.maxBytes;
     return job;
 }
 

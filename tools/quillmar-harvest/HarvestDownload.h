@@ -4,6 +4,7 @@
 #include "fetch/DownloadJob.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QString>
 
 #include <memory>
@@ -11,6 +12,7 @@
 #include <vector>
 
 class DownloadArchive;
+struct DeepEntry;
 class FollowedList;
 struct FollowedEntry;
 class InterruptWatch;
@@ -23,7 +25,13 @@ public:
         QString folder;
         bool images = true;
         bool links = true;
-        QString match;        // only names containing this text, ignoring case; empty: all
+        QString match;      // only names containing this text, ignoring case; empty: all
+        QStringList reject; // leave out names containing any of these, ignoring case
+        QRegularExpression acceptAddresses; // when valid: only addresses it matches
+        QRegularExpression rejectAddresses; // when valid: leave out addresses it matches
+        qint64 minBytes = 0;                // leave out files smaller; 0: no bound
+        qint64 maxBytes = 0;                // leave out files larger; 0: no bound
+        int perSite = Limits::DefaultPerSiteConnections; // connections to one host at once
         QString archive;      // the record of files saved by earlier runs; empty: none
         bool progress = true; // a progress line on a terminal's standard error
         bool json = false;    // one JSON object a file instead of a line of text
@@ -40,6 +48,10 @@ public:
     // A rate as --limit-rate takes it: bytes a second, or with K or M (1024,
     // 1048576) after the number; nothing when malformed or 0.
     static std::optional<qint64> RateIn(const QString& text);
+    // A size as --min-bytes and --max-bytes take it: the same, or with G.
+    static std::optional<qint64> SizeIn(const QString& text);
+    // Why the filters of choice leave out a listed line; empty when they do not.
+    static QString LeftOutReason(const DeepEntry& line, const Choice& choice);
 
     // One entry per chosen line of every harvest, images first, in list order,
     // named as the download commands name them: each address once, a name shared

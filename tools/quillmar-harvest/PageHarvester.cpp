@@ -1,13 +1,14 @@
 #include "PageHarvester.h"
 
+#include "ToolLogins.h"
 #include "engine/CBrowserEngine.h"
 #include "follow/HiddenPage.h"
 #include "harvest/ListOrder.h"
+#include "transfer/HostSchedule.h"
 #include "view/PageScroller.h"
 
 #include <QPointer>
 #include <QWebEnginePage>
-#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
@@ -16,7 +17,7 @@
 
 PageHarvester::PageHarvester(QObject* parent) : QObject(parent), engine(new CBrowserEngine) {
     // Nobody sees the page: its dialogs must not hold the load.
-    engine->SetPage(new HiddenPage(QWebEngineProfile::defaultProfile(), engine->WebView()));
+    engine->SetPage(new HiddenPage(ToolLogins::Profile(), engine->WebView()));
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, this, &PageHarvester::giveUp);
     connect(engine, &CBrowserEngine::loadFinished, this, &PageHarvester::pageLoaded);
@@ -38,6 +39,18 @@ void PageHarvester::Start(const QString& address, int timeoutSeconds, const Mode
         if (!mode.scroll)
             engine->hide();
     }
+    const auto now = HostSchedule::Clock::now();
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+        HostSchedule::Shared().Book(QUrl::fromUserInput(address), now) - now);
+    if (wait.count() > 0)
+        QTimer::singleShot(wait, this,
+                           [this, address, timeoutSeconds] { Navigate(address, timeoutSeconds); });
+    else
+        Navigate(address, timeoutSeconds);
+}
+
+// Loads address now, giving it timeoutSeconds.
+void PageHarvester::Navigate(const QString& address, int timeoutSeconds) {
     // The timer counts milliseconds in an int; longer waits are as good as endless.
     deadline.start(std::min(timeoutSeconds, std::numeric_limits<int>::max() / 1000) * 1000);
     // Text that is no address fails at once, after the caller got to its event loop.

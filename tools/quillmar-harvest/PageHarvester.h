@@ -27,7 +27,8 @@ public:
 
     using Mode = HarvestMode;
 
-    // Starts loading; finished() follows exactly once, at the latest after the timeout.
+    // Starts loading once the host's turn comes (HostSchedule); finished()
+    // follows exactly once, at the latest the timeout after that.
     void Start(const QString& address, int timeoutSeconds, const Mode& mode = Mode());
 
     Outcome Result() const;
@@ -51,6 +52,7 @@ signals:
     void finished();
 
 private:
+    void Navigate(const QString& address, int timeoutSeconds);
     void pageLoaded(bool succeeded);
     void ShowOffScreen();
     void AwaitFirstScreen(int triesLeft);

@@ -1,14 +1,13 @@
 #include "SimilarPictures.h"
 
+#include "ToolLogins.h"
 #include "thumbnails/AlikeGroups.h"
 #include "thumbnails/ThumbnailLoader.h"
 #include "thumbnails/ThumbnailMaker.h"
-#include "transfer/EngineCookieJar.h"
 #include "transfer/TransferRules.h"
 
 #include <QMetaObject>
 #include <QSet>
-#include <QWebEngineProfile>
 
 SimilarPictures::SimilarPictures(const std::vector<FollowedEntry>& lines, QObject* parent)
     : QObject(parent) {
@@ -71,8 +70,7 @@ TransferRules SimilarPictures::RulesOf(const FollowedEntry& line) const {
     TransferRules rules;
     rules.Page = QUrl(line.from);
     rules.PagePolicy = RefererPolicy(line.referrer.policy, line.referrer.elements);
-    rules.CookieLines =
-        EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile())->CurlCookieLines();
+    rules.CookieLines = ToolLogins::CookieLines();
     rules.FileSourcesAllowed = rules.Page.isLocalFile();
     return rules;
 }

@@ -6,6 +6,7 @@
 #include "BatchHarvest.h"
 #include "HarvestDownload.h"
 #include "SimilarPictures.h"
+#include "ToolLogins.h"
 #include "ToolName.h"
 #include "app/InterruptWatch.h"
 #include "app/ProgramVersion.h"
@@ -13,7 +14,7 @@
 #include "engine/EngineEnvironment.h"
 #include "fetch/DownloadWorker.h"
 #include "records/DownloadArchive.h"
-#include "transfer/EngineCookieJar.h"
+#include "transfer/HostSchedule.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -21,7 +22,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QWebEngineProfile>
 
 #include <cstdio>
 #include <optional>
@@ -34,6 +34,9 @@ struct Options {
     BatchHarvest::Choice harvest;
     QPair<int, int> shard{1, 1};
     int badInputLines = 0; // lines of --input too long to be an address
+    ToolLogins::Choice logins;
+    double waitSeconds = 0; // between two requests to one host
+    bool randomWait = false;
 };
 
 const char* const usage =
@@ -65,6 +68,15 @@ const char* const usage =
     "  --similar       of pictures that look alike (resized, re-encoded), keep only the\n"
     "                  best: the most pixels, then PNG over JPEG, then the larger file\n"
     "                  (similar NAME: kept BEST); with --json each entry gets \"alikeOf\"\n"
+    "  --window-profile  load the pages and download the files with the window's logins\n"
+    "                  and site data, from a copy of its profile: the window, open or\n"
+    "                  not, is left as it is\n"
+    "  --cookies FILE  also send the cookies of FILE (Netscape format, as curl -c, wget\n"
+    "                  --save-cookies and File > Export Cookies... write it); they win\n"
+    "                  over the window's; a malformed line is told and left out\n"
+    "  --wait SECONDS  wait this long between two requests to one site: each page loaded\n"
+    "                  and each file downloaded (fractions allowed, up to 3600)\n"
+    "  --random-wait   with --wait: each wait between half and one and a half times it\n"
     "  --input FILE    harvest every address of FILE (one a line; - reads standard input)\n"
     "  --shard K/N     only part K of N of the --input list: the addresses at positions\n"
     "                  K, K+N, K+2N, ...; N runs cover the list once between them\n"
@@ -76,9 +88,20 @@ const char* const usage =
     "  --images        download listed images (without --images or --links: both)\n"
     "  --links         download listed image links\n"
     "  --match TEXT    only files whose name contains TEXT, ignoring case\n"
+    "  --reject TEXT   leave out files whose name contains TEXT, ignoring case (may be\n"
+    "                  given again: any of them)\n"
+    "  --accept-regex RE  only files whose address (all of it, not only the name) the\n"
+    "                  regular expression RE matches\n"
+    "  --reject-regex RE  leave out files whose address RE matches\n"
+    "  --min-bytes SIZE   leave out files smaller than SIZE bytes (500K, 2M, 1G, 20000)\n"
+    "  --max-bytes SIZE   leave out files larger than SIZE bytes: by the length the server\n"
+    "                  announces, or stopped as they pass it, leaving nothing behind\n"
+    "                  (left out NAME: why; not a failure)\n"
     "  --parallel N    fetch up to N files at once, 1 to 16 (default 4)\n"
     "  --archive FILE  skip addresses FILE records as saved; record each file saved\n"
     "  --no-record     keep no record of the files saved in DIR: fetch them all again\n"
+    "  --per-site N    at most N connections to one host at once, 1 to 16 (default 4),\n"
+    "                  whatever --parallel is\n"
     "  --limit-rate RATE  receive at most RATE bytes a second in all (500K, 2M, 100000)\n"
     "  --no-continue   fetch files an interrupted run left half-fetched (NAME.part)\n"
     "                  afresh instead of asking the server for the rest\n"
@@ -118,6 +141,44 @@ std::optional<int> numberIn(const QString& text, int minimum, int maximum) {
     return value >= minimum && value <= maximum ? std::optional<int>(value) : std::nullopt;
 }
 
+// The regular expression of option, checked; an error text when it is none.
+QRegularExpression addressPattern(const QCommandLineParser& parser, const char* option,
+                                  QString& error) {
+    const QString name = QString::fromLatin1(option);
+    if (!parser.isSet(name))
+        return QRegularExpression();
+    QRegularExpression pattern(parser.value(name));
+    if (!pattern.isValid() || pattern.pattern().isEmpty())
+        error = QStringLiteral("--%1: %2")
+                    .arg(name, pattern.pattern().isEmpty() ? QStringLiteral("an empty expression")
+                                                           : pattern.errorString());
+    return pattern;
+}
+
+// --reject, --accept-regex, --reject-regex, --min-bytes and --max-bytes; false with error set.
+bool parseFilters(const QCommandLineParser& parser, HarvestDownload::Choice& choice,
+                  QString& error) {
+    choice.reject = parser.values(QStringLiteral("reject"));
+    choice.reject.removeAll(QString());
+    choice.acceptAddresses = addressPattern(parser, "accept-regex", error);
+    choice.rejectAddresses = addressPattern(parser, "reject-regex", error);
+    for (const auto& [option, bound] :
+         {std::pair<const char*, qint64*>{"min-bytes", &choice.minBytes},
+          std::pair<const char*, qint64*>{"max-bytes", &choice.maxBytes}}) {
+        const QString name = QString::fromLatin1(option);
+        if (!parser.isSet(name))
+            continue;
+        const std::optional<qint64> size = HarvestDownload::SizeIn(parser.value(name));
+        if (!size)
+            error = QStringLiteral("--%1 takes a number of bytes, for instance 20000, 500K or 2M")
+                        .arg(name);
+        *bound = size.value_or(0);
+    }
+    if (error.isEmpty() && choice.maxBytes > 0 && choice.minBytes > choice.maxBytes)
+        error = QStringLiteral("--min-bytes is larger than --max-bytes");
+    return error.isEmpty();
+}
+
 // The download part of the options; an error text when they do not fit together.
 std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& parser,
                                                      QString& error) {
@@ -126,8 +187,13 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     if (!parser.isSet(QStringLiteral("download"))) {
         if (images || links || parser.isSet(QStringLiteral("match")))
             error = QStringLiteral("--images, --links and --match need --download");
-        if (parser.isSet(QStringLiteral("parallel")))
-            error = QStringLiteral("--parallel needs --download");
+        for (const char* option :
+             {"reject", "accept-regex", "reject-regex", "min-bytes", "max-bytes"})
+            if (parser.isSet(QString::fromLatin1(option)))
+                error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
+        for (const char* option : {"parallel", "per-site"})
+            if (parser.isSet(QString::fromLatin1(option)))
+                error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
         if (parser.isSet(QStringLiteral("archive")))
             error = QStringLiteral("--archive needs --download");
         // Following shows a progress line too.
@@ -150,6 +216,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
     choice.images = images || !links;
     choice.links = links || !images;
     choice.match = parser.value(QStringLiteral("match"));
+    if (!parseFilters(parser, choice, error))
+        return std::nullopt;
     choice.archive = parser.value(QStringLiteral("archive"));
     choice.record = !parser.isSet(QStringLiteral("no-record"));
     if (parser.isSet(QStringLiteral("parallel")))
@@ -158,6 +226,14 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
                               .value_or(0);
     if (choice.parallel == 0) {
         error = QStringLiteral("--parallel takes a number from 1 to 16");
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("per-site")))
+        choice.perSite = numberIn(parser.value(QStringLiteral("per-site")),
+                                  Limits::MinParallelDownloads, Limits::MaxParallelDownloads)
+                             .value_or(0);
+    if (choice.perSite == 0) {
+        error = QStringLiteral("--per-site takes a number from 1 to 16");
         return std::nullopt;
     }
     choice.continuePartial = !parser.isSet(QStringLiteral("no-continue"));
@@ -308,15 +384,33 @@ QStringList shardOf(const QStringList& addresses, const QPair<int, int>& shard) 
     return taken;
 }
 
+// --wait and --random-wait.
+void parseWait(const QCommandLineParser& parser, Options& options, QString& error) {
+    options.randomWait = parser.isSet(QStringLiteral("random-wait"));
+    if (!parser.isSet(QStringLiteral("wait"))) {
+        if (options.randomWait)
+            error = QStringLiteral("--random-wait needs --wait");
+        return;
+    }
+    static const QRegularExpression seconds(QStringLiteral("^[0-9]{1,4}(\\.[0-9]{1,3})?$"));
+    const QString value = parser.value(QStringLiteral("wait"));
+    options.waitSeconds = value.toDouble();
+    if (!seconds.match(value).hasMatch() || options.waitSeconds > Limits::MaxRequestWaitSeconds)
+        error = QStringLiteral("--wait takes seconds from 0 to %1, for instance 1 or 0.5")
+                    .arg(Limits::MaxRequestWaitSeconds);
+}
+
 void addOptions(QCommandLineParser& parser) {
     for (const char* name :
-         {"download", "match", "parallel", "min-size", "follow-match", "take", "pages",
-          "follow-limit", "input", "archive", "timeout", "limit-rate", "name"})
+         {"download",     "match",        "parallel", "min-size", "follow-match", "take",
+          "pages",        "follow-limit", "input",    "archive",  "timeout",      "limit-rate",
+          "name",         "cookies",      "per-site", "wait",     "reject",       "accept-regex",
+          "reject-regex", "min-bytes",    "max-bytes"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
     parser.addOption({QStringLiteral("shard"), QString(), QStringLiteral("K/N")});
-    for (const char* name :
-         {"images", "links", "deep", "scroll", "json", "follow", "follow-other-sites", "no-record",
-          "no-continue", "quiet", "write-info", "no-origin", "similar"})
+    for (const char* name : {"images", "links", "deep", "scroll", "json", "follow",
+                             "follow-other-sites", "no-record", "no-continue", "quiet",
+                             "write-info", "no-origin", "similar", "window-profile", "random-wait"})
         parser.addOption({QString::fromLatin1(name), QString()});
 }
 
@@ -336,6 +430,10 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
         parseFollow(parser, options, error);
     if (error.isEmpty())
         parseShard(parser, batch, options, error);
+    if (error.isEmpty())
+        parseWait(parser, options, error);
+    options.logins.windowProfile = parser.isSet(QStringLiteral("window-profile"));
+    options.logins.cookieFile = parser.value(QStringLiteral("cookies"));
     if (error.isEmpty() && batch) {
         options.addresses = shardOf(
             readAddresses(parser.value(QStringLiteral("input")), options.badInputLines, error)
@@ -437,6 +535,20 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
     return HarvestDownload::Run(std::move(job), interrupts, records, choice);
 }
 
+// Sets the run's logins up, telling each line of the cookie file left out;
+// how many those are, or nothing when the logins cannot be had at all.
+std::optional<int> useLogins(QObject& owner, const ToolLogins::Choice& choice) {
+    QString error;
+    QStringList lineErrors;
+    if (!ToolLogins::Use(&owner, choice, error, lineErrors)) {
+        std::fprintf(stderr, "%s%s\n", ToolName::Prefix().constData(), qPrintable(error));
+        return std::nullopt;
+    }
+    for (const QString& line : lineErrors)
+        std::fprintf(stderr, "%s%s\n", ToolName::Prefix().constData(), qPrintable(line));
+    return int(lineErrors.size());
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -460,9 +572,11 @@ int main(int argc, char* argv[]) {
         std::fputs(usage, stderr);
         return 2;
     }
-    // Followed from the first request on, so downloads carry the pages' cookies.
-    if (options->download || options->harvest.similar)
-        EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
+    QObject loginsOwner; // goes after the pages that use its profile
+    const std::optional<int> cookieLinesLeftOut = useLogins(loginsOwner, options->logins);
+    if (!cookieLinesLeftOut)
+        return 1;
+    HostSchedule::Shared().SetWait(options->waitSeconds, options->randomWait);
     BatchHarvest batch(options->harvest);
     QObject::connect(&batch, &BatchHarvest::finished, &application, &QCoreApplication::quit);
     InterruptWatch interrupts;
@@ -470,7 +584,8 @@ int main(int argc, char* argv[]) {
                      &QCoreApplication::quit);
     batch.Start(options->addresses);
     application.exec();
-    int exitCode = batch.AnyFailed() || options->badInputLines > 0 ? 1 : 0;
+    int exitCode =
+        batch.AnyFailed() || options->badInputLines > 0 || *cookieLinesLeftOut > 0 ? 1 : 0;
     QHash<QString, QString> keptFor;
     if (options->harvest.similar && !interrupts.ExitCode()) {
         keptFor = findSimilar(batch, *options, interrupts);
