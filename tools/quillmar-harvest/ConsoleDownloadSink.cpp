@@ -8,8 +8,9 @@
 
 #include <cstdio>
 
-ConsoleDownloadSink::ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob* json)
-    : failures(failures), jsonEntries(json ? json->Entries : QList<DownloadEntry>()), json(json) {}
+ConsoleDownloadSink::ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob& job,
+                                         Output output, Tally* tally)
+    : failures(failures), entries(job.Entries), output(output), tally(tally) {}
 
 // The worker's last report.
 void ConsoleDownloadSink::AnimationStopped() {
@@ -18,6 +19,8 @@ void ConsoleDownloadSink::AnimationStopped() {
 }
 
 void ConsoleDownloadSink::Message(const QString& text) {
+    if (output == Output::Silent)
+        return;
     std::printf("%s\n", text.toUtf8().constData());
     std::fflush(stdout);
 }
@@ -26,7 +29,11 @@ void ConsoleDownloadSink::FileFinished(int index, const QString& name, bool save
                                        const QString& reason) {
     if (!saved)
         ++failures;
-    if (json)
+    if (tally && (!saved || reason.isEmpty()))
+        (saved ? tally->fetched : tally->failed) << entries.value(index).Source;
+    if (output == Output::Silent)
+        return;
+    if (output == Output::Json)
         PrintJson(index, name, saved, reason);
     else if (saved)
         // "saved NAME", or "already saved NAME" for a file that was there.
@@ -39,7 +46,7 @@ void ConsoleDownloadSink::FileFinished(int index, const QString& name, bool save
 
 void ConsoleDownloadSink::PrintJson(int index, const QString& name, bool saved,
                                     const QString& reason) const {
-    const DownloadEntry entry = jsonEntries.value(index);
+    const DownloadEntry entry = entries.value(index);
     QJsonObject file{{QStringLiteral("outcome"), !saved             ? QStringLiteral("failed")
                                                  : reason.isEmpty() ? QStringLiteral("saved")
                                                                     : reason},

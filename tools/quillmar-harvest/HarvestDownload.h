@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ConsoleDownloadSink.h"
 #include "core/Limits.h"
 #include "fetch/DownloadJob.h"
 #include "names/NameTemplate.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -34,6 +36,8 @@ public:
         bool markOrigin = true;                  // write where each file came from onto it
         bool writeInfo = false;                  // and an info file "NAME.EXT.json" beside it
         bool json = false;                       // one JSON object a file instead of a line of text
+        bool quiet = false;                      // not a line about any file
+        QSet<QString> leaveOut; // addresses not fetched and not told (those a watch has seen)
     };
 
     // The records a run reads and writes; either may be missing.
@@ -60,7 +64,7 @@ public:
     // Every other address is claimed in the records for this process, and one
     // that another running process claimed is left out too ("another run
     // fetches NAME", counted as skipped), so processes sharing the records
-    // fetch it once.
+    // fetch it once. Addresses choice leaves out are passed over.
     static DownloadJob BuildJob(const std::vector<FollowedList>& harvests, const Choice& choice,
                                 const Records& records, const QHash<QString, QString>& keptFor,
                                 QStringList& notFetched);
@@ -75,6 +79,7 @@ public:
     // ends the transfers, keeping the half-fetched files kept under partial
     // names for the next run to continue. On a terminal, a line on standard
     // error tells the totals, updated in place.
+    // Given a tally, notes in it the addresses fetched and those that failed.
     static int Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
-                   const Choice& choice);
+                   const Choice& choice, ConsoleDownloadSink::Tally* tally = nullptr);
 };

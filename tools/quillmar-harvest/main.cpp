@@ -7,6 +7,7 @@
 #include "HarvestDownload.h"
 #include "SimilarPictures.h"
 #include "ToolName.h"
+#include "WatchCommands.h"
 #include "app/InterruptWatch.h"
 #include "app/ProgramVersion.h"
 #include "core/Limits.h"
@@ -34,6 +35,7 @@ struct Options {
     BatchHarvest::Choice harvest;
     QPair<int, int> shard{1, 1};
     int badInputLines = 0; // lines of --input too long to be an address
+    WatchCommands::Choice watch;
 };
 
 const char* const usage =
@@ -44,6 +46,10 @@ const char* const usage =
     "                        [--quiet] [--name TEMPLATE] [--write-info] [--no-origin]\n"
     "                        [--json] URL\n"
     "       quillmar-harvest [options] --input FILE [--shard K/N]\n"
+    "       quillmar-harvest [SCAN] [FOLLOW] --download DIR [naming options] --watch\n"
+    "                        [--every PERIOD] [--from-now] [--json] URL\n"
+    "       quillmar-harvest --check-watches [--all] [--json] [URL...]\n"
+    "       quillmar-harvest --list-watches [--json] | --unwatch URL\n"
     "       quillmar-harvest --merge-archive OUT IN...\n"
     "       quillmar-harvest --help | --version\n"
     "  SCAN is any of:\n"
@@ -91,7 +97,19 @@ const char* const usage =
     "  --no-origin     do not write the user.xdg.origin.url and user.xdg.referrer.url\n"
     "                  attributes onto each file\n"
     "  --merge-archive OUT IN...  add to the record OUT what the records IN hold\n"
-    "                  (made by --archive, or their earlier text form) and it lacks\n";
+    "                  (made by --archive, or their earlier text form) and it lacks\n"
+    "  --watch         watch URL for new pictures with these choices (or change the\n"
+    "                  choices of its watch) and check it now; a check saves into DIR\n"
+    "                  only pictures the watch has not seen, so a deleted one stays deleted\n"
+    "  --every PERIOD  how often the watch is due: 30m, 6h, 2d (default 1d, at least 5m)\n"
+    "  --from-now      the first check only notes what the page holds; later checks\n"
+    "                  fetch what is added after\n"
+    "  --check-watches check the watches that are due (--all: every one; URL...: those),\n"
+    "                  one line each (URL: N new, saved into DIR / URL: failed: REASON);\n"
+    "                  exit status 1 when any failed\n"
+    "  --list-watches  each watch: address, folder, period, last check and its result,\n"
+    "                  next check\n"
+    "  --unwatch URL   remove the watch of URL; its folder and files stay\n";
 
 // --help and --version answer at once, whatever else the command line holds.
 std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
@@ -311,12 +329,13 @@ QStringList shardOf(const QStringList& addresses, const QPair<int, int>& shard) 
 void addOptions(QCommandLineParser& parser) {
     for (const char* name :
          {"download", "match", "parallel", "min-size", "follow-match", "take", "pages",
-          "follow-limit", "input", "archive", "timeout", "limit-rate", "name"})
+          "follow-limit", "input", "archive", "timeout", "limit-rate", "name", "every", "unwatch"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
     parser.addOption({QStringLiteral("shard"), QString(), QStringLiteral("K/N")});
     for (const char* name :
          {"images", "links", "deep", "scroll", "json", "follow", "follow-other-sites", "no-record",
-          "no-continue", "quiet", "write-info", "no-origin", "similar"})
+          "no-continue", "quiet", "write-info", "no-origin", "similar", "watch", "check-watches",
+          "list-watches", "all", "from-now"})
         parser.addOption({QString::fromLatin1(name), QString()});
 }
 
@@ -336,6 +355,8 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
         parseFollow(parser, options, error);
     if (error.isEmpty())
         parseShard(parser, batch, options, error);
+    if (error.isEmpty())
+        options.watch = WatchCommands::Parse(parser, error);
     if (error.isEmpty() && batch) {
         options.addresses = shardOf(
             readAddresses(parser.value(QStringLiteral("input")), options.badInputLines, error)
@@ -357,6 +378,8 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     options.harvest.timeoutSeconds = *timeout;
     options.harvest.print = !options.download;
     options.harvest.shard = ToolName::Shard();
+    if (options.watch.action != WatchCommands::Action::None)
+        return options;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != (batch ? 0 : 1) || (!batch && positional.first().trimmed().isEmpty()))
         return std::nullopt;
@@ -437,6 +460,18 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
     return HarvestDownload::Run(std::move(job), interrupts, records, choice);
 }
 
+int runWatchCommand(const Options& options) {
+    InterruptWatch interrupts;
+    const int exitCode =
+        WatchCommands::Run(options.watch, options.harvest,
+                           options.download.value_or(HarvestDownload::Choice()), interrupts);
+    if (interrupts.ExitCode()) {
+        std::fprintf(stderr, "%sinterrupted\n", ToolName::Prefix().constData());
+        return interrupts.ExitCode();
+    }
+    return exitCode;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -461,8 +496,11 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     // Followed from the first request on, so downloads carry the pages' cookies.
-    if (options->download || options->harvest.similar)
+    const bool watching = options->watch.action != WatchCommands::Action::None;
+    if (options->download || options->harvest.similar || watching)
         EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
+    if (watching)
+        return runWatchCommand(*options);
     BatchHarvest batch(options->harvest);
     QObject::connect(&batch, &BatchHarvest::finished, &application, &QCoreApplication::quit);
     InterruptWatch interrupts;
