@@ -28,6 +28,7 @@ class FollowCommands;
 class FrameMenus;
 class ScanCommands;
 class ThumbnailsBinding;
+class WatchBinding;
 class LockKeyIndicators;
 class QLabel;
 class QMdiArea;
@@ -195,6 +196,7 @@ private:
     FollowCommands* followCommands = nullptr;
     DownloadCommands* downloadCommands = nullptr;
     ThumbnailsBinding* thumbnails = nullptr;
+    WatchBinding* watches = nullptr;
     ApplicationCommands applicationCommands;
     LockKeyIndicators* lockIndicators = nullptr;
     RecentFileList recentFiles;

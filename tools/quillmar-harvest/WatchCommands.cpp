@@ -321,7 +321,9 @@ int CheckWatches(WatchStore& store, const WatchCommands::Choice& choice,
             break;
         failed += told.failed ? 1 : 0;
         fresh += told.newCount;
-        notifier.TellNewPictures(watch, told.newCount);
+        // Checks the person asked for by name are no news to them.
+        if (choice.addresses.isEmpty())
+            notifier.TellNewPictures(watch, told.newCount);
     }
     notifier.Finish();
     if (!choice.json)
