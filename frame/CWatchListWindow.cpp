@@ -213,7 +213,7 @@ void CWatchListWindow::ShowTimer() {
     const WatchTimer::State state = WatchTimer().Query();
     timer->setChecked(state.enabled);
     timer->setEnabled(state.problem.isEmpty());
-    timerProblem->setText(state.problem);
+    timerProblem->setText(QStringLiteral("Not possible here: ") + state.problem);
     timerProblem->setVisible(!state.problem.isEmpty());
 }
 

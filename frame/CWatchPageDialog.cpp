@@ -40,7 +40,7 @@ CWatchPageDialog::CWatchPageDialog(const Watch& watch, const WatchChoices& follo
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* form = new QFormLayout(this);
     form->addRow(page);
-    form->addRow(QStringLiteral("F&older:"), folderRow);
+    form->addRow(QStringLiteral("Folder:"), folderRow);
     form->addRow(QStringLiteral("Check &every:"), period);
     form->addRow(fromNow);
     form->addRow(follow);

@@ -157,5 +157,7 @@ void WatchBinding::Checked(const QString& address, int newCount, const QString& 
     if (!failure.isEmpty())
         frame.ShowMessage(QStringLiteral("Check of %1: %2").arg(address, failure));
     else if (newCount > 0)
-        frame.ShowMessage(QStringLiteral("%1 new pictures from %2").arg(newCount).arg(address));
+        frame.ShowMessage(
+            newCount == 1 ? QStringLiteral("1 new picture from %1").arg(address)
+                          : QStringLiteral("%1 new pictures from %2").arg(newCount).arg(address));
 }

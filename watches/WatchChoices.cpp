@@ -102,7 +102,5 @@ QString WatchChoices::Text() const {
     parts << QStringLiteral("files named %1").arg(names);
     if (writeInfo)
         parts << QStringLiteral("an info file beside each");
-    if (windowLogins)
-        parts << QStringLiteral("with your logins");
     return parts.join(QStringLiteral("; "));
 }
