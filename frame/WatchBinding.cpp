@@ -3,7 +3,7 @@
 #include "core/CommandIds.h"
 #include "core/Prompts.h"
 #include "core/Settings.h"
-#include "download/DownloadReport.h"
+#include "downloads/DownloadReport.h"
 #include "engine/CBrowserEngine.h"
 #include "frame/CMainFrame.h"
 #include "frame/CWatchListWindow.h"

@@ -2,8 +2,8 @@
 
 #include "ToolName.h"
 #include "app/InterruptWatch.h"
-#include "download/DownloadArchive.h"
 #include "follow/FollowedList.h"
+#include "records/DownloadArchive.h"
 #include "watches/DesktopNotifier.h"
 #include "watches/WatchCheckLock.h"
 #include "watches/WatchSchedule.h"
