@@ -1,5 +1,6 @@
 #include "ConsoleDownloadSink.h"
 
+#include "fetch/DownloadCounts.h"
 #include "fetch/DownloadFolders.h"
 
 #include <QCoreApplication>
@@ -29,8 +30,10 @@ void ConsoleDownloadSink::FileFinished(int index, const QString& name, bool save
                                        const QString& reason) {
     if (!saved)
         ++failures;
-    if (tally && (!saved || reason.isEmpty()))
-        (saved ? tally->fetched : tally->failed) << entries.value(index).Source;
+    const DownloadCounts::Kind kind = DownloadCounts::KindOf(saved, reason);
+    if (tally && kind != DownloadCounts::Kind::AlreadySaved)
+        (kind == DownloadCounts::Kind::Saved ? tally->fetched : tally->failed)
+            << entries.value(index).Source;
     if (output == Output::Silent)
         return;
     if (output == Output::Json)

@@ -1,5 +1,6 @@
 #include "WatchCommands.h"
 
+#include "SimilarPictures.h"
 #include "ToolName.h"
 #include "app/InterruptWatch.h"
 #include "follow/FollowedList.h"
@@ -161,9 +162,9 @@ int Checker::Fetch(const Watch& watch, const std::vector<FollowedList>& harvests
                    const QStringList& addresses, const QStringList& unseen, bool& fileFailed) {
     HarvestDownload::Choice choice = DownloadOf(watch, download);
     choice.quiet = json;
-    const QSet<QString> fresh(unseen.begin(), unseen.end());
+    const QSet<QString> unseenOnes(unseen.begin(), unseen.end());
     for (const QString& address : addresses)
-        if (!fresh.contains(address))
+        if (!unseenOnes.contains(address))
             choice.leaveOut.insert(address);
     if (!QDir().mkpath(choice.folder)) {
         Complain(QStringLiteral("cannot make the folder ") + choice.folder);
@@ -173,8 +174,18 @@ int Checker::Fetch(const Watch& watch, const std::vector<FollowedList>& harvests
     HarvestDownload::Records records;
     if (choice.record)
         records.folder = DownloadArchive::ForFolder(choice.folder);
+    // Of look-alikes among the new pictures, only the best is fetched.
+    std::vector<FollowedEntry> fresh;
+    for (const FollowedEntry& line : HarvestDownload::ChosenLines(harvests, choice))
+        if (!choice.leaveOut.contains(line.entry.address))
+            fresh.push_back(line);
+    const QHash<QString, QString> keptFor = watch.choices.similar
+                                                ? SimilarPictures::Among(fresh, interrupts)
+                                                : QHash<QString, QString>();
+    if (interrupts.ExitCode())
+        return 0;
     QStringList notFetched;
-    DownloadJob job = HarvestDownload::BuildJob(harvests, choice, records, {}, notFetched);
+    DownloadJob job = HarvestDownload::BuildJob(harvests, choice, records, keptFor, notFetched);
     if (!json)
         for (const QString& line : notFetched)
             Say(line);

@@ -419,15 +419,10 @@ std::optional<std::shared_ptr<DownloadArchive>> openArchive(const QString& path)
 // address. Looks at the lines a download takes, or at all of them.
 QHash<QString, QString> findSimilar(const BatchHarvest& batch, const Options& options,
                                     InterruptWatch& interrupts) {
-    SimilarPictures similar(HarvestDownload::ChosenLines(
-        batch.Harvests(), options.download.value_or(HarvestDownload::Choice())));
-    const QObject whileLooking; // ends the connections below with this call
-    QObject::connect(&similar, &SimilarPictures::finished, &whileLooking, &QCoreApplication::quit);
-    QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileLooking,
-                     &QCoreApplication::quit);
-    similar.Start();
-    QCoreApplication::exec();
-    return similar.KeptFor();
+    return SimilarPictures::Among(
+        HarvestDownload::ChosenLines(batch.Harvests(),
+                                     options.download.value_or(HarvestDownload::Choice())),
+        interrupts);
 }
 
 // Downloads what the run listed, leaving out what the records say was saved
