@@ -681,6 +681,17 @@ void CMainFrame::OpenAddressInNewWindow(const QString& address) {
         child->Document()->Template().OpenNewDocument(*this, address);
 }
 
+// In a new browser window, also when none is open.
+void CMainFrame::OpenWatchedPage(const QString& address) {
+    if (ActiveChildFrame()) {
+        OpenAddressInNewWindow(address);
+        return;
+    }
+    router->Execute(ID_FILE_NEW);
+    if (auto* view = qobject_cast<CQuillmarView*>(ActiveViewWidget()))
+        view->Engine()->Navigate(address);
+}
+
 void CMainFrame::OpenNewWindow() {
     CChildFrame* child = ActiveChildFrame();
     if (child && child->Document())

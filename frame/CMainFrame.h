@@ -179,6 +179,7 @@ private:
     void ToggleBars();
     void OpenNewWindow();
     void OpenAddressInNewWindow(const QString& address);
+    void OpenWatchedPage(const QString& address);
     void BindDownloads();
     void ShowAddress(const QString& address);
     void ClearLists();
