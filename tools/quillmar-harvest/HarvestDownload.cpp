@@ -166,7 +166,6 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
 
 int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
                          const Choice& choice, ConsoleDownloadSink::Tally* tally) {
-    using Output = ConsoleDownloadSink::Output;
     std::atomic<int> failures{0};
     DownloadRequest request;
     request.folder = choice.folder;
