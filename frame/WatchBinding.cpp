@@ -35,7 +35,7 @@ QString DefaultFolder(const CQuillmarView& view) {
 
 WatchBinding::WatchBinding(CMainFrame& frame, OpenAddress openAddress)
     : QObject(&frame), frame(frame), openAddress(std::move(openAddress)),
-      store(std::make_unique<WatchStore>()), checks(new WatchCheckProcess(this)) {
+      checks(new WatchCheckProcess(this)) {
     connect(checks, &WatchCheckProcess::checked, this, &WatchBinding::Checked);
     connect(&background, &QTimer::timeout, this, &WatchBinding::CheckDueInBackground);
     background.start(BackgroundMilliseconds);
@@ -90,7 +90,7 @@ void WatchBinding::OnWatchPage() {
         return;
     const QString address = view->Engine()->Location();
     Watch watch;
-    if (const std::optional<Watch> known = store->Find(address)) {
+    if (const std::optional<Watch> known = Store().Find(address)) {
         watch = *known;
     } else {
         watch.address = address;
@@ -111,18 +111,25 @@ bool WatchBinding::Edit(QWidget* parent, const Watch& watch) {
     const std::optional<Watch> chosen = CWatchPageDialog::Ask(parent, watch, WindowChoices());
     if (!chosen)
         return false;
-    if (!QDir().mkpath(chosen->folder) ||
-        !store->Put(*chosen, QDateTime::currentSecsSinceEpoch())) {
+    QString problem;
+    if (!QDir().mkpath(chosen->folder))
+        problem = QStringLiteral("cannot make the folder ") + chosen->folder;
+    else if (!Store().Put(*chosen, QDateTime::currentSecsSinceEpoch()))
+        problem = Store().Error();
+    if (!problem.isEmpty()) {
         Prompts::current().message(
-            parent,
-            QStringLiteral("Cannot keep the watch of %1: %2")
-                .arg(chosen->address, store->IsOpen()
-                                          ? store->Error()
-                                          : QStringLiteral("cannot make ") + chosen->folder),
+            parent, QStringLiteral("Cannot keep the watch of %1: %2").arg(chosen->address, problem),
             Caption, Prompts::Icon::Exclamation);
         return false;
     }
     return true;
+}
+
+// Opened at its first use, off the way to the first window.
+WatchStore& WatchBinding::Store() {
+    if (!store)
+        store = std::make_unique<WatchStore>();
+    return *store;
 }
 
 void WatchBinding::OnWatchList() {
@@ -131,7 +138,7 @@ void WatchBinding::OnWatchList() {
 
 CWatchListWindow* WatchBinding::OpenList() {
     if (!window)
-        window = new CWatchListWindow(&frame, *store, *checks,
+        window = new CWatchListWindow(&frame, Store(), *checks,
                                       {openAddress, [this](QWidget* parent, const Watch& watch) {
                                            return Edit(parent, watch);
                                        }});
@@ -146,7 +153,7 @@ void WatchBinding::CheckDueInBackground() {
     if (checks->IsRunning() || frame.Downloads().RunningJobs() > 0)
         return;
     QStringList due;
-    for (const Watch& watch : store->Due(QDateTime::currentSecsSinceEpoch()))
+    for (const Watch& watch : Store().Due(QDateTime::currentSecsSinceEpoch()))
         due << watch.address;
     if (due.isEmpty())
         return;

@@ -44,6 +44,7 @@ private:
     void OnWatchList();
     bool Edit(QWidget* parent, const Watch& watch);
     void Checked(const QString& address, int newCount, const QString& failure);
+    WatchStore& Store();
 
     CMainFrame& frame;
     OpenAddress openAddress;
