@@ -90,4 +90,7 @@ enum CommandId : int {
     ID_FILE_RESUME_DOWNLOADS = 32851,
     // File menu: the engine's cookies for other tools
     ID_FILE_EXPORT_COOKIES = 32862,
+    // Watched galleries: Scan menu, View menu
+    ID_SCAN_WATCH_PAGE = 32863,
+    ID_VIEW_WATCH_LIST = 32864,
 };

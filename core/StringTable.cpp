@@ -51,6 +51,10 @@ const std::unordered_map<int, const char*>& entries() {
         {ID_SCAN_MIN_SIZE, "Hide pictures smaller than a size in Deep Scan.\nMinimum Picture Size"},
         {ID_SCAN_FOLLOW,
          "Replace thumbnails by the pictures of the pages they lead to.\nFollow Thumbnails"},
+        {ID_SCAN_WATCH_PAGE, "Check this page for new pictures now and then, saving only what "
+                             "it adds.\nWatch This Page"},
+        {ID_VIEW_WATCH_LIST, "Show the watched pages, their new pictures and their checks.\n"
+                             "Watch List"},
         {ID_VIEW_SKIP_SAVED, "Do not download pictures saved into the same folder before.\n"
                              "Skip Pictures Already Saved"},
         {ID_VIEW_FORGET_SAVED, "Forget which pictures were saved into the download folder.\n"

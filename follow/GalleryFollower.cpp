@@ -90,7 +90,14 @@ void GalleryFollower::Walk(const FollowedList::Page& page, const PageSnapshot& s
 
 void GalleryFollower::PageFollowed() {
     loaded += int(targets.size());
+    const size_t imagesBefore = lines.Images().size();
+    const size_t linksBefore = lines.Links().size();
     lines.AddPage(current, targets, follower->Results());
+    currentAddresses.clear();
+    for (size_t i = imagesBefore; i < lines.Images().size(); ++i)
+        currentAddresses << lines.Images()[i].entry.address;
+    for (size_t i = linksBefore; i < lines.Links().size(); ++i)
+        currentAddresses << lines.Links()[i].entry.address;
     follower.release()->deleteLater(); // it is emitting
     if (!running)
         return;
@@ -101,6 +108,11 @@ void GalleryFollower::ContinueWith(const PageSnapshot& snapshot) {
     const QUrl next = FollowTargets::NextPage(snapshot, QUrl(current.address), options);
     if (nextPagesLeft <= 0 || next.isEmpty() || galleryPages.contains(pageKey(next.toString())) ||
         loaded >= budget) {
+        Finish();
+        return;
+    }
+    if (enough && enough(current.address, currentAddresses)) {
+        stoppedAfter = current.address;
         Finish();
         return;
     }
@@ -173,6 +185,14 @@ void GalleryFollower::Finish() {
     pool->Close();
     running = false;
     emit finished();
+}
+
+void GalleryFollower::StopWhen(Enough chosen) {
+    enough = std::move(chosen);
+}
+
+QString GalleryFollower::StoppedAfter() const {
+    return stoppedAfter;
 }
 
 const FollowedList& GalleryFollower::Lines() const {

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,6 +39,13 @@ public:
                  int pageBudget, int timeoutMilliseconds);
     // Closes every hidden page at once; finished() follows.
     void Cancel();
+    // Asked, before a next page is loaded, with the gallery page just
+    // harvested and the addresses of the pictures and links it gave: true
+    // ends the walk there (a watch's check stops at what it saw before).
+    using Enough = std::function<bool(const QString& page, const QStringList& addresses)>;
+    void StopWhen(Enough enough);
+    // The gallery page after which StopWhen ended the walk; empty when it did not.
+    QString StoppedAfter() const;
 
     const FollowedList& Lines() const;
     // The pages loaded, viewer and next pages alike.
@@ -78,6 +86,9 @@ private:
     PageSnapshot currentSnapshot;
     std::vector<FollowTarget> targets;
     QStringList failures;
+    Enough enough;
+    QStringList currentAddresses; // what the gallery page at hand gave
+    QString stoppedAfter;
     // Each gallery and each viewer page is loaded once a run; gallery pages
     // by where they ended up, after redirects.
     QSet<QUrl> galleryPages;

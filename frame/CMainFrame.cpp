@@ -34,6 +34,7 @@
 #include "frame/LockKeyIndicators.h"
 #include "frame/ScanCommands.h"
 #include "frame/ThumbnailsBinding.h"
+#include "frame/WatchBinding.h"
 #include "harvest/Harvest.h"
 #include "transfer/EngineCookieJar.h"
 #include "view/CQuillmarView.h"
@@ -96,7 +97,8 @@ QList<CommandEntry> CMainFrame::CommandEntries() {
     return CQuillmarView::Commands().Entries() + CChildFrame::Commands().Entries() +
            Commands().Entries() + ScanCommands::Commands().Entries() +
            FollowCommands::Commands().Entries() + DownloadCommands::Commands().Entries() +
-           ThumbnailsBinding::Commands().Entries() + ApplicationCommands::Commands().Entries();
+           ThumbnailsBinding::Commands().Entries() + WatchBinding::Commands().Entries() +
+           ApplicationCommands::Commands().Entries();
 }
 
 bool CMainFrame::Create() {
@@ -121,6 +123,8 @@ bool CMainFrame::Create() {
     if (resourcesMissing)
         return false;
     thumbnails = new ThumbnailsBinding(*this, *m_imageList, *m_linkList, *scanCommands);
+    watches = new WatchBinding(*this,
+                               [this](const QString& address) { OpenAddressInNewWindow(address); });
     CreateStatusBar();
     StartOnlineTimer();
     BindDownloads();
@@ -350,6 +354,8 @@ QList<CommandTarget*> CMainFrame::CommandRoute() const {
         route.append(downloadCommands);
     if (thumbnails)
         route.append(thumbnails);
+    if (watches)
+        route.append(watches);
     route.append(const_cast<ApplicationCommands*>(&applicationCommands));
     return route;
 }
@@ -673,6 +679,17 @@ void CMainFrame::OpenAddressInNewWindow(const QString& address) {
     CChildFrame* child = ActiveChildFrame();
     if (child && child->Document())
         child->Document()->Template().OpenNewDocument(*this, address);
+}
+
+// In a new browser window, also when none is open.
+void CMainFrame::OpenWatchedPage(const QString& address) {
+    if (ActiveChildFrame()) {
+        OpenAddressInNewWindow(address);
+        return;
+    }
+    router->Execute(ID_FILE_NEW);
+    if (auto* view = qobject_cast<CQuillmarView*>(ActiveViewWidget()))
+        view->Engine()->Navigate(address);
 }
 
 void CMainFrame::OpenNewWindow() {

@@ -28,6 +28,7 @@ class FollowCommands;
 class FrameMenus;
 class ScanCommands;
 class ThumbnailsBinding;
+class WatchBinding;
 class LockKeyIndicators;
 class QLabel;
 class QMdiArea;
@@ -178,6 +179,7 @@ private:
     void ToggleBars();
     void OpenNewWindow();
     void OpenAddressInNewWindow(const QString& address);
+    void OpenWatchedPage(const QString& address);
     void BindDownloads();
     void ShowAddress(const QString& address);
     void ClearLists();
@@ -195,6 +197,7 @@ private:
     FollowCommands* followCommands = nullptr;
     DownloadCommands* downloadCommands = nullptr;
     ThumbnailsBinding* thumbnails = nullptr;
+    WatchBinding* watches = nullptr;
     ApplicationCommands applicationCommands;
     LockKeyIndicators* lockIndicators = nullptr;
     RecentFileList recentFiles;

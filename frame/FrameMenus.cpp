@@ -105,9 +105,9 @@ void FrameMenus::CreateMenus() {
         recentFiles.append(ID_FILE_MRU_FILE1 + i);
     QMenu* view = NewMenu(QStringLiteral("&View"),
                           {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, Separator, ID_VIEW_RELOAD,
-                           ID_VIEW_DOWNLOAD_REPORT, ID_VIEW_THUMBNAILS, ID_VIEW_SKIP_SAVED,
-                           ID_VIEW_FORGET_SAVED, ID_VIEW_SPEED_LIMIT, ID_VIEW_REQUEST_WAIT,
-                           ID_VIEW_FILE_NAMES});
+                           ID_VIEW_DOWNLOAD_REPORT, ID_VIEW_THUMBNAILS, ID_VIEW_WATCH_LIST,
+                           ID_VIEW_SKIP_SAVED, ID_VIEW_FORGET_SAVED, ID_VIEW_SPEED_LIMIT,
+                           ID_VIEW_REQUEST_WAIT, ID_VIEW_FILE_NAMES});
     view->addMenu(
         NewMenu(QStringLiteral("&Parallel Downloads"),
                 {ID_VIEW_PARALLEL_1, ID_VIEW_PARALLEL_2, ID_VIEW_PARALLEL_4, ID_VIEW_PARALLEL_8}));
@@ -121,14 +121,15 @@ void FrameMenus::CreateMenus() {
     QMenu* window =
         NewMenu(QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ});
     connect(window, &QMenu::aboutToShow, this, [this, window] { ListWindows(window); });
-    windowMenus = {NewMenu(QStringLiteral("&File"),
-                           {ID_FILE_NEW, ID_FILE_CLOSE, Separator, ID_FILE_PAUSE_DOWNLOADS,
-                            ID_FILE_RESUME_DOWNLOADS, Separator, ID_FILE_EXPORT_COOKIES, Separator,
-                            ID_APP_EXIT}),
-                   view,
-                   NewMenu(QStringLiteral("&Scan"), {ID_SCAN_DEEP, ID_SCAN_SCROLL, ID_SCAN_FOLLOW,
-                                                     Separator, ID_SCAN_MIN_SIZE}),
-                   window, help};
+    windowMenus = {
+        NewMenu(QStringLiteral("&File"),
+                {ID_FILE_NEW, ID_FILE_CLOSE, Separator, ID_FILE_PAUSE_DOWNLOADS,
+                 ID_FILE_RESUME_DOWNLOADS, Separator, ID_FILE_EXPORT_COOKIES, Separator,
+                 ID_APP_EXIT}),
+        view,
+        NewMenu(QStringLiteral("&Scan"), {ID_SCAN_DEEP, ID_SCAN_SCROLL, ID_SCAN_FOLLOW, Separator,
+                                          ID_SCAN_MIN_SIZE, Separator, ID_SCAN_WATCH_PAGE}),
+        window, help};
 }
 
 void FrameMenus::ListWindows(QMenu* menu) {

@@ -4,6 +4,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -79,4 +80,27 @@ WatchChoices WatchChoices::FromJson(const QByteArray& json) {
     choices.windowLogins = flag("windowLogins", choices.windowLogins);
     choices.fromNow = flag("fromNow", choices.fromNow);
     return choices;
+}
+
+QString WatchChoices::Text() const {
+    QStringList parts;
+    parts << (deep ? QStringLiteral("Deep Scan") : QStringLiteral("plain scan"));
+    if (deep && minimumSize.width() > 0 && minimumSize.height() > 0)
+        parts.last() += QStringLiteral(", pictures of at least %1x%2")
+                            .arg(minimumSize.width())
+                            .arg(minimumSize.height());
+    if (followThumbnails)
+        parts << QStringLiteral("following thumbnails to %1")
+                     .arg(follow.takeAll ? QStringLiteral("every picture of their pages")
+                                         : QStringLiteral("their main picture"));
+    if (followThumbnails && follow.otherSites)
+        parts << QStringLiteral("on other sites too");
+    if (followThumbnails && !follow.match.isEmpty())
+        parts << QStringLiteral("links containing \"%1\"").arg(follow.match);
+    if (follow.nextPages > 0)
+        parts << QStringLiteral("up to %1 next pages").arg(follow.nextPages);
+    parts << QStringLiteral("files named %1").arg(names);
+    if (writeInfo)
+        parts << QStringLiteral("an info file beside each");
+    return parts.join(QStringLiteral("; "));
 }

@@ -30,6 +30,9 @@ struct WatchChoices {
     bool windowLogins = true;                // checks use the window's logins
     bool fromNow = false;                    // the first good check only notes what the page holds
 
+    // The choices in a few words, as a check will use them.
+    QString Text() const;
+
     QByteArray ToJson() const;
     // The choices a stored value gives; a value that is no JSON object gives the defaults.
     static WatchChoices FromJson(const QByteArray& json);

@@ -202,7 +202,8 @@ private slots:
         QCOMPARE(view->ran, (QList<int>{ID_GO, ID_GO, ID_IMAGE_LIST}));
         QCOMPARE(menus(), "&File,&View,&Scan,&Window,&Help | "
                           "&Deep Scan,&Scroll and Scan\tCtrl+Shift+S,"
-                          "&Follow Thumbnails...\tCtrl+Shift+F,-,&Minimum Picture Size...");
+                          "&Follow Thumbnails...\tCtrl+Shift+F,-,&Minimum Picture Size...,-,"
+                          "&Watch This Page...");
         QCOMPARE(f.Texts(f.Menu(3)->actions()), (QStringList{"&New Window", "&Cascade", "&Tile"}));
 
         // Accelerators of commands nobody handles stay disabled, so the keys

@@ -65,6 +65,8 @@ void BatchHarvest::startNext() {
         return;
     }
     address = addresses.at(next++);
+    lastFailure.clear();
+    stoppedAfter.clear();
     // A gallery is loaded as its next pages are, and settles before its scan.
     if ((choice.followThumbnails || choice.walkNextPages) && !choice.mode.scroll) {
         startGallery();
@@ -88,7 +90,7 @@ void BatchHarvest::pageHarvested() {
     case PageHarvester::Outcome::Harvested:
         break;
     case PageHarvester::Outcome::TimedOut:
-        failed(QStringLiteral("timed out loading ") + address);
+        failed(QStringLiteral("timed out loading ") + address, QStringLiteral("timed out"));
         return;
     default:
         // The engine tells why a load failed only after it has ended.
@@ -109,6 +111,7 @@ void BatchHarvest::pageHarvested() {
         return;
     }
     gallery = std::make_unique<GalleryFollower>(engine.Page()->profile());
+    gallery->StopWhen(choice.enoughPages);
     connect(gallery.get(), &GalleryFollower::finished, this, &BatchHarvest::galleryDone);
     connect(gallery.get(), &GalleryFollower::progress, this,
             [this](const FollowProgress& progress) { ShowProgress(progress.Text()); });
@@ -122,6 +125,7 @@ void BatchHarvest::startGallery() {
         return;
     }
     gallery = std::make_unique<GalleryFollower>(ToolLogins::Profile());
+    gallery->StopWhen(choice.enoughPages);
     connect(gallery.get(), &GalleryFollower::finished, this, &BatchHarvest::galleryDone);
     connect(gallery.get(), &GalleryFollower::progress, this,
             [this](const FollowProgress& progress) { ShowProgress(progress.Text()); });
@@ -132,12 +136,14 @@ void BatchHarvest::startGallery() {
 
 void BatchHarvest::galleryDone() {
     pagesLeft -= gallery->PagesLoaded();
+    stoppedAfter = gallery->StoppedAfter();
     const QString firstFailure = gallery->FirstPageFailure();
     if (!firstFailure.isEmpty()) {
         gallery.release()->deleteLater(); // it is emitting
         failed((firstFailure == QLatin1String("timed out") ? QStringLiteral("timed out loading ")
                                                            : QStringLiteral("cannot load ")) +
-               address);
+                   address,
+               firstFailure);
         return;
     }
     if (!gallery->FirstLocation().isEmpty()) {
@@ -209,12 +215,13 @@ void BatchHarvest::Print(size_t index, const QHash<QString, QString>* keptFor) c
 }
 
 void BatchHarvest::cannotLoad(const QString& reason) {
-    failed(QStringLiteral("cannot load %1: %2")
-               .arg(address, reason.isEmpty() ? QStringLiteral("not a valid address") : reason));
+    const QString why = reason.isEmpty() ? QStringLiteral("not a valid address") : reason;
+    failed(QStringLiteral("cannot load %1: %2").arg(address, why), why);
 }
 
-void BatchHarvest::failed(const QString& text) {
+void BatchHarvest::failed(const QString& text, const QString& reason) {
     anyFailed = true;
+    lastFailure = reason;
     std::fprintf(stderr, "%s%s\n", ToolName::Prefix().constData(), qPrintable(text));
     if (choice.print && choice.json) {
         std::fputs(JsonReport::Line(JsonReport::Outcome(address, text, choice.shard)).constData(),
@@ -230,4 +237,12 @@ const std::vector<FollowedList>& BatchHarvest::Harvests() const {
 
 bool BatchHarvest::AnyFailed() const {
     return anyFailed;
+}
+
+QString BatchHarvest::LastFailure() const {
+    return lastFailure;
+}
+
+QString BatchHarvest::StoppedAfter() const {
+    return stoppedAfter;
 }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
         FollowOptions follow;
         bool similar = false; // lists are printed by PrintAll, once look-alikes are known
         QString shard;        // K/N, named in --json lines; empty: none
+        // Asked before each next page with the page just harvested and what it
+        // gave; true stops the walk there. Empty: walk as far as asked.
+        std::function<bool(const QString& page, const QStringList& addresses)> enoughPages;
     };
 
     explicit BatchHarvest(const Choice& choice, QObject* parent = nullptr);
@@ -44,6 +48,12 @@ public:
     const std::vector<FollowedList>& Harvests() const;
     // True when any page could not be harvested.
     bool AnyFailed() const;
+    // Why the last address could not be harvested ("timed out", the engine's
+    // reason); empty when it was.
+    QString LastFailure() const;
+    // The gallery page after which enoughPages stopped the walk of the last
+    // address; empty when it did not.
+    QString StoppedAfter() const;
     // Prints every address's lists, as each is done without --similar: lines
     // keptFor gives a better look-alike of are left out, or in JSON name it.
     void PrintAll(const QHash<QString, QString>& keptFor) const;
@@ -61,7 +71,8 @@ private:
     void TellFollowed(const FollowedList& lines);
     // The lists of the harvest at index; keptFor as PrintAll takes it, null without --similar.
     void Print(size_t index, const QHash<QString, QString>* keptFor) const;
-    void failed(const QString& text);
+    // text: what is told; reason: why, without the address.
+    void failed(const QString& text, const QString& reason);
     void cannotLoad(const QString& reason);
 
     Choice choice;
@@ -84,5 +95,7 @@ private:
     };
     std::vector<Printed> printed;
     bool anyFailed = false;
+    QString lastFailure;
+    QString stoppedAfter;
     bool progressShown = false; // a progress line waits on standard error to be replaced
 };

@@ -1,5 +1,6 @@
 #include "ConsoleDownloadSink.h"
 
+#include "fetch/DownloadCounts.h"
 #include "fetch/DownloadFolders.h"
 
 #include <QCoreApplication>
@@ -8,8 +9,9 @@
 
 #include <cstdio>
 
-ConsoleDownloadSink::ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob* json)
-    : failures(failures), jsonEntries(json ? json->Entries : QList<DownloadEntry>()), json(json) {}
+ConsoleDownloadSink::ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob& job,
+                                         Output output, Tally* tally)
+    : failures(failures), entries(job.Entries), output(output), tally(tally) {}
 
 QString ConsoleDownloadSink::LeftOutLine(const QString& name, const QString& why) {
     return QStringLiteral("left out %1: %2").arg(name, why);
@@ -22,6 +24,8 @@ void ConsoleDownloadSink::AnimationStopped() {
 }
 
 void ConsoleDownloadSink::Message(const QString& text) {
+    if (output == Output::Silent)
+        return;
     std::printf("%s\n", text.toUtf8().constData());
     std::fflush(stdout);
 }
@@ -31,7 +35,13 @@ void ConsoleDownloadSink::FileFinished(int index, const QString& name, bool save
     const bool leftOut = DownloadCounts::KindOf(saved, reason) == DownloadCounts::Kind::LeftOut;
     if (!saved && !leftOut)
         ++failures;
-    if (json)
+    const DownloadCounts::Kind kind = DownloadCounts::KindOf(saved, reason);
+    if (tally && kind != DownloadCounts::Kind::AlreadySaved)
+        (kind == DownloadCounts::Kind::Saved ? tally->fetched : tally->failed)
+            << entries.value(index).Source;
+    if (output == Output::Silent)
+        return;
+    if (output == Output::Json)
         PrintJson(index, name, saved, reason);
     else if (leftOut)
         std::printf("%s\n", LeftOutLine(name, reason.mid(DownloadCounts::LeftOutMark().size()))
@@ -48,7 +58,7 @@ void ConsoleDownloadSink::FileFinished(int index, const QString& name, bool save
 
 void ConsoleDownloadSink::PrintJson(int index, const QString& name, bool saved,
                                     const QString& reason) const {
-    const DownloadEntry entry = jsonEntries.value(index);
+    const DownloadEntry entry = entries.value(index);
     const bool leftOut = DownloadCounts::KindOf(saved, reason) == DownloadCounts::Kind::LeftOut;
     QJsonObject file{{QStringLiteral("outcome"), leftOut            ? QStringLiteral("left out")
                                                  : !saved           ? QStringLiteral("failed")

@@ -10,11 +10,18 @@
 // is no failure. Given the job, each file is one JSON object on a line instead:
 //   {"outcome": "saved" | "already saved" | "failed" | "left out", "name", "address", "path",
 //    "reason"}
-// with the path it was saved under. The program's event loop ends with the
-// download.
+// with the path it was saved under. Silent prints nothing. Given a tally, it
+// notes the address of each file fetched and of each that failed. The
+// program's event loop ends with the download.
 class ConsoleDownloadSink : public DownloadProgressSink {
 public:
-    ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob* json);
+    enum class Output { Lines, Json, Silent };
+    struct Tally {
+        QStringList fetched;
+        QStringList failed;
+    };
+    ConsoleDownloadSink(std::atomic<int>& failures, const DownloadJob& job, Output output,
+                        Tally* tally = nullptr);
 
     void AnimationStarted() override {}
     void AnimationStopped() override;
@@ -29,6 +36,7 @@ private:
     void PrintJson(int index, const QString& name, bool saved, const QString& reason) const;
 
     std::atomic<int>& failures;
-    QList<DownloadEntry> jsonEntries; // empty: plain lines
-    bool json;
+    QList<DownloadEntry> entries;
+    Output output;
+    Tally* tally;
 };

@@ -147,7 +147,8 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     const auto addEach = [&](const std::vector<FollowedEntry>& lines) {
         for (const FollowedEntry& line : lines) {
             const DeepEntry& entry = line.entry;
-            if (!entry.name.contains(choice.match, Qt::CaseInsensitive))
+            if (!entry.name.contains(choice.match, Qt::CaseInsensitive) ||
+                choice.leaveOut.contains(entry.address))
                 continue;
             const QString why = LeftOutReason(entry, choice);
             if (!why.isEmpty()) {
@@ -191,7 +192,7 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
 }
 
 int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
-                         const Choice& choice) {
+                         const Choice& choice, ConsoleDownloadSink::Tally* tally) {
     std::atomic<int> failures{0};
     DownloadRequest request;
     request.folder = choice.folder;
@@ -202,8 +203,12 @@ int HarvestDownload::Run(DownloadJob job, InterruptWatch& interrupts, const Reco
     for (const std::shared_ptr<DownloadArchive>& record : {records.archive, records.folder})
         if (record)
             request.records.push_back(record);
-    request.reports = [&failures, &choice](const DownloadJob& started) {
-        return std::make_unique<ConsoleDownloadSink>(failures, choice.json ? &started : nullptr);
+    using Output = ConsoleDownloadSink::Output;
+    const Output output = choice.quiet  ? Output::Silent
+                          : choice.json ? Output::Json
+                                        : Output::Lines;
+    request.reports = [&failures, output, tally](const DownloadJob& started) {
+        return std::make_unique<ConsoleDownloadSink>(failures, started, output, tally);
     };
     const std::shared_ptr<DownloadHandle> handle = Downloads::Start(request);
     if (!handle) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ConsoleDownloadSink.h"
 #include "downloads/DownloadRequest.h"
 #include "fetch/DownloadJob.h"
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -32,9 +34,11 @@ public:
         qint64 minBytes = 0;                // leave out files smaller; 0: no bound
         qint64 maxBytes = 0;                // leave out files larger; 0: no bound
         int perSite = Limits::DefaultPerSiteConnections; // connections to one host at once
-        QString archive;      // the record of files saved by earlier runs; empty: none
-        bool progress = true; // a progress line on a terminal's standard error
-        bool json = false;    // one JSON object a file instead of a line of text
+        QString archive;        // the record of files saved by earlier runs; empty: none
+        bool progress = true;   // a progress line on a terminal's standard error
+        bool json = false;      // one JSON object a file instead of a line of text
+        bool quiet = false;     // not a line about any file
+        QSet<QString> leaveOut; // addresses not fetched and not told (those a watch has seen)
     };
 
     // The records a run reads and writes; either may be missing.
@@ -65,7 +69,7 @@ public:
     // Every other address is claimed in the records for this process, and one
     // that another running process claimed is left out too ("another run
     // fetches NAME", counted as skipped), so processes sharing the records
-    // fetch it once.
+    // fetch it once. Addresses choice leaves out are passed over.
     static DownloadJob BuildJob(const std::vector<FollowedList>& harvests, const Choice& choice,
                                 const Records& records, const QHash<QString, QString>& keptFor,
                                 QStringList& notFetched);
@@ -80,6 +84,7 @@ public:
     // ends the transfers, keeping the half-fetched files kept under partial
     // names for the next run to continue. On a terminal, a line on standard
     // error tells the totals, updated in place.
+    // Given a tally, notes in it the addresses fetched and those that failed.
     static int Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
-                   const Choice& choice);
+                   const Choice& choice, ConsoleDownloadSink::Tally* tally = nullptr);
 };

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -29,6 +30,8 @@ PageHarvester::~PageHarvester() {
 
 void PageHarvester::Start(const QString& address, int timeoutSeconds, const Mode& harvestMode) {
     mode = harvestMode;
+    engine->Page()->settings()->setAttribute(QWebEngineSettings::AutoLoadImages,
+                                             mode.loadPictures || mode.deep || mode.scroll);
     // Scrolling needs the page laid out as it grows. Deep Scan needs only its
     // first screen, shown again once the page has loaded: shown all along, the
     // engine would lay out and paint the page again and again while it loads.

@@ -13,6 +13,8 @@ struct HarvestMode {
     bool scroll = false;     // scroll to the page's end before scanning
     QSize minimumSize;       // Deep Scan leaves out images known to be smaller
     bool placements = false; // Deep Scan reads where pictures are drawn and lead, to follow them
+    // The plain scan reads addresses only: false spares the site the pictures' requests.
+    bool loadPictures = true;
 };
 
 // Loads one address in a browser engine without a window, scans the page like

@@ -1,11 +1,13 @@
 #include "SimilarPictures.h"
 
 #include "ToolLogins.h"
+#include "app/InterruptWatch.h"
 #include "thumbnails/AlikeGroups.h"
 #include "thumbnails/ThumbnailLoader.h"
 #include "thumbnails/ThumbnailMaker.h"
 #include "transfer/TransferRules.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QSet>
 
@@ -87,4 +89,15 @@ void SimilarPictures::Decide() {
             keptFor.insert(addresses[index], addresses[groups.BestOf(index)]);
     }
     emit finished();
+}
+
+QHash<QString, QString> SimilarPictures::Among(const std::vector<FollowedEntry>& lines,
+                                               InterruptWatch& interrupts) {
+    SimilarPictures similar(lines);
+    const QObject whileLooking; // ends the connections below with this call
+    connect(&similar, &SimilarPictures::finished, &whileLooking, &QCoreApplication::quit);
+    connect(&interrupts, &InterruptWatch::interrupted, &whileLooking, &QCoreApplication::quit);
+    similar.Start();
+    QCoreApplication::exec();
+    return similar.KeptFor();
 }

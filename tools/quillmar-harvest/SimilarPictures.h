@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class InterruptWatch;
 class ThumbnailLoader;
 class TransferRules;
 
@@ -29,6 +30,11 @@ public:
     void Start();
     // For each picture that a better one looks like: the better one's address.
     const QHash<QString, QString>& KeptFor() const { return keptFor; }
+
+    // Looks at lines while the event loop runs, until done or interrupted;
+    // KeptFor of them.
+    static QHash<QString, QString> Among(const std::vector<FollowedEntry>& lines,
+                                         InterruptWatch& interrupts);
 
     // Pages whose pictures are fetched at once.
     static constexpr int MaxPagesAtOnce = 4;

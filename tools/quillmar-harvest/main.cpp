@@ -8,9 +8,11 @@
 #include "SimilarPictures.h"
 #include "ToolLogins.h"
 #include "ToolName.h"
+#include "WatchCommands.h"
 #include "app/InterruptWatch.h"
 #include "app/ProgramVersion.h"
 #include "core/Limits.h"
+#include "engine/BrowserProfile.h"
 #include "engine/EngineEnvironment.h"
 #include "fetch/DownloadWorker.h"
 #include "records/DownloadArchive.h"
@@ -37,6 +39,7 @@ struct Options {
     ToolLogins::Choice logins;
     double waitSeconds = 0; // between two requests to one host
     bool randomWait = false;
+    WatchCommands::Choice watch;
 };
 
 const char* const usage =
@@ -47,6 +50,10 @@ const char* const usage =
     "                        [--quiet] [--name TEMPLATE] [--write-info] [--no-origin]\n"
     "                        [--json] URL\n"
     "       quillmar-harvest [options] --input FILE [--shard K/N]\n"
+    "       quillmar-harvest [SCAN] [FOLLOW] --download DIR [naming options] --watch\n"
+    "                        [--every PERIOD] [--from-now] [--json] URL\n"
+    "       quillmar-harvest --check-watches [--all] [--json] [URL...]\n"
+    "       quillmar-harvest --list-watches [--json] | --unwatch URL\n"
     "       quillmar-harvest --merge-archive OUT IN...\n"
     "       quillmar-harvest --help | --version\n"
     "  SCAN is any of:\n"
@@ -114,7 +121,19 @@ const char* const usage =
     "  --no-origin     do not write the user.xdg.origin.url and user.xdg.referrer.url\n"
     "                  attributes onto each file\n"
     "  --merge-archive OUT IN...  add to the record OUT what the records IN hold\n"
-    "                  (made by --archive, or their earlier text form) and it lacks\n";
+    "                  (made by --archive, or their earlier text form) and it lacks\n"
+    "  --watch         watch URL for new pictures with these choices (or change the\n"
+    "                  choices of its watch) and check it now; a check saves into DIR\n"
+    "                  only pictures the watch has not seen, so a deleted one stays deleted\n"
+    "  --every PERIOD  how often the watch is due: 30m, 6h, 2d (default 1d, at least 5m)\n"
+    "  --from-now      the first check only notes what the page holds; later checks\n"
+    "                  fetch what is added after\n"
+    "  --check-watches check the watches that are due (--all: every one; URL...: those),\n"
+    "                  one line each (URL: N new, saved into DIR / URL: failed: REASON);\n"
+    "                  exit status 1 when any failed\n"
+    "  --list-watches  each watch: address, folder, period, last check and its result,\n"
+    "                  next check\n"
+    "  --unwatch URL   remove the watch of URL; its folder and files stay\n";
 
 // --help and --version answer at once, whatever else the command line holds.
 std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
@@ -402,15 +421,32 @@ void parseWait(const QCommandLineParser& parser, Options& options, QString& erro
 
 void addOptions(QCommandLineParser& parser) {
     for (const char* name :
-         {"download",     "match",        "parallel", "min-size", "follow-match", "take",
-          "pages",        "follow-limit", "input",    "archive",  "timeout",      "limit-rate",
-          "name",         "cookies",      "per-site", "wait",     "reject",       "accept-regex",
-          "reject-regex", "min-bytes",    "max-bytes"})
+         {"download",     "match",        "parallel",  "min-size", "follow-match", "take",
+          "pages",        "follow-limit", "input",     "archive",  "timeout",      "limit-rate",
+          "name",         "cookies",      "per-site",  "wait",     "reject",       "accept-regex",
+          "reject-regex", "min-bytes",    "max-bytes", "every",    "unwatch"})
         parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
     parser.addOption({QStringLiteral("shard"), QString(), QStringLiteral("K/N")});
-    for (const char* name : {"images", "links", "deep", "scroll", "json", "follow",
-                             "follow-other-sites", "no-record", "no-continue", "quiet",
-                             "write-info", "no-origin", "similar", "window-profile", "random-wait"})
+    for (const char* name : {"images",
+                             "links",
+                             "deep",
+                             "scroll",
+                             "json",
+                             "follow",
+                             "follow-other-sites",
+                             "no-record",
+                             "no-continue",
+                             "quiet",
+                             "write-info",
+                             "no-origin",
+                             "similar",
+                             "window-profile",
+                             "random-wait",
+                             "watch",
+                             "check-watches",
+                             "list-watches",
+                             "all",
+                             "from-now"})
         parser.addOption({QString::fromLatin1(name), QString()});
 }
 
@@ -434,6 +470,8 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
         parseWait(parser, options, error);
     options.logins.windowProfile = parser.isSet(QStringLiteral("window-profile"));
     options.logins.cookieFile = parser.value(QStringLiteral("cookies"));
+    if (error.isEmpty())
+        options.watch = WatchCommands::Parse(parser, error);
     if (error.isEmpty() && batch) {
         options.addresses = shardOf(
             readAddresses(parser.value(QStringLiteral("input")), options.badInputLines, error)
@@ -455,6 +493,8 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     options.harvest.timeoutSeconds = *timeout;
     options.harvest.print = !options.download;
     options.harvest.shard = ToolName::Shard();
+    if (options.watch.action != WatchCommands::Action::None)
+        return options;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != (batch ? 0 : 1) || (!batch && positional.first().trimmed().isEmpty()))
         return std::nullopt;
@@ -494,15 +534,10 @@ std::optional<std::shared_ptr<DownloadArchive>> openArchive(const QString& path)
 // address. Looks at the lines a download takes, or at all of them.
 QHash<QString, QString> findSimilar(const BatchHarvest& batch, const Options& options,
                                     InterruptWatch& interrupts) {
-    SimilarPictures similar(HarvestDownload::ChosenLines(
-        batch.Harvests(), options.download.value_or(HarvestDownload::Choice())));
-    const QObject whileLooking; // ends the connections below with this call
-    QObject::connect(&similar, &SimilarPictures::finished, &whileLooking, &QCoreApplication::quit);
-    QObject::connect(&interrupts, &InterruptWatch::interrupted, &whileLooking,
-                     &QCoreApplication::quit);
-    similar.Start();
-    QCoreApplication::exec();
-    return similar.KeptFor();
+    return SimilarPictures::Among(
+        HarvestDownload::ChosenLines(batch.Harvests(),
+                                     options.download.value_or(HarvestDownload::Choice())),
+        interrupts);
 }
 
 // Downloads what the run listed, leaving out what the records say was saved
@@ -549,6 +584,18 @@ std::optional<int> useLogins(QObject& owner, const ToolLogins::Choice& choice) {
     return int(lineErrors.size());
 }
 
+int runWatchCommand(const Options& options) {
+    InterruptWatch interrupts;
+    const int exitCode =
+        WatchCommands::Run(options.watch, options.harvest,
+                           options.download.value_or(HarvestDownload::Choice()), interrupts);
+    if (interrupts.ExitCode()) {
+        std::fprintf(stderr, "%sinterrupted\n", ToolName::Prefix().constData());
+        return interrupts.ExitCode();
+    }
+    return exitCode;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -572,11 +619,20 @@ int main(int argc, char* argv[]) {
         std::fputs(usage, stderr);
         return 2;
     }
+    const bool watching = options->watch.action != WatchCommands::Action::None;
+    ToolLogins::Choice logins = options->logins;
+    // Checks run with the window's logins once the window has been used.
+    const bool checking = options->watch.action == WatchCommands::Action::Watch ||
+                          options->watch.action == WatchCommands::Action::Check;
+    if (checking && QFileInfo(BrowserProfile::WindowFolder()).isDir())
+        logins.windowProfile = true;
     QObject loginsOwner; // goes after the pages that use its profile
-    const std::optional<int> cookieLinesLeftOut = useLogins(loginsOwner, options->logins);
+    const std::optional<int> cookieLinesLeftOut = useLogins(loginsOwner, logins);
     if (!cookieLinesLeftOut)
         return 1;
     HostSchedule::Shared().SetWait(options->waitSeconds, options->randomWait);
+    if (watching)
+        return runWatchCommand(*options);
     BatchHarvest batch(options->harvest);
     QObject::connect(&batch, &BatchHarvest::finished, &application, &QCoreApplication::quit);
     InterruptWatch interrupts;
