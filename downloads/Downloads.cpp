@@ -24,7 +24,7 @@ DownloadRequest DownloadRequest::FromSettings(const JobOrigin& origin, const QSt
 }
 
 std::optional<DownloadJob> Downloads::JobOf(const DownloadRequest& request,
-                                            const DownloadArchive* record) {
+                                            DownloadArchive* record) {
     JobBuilder builder(request.origin, request.folder, request.parallel);
     builder.SetNames(request.names, QDate::currentDate());
     builder.KnowSizes(request.sizes);
@@ -60,6 +60,8 @@ std::shared_ptr<DownloadHandle> Downloads::Start(const DownloadRequest& request)
     std::optional<DownloadJob> job = request.job ? request.job : JobOf(request, folderRecord.get());
     if (!job)
         return nullptr;
+    // Files saved without the record, or by a run killed before it recorded them.
+    job->SameSizeIsSaved = job->SameSizeIsSaved || request.folderRecord;
     DownloadReport* report = request.report;
     const int reported = report ? report->AddJob(request.folder, *job, request.retryOf) : 0;
     SharedPace()->SetRate(request.maxBytesPerSecond);

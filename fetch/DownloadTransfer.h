@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <optional>
 
 struct DownloadEntry;
@@ -134,6 +135,7 @@ private:
     void RequestRest();
     void Restart();
     QString NameByType(const char* type);
+    bool FoundSameSize();
     bool Place(const QString& wanted);
     bool IsTakenByJob(const QString& candidate) const;
     QString DestinationFor(const QString& candidate) const;
@@ -177,10 +179,12 @@ private:
     qint64 progressBase = 0; // bytes before the current answer's first
     qint64 expected = -1;
     bool answerTaken = false;
-    bool startOver = false; // the answer cannot be joined to the file
-    bool keepTried = false; // to keep the file under its partial name, in this answer
-    int startOvers = 0;     // in this try
-    int restRequests = 0;   // in this try
+    bool startOver = false;     // the answer cannot be joined to the file
+    bool keepTried = false;     // to keep the file under its partial name, in this answer
+    int startOvers = 0;         // in this try
+    int restRequests = 0;       // in this try
+    bool sameSizeThere = false; // the folder holds the file: the body is not fetched
+    timespec begun{};           // when the job began
     curl_slist* headers = nullptr;
     char errorText[CURL_ERROR_SIZE] = {}; // the transfer library's last error, in detail
 };

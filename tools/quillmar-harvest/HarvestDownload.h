@@ -3,6 +3,7 @@
 #include "core/Limits.h"
 #include "fetch/DownloadJob.h"
 #include "names/NameTemplate.h"
+#include "records/DownloadArchive.h"
 
 #include <QHash>
 #include <QString>
@@ -11,7 +12,6 @@
 #include <optional>
 #include <vector>
 
-class DownloadArchive;
 class FollowedList;
 struct FollowedEntry;
 class InterruptWatch;
@@ -69,7 +69,7 @@ public:
                                                   const Choice& choice);
 
     // Runs the job on a worker thread while the event loop keeps running and
-    // prints each file's outcome, recording each saved file in the records it
+    // prints each file's outcome, recording the saved files in the records it
     // has and letting go of the claims; returns the exit code: 0 when every
     // file was saved. An interruption
     // ends the transfers, keeping the half-fetched files kept under partial
@@ -77,4 +77,12 @@ public:
     // error tells the totals, updated in place.
     static int Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
                    const Choice& choice);
+
+private:
+    // What the records say of an address that is not this run's to fetch.
+    struct Settled {
+        DownloadArchive::Claim claim;
+        DownloadCounts::Kind kind; // Skipped for the --archive record, else AlreadySaved
+    };
+    static QHash<QString, Settled> ClaimAll(const QStringList& addresses, const Records& records);
 };
