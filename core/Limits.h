@@ -19,4 +19,6 @@ struct Limits {
     static constexpr int DefaultPageTimeoutSeconds = 30;
     // The longest wait for a page one may ask quillmar-harvest for: a day.
     static constexpr int MaxPageTimeoutSeconds = 86400;
+    // The longest address the engine loads, in bytes.
+    static constexpr long long MaxAddressBytes = 2 * 1024 * 1024;
 };

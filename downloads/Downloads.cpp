@@ -25,7 +25,7 @@ DownloadRequest DownloadRequest::FromSettings(const JobOrigin& origin, const QSt
 }
 
 std::optional<DownloadJob> Downloads::JobOf(const DownloadRequest& request,
-                                            const DownloadArchive* record) {
+                                            DownloadArchive* record) {
     JobBuilder builder = BuilderFor(request);
     if (!builder.AddLines(request.lines, request.map, request.sources, record))
         return std::nullopt;
@@ -69,6 +69,8 @@ std::shared_ptr<DownloadHandle> Downloads::Start(const DownloadRequest& request)
     std::optional<DownloadJob> job = request.job ? request.job : JobOf(request, folderRecord.get());
     if (!job)
         return nullptr;
+    // Files saved without the record, or by a run killed before it recorded them.
+    job->SameSizeIsSaved = job->SameSizeIsSaved || request.choices.record;
     DownloadReport* report = request.report;
     const int reported = report ? report->AddJob(request.folder, *job, request.retryOf) : 0;
     const qint64 limit = request.choices.maxBytesPerSecond;

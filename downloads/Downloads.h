@@ -20,9 +20,10 @@ public:
     // page was scanned again since) or no worker thread to run it.
     static std::shared_ptr<DownloadHandle> Start(const DownloadRequest& request);
     // The job a request of lines would run, and not run; nothing for a line no
-    // longer listed.
+    // longer listed. What record holds as saved or another job claims is not
+    // run; the rest is claimed in it.
     static std::optional<DownloadJob> JobOf(const DownloadRequest& request,
-                                            const DownloadArchive* record = nullptr);
+                                            DownloadArchive* record = nullptr);
     // The names ("folder/name") the request's lines would be saved under.
     static QStringList SavedNames(const DownloadRequest& request);
     // Gives a job built from lines the caller's choices.

@@ -32,16 +32,27 @@ void JobBuilder::KnowSizes(const std::vector<DeepEntry>& details) {
 }
 
 bool JobBuilder::AddLines(const HarvestLines& lines, const HarvestMap& map,
-                          const LineSources& sources, const DownloadArchive* record) {
+                          const LineSources& sources, DownloadArchive* record) {
     const QSet<QString> listed = PageScan::AddressesOf(map);
-    const QStringList savedNames = record ? record->SavedNames(lines) : QStringList(lines.size());
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const HarvestLine& line = lines[i];
+    QStringList addresses;
+    for (const HarvestLine& line : lines) {
         if (!listed.contains(line.address))
             return false;
-        if (!savedNames[i].isEmpty()) {
-            AddNotFetched(line, savedNames[i], DownloadCounts::Kind::AlreadySaved);
+        addresses.append(line.address);
+    }
+    const QList<DownloadArchive::Claim> claims =
+        record ? record->ClaimAll(addresses) : QList<DownloadArchive::Claim>(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const HarvestLine& line = lines[i];
+        switch (claims[i].claimed) {
+        case DownloadArchive::Claimed::Saved:
+            AddNotFetched(line, claims[i].savedName, DownloadCounts::Kind::AlreadySaved);
             continue;
+        case DownloadArchive::Claimed::Elsewhere:
+            AddNotFetched(line, line.name, DownloadCounts::Kind::Skipped, ElsewhereReason());
+            continue;
+        case DownloadArchive::Claimed::Taken:
+            break;
         }
         const LineSource source = sources.value(line.address);
         Add(line, QUrl(source.page),
@@ -92,9 +103,11 @@ QString JobBuilder::WithListedExtension(const QString& name, const QString& list
 }
 
 void JobBuilder::AddNotFetched(const HarvestLine& line, const QString& name,
-                               DownloadCounts::Kind kind) {
+                               DownloadCounts::Kind kind, const QString& reason) {
     job.AddNotFetched(folder, name, line.address, kind,
-                      kind == DownloadCounts::Kind::Skipped ? InArchiveReason() : InFolderReason());
+                      !reason.isEmpty()                       ? reason
+                      : kind == DownloadCounts::Kind::Skipped ? InArchiveReason()
+                                                              : InFolderReason());
 }
 
 void JobBuilder::AddLeftOut(const HarvestLine& line, const QString& why) {

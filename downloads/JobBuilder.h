@@ -46,10 +46,11 @@ public:
     // Appends lines in the order given; false when a line's address is not one
     // listed in map (the page was scanned again since), and the job is not to run.
     // A line taken from another page (sources) carries that page's Referer.
-    // A line whose address the folder's record finds still saved is noted as
-    // already saved, not fetched.
+    // With the folder's record, every line is claimed for this job in it: a
+    // line whose address it finds still saved is noted as already saved, one
+    // another job or process is fetching as skipped, and neither is fetched.
     bool AddLines(const HarvestLines& lines, const HarvestMap& map, const LineSources& sources = {},
-                  const DownloadArchive* record = nullptr);
+                  DownloadArchive* record = nullptr);
     // Appends one line listed on another page than the origin's (a followed
     // viewer page, another page of the same run): its requests carry that
     // page's Referer, and it may be a file: source only when that page is local.
@@ -57,14 +58,17 @@ public:
     void AddLineFrom(const HarvestLine& line, const QUrl& page, const RefererPolicy& policy,
                      const QString& viewerTitle = QString());
 
-    // Notes a line saved before as name, which is not fetched: kind says why.
-    void AddNotFetched(const HarvestLine& line, const QString& name, DownloadCounts::Kind kind);
+    // Notes a line saved before as name, which is not fetched: kind says why,
+    // and reason, where the kind's own does not.
+    void AddNotFetched(const HarvestLine& line, const QString& name, DownloadCounts::Kind kind,
+                       const QString& reason = QString());
     // Notes a listed line the run's filters leave out, for the reason why.
     void AddLeftOut(const HarvestLine& line, const QString& why);
 
     // The reasons shown for a line not fetched.
     static QString InFolderReason() { return QStringLiteral("already in the folder"); }
     static QString InArchiveReason() { return QStringLiteral("in the archive record"); }
+    static QString ElsewhereReason() { return QStringLiteral("another download is fetching it"); }
 
     const DownloadJob& Job() const;
     // The files' names as they will be saved, "folder/name" each; a name

@@ -1,5 +1,6 @@
 #include "engine/ScanPage.h"
 
+#include "core/TerminalText.h"
 #include "engine/LocalFileGuard.h"
 
 #include <QJsonDocument>
@@ -7,35 +8,6 @@
 namespace {
 
 const QString reportPrefix = QStringLiteral("quillmar-frame-report ");
-
-bool IsControl(char32_t code) {
-    if (code < 0x20 || (code >= 0x7f && code < 0xa0))
-        return true;
-    switch (QChar::category(code)) {
-    case QChar::Other_Format: // bidi overrides reorder the rest of a terminal's line
-    case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A page's text as a terminal may show it: no escape sequence (colours, a
-// window title), no line of its own that could pass for the program's.
-QString Printable(const QString& text) {
-    QString printable;
-    printable.reserve(text.size());
-    for (const char32_t code : text.toUcs4()) {
-        if (!IsControl(code))
-            printable += QString::fromUcs4(&code, 1);
-        else if (code < 0x100)
-            printable += QStringLiteral("\\x%1").arg(uint(code), 2, 16, QLatin1Char('0'));
-        else
-            printable += QStringLiteral("\\u{%1}").arg(uint(code), 4, 16, QLatin1Char('0'));
-    }
-    return printable;
-}
 
 } // namespace
 
@@ -51,8 +23,8 @@ ScanPage::ScanPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage
 void ScanPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
                                         int lineNumber, const QString& sourceId) {
     if (!message.startsWith(reportPrefix)) {
-        QWebEnginePage::javaScriptConsoleMessage(level, Printable(message), lineNumber,
-                                                 Printable(sourceId));
+        QWebEnginePage::javaScriptConsoleMessage(level, TerminalText::Printable(message),
+                                                 lineNumber, TerminalText::Printable(sourceId));
         return;
     }
     const QJsonObject report =

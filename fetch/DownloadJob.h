@@ -57,6 +57,9 @@ struct DownloadJob {
     // attributes), and with WriteInfo gets "NAME.EXT.json" beside it.
     bool MarkOrigin = true;
     bool WriteInfo = false;
+    // A file already in the folder under an entry's name, with the size the
+    // server announces for it, is already saved: its body is not fetched.
+    bool SameSizeIsSaved = false;
 
     int Count() const { return int(Entries.size()); }
     // The address of each entry, in order.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fetch/DownloadJob.h"
+#include "fetch/DownloadWorker.h"
 
 #include <condition_variable>
 #include <list>
@@ -10,7 +11,6 @@
 
 class DownloadHandle;
 class DownloadProgressSink;
-class DownloadWorker;
 class RatePacer;
 
 // The program-wide download state: every running worker with its thread.

@@ -4,6 +4,8 @@
 #include "fetch/DownloadJob.h"
 #include "fetch/DownloadProgressSink.h"
 #include "fetch/OriginMarks.h"
+#include "fetch/SameSizeCopy.h"
+#include "names/FittedName.h"
 #include "names/PictureSniffer.h"
 #include "names/TypeExtension.h"
 #include "transfer/RatePacer.h"
@@ -21,6 +23,7 @@ DownloadTransfer::DownloadTransfer(const DownloadJob& job, const DownloadFolders
                                    DownloadProgressSink& sink, QSet<QString>& savedDestinations)
     : job(job), folders(folders), cancelRequested(cancelRequested), sink(sink),
       placement(job, savedDestinations), handle(curl_easy_init()) {
+    ::clock_gettime(CLOCK_REALTIME, &begun);
     if (handle)
         Configure();
 }
@@ -192,6 +195,7 @@ void DownloadTransfer::Restart() {
     answerTaken = false;
     startOver = false;
     keepTried = false;
+    sameSizeThere = false;
     progressBase = 0;
     expected = -1;
     outOfBounds.clear();
@@ -202,6 +206,12 @@ DownloadTransfer::Outcome DownloadTransfer::Finish(CURLcode result) {
         reason = DownloadCounts::LeftOutReason(outOfBounds);
         file.Discard();
         return Outcome::Failed;
+    }
+    if (sameSizeThere) {
+        file.Discard();
+        name = Entry().Name;
+        reason = DownloadCounts::AlreadySavedReason();
+        return Outcome::Saved;
     }
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
@@ -510,8 +520,25 @@ void DownloadTransfer::KeepWhenLarge() {
 
 // Notes what a later request for the rest is checked against.
 size_t DownloadTransfer::ReadHeader(char* data, size_t size, size_t count, void* self) {
-    static_cast<DownloadTransfer*>(self)->resume.Note(QByteArray(data, qsizetype(size * count)));
+    auto* transfer = static_cast<DownloadTransfer*>(self);
+    const QByteArray line(data, qsizetype(size * count));
+    transfer->resume.Note(line);
+    // The headers' end: the transfer stops here when the folder holds the file.
+    if (line.trimmed().isEmpty() && transfer->FoundSameSize())
+        return 0;
     return size * count;
+}
+
+// A whole answer of the announced length that a file of the folder stands for.
+bool DownloadTransfer::FoundSameSize() {
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    const qint64 length = resume.WholeLength();
+    sameSizeThere = job.SameSizeIsSaved && IsHttp() && status == 200 && length >= 0 &&
+                    resume.AskedFrom() == 0 && !placement.HasSaved(Entry().Destination) &&
+                    SameSizeCopy::IsIn(folders.Handle(Folder()), Entry().Name, length,
+                                       OriginMarks::OriginOf(Entry()), begun);
+    return sameSizeThere;
 }
 
 void DownloadTransfer::KeepFirstBytes(const char* data, size_t length) {

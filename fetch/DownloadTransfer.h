@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <optional>
 
 struct DownloadEntry;
@@ -137,6 +138,7 @@ private:
     void RequestRest();
     void Restart();
     QString NameByType(const char* type);
+    bool FoundSameSize();
     bool Place(const QString& wanted);
     const DownloadEntry& Entry() const;
     QString Folder() const;
@@ -180,10 +182,12 @@ private:
     qint64 progressBase = 0; // bytes before the current answer's first
     qint64 expected = -1;
     bool answerTaken = false;
-    bool startOver = false; // the answer cannot be joined to the file
-    bool keepTried = false; // to keep the file under its partial name, in this answer
-    int startOvers = 0;     // in this try
-    int restRequests = 0;   // in this try
+    bool startOver = false;     // the answer cannot be joined to the file
+    bool keepTried = false;     // to keep the file under its partial name, in this answer
+    int startOvers = 0;         // in this try
+    int restRequests = 0;       // in this try
+    bool sameSizeThere = false; // the folder holds the file: the body is not fetched
+    timespec begun{};           // when the job began
     curl_slist* headers = nullptr;
     char errorText[CURL_ERROR_SIZE] = {}; // the transfer library's last error, in detail
 };

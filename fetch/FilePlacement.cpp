@@ -48,3 +48,7 @@ bool FilePlacement::IsTakenByJob(const DownloadEntry& entry, const QString& dest
 QString FilePlacement::DestinationFor(const DownloadEntry& entry, const QString& candidate) {
     return entry.Destination.chopped(entry.Name.size()) + candidate;
 }
+
+bool FilePlacement::HasSaved(const QString& destination) const {
+    return savedDestinations.contains(destination);
+}

@@ -22,6 +22,9 @@ public:
     Result Place(DownloadFile& file, const DownloadEntry& entry, const QString& wanted,
                  QString& name, QString& reason) const;
 
+    // Whether the job has saved a file as destination already.
+    bool HasSaved(const QString& destination) const;
+
     // How far "name (N).ext" is counted before a file is given up.
     static constexpr int MaxNumberedNames = 1000;
 

@@ -22,8 +22,9 @@ QUrl FoundOn(const DownloadEntry& entry, const DownloadJob& job) {
     return WithoutUserInfo(entry.Page.isEmpty() ? job.Rules.Page : entry.Page);
 }
 
-void SetAttribute(int file, const char* attribute, const QUrl& address) {
-    const QByteArray value = WithoutUserInfo(address).toEncoded();
+constexpr char OriginAttribute[] = "user.xdg.origin.url";
+
+void SetAttribute(int file, const char* attribute, const QByteArray& value) {
     if (!value.isEmpty())
         ::fsetxattr(file, attribute, value.constData(), size_t(value.size()), 0);
 }
@@ -51,8 +52,8 @@ void OriginMarks::Write(int folder, const QString& name, const DownloadEntry& en
     struct stat status = {};
     const qint64 bytes = ::fstat(file, &status) == 0 ? qint64(status.st_size) : -1;
     if (job.MarkOrigin) {
-        SetAttribute(file, "user.xdg.origin.url", QUrl(entry.Source));
-        SetAttribute(file, "user.xdg.referrer.url", FoundOn(entry, job));
+        SetAttribute(file, OriginAttribute, OriginOf(entry));
+        SetAttribute(file, "user.xdg.referrer.url", FoundOn(entry, job).toEncoded());
     }
     ::close(file);
     if (job.WriteInfo)
@@ -62,6 +63,16 @@ void OriginMarks::Write(int folder, const QString& name, const DownloadEntry& en
 QString OriginMarks::WithoutLogin(const QString& address) {
     const QUrl url(address);
     return url.userInfo().isEmpty() ? address : WithoutUserInfo(url).toString();
+}
+
+QByteArray OriginMarks::OriginOf(int file) {
+    char value[8192];
+    const ssize_t size = ::fgetxattr(file, OriginAttribute, value, sizeof value);
+    return size > 0 ? QByteArray(value, size) : QByteArray();
+}
+
+QByteArray OriginMarks::OriginOf(const DownloadEntry& entry) {
+    return WithoutUserInfo(QUrl(entry.Source)).toEncoded();
 }
 
 QByteArray OriginMarks::Info(const DownloadEntry& entry, const DownloadJob& job, qint64 bytes) {

@@ -17,6 +17,10 @@ public:
     // For the file name of the open folder, saved for entry of job.
     static void Write(int folder, const QString& name, const DownloadEntry& entry,
                       const DownloadJob& job);
+    // The address a file is marked as saved from, as Write marks it; empty
+    // for a file without the mark.
+    static QByteArray OriginOf(int file);
+    static QByteArray OriginOf(const DownloadEntry& entry);
     // The info file's text.
     static QByteArray Info(const DownloadEntry& entry, const DownloadJob& job, qint64 bytes);
     // address as it is written onto or beside a file: without its user name

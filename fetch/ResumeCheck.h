@@ -40,6 +40,9 @@ public:
     Extent ExtentOf(qint64 size) const;
     // The size the file should reach, -1 when the server did not say.
     qint64 ExpectedSize() const;
+    // Before Judge: the length of the current answer's body where it is sent
+    // as it is (not compressed), -1 when the headers do not say.
+    qint64 WholeLength() const { return answerEncoded ? -1 : answerLength; }
 
     // A validator fit to go into a request header: printable and short.
     static bool IsUsableValidator(const QByteArray& value);

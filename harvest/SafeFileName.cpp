@@ -1,19 +1,6 @@
 #include "harvest/SafeFileName.h"
 
-namespace {
-
-bool isInvisible(char32_t code) {
-    switch (QChar::category(code)) {
-    case QChar::Other_Format:
-    case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
+#include "core/TerminalText.h"
 
 QString SafeFileName::Of(const QString& name) {
     QString safe;
@@ -24,7 +11,7 @@ QString SafeFileName::Of(const QString& name) {
             name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
         const char32_t code =
             pair ? QChar::surrogateToUcs4(name[i], name[i + 1]) : name[i].unicode();
-        if (isInvisible(code))
+        if (TerminalText::IsInvisible(code))
             safe += QLatin1Char('_');
         else
             safe += pair ? name.mid(i, 2) : QString(name[i]);

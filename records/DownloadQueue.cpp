@@ -64,11 +64,6 @@ QString SubfolderOf(const QString& jobFolder, const QString& folder) {
                                                              : QString();
 }
 
-// A folder as the folder picker gives it: whole, without "." or "..".
-bool IsPlainFolder(const QString& folder) {
-    return QDir::isAbsolutePath(folder) && QDir::cleanPath(folder) == folder;
-}
-
 // The file's place inside the job's folder, or false when destination is not
 // name there or in folders of plain names below it.
 bool PlaceInside(const QString& jobFolder, const QString& destination, const QString& name,
@@ -227,7 +222,7 @@ QList<QueuedJob> DownloadQueue::StoppedJobs() {
 // files (and so removed), and an entry is taken only where it stays inside
 // its job's folder under its own plain name and fetches what its page could.
 void DownloadQueue::ReadEntries(QueuedJob& queued) {
-    if (!IsPlainFolder(queued.Folder))
+    if (!RecordConnection::IsPlainFolder(queued.Folder))
         return;
     const RecordConnection connection(path, QueueTables);
     QSqlQuery query(connection.Database());

@@ -4,13 +4,15 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <atomic>
 
 namespace {
 
-// Long enough for another process to finish a batch of records.
-constexpr int BusyTimeoutMilliseconds = 10000;
+// Long enough for another process to finish a batch of records; a record held
+// longer is held by something else, and a run goes on without it.
+constexpr int BusyTimeoutMilliseconds = 5000;
 
 QString UniqueConnectionName() {
     static std::atomic<quint64> made{0};
@@ -38,9 +40,26 @@ RecordConnection::RecordConnection(const QString& path, const QStringList& table
     database.setConnectOptions(
         QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMilliseconds));
     if (!database.open()) {
-        error = database.lastError().text();
+        failure = database.lastError();
         return;
     }
+    Prepare(database, tables);
+}
+
+// Without a log beside it, all of the database is in its file, which is read
+// as it is: no log is made beside it (that the program would then leave).
+RecordConnection::RecordConnection(const QString& path, ReadOnly) : name(UniqueConnectionName()) {
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    const bool logged = QFileInfo::exists(path + QStringLiteral("-wal"));
+    database.setDatabaseName(logged ? path
+                                    : QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+                                          QStringLiteral("?immutable=1"));
+    database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    if (!database.open())
+        failure = database.lastError();
+}
+
+void RecordConnection::Prepare(QSqlDatabase& database, const QStringList& tables) {
     QSqlQuery query(database);
     // The log mode is kept in the file; a process that finds it set by another
     // while that one writes changes nothing, so its answer does not matter.
@@ -49,7 +68,7 @@ RecordConnection::RecordConnection(const QString& path, const QStringList& table
     query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     for (const QString& table : tables) {
         if (!query.exec(table)) {
-            error = query.lastError().text();
+            failure = query.lastError();
             return;
         }
     }
@@ -66,4 +85,8 @@ QSqlDatabase RecordConnection::Database() const {
 
 QString RecordConnection::NotNull(const QString& text) {
     return text.isNull() ? QStringLiteral("") : text;
+}
+
+bool RecordConnection::IsPlainFolder(const QString& folder) {
+    return QDir::isAbsolutePath(folder) && QDir::cleanPath(folder) == folder;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -16,19 +17,28 @@ public:
     // Another database kept the same way, whose tables are made by these
     // statements when missing (CREATE TABLE IF NOT EXISTS ...).
     RecordConnection(const QString& path, const QStringList& tables);
+    // A look at a database as it is, changing nothing: no table, no log mode.
+    enum class ReadOnly { Look };
+    RecordConnection(const QString& path, ReadOnly);
     ~RecordConnection();
     RecordConnection(const RecordConnection&) = delete;
     RecordConnection& operator=(const RecordConnection&) = delete;
 
-    bool IsOpen() const { return error.isEmpty(); }
+    bool IsOpen() const { return !failure.isValid(); }
     // Why the record could not be opened; empty when it was.
-    QString Error() const { return error; }
+    QString Error() const { return failure.text(); }
+    QSqlError Failure() const { return failure; }
     QSqlDatabase Database() const;
 
     // Qt binds a null text as NULL; the tables hold an empty one.
     static QString NotNull(const QString& text);
 
+    // A folder as a row may name it: absolute, without "." or "..".
+    static bool IsPlainFolder(const QString& folder);
+
 private:
+    void Prepare(QSqlDatabase& database, const QStringList& tables);
+
     QString name;
-    QString error;
+    QSqlError failure;
 };

@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -197,7 +199,9 @@ private slots:
     }
 
     // Records of runs on other machines (and an earlier text form) come
-    // together; a run with the merged record fetches none of their files.
+    // together; a run with the merged record fetches none of their files. A
+    // record's names reach the terminal escaped, a row naming no plain file
+    // is left out, and a file that is no record is refused.
     void mergedRecordsSkipWhatAnyRunSaved() {
         const QString list = writeGalleryList(2);
         const QStringList lines = QString::fromUtf8(readBytes(list)).split('\n').filter("http");
@@ -209,23 +213,55 @@ private slots:
                          .exitCode,
                      0);
         const QString text = work.filePath("round.txt");
-        QVERIFY(writeText(text, server.url("shards/pic/elsewhere.png").toUtf8() +
-                                    "\telsewhere.png\nno tab here\n"));
+        QVERIFY(writeText(text,
+                          server.url("shards/pic/elsewhere.png").toUtf8() + "\telsewhere.png\n\n"));
+        const QString notes = work.filePath("notes.txt");
+        QVERIFY(writeText(notes, "shards to run\n"));
+        const QString forged = work.filePath("forged.sqlite");
+        {
+            DownloadArchive archive(forged);
+            QString error;
+            QVERIFY(archive.Load(error));
+            QVERIFY(archive.Record(server.url("shards/pic/own0a.png"), "/x/evil\x1b]0;owned\x07\n"
+                                                                       "saved forged.png"));
+            QVERIFY(archive.Record(server.url("shards/pic/own0b.png"), "/x/placeholder"));
+        }
+        QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "forger");
+        database.setDatabaseName(forged);
+        QVERIFY(database.open());
+        QVERIFY(QSqlQuery(database).exec("UPDATE saved SET name = '../../etc/passwd' WHERE name = "
+                                         "'placeholder'"));
+        database.close();
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase("forger");
         const QString merged = work.filePath("merged.sqlite");
-        ToolRun run = runHarvestTool({"--merge-archive", merged, first, second, text});
+        ToolRun run = runHarvestTool({"--merge-archive", merged, forged, first, second, text});
         QCOMPARE(run.exitCode, 0);
-        // shared.png and pair0.png are in both records: the second adds its own three.
-        QCOMPARE(run.output, QString("merged %1: 5 new\nmerged %2: 3 new\nmerged %3: 1 new\n")
-                                 .arg(first, second, text));
-        run = runHarvestTool({"--merge-archive", merged, first, work.filePath("none.sqlite")});
+        // shared.png and pair0.png are in both records, own0a.png came forged first.
+        QCOMPARE(run.output, QString("merged %1: 1 new\nmerged %2: 4 new\nmerged %3: 3 new\n"
+                                     "merged %4: 1 new\n")
+                                 .arg(forged, first, second, text));
+        QCOMPARE(run.errors, "quillmar-harvest: " + forged +
+                                 ": left out 1 records naming no plain file in a folder\n");
+        run =
+            runHarvestTool({"--merge-archive", merged, first, work.filePath("none.sqlite"), notes});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.output, QString("merged %1: 0 new\n").arg(first));
+        QVERIFY2(run.errors.endsWith("cannot merge " + notes +
+                                     ": not a record of saved pictures: line 1 is not an address, "
+                                     "a tab and a file name\n"),
+                 qPrintable(run.errors));
+        QCOMPARE(readBytes(notes), "shards to run\n");
         server.clearRequests();
         run = runHarvestTool(
             {"--download", work.filePath("fresh"), "--archive", merged, "--input", list});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(pictureRequests(server), (QMap<QByteArray, int>()));
         QCOMPARE(run.output.split('\n').filter(QRegularExpression("^skipped ")).size(), 8);
+        QVERIFY2(
+            run.output.split('\n').contains("skipped evil\\x1b]0;owned\\x07\\x0asaved forged.png"),
+            qPrintable(run.output));
+        QCOMPARE(run.output.split('\n').filter(QRegularExpression("^saved ")), QStringList());
         QCOMPARE(filesIn(work.filePath("fresh")), QStringList());
     }
 };

@@ -21,6 +21,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -29,6 +31,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
 using namespace testsupport;
@@ -415,6 +418,12 @@ private slots:
                 "quillmar-harvest: --shard takes K/N, part K of N parts, 1 <= K <= N");
         row("shard without input", {"--shard", "1/2", "a.html"}, 2, "",
             "quillmar-harvest: --shard needs --input\n");
+        // Refused at once, before any download: neither a hang nor a database in its place.
+        const QString fifo = downloads.filePath("fifo");
+        QVERIFY(QFile::exists(fifo) || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        row("archive naming a FIFO",
+            {"--download", downloads.path(), "--archive", fifo, "@pages/albums.html"}, 1, "",
+            "quillmar-harvest: cannot use the archive " + fifo + ": not a regular file\n");
         row("merge without input record", {"--merge-archive", "out.sqlite"}, 2, "",
             "quillmar-harvest: --merge-archive takes OUT and at least one IN\nusage:");
         row("merge with an option", {"--merge-archive", "out.sqlite", "--quiet", "in.sqlite"}, 2,
@@ -841,6 +850,82 @@ private slots:
         QVERIFY(QFile::remove(QDir(folder).filePath("one.png")));
         fetches(download, "saved one.png\n");
         QCOMPARE(requestsFor(server, "/record/one.png"), 1);
+    }
+
+    // A file the folder holds under its name, with the size the server announces,
+    // is already saved: saved by a run killed before it recorded the file, or
+    // by a download without the record. Its body is not fetched again (these
+    // answers end after their headers), and no copy "name (2)" is made.
+    void rerunsAfterAKillFetchNoBodyAgain() {
+        QByteArray page;
+        QMap<QString, QByteArray> bodies;
+        for (int i = 0; i < 24; ++i) {
+            const QString name = QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0'));
+            const QByteArray body = QByteArray(20000, char('A' + i)) + name.toUtf8();
+            bodies.insert(name, body);
+            server.setRoute("/killed/" + name.toUtf8(), {200, "image/png", body, {}, 4096, 60});
+            page += "<a href='" + name.toUtf8() + "'>" + name.toUtf8() + "</a>";
+        }
+        server.setFile("/killed/page.html", page);
+        QTemporaryDir folder;
+        const QStringList arguments = {"--download", folder.path(), server.url("killed/page.html")};
+        QProcess killed;
+        killed.start(QStringLiteral(QUILLMAR_BINARY_DIR "/quillmar-harvest"), arguments);
+        const auto saved = [&] { return QDir(folder.path()).entryList({"*.png"}, QDir::Files); };
+        QTRY_VERIFY_WITH_TIMEOUT(saved().size() >= 6, 60000);
+        killed.kill();
+        QVERIFY(killed.waitForFinished(30000));
+        QStringList there = saved();
+        QVERIFY2(there.size() < bodies.size(), qPrintable(there.join(' ')));
+        // And one saved before, without the record.
+        const QString before = bodies.lastKey();
+        QFile by(folder.filePath(before));
+        QVERIFY(by.open(QIODevice::WriteOnly) && by.write(bodies.value(before)) > 0);
+        by.close();
+        there << before;
+        for (auto body = bodies.begin(); body != bodies.end(); ++body) {
+            HttpRoute route{200, "image/png", body.value(), {}};
+            route.cutAfter = there.contains(body.key()) ? 0 : -1;
+            server.setRoute("/killed/" + body.key().toUtf8(), route);
+        }
+
+        const ToolRun run = runHarvestTool(arguments);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output + run.errors));
+        QVERIFY2(run.output.contains("already saved " + before + "\n"), qPrintable(run.output));
+        QCOMPARE(filesIn(folder.path()), QStringList(bodies.keys()));
+        for (auto body = bodies.begin(); body != bodies.end(); ++body)
+            QVERIFY2(readFile(folder.filePath(body.key())) == body.value(), qPrintable(body.key()));
+    }
+
+    // Another program holds the folder's record for longer than a run: the run
+    // waits for it once, says so once, and saves every file without it.
+    void aRecordHeldByAnotherProgramIsWaitedForOnce() {
+        server.setFile("/held/page.html", "<a href='a.png'>a</a><a href='b.png'>b</a>"
+                                          "<a href='c.png'>c</a>");
+        for (const char* name : {"a", "b", "c"})
+            server.setFile(QByteArray("/held/") + name + ".png", name, "image/png");
+        QTemporaryDir folder;
+        const QString record = DownloadArchive::ForFolder(folder.path())->Path();
+        {
+            QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
+            holder.setDatabaseName(record);
+            QVERIFY(holder.open());
+            QSqlQuery hold(holder);
+            QVERIFY(hold.exec("BEGIN IMMEDIATE"));
+            QElapsedTimer clock;
+            clock.start();
+            const ToolRun run =
+                runHarvestTool({"--download", folder.path(), server.url("held/page.html")});
+            // One wait of a few seconds, not one a picture.
+            QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(run.errors,
+                     "quillmar-harvest: cannot write the record of saved pictures for " +
+                         folder.path() + " (database is locked); going on without it\n");
+            QCOMPARE(run.output.split('\n').filter(QRegularExpression("^saved ")).size(), 3);
+            hold.exec("ROLLBACK");
+        }
+        QSqlDatabase::removeDatabase("holder");
     }
 
     // Killed mid-file, the tool leaves the file's first MiB under its partial

@@ -21,20 +21,23 @@ std::optional<int> ArchiveMerge::Run(const QStringList& files) {
     DownloadArchive merged(files.first());
     QString error;
     if (!merged.Load(error)) {
-        std::fprintf(stderr, "%scannot read %s: %s\n", ToolName::Prefix().constData(),
+        std::fprintf(stderr, "%scannot use %s: %s\n", ToolName::Prefix().constData(),
                      qPrintable(files.first()), qPrintable(error));
         return 1;
     }
     int exitCode = 0;
     for (const QString& file : files.mid(1)) {
-        int added = 0;
-        if (merged.MergeFrom(file, added, error)) {
-            std::printf("merged %s: %d new\n", file.toUtf8().constData(), added);
-        } else {
+        DownloadArchive::Merged taken;
+        if (!merged.MergeFrom(file, taken, error)) {
             std::fprintf(stderr, "%scannot merge %s: %s\n", ToolName::Prefix().constData(),
                          qPrintable(file), qPrintable(error));
             exitCode = 1;
+            continue;
         }
+        std::printf("merged %s: %d new\n", file.toUtf8().constData(), taken.added);
+        if (taken.leftOut > 0)
+            std::fprintf(stderr, "%s%s: left out %d records naming no plain file in a folder\n",
+                         ToolName::Prefix().constData(), qPrintable(file), taken.leftOut);
     }
     std::fflush(stdout);
     return exitCode;

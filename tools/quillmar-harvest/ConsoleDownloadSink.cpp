@@ -1,7 +1,9 @@
 #include "ConsoleDownloadSink.h"
 
+#include "core/TerminalText.h"
 #include "fetch/DownloadCounts.h"
 #include "fetch/DownloadFolders.h"
+#include "fetch/OriginMarks.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -50,9 +52,10 @@ void ConsoleDownloadSink::FileFinished(int index, const QString& name, bool save
     else if (saved)
         // "saved NAME", or "already saved NAME" for a file that was there.
         std::printf("%s %s\n", reason.isEmpty() ? "saved" : reason.toUtf8().constData(),
-                    name.toUtf8().constData());
+                    TerminalText::Printable(name).toUtf8().constData());
     else
-        std::printf("failed %s: %s\n", name.toUtf8().constData(), reason.toUtf8().constData());
+        std::printf("failed %s: %s\n", TerminalText::Printable(name).toUtf8().constData(),
+                    TerminalText::Printable(reason).toUtf8().constData());
     std::fflush(stdout);
 }
 
@@ -65,7 +68,8 @@ void ConsoleDownloadSink::PrintJson(int index, const QString& name, bool saved,
                                                  : reason.isEmpty() ? QStringLiteral("saved")
                                                                     : reason},
                      {QStringLiteral("name"), name},
-                     {QStringLiteral("address"), entry.Source}};
+                     // A login is the user's secret, kept off the report as off the file.
+                     {QStringLiteral("address"), OriginMarks::WithoutLogin(entry.Source)}};
     if (saved)
         file.insert(QStringLiteral("path"),
                     DownloadFolders::FolderOf(entry) + QLatin1Char('/') + name);

@@ -4,7 +4,9 @@
 #include "ToolLogins.h"
 #include "ToolName.h"
 #include "app/InterruptWatch.h"
+#include "core/TerminalText.h"
 #include "downloads/Downloads.h"
+#include "downloads/JobBuilder.h"
 #include "fetch/DownloadHandle.h"
 #include "fetch/DownloadRegistry.h"
 #include "follow/FollowedList.h"
@@ -102,6 +104,38 @@ std::vector<FollowedEntry> HarvestDownload::ChosenLines(const std::vector<Follow
     return chosen;
 }
 
+// Claims each address in the --archive record, then those it leaves in the
+// folder's record, each record in one transaction; an address the folder's
+// record settles is let go of in the archive again.
+QHash<QString, HarvestDownload::Settled> HarvestDownload::ClaimAll(const QStringList& addresses,
+                                                                   const Records& records) {
+    QHash<QString, Settled> settled;
+    QStringList left = addresses;
+    if (records.archive) {
+        const QList<DownloadArchive::Claim> claims = records.archive->ClaimAll(addresses);
+        left.clear();
+        for (qsizetype i = 0; i < addresses.size(); ++i) {
+            if (claims[i].claimed == Claimed::Taken)
+                left.append(addresses[i]);
+            else
+                settled.insert(addresses[i], {claims[i], DownloadCounts::Kind::Skipped});
+        }
+    }
+    if (!records.folder)
+        return settled;
+    const QList<DownloadArchive::Claim> claims = records.folder->ClaimAll(left);
+    QStringList released;
+    for (qsizetype i = 0; i < left.size(); ++i) {
+        if (claims[i].claimed == Claimed::Taken)
+            continue;
+        settled.insert(left[i], {claims[i], DownloadCounts::Kind::AlreadySaved});
+        released.append(left[i]);
+    }
+    if (records.archive && !released.isEmpty())
+        records.archive->Write({}, released);
+    return settled;
+}
+
 DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                                       const Choice& choice, const Records& records,
                                       const QHash<QString, QString>& keptFor,
@@ -111,35 +145,31 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                        choice.parallel);
     builder.SetNames(NameTemplate(choice.names), QDate::currentDate());
     QHash<QString, QString> names; // address -> the name it is first listed under
-    for (const FollowedEntry& line : ChosenLines(harvests, choice))
+    QStringList claimed;           // each address to fetch once, in order
+    for (const FollowedEntry& line : ChosenLines(harvests, choice)) {
+        if (!names.contains(line.entry.address) && !keptFor.contains(line.entry.address))
+            claimed.append(line.entry.address);
         names.insert(line.entry.address, names.value(line.entry.address, line.entry.name));
+    }
+    const QHash<QString, Settled> settled = ClaimAll(claimed, records);
     QSet<QString> notFetchedAddresses;
     // Notes line when a record says it was saved or another run is fetching
-    // it; false when the line is this run's to fetch, claimed in the records.
-    const auto settled = [&](const HarvestLine& line) {
-        QString saved;
-        DownloadCounts::Kind kind = DownloadCounts::Kind::Skipped;
-        Claimed claimed =
-            records.archive ? records.archive->Claim(line.address, saved) : Claimed::Taken;
-        if (claimed == Claimed::Taken && records.folder) {
-            claimed = records.folder->Claim(line.address, saved);
-            kind = DownloadCounts::Kind::AlreadySaved;
-            if (claimed != Claimed::Taken && records.archive)
-                records.archive->Release(line.address);
-        }
-        if (claimed == Claimed::Taken)
+    // it; false when the line is this run's to fetch.
+    const auto noteSettled = [&](const HarvestLine& line) {
+        const auto found = settled.constFind(line.address);
+        if (found == settled.constEnd())
             return false;
         if (!notFetchedAddresses.contains(line.address)) {
             notFetchedAddresses.insert(line.address);
-            if (claimed == Claimed::Elsewhere) {
-                saved = line.name;
-                kind = DownloadCounts::Kind::Skipped;
-            }
-            notFetched << (claimed == Claimed::Elsewhere ? QStringLiteral("another run fetches ")
+            const bool elsewhere = found->claim.claimed == Claimed::Elsewhere;
+            const QString saved = elsewhere ? line.name : found->claim.savedName;
+            const DownloadCounts::Kind kind =
+                elsewhere ? DownloadCounts::Kind::Skipped : found->kind;
+            notFetched << (elsewhere ? QStringLiteral("another run fetches ")
                            : kind == DownloadCounts::Kind::Skipped
                                ? QStringLiteral("skipped ")
                                : QStringLiteral("already saved ")) +
-                              saved;
+                              TerminalText::Printable(saved);
             builder.AddNotFetched(line, saved, kind);
         }
         return true;
@@ -165,7 +195,7 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                     notFetched << QStringLiteral("similar %1: kept %2")
                                       .arg(names.value(entry.address), names.value(*better));
                 notFetchedAddresses.insert(entry.address);
-            } else if (!settled({entry.name, entry.address})) {
+            } else if (!noteSettled({entry.name, entry.address})) {
                 builder.AddLineFrom({entry.name, entry.address}, QUrl(line.from),
                                     RefererPolicy(line.referrer.policy, line.referrer.elements),
                                     line.taken ? line.title : QString());
@@ -188,6 +218,8 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
     job.PerSite = choice.perSite;
     job.MinBytes = choice.minBytes;
     job.MaxBytes = choice.maxBytes;
+    // Files saved without the record, or by a run killed before it recorded them.
+    job.SameSizeIsSaved = records.folder != nullptr;
     return job;
 }
 

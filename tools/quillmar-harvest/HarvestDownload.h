@@ -3,6 +3,8 @@
 #include "ConsoleDownloadSink.h"
 #include "downloads/DownloadRequest.h"
 #include "fetch/DownloadJob.h"
+#include "names/NameTemplate.h"
+#include "records/DownloadArchive.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -13,7 +15,6 @@
 #include <optional>
 #include <vector>
 
-class DownloadArchive;
 struct DeepEntry;
 class FollowedList;
 struct FollowedEntry;
@@ -78,7 +79,7 @@ public:
                                                   const Choice& choice);
 
     // Runs the job on a worker thread while the event loop keeps running and
-    // prints each file's outcome, recording each saved file in the records it
+    // prints each file's outcome, recording the saved files in the records it
     // has and letting go of the claims; returns the exit code: 0 when every
     // file was saved. An interruption
     // ends the transfers, keeping the half-fetched files kept under partial
@@ -87,4 +88,12 @@ public:
     // Given a tally, notes in it the addresses fetched and those that failed.
     static int Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
                    const Choice& choice, ConsoleDownloadSink::Tally* tally = nullptr);
+
+private:
+    // What the records say of an address that is not this run's to fetch.
+    struct Settled {
+        DownloadArchive::Claim claim;
+        DownloadCounts::Kind kind; // Skipped for the --archive record, else AlreadySaved
+    };
+    static QHash<QString, Settled> ClaimAll(const QStringList& addresses, const Records& records);
 };

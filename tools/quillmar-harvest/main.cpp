@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <cstdio>
 #include <optional>
@@ -333,9 +334,9 @@ void parseFollow(const QCommandLineParser& parser, Options& options, QString& er
     harvest.mode.deep = harvest.mode.deep || harvest.followThumbnails || harvest.walkNextPages;
 }
 
-// The longest address the engine loads; a longer line of an address list is
-// no address, and is never held whole.
-constexpr qint64 maxAddressBytes = 2 * 1024 * 1024;
+// A line of an address list longer than the longest address is no address,
+// and is never held whole.
+constexpr qint64 maxAddressBytes = Limits::MaxAddressBytes;
 
 // Reads past the rest of a line that is too long.
 void skipLine(QIODevice& input) {
@@ -514,12 +515,14 @@ void dropEngineChatter(QtMsgType type, const QMessageLogContext& context, const 
 }
 
 // The --archive record, opened (converting its text form, once, with a word
-// about it); nothing when it cannot be read.
+// about it); nothing when it cannot be read and written.
 std::optional<std::shared_ptr<DownloadArchive>> openArchive(const QString& path) {
     auto archive = std::make_shared<DownloadArchive>(path);
+    archive->Hold();
     QString error;
     if (!archive->Load(error)) {
-        std::fprintf(stderr, "%scannot read %s: %s\n", ToolName::Prefix().constData(),
+        archive->LetGo();
+        std::fprintf(stderr, "%scannot use the archive %s: %s\n", ToolName::Prefix().constData(),
                      qPrintable(path), qPrintable(error));
         return std::nullopt;
     }
@@ -528,6 +531,35 @@ std::optional<std::shared_ptr<DownloadArchive>> openArchive(const QString& path)
             stderr, "%sconverted the archive %s to a database; the text form is kept as %s\n",
             ToolName::Prefix().constData(), qPrintable(path), qPrintable(archive->KeptTextForm()));
     return archive;
+}
+
+void tellSetAside(const DownloadArchive& record, const QString& folder) {
+    if (!record.SetAsideAs().isEmpty())
+        std::fprintf(stderr,
+                     "%sthe record of saved pictures for %s was damaged (%s); it is set aside "
+                     "as %s, and a new one kept\n",
+                     ToolName::Prefix().constData(), qPrintable(folder),
+                     qPrintable(record.SetAsideWhy()), qPrintable(record.SetAsideAs()));
+}
+
+// Says once that the folder's record is given up (the run goes on without
+// it); told: whether that was said.
+void tellFolderRecordLost(const DownloadArchive* record, const QString& folder, bool& told) {
+    if (!record || told || record->Lost().isEmpty())
+        return;
+    told = true;
+    std::fprintf(stderr,
+                 "%scannot write the record of saved pictures for %s (%s); going on without it\n",
+                 ToolName::Prefix().constData(), qPrintable(folder), qPrintable(record->Lost()));
+}
+
+// Says that the --archive record is given up, which fails the run; true when it is.
+bool tellArchiveLost(const DownloadArchive* archive) {
+    if (!archive || archive->Lost().isEmpty())
+        return false;
+    std::fprintf(stderr, "%scannot write the archive %s: %s\n", ToolName::Prefix().constData(),
+                 qPrintable(archive->Path()), qPrintable(archive->Lost()));
+    return true;
 }
 
 // --similar: for each picture a better look-alike replaces, the better one's
@@ -557,17 +589,32 @@ int download(const BatchHarvest& batch, const HarvestDownload::Choice& choice,
         records.archive = *archive;
     }
     if (choice.record)
-        records.folder = DownloadArchive::ForFolder(choice.folder);
+        records.folder =
+            DownloadArchive::ForFolder(choice.folder, DownloadArchive::Held::ByThisThread);
+    if (records.folder)
+        tellSetAside(*records.folder, choice.folder);
+    const auto letGo = qScopeGuard([&records] {
+        for (const std::shared_ptr<DownloadArchive>& record : {records.archive, records.folder})
+            if (record)
+                record->LetGo();
+    });
     QStringList notFetched;
     DownloadJob job =
         HarvestDownload::BuildJob(batch.Harvests(), choice, records, keptFor, notFetched);
+    // An --archive record the run cannot write fails it before any download.
+    if (tellArchiveLost(records.archive.get()))
+        return 1;
+    bool told = false;
+    tellFolderRecordLost(records.folder.get(), choice.folder, told);
     for (const QString& line : notFetched)
         std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
     if (job.Count() == 0 && notFetched.isEmpty() && !choice.match.isEmpty())
         std::fprintf(stderr, "%snothing matched %s\n", ToolName::Prefix().constData(),
                      qPrintable(choice.match));
-    return HarvestDownload::Run(std::move(job), interrupts, records, choice);
+    const int exitCode = HarvestDownload::Run(std::move(job), interrupts, records, choice);
+    tellFolderRecordLost(records.folder.get(), choice.folder, told);
+    return tellArchiveLost(records.archive.get()) ? 1 : exitCode;
 }
 
 // Sets the run's logins up, telling each line of the cookie file left out;
