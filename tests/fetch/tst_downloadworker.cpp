@@ -108,8 +108,8 @@ QByteArray AttributeOf(const QString& path, const char* name) {
 // whole body, "206 FROM-TO TAG" for a part of a total of the body's size
 // ("FROM-TO/TOTAL" for another, "*" for none), and "cut N" after one to
 // close the connection after N bytes of it.
-HttpRoute Answer(const QString& spec, const QMap<QByteArray, QByteArray>& versions) {
-    const QStringList words = spec.split(' ');
+HttpRoute Answer(const QString& answer, const QMap<QByteArray, QByteArray>& versions) {
+    const QStringList words = answer.split(' ');
     const bool part = words[0] == "206";
     const QByteArray tag = words[part ? 2 : 1].toUtf8();
     const QByteArray body = versions.value(tag);
