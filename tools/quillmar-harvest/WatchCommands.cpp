@@ -414,13 +414,6 @@ int Unwatch(WatchStore& store, const QString& address) {
 
 WatchCommands::Choice WatchCommands::Parse(const QCommandLineParser& parser, QString& error) {
     Choice choice;
-    const int actions = int(parser.isSet(QStringLiteral("watch"))) +
-                        int(parser.isSet(QStringLiteral("check-watches"))) +
-                        int(parser.isSet(QStringLiteral("list-watches"))) +
-                        int(parser.isSet(QStringLiteral("unwatch")));
-    if (actions > 1)
-        error = QStringLiteral(
-            "--watch, --check-watches, --list-watches and --unwatch go one at a time");
     choice.action = parser.isSet(QStringLiteral("watch"))           ? Action::Watch
                     : parser.isSet(QStringLiteral("check-watches")) ? Action::Check
                     : parser.isSet(QStringLiteral("list-watches"))  ? Action::List
@@ -429,14 +422,6 @@ WatchCommands::Choice WatchCommands::Parse(const QCommandLineParser& parser, QSt
     choice.all = parser.isSet(QStringLiteral("all"));
     choice.json = parser.isSet(QStringLiteral("json"));
     choice.fromNow = parser.isSet(QStringLiteral("from-now"));
-    if (choice.all && choice.action != Action::Check)
-        error = QStringLiteral("--all needs --check-watches");
-    if ((choice.fromNow || parser.isSet(QStringLiteral("every"))) && choice.action != Action::Watch)
-        error = QStringLiteral("--every and --from-now need --watch");
-    if (choice.action == Action::Watch && !parser.isSet(QStringLiteral("download")))
-        error = QStringLiteral("--watch needs --download DIR");
-    if (choice.action != Action::None && parser.isSet(QStringLiteral("input")))
-        error = QStringLiteral("watches take no --input");
     if (parser.isSet(QStringLiteral("every"))) {
         QString why;
         choice.period = WatchPeriod::Parse(parser.value(QStringLiteral("every")), why);

@@ -8,6 +8,7 @@
 #include "SimilarPictures.h"
 #include "ToolLogins.h"
 #include "ToolName.h"
+#include "ToolOptions.h"
 #include "WatchCommands.h"
 #include "app/InterruptWatch.h"
 #include "app/ProgramVersion.h"
@@ -43,106 +44,13 @@ struct Options {
     WatchCommands::Choice watch;
 };
 
-const char* const usage =
-    "usage: quillmar-harvest [--timeout SECONDS] [SCAN] [FOLLOW] [--json] URL\n"
-    "       quillmar-harvest [--timeout SECONDS] [SCAN] [FOLLOW] --download DIR [--images]\n"
-    "                        [--links] [--match TEXT] [--parallel N] [--archive FILE]\n"
-    "                        [--no-record] [--limit-rate RATE] [--no-continue]\n"
-    "                        [--quiet] [--name TEMPLATE] [--write-info] [--no-origin]\n"
-    "                        [--json] URL\n"
-    "       quillmar-harvest [options] --input FILE [--shard K/N]\n"
-    "       quillmar-harvest [SCAN] [FOLLOW] --download DIR [naming options] --watch\n"
-    "                        [--every PERIOD] [--from-now] [--json] URL\n"
-    "       quillmar-harvest --check-watches [--all] [--json] [URL...]\n"
-    "       quillmar-harvest --list-watches [--json] | --unwatch URL\n"
-    "       quillmar-harvest --merge-archive OUT IN...\n"
-    "       quillmar-harvest --help | --version\n"
-    "  SCAN is any of:\n"
-    "  --deep          Deep Scan: srcset, lazy loaders, CSS backgrounds, shadow roots,\n"
-    "                  frames of any origin, ...\n"
-    "  --scroll        scroll to the page's end first, so pictures that load on the way do\n"
-    "  --min-size WxH  with --deep: leave out images known to be smaller (0: no limit)\n"
-    "  FOLLOW is any of (each scans with Deep Scan):\n"
-    "  --follow        replace each thumbnail that links to a page by the picture that\n"
-    "                  page shows largest\n"
-    "  --follow-other-sites  also follow links to other sites\n"
-    "  --follow-match TEXT   only follow links whose address contains TEXT\n"
-    "  --take main|all       the main picture of a followed page (default) or every one\n"
-    "  --pages N       also harvest up to N next pages (rel=\"next\"), 0 to 1000\n"
-    "  --follow-limit N      load at most N followed and next pages in all (default 500)\n"
-    "  --json          print one JSON object a page with names, addresses, sizes, sources;\n"
-    "                  its \"outcome\" is \"ok\", or \"failed\" with the \"reason\";\n"
-    "                  with --download one a file, with the path it was saved under\n"
-    "  --similar       of pictures that look alike (resized, re-encoded), keep only the\n"
-    "                  best: the most pixels, then PNG over JPEG, then the larger file\n"
-    "                  (similar NAME: kept BEST); with --json each entry gets \"alikeOf\"\n"
-    "  --window-profile  load the pages and download the files with the window's logins\n"
-    "                  and site data, from a copy of its profile: the window, open or\n"
-    "                  not, is left as it is\n"
-    "  --cookies FILE  also send the cookies of FILE (Netscape format, as curl -c, wget\n"
-    "                  --save-cookies and File > Export Cookies... write it); they win\n"
-    "                  over the window's; a malformed line is told and left out\n"
-    "  --wait SECONDS  wait this long between two requests to one site: each page loaded\n"
-    "                  and each file downloaded (fractions allowed, up to 3600)\n"
-    "  --random-wait   with --wait: each wait between half and one and a half times it\n"
-    "  --input FILE    harvest every address of FILE (one a line; - reads standard input)\n"
-    "  --shard K/N     only part K of N of the --input list: the addresses at positions\n"
-    "                  K, K+N, K+2N, ...; N runs cover the list once between them\n"
-    "  --download DIR  download the listed files into the folder DIR (made when missing),\n"
-    "                  one line per file (saved NAME / failed NAME: reason), then a\n"
-    "                  summary; exit status 1 when any page or file failed. A file saved\n"
-    "                  there before that is still there with its size is not fetched\n"
-    "                  again (already saved NAME)\n"
-    "  --images        download listed images (without --images or --links: both)\n"
-    "  --links         download listed image links\n"
-    "  --match TEXT    only files whose name contains TEXT, ignoring case\n"
-    "  --reject TEXT   leave out files whose name contains TEXT, ignoring case (may be\n"
-    "                  given again: any of them)\n"
-    "  --accept-regex RE  only files whose address (all of it, not only the name) the\n"
-    "                  regular expression RE matches\n"
-    "  --reject-regex RE  leave out files whose address RE matches\n"
-    "  --min-bytes SIZE   leave out files smaller than SIZE bytes (500K, 2M, 1G, 20000)\n"
-    "  --max-bytes SIZE   leave out files larger than SIZE bytes: by the length the server\n"
-    "                  announces, or stopped as they pass it, leaving nothing behind\n"
-    "                  (left out NAME: why; not a failure)\n"
-    "  --parallel N    fetch up to N files at once, 1 to 16 (default 4)\n"
-    "  --archive FILE  skip addresses FILE records as saved; record each file saved\n"
-    "  --no-record     keep no record of the files saved in DIR: fetch them all again\n"
-    "  --per-site N    at most N connections to one host at once, 1 to 16 (default 4),\n"
-    "                  whatever --parallel is\n"
-    "  --limit-rate RATE  receive at most RATE bytes a second in all (500K, 2M, 100000)\n"
-    "  --no-continue   fetch files an interrupted run left half-fetched (NAME.part)\n"
-    "                  afresh instead of asking the server for the rest\n"
-    "  --quiet         no progress line on standard error (downloading or following)\n"
-    "  --name TEMPLATE name each file inside DIR by TEMPLATE; \"/\" makes subfolders. Fields:\n"
-    "                  {name} {ext} {num} ({num:03}: 001) {site} {title} {viewer} {w} {h}\n"
-    "                  {date}; default {name}.{ext}\n"
-    "  --write-info    write NAME.EXT.json beside each file: address, page, viewer page,\n"
-    "                  title, size, time\n"
-    "  --no-origin     do not write the user.xdg.origin.url and user.xdg.referrer.url\n"
-    "                  attributes onto each file\n"
-    "  --merge-archive OUT IN...  add to the record OUT what the records IN hold\n"
-    "                  (made by --archive, or their earlier text form) and it lacks\n"
-    "  --watch         watch URL for new pictures with these choices (or change the\n"
-    "                  choices of its watch) and check it now; a check saves into DIR\n"
-    "                  only pictures the watch has not seen, so a deleted one stays deleted\n"
-    "  --every PERIOD  how often the watch is due: 30m, 6h, 2d (default 1d, at least 5m)\n"
-    "  --from-now      the first check only notes what the page holds; later checks\n"
-    "                  fetch what is added after\n"
-    "  --check-watches check the watches that are due (--all: every one; URL...: those),\n"
-    "                  one line each (URL: N new, saved into DIR / URL: failed: REASON);\n"
-    "                  exit status 1 when any failed\n"
-    "  --list-watches  each watch: address, folder, period, last check and its result,\n"
-    "                  next check\n"
-    "  --unwatch URL   remove the watch of URL; its folder and files stay\n";
-
 // --help and --version answer at once, whatever else the command line holds.
 std::optional<int> answerHelpOrVersion(const QStringList& arguments) {
     for (const QString& argument : arguments.mid(1)) {
         if (argument == QLatin1String("--"))
             break;
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            std::fputs(usage, stdout);
+            std::fputs(qPrintable(ToolOptions::Usage()), stdout);
             return 0;
         }
         if (argument == QLatin1String("--version")) {
@@ -204,27 +112,8 @@ std::optional<HarvestDownload::Choice> parseDownload(const QCommandLineParser& p
                                                      QString& error) {
     const bool images = parser.isSet(QStringLiteral("images"));
     const bool links = parser.isSet(QStringLiteral("links"));
-    if (!parser.isSet(QStringLiteral("download"))) {
-        if (images || links || parser.isSet(QStringLiteral("match")))
-            error = QStringLiteral("--images, --links and --match need --download");
-        for (const char* option :
-             {"reject", "accept-regex", "reject-regex", "min-bytes", "max-bytes"})
-            if (parser.isSet(QString::fromLatin1(option)))
-                error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
-        for (const char* option : {"parallel", "per-site"})
-            if (parser.isSet(QString::fromLatin1(option)))
-                error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
-        if (parser.isSet(QStringLiteral("archive")))
-            error = QStringLiteral("--archive needs --download");
-        // Following shows a progress line too.
-        const bool following = parser.isSet(QStringLiteral("follow"));
-        for (const char* option :
-             {"no-record", "limit-rate", "no-continue", "quiet", "name", "write-info", "no-origin"})
-            if (parser.isSet(QString::fromLatin1(option)) &&
-                !(following && qstrcmp(option, "quiet") == 0))
-                error = QStringLiteral("--%1 needs --download").arg(QString::fromLatin1(option));
+    if (!parser.isSet(QStringLiteral("download")))
         return std::nullopt;
-    }
     // A missing folder is made once the pages are harvested.
     const QFileInfo folder(parser.value(QStringLiteral("download")));
     if (folder.exists() && !folder.isDir()) {
@@ -290,9 +179,6 @@ void parseScan(const QCommandLineParser& parser, Options& options, QString& erro
     harvest.similar = parser.isSet(QStringLiteral("similar"));
     if (!parser.isSet(QStringLiteral("min-size")))
         return;
-    if (!harvest.mode.deep && !parser.isSet(QStringLiteral("follow")) &&
-        !parser.isSet(QStringLiteral("pages")))
-        error = QStringLiteral("--min-size needs --deep");
     static const QRegularExpression size(QStringLiteral("^(\\d{1,6})[xX](\\d{1,6})$"));
     const QRegularExpressionMatch match = size.match(parser.value(QStringLiteral("min-size")));
     if (!match.hasMatch())
@@ -306,9 +192,6 @@ void parseFollow(const QCommandLineParser& parser, Options& options, QString& er
     FollowOptions& follow = harvest.follow;
     harvest.followThumbnails = parser.isSet(QStringLiteral("follow"));
     harvest.progress = !parser.isSet(QStringLiteral("quiet"));
-    for (const char* companion : {"follow-other-sites", "follow-match", "take"})
-        if (parser.isSet(QString::fromLatin1(companion)) && !harvest.followThumbnails)
-            error = QStringLiteral("--%1 needs --follow").arg(QString::fromLatin1(companion));
     follow.otherSites = parser.isSet(QStringLiteral("follow-other-sites"));
     follow.match = parser.value(QStringLiteral("follow-match"));
     const QString take =
@@ -379,16 +262,13 @@ std::optional<QStringList> readAddresses(const QString& path, int& badLines, QSt
 }
 
 // --shard K/N, which takes part K of the --input list in N parts.
-void parseShard(const QCommandLineParser& parser, bool batch, Options& options, QString& error) {
+void parseShard(const QCommandLineParser& parser, Options& options, QString& error) {
     if (!parser.isSet(QStringLiteral("shard")))
         return;
     static const QRegularExpression form(QStringLiteral("^([0-9]{1,9})/([0-9]{1,9})$"));
     const QRegularExpressionMatch match = form.match(parser.value(QStringLiteral("shard")));
     options.shard = {match.captured(1).toInt(), match.captured(2).toInt()};
-    if (!batch)
-        error = QStringLiteral("--shard needs --input");
-    else if (!match.hasMatch() || options.shard.first < 1 ||
-             options.shard.first > options.shard.second)
+    if (!match.hasMatch() || options.shard.first < 1 || options.shard.first > options.shard.second)
         error =
             QStringLiteral("--shard takes K/N, part K of N parts, 1 <= K <= N (for instance 2/3)");
     else
@@ -407,11 +287,8 @@ QStringList shardOf(const QStringList& addresses, const QPair<int, int>& shard) 
 // --wait and --random-wait.
 void parseWait(const QCommandLineParser& parser, Options& options, QString& error) {
     options.randomWait = parser.isSet(QStringLiteral("random-wait"));
-    if (!parser.isSet(QStringLiteral("wait"))) {
-        if (options.randomWait)
-            error = QStringLiteral("--random-wait needs --wait");
+    if (!parser.isSet(QStringLiteral("wait")))
         return;
-    }
     static const QRegularExpression seconds(QStringLiteral("^[0-9]{1,4}(\\.[0-9]{1,3})?$"));
     const QString value = parser.value(QStringLiteral("wait"));
     options.waitSeconds = value.toDouble();
@@ -420,44 +297,15 @@ void parseWait(const QCommandLineParser& parser, Options& options, QString& erro
                     .arg(Limits::MaxRequestWaitSeconds);
 }
 
-void addOptions(QCommandLineParser& parser) {
-    for (const char* name :
-         {"download",     "match",        "parallel",  "min-size", "follow-match", "take",
-          "pages",        "follow-limit", "input",     "archive",  "timeout",      "limit-rate",
-          "name",         "cookies",      "per-site",  "wait",     "reject",       "accept-regex",
-          "reject-regex", "min-bytes",    "max-bytes", "every",    "unwatch"})
-        parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("VALUE")});
-    parser.addOption({QStringLiteral("shard"), QString(), QStringLiteral("K/N")});
-    for (const char* name : {"images",
-                             "links",
-                             "deep",
-                             "scroll",
-                             "json",
-                             "follow",
-                             "follow-other-sites",
-                             "no-record",
-                             "no-continue",
-                             "quiet",
-                             "write-info",
-                             "no-origin",
-                             "similar",
-                             "window-profile",
-                             "random-wait",
-                             "watch",
-                             "check-watches",
-                             "list-watches",
-                             "all",
-                             "from-now"})
-        parser.addOption({QString::fromLatin1(name), QString()});
-}
-
 std::optional<Options> parseOptions(const QStringList& arguments) {
     QCommandLineParser parser;
-    addOptions(parser);
+    ToolOptions::AddTo(parser);
     Options options;
     QString error;
     if (!parser.parse(arguments))
         error = parser.errorText();
+    if (error.isEmpty())
+        error = ToolOptions::Conflict(parser);
     const bool batch = parser.isSet(QStringLiteral("input"));
     if (error.isEmpty())
         options.download = parseDownload(parser, error);
@@ -466,7 +314,7 @@ std::optional<Options> parseOptions(const QStringList& arguments) {
     if (error.isEmpty())
         parseFollow(parser, options, error);
     if (error.isEmpty())
-        parseShard(parser, batch, options, error);
+        parseShard(parser, options, error);
     if (error.isEmpty())
         parseWait(parser, options, error);
     options.logins.windowProfile = parser.isSet(QStringLiteral("window-profile"));
@@ -658,12 +506,12 @@ int main(int argc, char* argv[]) {
     if (QCoreApplication::arguments().value(1) == QLatin1String("--merge-archive")) {
         const std::optional<int> merged = ArchiveMerge::Run(QCoreApplication::arguments().mid(2));
         if (!merged)
-            std::fputs(usage, stderr);
+            std::fputs(qPrintable(ToolOptions::Usage()), stderr);
         return merged.value_or(2);
     }
     const std::optional<Options> options = parseOptions(QCoreApplication::arguments());
     if (!options) {
-        std::fputs(usage, stderr);
+        std::fputs(qPrintable(ToolOptions::Usage()), stderr);
         return 2;
     }
     const bool watching = options->watch.action != WatchCommands::Action::None;
