@@ -2,7 +2,7 @@
 
 #include "harvest/DeepNameRule.h"
 #include "names/NumberedName.h"
-#include "records/DownloadArchive.h"
+#include "records/SavedCheck.h"
 
 JobBuilder::JobBuilder(const JobOrigin& origin, const QString& folder, int parallel)
     : folder(folder) {
@@ -40,19 +40,13 @@ bool JobBuilder::AddLines(const HarvestLines& lines, const HarvestMap& map,
             return false;
         addresses.append(line.address);
     }
-    const QList<DownloadArchive::Claim> claims =
-        record ? record->ClaimAll(addresses) : QList<DownloadArchive::Claim>(lines.size());
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const HarvestLine& line = lines[i];
-        switch (claims[i].claimed) {
-        case DownloadArchive::Claimed::Saved:
-            AddNotFetched(line, claims[i].savedName, DownloadCounts::Kind::AlreadySaved);
+    const QHash<QString, SavedCheck::Settled> settled =
+        SavedCheck::Claim(addresses, nullptr, record);
+    for (const HarvestLine& line : lines) {
+        const auto found = settled.constFind(line.address);
+        if (found != settled.constEnd()) {
+            AddSettled(line, *found);
             continue;
-        case DownloadArchive::Claimed::Elsewhere:
-            AddNotFetched(line, line.name, DownloadCounts::Kind::Skipped, ElsewhereReason());
-            continue;
-        case DownloadArchive::Claimed::Taken:
-            break;
         }
         const LineSource source = sources.value(line.address);
         Add(line, QUrl(source.page),
@@ -108,6 +102,13 @@ void JobBuilder::AddNotFetched(const HarvestLine& line, const QString& name,
                       !reason.isEmpty()                       ? reason
                       : kind == DownloadCounts::Kind::Skipped ? InArchiveReason()
                                                               : InFolderReason());
+}
+
+void JobBuilder::AddSettled(const HarvestLine& line, const SavedCheck::Settled& settled) {
+    if (settled.elsewhere)
+        AddNotFetched(line, line.name, settled.kind, ElsewhereReason());
+    else
+        AddNotFetched(line, settled.savedName, settled.kind);
 }
 
 void JobBuilder::AddLeftOut(const HarvestLine& line, const QString& why) {

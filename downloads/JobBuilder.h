@@ -6,6 +6,7 @@
 #include "harvest/LineSource.h"
 #include "harvest/PageScan.h"
 #include "names/NameTemplate.h"
+#include "records/SavedCheck.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -62,6 +63,8 @@ public:
     // and reason, where the kind's own does not.
     void AddNotFetched(const HarvestLine& line, const QString& name, DownloadCounts::Kind kind,
                        const QString& reason = QString());
+    // Notes a line the records settled (SavedCheck), which is not fetched.
+    void AddSettled(const HarvestLine& line, const SavedCheck::Settled& settled);
     // Notes a listed line the run's filters leave out, for the reason why.
     void AddLeftOut(const HarvestLine& line, const QString& why);
 

@@ -3,6 +3,7 @@
 #include "fetch/DownloadRegistry.h"
 #include "records/ArchivingSink.h"
 #include "records/DownloadArchive.h"
+#include "records/SavedCheck.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
@@ -427,6 +428,42 @@ private slots:
         QCOMPARE(claimedBy(third, {"http://h/d", "http://h/e", "http://h/c"}),
                  QList<Claimed>({Claimed::Taken, Claimed::Taken, Claimed::Elsewhere}));
         QCOMPARE(BytesOf(victims.filePath("app.lock")), "not the program's");
+    }
+
+    // quillmar-harvest's --archive is asked first, then the folder's record,
+    // which lets the archive's claim go for what it settles; another owner's
+    // claim is the one thing not fetched for being elsewhere.
+    void settlesTheArchiveFirstThenTheFolder() {
+        QTemporaryDir pictures;
+        const auto archive = std::make_shared<DownloadArchive>(pictures.filePath("archive.sqlite"));
+        const auto folder = DownloadArchive::ForFolder(pictures.path());
+        QVERIFY(WriteBytes(pictures.filePath("b.jpg"), "picture"));
+        QVERIFY(archive->Record("http://h/a.jpg", pictures.filePath("a.jpg")));
+        QVERIFY(folder->Record("http://h/b.jpg", pictures.filePath("b.jpg")));
+        DownloadArchive other(archive->Path());
+        QCOMPARE(other.ClaimAll({"http://h/d.jpg"}).first().claimed,
+                 DownloadArchive::Claimed::Taken);
+        const QHash<QString, SavedCheck::Settled> settled = SavedCheck::Claim(
+            {"http://h/a.jpg", "http://h/b.jpg", "http://h/c.jpg", "http://h/d.jpg"}, archive.get(),
+            folder.get());
+        QStringList found;
+        for (const QString& address : settled.keys())
+            found << address + " " + QString::number(int(settled[address].kind)) + " " +
+                         settled[address].savedName +
+                         (settled[address].elsewhere ? " elsewhere" : "");
+        found.sort();
+        QCOMPARE(
+            found,
+            (QStringList{"http://h/a.jpg " + QString::number(int(DownloadCounts::Kind::Skipped)) +
+                             " a.jpg",
+                         "http://h/b.jpg " +
+                             QString::number(int(DownloadCounts::Kind::AlreadySaved)) + " b.jpg",
+                         "http://h/d.jpg " + QString::number(int(DownloadCounts::Kind::Skipped)) +
+                             "  elsewhere"}));
+        const QList<DownloadArchive::Claim> left =
+            other.ClaimAll({"http://h/b.jpg", "http://h/c.jpg"});
+        QCOMPARE(left.first().claimed, DownloadArchive::Claimed::Taken);
+        QCOMPARE(left.last().claimed, DownloadArchive::Claimed::Elsewhere);
     }
 
     // Two jobs of one program downloading one page into one folder a few

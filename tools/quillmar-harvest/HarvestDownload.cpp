@@ -11,6 +11,7 @@
 #include "fetch/DownloadRegistry.h"
 #include "follow/FollowedList.h"
 #include "records/DownloadArchive.h"
+#include "records/SavedCheck.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -23,8 +24,6 @@
 #include <unistd.h>
 
 namespace {
-
-using Claimed = DownloadArchive::Claimed;
 
 // How often the progress line is redrawn.
 constexpr int ProgressMilliseconds = 500;
@@ -104,38 +103,6 @@ std::vector<FollowedEntry> HarvestDownload::ChosenLines(const std::vector<Follow
     return chosen;
 }
 
-// Claims each address in the --archive record, then those it leaves in the
-// folder's record, each record in one transaction; an address the folder's
-// record settles is let go of in the archive again.
-QHash<QString, HarvestDownload::Settled> HarvestDownload::ClaimAll(const QStringList& addresses,
-                                                                   const Records& records) {
-    QHash<QString, Settled> settled;
-    QStringList left = addresses;
-    if (records.archive) {
-        const QList<DownloadArchive::Claim> claims = records.archive->ClaimAll(addresses);
-        left.clear();
-        for (qsizetype i = 0; i < addresses.size(); ++i) {
-            if (claims[i].claimed == Claimed::Taken)
-                left.append(addresses[i]);
-            else
-                settled.insert(addresses[i], {claims[i], DownloadCounts::Kind::Skipped});
-        }
-    }
-    if (!records.folder)
-        return settled;
-    const QList<DownloadArchive::Claim> claims = records.folder->ClaimAll(left);
-    QStringList released;
-    for (qsizetype i = 0; i < left.size(); ++i) {
-        if (claims[i].claimed == Claimed::Taken)
-            continue;
-        settled.insert(left[i], {claims[i], DownloadCounts::Kind::AlreadySaved});
-        released.append(left[i]);
-    }
-    if (records.archive && !released.isEmpty())
-        records.archive->Write({}, released);
-    return settled;
-}
-
 DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                                       const Choice& choice, const Records& records,
                                       const QHash<QString, QString>& keptFor,
@@ -151,7 +118,8 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
             claimed.append(line.entry.address);
         names.insert(line.entry.address, names.value(line.entry.address, line.entry.name));
     }
-    const QHash<QString, Settled> settled = ClaimAll(claimed, records);
+    const QHash<QString, SavedCheck::Settled> settled =
+        SavedCheck::Claim(claimed, records.archive.get(), records.folder.get());
     QSet<QString> notFetchedAddresses;
     // Notes line when a record says it was saved or another run is fetching
     // it; false when the line is this run's to fetch.
@@ -161,16 +129,13 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
             return false;
         if (!notFetchedAddresses.contains(line.address)) {
             notFetchedAddresses.insert(line.address);
-            const bool elsewhere = found->claim.claimed == Claimed::Elsewhere;
-            const QString saved = elsewhere ? line.name : found->claim.savedName;
-            const DownloadCounts::Kind kind =
-                elsewhere ? DownloadCounts::Kind::Skipped : found->kind;
-            notFetched << (elsewhere ? QStringLiteral("another run fetches ")
-                           : kind == DownloadCounts::Kind::Skipped
+            notFetched << (found->elsewhere ? QStringLiteral("another run fetches ")
+                           : found->kind == DownloadCounts::Kind::Skipped
                                ? QStringLiteral("skipped ")
                                : QStringLiteral("already saved ")) +
-                              TerminalText::Printable(saved);
-            builder.AddNotFetched(line, saved, kind);
+                              TerminalText::Printable(found->elsewhere ? line.name
+                                                                       : found->savedName);
+            builder.AddSettled(line, *found);
         }
         return true;
     };

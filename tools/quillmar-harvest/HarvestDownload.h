@@ -88,12 +88,4 @@ public:
     // Given a tally, notes in it the addresses fetched and those that failed.
     static int Run(DownloadJob job, InterruptWatch& interrupts, const Records& records,
                    const Choice& choice, ConsoleDownloadSink::Tally* tally = nullptr);
-
-private:
-    // What the records say of an address that is not this run's to fetch.
-    struct Settled {
-        DownloadArchive::Claim claim;
-        DownloadCounts::Kind kind; // Skipped for the --archive record, else AlreadySaved
-    };
-    static QHash<QString, Settled> ClaimAll(const QStringList& addresses, const Records& records);
 };
