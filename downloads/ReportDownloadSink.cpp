@@ -1,6 +1,7 @@
 #include "downloads/ReportDownloadSink.h"
 
 #include "downloads/DownloadReport.h"
+#include "fetch/DownloadCounts.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -29,7 +30,9 @@ void ReportDownloadSink::AnimationStarted() {
 // what it showed until another worker reports), and whatever it did not finish
 // was cancelled.
 void ReportDownloadSink::AnimationStopped() {
-    Post([part = filesLeftShown, job = reportedJob](DownloadReport& target) {
+    Post([part = filesLeftShown, job = reportedJob, done = completed](DownloadReport& target) {
+        if (done)
+            target.JobCompleted(job);
         target.LeaveFilesLeft(*part);
         *part = 0;
         target.ChangeRunningJobs(-1);
@@ -45,9 +48,11 @@ void ReportDownloadSink::FilesLeft(int count) {
 }
 
 // The worker's closing words are its summary for the tool; the window says
-// how the job ended in its own, from the report.
-void ReportDownloadSink::Message(const QString& /*text*/) {
-    Post([job = reportedJob](DownloadReport& target) { target.JobCompleted(job); });
+// how the job ended in its own, from the report, once the job has ended: the
+// sinks before this one (the records) are done with it by then, so a download
+// started on reading the message finds none of its files still claimed.
+void ReportDownloadSink::Message(const QString& text) {
+    completed = completed || DownloadCounts::IsCompletionMessage(text);
 }
 
 void ReportDownloadSink::FileFinished(int index, const QString& name, bool saved,

@@ -34,4 +34,5 @@ private:
     // This worker's part of the report's files-left total; touched on the
     // user-interface thread only.
     std::shared_ptr<int> filesLeftShown;
+    bool completed = false; // the worker said its closing words; its thread only
 };

@@ -46,8 +46,18 @@ QString DownloadCounts::Text() const {
     return text;
 }
 
+namespace {
+
+const QString completed = QStringLiteral("Download complete");
+
+} // namespace
+
 QString DownloadCounts::CompletionMessage() const {
     if (alreadySaved + skipped + failed + cancelled + leftOut == 0)
-        return QStringLiteral("Download complete");
-    return QStringLiteral("Download complete: ") + Text();
+        return completed;
+    return completed + QStringLiteral(": ") + Text();
+}
+
+bool DownloadCounts::IsCompletionMessage(const QString& text) {
+    return text == completed || text.startsWith(completed + QStringLiteral(": "));
 }

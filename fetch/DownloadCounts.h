@@ -33,4 +33,7 @@ struct DownloadCounts {
     QString Text() const;
     // "Download complete" when every file was saved, else with the counts.
     QString CompletionMessage() const;
+    // Whether a worker's message is its closing CompletionMessage, not a word
+    // on the way (a host asking it to slow down).
+    static bool IsCompletionMessage(const QString& text);
 };
