@@ -69,6 +69,8 @@ std::shared_ptr<DownloadHandle> Downloads::Start(const DownloadRequest& request)
     std::optional<DownloadJob> job = request.job ? request.job : JobOf(request, folderRecord.get());
     if (!job)
         return nullptr;
+    if (request.job && folderRecord)
+        Claim(*job, *folderRecord);
     // Files saved without the record, or by a run killed before it recorded them.
     job->SameSizeIsSaved = job->SameSizeIsSaved || request.choices.record;
     DownloadReport* report = request.report;
@@ -86,6 +88,24 @@ std::shared_ptr<DownloadHandle> Downloads::Start(const DownloadRequest& request)
             report->JobEnded(reported);
     }
     return handle;
+}
+
+// A job built already (a retry, one resumed) is claimed in the folder's record
+// as lines are: what it finds saved since, or another download is fetching,
+// is not fetched again.
+void Downloads::Claim(DownloadJob& job, DownloadArchive& record) {
+    const QList<DownloadArchive::Claim> claims = record.ClaimAll(job.Sources());
+    int index = 0;
+    for (const DownloadArchive::Claim& claim : claims) {
+        if (claim.claimed == DownloadArchive::Claimed::Saved)
+            job.NotFetchedInstead(index, claim.savedName, DownloadCounts::Kind::AlreadySaved,
+                                  JobBuilder::InFolderReason());
+        else if (claim.claimed == DownloadArchive::Claimed::Elsewhere)
+            job.NotFetchedInstead(index, job.Entries[index].Name, DownloadCounts::Kind::Skipped,
+                                  JobBuilder::ElsewhereReason());
+        else
+            ++index;
+    }
 }
 
 std::unique_ptr<DownloadProgressSink>

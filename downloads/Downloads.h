@@ -36,6 +36,7 @@ public:
 
 private:
     static JobBuilder BuilderFor(const DownloadRequest& request);
+    static void Claim(DownloadJob& job, DownloadArchive& record);
     static const std::shared_ptr<RatePacer>& SharedPace();
     static std::unique_ptr<DownloadProgressSink>
     ChainedReports(const DownloadRequest& request, const DownloadJob& job, int reported,

@@ -4,6 +4,7 @@
 #include "names/FittedName.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <climits>
 
@@ -32,6 +33,14 @@ void DownloadJob::AddNotFetched(const QString& folder, const QString& name, cons
         return;
     takenSources.insert(source);
     NotFetched.append({name, Join(folder, name), source, kind, reason});
+}
+
+void DownloadJob::NotFetchedInstead(int index, const QString& name, DownloadCounts::Kind kind,
+                                    const QString& reason) {
+    const DownloadEntry entry = Entries.takeAt(index);
+    takenDestinations.remove(entry.Destination);
+    NotFetched.append(
+        {name, Join(QFileInfo(entry.Destination).path(), name), entry.Source, kind, reason});
 }
 
 DownloadJob DownloadJob::WithoutFiles() const {

@@ -103,6 +103,10 @@ struct DownloadJob {
     // Notes a listed line saved before as name in folder, unless its source is in the job.
     void AddNotFetched(const QString& folder, const QString& name, const QString& source,
                        DownloadCounts::Kind kind, const QString& reason);
+    // Takes the entry at index out of the files to fetch and notes it as not
+    // fetched, as name beside where it was to go.
+    void NotFetchedInstead(int index, const QString& name, DownloadCounts::Kind kind,
+                           const QString& reason);
 
     // True when an entry of the job writes destination.
     bool HasDestination(const QString& destination) const {

@@ -277,7 +277,6 @@ void CDownloadReportDialog::OnRetryFailed() {
         return;
     DownloadRequest retry = DownloadRequest::FromSettings(JobOrigin(), found->folder);
     retry.job = report.FailedFilesOf(job);
-    retry.choices.record = false;
     retry.retryOf = job;
     retry.report = &report;
     if (retry.job->Count() > 0 && Downloads::Start(retry))

@@ -518,6 +518,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!Running(), 30000);
         QCOMPARE(DownloadRequests().size(), 1);
         QVERIFY(!retry->isEnabled());
+        // The record learnt the retried file: the next download asks nothing for it.
+        OfferImages({"broken.jpg"}, {"broken.jpg"}, {"broken.jpg"});
+        QVERIFY(Execute(ID_DOWNLOAD_IMAGES));
+        QTRY_COMPARE_WITH_TIMEOUT(Message(), QStringLiteral("Download complete"), 30000);
+        QCOMPARE(ReportLines().first(), QStringLiteral("broken.jpg|already in the folder"));
+        QCOMPARE(DownloadRequests().size(), 0);
 
         view->SetDownloadFolder(folder->path(), false);
         QVERIFY(!frame->Router().IsEnabled(ID_VIEW_FORGET_SAVED));

@@ -91,6 +91,41 @@ private slots:
             QCOMPARE(kept.first().Job.Rules.MaxBytesPerSecond, qint64(64 * 1024));
         ForgetInterrupted(queue);
     }
+
+    // A job built already (a retry, one resumed) is claimed in its folder's
+    // record as listed lines are: what the record holds as saved is not asked
+    // for again, and what it saves is recorded.
+    void jobBuiltAlreadyKeepsToTheFoldersRecord() {
+        LoopbackHttpServer server;
+        QVERIFY(server.start());
+        server.setFile("/a.jpg", "picture a", "image/jpeg");
+        server.setFile("/b.jpg", "picture b", "image/jpeg");
+        QTemporaryDir folder;
+        QFile saved(folder.filePath("a.jpg"));
+        QVERIFY(saved.open(QIODevice::WriteOnly) && saved.write("picture a") == 9);
+        saved.close();
+        QVERIFY(DownloadArchive::ForFolder(folder.path())
+                    ->Record(server.url("a.jpg"), folder.filePath("a.jpg")));
+
+        DownloadRequest request;
+        request.folder = folder.path();
+        request.job = DownloadJob();
+        for (const QString name : {"a.jpg", "b.jpg"})
+            request.job->Add(folder.path(), name, server.url(name));
+        request.queued = false;
+        const auto ended = std::make_shared<std::atomic<bool>>(false);
+        request.reports = [ended](const DownloadJob&) {
+            return std::make_unique<EndingSink>(ended);
+        };
+        QVERIFY(Downloads::Start(request));
+        QTRY_VERIFY_WITH_TIMEOUT(*ended, 30000);
+        QStringList asked;
+        for (const testsupport::HttpRequest& answered : server.requests())
+            asked << QString::fromUtf8(answered.path);
+        QCOMPARE(asked, QStringList({"/b.jpg"}));
+        QCOMPARE(DownloadArchive::ForFolder(folder.path())->SavedName(server.url("b.jpg")),
+                 QStringLiteral("b.jpg"));
+    }
 };
 
 QUILLMAR_TEST_MAIN(DownloadsTest)
