@@ -17,7 +17,8 @@ CWatchPageDialog::CWatchPageDialog(const Watch& watch, const WatchChoices& follo
       folder(new QLineEdit(watch.folder)), period(new QLineEdit(WatchPeriod::Text(watch.period))),
       fromNow(new QCheckBox(QStringLiteral("only what is added from now on"))),
       follow(new QCheckBox(QStringLiteral("&Follow thumbnails to their pictures"))),
-      choices(new QLabel), problem(new QLabel) {
+      logins(new QCheckBox(QStringLiteral("Check with the window's &logins"))), choices(new QLabel),
+      problem(new QLabel) {
     setWindowTitle(QStringLiteral("Watch This Page"));
     auto* page = new QLabel(
         watch.title.isEmpty() ? watch.address : watch.title + QStringLiteral("\n") + watch.address);
@@ -33,6 +34,7 @@ CWatchPageDialog::CWatchPageDialog(const Watch& watch, const WatchChoices& follo
     // Only a watch's first check can note what is there.
     fromNow->setEnabled(watch.lastGood == 0);
     follow->setChecked(watch.choices.followThumbnails);
+    logins->setChecked(watch.choices.windowLogins);
     choices->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     ok = buttons->button(QDialogButtonBox::Ok);
@@ -44,6 +46,7 @@ CWatchPageDialog::CWatchPageDialog(const Watch& watch, const WatchChoices& follo
     form->addRow(QStringLiteral("Check &every:"), period);
     form->addRow(fromNow);
     form->addRow(follow);
+    form->addRow(logins);
     form->addRow(QStringLiteral("Checks use:"), choices);
     form->addRow(problem);
     form->addRow(buttons);
@@ -65,6 +68,7 @@ Watch CWatchPageDialog::Chosen() const {
     }
     chosen.choices.followThumbnails = following;
     chosen.choices.fromNow = fromNow->isChecked();
+    chosen.choices.windowLogins = logins->isChecked();
     return chosen;
 }
 

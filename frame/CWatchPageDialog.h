@@ -38,6 +38,7 @@ private:
     QLineEdit* period;
     QCheckBox* fromNow;
     QCheckBox* follow;
+    QCheckBox* logins;
     QLabel* choices;
     QLabel* problem;
     QPushButton* ok;

@@ -7,6 +7,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestMain.h"
 #include "support/ToolRun.h"
+#include "watches/WatchStore.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -1020,6 +1021,25 @@ private slots:
         for (const HttpRequest& request : site.requests())
             QCOMPARE(request.headers.value("cookie"),
                      request.path == "/elsewhere.png" ? QByteArray() : "session=member7");
+
+        // In one run of checks, each watch keeps to its own choice of logins.
+        QTemporaryDir watched;
+        WatchStore watches;
+        for (const char* logins : {"without", "with"}) {
+            Watch watch;
+            watch.address = gallery + "?" + logins;
+            watch.folder = watched.filePath(logins);
+            watch.choices.windowLogins = logins == QByteArray("with");
+            QVERIFY(watches.Put(watch, 0));
+        }
+        site.clearRequests();
+        runHarvestTool({"--check-watches", gallery + "?without", gallery + "?with"});
+        QCOMPARE(filesIn(watched.filePath("with")),
+                 QStringList({"a.png", "b.png", "elsewhere.png"}));
+        QCOMPARE(filesIn(watched.filePath("without")), QStringList());
+        for (const HttpRequest& request : site.requests())
+            if (request.path.endsWith("?without"))
+                QCOMPARE(request.headers.value("cookie"), QByteArray());
 
         QTemporaryDir withFile;
         const QString cookies = withFile.filePath("cookies.txt");

@@ -13,8 +13,11 @@
 
 namespace {
 
-// Set over the profile's own, a later one over an earlier one of the same identity.
-QList<QNetworkCookie> addedCookies;
+// Set over the profile's own, a later one over an earlier one of the same
+// identity: those the window published, and those of the cookie file.
+QList<QNetworkCookie> windowCookies;
+QList<QNetworkCookie> fileCookies;
+bool windowLoginsUsed = true;
 
 // What makes a cookie-file line the same cookie as another: its domain, as
 // the HttpOnly mark and a leading dot leave it, whether subdomains get it,
@@ -56,8 +59,11 @@ bool ToolLogins::Use(QObject* owner, const Choice& choice, QString& error,
     }
     // Followed from the first request on, so downloads carry the pages' cookies.
     EngineCookieJar::ForProfile(Profile());
-    if (choice.windowProfile)
-        Add(WindowCookies::Read());
+    EngineCookieJar::ForProfile(QWebEngineProfile::defaultProfile());
+    if (choice.windowProfile) {
+        windowCookies = WindowCookies::Read();
+        Add(Profile(), windowCookies);
+    }
     if (choice.cookieFile.isEmpty())
         return true;
     const QFileInfo file(choice.cookieFile);
@@ -72,24 +78,35 @@ bool ToolLogins::Use(QObject* owner, const Choice& choice, QString& error,
         return false;
     }
     lineErrors = reading.errors;
-    Add(reading.cookies);
+    fileCookies = reading.cookies;
+    Add(QWebEngineProfile::defaultProfile(), fileCookies);
+    if (Profile() != QWebEngineProfile::defaultProfile())
+        Add(Profile(), fileCookies);
     return true;
 }
 
-void ToolLogins::Add(const QList<QNetworkCookie>& cookies) {
-    addedCookies += cookies;
+void ToolLogins::UseWindowLogins(bool used) {
+    windowLoginsUsed = used;
+}
+
+bool ToolLogins::WindowLoginsUsed() {
+    return windowLoginsUsed && BrowserProfile::Current();
+}
+
+void ToolLogins::Add(QWebEngineProfile* profile, const QList<QNetworkCookie>& cookies) {
     for (const QNetworkCookie& cookie : cookies)
-        SetInEngine(Profile()->cookieStore(), cookie);
+        SetInEngine(profile->cookieStore(), cookie);
 }
 
 QWebEngineProfile* ToolLogins::Profile() {
-    QWebEngineProfile* profile = BrowserProfile::Current();
-    return profile ? profile : QWebEngineProfile::defaultProfile();
+    return WindowLoginsUsed() ? BrowserProfile::Current() : QWebEngineProfile::defaultProfile();
 }
 
 QList<QByteArray> ToolLogins::CookieLines() {
-    QList<QByteArray> lines =
-        BrowserProfile::CookieLines() + NetscapeCookieFile::Lines(addedCookies);
+    const QList<QNetworkCookie> added =
+        WindowLoginsUsed() ? windowCookies + fileCookies : fileCookies;
+    QList<QByteArray> lines = EngineCookieJar::ForProfile(Profile())->CurlCookieLines() +
+                              NetscapeCookieFile::Lines(added);
     // The last line of each identity stands.
     QSet<QByteArray> seen;
     for (qsizetype index = lines.size() - 1; index >= 0; --index) {

@@ -1,6 +1,7 @@
 #include "WatchCommands.h"
 
 #include "SimilarPictures.h"
+#include "ToolLogins.h"
 #include "ToolName.h"
 #include "app/InterruptWatch.h"
 #include "follow/FollowedList.h"
@@ -214,6 +215,8 @@ Told Checker::Check(Watch watch) {
             Say(QStringLiteral("%1: %2").arg(watch.address, lock.Refusal()));
         return {};
     }
+    // The pages and files of a watch made without the window's logins get none.
+    ToolLogins::UseWindowLogins(watch.choices.windowLogins);
     QString loadFailure;
     QString stoppedAfter;
     const std::optional<FollowedList> lines = Harvest(watch, loadFailure, stoppedAfter);
@@ -353,8 +356,10 @@ int AddWatch(WatchStore& store, const WatchCommands::Choice& choice,
     watch.address = choice.addresses.first();
     watch.folder = download.folder;
     const bool fromNow = watch.id == 0 ? choice.fromNow : watch.choices.fromNow;
+    const bool windowLogins = watch.choices.windowLogins;
     watch.choices = ChoicesOf(harvest, download);
     watch.choices.fromNow = fromNow;
+    watch.choices.windowLogins = windowLogins;
     watch.period = choice.period.value_or(watch.period);
     if (!store.Put(watch, QDateTime::currentSecsSinceEpoch())) {
         Complain(QStringLiteral("cannot keep the watch: ") + store.Error());

@@ -516,7 +516,8 @@ int main(int argc, char* argv[]) {
     }
     const bool watching = options->watch.action != WatchCommands::Action::None;
     ToolLogins::Choice logins = options->logins;
-    // Checks run with the window's logins once the window has been used.
+    // Checks of the watches made with the window's logins use them, once the
+    // window has been used (WatchCommands tells which).
     const bool checking = options->watch.action == WatchCommands::Action::Watch ||
                           options->watch.action == WatchCommands::Action::Check;
     if (checking && QFileInfo(BrowserProfile::WindowFolder()).isDir())
