@@ -7,6 +7,7 @@
 #include "records/ArchivingSink.h"
 #include "records/DownloadArchive.h"
 #include "records/QueueingSink.h"
+#include "records/SavedCheck.h"
 #include "transfer/RatePacer.h"
 
 DownloadRequest DownloadRequest::FromSettings(const JobOrigin& origin, const QString& folder) {
@@ -94,17 +95,18 @@ std::shared_ptr<DownloadHandle> Downloads::Start(const DownloadRequest& request)
 // as lines are: what it finds saved since, or another download is fetching,
 // is not fetched again.
 void Downloads::Claim(DownloadJob& job, DownloadArchive& record) {
-    const QList<DownloadArchive::Claim> claims = record.ClaimAll(job.Sources());
-    int index = 0;
-    for (const DownloadArchive::Claim& claim : claims) {
-        if (claim.claimed == DownloadArchive::Claimed::Saved)
-            job.NotFetchedInstead(index, claim.savedName, DownloadCounts::Kind::AlreadySaved,
-                                  JobBuilder::InFolderReason());
-        else if (claim.claimed == DownloadArchive::Claimed::Elsewhere)
-            job.NotFetchedInstead(index, job.Entries[index].Name, DownloadCounts::Kind::Skipped,
+    const QHash<QString, SavedCheck::Settled> settled =
+        SavedCheck::Claim(job.Sources(), nullptr, &record);
+    for (int index = 0; index < job.Count();) {
+        const auto found = settled.constFind(job.Entries[index].Source);
+        if (found == settled.constEnd())
+            ++index;
+        else if (found->elsewhere)
+            job.NotFetchedInstead(index, job.Entries[index].Name, found->kind,
                                   JobBuilder::ElsewhereReason());
         else
-            ++index;
+            job.NotFetchedInstead(index, found->savedName, found->kind,
+                                  JobBuilder::InFolderReason());
     }
 }
 
