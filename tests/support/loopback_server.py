@@ -98,23 +98,29 @@ class Handler(socketserver.StreamRequestHandler):
             extra.append(f"Content-Range: bytes {start}-{start + len(body) - 1}/{start + len(body)}")
         cut = route.get("cutAfter", -1)
         close = headers.get("connection", "").lower() == "close" or cut >= 0
-        head = [f"HTTP/1.1 {status} {'OK' if status < 400 else 'Error'}",
-                f"Content-Length: {len(body)}"]
+        # A route that names chunked framing among its headers announces no length.
+        chunked = "transfer-encoding: chunked" in (value.lower() for value in extra)
+        head = [f"HTTP/1.1 {status} {'OK' if status < 400 else 'Error'}"]
+        if not chunked:
+            head.append(f"Content-Length: {len(body)}")
         if route.get("contentType", "text/html"):  # an empty type: no Content-Type at all
             head.append(f"Content-Type: {route.get('contentType', 'text/html')}")
         head += extra
         head.append("Connection: " + ("close" if close else "keep-alive"))
         self.wfile.write(("\r\n".join(head) + "\r\n\r\n").encode("latin-1"))
         if method != "HEAD":
-            self.send_body(body[:cut] if cut >= 0 else body, route)
+            self.send_body(body[:cut] if cut >= 0 else body, route, chunked)
         return not close
 
-    def send_body(self, body, route):
+    def send_body(self, body, route, chunked):
         piece = route.get("chunkSize", 0) or max(len(body), 1)  # range needs a step, also for an empty body
         for offset in range(0, len(body), piece):
             if offset:
                 time.sleep(route.get("chunkDelayMs", 0) / 1000)
-            self.wfile.write(body[offset:offset + piece])
+            part = body[offset:offset + piece]
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(part), part) if chunked else part)
+        if chunked:
+            self.wfile.write(b"0\r\n\r\n")
 
 
 class Server(socketserver.ThreadingTCPServer):

@@ -1083,13 +1083,19 @@ private slots:
     }
 
     // The filters leave files out by name, by address and by size, each told
-    // with its reason and counted apart from failures; a file too large by
-    // its announced length leaves nothing behind.
+    // with its reason and counted apart from failures; a file too large, by
+    // its announced length or by the bytes of an answer that announces none,
+    // leaves nothing behind.
     void filtersLeaveFilesOutWithTheirReasons() {
         server.setFile("/pages/filtered.html",
                        "<a href='f/a.png'>a</a><a href='f/Thumb-b.png'>b</a><a href='f/c.jpg'>c</a>"
                        "<a href='../other/d.png'>d</a><a href='f/tiny.png'>e</a>"
-                       "<a href='f/big.png'>f</a>");
+                       "<a href='f/big.png'>f</a><a href='f/endless.png'>g</a>");
+        server.setRoute("/pages/f/endless.png", {200,
+                                                 "image/png",
+                                                 QByteArray(64 * 1024, 'x'),
+                                                 {{"Transfer-Encoding", "chunked"}},
+                                                 1024});
         for (const auto& [name, size] : QList<QPair<QByteArray, int>>{{"f/a.png", 500},
                                                                       {"f/Thumb-b.png", 500},
                                                                       {"f/c.jpg", 500},
@@ -1106,12 +1112,13 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QStringList lines = run.output.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.takeLast(),
-                 "Download complete: 1 saved, 0 already saved, 0 skipped, 0 failed, 5 left out");
+                 "Download complete: 1 saved, 0 already saved, 0 skipped, 0 failed, 6 left out");
         lines.sort();
         QCOMPARE(lines, QStringList({"left out Thumb-b.png: its name holds \"THUMB\" (--reject)",
                                      "left out big.png: larger than 2048 bytes",
                                      "left out c.jpg: its address matches --reject-regex",
                                      "left out d.png: its address does not match --accept-regex",
+                                     "left out endless.png: larger than 2048 bytes",
                                      "left out tiny.png: smaller than 100 bytes", "saved a.png"}));
         QCOMPARE(filesIn(folder.path()), QStringList({"a.png"}));
         QCOMPARE(requestsFor(server, "/pages/f/c.jpg") + requestsFor(server, "/other/d.png"), 0);
