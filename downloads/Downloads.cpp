@@ -101,12 +101,9 @@ void Downloads::Claim(DownloadJob& job, DownloadArchive& record) {
         const auto found = settled.constFind(job.Entries[index].Source);
         if (found == settled.constEnd())
             ++index;
-        else if (found->elsewhere)
-            job.NotFetchedInstead(index, job.Entries[index].Name, found->kind,
-                                  JobBuilder::ElsewhereReason());
         else
-            job.NotFetchedInstead(index, found->savedName, found->kind,
-                                  JobBuilder::InFolderReason());
+            job.NotFetchedInstead(index, found->NameOr(job.Entries[index].Name), found->kind,
+                                  JobBuilder::ReasonOf(*found));
     }
 }
 

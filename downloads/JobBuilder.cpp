@@ -105,10 +105,13 @@ void JobBuilder::AddNotFetched(const HarvestLine& line, const QString& name,
 }
 
 void JobBuilder::AddSettled(const HarvestLine& line, const SavedCheck::Settled& settled) {
-    if (settled.elsewhere)
-        AddNotFetched(line, line.name, settled.kind, ElsewhereReason());
-    else
-        AddNotFetched(line, settled.savedName, settled.kind);
+    AddNotFetched(line, settled.NameOr(line.name), settled.kind, ReasonOf(settled));
+}
+
+QString JobBuilder::ReasonOf(const SavedCheck::Settled& settled) {
+    return settled.elsewhere                               ? ElsewhereReason()
+           : settled.kind == DownloadCounts::Kind::Skipped ? InArchiveReason()
+                                                           : InFolderReason();
 }
 
 void JobBuilder::AddLeftOut(const HarvestLine& line, const QString& why) {

@@ -72,6 +72,7 @@ public:
     static QString InFolderReason() { return QStringLiteral("already in the folder"); }
     static QString InArchiveReason() { return QStringLiteral("in the archive record"); }
     static QString ElsewhereReason() { return QStringLiteral("another download is fetching it"); }
+    static QString ReasonOf(const SavedCheck::Settled& settled);
 
     const DownloadJob& Job() const;
     // The files' names as they will be saved, "folder/name" each; a name

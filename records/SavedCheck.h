@@ -17,6 +17,10 @@ public:
         DownloadCounts::Kind kind; // AlreadySaved for the folder's record, else Skipped
         QString savedName;         // the name a record saved it under; empty when elsewhere
         bool elsewhere = false;    // another job or run is fetching it
+
+        // The name it is reported under: the saved one, or the listed one
+        // while another fetches it.
+        QString NameOr(const QString& listed) const { return elsewhere ? listed : savedName; }
     };
     // Claims the addresses in archive (an explicit record, which may be null),
     // then those it leaves in the folder's record (which may be null), each

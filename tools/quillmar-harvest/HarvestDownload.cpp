@@ -133,8 +133,7 @@ DownloadJob HarvestDownload::BuildJob(const std::vector<FollowedList>& harvests,
                            : found->kind == DownloadCounts::Kind::Skipped
                                ? QStringLiteral("skipped ")
                                : QStringLiteral("already saved ")) +
-                              TerminalText::Printable(found->elsewhere ? line.name
-                                                                       : found->savedName);
+                              TerminalText::Printable(found->NameOr(line.name));
             builder.AddSettled(line, *found);
         }
         return true;
