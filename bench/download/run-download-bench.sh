@@ -11,7 +11,8 @@
 # listing the 1,000 files of "small" (or the 500 of "latency"): "harvest" with
 # its defaults, so keeping the folder's record of saved pictures (a fresh one
 # each run), "no-record" with --no-record, "harvest-16" and "no-record-16" with
-# --parallel 16; beside them curl -Z (16 at once), curl and wget one by one,
+# --parallel 16 --per-site 16 (all the files are on one host, which takes 4
+# connections at once by default); beside them curl -Z (16 at once), curl and wget one by one,
 # and wget2 (its default 5 threads).
 # Prints the best and median of ROUNDS runs (seconds) and the peak memory.
 # SETS chooses the sets (default "latency small large page page-latency").
@@ -120,8 +121,9 @@ run_harvest() {
     exit 1
   fi
   run_once "$work/no-record.times" "$tool" --quiet --no-record --download @OUT@ "$address"
-  run_once "$work/harvest-16.times" "$tool" --quiet --parallel 16 --download @OUT@ "$address"
-  run_once "$work/no-record-16.times" "$tool" --quiet --no-record --parallel 16 \
+  run_once "$work/harvest-16.times" "$tool" --quiet --parallel 16 --per-site 16 \
+    --download @OUT@ "$address"
+  run_once "$work/no-record-16.times" "$tool" --quiet --no-record --parallel 16 --per-site 16 \
     --download @OUT@ "$address"
 }
 
